@@ -1,0 +1,1 @@
+# Native build of the portable image layer and its tests under the sanitizers.
