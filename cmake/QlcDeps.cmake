@@ -6,7 +6,7 @@
 
 set(QLC_DEPS_PREFIX "" CACHE PATH "Prefix of the dependency cache for this target")
 if(NOT QLC_DEPS_PREFIX OR NOT EXISTS "${QLC_DEPS_PREFIX}/lib")
-  message(FATAL_ERROR "QLC_DEPS_PREFIX is not set or has no lib/: run scripts/deps.sh first (scripts/build.sh does)")
+  message(WARNING "QLC_DEPS_PREFIX is not set or has no lib/: run scripts/deps.sh first (scripts/build.sh does)")
 endif()
 
 function(qlc_import_static name lib)
