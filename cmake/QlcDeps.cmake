@@ -11,9 +11,10 @@ endif()
 
 function(qlc_import_static name lib)
   add_library(${name} STATIC IMPORTED GLOBAL)
-  set_target_properties(${name} PROPERTIES
-    IMPORTED_LOCATION "${QLC_DEPS_PREFIX}/lib/${lib}"
-    INTERFACE_INCLUDE_DIRECTORIES "${QLC_DEPS_PREFIX}/include")
+  set_target_properties(${name} PROPERTIES IMPORTED_LOCATION "${QLC_DEPS_PREFIX}/lib/${lib}")
+  if(EXISTS "${QLC_DEPS_PREFIX}/include")
+    set_target_properties(${name} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${QLC_DEPS_PREFIX}/include")
+  endif()
 endfunction()
 
 add_library(qlc_zlib INTERFACE)

@@ -1,0 +1,9 @@
+// Array of strings.
+#pragma once
+
+#include "framework/CArray.h"
+#include "framework/CString.h"
+
+class CStringArray : public CArray<CString, LPCSTR>
+{
+};

@@ -1,0 +1,8 @@
+// Array of UINT values.
+#pragma once
+
+#include "framework/CArray.h"
+
+class CUIntArray : public CArray<UINT, UINT>
+{
+};
