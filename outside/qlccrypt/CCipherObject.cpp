@@ -51,6 +51,7 @@ QLC_CIPHER *CCipherObject::Create(DWORD dwCipherId, bool bEncrypt, const BYTE *p
     const QlcCipherInfo *pInfo = CCryptAlgorithms::FindCipher(dwCipherId);
     if (!pInfo || !pKey || dwKeyLength < pInfo->dwMinKey || dwKeyLength > pInfo->dwMaxKey)
         return nullptr;
+    CCryptAlgorithms::Prepare();
     CCipherObject *pObject = new CCipherObject(pInfo, bEncrypt, pKey, dwKeyLength);
     return &pObject->m_handle;
 }

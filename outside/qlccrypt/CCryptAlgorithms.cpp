@@ -103,12 +103,12 @@ BOOL CCryptAlgorithms::NextCipher(DWORD *pdwPosition, QLC_CRYPT_TYPE *pType)
         if (c.dwId != *pdwPosition)
             continue;
         if (!pType)
-            return FALSE;
+            break;
         Fill(pType, c.dwId, c.dwMinKey, c.dwMaxKey, c.dwDefaultKey, c.pszName);
         *pdwPosition = i + 1 < kCipherCount ? kCiphers[i + 1].dwId : 0;
         return TRUE;
     }
-    // Not a cipher: end the caller's loop rather than let it spin.
+    // Nothing filled: end the caller's loop rather than let it spin.
     *pdwPosition = 0;
     return FALSE;
 }
@@ -122,7 +122,7 @@ BOOL CCryptAlgorithms::NextHash(DWORD *pdwPosition, QLC_CRYPT_TYPE *pType)
         if (h.dwId != *pdwPosition)
             continue;
         if (!pType)
-            return FALSE;
+            break;
         Fill(pType, h.dwId, h.dwDigestSize, h.dwDigestSize, h.dwDigestSize, h.pszName);
         *pdwPosition = i + 1 < kHashCount ? kHashes[i + 1].dwId : 0;
         return TRUE;
@@ -153,6 +153,28 @@ DWORD CCryptAlgorithms::DefaultHash()
 BOOL CCryptAlgorithms::IsSupported(DWORD dwId)
 {
     return FindCipher(dwId) != nullptr || FindHash(dwId) != nullptr;
+}
+
+void CCryptAlgorithms::Prepare()
+{
+    static const bool s_bPrepared = []() {
+        BYTE key[64] = {0};
+        BYTE iv[32] = {0};
+        BYTE block[32] = {0};
+        for (size_t i = 0; i < kCipherCount; ++i) {
+            const QlcCipherInfo &c = kCiphers[i];
+            const size_t nKey = c.pfnNativeKeyLength(c.dwDefaultKey);
+            for (bool bEncrypt : {true, false}) {
+                CryptoPP::StreamTransformation *pMode = c.pfnMakeMode(bEncrypt, key, nKey, iv);
+                pMode->ProcessData(block, block, c.dwBlockSize);
+                delete pMode;
+            }
+        }
+        for (size_t i = 0; i < kHashCount; ++i)
+            kHashes[i].pfnPbkdf2(block, sizeof(block), key, 1, key, 1, 1);
+        return true;
+    }();
+    (void)s_bPrepared;
 }
 
 void CCryptAlgorithms::Fill(QLC_CRYPT_TYPE *pType, DWORD dwId, DWORD dwMin, DWORD dwMax, DWORD dwDefault,

@@ -46,6 +46,11 @@ public:
     static DWORD DefaultHash();
     static BOOL IsSupported(DWORD dwId);
 
+    // Runs every cipher and hash once, the first time only, so that the
+    // tables Crypto++ builds on first use (and its CPU feature probe) are
+    // made under a guard rather than raced for by two threads.
+    static void Prepare();
+
 private:
     static void Fill(QLC_CRYPT_TYPE *pType, DWORD dwId, DWORD dwMin, DWORD dwMax, DWORD dwDefault,
                      const char *pszName);

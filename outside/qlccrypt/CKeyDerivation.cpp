@@ -37,6 +37,7 @@ BOOL CKeyDerivation::DeriveKey(DWORD dwHashId, const char *pPassword, DWORD dwPa
     }
     if (dwKeyLength == 0)
         return TRUE;
+    CCryptAlgorithms::Prepare();
     pHash->pfnPbkdf2(pKey, dwKeyLength, Bytes(pPassword), dwPasswordLength, Bytes(kKeySalt),
                      sizeof(kKeySalt) - 1, kIterations);
     return TRUE;
@@ -47,6 +48,7 @@ DWORD CKeyDerivation::MakeCheckBlock(const char *pPassword, BYTE *pOut, DWORD dw
     if (!pPassword && dwPasswordLength)
         return 0;
     if (pOut) {
+        CCryptAlgorithms::Prepare();
         CryptoPP::PKCS5_PBKDF2_HMAC<CryptoPP::SHA256> kdf;
         static const BYTE kEmpty = 0;
         kdf.DeriveKey(pOut, kCheckBlockLength, 0, dwPasswordLength ? Bytes(pPassword) : &kEmpty,

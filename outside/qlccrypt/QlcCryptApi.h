@@ -138,8 +138,8 @@ typedef DWORD (WINAPI *PFN_QLC_GETFIRSTHASH)(void);
 
 /* 11, 12: fill *lpType with the algorithm at *lpdwPosition and move the
  * position to the next one (0 after the last). Nonzero when filled. A
- * position that is no cipher (hash) fills nothing, sets the position to 0 and
- * returns FALSE. Calling with an id as the position fetches that record. */
+ * position that is no cipher (hash), or a null lpType, fills nothing, sets
+ * the position to 0 and returns FALSE. Calling with an id as the position fetches that record. */
 typedef BOOL (WINAPI *PFN_QLC_GETNEXTCIPHER)(DWORD *lpdwPosition, QLC_CRYPT_TYPE *lpType);
 typedef BOOL (WINAPI *PFN_QLC_GETNEXTHASH)(DWORD *lpdwPosition, QLC_CRYPT_TYPE *lpType);
 

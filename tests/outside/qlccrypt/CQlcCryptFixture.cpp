@@ -105,7 +105,7 @@ std::vector<size_t> CQlcCryptFixture::RandomPieces(size_t n, DWORD dwBlock, unsi
     while (done < n) {
         // Mostly small pieces, some of one block, now and then a large one.
         size_t blocks = rng() % 8 == 0 ? 1 + rng() % 600 : rng() % 5;
-        size_t piece = std::min(blocks * dwBlock, n - done);
+        size_t piece = std::min<size_t>(blocks * dwBlock, n - done);
         pieces.push_back(piece);
         done += piece;
     }

@@ -101,6 +101,10 @@ TEST_F(CQlcCryptFixture, NextWithAForeignPositionEndsTheLoop)
     EXPECT_FALSE(m_api.m_pfnGetNextHash(nullptr, &t));
     pos = m_api.m_pfnGetFirstCipher();
     EXPECT_FALSE(m_api.m_pfnGetNextCipher(&pos, nullptr));
+    EXPECT_EQ(0u, pos);
+    pos = m_api.m_pfnGetFirstHash();
+    EXPECT_FALSE(m_api.m_pfnGetNextHash(&pos, nullptr));
+    EXPECT_EQ(0u, pos);
 }
 
 // The name is cut to the caller's buffer and always terminated; no buffer

@@ -83,6 +83,14 @@ TEST(QlcCryptExports, ModuleMissingAnOrdinalIsRefused)
     // The whole library still binds, also after the refusal.
     EXPECT_TRUE(api.Load(CQlcCryptModule::LibraryPath()));
     EXPECT_EQ(0, api.MissingOrdinal());
+
+    // Loaded by its full path, the copy is a module of its own even while
+    // the real library (same file name) is loaded.
+    HMODULE hCopy = LoadLibraryA(path.c_str());
+    ASSERT_NE(nullptr, hCopy);
+    EXPECT_NE(api.Module(), hCopy);
+    EXPECT_EQ(nullptr, GetProcAddress(hCopy, MAKEINTRESOURCEA(QLC_ORD_MAKECHECKBLOCK)));
+    FreeLibrary(hCopy);
 }
 
 TEST(QlcCryptExports, MissingFileIsRefused)
