@@ -1,0 +1,54 @@
+// The program's day log: one text file a day in "Logs" beside the program,
+// appended line by line with tab indentation for nested steps.
+#pragma once
+
+#include "framework/CFile.h"
+#include "framework/CString.h"
+
+class CLog
+{
+public:
+    CLog();
+    virtual ~CLog();
+
+    // Creates the folder, deletes old logs, opens the day file at its end and
+    // writes the run's header. Nothing is written before (or without) it.
+    void Open();
+    BOOL IsOpen() const { return m_bOpen; }
+
+    void Write(LPCSTR lpszText);
+    void WriteLine(LPCSTR lpszText = nullptr);
+    void Indent();
+    void Outdent();
+
+    CString GetLogFilePath() const;
+    void WriteFileVersion(LPCSTR lpszName, ULONGLONG ullVersion);
+    void DeleteOldLogs(LPCSTR lpszFolder);
+    void WriteOSVersion();
+
+    // The folder of the logs: the program's folder followed by "\Logs".
+    static CString GetLogFolder();
+    // "<folder>\Quillcrest dd-Mon-yy.log" for the given local date.
+    static CString GetDayFileName(LPCSTR lpszFolder, const SYSTEMTIME& stLocal);
+    // Whole days from the creation time to now; logs of 15 or more days go.
+    static LONGLONG AgeInDays(const FILETIME& ftNow, const FILETIME& ftCreated);
+    static BOOL IsExpired(const FILETIME& ftNow, const FILETIME& ftCreated) { return AgeInDays(ftNow, ftCreated) >= 15; }
+
+private:
+    CLog(const CLog&) = delete;
+    CLog& operator=(const CLog&) = delete;
+
+    void WriteRaw(LPCSTR lpsz, size_t n);
+    void WriteHeader();
+
+    BOOL m_bAtLineStart;
+    CString m_strIndent;
+    int m_nIndentDepth;
+    BOOL m_bOpen;
+    CFile m_file;
+    CRITICAL_SECTION m_cs; // keeps lines from two threads apart
+};
+
+// The one log of the program. It is constructed before and destroyed after
+// every other static object, so their destructors may still log.
+extern CLog g_log;

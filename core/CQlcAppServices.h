@@ -1,0 +1,35 @@
+// What the notebook core needs of the application object: the main window
+// (owner of messages), the result of the last notebook read and the document
+// held for copying nodes between notebooks. The application derives from this
+// and fills in the rest; tests use it as it is.
+#pragma once
+
+#include "framework/AfxDefs.h"
+
+class CQuillcrestDoc;
+
+class CQlcAppServices
+{
+public:
+    CQlcAppServices();
+    virtual ~CQlcAppServices() {}
+
+    // The main window when it exists (owner of the core's messages), else null.
+    virtual HWND GetMainWindow();
+
+    // Result of the last notebook read: 1 loaded, 0 not a notebook, 2 refused.
+    virtual void SetLastReadResult(int nResult) { m_nLastReadResult = nResult; }
+    virtual int GetLastReadResult() const { return m_nLastReadResult; }
+
+    // A document held for copying nodes between notebooks.
+    virtual CQuillcrestDoc* GetHeldDocument() const { return m_pHeldDocument; }
+    virtual void SetHeldDocument(CQuillcrestDoc* pDoc) { m_pHeldDocument = pDoc; }
+
+protected:
+    int m_nLastReadResult;
+    CQuillcrestDoc* m_pHeldDocument;
+};
+
+// The installed services (a plain instance until the application installs its own).
+CQlcAppServices& QlcApp();
+CQlcAppServices* QlcSetApp(CQlcAppServices* pServices);

@@ -1,0 +1,41 @@
+// Buffered little-endian writer over an open file handle, with the 32-bit
+// offset limit of the notebook format: a write that would pass 4 GiB throws
+// instead of leaving wrapped offsets behind.
+#pragma once
+
+#include "framework/CFileException.h"
+#include "framework/CString.h"
+
+#include <vector>
+
+class CQlcFileWriter
+{
+public:
+    CQlcFileWriter(HANDLE hFile, LPCSTR lpszFileName, size_t nBufferSize = 4096);
+    ~CQlcFileWriter();
+
+    DWORD GetPosition() const { return (DWORD)m_ullPos; }
+    DWORD GetEnd() const { return (DWORD)m_ullEnd; }
+    void Seek(DWORD dwPos);
+    void SeekToEnd() { Seek((DWORD)m_ullEnd); }
+
+    void Write(const void* lpBuf, UINT nCount);
+    void WriteByte(BYTE b) { Write(&b, 1); }
+    void WriteU16(WORD w);
+    void WriteU32(DWORD dw);
+    void WriteI32(LONG l) { WriteU32((DWORD)l); }
+    void WriteString(LPCSTR lpsz);  // with its NUL
+    // Copies nCount bytes from another file at an absolute offset.
+    void CopyFrom(HANDLE hSource, LPCSTR lpszSourceName, ULONGLONG ullOffset, DWORD dwCount);
+
+    void Flush();
+
+private:
+    HANDLE m_hFile;
+    CString m_strFileName;
+    std::vector<BYTE> m_buf;
+    size_t m_nBufLen;            // bytes waiting, to go at m_ullBufStart
+    ULONGLONG m_ullBufStart;
+    ULONGLONG m_ullPos;
+    ULONGLONG m_ullEnd;
+};

@@ -1,0 +1,223 @@
+// Construction, destruction and the record tables of a notebook document.
+#include "core/CQuillcrestDoc.h"
+
+#include "core/CLog.h"
+#include "core/IQlcFrameCallbacks.h"
+
+#include <algorithm>
+
+IMPLEMENT_DYNCREATE(CQuillcrestDoc, CDocument)
+
+BOOL QLCNODE_KEYWORDS::Contains(DWORD dwKeywordId) const
+{
+    return std::find(keywordIds.begin(), keywordIds.end(), dwKeywordId) != keywordIds.end();
+}
+
+CQuillcrestDoc::CQuillcrestDoc()
+    : m_dwNextNodeId(1), m_dwNextBookmarkId(1), m_dwNextKeywordId(1), m_dwNextTaskId(1), m_dwNextStreamId(1),
+      m_hWorkFile(INVALID_HANDLE_VALUE), m_hNotebookFile(INVALID_HANDLE_VALUE), m_dwNotebookAccess(0),
+      m_dwNotebookShare(0), m_hSourceFile(INVALID_HANDLE_VALUE), m_header(), m_sectionTable(), m_cryptHeader(),
+      m_bHasLogo(FALSE), m_dwNewLogoOffset(0), m_dwNewLogoLength(0), m_bDocModified(FALSE),
+      m_pFrameCallbacks(nullptr)
+{
+    // Every payload written while the notebook is open goes to this file.
+    m_hWorkFile = CreateTempFile(m_strWorkPath, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY);
+    if (m_hWorkFile == INVALID_HANDLE_VALUE)
+    {
+        char szTempDir[MAX_PATH + 1] = {};
+        GetTempPathA(MAX_PATH, szTempDir);
+        g_log.WriteLine("WARNING: A temporary file could not be constructed at ");
+        g_log.WriteLine(szTempDir);
+    }
+}
+
+CQuillcrestDoc::~CQuillcrestDoc()
+{
+    CloseNotebookFiles();
+    if (m_hWorkFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hWorkFile); // deleted on close
+    m_hWorkFile = INVALID_HANDLE_VALUE;
+    std::fill(m_key.begin(), m_key.end(), 0);
+    std::fill(m_checkBlock.begin(), m_checkBlock.end(), 0);
+}
+
+HANDLE CQuillcrestDoc::CreateTempFile(CString& strPath, DWORD dwFlags)
+{
+    char szTempDir[MAX_PATH + 1] = {};
+    char szTempFile[MAX_PATH + 1] = {};
+    strPath.Empty();
+    if (GetTempPathA(MAX_PATH, szTempDir) == 0 || GetTempFileNameA(szTempDir, "Qlc", 0, szTempFile) == 0)
+        return INVALID_HANDLE_VALUE;
+    HANDLE h = CreateFileA(szTempFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, dwFlags, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+    {
+        DeleteFileA(szTempFile);
+        return INVALID_HANDLE_VALUE;
+    }
+    strPath = szTempFile;
+    return h;
+}
+
+void CQuillcrestDoc::CloseNotebookFiles()
+{
+    if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
+        CloseHandle(m_hSourceFile);
+    if (m_hNotebookFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hNotebookFile);
+    m_hSourceFile = m_hNotebookFile = INVALID_HANDLE_VALUE;
+}
+
+IQlcFrameCallbacks* CQuillcrestDoc::GetFrameCallbacks() const
+{
+    return m_pFrameCallbacks;
+}
+
+void CQuillcrestDoc::SetModified(BOOL bModified)
+{
+    m_bDocModified = bModified;
+}
+
+void CQuillcrestDoc::GetSortOptions(WORD& wOption1, WORD& wOption2) const
+{
+    wOption1 = m_header.wSortOption1;
+    wOption2 = m_header.wSortOption2;
+}
+
+void CQuillcrestDoc::SetSortOptions(WORD wOption1, WORD wOption2)
+{
+    m_header.wSortOption1 = wOption1;
+    m_header.wSortOption2 = wOption2;
+}
+
+// --- Nodes ------------------------------------------------------------------
+
+DWORD CQuillcrestDoc::Data_NewNodeId()
+{
+    const DWORD dwId = m_dwNextNodeId++;
+    ++m_header.dwNodeCount;
+
+    QLCNODE node;
+    node.dwNodeId = dwId;
+    m_mapNodes.SetAt(dwId, node);
+
+    const QLCDATALOC loc = { 0, 1, 0, 0 };
+    m_mapDataLocs.SetAt(dwId, loc);
+    SetModified(TRUE);
+    return dwId;
+}
+
+void CQuillcrestDoc::Data_SetNode(DWORD dwNodeId, const QLCNODE& node)
+{
+    m_mapNodes.SetAt(dwNodeId, node);
+    SetModified(TRUE);
+}
+
+BOOL CQuillcrestDoc::Data_GetNode(DWORD dwNodeId, QLCNODE& node) const
+{
+    return m_mapNodes.Lookup(dwNodeId, node);
+}
+
+void CQuillcrestDoc::Data_SetDataLoc(DWORD dwNodeId, const QLCDATALOC& loc)
+{
+    m_mapDataLocs.SetAt(dwNodeId, loc);
+}
+
+BOOL CQuillcrestDoc::Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const
+{
+    return m_mapDataLocs.Lookup(dwNodeId, loc);
+}
+
+// --- Bookmarks ----------------------------------------------------------------
+
+DWORD CQuillcrestDoc::Data_AddBookmark()
+{
+    const DWORD dwId = m_dwNextBookmarkId++;
+    QLCBOOKMARK bookmark;
+    bookmark.dwBookmarkId = dwId;
+    m_mapBookmarks.SetAt(dwId, bookmark);
+    SetModified(TRUE);
+    return dwId;
+}
+
+void CQuillcrestDoc::Data_SetBookmark(DWORD dwBookmarkId, const QLCBOOKMARK& bookmark)
+{
+    m_mapBookmarks.SetAt(dwBookmarkId, bookmark);
+    SetModified(TRUE);
+}
+
+BOOL CQuillcrestDoc::Data_GetBookmark(DWORD dwBookmarkId, QLCBOOKMARK& bookmark) const
+{
+    return m_mapBookmarks.Lookup(dwBookmarkId, bookmark);
+}
+
+void CQuillcrestDoc::Data_DeleteBookmark(DWORD dwBookmarkId)
+{
+    m_mapBookmarks.RemoveKey(dwBookmarkId);
+    SetModified(TRUE);
+}
+
+// --- Tasks --------------------------------------------------------------------
+
+DWORD CQuillcrestDoc::Data_AddTask()
+{
+    const DWORD dwId = m_dwNextTaskId++;
+    QLCTASK task;
+    task.dwTaskId = dwId;
+    m_mapTasks.SetAt(dwId, task);
+    SetModified(TRUE);
+    return dwId;
+}
+
+BOOL CQuillcrestDoc::Data_GetTask(DWORD dwTaskId, QLCTASK& task) const
+{
+    return m_mapTasks.Lookup(dwTaskId, task);
+}
+
+void CQuillcrestDoc::Data_SetTask(DWORD dwTaskId, const QLCTASK& task)
+{
+    m_mapTasks.SetAt(dwTaskId, task);
+    SetModified(TRUE);
+}
+
+// --- Keywords -----------------------------------------------------------------
+
+DWORD CQuillcrestDoc::Data_GetKeywordId(LPCSTR lpszText)
+{
+    CString strText = lpszText;
+    strText.MakeLower();
+
+    POSITION pos = m_mapKeywords.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwId;
+        CString strStored;
+        m_mapKeywords.GetNextAssoc(pos, dwId, strStored);
+        if (strStored == strText)
+            return dwId;
+    }
+    const DWORD dwId = m_dwNextKeywordId++;
+    m_mapKeywords.SetAt(dwId, strText);
+    return dwId;
+}
+
+BOOL CQuillcrestDoc::Data_GetKeywordText(DWORD dwKeywordId, CString& strText) const
+{
+    return m_mapKeywords.Lookup(dwKeywordId, strText);
+}
+
+BOOL CQuillcrestDoc::Data_GetNodeKeywords(DWORD dwNodeId, QLCNODE_KEYWORDS& keywords) const
+{
+    return m_mapNodeKeywords.Lookup(dwNodeId, keywords);
+}
+
+// --- Streams ------------------------------------------------------------------
+
+BOOL CQuillcrestDoc::Data_GetStream(DWORD dwStreamId, QLCSTREAM& stream) const
+{
+    return m_mapStreams.Lookup(dwStreamId, stream);
+}
+
+void CQuillcrestDoc::Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream)
+{
+    m_mapStreams.SetAt(dwStreamId, stream);
+}

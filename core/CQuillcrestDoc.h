@@ -1,0 +1,182 @@
+// One open notebook: its tables of records, id counters, open files, header,
+// encryption parameters and logo. All changes to a notebook go through the
+// Data_ operations of this class.
+#pragma once
+
+#include "core/QlcRecords.h"
+
+#include "framework/CDocument.h"
+#include "framework/CMap.h"
+
+#include <vector>
+
+class CQlcFileReader;
+class CQlcFileWriter;
+class IQlcFrameCallbacks;
+
+typedef CMap<DWORD, DWORD, QLCNODE, const QLCNODE&> CQlcNodeMap;
+typedef CMap<DWORD, DWORD, QLCBOOKMARK, const QLCBOOKMARK&> CQlcBookmarkMap;
+typedef CMap<DWORD, DWORD, CString, LPCSTR> CQlcKeywordMap;
+typedef CMap<DWORD, DWORD, QLCNODE_KEYWORDS, const QLCNODE_KEYWORDS&> CQlcNodeKeywordsMap;
+typedef CMap<DWORD, DWORD, QLCTASK, const QLCTASK&> CQlcTaskMap;
+typedef CMap<DWORD, DWORD, QLCDATALOC, const QLCDATALOC&> CQlcDataLocMap;
+typedef CMap<DWORD, DWORD, QLCSTREAM, const QLCSTREAM&> CQlcStreamMap;
+
+class CQuillcrestDoc : public CDocument
+{
+    DECLARE_DYNCREATE(CQuillcrestDoc)
+public:
+    CQuillcrestDoc();
+    ~CQuillcrestDoc() override;
+
+    // --- Records and lookups ------------------------------------------------
+    DWORD Data_NewNodeId();
+    void Data_SetNode(DWORD dwNodeId, const QLCNODE& node);
+    BOOL Data_GetNode(DWORD dwNodeId, QLCNODE& node) const;
+    void Data_SetDataLoc(DWORD dwNodeId, const QLCDATALOC& loc);
+    BOOL Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const;
+
+    DWORD Data_AddBookmark();
+    void Data_SetBookmark(DWORD dwBookmarkId, const QLCBOOKMARK& bookmark);
+    BOOL Data_GetBookmark(DWORD dwBookmarkId, QLCBOOKMARK& bookmark) const;
+    void Data_DeleteBookmark(DWORD dwBookmarkId);
+
+    DWORD Data_AddTask();
+    BOOL Data_GetTask(DWORD dwTaskId, QLCTASK& task) const;
+    void Data_SetTask(DWORD dwTaskId, const QLCTASK& task);
+
+    DWORD Data_GetKeywordId(LPCSTR lpszText);
+    BOOL Data_GetKeywordText(DWORD dwKeywordId, CString& strText) const;
+    BOOL Data_GetNodeKeywords(DWORD dwNodeId, QLCNODE_KEYWORDS& keywords) const;
+
+    BOOL Data_GetStream(DWORD dwStreamId, QLCSTREAM& stream) const;
+    void Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream);
+
+    DWORD GetFileFlags() const { return m_header.dwFileFlags; }
+    virtual void SetModified(BOOL bModified);
+    BOOL GetModifiedFlag() const { return m_bDocModified; }
+
+    // Read-only views of the tables, in table order.
+    const CQlcNodeMap& GetNodeTable() const { return m_mapNodes; }
+    const CQlcBookmarkMap& GetBookmarkTable() const { return m_mapBookmarks; }
+    const CQlcKeywordMap& GetKeywordTable() const { return m_mapKeywords; }
+    const CQlcNodeKeywordsMap& GetNodeKeywordsTable() const { return m_mapNodeKeywords; }
+    const CQlcTaskMap& GetTaskTable() const { return m_mapTasks; }
+
+    const QLCFILEHEADER& GetHeader() const { return m_header; }
+    const QLCSECTIONTABLE& GetSectionTable() const { return m_sectionTable; }
+    const QLCCRYPTHEADER& GetCryptHeader() const { return m_cryptHeader; }
+    const CString& GetMagic() const { return m_strMagic; }
+    void GetSortOptions(WORD& wOption1, WORD& wOption2) const;
+    void SetSortOptions(WORD wOption1, WORD wOption2);
+    BOOL IsEncryptedNotebook() const { return m_cryptHeader.dwCipherId != 0; }
+
+    // --- Notebook file ------------------------------------------------------
+    // A new, empty notebook: magic, version and a fresh header.
+    BOOL OnNewDocument() override;
+    // Opens the notebook file to read (reading only, no sharing); it stays open.
+    BOOL Data_OpenNotebookFile(LPCSTR lpszPathName);
+    // The path the next Data_WriteFile writes to.
+    void Data_SetNotebookPath(LPCSTR lpszPathName) { m_strNotebookPath = lpszPathName; }
+    const CString& Data_GetNotebookPath() const { return m_strNotebookPath; }
+    const CString& Data_GetSourcePath() const { return m_strSourcePath; }
+    HANDLE Data_GetSourceHandle() const { return m_hSourceFile; }
+    HANDLE Data_GetWorkHandle() const { return m_hWorkFile; }
+    const CString& Data_GetWorkPath() const { return m_strWorkPath; }
+
+    // 1 loaded, 0 not a notebook or unusable version, 2 refused at the password.
+    int Data_ReadFile();
+    // Writes the whole notebook to the notebook path; TRUE when it replaced it.
+    BOOL Data_WriteFile();
+
+    // The frame that shows this document, or null (tests may set one).
+    IQlcFrameCallbacks* GetFrameCallbacks() const;
+    void SetFrameCallbacks(IQlcFrameCallbacks* pCallbacks) { m_pFrameCallbacks = pCallbacks; }
+
+    // Logo state (the logo section as stored in the file).
+    BOOL HasLogo() const { return m_bHasLogo; }
+
+protected:
+    // Section readers and writers of the file format.
+    void Data_ReadHeader(CQlcFileReader& reader);
+    void Data_WriteHeader(CQlcFileWriter& writer);
+    void Data_ReadSectionTable(CQlcFileReader& reader);
+    void Data_WriteSectionTable(CQlcFileWriter& writer);
+    void Data_ReadNodes(CQlcFileReader& reader);
+    void Data_ReadBookmarks(CQlcFileReader& reader);
+    void Data_ReadKeywords(CQlcFileReader& reader);
+    void Data_WriteKeywords(CQlcFileWriter& writer, const CMap<DWORD, DWORD, DWORD, DWORD>& mapNewIds);
+    void Data_ReadTasks(CQlcFileReader& reader);
+    void Data_WriteTasks(CQlcFileWriter& writer, const CMap<DWORD, DWORD, DWORD, DWORD>& mapNewIds);
+    void Data_ReadLogoSection(CQlcFileReader& reader);
+    CString Data_ReadMagic(CQlcFileReader& reader);
+
+    // Decodes a logo image read from the file; FALSE when it cannot be shown.
+    virtual BOOL DecodeLogo(const BYTE* pData, size_t nSize);
+
+    // Reading after the magic of a plain notebook.
+    int Data_ReadPlain(CQlcFileReader& reader);
+    // Encrypted envelope, reader just after its magic: asks for the password
+    // and deciphers into a temporary copy that becomes the source file.
+    // 1 done, 0 no decryptor (not a notebook), 2 refused or cancelled.
+    int Data_OpenEnvelope(CQlcFileReader& reader);
+    // Enciphers the finished plain file T1 into a new temporary file T2.
+    // FALSE (and no T2) when no encryptor can be made.
+    BOOL Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2);
+    // Puts the new file in place of the target so that a failure leaves the
+    // target as it was.
+    static BOOL ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget);
+
+public:
+    // Overwrites a file with zeros (whole sectors) before it is deleted.
+    static BOOL WipeFile(LPCSTR lpszPathName);
+    static BOOL WipeHandle(HANDLE hFile, DWORD dwBlock);
+
+protected:
+
+    HWND GetMessageOwner(BOOL bOnlyVisible) const;
+    static HANDLE CreateTempFile(CString& strPath, DWORD dwFlags);
+    void CloseNotebookFiles();
+
+    // Tables
+    CQlcNodeMap m_mapNodes;
+    CQlcBookmarkMap m_mapBookmarks;
+    CQlcKeywordMap m_mapKeywords;
+    CQlcNodeKeywordsMap m_mapNodeKeywords;
+    CQlcTaskMap m_mapTasks;
+    CQlcDataLocMap m_mapDataLocs;
+    CQlcStreamMap m_mapStreams;
+
+    // Id counters (never go down while the notebook is open)
+    DWORD m_dwNextNodeId;
+    DWORD m_dwNextBookmarkId;
+    DWORD m_dwNextKeywordId;
+    DWORD m_dwNextTaskId;
+    DWORD m_dwNextStreamId;
+
+    // Files
+    HANDLE m_hWorkFile;
+    CString m_strWorkPath;
+    HANDLE m_hNotebookFile;
+    CString m_strNotebookPath;
+    DWORD m_dwNotebookAccess;      // how the notebook handle was opened, to reopen it alike
+    DWORD m_dwNotebookShare;
+    HANDLE m_hSourceFile;          // the notebook file or a decrypted copy
+    CString m_strSourcePath;
+
+    // File contents
+    CString m_strMagic;
+    QLCFILEHEADER m_header;
+    QLCSECTIONTABLE m_sectionTable;
+    QLCCRYPTHEADER m_cryptHeader;
+    std::vector<BYTE> m_key;        // derived from the notebook password
+    std::vector<BYTE> m_checkBlock;
+
+    // Logo
+    BOOL m_bHasLogo;
+    DWORD m_dwNewLogoOffset;       // a logo chosen since opening, in the work file
+    DWORD m_dwNewLogoLength;
+
+    BOOL m_bDocModified;
+    IQlcFrameCallbacks* m_pFrameCallbacks;
+};

@@ -1,0 +1,931 @@
+// The notebook file: reading it into the tables and writing it back.
+#include "core/CQuillcrestDoc.h"
+
+#include "core/CLog.h"
+#include "core/CQlcAppServices.h"
+#include "core/CQlcFileReader.h"
+#include "core/CQlcFileWriter.h"
+#include "core/IQlcFrameCallbacks.h"
+#include "core/IQlcPrompts.h"
+#include "core/res/CoreRes.h"
+
+#include "framework/CWaitCursor.h"
+
+#include <cryptopp/gzip.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+typedef CMap<DWORD, DWORD, DWORD, DWORD> CIdMap;
+
+// A decompressed logo larger than this is not a picture anyone chose.
+const size_t kMaxLogoBytes = 64 * 1024 * 1024;
+
+CString LoadText(UINT nID)
+{
+    CString str;
+    str.LoadString(nID);
+    return str;
+}
+
+void ReadSystemTime(CQlcFileReader& reader, SYSTEMTIME& st)
+{
+    st.wYear = reader.ReadU16();
+    st.wMonth = reader.ReadU16();
+    st.wDayOfWeek = reader.ReadU16();
+    st.wDay = reader.ReadU16();
+    st.wHour = reader.ReadU16();
+    st.wMinute = reader.ReadU16();
+    st.wSecond = reader.ReadU16();
+    st.wMilliseconds = reader.ReadU16();
+}
+
+void WriteSystemTime(CQlcFileWriter& writer, const SYSTEMTIME& st)
+{
+    writer.WriteU16(st.wYear);
+    writer.WriteU16(st.wMonth);
+    writer.WriteU16(st.wDayOfWeek);
+    writer.WriteU16(st.wDay);
+    writer.WriteU16(st.wHour);
+    writer.WriteU16(st.wMinute);
+    writer.WriteU16(st.wSecond);
+    writer.WriteU16(st.wMilliseconds);
+}
+
+// New number of an old node id, 0 when the node no longer exists.
+DWORD NewNodeNumber(const CIdMap& mapNewIds, DWORD dwOldId)
+{
+    DWORD dwNew = 0;
+    return mapNewIds.Lookup(dwOldId, dwNew) ? dwNew : 0;
+}
+
+BOOL IsDataType(BYTE nType)
+{
+    return nType == QLC_NODE_NOTE || nType == QLC_NODE_IMAGE || nType == QLC_NODE_HTML || nType == QLC_NODE_FOREIGN;
+}
+
+void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
+{
+    const size_t n = strlen(lpszMagic);
+    writer.WriteU32((DWORD)(2 * (n + 1)));
+    for (size_t i = 0; i <= n; ++i)
+        writer.WriteU16((WORD)(BYTE)lpszMagic[i]);
+}
+
+} // namespace
+
+// --- Opening ------------------------------------------------------------------
+
+BOOL CQuillcrestDoc::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return FALSE;
+    m_strMagic = QLC_MAGIC_PLAIN;
+    m_header = QLCFILEHEADER();
+    m_header.dwVersion = QLC_FILE_VERSION;
+    GetSystemTime(&m_header.stCreated);
+    m_sectionTable = QLCSECTIONTABLE();
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
+{
+    CloseNotebookFiles();
+    m_strNotebookPath = lpszPathName;
+    m_hNotebookFile = CreateFileA(lpszPathName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    m_dwNotebookAccess = GENERIC_READ;
+    m_dwNotebookShare = 0;
+    m_hSourceFile = m_hNotebookFile;
+    m_strSourcePath = m_strNotebookPath;
+    return TRUE;
+}
+
+HWND CQuillcrestDoc::GetMessageOwner(BOOL bOnlyVisible) const
+{
+    HWND hMain = QlcApp().GetMainWindow();
+    if (hMain == nullptr || !IsWindow(hMain))
+        return nullptr;
+    if (bOnlyVisible && !IsWindowVisible(hMain))
+        return nullptr;
+    return hMain;
+}
+
+// --- Reading ------------------------------------------------------------------
+
+CString CQuillcrestDoc::Data_ReadMagic(CQlcFileReader& reader)
+{
+    const DWORD n = reader.ReadU32();
+    if (n >= 64)
+        return CString();
+    BYTE buf[64];
+    reader.Read(buf, n);
+    CString strMagic;
+    for (DWORD i = 0; i + 1 < n; i += 2)
+    {
+        const WORD ch = (WORD)(buf[i] | (buf[i + 1] << 8));
+        if (ch == 0)
+            break;
+        char sz[8] = {};
+        const WCHAR wch = ch;
+        WideCharToMultiByte(CP_ACP, 0, &wch, 1, sz, sizeof(sz) - 1, nullptr, nullptr);
+        strMagic += sz;
+    }
+    return strMagic;
+}
+
+int CQuillcrestDoc::Data_ReadFile()
+{
+    CWaitCursor wait;
+
+    m_hSourceFile = m_hNotebookFile;
+    m_strSourcePath = m_strNotebookPath;
+
+    CQlcFileReader reader(m_hSourceFile, m_strSourcePath);
+    reader.Seek(0);
+    m_strMagic = Data_ReadMagic(reader);
+
+    if (m_strMagic == QLC_MAGIC_ENCRYPTED_V1 || m_strMagic == QLC_MAGIC_ENCRYPTED_V2)
+    {
+        const int nEnvelope = Data_OpenEnvelope(reader);
+        if (nEnvelope == 2)
+            return 2;
+        if (nEnvelope == 1)
+        {
+            // The source is now the decrypted copy: read it from its start.
+            CQlcFileReader plain(m_hSourceFile, m_strSourcePath);
+            plain.Seek(0);
+            m_strMagic = Data_ReadMagic(plain);
+            return Data_ReadPlain(plain);
+        }
+        // No decryptor: reported below as not a notebook.
+    }
+    return Data_ReadPlain(reader);
+}
+
+int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
+{
+    if (m_strMagic != QLC_MAGIC_PLAIN)
+    {
+        CString strText;
+        strText.Format(LoadText(IDS_QLC_NOT_A_NOTEBOOK), (LPCSTR)m_strNotebookPath);
+        QlcPrompts().MessageBox(nullptr, strText, LoadText(IDS_QLC_CAPTION_LOAD_FAILED),
+                                MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
+        return 0;
+    }
+
+    Data_ReadHeader(reader);
+    const DWORD dwVersion = m_header.dwVersion;
+    if (dwVersion == 0 || dwVersion > QLC_FILE_VERSION)
+    {
+        QlcPrompts().FrameworkMessageBox(LoadText(IDS_QLC_VERSION_STAMP), MB_OK | MB_ICONSTOP);
+        return 0;
+    }
+    if (dwVersion < QLC_FILE_VERSION)
+    {
+        QlcPrompts().MessageBox(GetMessageOwner(TRUE), LoadText(IDS_QLC_OLD_VERSION), LoadText(IDS_QLC_CAPTION_WARNING),
+                                MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
+    }
+
+    Data_ReadNodes(reader);
+    m_header.dwVersion = QLC_FILE_VERSION;
+
+    if (m_header.dwLogoOffset != 0 && m_header.dwLogoLength != 0)
+        Data_ReadLogoSection(reader);
+    else
+        m_bHasLogo = FALSE;
+
+    if (m_header.dwBookmarkOffset != 0)
+        Data_ReadBookmarks(reader);
+    if (m_header.dwKeywordOffset != 0)
+        Data_ReadKeywords(reader);
+
+    m_sectionTable = QLCSECTIONTABLE();
+    if (m_header.dwSectionTableOffset != 0)
+    {
+        Data_ReadSectionTable(reader);
+        if (m_sectionTable.dwTaskOffset != 0)
+            Data_ReadTasks(reader);
+    }
+
+    if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+        pFrame->OnDocumentLoaded();
+    return 1;
+}
+
+void CQuillcrestDoc::Data_ReadHeader(CQlcFileReader& reader)
+{
+    QLCFILEHEADER& h = m_header;
+    h.dwVersion = reader.ReadU32();
+    ReadSystemTime(reader, h.stCreated);
+    ReadSystemTime(reader, h.stModified);
+    h.dwNodeCount = reader.ReadU32();
+    h.dwLogoOffset = reader.ReadU32();
+    h.dwLogoLength = reader.ReadU32();
+    h.dwReserved1 = reader.ReadU32();
+    h.dwBookmarkOffset = reader.ReadU32();
+    h.dwFileFlags = reader.ReadU32();
+    h.dwSectionTableOffset = reader.ReadU32();
+    h.dwReserved2 = reader.ReadU32();
+    h.wSortOption1 = reader.ReadU16();
+    h.wSortOption2 = reader.ReadU16();
+    h.dwKeywordOffset = reader.ReadU32();
+
+    // Fields that older versions did not have.
+    if (h.dwVersion < 3)
+        h.wSortOption1 = h.wSortOption2 = 0;
+    if (h.dwVersion < 5)
+        h.dwKeywordOffset = 0;
+    if (h.dwVersion < 6)
+        h.dwSectionTableOffset = 0;
+}
+
+void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
+{
+    const BOOL bReserved = m_header.dwVersion >= 6;
+    const DWORD dwRecordSize = bReserved ? QLC_NODE_RECORD_SIZE : QLC_NODE_RECORD_SIZE_V5;
+
+    // Each record takes at least its fixed part and a NUL: a count the file
+    // cannot hold is damage, not a reason to allocate.
+    reader.Require((ULONGLONG)m_header.dwNodeCount * (dwRecordSize + 1));
+
+    DWORD dwMaxId = 0;
+    for (DWORD i = 0; i < m_header.dwNodeCount; ++i)
+    {
+        QLCNODE node;
+        node.dwDataOffset = reader.ReadU32();
+        node.nType = reader.ReadByte();
+        node.bSpare = reader.ReadByte();
+        node.wIcon = reader.ReadU16();
+        node.dwNodeId = reader.ReadU32();
+        node.dwParentId = reader.ReadU32();
+        node.dwFlags = reader.ReadU32();
+        node.dwStoredSize = reader.ReadU32();
+        node.dwPlainSize = reader.ReadU32();
+        node.dwKeyLength = reader.ReadU32();
+        node.dwHashId = reader.ReadU32();
+        node.dwCipherId = reader.ReadU32();
+        node.dwVerifierLength = reader.ReadU32();
+        if (bReserved)
+        {
+            for (DWORD& dw : node.dwReserved)
+                dw = reader.ReadU32();
+        }
+        node.strName = reader.ReadString();
+
+        if (node.nType == QLC_NODE_FOLDER)
+            node.wIcon = 3;
+        node.bPasswordKnown = FALSE;
+        node.strPassword.Empty();
+        m_mapNodes.SetAt(node.dwNodeId, node);
+
+        QLCDATALOC loc;
+        loc.bHasData = (IsDataType(node.nType) && node.dwStoredSize != 0) ? 1 : 0;
+        loc.bInWorkFile = 0;
+        loc.bTakenOver = 0;
+        loc.dwOffset = node.dwDataOffset;
+        m_mapDataLocs.SetAt(node.dwNodeId, loc);
+
+        dwMaxId = std::max(dwMaxId, node.dwNodeId);
+    }
+
+    // Ids in the file may be sparse (written by other programs): never hand
+    // out one that is taken.
+    m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
+    m_dwNextNodeId = std::max(dwMaxId, m_header.dwNodeCount) + 1;
+}
+
+void CQuillcrestDoc::Data_ReadLogoSection(CQlcFileReader& reader)
+{
+    m_bHasLogo = FALSE;
+    try
+    {
+        reader.Seek(m_header.dwLogoOffset);
+        reader.Require(m_header.dwLogoLength);
+
+        std::vector<BYTE> image;
+        CryptoPP::Gunzip gunzip;
+        BYTE buf[16384];
+        DWORD dwLeft = m_header.dwLogoLength;
+        while (dwLeft > 0)
+        {
+            const UINT n = (UINT)std::min<DWORD>(dwLeft, sizeof(buf));
+            reader.Read(buf, n);
+            gunzip.Put(buf, n);
+            dwLeft -= n;
+            if (gunzip.MaxRetrievable() > kMaxLogoBytes)
+                throw CFileException(CFileException::invalidFile, ERROR_FILE_CORRUPT);
+        }
+        gunzip.MessageEnd();
+        const size_t nSize = (size_t)gunzip.MaxRetrievable();
+        if (nSize == 0 || nSize > kMaxLogoBytes)
+            throw CFileException(CFileException::invalidFile, ERROR_FILE_CORRUPT);
+        image.resize(nSize);
+        gunzip.Get(image.data(), nSize);
+        m_bHasLogo = DecodeLogo(image.data(), image.size());
+    }
+    catch (CFileException&)
+    {
+        g_log.WriteLine("WARNING: The notebook logo could not be read; the notebook has no logo.");
+    }
+    catch (CryptoPP::Exception&)
+    {
+        g_log.WriteLine("WARNING: The notebook logo is damaged; the notebook has no logo.");
+    }
+    catch (std::bad_alloc&)
+    {
+        g_log.WriteLine("WARNING: The notebook logo is too large; the notebook has no logo.");
+    }
+}
+
+BOOL CQuillcrestDoc::DecodeLogo(const BYTE* /*pData*/, size_t nSize)
+{
+    // The picture is decoded by the image layer; until then the logo section
+    // is kept as it is so that saving does not drop it.
+    return nSize != 0;
+}
+
+void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
+{
+    try
+    {
+        reader.Seek(m_header.dwBookmarkOffset);
+        const DWORD dwCount = reader.ReadU32();
+        reader.Skip(8);
+        reader.Require((ULONGLONG)dwCount * 17);
+
+        DWORD dwMaxId = 0;
+        for (DWORD i = 0; i < dwCount; ++i)
+        {
+            QLCBOOKMARK bookmark;
+            bookmark.dwBookmarkId = reader.ReadU32();
+            bookmark.dwKept1 = reader.ReadU32();
+            bookmark.dwKept2 = reader.ReadU32();
+            bookmark.dwNodeId = reader.ReadU32();
+            bookmark.strName = reader.ReadString();
+            m_mapBookmarks.SetAt(bookmark.dwBookmarkId, bookmark);
+            dwMaxId = std::max(dwMaxId, bookmark.dwBookmarkId);
+        }
+        if (dwCount != 0)
+            m_dwNextBookmarkId = std::max(dwMaxId, dwCount) + 1;
+    }
+    catch (CFileException&)
+    {
+        g_log.WriteLine("WARNING: The bookmark section is damaged; bookmarks after the damage were skipped.");
+        DWORD dwMaxId = (DWORD)m_mapBookmarks.GetCount();
+        POSITION pos = m_mapBookmarks.GetStartPosition();
+        while (pos != nullptr)
+        {
+            DWORD dwId;
+            QLCBOOKMARK bookmark;
+            m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
+            dwMaxId = std::max(dwMaxId, dwId);
+        }
+        m_dwNextBookmarkId = std::max(m_dwNextBookmarkId, dwMaxId + 1);
+    }
+}
+
+void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
+{
+    m_mapKeywords.RemoveAll();
+    DWORD dwMaxId = 0;
+    try
+    {
+        reader.Seek(m_header.dwKeywordOffset);
+        const DWORD dwKeywordCount = reader.ReadU32();
+        const DWORD dwListCount = reader.ReadU32();
+        reader.Skip(8);
+        reader.Require((ULONGLONG)dwKeywordCount * 5 + (ULONGLONG)dwListCount * 8);
+
+        for (DWORD i = 0; i < dwKeywordCount; ++i)
+        {
+            const DWORD dwId = reader.ReadU32();
+            m_mapKeywords.SetAt(dwId, reader.ReadString());
+            dwMaxId = std::max(dwMaxId, dwId);
+        }
+        // Loaded ids may be sparse: a new keyword must not take one of them.
+        if (dwKeywordCount != 0)
+            m_dwNextKeywordId = dwMaxId + 1;
+
+        for (DWORD i = 0; i < dwListCount; ++i)
+        {
+            QLCNODE_KEYWORDS keywords;
+            keywords.dwNodeId = reader.ReadU32();
+            const DWORD n = reader.ReadU32();
+            reader.Require((ULONGLONG)n * 4);
+            keywords.keywordIds.resize(n);
+            for (DWORD& dwId : keywords.keywordIds)
+                dwId = reader.ReadU32();
+            m_mapNodeKeywords.SetAt(keywords.dwNodeId, keywords);
+        }
+    }
+    catch (CFileException&)
+    {
+        g_log.WriteLine("WARNING: The keyword section is damaged; keywords after the damage were skipped.");
+        POSITION pos = m_mapKeywords.GetStartPosition();
+        while (pos != nullptr)
+        {
+            DWORD dwId;
+            CString strText;
+            m_mapKeywords.GetNextAssoc(pos, dwId, strText);
+            dwMaxId = std::max(dwMaxId, dwId);
+        }
+        m_dwNextKeywordId = std::max(m_dwNextKeywordId, dwMaxId + 1);
+    }
+}
+
+void CQuillcrestDoc::Data_ReadSectionTable(CQlcFileReader& reader)
+{
+    try
+    {
+        reader.Seek(m_header.dwSectionTableOffset);
+        m_sectionTable.dwTaskOffset = reader.ReadU32();
+        for (DWORD& dw : m_sectionTable.dwReserved)
+            dw = reader.ReadU32();
+    }
+    catch (CFileException&)
+    {
+        g_log.WriteLine("WARNING: The section table is damaged; tasks were not read.");
+        m_sectionTable = QLCSECTIONTABLE();
+    }
+}
+
+void CQuillcrestDoc::Data_ReadTasks(CQlcFileReader& reader)
+{
+    try
+    {
+        reader.Seek(m_sectionTable.dwTaskOffset);
+        const DWORD dwCount = reader.ReadU32();
+        reader.Skip(12);
+        reader.Require((ULONGLONG)dwCount * 41);
+
+        for (DWORD i = 0; i < dwCount; ++i)
+        {
+            QLCTASK task;
+            task.dwTaskId = reader.ReadU32();
+            task.strTitle = reader.ReadString();
+            task.dwFlags = reader.ReadU32();
+            task.lCreated = reader.ReadI32();
+            task.lStart = reader.ReadI32();
+            task.lDue = reader.ReadI32();
+            task.nPriority = reader.ReadByte();
+            task.bKept1 = reader.ReadByte();
+            task.bKept2 = reader.ReadByte();
+            task.lKept3 = reader.ReadI32();
+            task.dwLinkedNodeId = reader.ReadU32();
+            task.lKept4 = reader.ReadI32();
+            task.lKept5 = reader.ReadI32();
+            task.strNotes = reader.ReadString();
+            m_mapTasks.SetAt(task.dwTaskId, task);
+        }
+    }
+    catch (CFileException&)
+    {
+        g_log.WriteLine("WARNING: The task section is damaged; tasks after the damage were skipped.");
+    }
+
+    DWORD dwMaxId = 0;
+    POSITION pos = m_mapTasks.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwId;
+        QLCTASK task;
+        m_mapTasks.GetNextAssoc(pos, dwId, task);
+        dwMaxId = std::max(dwMaxId, dwId);
+    }
+    m_dwNextTaskId = std::max(dwMaxId, (DWORD)m_mapTasks.GetCount()) + 1;
+}
+
+// --- Writing ------------------------------------------------------------------
+
+void CQuillcrestDoc::Data_WriteHeader(CQlcFileWriter& writer)
+{
+    const QLCFILEHEADER& h = m_header;
+    writer.WriteU32(h.dwVersion);
+    WriteSystemTime(writer, h.stCreated);
+    WriteSystemTime(writer, h.stModified);
+    writer.WriteU32(h.dwNodeCount);
+    writer.WriteU32(h.dwLogoOffset);
+    writer.WriteU32(h.dwLogoLength);
+    writer.WriteU32(h.dwReserved1);
+    writer.WriteU32(h.dwBookmarkOffset);
+    writer.WriteU32(h.dwFileFlags);
+    writer.WriteU32(h.dwSectionTableOffset);
+    writer.WriteU32(h.dwReserved2);
+    writer.WriteU16(h.wSortOption1);
+    writer.WriteU16(h.wSortOption2);
+    writer.WriteU32(h.dwKeywordOffset);
+}
+
+void CQuillcrestDoc::Data_WriteSectionTable(CQlcFileWriter& writer)
+{
+    writer.WriteU32(m_sectionTable.dwTaskOffset);
+    for (DWORD dw : m_sectionTable.dwReserved)
+        writer.WriteU32(dw);
+}
+
+void CQuillcrestDoc::Data_WriteKeywords(CQlcFileWriter& writer, const CIdMap& mapNewIds)
+{
+    writer.WriteU32((DWORD)m_mapKeywords.GetCount());
+    writer.WriteU32((DWORD)m_mapNodeKeywords.GetCount());
+    writer.WriteU32(0);
+    writer.WriteU32(0);
+
+    POSITION pos = m_mapKeywords.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwId;
+        CString strText;
+        m_mapKeywords.GetNextAssoc(pos, dwId, strText);
+        writer.WriteU32(dwId);
+        writer.WriteString(strText);
+    }
+    pos = m_mapNodeKeywords.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwNodeId;
+        QLCNODE_KEYWORDS keywords;
+        m_mapNodeKeywords.GetNextAssoc(pos, dwNodeId, keywords);
+        writer.WriteU32(NewNodeNumber(mapNewIds, keywords.dwNodeId));
+        writer.WriteU32(keywords.GetCount());
+        for (DWORD dwKeywordId : keywords.keywordIds)
+            writer.WriteU32(dwKeywordId);
+    }
+}
+
+void CQuillcrestDoc::Data_WriteTasks(CQlcFileWriter& writer, const CIdMap& mapNewIds)
+{
+    writer.WriteU32((DWORD)m_mapTasks.GetCount());
+    writer.WriteU32(0);
+    writer.WriteU32(0);
+    writer.WriteU32(0);
+
+    DWORD dwNewId = 0;
+    POSITION pos = m_mapTasks.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwId;
+        QLCTASK task;
+        m_mapTasks.GetNextAssoc(pos, dwId, task);
+
+        DWORD dwFlags = task.dwFlags;
+        DWORD dwLinked = 0;
+        if (dwFlags & QLC_TASKFLAG_LINKED)
+        {
+            dwLinked = NewNodeNumber(mapNewIds, task.dwLinkedNodeId);
+            if (dwLinked == 0)
+                dwFlags &= ~QLC_TASKFLAG_LINKED; // its node is gone
+        }
+
+        writer.WriteU32(dwNewId++);
+        writer.WriteString(task.strTitle);
+        writer.WriteU32(dwFlags);
+        writer.WriteI32(task.lCreated);
+        writer.WriteI32(task.lStart);
+        writer.WriteI32(task.lDue);
+        writer.WriteByte(task.nPriority);
+        writer.WriteByte(task.bKept1);
+        writer.WriteByte(task.bKept2);
+        writer.WriteI32(task.lKept3);
+        writer.WriteU32(dwLinked);
+        writer.WriteI32(task.lKept4);
+        writer.WriteI32(task.lKept5);
+        writer.WriteString(task.strNotes);
+    }
+}
+
+BOOL CQuillcrestDoc::Data_WriteFile()
+{
+    // Everything the write changes in memory, to put back when it fails.
+    std::vector<std::pair<DWORD, QLCDATALOC>> savedLocs;
+    savedLocs.reserve((size_t)m_mapDataLocs.GetCount());
+    for (POSITION pos = m_mapDataLocs.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCDATALOC loc;
+        m_mapDataLocs.GetNextAssoc(pos, dwId, loc);
+        savedLocs.emplace_back(dwId, loc);
+    }
+    const QLCFILEHEADER savedHeader = m_header;
+    const QLCSECTIONTABLE savedSections = m_sectionTable;
+    const QLCCRYPTHEADER savedCrypt = m_cryptHeader;
+    auto restore = [&]() {
+        for (const auto& entry : savedLocs)
+            m_mapDataLocs.SetAt(entry.first, entry.second);
+        m_header = savedHeader;
+        m_sectionTable = savedSections;
+        m_cryptHeader = savedCrypt;
+    };
+
+    CString strT1, strT2;
+    HANDLE hT1 = CreateTempFile(strT1, FILE_ATTRIBUTE_NORMAL);
+    HANDLE hT2 = INVALID_HANDLE_VALUE;
+    if (hT1 == INVALID_HANDLE_VALUE)
+    {
+        g_log.WriteLine("WARNING: A temporary file for saving could not be created.");
+        return FALSE;
+    }
+    const BOOL bEncrypted = IsEncryptedNotebook();
+    auto discardTemps = [&]() {
+        if (hT1 != INVALID_HANDLE_VALUE)
+            CloseHandle(hT1);
+        if (hT2 != INVALID_HANDLE_VALUE)
+            CloseHandle(hT2);
+        hT1 = hT2 = INVALID_HANDLE_VALUE;
+        // T1 holds the notebook in plain text: never leave it readable.
+        if (bEncrypted)
+            WipeFile(strT1);
+        DeleteFileA(strT1);
+        if (!strT2.IsEmpty())
+            DeleteFileA(strT2);
+    };
+
+    try
+    {
+        CQlcFileWriter writer(hT1, strT1);
+
+        WriteMagic(writer, QLC_MAGIC_PLAIN);
+        const DWORD dwHeaderPos = writer.GetPosition();
+        GetSystemTime(&m_header.stModified);
+        m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
+        Data_WriteHeader(writer);
+
+        // Nodes are numbered 1, 2, 3 ... in table order.
+        CIdMap mapNewIds;
+        DWORD dwNumber = 0;
+        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
+        {
+            DWORD dwId;
+            QLCNODE node;
+            m_mapNodes.GetNextAssoc(pos, dwId, node);
+            mapNewIds.SetAt(dwId, ++dwNumber);
+        }
+
+        struct CPayload
+        {
+            DWORD dwNodeId;
+            DWORD dwRecordPos;
+            DWORD dwStoredSize;
+        };
+        std::vector<CPayload> payloads;
+
+        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
+        {
+            DWORD dwId;
+            QLCNODE node;
+            m_mapNodes.GetNextAssoc(pos, dwId, node);
+
+            QLCDATALOC loc = {};
+            if (IsDataType(node.nType) && m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData)
+                payloads.push_back({ dwId, writer.GetPosition(), node.dwStoredSize });
+
+            writer.WriteU32(node.dwDataOffset);
+            writer.WriteByte(node.nType);
+            writer.WriteByte(node.bSpare);
+            writer.WriteU16(node.wIcon);
+            writer.WriteU32(NewNodeNumber(mapNewIds, dwId));
+            writer.WriteU32(node.dwParentId != 0 ? NewNodeNumber(mapNewIds, node.dwParentId) : 0);
+            writer.WriteU32(node.dwFlags);
+            writer.WriteU32(node.dwStoredSize);
+            writer.WriteU32(node.dwPlainSize);
+            writer.WriteU32(node.dwKeyLength);
+            writer.WriteU32(node.dwHashId);
+            writer.WriteU32(node.dwCipherId);
+            writer.WriteU32(node.dwVerifierLength);
+            for (DWORD dw : node.dwReserved)
+                writer.WriteU32(dw);
+            writer.WriteString(node.strName);
+        }
+
+        // Payloads, copied from where they lie now.
+        for (const CPayload& payload : payloads)
+        {
+            QLCDATALOC loc = {};
+            m_mapDataLocs.Lookup(payload.dwNodeId, loc);
+            const HANDLE hFrom = loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
+            const CString strFrom = loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
+            if (hFrom == INVALID_HANDLE_VALUE && payload.dwStoredSize != 0)
+                throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
+
+            const DWORD dwPos = writer.GetEnd();
+            writer.Seek(payload.dwRecordPos);
+            writer.WriteU32(dwPos);
+            writer.Seek(dwPos);
+            if (payload.dwStoredSize != 0)
+                writer.CopyFrom(hFrom, strFrom, loc.dwOffset, payload.dwStoredSize);
+
+            const QLCDATALOC newLoc = { 1, 0, 0, dwPos };
+            m_mapDataLocs.SetAt(payload.dwNodeId, newLoc);
+        }
+
+        // Logo
+        if (!m_bHasLogo)
+        {
+            m_header.dwLogoOffset = 0;
+            m_header.dwLogoLength = 0;
+        }
+        else if (m_dwNewLogoLength != 0)
+        {
+            m_header.dwLogoOffset = writer.GetEnd();
+            writer.CopyFrom(m_hWorkFile, m_strWorkPath, m_dwNewLogoOffset, m_dwNewLogoLength);
+            m_header.dwLogoLength = m_dwNewLogoLength;
+        }
+        else
+        {
+            m_header.dwLogoOffset = writer.GetEnd();
+            writer.CopyFrom(m_hSourceFile, m_strSourcePath, savedHeader.dwLogoOffset, savedHeader.dwLogoLength);
+            m_header.dwLogoLength = savedHeader.dwLogoLength;
+        }
+
+        // Bookmarks, numbered from 0 in table order.
+        m_header.dwBookmarkOffset = writer.GetEnd();
+        writer.WriteU32((DWORD)m_mapBookmarks.GetCount());
+        writer.WriteU32(0);
+        writer.WriteU32(0);
+        DWORD dwBookmarkNumber = 0;
+        for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
+        {
+            DWORD dwId;
+            QLCBOOKMARK bookmark;
+            m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
+            writer.WriteU32(dwBookmarkNumber++);
+            writer.WriteU32(bookmark.dwKept1);
+            writer.WriteU32(bookmark.dwKept2);
+            writer.WriteU32(NewNodeNumber(mapNewIds, bookmark.dwNodeId));
+            writer.WriteString(bookmark.strName);
+        }
+
+        m_header.dwKeywordOffset = writer.GetEnd();
+        Data_WriteKeywords(writer, mapNewIds);
+
+        m_header.dwSectionTableOffset = writer.GetEnd();
+        Data_WriteSectionTable(writer);
+
+        m_sectionTable.dwTaskOffset = writer.GetEnd();
+        Data_WriteTasks(writer, mapNewIds);
+
+        writer.Seek(dwHeaderPos);
+        Data_WriteHeader(writer);
+        writer.Seek(m_header.dwSectionTableOffset);
+        Data_WriteSectionTable(writer);
+        writer.Flush();
+        if (!FlushFileBuffers(hT1))
+            CFileException::ThrowOsError((LONG)GetLastError(), strT1);
+
+        if (bEncrypted && !Data_EncipherFile(hT1, strT1, hT2, strT2))
+        {
+            // No encryptor: the target is not touched.
+            g_log.WriteLine("WARNING: The notebook could not be enciphered; it was not saved.");
+            discardTemps();
+            restore();
+            return FALSE;
+        }
+    }
+    catch (CFileException& e)
+    {
+        if (e.m_lOsError == ERROR_FILE_TOO_LARGE)
+            g_log.WriteLine("WARNING: The notebook would be larger than 4 GB; it was not saved.");
+        discardTemps();
+        restore();
+        throw;
+    }
+    catch (...)
+    {
+        discardTemps();
+        restore();
+        throw;
+    }
+
+    CloseHandle(hT1);
+    hT1 = INVALID_HANDLE_VALUE;
+    if (hT2 != INVALID_HANDLE_VALUE)
+        CloseHandle(hT2);
+    hT2 = INVALID_HANDLE_VALUE;
+
+    // The notebook must be closed to be replaced; remember how to reopen it.
+    const BOOL bHadNotebook = m_hNotebookFile != INVALID_HANDLE_VALUE;
+    const BOOL bSourceIsNotebook = m_hSourceFile == m_hNotebookFile;
+    if (bHadNotebook)
+        CloseHandle(m_hNotebookFile);
+    m_hNotebookFile = INVALID_HANDLE_VALUE;
+    if (bSourceIsNotebook)
+        m_hSourceFile = INVALID_HANDLE_VALUE;
+
+    const CString& strNew = bEncrypted ? strT2 : strT1;
+    if (!ReplaceNotebookFile(strNew, m_strNotebookPath))
+    {
+        g_log.WriteLine("WARNING: The saved notebook could not replace the file; the file was left as it was.");
+        discardTemps();
+        restore();
+        if (bHadNotebook)
+        {
+            m_hNotebookFile = CreateFileA(m_strNotebookPath, m_dwNotebookAccess, m_dwNotebookShare, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+                g_log.WriteLine("WARNING: The notebook file could not be opened again after a failed save.");
+            if (bSourceIsNotebook)
+                m_hSourceFile = m_hNotebookFile;
+        }
+        return FALSE;
+    }
+
+    // The previous decrypted copy is replaced by T1.
+    if (!bSourceIsNotebook && m_hSourceFile != INVALID_HANDLE_VALUE)
+    {
+        CloseHandle(m_hSourceFile);
+        m_hSourceFile = INVALID_HANDLE_VALUE;
+        if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
+            DeleteFileA(m_strSourcePath);
+    }
+
+    m_hNotebookFile = CreateFileA(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_dwNotebookAccess = GENERIC_READ | GENERIC_WRITE;
+    m_dwNotebookShare = FILE_SHARE_READ;
+    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+        g_log.WriteLine("WARNING: The saved notebook could not be opened again.");
+
+    if (!bEncrypted)
+    {
+        m_hSourceFile = m_hNotebookFile;
+        m_strSourcePath = m_strNotebookPath;
+    }
+    else
+    {
+        m_strSourcePath = strT1;
+        m_hSourceFile = CreateFileA(strT1, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget)
+{
+    // Copy next to the target first, then rename over it: the rename is the
+    // only step that touches the target, and it either happens or not.
+    CString strDir = lpszTarget;
+    const int i = (int)strDir.str().find_last_of("\\/");
+    strDir = i >= 0 ? strDir.Left(i + 1) : CString(".\\");
+
+    char szSibling[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(strDir, "Qlc", 0, szSibling) == 0)
+        return FALSE;
+    if (!CopyFileA(lpszNewFile, szSibling, FALSE))
+    {
+        DeleteFileA(szSibling);
+        return FALSE;
+    }
+    if (!MoveFileExA(szSibling, lpszTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        DeleteFileA(szSibling);
+        return FALSE;
+    }
+    // The encrypted file T2 is gone once in place; a plain T1 likewise.
+    DeleteFileA(lpszNewFile);
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
+{
+    // Bytes per sector of the file's volume; a full block when unknown.
+    CString strRoot = lpszPathName;
+    int iStart = 0;
+    if (strRoot.Left(2) == "\\\\")
+        iStart = 2;
+    const int iSlash = strRoot.Find('\\', iStart);
+    strRoot = iSlash >= 0 ? strRoot.Left(iSlash + 1) : CString();
+    DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFree = 0, dwTotal = 0;
+    if (strRoot.IsEmpty() ||
+        !GetDiskFreeSpaceA(strRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFree, &dwTotal) ||
+        dwBytesPerSector == 0)
+        dwBytesPerSector = 4096;
+
+    HANDLE h = CreateFileA(lpszPathName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    const BOOL bResult = WipeHandle(h, dwBytesPerSector);
+    CloseHandle(h);
+    return bResult;
+}
+
+BOOL CQuillcrestDoc::WipeHandle(HANDLE hFile, DWORD dwBlock)
+{
+    LARGE_INTEGER liSize;
+    if (!GetFileSizeEx(hFile, &liSize))
+        return FALSE;
+    LARGE_INTEGER liZero = {};
+    if (!SetFilePointerEx(hFile, liZero, nullptr, FILE_BEGIN))
+        return FALSE;
+    std::vector<BYTE> zeros(dwBlock ? dwBlock : 4096, 0);
+    for (LONGLONG llDone = 0; llDone < liSize.QuadPart; llDone += (LONGLONG)zeros.size())
+    {
+        DWORD dwWritten = 0;
+        if (!WriteFile(hFile, zeros.data(), (DWORD)zeros.size(), &dwWritten, nullptr) || dwWritten != zeros.size())
+            return FALSE;
+    }
+    return FlushFileBuffers(hFile);
+}

@@ -1,0 +1,26 @@
+// Everything the notebook core asks the user goes through this interface:
+// message boxes and password requests. The program installs prompts that show
+// its windows; tests install prompts that record and answer.
+#pragma once
+
+#include "framework/CString.h"
+
+class IQlcPrompts
+{
+public:
+    virtual ~IQlcPrompts() {}
+
+    // A message box with the given owner, text, caption and style.
+    virtual int MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) = 0;
+    // The framework's message box (main window owner, program caption).
+    virtual int FrameworkMessageBox(LPCSTR lpszText, UINT nType) = 0;
+    // Asks for one password (the password dialog's single-password mode).
+    // FALSE when the user cancelled.
+    virtual BOOL AskPassword(CString& strPassword) = 0;
+};
+
+// The installed prompts; by default message boxes are shown through the
+// framework and no password can be asked for.
+IQlcPrompts& QlcPrompts();
+// Installs prompts (null restores the default); returns the previous ones.
+IQlcPrompts* QlcSetPrompts(IQlcPrompts* pPrompts);

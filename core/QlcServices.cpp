@@ -1,0 +1,65 @@
+// The installed prompts and application services.
+#include "core/CQlcAppServices.h"
+#include "core/IQlcPrompts.h"
+
+#include "framework/AfxPrompt.h"
+
+namespace {
+
+class CDefaultPrompts : public IQlcPrompts
+{
+public:
+    int MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) override
+    {
+        return AfxShowMessageBox(hOwner, lpszText, lpszCaption, nType);
+    }
+    int FrameworkMessageBox(LPCSTR lpszText, UINT nType) override
+    {
+        return AfxMessageBox(lpszText, nType);
+    }
+    BOOL AskPassword(CString& /*strPassword*/) override
+    {
+        return FALSE; // no dialog without the application
+    }
+};
+
+CDefaultPrompts g_defaultPrompts;
+IQlcPrompts* g_pPrompts = &g_defaultPrompts;
+
+CQlcAppServices g_defaultServices;
+CQlcAppServices* g_pServices = &g_defaultServices;
+
+} // namespace
+
+IQlcPrompts& QlcPrompts()
+{
+    return *g_pPrompts;
+}
+
+IQlcPrompts* QlcSetPrompts(IQlcPrompts* pPrompts)
+{
+    IQlcPrompts* pOld = g_pPrompts;
+    g_pPrompts = pPrompts ? pPrompts : &g_defaultPrompts;
+    return pOld;
+}
+
+CQlcAppServices::CQlcAppServices() : m_nLastReadResult(0), m_pHeldDocument(nullptr)
+{
+}
+
+HWND CQlcAppServices::GetMainWindow()
+{
+    return nullptr;
+}
+
+CQlcAppServices& QlcApp()
+{
+    return *g_pServices;
+}
+
+CQlcAppServices* QlcSetApp(CQlcAppServices* pServices)
+{
+    CQlcAppServices* pOld = g_pServices;
+    g_pServices = pServices ? pServices : &g_defaultServices;
+    return pOld;
+}

@@ -1,0 +1,14 @@
+// String ids of the notebook core. 1003 and 1015 are fixed; the core's other
+// texts use 7000-7999, which the program's own resources leave free.
+#pragma once
+
+#define IDS_QLC_NOT_A_NOTEBOOK          1003
+#define IDS_QLC_ENCRYPTION_UNAVAILABLE  1015
+
+#define IDS_QLC_CAPTION_LOAD_FAILED     7000
+#define IDS_QLC_CAPTION_WARNING         7001
+#define IDS_QLC_OLD_VERSION             7002
+#define IDS_QLC_VERSION_STAMP           7003
+#define IDS_QLC_CAPTION_ACCESS_DENIED   7004
+#define IDS_QLC_WRONG_PASSWORD          7005
+#define IDS_QLC_CAPTION_OPEN_FILE       7006
