@@ -6,6 +6,7 @@
 
 #include "framework/AfxDefs.h"
 
+class CCryptDLLHandler;
 class CQuillcrestDoc;
 
 class CQlcAppServices
@@ -25,9 +26,16 @@ public:
     virtual CQuillcrestDoc* GetHeldDocument() const { return m_pHeldDocument; }
     virtual void SetHeldDocument(CQuillcrestDoc* pDoc) { m_pHeldDocument = pDoc; }
 
+    // The binding of the encryption library (the application owns it); null
+    // means the program runs without encryption. Callers use QlcCrypt(),
+    // which also answers null while the library is not loaded.
+    virtual CCryptDLLHandler* GetCryptHandler() const { return m_pCryptHandler; }
+    void SetCryptHandler(CCryptDLLHandler* pHandler) { m_pCryptHandler = pHandler; }
+
 protected:
     int m_nLastReadResult;
     CQuillcrestDoc* m_pHeldDocument;
+    CCryptDLLHandler* m_pCryptHandler;
 };
 
 // The installed services (a plain instance until the application installs its own).

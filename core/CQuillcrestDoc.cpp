@@ -33,7 +33,7 @@ CQuillcrestDoc::CQuillcrestDoc()
 
 CQuillcrestDoc::~CQuillcrestDoc()
 {
-    CloseNotebookFiles();
+    Data_CloseNotebookFiles();
     if (m_hWorkFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hWorkFile); // deleted on close
     m_hWorkFile = INVALID_HANDLE_VALUE;
@@ -58,7 +58,7 @@ HANDLE CQuillcrestDoc::CreateTempFile(CString& strPath, DWORD dwFlags)
     return h;
 }
 
-void CQuillcrestDoc::CloseNotebookFiles()
+void CQuillcrestDoc::Data_CloseNotebookFiles()
 {
     if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
         CloseHandle(m_hSourceFile);

@@ -12,7 +12,18 @@
 
 class CQlcFileReader;
 class CQlcFileWriter;
+class CQuillcrestDoc;
 class IQlcFrameCallbacks;
+
+// What Data_OpenStream hands out: the stream id and the document it lives in.
+struct QLCSTREAMHANDLE
+{
+    DWORD dwStreamId;         // QLC_STREAM_NO_NODE, 0 (nothing stored to read) or a stream
+    DWORD dwReserved;         // 0
+    CQuillcrestDoc* pDoc;
+};
+
+const DWORD QLC_STREAM_NO_NODE = 0xFFFFFFFF;
 
 typedef CMap<DWORD, DWORD, QLCNODE, const QLCNODE&> CQlcNodeMap;
 typedef CMap<DWORD, DWORD, QLCBOOKMARK, const QLCBOOKMARK&> CQlcBookmarkMap;
@@ -51,6 +62,29 @@ public:
 
     BOOL Data_GetStream(DWORD dwStreamId, QLCSTREAM& stream) const;
     void Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream);
+
+    // --- Payload streams ----------------------------------------------------
+    // Opens a stream on a node's payload: reading where it lies, writing at
+    // the end of the work file. Always TRUE; the handle says what was opened.
+    BOOL Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDLE& handle, BOOL bCompress);
+    // Closes a stream; a write stream's node takes the new payload. FALSE
+    // for an unknown id.
+    BOOL Data_CloseStream(DWORD dwStreamId);
+
+    // Replaces a node's keyword list; keywords no other node uses any more
+    // leave the keyword table. Does not mark the document modified.
+    void Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS& keywords);
+    // Some task is linked to the node.
+    BOOL Data_NodeHasTask(DWORD dwNodeId) const;
+
+    // --- Notebook encryption ------------------------------------------------
+    // Sets the cipher, hash and key length of the notebook and derives its key
+    // and check block from the password; key length 0 turns encryption off
+    // (the next save writes a plain notebook). FALSE, and nothing changed,
+    // when the library cannot make an encryptor for the parameters. Does not
+    // mark the document modified.
+    BOOL Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD dwHashId, LPCSTR lpszPassword,
+                                DWORD dwPasswordLength);
 
     DWORD GetFileFlags() const { return m_header.dwFileFlags; }
     virtual void SetModified(BOOL bModified);
@@ -114,6 +148,8 @@ protected:
     // Decodes a logo image read from the file; FALSE when it cannot be shown.
     virtual BOOL DecodeLogo(const BYTE* pData, size_t nSize);
 
+    int Data_ReadFileInner();
+    BOOL Data_WriteFileInner();
     // Reading after the magic of a plain notebook.
     int Data_ReadPlain(CQlcFileReader& reader);
     // Encrypted envelope, reader just after its magic: asks for the password
@@ -123,6 +159,9 @@ protected:
     // Enciphers the finished plain file T1 into a new temporary file T2.
     // FALSE (and no T2) when no encryptor can be made.
     BOOL Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2);
+    // Closes, overwrites and deletes a decrypted copy serving as the source
+    // file; the source becomes the notebook file again.
+    void Data_DiscardDecryptedCopy();
     // Puts the new file in place of the target so that a failure leaves the
     // target as it was.
     static BOOL ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget);
@@ -136,7 +175,12 @@ protected:
 
     HWND GetMessageOwner(BOOL bOnlyVisible) const;
     static HANDLE CreateTempFile(CString& strPath, DWORD dwFlags);
-    void CloseNotebookFiles();
+
+public:
+    // Closes the notebook file and the source file (the document keeps its tables).
+    void Data_CloseNotebookFiles();
+
+protected:
 
     // Tables
     CQlcNodeMap m_mapNodes;

@@ -92,7 +92,7 @@ BOOL CQuillcrestDoc::OnNewDocument()
 
 BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
 {
-    CloseNotebookFiles();
+    Data_CloseNotebookFiles();
     m_strNotebookPath = lpszPathName;
     m_hNotebookFile = CreateFileA(lpszPathName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_hNotebookFile == INVALID_HANDLE_VALUE)
@@ -140,6 +140,26 @@ CString CQuillcrestDoc::Data_ReadMagic(CQlcFileReader& reader)
 int CQuillcrestDoc::Data_ReadFile()
 {
     CWaitCursor wait;
+    g_log.WriteLine("Reading notebook file...");
+    g_log.Indent();
+    int nResult = 0;
+    try
+    {
+        nResult = Data_ReadFileInner();
+    }
+    catch (...)
+    {
+        g_log.Outdent();
+        g_log.WriteLine("Reading notebook file FAILED (file error).");
+        throw;
+    }
+    g_log.Outdent();
+    g_log.WriteLine(nResult == 1 ? "Notebook file read." : nResult == 2 ? "Notebook file refused." : "Notebook file not read.");
+    return nResult;
+}
+
+int CQuillcrestDoc::Data_ReadFileInner()
+{
 
     m_hSourceFile = m_hNotebookFile;
     m_strSourcePath = m_strNotebookPath;
@@ -210,6 +230,13 @@ int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
         if (m_sectionTable.dwTaskOffset != 0)
             Data_ReadTasks(reader);
     }
+
+    CString strLine;
+    strLine.Format("Version %lu, %lu nodes, %s, %ld bookmarks, %ld keywords in %ld lists, %ld tasks",
+                   (unsigned long)dwVersion, (unsigned long)m_header.dwNodeCount, m_bHasLogo ? "a logo" : "no logo",
+                   (long)m_mapBookmarks.GetCount(), (long)m_mapKeywords.GetCount(),
+                   (long)m_mapNodeKeywords.GetCount(), (long)m_mapTasks.GetCount());
+    g_log.WriteLine(strLine);
 
     if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
         pFrame->OnDocumentLoaded();
@@ -599,6 +626,26 @@ void CQuillcrestDoc::Data_WriteTasks(CQlcFileWriter& writer, const CIdMap& mapNe
 
 BOOL CQuillcrestDoc::Data_WriteFile()
 {
+    g_log.WriteLine("Writing notebook file...");
+    g_log.Indent();
+    BOOL bResult = FALSE;
+    try
+    {
+        bResult = Data_WriteFileInner();
+    }
+    catch (...)
+    {
+        g_log.Outdent();
+        g_log.WriteLine("Writing notebook file FAILED (file error).");
+        throw;
+    }
+    g_log.Outdent();
+    g_log.WriteLine(bResult ? "Notebook file written." : "Writing notebook file FAILED.");
+    return bResult;
+}
+
+BOOL CQuillcrestDoc::Data_WriteFileInner()
+{
     // Everything the write changes in memory, to put back when it fails.
     std::vector<std::pair<DWORD, QLCDATALOC>> savedLocs;
     savedLocs.reserve((size_t)m_mapDataLocs.GetCount());
@@ -824,6 +871,15 @@ BOOL CQuillcrestDoc::Data_WriteFile()
         {
             m_hNotebookFile = CreateFileA(m_strNotebookPath, m_dwNotebookAccess, m_dwNotebookShare, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            // Whoever blocked the replace may also hold the file open: the
+            // payloads must stay readable, so settle for shared reading.
+            if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+            {
+                m_hNotebookFile = CreateFileA(m_strNotebookPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                m_dwNotebookAccess = GENERIC_READ;
+                m_dwNotebookShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+            }
             if (m_hNotebookFile == INVALID_HANDLE_VALUE)
                 g_log.WriteLine("WARNING: The notebook file could not be opened again after a failed save.");
             if (bSourceIsNotebook)

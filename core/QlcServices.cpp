@@ -43,7 +43,7 @@ IQlcPrompts* QlcSetPrompts(IQlcPrompts* pPrompts)
     return pOld;
 }
 
-CQlcAppServices::CQlcAppServices() : m_nLastReadResult(0), m_pHeldDocument(nullptr)
+CQlcAppServices::CQlcAppServices() : m_nLastReadResult(0), m_pHeldDocument(nullptr), m_pCryptHandler(nullptr)
 {
 }
 

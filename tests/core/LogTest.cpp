@@ -1,0 +1,190 @@
+#include "core/CLog.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+FILETIME FileTimeFromSeconds(ULONGLONG ullSeconds)
+{
+    const ULONGLONG t = ullSeconds * 10000000ULL;
+    FILETIME ft;
+    ft.dwLowDateTime = (DWORD)t;
+    ft.dwHighDateTime = (DWORD)(t >> 32);
+    return ft;
+}
+
+std::string Text(const Bytes& b)
+{
+    return std::string(b.begin(), b.end());
+}
+
+std::vector<std::string> Lines(const std::string& s)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i; (i = s.find("\r\n", start)) != std::string::npos; start = i + 2)
+        lines.push_back(s.substr(start, i - start));
+    if (start < s.size())
+        lines.push_back(s.substr(start));
+    return lines;
+}
+
+size_t Count(const std::string& s, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t i = s.find(what); i != std::string::npos; i = s.find(what, i + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(LogTest, DayFileNameAndFolderBesideTheProgram)
+{
+    SYSTEMTIME st = {};
+    st.wYear = 2026;
+    st.wMonth = 12;
+    st.wDay = 8;
+    EXPECT_EQ(CString("C:\\x\\Logs\\Quillcrest 08-Dec-26.log"), CLog::GetDayFileName("C:\\x\\Logs", st));
+    st.wYear = 2009;
+    st.wMonth = 5;
+    st.wDay = 17;
+    EXPECT_EQ(CString("L\\Quillcrest 17-May-09.log"), CLog::GetDayFileName("L", st));
+
+    char szModule[MAX_PATH];
+    GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    CString strExpected = szModule;
+    strExpected = strExpected.Left(strExpected.ReverseFind('\\')) + "\\Logs";
+    EXPECT_EQ(strExpected, CLog::GetLogFolder());
+}
+
+TEST(LogTest, AgeRuleCountsWholeDays)
+{
+    const ULONGLONG now = 13000000000ULL;
+    const ULONGLONG day = 86400;
+    EXPECT_EQ(15, CLog::AgeInDays(FileTimeFromSeconds(now), FileTimeFromSeconds(now - 15 * day)));
+    EXPECT_TRUE(CLog::IsExpired(FileTimeFromSeconds(now), FileTimeFromSeconds(now - 15 * day)));
+    // 14 days and 23 hours stay.
+    EXPECT_EQ(14, CLog::AgeInDays(FileTimeFromSeconds(now), FileTimeFromSeconds(now - 15 * day + 3600)));
+    EXPECT_FALSE(CLog::IsExpired(FileTimeFromSeconds(now), FileTimeFromSeconds(now - 15 * day + 3600)));
+    EXPECT_FALSE(CLog::IsExpired(FileTimeFromSeconds(now), FileTimeFromSeconds(now)));
+    // A creation time in the future is not old.
+    EXPECT_FALSE(CLog::IsExpired(FileTimeFromSeconds(now), FileTimeFromSeconds(now + 40 * day)));
+}
+
+TEST(LogTest, DeletesOnlyLogsOfFifteenDaysOrMore)
+{
+    CTempDir dir;
+    SYSTEMTIME stNow;
+    GetSystemTime(&stNow);
+    FILETIME ftNow;
+    SystemTimeToFileTime(&stNow, &ftNow);
+    const ULONGLONG now = (((ULONGLONG)ftNow.dwHighDateTime << 32) | ftNow.dwLowDateTime) / 10000000ULL;
+
+    struct
+    {
+        const char* name;
+        ULONGLONG age;
+        bool kept;
+    } files[] = {
+        { "old.log", 15 * 86400 + 60, false },
+        { "older.log", 300 * 86400, false },
+        { "young.log", 14 * 86400 + 23 * 3600, true },
+        { "today.log", 0, true },
+        { "old.txt", 300 * 86400, true },
+    };
+    for (const auto& f : files)
+    {
+        WriteFileBytes(dir.Path(f.name), Bytes{ 'x' });
+        HANDLE h = CreateFileA(dir.Path(f.name), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        // All three times: Wine keeps no creation time of its own apart from them.
+        const FILETIME ft = FileTimeFromSeconds(now - f.age);
+        ASSERT_TRUE(SetFileTime(h, &ft, &ft, &ft));
+        CloseHandle(h);
+    }
+    CLog log;
+    log.DeleteOldLogs(dir.Dir());
+    for (const auto& f : files)
+        EXPECT_EQ(f.kept, GetFileAttributesA(dir.Path(f.name)) != INVALID_FILE_ATTRIBUTES) << f.name;
+}
+
+TEST(LogTest, NothingIsWrittenBeforeOpen)
+{
+    CLog log;
+    EXPECT_FALSE(log.IsOpen());
+    log.WriteLine("lost");
+    EXPECT_TRUE(log.GetLogFilePath().IsEmpty());
+}
+
+// Both runs in one test: the day file is shared and only one log may hold it.
+TEST(LogTest, FormatIndentationAndTwoRunsAppending)
+{
+    CString strPath;
+    size_t nBefore = 0;
+    {
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        strPath = CLog::GetDayFileName(CLog::GetLogFolder(), st);
+        nBefore = Count(Text(ReadFileBytes(strPath)), "##### BEGIN LOG #####");
+    }
+    const std::string marker = "run-" + std::to_string(GetTickCount());
+    {
+        CLog log;
+        log.Open();
+        ASSERT_TRUE(log.IsOpen());
+        EXPECT_EQ(strPath, log.GetLogFilePath());
+        log.WriteLine(("first " + marker).c_str());
+        log.Write("a");
+        log.WriteLine("b");
+        log.Outdent(); // at depth 0: nothing
+        log.Indent();
+        log.Indent();
+        log.WriteLine("x");
+        log.Write("Loading...");
+        log.WriteLine("Done.");
+        log.Outdent();
+        log.WriteLine("y");
+        log.Outdent();
+        log.Outdent();
+        log.WriteLine(nullptr);
+        log.WriteLine("z");
+        log.WriteFileVersion("riched20.dll", 0x0005001E00260005ULL);
+    }
+    {
+        CLog log;
+        log.Open();
+        log.WriteLine(("second " + marker).c_str());
+    }
+
+    const std::string text = Text(ReadFileBytes(strPath));
+    EXPECT_EQ(nBefore + 2, Count(text, "##### BEGIN LOG #####"));
+
+    const std::vector<std::string> lines = Lines(text);
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != "first " + marker)
+        ++i;
+    ASSERT_LT(i + 9, lines.size());
+    EXPECT_EQ("ab", lines[i + 1]);
+    EXPECT_EQ("\t\tx", lines[i + 2]);
+    EXPECT_EQ("\t\tLoading...Done.", lines[i + 3]);
+    EXPECT_EQ("\ty", lines[i + 4]);
+    EXPECT_EQ("", lines[i + 5]);
+    EXPECT_EQ("z", lines[i + 6]);
+    EXPECT_EQ("riched20.dll Version: 5.30.38.5", lines[i + 7]);
+
+    // The second run's header: an empty line, the banner, the version, the
+    // date line, the system line, an empty line.
+    EXPECT_EQ("", lines[i + 8]);
+    EXPECT_EQ("##### BEGIN LOG #####", lines[i + 9]);
+    ASSERT_LT(i + 14, lines.size());
+    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[i + 10]);
+    EXPECT_NE(std::string::npos, lines[i + 11].find(", ")); // "Wednesday 09 December, 05:50:05 <zone>"
+    EXPECT_EQ(0u, lines[i + 12].find("Windows"));
+    EXPECT_EQ("", lines[i + 13]);
+    EXPECT_EQ("second " + marker, lines[i + 14]);
+}
