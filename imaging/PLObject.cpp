@@ -1,0 +1,3 @@
+#include "imaging/PLObject.h"
+
+PLObject::~PLObject() = default;

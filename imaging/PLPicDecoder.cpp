@@ -1,0 +1,86 @@
+#include "imaging/PLPicDecoder.h"
+
+#include <cstdio>
+#include <new>
+
+#include "imaging/PLAnyBmp.h"
+#include "imaging/PLDataSource.h"
+#include "imaging/PLFileSource.h"
+#include "imaging/PLMemSource.h"
+#include "imaging/PLTextException.h"
+
+PLPicDecoder::PLPicDecoder() = default;
+
+PLPicDecoder::~PLPicDecoder() = default;
+
+void PLPicDecoder::ThrowError(int code, const std::string& message)
+{
+    throw PLTextException(code, "Decoder error: " + message + "\n");
+}
+
+void PLPicDecoder::DecodeFile(const char* path, PLBmp* bmp, int requestedBpp,
+                              PLProgressListener* listener)
+{
+    std::unique_ptr<PLFileSource> source(new PLFileSource(listener));
+    int err = source->Open(path ? path : "");
+    if (err)
+        ThrowError(err, std::string("Opening ") + (path ? path : "") + " failed");
+    m_pDataSrc = std::move(source);
+    DecodeOpenSource(bmp, requestedBpp);
+}
+
+void PLPicDecoder::DecodeMemory(const void* data, int size, PLBmp* bmp, int requestedBpp)
+{
+    std::unique_ptr<PLMemSource> source(new PLMemSource);
+    if (source->Open(data, size))
+    {
+        char text[64];
+        std::snprintf(text, sizeof(text), "Reading from memory at %p failed", data);
+        ThrowError(PL_ERR_OPEN, text);
+    }
+    m_pDataSrc = std::move(source);
+    DecodeOpenSource(bmp, requestedBpp);
+}
+
+void PLPicDecoder::DecodeOpenSource(PLBmp* bmp, int requestedBpp)
+{
+    try
+    {
+        DecodeInto(m_pDataSrc.get(), bmp, requestedBpp);
+    }
+    catch (...)
+    {
+        m_pDataSrc.reset();
+        throw;
+    }
+    Close();
+}
+
+void PLPicDecoder::DecodeInto(PLDataSource* source, PLBmp* bmp, int requestedBpp)
+{
+    try
+    {
+        ResetState();
+        DecodeBody(source, bmp);
+
+        const int decoded = bmp->GetBitsPerPixel();
+        if (requestedBpp == 0 || requestedBpp == decoded)
+            return;
+        if (requestedBpp < decoded)
+            throw PLTextException(PL_ERR_UNSUPPORTED, "Image bit depth doesn't match request.");
+        PLAnyBmp converted;
+        converted.CopyAtDepth(*bmp, uint16_t(requestedBpp));
+        bmp->CopyAtDepth(converted, 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw PLTextException(PL_ERR_NO_MEMORY, "Out of memory.");
+    }
+}
+
+void PLPicDecoder::Close()
+{
+    if (m_pDataSrc)
+        m_pDataSrc->Close();
+    m_pDataSrc.reset();
+}
