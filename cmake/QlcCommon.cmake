@@ -8,6 +8,13 @@ set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 
 set(QLC_WARNINGS -Wall -Wextra)
 
+if(WIN32 AND CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  # CTest runs the Windows test programs under wine64, in a wine prefix of
+  # this build's own (scripts/test.sh boots it before CTest starts).
+  set(QLC_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh --prefix ${QLC_WINEPREFIX})
+endif()
+
 if(WIN32)
   # 8-bit (ANSI) Win32 throughout; Windows 7 API level.
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800
