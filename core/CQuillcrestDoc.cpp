@@ -33,6 +33,7 @@ CQuillcrestDoc::CQuillcrestDoc()
 
 CQuillcrestDoc::~CQuillcrestDoc()
 {
+    Data_DiscardDecryptedCopy(); // a decrypted notebook never outlives its document
     Data_CloseNotebookFiles();
     if (m_hWorkFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hWorkFile); // deleted on close

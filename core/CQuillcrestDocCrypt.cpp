@@ -1,25 +1,326 @@
 // Encrypted notebook files: the envelope around a plain notebook.
 #include "core/CQuillcrestDoc.h"
 
+#include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 #include "core/CQlcFileReader.h"
+#include "core/CQlcFileWriter.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
-int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& /*reader*/)
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The notebook is enciphered in chunks of this many cipher blocks.
+const DWORD kBlocksPerChunk = 2048;
+
+CString LoadText(UINT nID)
 {
-    // Without the encryption library an encrypted notebook cannot be opened.
-    CString strText, strCaption;
-    strText.LoadString(IDS_QLC_ENCRYPTION_UNAVAILABLE);
-    strCaption.LoadString(IDS_QLC_CAPTION_ACCESS_DENIED);
-    QlcPrompts().MessageBox(GetMessageOwner(FALSE), strText, strCaption, MB_ICONWARNING);
-    return 2;
+    CString str;
+    str.LoadString(nID);
+    return str;
 }
 
-BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE /*hT1*/, LPCSTR /*lpszT1*/, HANDLE& hT2, CString& strT2)
+void Wipe(std::vector<BYTE>& bytes)
+{
+    std::fill(bytes.begin(), bytes.end(), 0);
+    bytes.clear();
+}
+
+void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
+{
+    const size_t n = strlen(lpszMagic);
+    writer.WriteU32((DWORD)(2 * (n + 1)));
+    for (size_t i = 0; i <= n; ++i)
+        writer.WriteU16((WORD)(BYTE)lpszMagic[i]);
+}
+
+// Enciphers dwLength bytes from the reader's position into the writer in
+// chunks of whole blocks, the last one padded with zeros to a block.
+BOOL ProcessChunks(CCryptDLLHandler& crypt, QLC_CIPHER* pCipher, CQlcFileReader& reader, ULONGLONG ullLength,
+                   CQlcFileWriter& writer)
+{
+    const DWORD dwBlock = CCryptDLLHandler::GetBlockSize(pCipher);
+    const DWORD dwChunk = dwBlock * kBlocksPerChunk;
+    std::vector<BYTE> chunk(dwChunk);
+    for (ULONGLONG ullDone = 0; ullDone < ullLength;)
+    {
+        const DWORD u = (DWORD)std::min<ULONGLONG>(dwChunk, ullLength - ullDone);
+        reader.Read(chunk.data(), u);
+        const DWORD dwPadded = (u + dwBlock - 1) / dwBlock * dwBlock;
+        std::fill(chunk.begin() + u, chunk.begin() + dwPadded, 0);
+        if (!crypt.m_pfnProcessBuffer(pCipher, chunk.data(), dwPadded))
+            return FALSE;
+        writer.Write(chunk.data(), dwPadded);
+        ullDone += u;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
+{
+    const BOOL bV1 = m_strMagic == QLC_MAGIC_ENCRYPTED_V1;
+    QLCCRYPTHEADER header = {};
+    header.dwCipherId = reader.ReadU32();
+    header.dwHashId = reader.ReadU32();
+    header.dwKeyLength = reader.ReadU32();
+    header.dwVerifierLength = reader.ReadU32();
+    if (!bV1)
+    {
+        header.dwCheckBlockLength = reader.ReadU32();
+        header.dwReserved[0] = reader.ReadU32();
+        header.dwReserved[1] = reader.ReadU32();
+    }
+
+    // Lengths from the file that the file cannot hold are damage.
+    if ((ULONGLONG)header.dwVerifierLength + header.dwCheckBlockLength > reader.GetRemaining())
+    {
+        g_log.WriteLine("WARNING: The encrypted notebook's header is damaged.");
+        return 0;
+    }
+
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    if (pCrypt == nullptr || !pCrypt->m_pfnIsAlgorithmSupported(header.dwCipherId) ||
+        !pCrypt->m_pfnIsAlgorithmSupported(header.dwHashId) || pCrypt->m_pfnGetMaxKeyLength() < header.dwKeyLength)
+    {
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
+                                LoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
+        return 2;
+    }
+
+    CString strPassword;
+    if (!QlcPrompts().AskPassword(strPassword))
+        return 2;
+
+    std::vector<BYTE> key;
+    pCrypt->DeriveKey(header.dwHashId, strPassword, (DWORD)strPassword.GetLength(), key, header.dwKeyLength);
+    CQlcCipherPtr pDecryptor = pCrypt->CreateCipherFromKey(FALSE, header.dwCipherId, key);
+    CQlcCipherPtr pEncryptor = pCrypt->CreateCipherFromKey(TRUE, header.dwCipherId, key);
+    if (!pDecryptor || !pEncryptor)
+    {
+        Wipe(key);
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
+                                LoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
+        return 2;
+    }
+
+    // The password is right when the verifier its key makes is the stored one.
+    BOOL bRight = pCrypt->m_pfnGetVerifierSize(pEncryptor.get()) == header.dwVerifierLength &&
+                  header.dwVerifierLength != 0;
+    if (bRight)
+    {
+        std::vector<BYTE> stored(header.dwVerifierLength);
+        reader.Read(stored.data(), header.dwVerifierLength);
+        const std::vector<BYTE> made = pCrypt->MakeVerifier(pEncryptor.get());
+        bRight = made == stored;
+    }
+    if (!bRight)
+    {
+        Wipe(key);
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_WRONG_PASSWORD),
+                                LoadText(IDS_QLC_CAPTION_OPEN_FILE), MB_ICONWARNING);
+        return 2;
+    }
+    pEncryptor.reset();
+
+    std::vector<BYTE> checkBlock;
+    if (header.dwCheckBlockLength != 0)
+    {
+        checkBlock.resize(header.dwCheckBlockLength);
+        reader.Read(checkBlock.data(), header.dwCheckBlockLength);
+    }
+    else
+    {
+        // Older envelopes have none: make it, so the next save writes one.
+        checkBlock = pCrypt->MakeCheckBlock(strPassword, (DWORD)strPassword.GetLength());
+        header.dwCheckBlockLength = (DWORD)checkBlock.size();
+    }
+
+    // The decrypted copy: the plain notebook the document reads from.
+    CString strCopy;
+    HANDLE hCopy = CreateTempFile(strCopy, FILE_ATTRIBUTE_NORMAL);
+    if (hCopy == INVALID_HANDLE_VALUE)
+    {
+        Wipe(key);
+        Wipe(checkBlock);
+        g_log.WriteLine("WARNING: A temporary file for the decrypted notebook could not be created.");
+        throw CFileException(CFileException::genericException, ERROR_CANNOT_MAKE);
+    }
+    try
+    {
+        CQlcFileWriter writer(hCopy, strCopy, CCryptDLLHandler::GetBlockSize(pDecryptor.get()) * kBlocksPerChunk);
+        if (!ProcessChunks(*pCrypt, pDecryptor.get(), reader, reader.GetRemaining(), writer))
+            throw CFileException(CFileException::invalidFile, ERROR_INVALID_DATA);
+        writer.Flush();
+    }
+    catch (...)
+    {
+        CloseHandle(hCopy);
+        WipeFile(strCopy);
+        DeleteFileA(strCopy);
+        Wipe(key);
+        Wipe(checkBlock);
+        throw;
+    }
+    pDecryptor.reset();
+    CloseHandle(hCopy);
+
+    HANDLE hSource = CreateFileA(strCopy, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hSource == INVALID_HANDLE_VALUE)
+    {
+        const LONG lError = (LONG)GetLastError();
+        WipeFile(strCopy);
+        DeleteFileA(strCopy);
+        Wipe(key);
+        Wipe(checkBlock);
+        CFileException::ThrowOsError(lError, strCopy);
+    }
+
+    m_hSourceFile = hSource;
+    m_strSourcePath = strCopy;
+    Wipe(m_key);
+    Wipe(m_checkBlock);
+    m_key.swap(key);
+    m_checkBlock.swap(checkBlock);
+    m_cryptHeader = header;
+    return 1;
+}
+
+BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2)
 {
     hT2 = INVALID_HANDLE_VALUE;
     strT2.Empty();
-    return FALSE;
+
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    if (pCrypt == nullptr)
+    {
+        g_log.WriteLine("WARNING: The encryption library is not available to encipher the notebook.");
+        return FALSE;
+    }
+    CQlcCipherPtr pEncryptor = pCrypt->CreateCipherFromKey(TRUE, m_cryptHeader.dwCipherId, m_key);
+    const std::vector<BYTE> verifier = pCrypt->MakeVerifier(pEncryptor.get());
+    if (!pEncryptor || verifier.empty())
+    {
+        g_log.WriteLine("WARNING: The encryption library refused the notebook's cipher.");
+        return FALSE;
+    }
+
+    hT2 = CreateTempFile(strT2, FILE_ATTRIBUTE_NORMAL);
+    if (hT2 == INVALID_HANDLE_VALUE)
+    {
+        g_log.WriteLine("WARNING: A temporary file for the encrypted notebook could not be created.");
+        return FALSE;
+    }
+    BOOL bDone = FALSE;
+    try
+    {
+        CQlcFileWriter writer(hT2, strT2,
+                              CCryptDLLHandler::GetBlockSize(pEncryptor.get()) * kBlocksPerChunk);
+        WriteMagic(writer, QLC_MAGIC_ENCRYPTED_V2);
+        m_cryptHeader.dwVerifierLength = (DWORD)verifier.size();
+        m_cryptHeader.dwCheckBlockLength = (DWORD)m_checkBlock.size();
+        writer.WriteU32(m_cryptHeader.dwCipherId);
+        writer.WriteU32(m_cryptHeader.dwHashId);
+        writer.WriteU32(m_cryptHeader.dwKeyLength);
+        writer.WriteU32(m_cryptHeader.dwVerifierLength);
+        writer.WriteU32(m_cryptHeader.dwCheckBlockLength);
+        writer.WriteU32(m_cryptHeader.dwReserved[0]);
+        writer.WriteU32(m_cryptHeader.dwReserved[1]);
+        writer.Write(verifier.data(), (UINT)verifier.size());
+        if (!m_checkBlock.empty())
+            writer.Write(m_checkBlock.data(), (UINT)m_checkBlock.size());
+
+        CQlcFileReader reader(hT1, lpszT1);
+        reader.Seek(0);
+        bDone = ProcessChunks(*pCrypt, pEncryptor.get(), reader, reader.GetLength(), writer);
+        if (bDone)
+        {
+            writer.Flush();
+            if (!FlushFileBuffers(hT2))
+                CFileException::ThrowOsError((LONG)GetLastError(), strT2);
+        }
+    }
+    catch (...)
+    {
+        CloseHandle(hT2);
+        DeleteFileA(strT2);
+        hT2 = INVALID_HANDLE_VALUE;
+        strT2.Empty();
+        throw;
+    }
+    if (!bDone)
+    {
+        g_log.WriteLine("WARNING: The encryption library failed to encipher the notebook.");
+        CloseHandle(hT2);
+        DeleteFileA(strT2);
+        hT2 = INVALID_HANDLE_VALUE;
+        strT2.Empty();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD dwHashId,
+                                            LPCSTR lpszPassword, DWORD dwPasswordLength)
+{
+    if (dwKeyLength == 0)
+    {
+        // Off: the next save writes a plain notebook.
+        Wipe(m_key);
+        Wipe(m_checkBlock);
+        m_cryptHeader.dwCipherId = 0;
+        m_cryptHeader.dwHashId = dwHashId;
+        m_cryptHeader.dwKeyLength = 0;
+        m_cryptHeader.dwCheckBlockLength = 0;
+        return TRUE;
+    }
+
+    // Everything is made before anything changes: a refused cipher leaves the
+    // notebook saveable as it was.
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    if (pCrypt == nullptr)
+        return FALSE;
+    std::vector<BYTE> key;
+    if (!pCrypt->DeriveKey(dwHashId, lpszPassword, dwPasswordLength, key, dwKeyLength))
+    {
+        Wipe(key);
+        return FALSE;
+    }
+    CQlcCipherPtr pEncryptor = pCrypt->CreateCipherFromKey(TRUE, dwCipherId, key);
+    const std::vector<BYTE> verifier = pCrypt->MakeVerifier(pEncryptor.get());
+    if (!pEncryptor || verifier.empty())
+    {
+        Wipe(key);
+        return FALSE;
+    }
+    std::vector<BYTE> checkBlock = pCrypt->MakeCheckBlock(lpszPassword, dwPasswordLength);
+
+    Wipe(m_key);
+    Wipe(m_checkBlock);
+    m_key.swap(key);
+    m_checkBlock.swap(checkBlock);
+    m_cryptHeader.dwCipherId = dwCipherId;
+    m_cryptHeader.dwHashId = dwHashId;
+    m_cryptHeader.dwKeyLength = dwKeyLength;
+    m_cryptHeader.dwVerifierLength = (DWORD)verifier.size();
+    m_cryptHeader.dwCheckBlockLength = (DWORD)m_checkBlock.size();
+    return TRUE;
+}
+
+void CQuillcrestDoc::Data_DiscardDecryptedCopy()
+{
+    if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
+        CloseHandle(m_hSourceFile);
+    if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
+    {
+        WipeFile(m_strSourcePath);
+        DeleteFileA(m_strSourcePath);
+    }
+    m_hSourceFile = m_hNotebookFile;
+    m_strSourcePath = m_strNotebookPath;
 }

@@ -176,10 +176,23 @@ int CQuillcrestDoc::Data_ReadFileInner()
         if (nEnvelope == 1)
         {
             // The source is now the decrypted copy: read it from its start.
-            CQlcFileReader plain(m_hSourceFile, m_strSourcePath);
-            plain.Seek(0);
-            m_strMagic = Data_ReadMagic(plain);
-            return Data_ReadPlain(plain);
+            // A copy that does not read as a notebook is removed at once.
+            int nPlain = 0;
+            try
+            {
+                CQlcFileReader plain(m_hSourceFile, m_strSourcePath);
+                plain.Seek(0);
+                m_strMagic = Data_ReadMagic(plain);
+                nPlain = Data_ReadPlain(plain);
+            }
+            catch (...)
+            {
+                Data_DiscardDecryptedCopy();
+                throw;
+            }
+            if (nPlain != 1)
+                Data_DiscardDecryptedCopy();
+            return nPlain;
         }
         // No decryptor: reported below as not a notebook.
     }
