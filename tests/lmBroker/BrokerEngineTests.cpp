@@ -3,6 +3,7 @@
 // "lmEngine.dll" finds them instead of the real engine beside the tests.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -248,5 +249,65 @@ TEST(BrokerWithRealEngine, HandsTheEngineAllThreeFiles)
         EXPECT_EQ(0, broker.UnloadEngine());
     }
     EXPECT_FALSE(EngineLoaded());
+}
+// Without an lmEngine.dll anywhere on the search path. The exe's own folder
+// always holds the real engine, so this runs in a copy of the test program
+// in a folder of its own, with only lmBroker.dll beside it.
+const char kChildVariable[] = "QLC_LMBROKER_NO_ENGINE";
+
+TEST(BrokerWithoutEngine, LoadFailsAndHoldsNoEngine)
+{
+    const char* original = getenv(kChildVariable);
+    if (original)
+    {
+        // The child: the original build folder is in the variable.
+        CTempFolder temp;
+        temp.Write("words.d", "alpha\n");
+        const std::string config = temp.Write("Lexomo.dat", "@LEXOMO\n@DICTIONARY\nN=Words\nD=words.d\n@END\n");
+        CBrokerLibrary broker;
+        ASSERT_EQ(0, broker.ReadDictionaryConfig(config));
+        EngineFunctionTable table = Untouched();
+        EXPECT_EQ(-1, broker.LoadDictionaryEngine(0, &table));
+        EXPECT_TRUE(IsUntouched(table));
+        EXPECT_FALSE(EngineLoaded());
+
+        // An engine that was loaded is shut down and freed before the
+        // failing load.
+        HMODULE probe = LoadLibraryA((std::string(original) + "probe\\lmEngine.dll").c_str());
+        ASSERT_NE(nullptr, probe);
+        ASSERT_EQ(0, broker.LoadDictionaryEngine(0, &table));
+        FreeLibrary(probe);  // now only the broker holds it
+        ASSERT_TRUE(EngineLoaded());
+        EngineFunctionTable again = Untouched();
+        EXPECT_EQ(-1, broker.LoadDictionaryEngine(0, &again));
+        EXPECT_TRUE(IsUntouched(again));
+        EXPECT_FALSE(EngineLoaded());
+        EXPECT_EQ(0, broker.UnloadEngine());
+        return;
+    }
+
+    CTempFolder temp;
+    const std::string program = CTempFolder::ProgramFolder();
+    char self[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    const std::string copy = temp.GetPath() + "lmBrokerTests.exe";
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((program + "lmBroker.dll").c_str(), (temp.GetPath() + "lmBroker.dll").c_str(), FALSE));
+
+    std::string command = "\"" + copy + "\" --gtest_filter=BrokerWithoutEngine.* --gtest_color=no";
+    SetEnvironmentVariableA(kChildVariable, program.c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessA(copy.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  temp.GetPath().c_str(), &startup, &process);
+    SetEnvironmentVariableA(kChildVariable, nullptr);
+    ASSERT_TRUE(started) << GetLastError();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 120000));
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(0u, exitCode) << "the copy's checks failed (its output is above)";
 }
 }  // namespace
