@@ -12,6 +12,8 @@
 #   --target NAME      build only this CMake target (repeatable)
 #   --release          optimised build (default: Debug)
 #   --no-deps          do not run scripts/deps.sh (packages and dependency cache)
+#   --keep-going       build all that can be built after an error (still fails)
+#   --configure-only   configure, do not build
 #   -j N               parallel jobs (default ${QLC_JOBS:-4})
 #
 # For the Windows targets it first runs scripts/deps.sh for that target, which
@@ -21,7 +23,7 @@ set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SRC=$(cd "$HERE/.." && pwd)
 
-target=x86_64 dir="" build_type=Debug deps=1 jobs=${QLC_JOBS:-4}
+target=x86_64 dir="" build_type=Debug deps=1 keep_going=0 configure_only=0 jobs=${QLC_JOBS:-4}
 targets=() extra=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -30,6 +32,8 @@ while [ $# -gt 0 ]; do
     --target) targets+=("$2"); shift ;;
     --release) build_type=Release ;;
     --no-deps) deps=0 ;;
+    --keep-going) keep_going=1 ;;
+    --configure-only) configure_only=1 ;;
     -j) jobs=$2; shift ;;
     -j*) jobs=${1#-j} ;;
     --) shift; extra=("$@"); break ;;
@@ -69,8 +73,10 @@ cmake "${args[@]}" "${extra[@]}" >"$dir/configure.log" 2>&1 || {
   exit 1
 }
 grep -A4 -E '^CMake (Warning|Deprecation)' "$dir/configure.log" >&2 || true
+[ $configure_only = 1 ] && exit 0
 
 build=(cmake --build "$dir" -j "$jobs")
 for t in "${targets[@]}"; do build+=(--target "$t"); done
+[ $keep_going = 1 ] && build+=(-- -k 0)
 echo "build: building $target (-j$jobs)" >&2
 "${build[@]}"

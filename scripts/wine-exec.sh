@@ -22,7 +22,8 @@ set -u
 WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${QLC_WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=${QLC_WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d"
+# No crash debugger: it would wait for someone to close its window.
+export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 export WINEARCH=win64
 
 die() { echo "wine-exec: $*" >&2; exit 125; }
@@ -51,8 +52,14 @@ start_server() {
     # not inherit it, or the lock is never released.
     "$WINESERVER" "$1" 9>&-
     started=$?               # 0: started now; 2: one was running already
-    if [ $started = 0 ] || [ ! -f "$WINEPREFIX/.booted" ]; then
-      "$WINE64" wineboot 9>&- && touch "$WINEPREFIX/.booted"
+    if [ ! -f "$WINEPREFIX/.qlc-ready" ]; then
+      # Unmanaged windows: Xvfb has no window manager, and wine waits 2 s
+      # for one to unmap each managed window it destroys.
+      "$WINE64" wineboot 9>&- &&
+        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- &&
+        touch "$WINEPREFIX/.qlc-ready"
+    elif [ $started = 0 ]; then
+      "$WINE64" wineboot 9>&-
     fi
   ) 9>"$WINEPREFIX/.lock" </dev/null >/dev/null 2>&1
 }
@@ -60,7 +67,7 @@ start_server() {
 case $action in
   boot)
     start_server -p
-    [ -f "$WINEPREFIX/.booted" ] || die "booting the wine prefix $WINEPREFIX failed"
+    [ -f "$WINEPREFIX/.qlc-ready" ] || die "booting the wine prefix $WINEPREFIX failed"
     ;;
   stop)
     "$WINESERVER" -k </dev/null >/dev/null 2>&1

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the program for 64-bit Windows and starts it under wine.
+#
+#   scripts/run.sh [program arguments]
+#
+# Installs what is missing first (apt packages, the dependency cache: see
+# scripts/deps.sh), builds build/x86_64 and runs bin/quillapp.exe with
+# wine64 in a wine prefix of its own (build/x86_64/wine-app). The window
+# opens on your X display when $DISPLAY works; otherwise on a virtual one
+# (Xvfb), and this script says how to look at it. Ctrl-C ends the program.
+set -uo pipefail
+
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SRC=$(cd "$HERE/.." && pwd)
+BUILD=$SRC/build/x86_64
+EXE=$BUILD/bin/quillapp.exe
+export WINEPREFIX=$BUILD/wine-app
+export WINEDEBUG=${QLC_WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+"$HERE/build.sh" x86_64 --configure-only || exit 1
+if ninja -C "$BUILD" -t targets all 2>/dev/null | grep -qE '^(quillapp|bin/quillapp\.exe):'; then
+  "$HERE/build.sh" x86_64 --no-deps --target quillapp || exit 1
+fi
+if [ ! -f "$EXE" ]; then
+  echo "run: quillapp.exe is not built yet: the application itself is still being written." >&2
+  echo "run: the libraries beneath it build and pass their tests: scripts/test.sh" >&2
+  exit 1
+fi
+
+XVFB_PID=""
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+DISPLAY_WAS=${DISPLAY:-}
+if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
+  echo "run: starting quillapp.exe on display $DISPLAY"
+else
+  for n in $(seq 100 299); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
+  done
+  [ -n "$XVFB_PID" ] || { echo "run: no usable display and Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=:$n
+  echo "run: no usable X display (DISPLAY='$DISPLAY_WAS'): running on the virtual display $DISPLAY (Xvfb)."
+  echo "run: to see it: xwd -root -display $DISPLAY | convert xwd:- screen.png"
+fi
+
+# First start: create the prefix quietly, its output kept away from ours.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "run: preparing the wine prefix $WINEPREFIX (first start only)"
+  mkdir -p "$WINEPREFIX"
+  "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
+fi
+cd "$BUILD/bin" && "$WINE64" "$EXE" "$@"
