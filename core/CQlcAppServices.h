@@ -5,9 +5,11 @@
 #pragma once
 
 #include "framework/AfxDefs.h"
+#include "framework/CString.h"
 
 class CCryptDLLHandler;
 class CQuillcrestDoc;
+class CTextConvLib;
 
 class CQlcAppServices
 {
@@ -32,10 +34,23 @@ public:
     virtual CCryptDLLHandler* GetCryptHandler() const { return m_pCryptHandler; }
     void SetCryptHandler(CCryptDLLHandler* pHandler) { m_pCryptHandler = pHandler; }
 
+    // The text converter list (the application owns it and loads it at
+    // start-up); null while there is none.
+    virtual CTextConvLib* GetTextConverters() const { return m_pTextConverters; }
+    void SetTextConverters(CTextConvLib* pConverters) { m_pTextConverters = pConverters; }
+    // Font that plain text turned into rich text is set in (the settings
+    // ImportFontName and ImportFontSize, in points); their defaults here.
+    virtual void GetImportFont(CString& strFace, int& nSize) const
+    {
+        strFace = "Courier New";
+        nSize = 11;
+    }
+
 protected:
     int m_nLastReadResult;
     CQuillcrestDoc* m_pHeldDocument;
     CCryptDLLHandler* m_pCryptHandler;
+    CTextConvLib* m_pTextConverters = nullptr;
 };
 
 // The installed services (a plain instance until the application installs its own).
