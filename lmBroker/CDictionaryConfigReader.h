@@ -27,8 +27,6 @@ public:
 
     // The dictionary sections that were closed, in file order.
     const std::vector<DictionaryRecord>& GetRecords() const { return m_records; }
-    // The base directory in force at the end of the file.
-    const std::string& GetBaseDirectory() const { return m_strBaseDirectory; }
 
 private:
     enum Section
@@ -42,6 +40,9 @@ private:
     void CloseSection();
 
     std::vector<DictionaryRecord> m_records;
+    // Put before D, L and H values: the file's own folder until a B line
+    // of the settings replaces it. Every file starts afresh, so nothing
+    // carries over from one file to the next.
     std::string m_strBaseDirectory;
     Section m_nSection = sNone;
     DictionaryRecord m_current;

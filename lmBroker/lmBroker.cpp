@@ -18,7 +18,6 @@ namespace
 // calls in from its UI thread only, so there is no lock.
 std::map<int, DictionaryRecord> g_dictionaries;
 int g_nextDictionaryId = 0;
-std::string g_baseDirectory;
 
 HMODULE g_hEngine = nullptr;
 EngineFunctionTable g_engineTable = {};
@@ -53,7 +52,6 @@ int __stdcall ReadDictionaryConfig(const char* configPath)
             dictionaries[nextId++] = record;
         g_dictionaries.swap(dictionaries);
         g_nextDictionaryId = nextId;
-        g_baseDirectory = reader.GetBaseDirectory();
         return 0;
     }
     catch (...)
@@ -64,23 +62,37 @@ int __stdcall ReadDictionaryConfig(const char* configPath)
 
 int __stdcall GetDictionaryCount()
 {
-    return static_cast<int>(g_dictionaries.size());
+    try
+    {
+        return static_cast<int>(g_dictionaries.size());
+    }
+    catch (...)
+    {
+        return 0;
+    }
 }
 
 int __stdcall GetDictionaryName(int id, int bufferSize, char* out)
 {
-    if (bufferSize <= 0 || !out)
+    try
+    {
+        if (bufferSize <= 0 || !out)
+            return 0;
+        std::map<int, DictionaryRecord>::const_iterator it = g_dictionaries.find(id);
+        if (it == g_dictionaries.end())
+            return 0;
+        const std::string& name = it->second.name;
+        size_t length = name.size();
+        if (length > static_cast<size_t>(bufferSize) - 1)
+            length = static_cast<size_t>(bufferSize) - 1;
+        memcpy(out, name.data(), length);
+        out[length] = '\0';
         return 0;
-    std::map<int, DictionaryRecord>::const_iterator it = g_dictionaries.find(id);
-    if (it == g_dictionaries.end())
+    }
+    catch (...)
+    {
         return 0;
-    const std::string& name = it->second.name;
-    size_t length = name.size();
-    if (length > static_cast<size_t>(bufferSize) - 1)
-        length = static_cast<size_t>(bufferSize) - 1;
-    memcpy(out, name.data(), length);
-    out[length] = '\0';
-    return 0;
+    }
 }
 
 int __stdcall LoadDictionaryEngine(int id, EngineFunctionTable* out)
@@ -134,7 +146,13 @@ int __stdcall LoadDictionaryEngine(int id, EngineFunctionTable* out)
 
 int __stdcall UnloadEngine()
 {
-    ReleaseEngine();
+    try
+    {
+        ReleaseEngine();
+    }
+    catch (...)
+    {
+    }
     return 0;
 }
 

@@ -30,7 +30,7 @@ bool CWordList::LoadFile(const char* path)
         while (!word.empty() && (word.back() == '\r' || word.back() == ' ' || word.back() == '\t'))
             word.pop_back();
         if (!word.empty())
-            m_words.insert(word);
+            Add(word);
         word.clear();
     };
     while ((got = fread(buffer, 1, sizeof(buffer), file.get())) > 0)
@@ -49,30 +49,61 @@ bool CWordList::LoadFile(const char* path)
     return true;
 }
 
+void CWordList::Add(const std::string& word)
+{
+    if (m_words.insert(word).second)
+        m_bFoldedValid = false;
+}
+
+bool CWordList::Remove(const std::string& word)
+{
+    if (m_words.erase(word) == 0)
+        return false;
+    m_bFoldedValid = false;
+    return true;
+}
+
 void CWordList::Clear()
 {
     // Give the memory back rather than keep the buckets of a large list.
     std::unordered_set<std::string>().swap(m_words);
+    std::vector<std::vector<Folded>>().swap(m_folded);
+    m_bFoldedValid = false;
+}
+
+void CWordList::BuildFolded() const
+{
+    m_folded.clear();
+    for (const std::string& word : m_words)
+    {
+        if (m_folded.size() <= word.size())
+            m_folded.resize(word.size() + 1);
+        m_folded[word.size()].push_back(Folded{CCharClass::ToLower(word), &word});
+    }
+    m_bFoldedValid = true;
 }
 
 std::vector<CWordList::Match> CWordList::FindNear(const std::string& lowerWord, int maxDistance) const
 {
+    if (!m_bFoldedValid)
+        BuildFolded();
     std::vector<Match> matches;
-    std::string lower;
-    for (const std::string& word : m_words)
+    DistanceRows rows;
+    size_t shortest = lowerWord.size() > static_cast<size_t>(maxDistance) ? lowerWord.size() - maxDistance : 0;
+    size_t longest = lowerWord.size() + maxDistance;
+    for (size_t length = shortest; length <= longest && length < m_folded.size(); ++length)
     {
-        long lengthGap = static_cast<long>(word.size()) - static_cast<long>(lowerWord.size());
-        if (std::labs(lengthGap) > maxDistance)
-            continue;
-        lower = CCharClass::ToLower(word);
-        int distance = Distance(lower, lowerWord, maxDistance);
-        if (distance <= maxDistance)
-            matches.push_back(Match{distance, word});
+        for (const Folded& folded : m_folded[length])
+        {
+            int distance = Distance(folded.lower, lowerWord, maxDistance, rows);
+            if (distance <= maxDistance)
+                matches.push_back(Match{distance, *folded.word});
+        }
     }
     return matches;
 }
 
-int CWordList::Distance(const std::string& a, const std::string& b, int limit)
+int CWordList::Distance(const std::string& a, const std::string& b, int limit, DistanceRows& rows)
 {
     const size_t n = a.size();
     const size_t m = b.size();
@@ -80,7 +111,12 @@ int CWordList::Distance(const std::string& a, const std::string& b, int limit)
         return limit + 1;
 
     // Three rows: the one before last is needed for transpositions.
-    std::vector<int> before(m + 1), previous(m + 1), current(m + 1);
+    std::vector<int>& before = rows.before;
+    std::vector<int>& previous = rows.previous;
+    std::vector<int>& current = rows.current;
+    before.assign(m + 1, 0);
+    current.assign(m + 1, 0);
+    previous.resize(m + 1);
     for (size_t j = 0; j <= m; ++j)
         previous[j] = static_cast<int>(j);
     for (size_t i = 1; i <= n; ++i)

@@ -56,8 +56,15 @@ int __stdcall EngineOpenDictionary(const char* pathD, const char* pathL, const c
 
 int __stdcall EngineCloseDictionary()
 {
-    g_engine.CloseDictionary();
-    return 0;
+    try
+    {
+        g_engine.CloseDictionary();
+        return 0;
+    }
+    catch (...)
+    {
+        return -1;
+    }
 }
 
 int __stdcall EngineAddWord(const char* word)
