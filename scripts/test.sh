@@ -186,7 +186,7 @@ if [ $i686 = 1 ]; then
   say "building i686 (compile and link only)"
   i686_deps=()
   [ $deps = 1 ] || i686_deps=(--no-deps)
-  if "$HERE/build.sh" i686 "${i686_deps[@]}" -j "$jobs"; then
+  if "$HERE/build.sh" i686 "${i686_deps[@]}" --keep-going -j "$jobs"; then
     note "build i686" built $((SECONDS - t))
   else
     note "build i686" FAILED $((SECONDS - t))
