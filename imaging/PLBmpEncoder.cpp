@@ -43,7 +43,7 @@ void PLBmpEncoder::EncodeBody(PLBmp* bmp, PLDataSink* sink)
     const int64_t paddedLine = ((int64_t(width) * outBpp + 31) / 32) * 4;
     const int64_t dataOffset = 54 + 4 * int64_t(entries);
     const int64_t fileSize = dataOffset + paddedLine * height;
-    if (fileSize > sink->GetFreeSpace())
+    if (fileSize > sink->GetBytesFree())
         throw PLTextException(PL_ERR_END_OF_DATA, "Buffer overflow while encoding.\n");
 
     sink->WriteBytes(2, "BM");

@@ -28,7 +28,7 @@ public:
     // the next byte goes, how much room is left, and marking n bytes placed
     // there as written.
     uint8_t* GetWritePointer() const { return m_pBuffer + m_BytesWritten; }
-    int GetFreeSpace() const { return m_Capacity - m_BytesWritten; }
+    int GetBytesFree() const { return m_Capacity - m_BytesWritten; }
     void CommitBytes(int n);
 
     const char* GetName() const { return m_Name.c_str(); }

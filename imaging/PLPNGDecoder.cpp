@@ -135,6 +135,7 @@ void PLPNGDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     bmp->Lock(false, true);
     png_read_image(g.png, bmp->GetLineArray());
     bmp->Unlock();
+    bmp->DropEmptyAlpha();
 
     png_uint_32 resX = 0, resY = 0;
     int unit = 0;

@@ -1,6 +1,7 @@
 #include "imaging/PLPicDecoder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "imaging/PLAnyBmp.h"
@@ -83,4 +84,54 @@ void PLPicDecoder::Close()
     if (m_pDataSrc)
         m_pDataSrc->Close();
     m_pDataSrc.reset();
+}
+
+uint32_t PLPicDecoder::ReadLittleEndianLong(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) |
+           (uint32_t(bytes[3]) << 24);
+}
+
+const uint8_t* PLPicDecoder::UnpackPackBits(uint8_t* dest, PLDataSource* source, int lineBytes,
+                                            int packedLength)
+{
+    if (lineBytes < 8)
+        return source->ReadBytes(lineBytes);
+    const uint8_t* packed = source->ReadBytes(packedLength);
+    DecodePackBits(packed, packedLength, dest, lineBytes);
+    return dest;
+}
+
+int PLPicDecoder::DecodePackBits(const uint8_t* packed, int packedLength, uint8_t* dest, int destBytes)
+{
+    int in = 0;
+    int out = 0;
+    while (in < packedLength && out < destBytes)
+    {
+        const int control = packed[in++];
+        if (control < 128)
+        {
+            int count = control + 1;
+            if (count > packedLength - in)
+                count = packedLength - in;
+            if (count > destBytes - out)
+                count = destBytes - out;
+            std::memcpy(dest + out, packed + in, size_t(count));
+            in += control + 1;
+            out += count;
+        }
+        else if (control > 128)
+        {
+            if (in >= packedLength)
+                break;
+            int count = 257 - control;
+            if (count > destBytes - out)
+                count = destBytes - out;
+            std::memset(dest + out, packed[in++], size_t(count));
+            out += count;
+        }
+    }
+    if (out < destBytes)
+        std::memset(dest + out, 0, size_t(destBytes - out));
+    return out;
 }

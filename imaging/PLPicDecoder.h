@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,21 @@ public:
 
     // Raises code with "Decoder error: " + message + line end.
     [[noreturn]] static void ThrowError(int code, const std::string& message);
+
+    // The 32-bit little-endian value of 4 bytes.
+    static uint32_t ReadLittleEndianLong(const uint8_t* bytes);
+
+    // PackBits run-length data shared by the PSD and PICT decoders. Lines of
+    // fewer than 8 bytes are stored unpacked: lineBytes are consumed and
+    // returned in place. Otherwise packedLength bytes are consumed and
+    // unpacked into dest (lineBytes long), which is returned.
+    static const uint8_t* UnpackPackBits(uint8_t* dest, PLDataSource* source, int lineBytes,
+                                         int packedLength);
+    // Unpacks packed data into dest; every read stays within the packed
+    // bytes and every write within dest. A run that the packed data cannot
+    // complete ends the line; bytes not produced are set to 0. Returns the
+    // bytes produced.
+    static int DecodePackBits(const uint8_t* packed, int packedLength, uint8_t* dest, int destBytes);
 
 protected:
     // The format hook: read from the source's current position, create the

@@ -34,7 +34,7 @@ PLTIFFEncoder::~PLTIFFEncoder() = default;
 void PLTIFFEncoder::EncodeBody(PLBmp* bmp, PLDataSink* sink)
 {
     PLTiffHandle tiff;
-    if (!tiff.OpenTiffInMemory(sink->GetWritePointer(), sink->GetFreeSpace(), true))
+    if (!tiff.OpenTiffInMemory(sink->GetWritePointer(), sink->GetBytesFree(), true))
         WriteFailed(tiff);
     WriteStandardTags(bmp, tiff);
     WriteImage(bmp, tiff);

@@ -106,9 +106,17 @@ toff_t MemTIFFSize(thandle_t h)
     return toff_t(FileOf(h)->size);
 }
 
-int MemTIFFMap(thandle_t, void**, toff_t*)
+// Data being read is in memory already: hand it to the library as a mapped
+// file (it only reads mapped data). libtiff's unmapped path also refuses some
+// valid tiled files.
+int MemTIFFMap(thandle_t h, void** base, toff_t* size)
 {
-    return 0;
+    MemFile* f = FileOf(h);
+    if (f->write)
+        return 0;
+    *base = f->data;
+    *size = toff_t(f->size);
+    return 1;
 }
 
 void MemTIFFUnmap(thandle_t, void*, toff_t)

@@ -1,0 +1,198 @@
+// GIF: the first image on its screen, clipping, truncation, error paths.
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestImages.h"
+#include "imaging/PLAnyBmp.h"
+#include "imaging/PLAnyPicDecoder.h"
+#include "imaging/PLWinBmp.h"
+
+using namespace testimg;
+
+namespace
+{
+std::vector<PLPixel32> Colours(int n)
+{
+    std::vector<PLPixel32> map;
+    for (int i = 0; i < n; ++i)
+        map.push_back(PLPixel32(uint8_t(i * 50), uint8_t(255 - i * 20), uint8_t(i * 9)));
+    return map;
+}
+
+GifImage Image(int left, int top, int width, int height, int colours, unsigned seed = 3)
+{
+    GifImage image;
+    image.left = left;
+    image.top = top;
+    image.width = width;
+    image.height = height;
+    uint32_t state = seed;
+    for (int i = 0; i < width * height; ++i)
+    {
+        state = state * 1103515245u + 12345u;
+        image.pixels.push_back(uint8_t((state >> 16) % unsigned(colours)));
+    }
+    return image;
+}
+
+void ExpectImageAt(const PLBmp& bmp, const GifImage& image)
+{
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            ASSERT_EQ(bmp.GetLineArray()[image.top + y][image.left + x],
+                      image.pixels[size_t(y * image.width + x)])
+                << x << "," << y;
+}
+} // namespace
+
+TEST(Gif, FirstImageOnItsScreenWithBackground)
+{
+    GifSpec spec;
+    spec.screenWidth = 20;
+    spec.screenHeight = 10;
+    spec.background = 3;
+    spec.globalMap = Colours(4);
+    spec.graphicsControl = true;
+    spec.images.push_back(Image(5, 2, 6, 4, 3));
+    PLWinBmp bmp;
+    EXPECT_EQ(DecodeAny(MakeGif(spec), bmp), 12);
+    ASSERT_EQ(bmp.GetWidth(), 20);
+    ASSERT_EQ(bmp.GetHeight(), 10);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
+    EXPECT_EQ(bmp.GetPalette()[2], PLPixel32(100, 215, 18));
+    ExpectImageAt(bmp, spec.images[0]);
+    EXPECT_EQ(bmp.GetLineArray()[0][0], 3);
+    EXPECT_EQ(bmp.GetLineArray()[9][19], 3);
+    EXPECT_EQ(bmp.GetLineArray()[2][4], 3);
+}
+
+TEST(Gif, InterlacedRowsAndManyPixels)
+{
+    GifSpec spec;
+    spec.screenWidth = 7;
+    spec.screenHeight = 5;
+    spec.globalMap = Colours(2);
+    spec.images.push_back(Image(0, 0, 7, 5, 2));
+    spec.images[0].interlace = true;  // rows stored as 0, 4, 2, 1, 3
+    PLAnyBmp bmp;
+    DecodeAny(MakeGif(spec), bmp);
+    ExpectImageAt(bmp, spec.images[0]);
+
+    GifSpec big;
+    big.screenWidth = 300;
+    big.screenHeight = 40;
+    big.globalMap = Colours(5);
+    big.images.push_back(Image(0, 0, 300, 40, 256, 9));
+    DecodeAny(MakeGif(big), bmp);
+    ExpectImageAt(bmp, big.images[0]);
+}
+
+TEST(Gif, OnlyTheFirstImageWithItsOwnColourMap)
+{
+    GifSpec spec;
+    spec.screenWidth = 4;
+    spec.screenHeight = 4;
+    spec.globalMap = Colours(4);
+    spec.images.push_back(Image(0, 0, 4, 4, 4, 1));
+    spec.images[0].localMap = {PLPixel32(1, 2, 3), PLPixel32(4, 5, 6), PLPixel32(7, 8, 9), PLPixel32(10, 11, 12)};
+    spec.images.push_back(Image(0, 0, 4, 4, 4, 2));  // a second frame over it
+    PLAnyBmp bmp;
+    DecodeAny(MakeGif(spec), bmp);
+    ExpectImageAt(bmp, spec.images[0]);
+    EXPECT_EQ(bmp.GetPalette()[2], PLPixel32(7, 8, 9));
+}
+
+TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)
+{
+    GifSpec zero;
+    zero.globalMap = Colours(4);
+    zero.images.push_back(Image(2, 1, 5, 3, 4));
+    PLAnyBmp bmp;
+    DecodeAny(MakeGif(zero), bmp);
+    EXPECT_EQ(bmp.GetWidth(), 7);
+    EXPECT_EQ(bmp.GetHeight(), 4);
+    ExpectImageAt(bmp, zero.images[0]);
+
+    // Larger than its screen and placed past its edge: clipped, nothing
+    // written outside the bitmap.
+    GifSpec off;
+    off.screenWidth = 6;
+    off.screenHeight = 4;
+    off.globalMap = Colours(4);
+    off.images.push_back(Image(3, 2, 10, 8, 4));
+    PLWinBmp win;
+    DecodeAny(MakeGif(off), win);
+    EXPECT_EQ(win.GetWidth(), 6);
+    const GifImage& image = off.images[0];
+    EXPECT_EQ(win.GetLineArray()[3][5], image.pixels[size_t(1 * image.width + 2)]);
+
+    GifSpec distant;
+    distant.screenWidth = 6;
+    distant.screenHeight = 4;
+    distant.globalMap = Colours(4);
+    distant.images.push_back(Image(60000, 60000, 3, 3, 4));
+    DecodeAny(MakeGif(distant), win);
+    EXPECT_EQ(win.GetLineArray()[0][0], 0);
+}
+
+TEST(Gif, TruncationKeepsDecodedRowsOrRaises)
+{
+    GifSpec spec;
+    spec.screenWidth = 100;
+    spec.screenHeight = 60;
+    spec.background = 1;
+    spec.globalMap = Colours(4);
+    spec.images.push_back(Image(0, 0, 100, 60, 4));
+    Bytes gif = MakeGif(spec);
+
+    // Cut in the middle of the pixels: the rows read so distant are kept.
+    Bytes half(gif.begin(), gif.begin() + long(gif.size() / 2));
+    PLAnyBmp bmp;
+    EXPECT_EQ(CatchImageError([&] { DecodeAny(half, bmp); }).code, 0);
+    for (int x = 0; x < 100; ++x)
+        ASSERT_EQ(bmp.GetLineArray()[0][x], spec.images[0].pixels[size_t(x)]);
+    EXPECT_EQ(bmp.GetLineArray()[59][0], 1);
+
+    // Cut before the image: the data source's code 11 passes through giflib.
+    for (size_t cut : {size_t(10), size_t(13), size_t(20), size_t(26), size_t(30)})
+    {
+        Bytes head(gif.begin(), gif.begin() + long(cut));
+        EXPECT_EQ(CatchImageError([&] { DecodeAny(head, bmp); }).code, 11) << cut;
+    }
+}
+
+TEST(Gif, BrokenFilesStopAtTheFirstFailure)
+{
+    PLAnyBmp bmp;
+    GifSpec none;
+    none.screenWidth = 5;
+    none.screenHeight = 5;
+    none.images.push_back(Image(0, 0, 5, 5, 2));
+    ImageError noMap = CatchImageError([&] { DecodeAny(MakeGif(none), bmp); });
+    EXPECT_EQ(noMap.code, 2);
+
+    GifSpec empty;
+    empty.screenWidth = 5;
+    empty.screenHeight = 5;
+    empty.globalMap = Colours(2);
+    EXPECT_EQ(CatchImageError([&] { DecodeAny(MakeGif(empty), bmp); }).code, 2);
+
+    // An unknown record type: the library fails, decoding stops.
+    GifSpec spec;
+    spec.screenWidth = 5;
+    spec.screenHeight = 5;
+    spec.globalMap = Colours(2);
+    spec.images.push_back(Image(0, 0, 5, 5, 2));
+    Bytes gif = MakeGif(spec);
+    Bytes wrong = gif;
+    wrong[13 + 6] = 0x99;  // where the image separator was
+    EXPECT_EQ(CatchImageError([&] { DecodeAny(wrong, bmp); }).code, 2);
+
+    // Damaged LZW data right at the start: nothing decoded, so an error.
+    Bytes lzw = gif;
+    lzw[13 + 6 + 10 + 1] = 1;  // sub-block of one byte
+    lzw[13 + 6 + 10 + 2] = 0xFF;
+    ImageError broken = CatchImageError([&] { DecodeAny(lzw, bmp); });
+    EXPECT_NE(broken.code, -1000);
+}
