@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "imaging/PLTextException.h"
 
@@ -45,7 +47,10 @@ void PLFileSink::Close()
     Release();
     if (!ok)
     {
-        std::remove(path.c_str());
+        // No short file is left behind (only ever a plain file: never a device).
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec))
+            std::remove(path.c_str());
         throw PLTextException(PL_ERR_END_OF_DATA, "Decoder error: Writing " + path + " failed\n");
     }
 }
