@@ -107,6 +107,10 @@ void PLGIFDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     const int width = gif->SWidth > 0 ? gif->SWidth : imageLeft + imageWidth;
     const int height = gif->SHeight > 0 ? gif->SHeight : imageTop + imageHeight;
 
+    // LZW data can describe far more pixels than it takes bytes: an image
+    // beyond the bitmap limit is refused like a bitmap of that size.
+    if (imageWidth > 0 && imageHeight > 0)
+        PLBmp::CheckDimensions(imageWidth, imageHeight, 8);
     bmp->Create(width, height, 8, false, PLPoint());
     for (int i = 0; i < map->ColorCount && i < 256; ++i)
     {
@@ -138,6 +142,9 @@ void PLGIFDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
             const int step = image.Interlace ? passStep[pass] : 1;
             for (int y = start; y < imageHeight; y += step)
             {
+                // Only the first image counts: nothing below the screen is needed.
+                if (!image.Interlace && imageTop + y >= height)
+                    break;
                 if (DGifGetLine(gif, row.data(), imageWidth) == GIF_ERROR)
                 {
                     // A damaged or truncated image keeps the rows decoded so far.

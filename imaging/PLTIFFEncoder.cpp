@@ -74,6 +74,9 @@ void PLTIFFEncoder::WriteStandardTags(PLBmp* bmp, PLTiffHandle& tiff)
         photometric = PHOTOMETRIC_RGB;
     }
     SetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
+    // Strips of about 8 KB: otherwise libtiff holds the whole picture in a
+    // second buffer before writing it.
+    SetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff.Get(), 0));
 }
 
 void PLTIFFEncoder::WriteImage(PLBmp* bmp, PLTiffHandle& tiff)
@@ -99,6 +102,9 @@ void PLTIFFEncoder::WriteImage(PLBmp* bmp, PLTiffHandle& tiff)
 
     const int64_t lineBytes = bpp <= 8 ? PLBmp::PackedLineBytes(width, bpp) : int64_t(width) * 3;
     std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
+    // A full buffer while the lines go out raises code 11 right away; the
+    // directory written at the end reports failure by its result instead.
+    tiff.SetRaiseWhenFull(true);
     bmp->Lock(true, false);
     for (int y = 0; y < bmp->GetHeight(); ++y)
     {
@@ -121,4 +127,5 @@ void PLTIFFEncoder::WriteImage(PLBmp* bmp, PLTiffHandle& tiff)
             WriteFailed(tiff);
     }
     bmp->Unlock();
+    tiff.SetRaiseWhenFull(false);
 }

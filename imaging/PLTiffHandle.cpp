@@ -8,6 +8,7 @@
 #include <tiffio.h>
 
 #include "imaging/PLBmp.h"
+#include "imaging/PLTextException.h"
 
 // The in-memory file behind one TIFF.
 struct PLTiffHandle::MemFile
@@ -17,6 +18,7 @@ struct PLTiffHandle::MemFile
     int64_t capacity = 0;  // the data size when reading, the buffer size when writing
     int64_t size = 0;      // bytes in use
     bool write = false;
+    bool raiseWhenFull = false;
     std::string lastError;
 };
 
@@ -48,7 +50,14 @@ tmsize_t MemTIFFWrite(thandle_t h, void* buffer, tmsize_t n)
 {
     MemFile* f = FileOf(h);
     // The data of a TIFF being read belongs to the caller and is not written.
-    if (!f->write || n <= 0 || f->pos >= f->capacity)
+    if (!f->write || n <= 0)
+        return 0;
+    if (f->raiseWhenFull && int64_t(n) > f->capacity - f->pos)
+    {
+        f->raiseWhenFull = false;
+        throw PLTextException(PL_ERR_END_OF_DATA, "Buffer overflow while encoding.\n");
+    }
+    if (f->pos >= f->capacity)
         return 0;
     int64_t count = f->capacity - f->pos;
     if (int64_t(n) < count)
@@ -180,6 +189,7 @@ TIFF* PLTiffHandle::OpenTiffInMemory(uint8_t* buffer, int64_t capacity, bool wri
     m_pFile->size = 0;
     m_pFile->pos = 0;
     m_pFile->write = true;
+    m_pFile->raiseWhenFull = false;
     return Open("w");
 }
 
@@ -206,6 +216,11 @@ TIFF* PLTiffHandle::Open(const char* mode)
     else if (m_pFile->lastError.empty())
         m_pFile->lastError = "Cannot open TIFF data.";
     return m_pTiff;
+}
+
+void PLTiffHandle::SetRaiseWhenFull(bool raise)
+{
+    m_pFile->raiseWhenFull = raise;
 }
 
 void PLTiffHandle::Close()

@@ -29,6 +29,12 @@ public:
     int64_t GetSize() const;
     const char* GetLastError() const;
 
+    // While set, a write that does not fit the buffer raises code 11 through
+    // libtiff instead of returning a short count. Only for scanline and tile
+    // writes, which keep no temporary memory of their own; it disarms itself
+    // after raising so that closing the TIFF does not raise again.
+    void SetRaiseWhenFull(bool raise);
+
     // TIFFClose (writes pending data in write mode); safe to call twice.
     void Close();
 

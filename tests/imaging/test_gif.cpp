@@ -196,3 +196,21 @@ TEST(Gif, BrokenFilesStopAtTheFirstFailure)
     ImageError broken = CatchImageError([&] { DecodeAny(lzw, bmp); });
     EXPECT_NE(broken.code, -1000);
 }
+
+TEST(Gif, ImagesBeyondTheLimitAreRefused)
+{
+    const int64_t saved = PLBmp::GetMaxBytes();
+    PLBmp::SetMaxBytes(100000);
+    GifSpec spec;
+    spec.screenWidth = 8;
+    spec.screenHeight = 8;
+    spec.globalMap = Colours(2);
+    GifImage image = Image(0, 0, 2, 2, 2);
+    image.width = 1000;  // the descriptor claims far more than the data holds
+    image.height = 1000;
+    spec.images.push_back(image);
+    PLAnyBmp bmp;
+    ImageError e = CatchImageError([&] { DecodeAny(MakeGif(spec), bmp); });
+    PLBmp::SetMaxBytes(saved);
+    EXPECT_EQ(e.code, 10);
+}

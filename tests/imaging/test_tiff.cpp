@@ -345,10 +345,26 @@ TEST(Tiff, ErrorPathsCloseTheTiff)
     EXPECT_EQ(CatchImageError([&] { decoder.DecodeMemory(wide.data(), int(wide.size()), &bmp); }).code, 10);
     EXPECT_EQ(PLTiffHandle::GetOpenCount(), 0);
 
-    // Encoding into a sink that is too small: code 11 from the checked writes.
     PLAnyBmp pic;
     MakePattern(pic, 50, 50, 32, false);
     PLTIFFEncoder encoder;
+
+    // Lines that outgrow the sink: the write callback raises code 11 through
+    // libtiff (the handle still closes the TIFF and frees all it holds).
+    {
+        PLAnyBmp large;
+        MakePattern(large, 200, 200, 32, false);
+        std::vector<uint8_t> room(5000);
+        PLDataSink sink;
+        sink.Open("small", room.data(), int(room.size()));
+        ImageError e = CatchImageError([&] { encoder.EncodeToSink(&large, &sink); });
+        EXPECT_EQ(e.code, 11);
+        EXPECT_EQ(e.text, "Buffer overflow while encoding.\n");
+        EXPECT_EQ(PLTiffHandle::GetOpenCount(), 0);
+    }
+
+    // The header or the directory does not fit: code 11 from the checked
+    // results.
     for (int capacity : {4, 100, 3000})
     {
         std::vector<uint8_t> room(static_cast<size_t>(capacity));
