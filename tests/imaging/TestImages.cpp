@@ -218,23 +218,23 @@ private:
 };
 } // namespace
 
-Bytes MakeGif(const GifSpec& spec)
+Bytes MakeGif(const GifLayout& layout)
 {
     Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
-    PutLE16(out, spec.screenWidth);
-    PutLE16(out, spec.screenHeight);
+    PutLE16(out, layout.screenWidth);
+    PutLE16(out, layout.screenHeight);
     uint8_t flags = 0;
-    if (!spec.globalMap.empty())
-        flags = uint8_t(0x80 | ((MapBits(spec.globalMap.size()) - 1) << 4) | (MapBits(spec.globalMap.size()) - 1));
+    if (!layout.globalMap.empty())
+        flags = uint8_t(0x80 | ((MapBits(layout.globalMap.size()) - 1) << 4) | (MapBits(layout.globalMap.size()) - 1));
     out.push_back(flags);
-    out.push_back(uint8_t(spec.background));
+    out.push_back(uint8_t(layout.background));
     out.push_back(0);
-    if (!spec.globalMap.empty())
-        PutMap(out, spec.globalMap);
+    if (!layout.globalMap.empty())
+        PutMap(out, layout.globalMap);
 
-    for (const GifImage& image : spec.images)
+    for (const GifImage& image : layout.images)
     {
-        if (spec.graphicsControl)
+        if (layout.graphicsControl)
         {
             const uint8_t gce[] = {0x21, 0xF9, 4, 0x01, 0, 0, 0, 0};
             out.insert(out.end(), gce, gce + sizeof(gce));
@@ -419,7 +419,7 @@ void JpegFail(j_common_ptr cinfo)
 }
 } // namespace
 
-Bytes MakeJpeg(const JpegSpec& spec)
+Bytes MakeJpeg(const JpegLayout& layout)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
@@ -432,27 +432,27 @@ Bytes MakeJpeg(const JpegSpec& spec)
     try
     {
         jpeg_mem_dest(&cinfo, &data, &size);
-        cinfo.image_width = JDIMENSION(spec.width);
-        cinfo.image_height = JDIMENSION(spec.height);
-        cinfo.input_components = spec.components;
-        cinfo.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : (spec.components == 4 ? JCS_CMYK : JCS_RGB);
+        cinfo.image_width = JDIMENSION(layout.width);
+        cinfo.image_height = JDIMENSION(layout.height);
+        cinfo.input_components = layout.components;
+        cinfo.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : (layout.components == 4 ? JCS_CMYK : JCS_RGB);
         jpeg_set_defaults(&cinfo);
-        jpeg_set_quality(&cinfo, spec.quality, TRUE);
-        if (spec.components == 4)
-            cinfo.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
-        cinfo.density_unit = UINT8(spec.densityUnit);
-        cinfo.X_density = UINT16(spec.xDensity);
-        cinfo.Y_density = UINT16(spec.yDensity);
-        if (spec.progressive)
+        jpeg_set_quality(&cinfo, layout.quality, TRUE);
+        if (layout.components == 4)
+            cinfo.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
+        cinfo.density_unit = UINT8(layout.densityUnit);
+        cinfo.X_density = UINT16(layout.xDensity);
+        cinfo.Y_density = UINT16(layout.yDensity);
+        if (layout.progressive)
             jpeg_simple_progression(&cinfo);
         jpeg_start_compress(&cinfo, TRUE);
-        Bytes row(size_t(spec.width * spec.components));
+        Bytes row(size_t(layout.width * layout.components));
         while (cinfo.next_scanline < cinfo.image_height)
         {
             const int y = int(cinfo.next_scanline);
-            for (int x = 0; x < spec.width; ++x)
-                for (int c = 0; c < spec.components; ++c)
-                    row[size_t(x * spec.components + c)] = uint8_t(spec.sample(x, y, c));
+            for (int x = 0; x < layout.width; ++x)
+                for (int c = 0; c < layout.components; ++c)
+                    row[size_t(x * layout.components + c)] = uint8_t(layout.sample(x, y, c));
             JSAMPROW p = row.data();
             jpeg_write_scanlines(&cinfo, &p, 1);
         }

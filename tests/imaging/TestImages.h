@@ -73,7 +73,7 @@ struct GifImage
     std::vector<uint8_t> pixels;      // width x height indices, top row first
 };
 
-struct GifSpec
+struct GifLayout
 {
     int screenWidth = 0, screenHeight = 0;
     int background = 0;
@@ -84,7 +84,7 @@ struct GifSpec
 
 // A GIF89a file; LZW data is written with literal codes only (a clear code
 // every 200 codes keeps the code width at 9 bits).
-Bytes MakeGif(const GifSpec& spec);
+Bytes MakeGif(const GifLayout& layout);
 
 // --- TIFF, PNG, JPEG through the libraries' writers -------------------------
 // Runs the writer on a TIFF opened for writing in memory and returns the file.
@@ -96,7 +96,7 @@ Bytes MakePng(int width, int height, int colourType, int bitDepth,
               const std::function<unsigned(int x, int y, int c)>& sample, bool interlace = false,
               int ppm = -1, int paletteEntries = 0);
 
-struct JpegSpec
+struct JpegLayout
 {
     int width = 16, height = 16;
     int components = 3;          // 1 grey, 3 RGB, 4 CMYK
@@ -106,7 +106,7 @@ struct JpegSpec
     int quality = 90;
     std::function<unsigned(int x, int y, int c)> sample;
 };
-Bytes MakeJpeg(const JpegSpec& spec);
+Bytes MakeJpeg(const JpegLayout& layout);
 
 // Recomputes the CRC of every chunk of a PNG (after a test changed bytes).
 void FixPngCrcs(Bytes& png);

@@ -48,20 +48,20 @@ void ExpectImageAt(const PLBmp& bmp, const GifImage& image)
 
 TEST(Gif, FirstImageOnItsScreenWithBackground)
 {
-    GifSpec spec;
-    spec.screenWidth = 20;
-    spec.screenHeight = 10;
-    spec.background = 3;
-    spec.globalMap = Colours(4);
-    spec.graphicsControl = true;
-    spec.images.push_back(Image(5, 2, 6, 4, 3));
+    GifLayout layout;
+    layout.screenWidth = 20;
+    layout.screenHeight = 10;
+    layout.background = 3;
+    layout.globalMap = Colours(4);
+    layout.graphicsControl = true;
+    layout.images.push_back(Image(5, 2, 6, 4, 3));
     PLWinBmp bmp;
-    EXPECT_EQ(DecodeAny(MakeGif(spec), bmp), 12);
+    EXPECT_EQ(DecodeAny(MakeGif(layout), bmp), 12);
     ASSERT_EQ(bmp.GetWidth(), 20);
     ASSERT_EQ(bmp.GetHeight(), 10);
     EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
     EXPECT_EQ(bmp.GetPalette()[2], PLPixel32(100, 215, 18));
-    ExpectImageAt(bmp, spec.images[0]);
+    ExpectImageAt(bmp, layout.images[0]);
     EXPECT_EQ(bmp.GetLineArray()[0][0], 3);
     EXPECT_EQ(bmp.GetLineArray()[9][19], 3);
     EXPECT_EQ(bmp.GetLineArray()[2][4], 3);
@@ -69,17 +69,17 @@ TEST(Gif, FirstImageOnItsScreenWithBackground)
 
 TEST(Gif, InterlacedRowsAndManyPixels)
 {
-    GifSpec spec;
-    spec.screenWidth = 7;
-    spec.screenHeight = 5;
-    spec.globalMap = Colours(2);
-    spec.images.push_back(Image(0, 0, 7, 5, 2));
-    spec.images[0].interlace = true;  // rows stored as 0, 4, 2, 1, 3
+    GifLayout layout;
+    layout.screenWidth = 7;
+    layout.screenHeight = 5;
+    layout.globalMap = Colours(2);
+    layout.images.push_back(Image(0, 0, 7, 5, 2));
+    layout.images[0].interlace = true;  // rows stored as 0, 4, 2, 1, 3
     PLAnyBmp bmp;
-    DecodeAny(MakeGif(spec), bmp);
-    ExpectImageAt(bmp, spec.images[0]);
+    DecodeAny(MakeGif(layout), bmp);
+    ExpectImageAt(bmp, layout.images[0]);
 
-    GifSpec big;
+    GifLayout big;
     big.screenWidth = 300;
     big.screenHeight = 40;
     big.globalMap = Colours(5);
@@ -90,22 +90,22 @@ TEST(Gif, InterlacedRowsAndManyPixels)
 
 TEST(Gif, OnlyTheFirstImageWithItsOwnColourMap)
 {
-    GifSpec spec;
-    spec.screenWidth = 4;
-    spec.screenHeight = 4;
-    spec.globalMap = Colours(4);
-    spec.images.push_back(Image(0, 0, 4, 4, 4, 1));
-    spec.images[0].localMap = {PLPixel32(1, 2, 3), PLPixel32(4, 5, 6), PLPixel32(7, 8, 9), PLPixel32(10, 11, 12)};
-    spec.images.push_back(Image(0, 0, 4, 4, 4, 2));  // a second frame over it
+    GifLayout layout;
+    layout.screenWidth = 4;
+    layout.screenHeight = 4;
+    layout.globalMap = Colours(4);
+    layout.images.push_back(Image(0, 0, 4, 4, 4, 1));
+    layout.images[0].localMap = {PLPixel32(1, 2, 3), PLPixel32(4, 5, 6), PLPixel32(7, 8, 9), PLPixel32(10, 11, 12)};
+    layout.images.push_back(Image(0, 0, 4, 4, 4, 2));  // a second frame over it
     PLAnyBmp bmp;
-    DecodeAny(MakeGif(spec), bmp);
-    ExpectImageAt(bmp, spec.images[0]);
+    DecodeAny(MakeGif(layout), bmp);
+    ExpectImageAt(bmp, layout.images[0]);
     EXPECT_EQ(bmp.GetPalette()[2], PLPixel32(7, 8, 9));
 }
 
 TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)
 {
-    GifSpec zero;
+    GifLayout zero;
     zero.globalMap = Colours(4);
     zero.images.push_back(Image(2, 1, 5, 3, 4));
     PLAnyBmp bmp;
@@ -116,7 +116,7 @@ TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)
 
     // Larger than its screen and placed past its edge: clipped, nothing
     // written outside the bitmap.
-    GifSpec off;
+    GifLayout off;
     off.screenWidth = 6;
     off.screenHeight = 4;
     off.globalMap = Colours(4);
@@ -127,7 +127,7 @@ TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)
     const GifImage& image = off.images[0];
     EXPECT_EQ(win.GetLineArray()[3][5], image.pixels[size_t(1 * image.width + 2)]);
 
-    GifSpec distant;
+    GifLayout distant;
     distant.screenWidth = 6;
     distant.screenHeight = 4;
     distant.globalMap = Colours(4);
@@ -138,20 +138,20 @@ TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)
 
 TEST(Gif, TruncationKeepsDecodedRowsOrRaises)
 {
-    GifSpec spec;
-    spec.screenWidth = 100;
-    spec.screenHeight = 60;
-    spec.background = 1;
-    spec.globalMap = Colours(4);
-    spec.images.push_back(Image(0, 0, 100, 60, 4));
-    Bytes gif = MakeGif(spec);
+    GifLayout layout;
+    layout.screenWidth = 100;
+    layout.screenHeight = 60;
+    layout.background = 1;
+    layout.globalMap = Colours(4);
+    layout.images.push_back(Image(0, 0, 100, 60, 4));
+    Bytes gif = MakeGif(layout);
 
     // Cut in the middle of the pixels: the rows read so distant are kept.
     Bytes half(gif.begin(), gif.begin() + long(gif.size() / 2));
     PLAnyBmp bmp;
     EXPECT_EQ(CatchImageError([&] { DecodeAny(half, bmp); }).code, 0);
     for (int x = 0; x < 100; ++x)
-        ASSERT_EQ(bmp.GetLineArray()[0][x], spec.images[0].pixels[size_t(x)]);
+        ASSERT_EQ(bmp.GetLineArray()[0][x], layout.images[0].pixels[size_t(x)]);
     EXPECT_EQ(bmp.GetLineArray()[59][0], 1);
 
     // Cut before the image: the data source's code 11 passes through giflib.
@@ -165,26 +165,26 @@ TEST(Gif, TruncationKeepsDecodedRowsOrRaises)
 TEST(Gif, BrokenFilesStopAtTheFirstFailure)
 {
     PLAnyBmp bmp;
-    GifSpec none;
+    GifLayout none;
     none.screenWidth = 5;
     none.screenHeight = 5;
     none.images.push_back(Image(0, 0, 5, 5, 2));
     ImageError noMap = CatchImageError([&] { DecodeAny(MakeGif(none), bmp); });
     EXPECT_EQ(noMap.code, 2);
 
-    GifSpec empty;
+    GifLayout empty;
     empty.screenWidth = 5;
     empty.screenHeight = 5;
     empty.globalMap = Colours(2);
     EXPECT_EQ(CatchImageError([&] { DecodeAny(MakeGif(empty), bmp); }).code, 2);
 
     // An unknown record type: the library fails, decoding stops.
-    GifSpec spec;
-    spec.screenWidth = 5;
-    spec.screenHeight = 5;
-    spec.globalMap = Colours(2);
-    spec.images.push_back(Image(0, 0, 5, 5, 2));
-    Bytes gif = MakeGif(spec);
+    GifLayout layout;
+    layout.screenWidth = 5;
+    layout.screenHeight = 5;
+    layout.globalMap = Colours(2);
+    layout.images.push_back(Image(0, 0, 5, 5, 2));
+    Bytes gif = MakeGif(layout);
     Bytes wrong = gif;
     wrong[13 + 6] = 0x99;  // where the image separator was
     EXPECT_EQ(CatchImageError([&] { DecodeAny(wrong, bmp); }).code, 2);
@@ -201,16 +201,16 @@ TEST(Gif, ImagesBeyondTheLimitAreRefused)
 {
     const int64_t saved = PLBmp::GetMaxBytes();
     PLBmp::SetMaxBytes(100000);
-    GifSpec spec;
-    spec.screenWidth = 8;
-    spec.screenHeight = 8;
-    spec.globalMap = Colours(2);
+    GifLayout layout;
+    layout.screenWidth = 8;
+    layout.screenHeight = 8;
+    layout.globalMap = Colours(2);
     GifImage image = Image(0, 0, 2, 2, 2);
     image.width = 1000;  // the descriptor claims far more than the data holds
     image.height = 1000;
-    spec.images.push_back(image);
+    layout.images.push_back(image);
     PLAnyBmp bmp;
-    ImageError e = CatchImageError([&] { DecodeAny(MakeGif(spec), bmp); });
+    ImageError e = CatchImageError([&] { DecodeAny(MakeGif(layout), bmp); });
     PLBmp::SetMaxBytes(saved);
     EXPECT_EQ(e.code, 10);
 }

@@ -80,7 +80,7 @@ TEST(Jpeg, PaletteBitmapsAreConvertedAndTheBufferSizedForThem)
 TEST(Jpeg, GreyAndCmyk)
 {
     PLAnyBmp bmp;
-    JpegSpec grey;
+    JpegLayout grey;
     grey.components = 1;
     grey.sample = [](int x, int, int) { return unsigned(x * 16); };
     DecodeAny(MakeJpeg(grey), bmp);
@@ -89,7 +89,7 @@ TEST(Jpeg, GreyAndCmyk)
     EXPECT_EQ(bmp.GetPalette()[200], PLPixel32(200, 200, 200));
 
     // Plain CMYK: magenta + yellow ink is red.
-    JpegSpec cmyk;
+    JpegLayout cmyk;
     cmyk.components = 4;
     cmyk.adobeMarker = false;
     cmyk.sample = [](int, int, int c) { return unsigned(c == 1 || c == 2 ? 255 : 0); };
@@ -101,7 +101,7 @@ TEST(Jpeg, GreyAndCmyk)
     EXPECT_NEAR(p.b, 0, 3);
 
     // Adobe CMYK is stored inverted: 255 is no ink. Cyan + black ink half.
-    JpegSpec adobe;
+    JpegLayout adobe;
     adobe.components = 4;
     adobe.adobeMarker = true;
     adobe.sample = [](int, int, int c) { return unsigned(c == 0 ? 0 : (c == 3 ? 128 : 255)); };
@@ -115,22 +115,22 @@ TEST(Jpeg, GreyAndCmyk)
 TEST(Jpeg, Density)
 {
     PLAnyBmp bmp;
-    JpegSpec spec;
-    spec.sample = [](int, int, int) { return 100u; };
-    spec.densityUnit = 1;
-    spec.xDensity = 300;
-    spec.yDensity = 150;
-    DecodeAny(MakeJpeg(spec), bmp);
+    JpegLayout layout;
+    layout.sample = [](int, int, int) { return 100u; };
+    layout.densityUnit = 1;
+    layout.xDensity = 300;
+    layout.yDensity = 150;
+    DecodeAny(MakeJpeg(layout), bmp);
     EXPECT_EQ(bmp.GetResolution(), PLPoint(300, 150));
-    spec.densityUnit = 2;  // dots per centimetre
-    spec.xDensity = 118;
-    spec.yDensity = 28;
-    DecodeAny(MakeJpeg(spec), bmp);
+    layout.densityUnit = 2;  // dots per centimetre
+    layout.xDensity = 118;
+    layout.yDensity = 28;
+    DecodeAny(MakeJpeg(layout), bmp);
     EXPECT_EQ(bmp.GetResolution(), PLPoint(300, 71));
-    spec.densityUnit = 0;
-    spec.xDensity = 1;
-    spec.yDensity = 0;
-    DecodeAny(MakeJpeg(spec), bmp);
+    layout.densityUnit = 0;
+    layout.xDensity = 1;
+    layout.yDensity = 0;
+    DecodeAny(MakeJpeg(layout), bmp);
     EXPECT_EQ(bmp.GetResolution(), PLPoint(72, 72));
 }
 
@@ -158,12 +158,12 @@ TEST(Jpeg, TruncatedDataDecodesWhatItHas)
 
 TEST(Jpeg, ProgressReachesTheListener)
 {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 64;
-    spec.progressive = true;
-    spec.sample = [](int x, int y, int c) { return unsigned((x * 3 + y * 5 + c * 40) & 0xFF); };
-    Bytes jpeg = MakeJpeg(spec);
+    JpegLayout layout;
+    layout.width = 64;
+    layout.height = 64;
+    layout.progressive = true;
+    layout.sample = [](int x, int y, int c) { return unsigned((x * 3 + y * 5 + c * 40) & 0xFF); };
+    Bytes jpeg = MakeJpeg(layout);
     Recorder rec;
     ProgressSource src(&rec, jpeg);
     TestJpegDecoder decoder;

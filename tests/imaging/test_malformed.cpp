@@ -112,22 +112,22 @@ std::vector<Seed> MakeSeeds()
     PLAnyBmp smooth;
     MakeSmooth(smooth, 24, 16, 32);
     seeds.push_back({"jpeg", Encode(jpeg, smooth)});
-    JpegSpec progressive;
+    JpegLayout progressive;
     progressive.width = 20;
     progressive.height = 12;
     progressive.progressive = true;
     progressive.sample = [](int x, int y, int c) { return unsigned((x * 9 + y * 13 + c * 50) & 0xFF); };
     seeds.push_back({"jpeg-progressive", MakeJpeg(progressive)});
-    JpegSpec cmyk = progressive;
+    JpegLayout cmyk = progressive;
     cmyk.progressive = false;
     cmyk.components = 4;
     seeds.push_back({"jpeg-cmyk", MakeJpeg(cmyk)});
-    JpegSpec grey = progressive;
+    JpegLayout grey = progressive;
     grey.components = 1;
     grey.progressive = false;
     seeds.push_back({"jpeg-grey", MakeJpeg(grey)});
 
-    GifSpec gif;
+    GifLayout gif;
     gif.screenWidth = 12;
     gif.screenHeight = 9;
     gif.graphicsControl = true;
