@@ -23,6 +23,7 @@ set -euo pipefail
 
 SCRIPT=$(readlink -f "${BASH_SOURCE[0]}")
 KEY=$(sha256sum "$SCRIPT" | cut -c1-16)
+: "${HOME:=$(getent passwd "$(id -u)" | cut -d: -f6)}"
 CACHE=${QLC_CACHE:-$HOME/.cache/quillcrest}
 ROOT=$CACHE/deps-$KEY
 JOBS=${QLC_JOBS:-4}
@@ -75,7 +76,8 @@ install_packages() {
   need_root
   say "installing missing packages: ${missing[*]}"
   apt_update
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+  # With recommends: wine needs its fonts and X extensions to draw windows.
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
     "${missing[@]}" >/dev/null || die "apt-get install failed"
 }
 
