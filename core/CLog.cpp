@@ -133,6 +133,13 @@ void CLog::WriteRaw(LPCSTR lpsz, size_t n)
     }
 }
 
+void CLog::Close()
+{
+    CLogLock lock(&m_cs);
+    m_bOpen = FALSE;
+    m_file.Abort();
+}
+
 void CLog::Write(LPCSTR lpszText)
 {
     if (!m_bOpen)

@@ -15,6 +15,8 @@ public:
     // writes the run's header. Nothing is written before (or without) it.
     void Open();
     BOOL IsOpen() const { return m_bOpen; }
+    // Lets go of the day file (another log may open it); Open starts again.
+    void Close();
 
     void Write(LPCSTR lpszText);
     void WriteLine(LPCSTR lpszText = nullptr);

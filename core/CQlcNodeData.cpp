@@ -393,7 +393,10 @@ UINT CQlcNodeData::Get(LPBYTE lpBuffer, UINT nCount)
         return 0;
     DWORD dwSize = m_stream.dwPlainSize;
     if (m_nReadMode == rfFile)
+    {
+        g_log.WriteLine("WARNING: Using old rfFile method in CQlcNodeData::Get function");
         dwSize = std::min(dwSize, m_stream.dwStoredSize); // never past the stored bytes
+    }
     if (m_stream.dwPosition >= dwSize)
         return 0;
     UINT n = (UINT)std::min<DWORD>(nCount, dwSize - m_stream.dwPosition);
@@ -411,7 +414,6 @@ UINT CQlcNodeData::Get(LPBYTE lpBuffer, UINT nCount)
     }
     else
     {
-        g_log.WriteLine("WARNING: Using old rfFile method in CQlcNodeData::Get function");
         RequireHandle(m_stream.hFile);
         LARGE_INTEGER li;
         li.QuadPart = (LONGLONG)m_stream.dwStart + m_stream.dwPosition;
