@@ -6,6 +6,7 @@
 #include "core/QlcRecords.h"
 
 #include "framework/CDocument.h"
+#include "imaging/PLWinBmp.h"
 #include "framework/CMap.h"
 
 #include <vector>
@@ -129,6 +130,8 @@ public:
 
     // Logo state (the logo section as stored in the file).
     BOOL HasLogo() const { return m_bHasLogo; }
+    // The document's own logo picture (meaningful when HasLogo).
+    PLWinBmp* GetLogoBitmap() { return &m_logo; }
 
 protected:
     // Section readers and writers of the file format.
@@ -217,6 +220,7 @@ protected:
     std::vector<BYTE> m_checkBlock;
 
     // Logo
+    PLWinBmp m_logo;
     BOOL m_bHasLogo;
     DWORD m_dwNewLogoOffset;       // a logo chosen since opening, in the work file
     DWORD m_dwNewLogoLength;

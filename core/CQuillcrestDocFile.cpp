@@ -10,6 +10,8 @@
 #include "core/res/CoreRes.h"
 
 #include "framework/CWaitCursor.h"
+#include "imaging/PLAnyPicDecoder.h"
+#include "imaging/PLTextException.h"
 
 #include <cryptopp/gzip.h>
 
@@ -381,11 +383,24 @@ void CQuillcrestDoc::Data_ReadLogoSection(CQlcFileReader& reader)
     }
 }
 
-BOOL CQuillcrestDoc::DecodeLogo(const BYTE* /*pData*/, size_t nSize)
+BOOL CQuillcrestDoc::DecodeLogo(const BYTE* pData, size_t nSize)
 {
-    // The picture is decoded by the image layer; until then the logo section
-    // is kept as it is so that saving does not drop it.
-    return nSize != 0;
+    if (nSize > (size_t)INT_MAX)
+        return FALSE;
+    try
+    {
+        PLAnyPicDecoder decoder;
+        decoder.DecodeMemory(pData, (int)nSize, &m_logo);
+        return TRUE;
+    }
+    catch (PLTextException& e)
+    {
+        CString strLine;
+        strLine.Format("WARNING: The notebook logo could not be decoded (image error %d); the notebook has no logo.",
+                       e.GetCode());
+        g_log.WriteLine(strLine);
+        return FALSE;
+    }
 }
 
 void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
