@@ -462,6 +462,31 @@ TEST(PayloadStreamTest, AnEncryptedNodeWithoutDataReadsAsEmptyWithoutError)
     EXPECT_FALSE(bDamaged);
 }
 
+TEST(PayloadStreamTest, AnEncryptedNodeIsAlwaysWrittenCompressedAndEnciphered)
+{
+    CCryptInstall crypt;
+    CQuillcrestDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    // An image stored as it is, then encrypted: enciphered, not compressed.
+    const Bytes jpeg = NoiseBytes(5000, 6);
+    const DWORD dwId = AddNode(doc, QLC_NODE_IMAGE, "photo");
+    ASSERT_TRUE(WriteNodeData(doc, dwId, jpeg, FALSE));
+    ASSERT_TRUE(CQlcNode(&doc, dwId).SetEncryption(kAes, 16, kSha1, "pw", 2, nullptr, 0));
+    QLCNODE node;
+    doc.Data_GetNode(dwId, node);
+    ASSERT_EQ(QLC_NODEFLAG_ENCRYPTED, node.dwFlags);
+
+    // Written again uncompressed by request: the plain bytes must never be
+    // stored as if they were enciphered.
+    const Bytes other = NoiseBytes(7000, 7);
+    ASSERT_TRUE(WriteNodeData(doc, dwId, other, FALSE));
+    doc.Data_GetNode(dwId, node);
+    EXPECT_EQ(QLC_NODEFLAG_COMPRESSED | QLC_NODEFLAG_ENCRYPTED, node.dwFlags);
+    const Bytes stored = ReadStoredPayload(doc, dwId);
+    EXPECT_EQ(stored.end(), std::search(stored.begin(), stored.end(), other.begin(), other.begin() + 64));
+    EXPECT_EQ(other, ReadNodeData(doc, dwId));
+}
+
 TEST(PayloadStreamTest, GetHandsOutWhatIsLeftAndLogsTheFileWay)
 {
     CQuillcrestDoc doc;
