@@ -921,8 +921,12 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     {
         CloseHandle(m_hSourceFile);
         m_hSourceFile = INVALID_HANDLE_VALUE;
+        // It holds the notebook in plain text.
         if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
+        {
+            WipeFile(m_strSourcePath);
             DeleteFileA(m_strSourcePath);
+        }
     }
 
     m_hNotebookFile = CreateFileA(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
