@@ -37,6 +37,8 @@ APT_PACKAGES=(
 )
 SOURCE_PACKAGES=(libcrypto++ libpng1.6 libjpeg-turbo tiff giflib)
 
+trap 'echo "deps: error: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
+
 say() { echo "deps: $*" >&2; }
 die() { echo "deps: error: $*" >&2; exit 1; }
 
@@ -122,7 +124,7 @@ enable_deb_src() {
   if [ $changed = 0 ]; then
     # One-line format: mirror the distribution's deb lines as deb-src.
     tmp=$(mktemp)
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+    { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
       awk -v cn="$cn" '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i == cn || index($i, cn "-") == 1) { sub(/^deb /, "deb-src "); print; next } }' >"$tmp"
     [ -s "$tmp" ] || die "found no apt source for $cn to add deb-src to"
     "${SUDO[@]}" cp "$tmp" /etc/apt/sources.list.d/quillcrest-deb-src.list
