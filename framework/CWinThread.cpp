@@ -1,5 +1,8 @@
 #include "framework/CWinThread.h"
 
+#include "framework/AfxState.h"
+#include "framework/CWnd.h"
+
 #include <process.h>
 
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
@@ -42,6 +45,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pParam)
 {
     CWinThread* pThread = static_cast<CWinThread*>(pParam);
     unsigned nResult = (unsigned)-1;
+    AfxGetThreadState()->m_pCurrentWinThread = pThread;
     try
     {
         if (pThread->m_pfnThreadProc != nullptr)
@@ -69,6 +73,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pParam)
     catch (...)
     {
     }
+    AfxTermThreadState();
     return nResult;
 }
 
@@ -82,14 +87,46 @@ int CWinThread::ExitInstance()
     return (int)m_msgCur.wParam;
 }
 
-BOOL CWinThread::PreTranslateMessage(MSG* /*pMsg*/)
+BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
+    // From the message's window up to the main window, each may take it
+    // (accelerators, dialog navigation).
+    CWnd* pMainWnd = GetMainWnd();
+    if (pMsg->hwnd != nullptr && CWnd::WalkPreTranslateTree(pMainWnd ? pMainWnd->m_hWnd : nullptr, pMsg))
+        return TRUE;
+    // A modeless window of its own still gets the main window's accelerators.
+    if (pMainWnd != nullptr && pMsg->hwnd != nullptr && pMainWnd->m_hWnd != nullptr)
+    {
+        HWND hTop = pMsg->hwnd;
+        while (hTop != nullptr && (::GetWindowLongA(hTop, GWL_STYLE) & WS_CHILD))
+            hTop = ::GetParent(hTop);
+        if (hTop != pMainWnd->m_hWnd)
+            return pMainWnd->PreTranslateMessage(pMsg);
+    }
     return FALSE;
 }
 
-BOOL CWinThread::OnIdle(LONG /*lCount*/)
+BOOL CWinThread::OnIdle(LONG lCount)
 {
+    if (lCount == 0)
+        AfxDeleteTempMaps();
     return FALSE;
+}
+
+BOOL CWinThread::IsIdleMessage(MSG* pMsg)
+{
+    // Messages that come by themselves do not start another idle pass.
+    AFX_THREAD_STATE* pState = AfxGetThreadState();
+    if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE)
+    {
+        if (pState->m_ptCursorLast.x == pMsg->pt.x && pState->m_ptCursorLast.y == pMsg->pt.y &&
+            pMsg->message == (UINT)pState->m_nMsgLast)
+            return FALSE;
+        pState->m_ptCursorLast = pMsg->pt;
+        pState->m_nMsgLast = (int)pMsg->message;
+        return TRUE;
+    }
+    return pMsg->message != WM_PAINT && pMsg->message != 0x0118 /* caret blink */ && pMsg->message != WM_TIMER;
 }
 
 int CWinThread::Run()
@@ -115,8 +152,11 @@ int CWinThread::Run()
                 TranslateMessage(&m_msgCur);
                 DispatchMessageA(&m_msgCur);
             }
-            bIdle = TRUE;
-            lIdleCount = 0;
+            if (IsIdleMessage(&m_msgCur))
+            {
+                bIdle = TRUE;
+                lIdleCount = 0;
+            }
         } while (PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
     }
 }

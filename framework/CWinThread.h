@@ -32,6 +32,8 @@ public:
     virtual int ExitInstance();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual BOOL OnIdle(LONG lCount);
+    // Whether a message starts a new idle pass after it.
+    virtual BOOL IsIdleMessage(MSG* pMsg);
     virtual CWnd* GetMainWnd() { return m_pMainWnd; }
 
     // Deletes the object when m_bAutoDelete is set (after the thread ends).

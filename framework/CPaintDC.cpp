@@ -1,0 +1,15 @@
+#include "framework/CPaintDC.h"
+
+#include "framework/CWnd.h"
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_ps(), m_hWnd(pWnd->GetSafeHwnd())
+{
+    if (!Attach(::BeginPaint(m_hWnd, &m_ps)))
+        throw std::bad_alloc();
+}
+
+CPaintDC::~CPaintDC()
+{
+    Detach();
+    ::EndPaint(m_hWnd, &m_ps);
+}
