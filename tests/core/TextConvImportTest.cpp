@@ -12,6 +12,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -85,6 +86,30 @@ INT_PTR FindConverter(const CTextConverterArray& converters, LPCSTR lpszName)
     return -1;
 }
 
+struct CRichEditCursor
+{
+    const std::string* pIn;
+    size_t nPos;
+    std::string out;
+};
+
+DWORD CALLBACK FromString(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    CRichEditCursor& c = *(CRichEditCursor*)dwCookie;
+    const size_t n = std::min((size_t)cb, c.pIn->size() - c.nPos);
+    memcpy(pbBuff, c.pIn->data() + c.nPos, n);
+    c.nPos += n;
+    *pcb = (LONG)n;
+    return 0;
+}
+
+DWORD CALLBACK ToString(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    ((CRichEditCursor*)dwCookie)->out.append((const char*)pbBuff, (size_t)cb);
+    *pcb = cb;
+    return 0;
+}
+
 // Passes RTF through a RichEdit control the way a note is shown and saved.
 std::string ThroughRichEdit(const std::string& strRtf)
 {
@@ -93,29 +118,13 @@ std::string ThroughRichEdit(const std::string& strRtf)
     EXPECT_NE(nullptr, hWnd);
     if (!hWnd)
         return std::string();
-    struct CCursor
-    {
-        const std::string* pIn;
-        size_t nPos;
-        std::string out;
-    } cursor{ &strRtf, 0, std::string() };
+    CRichEditCursor cursor{ &strRtf, 0, std::string() };
     SendMessageA(hWnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     EDITSTREAM es = {};
     es.dwCookie = (DWORD_PTR)&cursor;
-    es.pfnCallback = [](DWORD_PTR dwCookie, LPBYTE pb, LONG cb, LONG* pcb) -> DWORD {
-        CCursor& c = *(CCursor*)dwCookie;
-        const size_t n = std::min((size_t)cb, c.pIn->size() - c.nPos);
-        memcpy(pb, c.pIn->data() + c.nPos, n);
-        c.nPos += n;
-        *pcb = (LONG)n;
-        return 0;
-    };
+    es.pfnCallback = &FromString;
     SendMessageA(hWnd, EM_STREAMIN, SF_RTF, (LPARAM)&es);
-    es.pfnCallback = [](DWORD_PTR dwCookie, LPBYTE pb, LONG cb, LONG* pcb) -> DWORD {
-        ((CCursor*)dwCookie)->out.append((const char*)pb, (size_t)cb);
-        *pcb = cb;
-        return 0;
-    };
+    es.pfnCallback = &ToString;
     SendMessageA(hWnd, EM_STREAMOUT, SF_RTF, (LPARAM)&es);
     DestroyWindow(hWnd);
     return cursor.out;
