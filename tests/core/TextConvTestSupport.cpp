@@ -41,7 +41,8 @@ void CConverterRegistration::Add(BOOL bImport, LPCSTR lpszKey, LPCSTR lpszName, 
         DWORD dwDisposition = 0;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, nullptr, 0,
                                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &hKey, &dwDisposition));
-        if (dwDisposition == REG_CREATED_NEW_KEY)
+        // The converter's own key goes in any case (a crashed run may have left it).
+        if (dwDisposition == REG_CREATED_NEW_KEY || nPos == std::string::npos)
             m_created.push_back(strPath);
     }
     const struct
