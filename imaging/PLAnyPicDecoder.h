@@ -5,9 +5,16 @@
 
 #include "imaging/PLPicDecoder.h"
 
-class PLJPEGDecoder;
-class PLPNGDecoder;
+class PLBmpDecoder;
 class PLGIFDecoder;
+class PLJPEGDecoder;
+class PLPCXDecoder;
+class PLPGMDecoder;
+class PLPNGDecoder;
+class PLPPMDecoder;
+class PLPSDDecoder;
+class PLPictDecoder;
+class PLTGADecoder;
 class PLTIFFDecoder;
 
 // Format codes found by detection.
@@ -30,9 +37,10 @@ enum PLFormatCode
     PL_FT_PSD = 14,
 };
 
-// The decoder the program uses: recognises the format by file name and
-// leading bytes and hands the input to the matching format decoder.
-// Formats without a decoder in this build are reported with code 6.
+// The decoder the program uses: recognises the format by the file name's
+// extension (WMF, EMF) and the leading bytes, and hands the input to the
+// matching format decoder. Metafiles are played through GDI: builds
+// without Windows report them with code 6.
 class PLAnyPicDecoder : public PLPicDecoder
 {
 public:
@@ -47,6 +55,16 @@ public:
     // bytes beyond it do not match).
     static int SniffFormat(const uint8_t* data, int available, int size);
 
+    // The format code that a source's name gives by its extension: WMF and
+    // EMF (any case), else 0.
+    static int FormatFromName(const char* name);
+
+    // Metafile signatures: an enhanced metafile header record, the key of
+    // the placeable header, and the standard Windows metafile header.
+    static bool IsEnhancedMetafile(const uint8_t* data, int available);
+    static bool IsPlaceableMetafile(const uint8_t* data, int available);
+    static bool IsWindowsMetafile(const uint8_t* data, int available);
+
 protected:
     void DecodeBody(PLDataSource* source, PLBmp* bmp) override;
     void ResetState() override;
@@ -56,8 +74,16 @@ private:
     void DecodeEpsPreview(PLDataSource* source, PLBmp* bmp);
 
     int m_Type;
+    std::unique_ptr<PLBmpDecoder> m_pBmpDec;
+    std::unique_ptr<PLTGADecoder> m_pTGADec;
     std::unique_ptr<PLTIFFDecoder> m_pTIFFDec;
     std::unique_ptr<PLJPEGDecoder> m_pJPEGDec;
+    std::unique_ptr<PLPictDecoder> m_pPictDec;
     std::unique_ptr<PLPNGDecoder> m_pPNGDec;
+    std::unique_ptr<PLPicDecoder> m_pWEMFDec;  // none without Windows
+    std::unique_ptr<PLPCXDecoder> m_pPCXDec;
+    std::unique_ptr<PLPGMDecoder> m_pPGMDec;
     std::unique_ptr<PLGIFDecoder> m_pGIFDec;
+    std::unique_ptr<PLPPMDecoder> m_pPPMDec;
+    std::unique_ptr<PLPSDDecoder> m_pPSDDec;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/PLAnyBmp.h"
+#include "imaging/PLFilterQuantize.h"
 #include "imaging/PLTextException.h"
 
 namespace
@@ -280,8 +281,10 @@ void PLBmp::CopyAtDepth(const PLBmp& source, uint16_t bpp)
         throw PLTextException(PL_ERR_UNSUPPORTED,
                               "Conversion to " + std::to_string(bpp) + " bpp is not supported.");
     if (bpp == 8 && source.m_bpp > 8)
-        throw PLTextException(PL_ERR_UNSUPPORTED,
-                              "Reducing a true-colour image to 8 bpp is not supported.");
+    {
+        CopyTo8Bit(source);
+        return;
+    }
 
     bool alpha = bpp == 32 ? source.m_bAlphaChannel : false;
     Create(source.m_Width, source.m_Height, bpp, alpha, PLPoint());
@@ -335,7 +338,24 @@ void PLBmp::CopyTo1Bit(const PLBmp& source)
 
 void PLBmp::CopyTo8Bit(const PLBmp& source)
 {
-    // Only palette sources get here; true colour needs the quantiser.
+    if (source.m_bpp > 8)
+    {
+        // True colour goes through the quantiser, with this bitmap's
+        // palette and dither modes; it creates this bitmap itself.
+        PLFilterQuantize quantize(m_DitherPaletteType, m_DitherType);
+        if (source.m_bpp == 32)
+        {
+            quantize.Apply(const_cast<PLBmp*>(&source), this);
+        }
+        else
+        {
+            PLAnyBmp trueColour;
+            trueColour.CopyAtDepth(source, 32);
+            quantize.Apply(&trueColour, this);
+        }
+        m_Resolution = source.m_Resolution;
+        return;
+    }
     const int n = source.GetNumColors();
     for (int i = 0; i < n; ++i)
     {

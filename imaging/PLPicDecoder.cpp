@@ -92,6 +92,43 @@ uint32_t PLPicDecoder::ReadLittleEndianLong(const uint8_t* bytes)
            (uint32_t(bytes[3]) << 24);
 }
 
+uint8_t PLPicDecoder::ReadByte(PLDataSource* source)
+{
+    return *source->ReadBytes(1);
+}
+
+uint16_t PLPicDecoder::ReadLE16(PLDataSource* source)
+{
+    const uint8_t* p = source->ReadBytes(2);
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t PLPicDecoder::ReadLE32(PLDataSource* source)
+{
+    return ReadLittleEndianLong(source->ReadBytes(4));
+}
+
+uint16_t PLPicDecoder::ReadBE16(PLDataSource* source)
+{
+    const uint8_t* p = source->ReadBytes(2);
+    return uint16_t((p[0] << 8) | p[1]);
+}
+
+uint32_t PLPicDecoder::ReadBE32(PLDataSource* source)
+{
+    const uint8_t* p = source->ReadBytes(4);
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+void PLPicDecoder::Skip(PLDataSource* source, int64_t bytes)
+{
+    if (bytes < 0)
+        ThrowError(PL_ERR_FORMAT, "Negative length in image data.");
+    if (bytes > source->GetBytesLeft())
+        throw PLTextException(PL_ERR_END_OF_DATA, "End of file reached while decoding.\n");
+    source->ReadBytes(int(bytes));
+}
+
 const uint8_t* PLPicDecoder::UnpackPackBits(uint8_t* dest, PLDataSource* source, int lineBytes,
                                             int packedLength)
 {

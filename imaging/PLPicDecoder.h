@@ -58,6 +58,16 @@ public:
     // bytes produced.
     static int DecodePackBits(const uint8_t* packed, int packedLength, uint8_t* dest, int destBytes);
 
+    // Field readers over a source; running out of data raises code 11.
+    static uint8_t ReadByte(PLDataSource* source);
+    static uint16_t ReadLE16(PLDataSource* source);
+    static uint32_t ReadLE32(PLDataSource* source);
+    static uint16_t ReadBE16(PLDataSource* source);
+    static uint32_t ReadBE32(PLDataSource* source);
+    // Consumes bytes counted by a file: a negative count raises code 2, one
+    // beyond the data code 11.
+    static void Skip(PLDataSource* source, int64_t bytes);
+
 protected:
     // The format hook: read from the source's current position, create the
     // bitmap at the decoder's depth and fill its lines.
@@ -66,6 +76,7 @@ protected:
     // Forgets whatever the previous file left behind; called before every
     // decode, since decoders are reused.
     virtual void ResetState() {}
+
 
     void DecodeOpenSource(PLBmp* bmp, int requestedBpp);
 
