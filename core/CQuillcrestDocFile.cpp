@@ -68,6 +68,21 @@ BOOL IsDataType(BYTE nType)
     return nType == QLC_NODE_NOTE || nType == QLC_NODE_IMAGE || nType == QLC_NODE_HTML || nType == QLC_NODE_FOREIGN;
 }
 
+// Largest key of a table; ids read from files may be sparse.
+template <class MAP>
+DWORD MaxKey(const MAP& map)
+{
+    DWORD dwMax = 0;
+    for (POSITION pos = map.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwKey;
+        typename MAP::value_type value;
+        map.GetNextAssoc(pos, dwKey, value);
+        dwMax = std::max(dwMax, dwKey);
+    }
+    return dwMax;
+}
+
 void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
 {
     const size_t n = strlen(lpszMagic);
@@ -294,7 +309,6 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
     // cannot hold is damage, not a reason to allocate.
     reader.Require((ULONGLONG)m_header.dwNodeCount * (dwRecordSize + 1));
 
-    DWORD dwMaxId = 0;
     for (DWORD i = 0; i < m_header.dwNodeCount; ++i)
     {
         QLCNODE node;
@@ -330,14 +344,12 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
         loc.bTakenOver = 0;
         loc.dwOffset = node.dwDataOffset;
         m_mapDataLocs.SetAt(node.dwNodeId, loc);
-
-        dwMaxId = std::max(dwMaxId, node.dwNodeId);
     }
 
     // Ids in the file may be sparse (written by other programs): never hand
     // out one that is taken.
     m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
-    m_dwNextNodeId = std::max(dwMaxId, m_header.dwNodeCount) + 1;
+    m_dwNextNodeId = std::max(MaxKey(m_mapNodes), m_header.dwNodeCount) + 1;
 }
 
 void CQuillcrestDoc::Data_ReadLogoSection(CQlcFileReader& reader)
@@ -412,7 +424,6 @@ void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
         reader.Skip(8);
         reader.Require((ULONGLONG)dwCount * 17);
 
-        DWORD dwMaxId = 0;
         for (DWORD i = 0; i < dwCount; ++i)
         {
             QLCBOOKMARK bookmark;
@@ -422,31 +433,19 @@ void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
             bookmark.dwNodeId = reader.ReadU32();
             bookmark.strName = reader.ReadString();
             m_mapBookmarks.SetAt(bookmark.dwBookmarkId, bookmark);
-            dwMaxId = std::max(dwMaxId, bookmark.dwBookmarkId);
         }
-        if (dwCount != 0)
-            m_dwNextBookmarkId = std::max(dwMaxId, dwCount) + 1;
     }
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The bookmark section is damaged; bookmarks after the damage were skipped.");
-        DWORD dwMaxId = (DWORD)m_mapBookmarks.GetCount();
-        POSITION pos = m_mapBookmarks.GetStartPosition();
-        while (pos != nullptr)
-        {
-            DWORD dwId;
-            QLCBOOKMARK bookmark;
-            m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
-            dwMaxId = std::max(dwMaxId, dwId);
-        }
-        m_dwNextBookmarkId = std::max(m_dwNextBookmarkId, dwMaxId + 1);
     }
+    if (!m_mapBookmarks.IsEmpty())
+        m_dwNextBookmarkId = std::max(MaxKey(m_mapBookmarks), (DWORD)m_mapBookmarks.GetCount()) + 1;
 }
 
 void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
 {
     m_mapKeywords.RemoveAll();
-    DWORD dwMaxId = 0;
     try
     {
         reader.Seek(m_header.dwKeywordOffset);
@@ -459,12 +458,7 @@ void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
         {
             const DWORD dwId = reader.ReadU32();
             m_mapKeywords.SetAt(dwId, reader.ReadString());
-            dwMaxId = std::max(dwMaxId, dwId);
         }
-        // Loaded ids may be sparse: a new keyword must not take one of them.
-        if (dwKeywordCount != 0)
-            m_dwNextKeywordId = dwMaxId + 1;
-
         for (DWORD i = 0; i < dwListCount; ++i)
         {
             QLCNODE_KEYWORDS keywords;
@@ -480,16 +474,10 @@ void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The keyword section is damaged; keywords after the damage were skipped.");
-        POSITION pos = m_mapKeywords.GetStartPosition();
-        while (pos != nullptr)
-        {
-            DWORD dwId;
-            CString strText;
-            m_mapKeywords.GetNextAssoc(pos, dwId, strText);
-            dwMaxId = std::max(dwMaxId, dwId);
-        }
-        m_dwNextKeywordId = std::max(m_dwNextKeywordId, dwMaxId + 1);
     }
+    // Loaded ids may be sparse: a new keyword must not take one of them.
+    if (!m_mapKeywords.IsEmpty())
+        m_dwNextKeywordId = MaxKey(m_mapKeywords) + 1;
 }
 
 void CQuillcrestDoc::Data_ReadSectionTable(CQlcFileReader& reader)
@@ -542,16 +530,7 @@ void CQuillcrestDoc::Data_ReadTasks(CQlcFileReader& reader)
         g_log.WriteLine("WARNING: The task section is damaged; tasks after the damage were skipped.");
     }
 
-    DWORD dwMaxId = 0;
-    POSITION pos = m_mapTasks.GetStartPosition();
-    while (pos != nullptr)
-    {
-        DWORD dwId;
-        QLCTASK task;
-        m_mapTasks.GetNextAssoc(pos, dwId, task);
-        dwMaxId = std::max(dwMaxId, dwId);
-    }
-    m_dwNextTaskId = std::max(dwMaxId, (DWORD)m_mapTasks.GetCount()) + 1;
+    m_dwNextTaskId = std::max(MaxKey(m_mapTasks), (DWORD)m_mapTasks.GetCount()) + 1;
 }
 
 // --- Writing ------------------------------------------------------------------
