@@ -24,7 +24,7 @@ BOOL CDockBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     m_pDockSite = pFrame;
     AfxEndDeferRegisterClass();
     const DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD;
-    if (!CWnd::CreateEx(0, AFX_WNDCONTROLBAR, nullptr, dwWndStyle, 0, 0, 0, 0, pParentWnd->GetSafeHwnd(),
+    if (!CWnd::CreateEx(0, AFX_WNDCONTROLBAR, nullptr, dwWndStyle, 0, 0, 0, 0, AfxGetSafeHwnd(pParentWnd),
                         (HMENU)(UINT_PTR)nID))
         return FALSE;
     if (m_pDockSite != nullptr && !m_bFloating)

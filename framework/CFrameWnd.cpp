@@ -102,7 +102,7 @@ BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyl
     }
     m_strTitle = lpszWindowName;
     if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
-                  rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(), hMenu, (LPVOID)pContext))
+                  rect.right - rect.left, rect.bottom - rect.top, AfxGetSafeHwnd(pParentWnd), hMenu, (LPVOID)pContext))
     {
         if (hMenu != nullptr)
             ::DestroyMenu(hMenu);

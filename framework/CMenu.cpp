@@ -77,7 +77,7 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect
     AFX_THREAD_STATE* pState = AfxGetThreadState();
     HMENU hOld = pState->m_hTrackingMenu;
     pState->m_hTrackingMenu = m_hMenu;
-    const BOOL b = ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd->GetSafeHwnd(), lpRect);
+    const BOOL b = ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, AfxGetSafeHwnd(pWnd), lpRect);
     pState->m_hTrackingMenu = hOld;
     return b;
 }

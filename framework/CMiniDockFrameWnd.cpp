@@ -20,7 +20,7 @@ BOOL CMiniDockFrameWnd::Create(CWnd* pParent, DWORD dwBarStyle)
     LPCSTR lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW),
                                            (HBRUSH)(COLOR_BTNFACE + 1), nullptr);
     if (!CWnd::CreateEx(WS_EX_TOOLWINDOW, lpszClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                        0, 0, 0, 0, pParent->GetSafeHwnd(), nullptr))
+                        0, 0, 0, 0, AfxGetSafeHwnd(pParent), nullptr))
         return FALSE;
     const DWORD dwAlign = (dwBarStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) ? CBRS_ALIGN_LEFT : CBRS_ALIGN_TOP;
     if (!m_wndDockBar.Create(this, WS_CHILD | WS_VISIBLE | dwAlign, AFX_IDW_DOCKBAR_FLOAT))

@@ -2,7 +2,7 @@
 
 #include "framework/CWnd.h"
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_ps(), m_hWnd(pWnd->GetSafeHwnd())
+CPaintDC::CPaintDC(CWnd* pWnd) : m_ps(), m_hWnd(AfxGetSafeHwnd(pWnd))
 {
     if (!Attach(::BeginPaint(m_hWnd, &m_ps)))
         throw std::bad_alloc();

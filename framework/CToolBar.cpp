@@ -97,7 +97,7 @@ BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRec
                        CCS_NODIVIDER | CCS_NORESIZE;
     if (m_dwStyle & CBRS_TOOLTIPS)
         dwWndStyle |= TBSTYLE_TOOLTIPS;
-    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, dwWndStyle, 0, 0, 0, 0, pParentWnd->GetSafeHwnd(),
+    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, dwWndStyle, 0, 0, 0, 0, AfxGetSafeHwnd(pParentWnd),
                         (HMENU)(UINT_PTR)nID))
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);

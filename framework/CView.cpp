@@ -5,7 +5,7 @@
 #include "framework/CFrameWnd.h"
 #include "framework/CPaintDC.h"
 
-IMPLEMENT_DYNAMIC(CView, CWnd)
+IMPLEMENT_DYNCREATE(CView, CWnd)
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
@@ -72,6 +72,10 @@ void CView::OnPaint()
 }
 
 void CView::OnPrepareDC(CDC* /*pDC*/)
+{
+}
+
+void CView::OnDraw(CDC* /*pDC*/)
 {
 }
 

@@ -11,14 +11,15 @@ class CFrameWnd;
 
 class CView : public CWnd
 {
-    DECLARE_DYNAMIC(CView)
+    DECLARE_DYNCREATE(CView)
 public:
     CView();
     ~CView() override;
 
     CDocument* GetDocument() const { return m_pDocument; }
 
-    virtual void OnDraw(CDC* pDC) = 0;
+    // Draws the document; a plain view draws nothing.
+    virtual void OnDraw(CDC* pDC);
     virtual void OnPrepareDC(CDC* pDC);
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);

@@ -44,6 +44,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 void AFXAPI AfxHookWindowCreate(CWnd* pWnd);
 BOOL AFXAPI AfxUnhookWindowCreate();
 
+inline HWND AfxGetSafeHwnd(const CWnd* pWnd);
+
 class CWnd : public CCmdTarget
 {
     DECLARE_DYNCREATE(CWnd)
@@ -113,7 +115,7 @@ public:
 
     // --- Family ---------------------------------------------------------------
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-    CWnd* SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd())); }
+    CWnd* SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, AfxGetSafeHwnd(pWndNewParent))); }
     CWnd* GetOwner() const;
     void SetOwner(CWnd* pOwnerWnd) { m_hWndOwner = pOwnerWnd ? pOwnerWnd->m_hWnd : nullptr; }
     CFrameWnd* GetParentFrame() const;
@@ -123,12 +125,12 @@ public:
     CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     int SetDlgCtrlID(int nID) { return (int)::SetWindowLongPtrA(m_hWnd, GWLP_ID, nID); }
-    BOOL IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, pWnd->GetSafeHwnd()); }
+    BOOL IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, AfxGetSafeHwnd(pWnd)); }
     CWnd* GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
     CWnd* GetTopWindow() const { return FromHandle(::GetTopWindow(m_hWnd)); }
     CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
     {
-        return FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl->GetSafeHwnd(), bPrevious));
+        return FromHandle(::GetNextDlgTabItem(m_hWnd, AfxGetSafeHwnd(pWndCtl), bPrevious));
     }
 
     // --- State and geometry -------------------------------------------------
@@ -313,6 +315,12 @@ protected:
 
 // Runs pWnd's WindowProc for one message with the exception barrier.
 LRESULT AFXAPI AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// The window of a framework object that may be null.
+inline HWND AfxGetSafeHwnd(const CWnd* pWnd)
+{
+    return pWnd != nullptr ? pWnd->m_hWnd : nullptr;
+}
 
 // The application's main window as a framework object (null when none).
 CWnd* AFXAPI AfxGetMainWnd();

@@ -1,0 +1,53 @@
+#include "app/CAboutDlg.h"
+
+#include "app/CMainFrame.h"
+#include "app/res/AboutDlgRes.h"
+#include "app/res/Resource.h"
+
+IMPLEMENT_DYNAMIC(CAboutDlg, CDialog)
+
+BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+    ON_BN_CLICKED(IDC_ABOUT_LICENSE, OnLicense)
+END_MESSAGE_MAP()
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+}
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    CString strCaption, strTitle;
+    strCaption.LoadString(IDS_ABOUT_CAPTION_PREFIX);
+    strTitle.LoadString(AFX_IDS_APP_TITLE);
+    SetWindowText(strCaption + strTitle);
+    // The support address; it becomes a clickable link with the small widgets.
+    CString strLink;
+    strLink.LoadString(IDS_ABOUT_MAILTO);
+    if (strLink.Find("mailto:") == 0)
+        SetDlgItemText(IDC_ABOUT_LINK, strLink.Mid(7));
+    return TRUE;
+}
+
+CString CAboutDlg::GetLicensePath()
+{
+    char szModule[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    CString strFolder = szModule;
+    const int i = strFolder.ReverseFind('\\');
+    strFolder = i >= 0 ? strFolder.Left(i) : CString(".");
+    return strFolder + "\\LICENSE.txt";
+}
+
+void CAboutDlg::OnLicense()
+{
+    const CString strPath = GetLicensePath();
+    if ((INT_PTR)CMainFrame::s_pfnShellExecute(m_hWnd, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL) > 32)
+        return;
+    CString strHome, strFormat, strText, strCaption;
+    strHome.LoadString(IDS_WEB_HOME);
+    strFormat.LoadString(IDS_LICENSE_MISSING);
+    strText.Format(strFormat, (LPCSTR)strHome);
+    strCaption.LoadString(AFX_IDS_APP_TITLE);
+    MessageBox(strText, strCaption, MB_OK | MB_ICONWARNING);
+}

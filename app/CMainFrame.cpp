@@ -1,0 +1,501 @@
+#include "app/CMainFrame.h"
+
+#include "app/CQlcApp.h"
+#include "app/res/Resource.h"
+
+#include "core/CLog.h"
+#include "core/QlcVersion.h"
+
+#include "framework/CDockBar.h"
+#include "framework/CDockState.h"
+#include "framework/CMenu.h"
+#include "framework/CMiniDockFrameWnd.h"
+#include "framework/CWaitCursor.h"
+
+IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
+
+namespace {
+
+// The shell announces a restarted taskbar with this message.
+UINT g_uTaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+
+const UINT s_indicators[] = { ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL };
+
+} // namespace
+
+BOOL(WINAPI* CMainFrame::s_pfnShellNotifyIcon)(DWORD, PNOTIFYICONDATAA) = &::Shell_NotifyIconA;
+HINSTANCE(WINAPI* CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = &::ShellExecuteA;
+
+BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_INITMENUPOPUP()
+    ON_COMMAND_EX(ID_VIEW_TOOLBAR_STANDARD, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_STANDARD, OnUpdateControlBarMenu)
+    ON_COMMAND_EX(ID_VIEW_TOOLBAR_IMAGE, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_IMAGE, OnUpdateControlBarMenu)
+    ON_COMMAND(ID_FILE_SENDTOTRAY, OnSendToTray)
+    ON_COMMAND(ID_TRAY_RESTORE, OnTrayRestore)
+    ON_COMMAND(ID_TRAY_EXIT, OnTrayExit)
+    ON_COMMAND(ID_VIEW_ALWAYSONTOP, OnAlwaysOnTop)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
+    ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
+    ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
+    ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame()
+    : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE)
+{
+}
+
+CMainFrame::~CMainFrame()
+{
+}
+
+// ---------------------------------------------------------------------------
+// Creation
+
+int CMainFrame::MeasureToolbarHeight()
+{
+    // The selection field of a drop-down combo in the bars' font, as the
+    // Formatting bar's font combo has it.
+    HWND hCombo = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 200, m_hWnd, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    int nItemHeight = 14;
+    if (hCombo != nullptr)
+    {
+        ::SendMessageA(hCombo, WM_SETFONT, (WPARAM)::GetStockObject(DEFAULT_GUI_FONT), FALSE);
+        const LRESULT l = ::SendMessageA(hCombo, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
+        if (l > 0 && l != CB_ERR)
+            nItemHeight = (int)l;
+        ::DestroyWindow(hCombo);
+    }
+    return nItemHeight + 15;
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
+{
+    if (CMDIFrameWnd::OnCreate(lpcs) == -1)
+        return -1;
+
+    EnableDocking(CBRS_ALIGN_ANY);
+
+    if (!m_wndStatusBar.Create(this) ||
+        !m_wndStatusBar.SetIndicators(s_indicators, (int)(sizeof(s_indicators) / sizeof(s_indicators[0]))))
+    {
+        TRACE("Failed to create the status bar.\n");
+        return -1;
+    }
+
+    const DWORD dwBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
+                             CBRS_SIZE_DYNAMIC;
+    CString strTitle;
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_STANDARD) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+    {
+        TRACE("Failed to create the Standard toolbar.\n");
+        return -1;
+    }
+    strTitle.LoadString(IDS_TOOLBAR_STANDARD);
+    m_wndToolBar.SetWindowText(strTitle);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_TOP);
+
+    // The Formatting bar joins here once it exists (its own part of the program).
+
+    if (!m_wndImageBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_IMAGE) ||
+        !m_wndImageBar.LoadToolBar(IDR_TOOLBAR_IMAGE))
+    {
+        TRACE("Failed to create the Image toolbar.\n");
+        return -1;
+    }
+    strTitle.LoadString(IDS_TOOLBAR_IMAGE);
+    m_wndImageBar.SetWindowText(strTitle);
+    m_wndImageBar.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndImageBar, AFX_IDW_DOCKBAR_TOP);
+
+    // The Help Bar (a docking browser pane) joins here once the sizing bars
+    // and the browser control exist; its failure must not fail the frame.
+
+    m_nToolbarHeight = MeasureToolbarHeight();
+    m_wndToolBar.SetHeight(m_nToolbarHeight);
+    m_wndImageBar.SetHeight(m_nToolbarHeight);
+
+    m_wndStatusBar.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RecalcLayout();
+
+    LoadToolbarState("Toolbars");
+    ApplyAlwaysOnTop();
+    return 0;
+}
+
+void CMainFrame::SetAppTitle()
+{
+    CString strTitle;
+    strTitle.LoadString(AFX_IDS_APP_TITLE);
+    SetTitle(strTitle);
+    SetWindowText(strTitle);
+}
+
+HMENU CMainFrame::LoadDocumentMenu()
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_QLCTYPE))
+        return nullptr;
+    return menu.Detach();
+}
+
+HMENU CMainFrame::LoadDefaultMenu()
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_MAINFRAME))
+        return nullptr;
+    return menu.Detach();
+}
+
+void CMainFrame::SetDefaultMenu(HMENU hMenu)
+{
+    if (hMenu == nullptr)
+        return;
+    HMENU hOld = m_hMenuDefault;
+    m_hMenuDefault = hMenu;
+    OnUpdateFrameMenu(nullptr);
+    if (hOld != nullptr && hOld != hMenu && ::IsMenu(hOld) && ::GetMenu(m_hWnd) != hOld)
+        ::DestroyMenu(hOld);
+}
+
+// ---------------------------------------------------------------------------
+// Destruction
+
+BOOL CMainFrame::DestroyWindow()
+{
+    // Only a frame that start-up placed and showed has a layout worth
+    // keeping: one that failed before would overwrite the user's.
+    if (m_bPlaced && m_hWnd != nullptr)
+    {
+        CQlcApp* pApp = QlcGetApp();
+        if (pApp != nullptr)
+        {
+            WINDOWPLACEMENT wp = {};
+            wp.length = sizeof(wp);
+            if (GetWindowPlacement(&wp))
+                pApp->m_settings.m_wpLastPlacement = wp;
+            // The Help Bar's visibility is recorded here once the bar exists.
+        }
+        SaveBarState("Toolbars");
+    }
+    if (m_bInTray)
+        RemoveTrayIcon();
+    return CMDIFrameWnd::DestroyWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Status token
+
+CStatusBar* CMainFrame::GetStatusBarIfVisible()
+{
+    if (m_wndStatusBar.m_hWnd != nullptr && m_wndStatusBar.IsWindowVisible())
+        return &m_wndStatusBar;
+    return nullptr;
+}
+
+void CMainFrame::SetStatusToken(DWORD dwToken)
+{
+    m_dwStatusToken = dwToken;
+    if (dwToken == 0)
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+}
+
+// ---------------------------------------------------------------------------
+// Bars
+
+void CMainFrame::FixFloatingPositions(CDockState& state)
+{
+    for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); i++)
+    {
+        CControlBarInfo* pInfo = (CControlBarInfo*)state.m_arrBarInfo[i];
+        if (!pInfo->m_bFloating)
+            continue;
+        RECT rc = { pInfo->m_pointPos.x, pInfo->m_pointPos.y, pInfo->m_pointPos.x + 10, pInfo->m_pointPos.y + 10 };
+        if (::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) == nullptr)
+            pInfo->m_pointPos = CPoint(0, 0);
+    }
+}
+
+void CMainFrame::SetDockStateSafe(CDockState& state)
+{
+    FixFloatingPositions(state);
+    SetDockState(state);
+    // Floating bars with buttons showing get their frames laid out and shown.
+    POSITION pos = m_listControlBars.GetHeadPosition();
+    while (pos != nullptr)
+    {
+        CControlBar* pBar = (CControlBar*)m_listControlBars.GetNext(pos);
+        if (pBar->m_hWnd == nullptr || !pBar->IsFloating() || !pBar->IsVisible())
+            continue;
+        CFrameWnd* pMiniFrame = DYNAMIC_DOWNCAST(CFrameWnd, pBar->m_pDockBar->GetParent());
+        if (pMiniFrame != nullptr)
+        {
+            pMiniFrame->RecalcLayout();
+            pMiniFrame->ShowWindow(SW_SHOWNA);
+        }
+    }
+}
+
+void CMainFrame::LoadToolbarState(LPCSTR lpszSection)
+{
+    CDockState state;
+    state.LoadState(lpszSection);
+    if (state.m_arrBarInfo.GetSize() == 0)
+        return;
+    SetDockStateSafe(state);
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    CMDIFrameWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    // The Divide By Zero item never shows.
+    if (!bSysMenu && pPopupMenu != nullptr)
+        pPopupMenu->RemoveMenu(ID_TOOLS_DIVIDEBYZERO, MF_BYCOMMAND);
+}
+
+// ---------------------------------------------------------------------------
+// Tray
+
+CString CMainFrame::MakeTrayTip(LPCSTR lpszTitle)
+{
+    CString s = lpszTitle ? lpszTitle : "";
+    if (s.GetLength() > 63)
+        s = s.Left(63);
+    return s;
+}
+
+BOOL CMainFrame::AddTrayIcon()
+{
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = m_hWnd;
+    nid.uID = 0;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = WM_TRAYNOTIFY;
+    nid.hIcon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0);
+    CString strTitle;
+    GetWindowText(strTitle);
+    lstrcpynA(nid.szTip, MakeTrayTip(strTitle), 64);
+    const BOOL bAdded = s_pfnShellNotifyIcon(NIM_ADD, &nid);
+    if (nid.hIcon != nullptr)
+        ::DestroyIcon(nid.hIcon);
+    return bAdded;
+}
+
+void CMainFrame::RemoveTrayIcon()
+{
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = m_hWnd;
+    nid.uID = 0;
+    s_pfnShellNotifyIcon(NIM_DELETE, &nid);
+    m_bInTray = FALSE;
+}
+
+void CMainFrame::SendToTray()
+{
+    if (m_bInTray)
+        return;
+    // Without an icon the window would be lost: it stays visible then.
+    if (!AddTrayIcon())
+    {
+        g_log.WriteLine("WARNING: The tray icon could not be added.");
+        return;
+    }
+    m_bInTray = TRUE;
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
+}
+
+void CMainFrame::RestoreFromTray()
+{
+    ShowWindow(SW_SHOW);
+    ShowWindow(SW_RESTORE);
+    SetForegroundWindow();
+    if (m_bInTray)
+        RemoveTrayIcon();
+}
+
+void CMainFrame::OnTrayExit()
+{
+    if (m_bInTray)
+        RemoveTrayIcon();
+    HWND hWnd = m_hWnd;
+    SendMessage(WM_CLOSE);
+    // The close was cancelled (a save prompt answered Cancel): the window
+    // must not stay hidden without an icon.
+    if (::IsWindow(hWnd) && FromHandlePermanent(hWnd) == this)
+    {
+        ShowWindow(SW_SHOW);
+        ShowWindow(SW_RESTORE);
+    }
+}
+
+LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != 0)
+        return 1;
+    switch ((UINT)lParam)
+    {
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        RestoreFromTray();
+        break;
+    case WM_RBUTTONUP:
+    {
+        CMenu menu;
+        if (!menu.LoadMenu(IDR_TRAY_MENU))
+            break;
+        CMenu* pPopup = menu.GetSubMenu(0);
+        if (pPopup == nullptr)
+            break;
+        pPopup->SetDefaultItem(0, TRUE);
+        POINT pt;
+        ::GetCursorPos(&pt);
+        SetForegroundWindow();
+        pPopup->TrackPopupMenu(TPM_RIGHTBUTTON, pt.x, pt.y, this);
+        PostMessage(WM_NULL);
+        break;
+    }
+    default:
+        break;
+    }
+    return 1;
+}
+
+LRESULT CMainFrame::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    // A restarted shell has forgotten the icon.
+    if (m_bInTray && !AddTrayIcon())
+    {
+        m_bInTray = FALSE;
+        ShowWindow(SW_SHOW);
+        ShowWindow(SW_RESTORE);
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Always on top, web, options
+
+void CMainFrame::ApplyAlwaysOnTop()
+{
+    CQlcApp* pApp = QlcGetApp();
+    const BOOL bTop = pApp != nullptr && pApp->m_settings.m_nAlwaysOnTop == 1;
+    ::SetWindowPos(m_hWnd, bTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CMainFrame::OnAlwaysOnTop()
+{
+    CQlcApp* pApp = QlcGetApp();
+    if (pApp == nullptr)
+        return;
+    pApp->m_settings.m_nAlwaysOnTop = pApp->m_settings.m_nAlwaysOnTop == 1 ? 0 : 1;
+    ApplyAlwaysOnTop();
+}
+
+void CMainFrame::OnUpdateAlwaysOnTop(CCmdUI* pCmdUI)
+{
+    CQlcApp* pApp = QlcGetApp();
+    pCmdUI->Enable(TRUE);
+    pCmdUI->SetCheck(pApp != nullptr && pApp->m_settings.m_nAlwaysOnTop == 1);
+}
+
+namespace {
+
+BOOL CALLBACK SendOptionsChanged(HWND hWnd, LPARAM lParam)
+{
+    ::SendMessageA(hWnd, (UINT)lParam, 0, 0);
+    return TRUE;
+}
+
+} // namespace
+
+void CMainFrame::BroadcastOptionsChanged()
+{
+    CWaitCursor wait;
+    if (m_hWndMDIClient != nullptr)
+        ::EnumChildWindows(m_hWndMDIClient, &SendOptionsChanged, (LPARAM)g_uOptionsChangedMsg);
+}
+
+CString CMainFrame::GetWebURL(UINT nCommand)
+{
+    CString strURL;
+    switch (nCommand)
+    {
+    case ID_HELP_WEB_HOME:
+        strURL.LoadString(IDS_WEB_HOME);
+        break;
+    case ID_HELP_WEB_UPGRADE:
+        strURL.LoadString(IDS_WEB_UPGRADE);
+        strURL += QLC_BUILD_STRING;
+        break;
+    case ID_HELP_WEB_BUGREPORT:
+        strURL.LoadString(IDS_WEB_BUGREPORT);
+        strURL += QLC_BUILD_STRING;
+        break;
+    default:
+        break;
+    }
+    return strURL;
+}
+
+void CMainFrame::OnWebCommand(UINT nID)
+{
+    const CString strURL = GetWebURL(nID);
+    if (!strURL.IsEmpty())
+        OpenURLInBrowser(strURL, SW_SHOWNORMAL);
+}
+
+CString CMainFrame::MakeBrowserCommand(LPCSTR lpszCommandTemplate, LPCSTR lpszURL)
+{
+    CString strCommand = lpszCommandTemplate;
+    const int iPlaceholder = strCommand.Find("%1");
+    if (iPlaceholder >= 0)
+    {
+        int iCut = iPlaceholder;
+        if (iCut > 0 && strCommand[iCut - 1] == '"')
+            iCut--; // a quoted placeholder is cut at its quotation mark
+        strCommand = strCommand.Left(iCut);
+    }
+    strCommand.TrimRight();
+    strCommand += ' ';
+    strCommand += lpszURL;
+    return strCommand;
+}
+
+BOOL CMainFrame::OpenURLInBrowser(LPCSTR lpszURL, int nShowCmd)
+{
+    if ((INT_PTR)s_pfnShellExecute(nullptr, "open", lpszURL, nullptr, nullptr, nShowCmd) > 32)
+        return TRUE;
+    // The ".htm" class's open command, started directly.
+    char szClass[MAX_PATH] = "";
+    LONG lSize = (LONG)sizeof(szClass);
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szClass, &lSize) != ERROR_SUCCESS || szClass[0] == 0)
+        return FALSE;
+    CString strKey = szClass;
+    strKey += "\\shell\\open\\command";
+    char szCommand[MAX_PATH] = "";
+    lSize = (LONG)sizeof(szCommand);
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, strKey, szCommand, &lSize) != ERROR_SUCCESS || szCommand[0] == 0)
+        return FALSE;
+    return ::WinExec(MakeBrowserCommand(szCommand, lpszURL), (UINT)nShowCmd) > 31;
+}
+
+void CMainFrame::OnChildFrameClosing(CWnd* /*pChildFrame*/)
+{
+    // The Find in Nodes window (once it exists) forgets results of the
+    // closing notebook; without it there is nothing to tell.
+    if (m_pFindNodesDlg == nullptr || m_pFindNodesDlg->m_hWnd == nullptr)
+        return;
+}

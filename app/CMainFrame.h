@@ -1,0 +1,108 @@
+// The program's main window: an MDI frame with the status bar, the Standard
+// and Image toolbars, the tray icon, always-on-top, the web commands and the
+// "Options Changed" broadcast. It stores its placement and bar layout when
+// it is destroyed, but only when start-up placed and showed it.
+#pragma once
+
+#include "core/CQlcStatus.h"
+
+#include "framework/CMDIFrameWnd.h"
+#include "framework/CStatusBar.h"
+#include "framework/CToolBar.h"
+
+#include <shellapi.h>
+
+class CDockState;
+
+class CMainFrame : public CMDIFrameWnd, public IQlcStatusHost
+{
+    DECLARE_DYNCREATE(CMainFrame)
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // --- Start-up -------------------------------------------------------------
+    void SetAppTitle();
+    // Menu 129 for the document windows and menu 128 for the frame, handed
+    // over as handles (the caller owns them from then on).
+    HMENU LoadDocumentMenu();
+    HMENU LoadDefaultMenu();
+    // Makes hMenu the frame's own menu and shows it (the old one is destroyed).
+    void SetDefaultMenu(HMENU hMenu);
+    // Start-up placed and showed the frame: from now on its placement and
+    // bar layout are worth keeping.
+    void SetPlaced() { m_bPlaced = TRUE; }
+    BOOL IsPlaced() const { return m_bPlaced; }
+
+    // --- Status token (IQlcStatusHost) -----------------------------------------
+    CStatusBar* GetStatusBarIfVisible() override;
+    void SetStatusToken(DWORD dwToken) override;
+    DWORD GetStatusToken() const override { return m_dwStatusToken; }
+
+    // --- Bars -------------------------------------------------------------------
+    void LoadToolbarState(LPCSTR lpszSection);
+    // Applies a stored layout; floating bars stored on no monitor come to (0,0).
+    void SetDockStateSafe(CDockState& state);
+    // Moves floating positions that lie on no monitor to (0,0).
+    static void FixFloatingPositions(CDockState& state);
+    int GetToolbarHeight() const { return m_nToolbarHeight; }
+    CToolBar& GetStandardBar() { return m_wndToolBar; }
+    CToolBar& GetImageBar() { return m_wndImageBar; }
+    CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+
+    // --- Tray --------------------------------------------------------------------
+    void SendToTray();
+    void RestoreFromTray();
+    BOOL IsInTray() const { return m_bInTray; }
+    // The tray tip: the window text cut to 63 characters.
+    static CString MakeTrayTip(LPCSTR lpszTitle);
+    // The shell call that adds and removes the icon (tests replace it).
+    static BOOL (WINAPI* s_pfnShellNotifyIcon)(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+
+    // --- Always on top, web, options -------------------------------------------------
+    void ApplyAlwaysOnTop();
+    // Sends "Options Changed" to every window under the MDI client.
+    void BroadcastOptionsChanged();
+    static BOOL OpenURLInBrowser(LPCSTR lpszURL, int nShowCmd);
+    // The browser command of the ".htm" class with the URL in place of "%1".
+    static CString MakeBrowserCommand(LPCSTR lpszCommandTemplate, LPCSTR lpszURL);
+    // The address a web command opens.
+    static CString GetWebURL(UINT nCommand);
+    // The shell's open of a URL (tests replace it).
+    static HINSTANCE (WINAPI* s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+    // A document window closes (the Find in Nodes window is told).
+    void OnChildFrameClosing(CWnd* pChildFrame);
+
+    BOOL DestroyWindow() override;
+
+    // --- Handlers ------------------------------------------------------------------------
+    int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnSendToTray() { SendToTray(); }
+    void OnTrayRestore() { RestoreFromTray(); }
+    void OnTrayExit();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    void OnAlwaysOnTop();
+    void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
+    void OnWebCommand(UINT nID);
+
+    enum { WM_TRAYNOTIFY = WM_USER + 100 };
+
+protected:
+    BOOL AddTrayIcon();
+    void RemoveTrayIcon();
+    int MeasureToolbarHeight();
+
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CToolBar m_wndImageBar;
+    CWnd* m_pFindNodesDlg;       // the Find in Nodes window once opened
+    DWORD m_dwStatusToken;
+    int m_nToolbarHeight;
+    BOOL m_bPlaced;
+    BOOL m_bInTray;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,105 @@
+// The application object: start-up in a fixed order with a log line per
+// phase, the objects the whole program shares (encryption binding, converter
+// list, image lists, default logo, settings, node clipboard, search history),
+// and the shutdown that saves the settings and frees the libraries.
+#pragma once
+
+#include "app/CQlcPrompts.h"
+#include "app/CQlcSettings.h"
+
+#include "core/CCryptDLLHandler.h"
+#include "core/CQlcAppServices.h"
+#include "core/CTextConvLib.h"
+
+#include "framework/CImageList.h"
+#include "framework/CStringList.h"
+#include "framework/CWinApp.h"
+
+#include "imaging/PLWinBmp.h"
+
+class CMainFrame;
+class CMultiDocTemplate;
+class CQlcTreeCtrl;
+
+// The node clipboard of the tree's Cut, Copy and Paste.
+struct QLCNODECLIPBOARD
+{
+    BOOL bHasContent = FALSE;
+    CQuillcrestDoc* pDocument = nullptr;
+    CQlcTreeCtrl* pTree = nullptr;
+    DWORD dwNodeId = 0;
+    BOOL bCut = FALSE;
+};
+
+// The registered message "Options Changed" (no parameters), sent to the
+// views after the options change.
+extern UINT g_uOptionsChangedMsg;
+
+class CQlcApp : public CWinApp, public CQlcAppServices
+{
+    DECLARE_DYNAMIC(CQlcApp)
+public:
+    CQlcApp();
+    ~CQlcApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT) override;
+    virtual void LoadRichEditLibrary();
+
+    // --- Start-up steps ------------------------------------------------------
+    void LoadCryptLibrary();
+    BOOL CheckLibraries();
+    void LoadTreeImages();
+    void LoadTaskImages();
+    void RegisterFileTypes();
+    void LoadSettings();
+    void SaveSettings();
+    CMultiDocTemplate* CreateDocTemplate();
+    // Step 21: shows the main frame as stored, as asked, or into the tray.
+    void PlaceMainWindow(CMainFrame* pFrame);
+    // Whether the command line asks only for the shell registration.
+    static BOOL IsRegRequest(LPCSTR lpszCmdLine);
+    // The registry key of the settings.
+    CString GetSettingsKeyPath() const;
+    // Folder of the program (the module's file name up to its last backslash).
+    static CString GetProgramFolder();
+
+    // --- Services for the notebook core ---------------------------------------
+    HWND GetMainWindow() override;
+    void GetImportFont(CString& strFace, int& nSize) const override;
+
+    // --- Shared state -----------------------------------------------------------
+    void AddToHistoryList(LPCSTR lpszQuery);
+    CMainFrame* GetMainFrame() const;
+
+    // --- Commands -----------------------------------------------------------------
+    BOOL OnOpenRecentFile(UINT nID);
+    void OnAppAbout();
+
+    CCryptDLLHandler m_cryptHandler;
+    PLWinBmp m_defaultLogo;
+    CImageList m_treeImages;
+    CImageList m_taskImages;
+    CTextConvLib m_textConverters;
+    CQlcSettings m_settings;
+    QLCNODECLIPBOARD m_nodeClipboard;
+    CStringList m_searchHistory;    // most recent first, no duplicates
+    HMODULE m_hRichEdit;
+
+    // Where start-up has come: settings are written at exit only after a
+    // start-up that completed (and never for "/reg").
+    BOOL m_bSettingsLoaded;
+    BOOL m_bStartupComplete;
+    BOOL m_bRegRequest;
+
+protected:
+    CQlcPrompts m_prompts;
+    BOOL m_bOleInitialized;
+    BOOL m_bSocketsInitialized;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The application object (null in a program without one).
+CQlcApp* QlcGetApp();

@@ -1,0 +1,25 @@
+#include "app/CQlcPrompts.h"
+
+#include "app/CSetPasswordDlg.h"
+
+#include "framework/AfxPrompt.h"
+
+int CQlcPrompts::MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
+{
+    return AfxShowMessageBox(hOwner, lpszText, lpszCaption, nType);
+}
+
+int CQlcPrompts::FrameworkMessageBox(LPCSTR lpszText, UINT nType)
+{
+    return AfxMessageBox(lpszText, nType);
+}
+
+BOOL CQlcPrompts::AskPassword(CString& strPassword)
+{
+    CSetPasswordDlg dlg(AfxGetMainWnd());
+    dlg.m_nFlags = CSetPasswordDlg::modeEnter;
+    if (dlg.DoModal() != IDOK)
+        return FALSE;
+    strPassword = dlg.m_strPassword;
+    return TRUE;
+}

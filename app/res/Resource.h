@@ -1,0 +1,107 @@
+// Resource ids of the program (menus, toolbars, icons, bitmaps, strings,
+// commands). Dialog ids are in the header of each dialog. The core's string
+// ids (core/res/CoreRes.h) and the framework's (>= 0xE000) are not used here.
+#pragma once
+
+// Frames, menus, toolbars
+#define IDR_MAINFRAME                   128   // main frame: menu, accelerators, icon, toolbar "Standard"
+#define IDR_QLCTYPE                     129   // notebook document: template string, menu, accelerators, icon
+#define IDR_CNTR_INPLACE                157   // menu while an embedded object is active in place
+#define IDR_TRAY_MENU                   205
+#define IDR_TOOLBAR_IMAGE               231
+
+// Bitmaps
+#define IDB_SPLASH                      102   // splash screen and About box picture
+#define IDB_DEFAULT_LOGO                131   // notebook logo when a notebook has none
+
+// Tree and task images
+#define IDI_TREE_SHOWN_MARK             162
+#define IDI_TREE_PATH_MARK              143
+#define IDI_TREE_NOTE                   133
+#define IDI_TREE_FOLDER                 171
+#define IDI_TREE_FOLDER_OPEN            172
+#define IDI_TREE_EMPTY                  136
+#define IDI_TREE_IMAGE                  137
+#define IDI_TREE_HTML                   189
+#define IDI_TREE_FOREIGN                225
+#define IDI_TREE_NOTE_CUT               177
+#define IDI_TREE_FOLDER_CUT             173
+#define IDI_TREE_FOLDER_OPEN_CUT        174
+#define IDI_TREE_EMPTY_CUT              176
+#define IDI_TREE_IMAGE_CUT              175
+#define IDI_TREE_HTML_CUT               190
+#define IDI_TREE_FOREIGN_CUT            226
+#define IDI_TREE_BOOKMARK               203
+#define IDI_TREE_KEYWORD                202
+#define IDI_TREE_OVERLAY_3              185
+#define IDI_TREE_OVERLAY_LOCK           198
+#define IDI_TREE_OVERLAY_TASK           223
+#define IDI_TASK_OPEN                   221
+#define IDI_TASK_DONE                   219
+#define IDI_TASK_LATE                   220
+#define IDI_TASK_OVERLAY_LINK           224
+
+// Commands
+#define ID_VIEW_TOOLBAR_STANDARD        32798
+#define ID_VIEW_TOOLBAR_FORMATTING      32799
+#define ID_VIEW_TOOLBAR_IMAGE           32867
+#define ID_HELP_HELPBAR                 32797
+#define ID_TOOLS_OPTIONS                32800
+#define ID_FORMAT_FONTCOLOUR            32788
+#define ID_FORMAT_HIGHLIGHT             32803
+#define ID_HELP_WEB_HOME                32810
+#define ID_HELP_WEB_UPGRADE             32811
+#define ID_HELP_WEB_BUGREPORT           32812
+#define ID_FORMAT_PARAGRAPH             32820
+#define ID_FILE_PROPERTIES              32827
+#define ID_TREE_REFRESH                 32830
+#define ID_TREE_BATCHEXPORT             32831
+#define ID_TREE_COLLAPSEALL             32793
+#define ID_TREE_EXPANDALL               32794
+#define ID_EDIT_FINDINNODES             32844
+#define ID_FILE_SENDTOTRAY              32845
+#define ID_TRAY_RESTORE                 32846
+#define ID_TRAY_EXIT                    32847
+#define ID_TOOLS_CHECKSPELLING          32861
+#define ID_VIEW_TASKBAR                 32862
+#define ID_IMAGE_ROTATECW               32877
+#define ID_IMAGE_ROTATEACW              32878
+#define ID_IMAGE_ZOOM                   32881
+#define ID_IMAGE_SCALETOFIT             32882
+#define ID_VIEW_ALWAYSONTOP             32885
+#define ID_TOOLS_DIVIDEBYZERO           32886
+#define ID_VIEW_MAINTREE                32887
+#define ID_VIEW_BOOKMARKS               32888
+
+// Strings with fixed ids
+#define IDS_OLE_INIT_FAILED             100
+#define IDS_SOCKETS_INIT_FAILED         104
+#define IDS_ABOUT_MAILTO                1001
+#define IDS_REGISTRY_KEY                1006
+#define IDS_SETTINGS_SECTION            1008
+#define IDS_LIBRARY_MISSING             1009
+#define IDS_RICHED_MISSING              1010
+#define IDS_NODE_ENCRYPTION_UNAVAILABLE 1014
+#define IDS_ACCESS_DENIED               1016
+
+// The program's own strings (1100-1999; never the core's 7000-7999)
+#define IDS_TOOLBAR_STANDARD            1100
+#define IDS_TOOLBAR_IMAGE               1101
+#define IDS_SPLASH_FAILED               1102
+#define IDS_ABOUT_CAPTION_PREFIX        1103
+#define IDS_LICENSE_MISSING             1104
+#define IDS_WEB_HOME                    1105
+#define IDS_WEB_UPGRADE                 1106
+#define IDS_WEB_BUGREPORT               1107
+#define IDS_PASSWORD_CAPTION            1110
+#define IDS_PASSWORD_RETYPE_MISMATCH    1111
+#define IDS_PASSWORD_INCORRECT          1112
+#define IDS_PASSWORD_NEW_EMPTY          1113
+#define IDS_PASSWORD_TITLE_NEW          1114
+#define IDS_PASSWORD_TITLE_CONFIRM      1115
+#define IDS_PASSWORD_TITLE_ENTER        1116
+#define IDS_PASSWORD_LABEL_OLD          1117
+#define IDS_PASSWORD_LABEL_CONFIRM      1118
+#define IDS_PASSWORD_LABEL_ENTER        1119
+#define IDS_OPTIONS_CHANGED_MESSAGE     1120
+#define IDS_TASKBAR_CREATED_MESSAGE     1121

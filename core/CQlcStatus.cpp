@@ -1,0 +1,56 @@
+#include "core/CQlcStatus.h"
+
+#include "framework/AfxHooks.h"
+#include "framework/CStatusBar.h"
+#include "framework/CWnd.h"
+
+CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
+{
+    m_pHost = dynamic_cast<IQlcStatusHost*>(AfxGetMainWnd());
+}
+
+CQlcStatus::~CQlcStatus()
+{
+    try
+    {
+        if (m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() == m_dwToken)
+            m_pHost->SetStatusToken(0);
+    }
+    catch (...)
+    {
+    }
+}
+
+DWORD CQlcStatus::NextToken()
+{
+    static DWORD s_dwLast = 0;
+    DWORD dw = AfxGetTickCount();
+    if ((LONG)(dw - s_dwLast) <= 0)
+        dw = s_dwLast + 1;
+    if (dw == 0)
+        dw = 1;
+    s_dwLast = dw;
+    return dw;
+}
+
+void CQlcStatus::SetText(LPCSTR lpszText)
+{
+    if (m_pHost == nullptr)
+        return;
+    if (CStatusBar* pBar = m_pHost->GetStatusBarIfVisible())
+        pBar->SetPaneText(0, lpszText, TRUE);
+    m_dwToken = NextToken();
+    m_bHasToken = TRUE;
+    m_pHost->SetStatusToken(m_dwToken);
+}
+
+void CQlcStatus::ShowProgress(DWORD /*dwMaximum*/)
+{
+    // The status bar's progress control comes with the small widgets; until
+    // then there is no bar to show.
+}
+
+void CQlcStatus::StepProgress(int /*nStep*/)
+{
+    // Nothing without a progress bar (see ShowProgress).
+}
