@@ -10,6 +10,7 @@
 class CCryptDLLHandler;
 class CQuillcrestDoc;
 class CTextConvLib;
+class PLWinBmp;
 
 class CQlcAppServices
 {
@@ -46,11 +47,17 @@ public:
         nSize = 11;
     }
 
+    // The logo shown for notebooks without one of their own (the application
+    // owns it); null while there is none.
+    virtual PLWinBmp* GetDefaultLogo() const { return m_pDefaultLogo; }
+    void SetDefaultLogo(PLWinBmp* pLogo) { m_pDefaultLogo = pLogo; }
+
 protected:
     int m_nLastReadResult;
     CQuillcrestDoc* m_pHeldDocument;
     CCryptDLLHandler* m_pCryptHandler;
     CTextConvLib* m_pTextConverters = nullptr;
+    PLWinBmp* m_pDefaultLogo = nullptr;
 };
 
 // The installed services (a plain instance until the application installs its own).

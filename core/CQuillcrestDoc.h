@@ -26,6 +26,9 @@ struct QLCSTREAMHANDLE
 
 const DWORD QLC_STREAM_NO_NODE = 0xFFFFFFFF;
 
+// Characters of the error buffer of CQuillcrestDoc::Data_ExportImage.
+const UINT QLC_EXPORT_ERROR_SIZE = 1024;
+
 typedef CMap<DWORD, DWORD, QLCNODE, const QLCNODE&> CQlcNodeMap;
 typedef CMap<DWORD, DWORD, QLCBOOKMARK, const QLCBOOKMARK&> CQlcBookmarkMap;
 typedef CMap<DWORD, DWORD, CString, LPCSTR> CQlcKeywordMap;
@@ -77,6 +80,66 @@ public:
     void Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS& keywords);
     // Some task is linked to the node.
     BOOL Data_NodeHasTask(DWORD dwNodeId) const;
+
+    // --- Document operations ------------------------------------------------
+    // Adding nodes from files: each makes a top-level node named after the
+    // file's title and returns its id, or 0 and no node when the file cannot
+    // be read, does not decode or cannot be converted. nFormat is the import
+    // table's image format, used in log lines only.
+    DWORD Data_AddFromFile(LPCSTR lpszPath, int nType, int nFormat, BOOL bCompress);
+    // A note: the file converted to RTF by the application's text converters.
+    DWORD Data_AddDocumentFromFile(LPCSTR lpszPath, int nFormat, BOOL bCompress);
+    // An image: the file's bytes, once the image layer has decoded them.
+    DWORD Data_AddImageFromFile(LPCSTR lpszPath, int nFormat, BOOL bCompress);
+    // An HTML page or any file's bytes, always stored compressed.
+    DWORD Data_AddHtmlFromFile(LPCSTR lpszPath, int nFormat);
+    DWORD Data_AddForeignFromFile(LPCSTR lpszPath, int nFormat);
+
+    // Writes the node's decoded payload to a new file; a progress control,
+    // when given, runs from 0 to 1000. FALSE when the payload cannot be read
+    // (nothing is written then) or the file cannot be written (a partly
+    // written file is removed).
+    BOOL Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress = nullptr);
+    // Writes an image node to a file: format 0 as the image file imported,
+    // with the extension of its detected format; 1, 3, 7 and 9 re-encoded as
+    // BMP, JPEG, PNG or TIFF with that format's extension. On FALSE the error
+    // buffer (QLC_EXPORT_ERROR_SIZE characters, or null) says why. The path
+    // actually written goes to pstrFinalPath when given.
+    BOOL Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nFormat, LPSTR lpszError,
+                          CString* pstrFinalPath = nullptr);
+    // The path Data_ExportImage will write for these arguments, before it
+    // does (for the overwrite question). FALSE, and the path unchanged, when
+    // the format is not one of those, or for format 0 when the stored image
+    // cannot be read or its format is not recognised.
+    BOOL Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, int nFormat, CString& strFinalPath);
+
+    // Deletes a node with everything below it: keyword lists (and keywords
+    // nobody else uses), records and data locations; linked tasks are
+    // unlinked.
+    void Data_DeleteNode(DWORD dwNodeId);
+    // Appends every node below the parent, in table order, a folder after
+    // its own descendants.
+    void Data_CollectChildren(DWORD dwParentId, std::vector<DWORD>& nodeIds) const;
+    // "//" and the names from the top level down to the node, joined by "/".
+    CString Data_GetNodePath(DWORD dwNodeId) const;
+    // Points bookmarks and linked tasks of one node at another (the document's
+    // modified flag is left alone).
+    void Data_RelinkNode(DWORD dwOldNodeId, DWORD dwNewNodeId);
+
+    // Unlinks every task linked to the node.
+    void Data_RemoveNodeTasks(DWORD dwNodeId);
+    void Data_DeleteTask(DWORD dwTaskId);
+
+    // Logo. LoadLogoFromFile decodes the image file and keeps its bytes for
+    // the next save; it throws PLTextException when the file does not decode
+    // and CFileException when it cannot be read or kept (the previous logo
+    // then stays).
+    void LoadLogoFromFile(LPCSTR lpszPath);
+    // Sets or clears the has-logo flag; a bitmap given becomes the logo.
+    void SetLogo(BOOL bHasLogo, const PLWinBmp* pBitmap);
+    // The notebook's logo, else the application's default logo (or null).
+    PLWinBmp* GetLogo();
+    void RepaintLogo();
 
     // --- Notebook encryption ------------------------------------------------
     // Sets the cipher, hash and key length of the notebook and derives its key

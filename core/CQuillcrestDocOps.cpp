@@ -1,5 +1,593 @@
-// Compound operations of a notebook document: keyword lists and task links.
+// Compound operations of a notebook document: nodes added from files and
+// written out to files, branch deletion, node paths, keyword lists, task
+// links and the notebook logo.
 #include "core/CQuillcrestDoc.h"
+
+#include "core/CExportHelper.h"
+#include "core/CLog.h"
+#include "core/CQlcAppServices.h"
+#include "core/CQlcFileWriter.h"
+#include "core/CQlcNode.h"
+#include "core/CQlcNodeData.h"
+#include "core/CTextConvLib.h"
+#include "core/IQlcFrameCallbacks.h"
+
+#include "framework/CFile.h"
+#include "imaging/PLAnyPicDecoder.h"
+#include "imaging/PLBmpEncoder.h"
+#include "imaging/PLJPEGEncoder.h"
+#include "imaging/PLPNGEncoder.h"
+#include "imaging/PLTIFFEncoder.h"
+#include "imaging/PLTextException.h"
+
+#include <commctrl.h>
+#include <cryptopp/gzip.h>
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <memory>
+#include <new>
+#include <set>
+#include <vector>
+
+namespace {
+
+// Files go into and out of payloads in pieces of this size.
+const UINT kPiece = 16384;
+// Detection looks at no more than this many leading bytes.
+const int kSniffBytes = 540;
+
+// Removes a temporary file when the scope ends, however it ends.
+class CTempFileRemover
+{
+public:
+    explicit CTempFileRemover(const CString& strPath) : m_strPath(strPath) {}
+    ~CTempFileRemover()
+    {
+        if (!m_strPath.IsEmpty())
+            DeleteFileA(m_strPath);
+    }
+
+private:
+    CString m_strPath;
+};
+
+// A new temporary file's name in the temporary folder (the file exists,
+// empty); FALSE when none can be made.
+BOOL MakeTempFileName(CString& strPath)
+{
+    char szTempDir[MAX_PATH + 1] = {};
+    char szTempFile[MAX_PATH + 1] = {};
+    strPath.Empty();
+    if (GetTempPathA(MAX_PATH, szTempDir) == 0 || GetTempFileNameA(szTempDir, "Qlc", 0, szTempFile) == 0)
+        return FALSE;
+    strPath = szTempFile;
+    return TRUE;
+}
+
+void SetError(LPSTR lpszError, LPCSTR lpszText)
+{
+    if (lpszError != nullptr)
+        lstrcpynA(lpszError, lpszText, (int)QLC_EXPORT_ERROR_SIZE);
+}
+
+void SetError(LPSTR lpszError, const CException& e, LPCSTR lpszFallback)
+{
+    if (lpszError == nullptr)
+        return;
+    if (!e.GetErrorMessage(lpszError, QLC_EXPORT_ERROR_SIZE) || *lpszError == '\0')
+        SetError(lpszError, lpszFallback);
+}
+
+// Stored as it is (0), BMP, JPEG, PNG or TIFF.
+BOOL IsImageExportFormat(int nFormat)
+{
+    return nFormat == 0 || nFormat == 1 || nFormat == 3 || nFormat == 7 || nFormat == 9;
+}
+
+// Makes a top-level node of the type from an open file and stores the
+// file's bytes in it. 0, and no node left behind, when the bytes cannot be
+// read or stored.
+DWORD NodeFromFile(CQuillcrestDoc* pDoc, CFile& file, BYTE nType, BOOL bCompress)
+{
+    const BOOL bWasModified = pDoc->GetModifiedFlag();
+    CQlcNode node;
+    CQlcNodeData* pData = nullptr;
+    LPCSTR lpszWarning = nullptr;
+    try
+    {
+        node.Create(pDoc, nType, file.GetFileTitle(), 0);
+        pData = node.GetDataForWrite(bCompress);
+        if (pData != nullptr)
+        {
+            file.SeekToBegin();
+            std::vector<BYTE> piece(kPiece);
+            for (;;)
+            {
+                const UINT n = file.Read(piece.data(), kPiece);
+                if (n == 0)
+                    break;
+                pData->Put(piece.data(), n);
+            }
+            if (pData->Flush())
+                return node.GetId();
+        }
+        lpszWarning = "WARNING: The data of a file to import could not be stored; it was not added.";
+    }
+    catch (CException&)
+    {
+        lpszWarning = "WARNING: A file to import could not be read or stored; it was not added.";
+    }
+    catch (CryptoPP::Exception&)
+    {
+        lpszWarning = "WARNING: A file to import could not be compressed; it was not added.";
+    }
+    catch (std::bad_alloc&)
+    {
+        lpszWarning = "WARNING: A file to import is too large for the memory available; it was not added.";
+    }
+    g_log.WriteLine(lpszWarning);
+    // A half-stored node is not kept: the import reports 0 and may try the
+    // file again as another kind of node.
+    if (pData != nullptr)
+        pData->Close();
+    const DWORD dwId = node.GetId();
+    node.Open(nullptr, 0);
+    if (dwId != 0)
+        pDoc->Data_DeleteNode(dwId);
+    pDoc->SetModified(bWasModified);
+    return 0;
+}
+
+// The decoded payload of a node, whole. FALSE with a reason when the node
+// is absent or its payload cannot be read (damaged, no password, no
+// encryption library). Throws what the payload reader throws.
+BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& data, LPCSTR& lpszReason)
+{
+    data.clear();
+    CQlcNode node(pDoc, dwNodeId);
+    CQlcNodeData* pData = node.GetDataForRead();
+    if (pData == nullptr)
+    {
+        lpszReason = "The node does not exist.";
+        return FALSE;
+    }
+    if (pData->IsDamaged())
+    {
+        lpszReason = "The node's data cannot be read: it is damaged, or its password is not known.";
+        return FALSE;
+    }
+    data.reserve(node.GetPlainSize());
+    std::vector<BYTE> piece(kPiece);
+    for (;;)
+    {
+        const UINT n = pData->Get(piece.data(), kPiece);
+        if (n == 0)
+            break;
+        data.insert(data.end(), piece.begin(), piece.begin() + n);
+    }
+    if (data.size() != node.GetPlainSize())
+    {
+        lpszReason = "The node's data is shorter than its record says.";
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Keeps walking into folders below the parent; seen stops a damaged
+// notebook whose parents form a loop.
+void CollectBelow(const CQlcNodeMap& nodes, DWORD dwParentId, std::vector<DWORD>& nodeIds, std::set<DWORD>& seen)
+{
+    for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCNODE node;
+        nodes.GetNextAssoc(pos, dwId, node);
+        if (node.dwParentId != dwParentId || !seen.insert(dwId).second)
+            continue;
+        if (CQlcNode::IsFolderType(node.nType))
+            CollectBelow(nodes, dwId, nodeIds, seen);
+        nodeIds.push_back(dwId);
+    }
+}
+
+} // namespace
+
+// --- Adding nodes from files ----------------------------------------------------
+
+DWORD CQuillcrestDoc::Data_AddFromFile(LPCSTR lpszPath, int nType, int nFormat, BOOL bCompress)
+{
+    switch (nType)
+    {
+    case QLC_NODE_NOTE: return Data_AddDocumentFromFile(lpszPath, nFormat, bCompress);
+    case QLC_NODE_IMAGE: return Data_AddImageFromFile(lpszPath, nFormat, bCompress);
+    case QLC_NODE_HTML: return Data_AddHtmlFromFile(lpszPath, nFormat);
+    case QLC_NODE_FOREIGN: return Data_AddForeignFromFile(lpszPath, nFormat);
+    default: return 0;
+    }
+}
+
+DWORD CQuillcrestDoc::Data_AddDocumentFromFile(LPCSTR lpszPath, int nFormat, BOOL bCompress)
+{
+    CString strLine;
+    strLine.Format("Data_AddDocumentFromFile([FILENAME NOT LOGGED], %d);", nFormat);
+    g_log.WriteLine(strLine);
+
+    try
+    {
+        CFile source;
+        if (!source.Open(lpszPath, CFile::modeRead | CFile::shareDenyNone))
+            return 0;
+        CTextConvLib* pConverters = QlcApp().GetTextConverters();
+        if (pConverters == nullptr)
+        {
+            g_log.WriteLine("WARNING: There are no text converters; a document could not be imported.");
+            return 0;
+        }
+        CString strTemp;
+        if (!MakeTempFileName(strTemp))
+        {
+            g_log.WriteLine("WARNING: No temporary file could be made for a document to import.");
+            return 0;
+        }
+        // The converted note is a plain copy of the user's text: it goes
+        // once it is in the node.
+        CTempFileRemover remover(strTemp);
+        if (!pConverters->ImportFile(lpszPath, strTemp))
+            return 0;
+
+        CFile rtf;
+        if (!rtf.Open(strTemp, CFile::modeRead | CFile::shareDenyWrite))
+            return 0;
+        // The node is named after the document, not the temporary file.
+        rtf.SetFilePath(source.GetFilePath());
+        return NodeFromFile(this, rtf, QLC_NODE_NOTE, bCompress);
+    }
+    catch (CException&)
+    {
+        g_log.WriteLine("WARNING: A document could not be converted; it was not added.");
+    }
+    catch (std::exception&)
+    {
+        g_log.WriteLine("WARNING: A document could not be converted (out of memory or a library error); it was not added.");
+    }
+    return 0;
+}
+
+DWORD CQuillcrestDoc::Data_AddImageFromFile(LPCSTR lpszPath, int nFormat, BOOL bCompress)
+{
+    CFile file;
+    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
+        return 0;
+    try
+    {
+        // Only a picture the image layer can show is added.
+        PLWinBmp bmp;
+        PLAnyPicDecoder decoder;
+        decoder.DecodeFile(lpszPath, &bmp);
+    }
+    catch (PLTextException& e)
+    {
+        CString strLine;
+        strLine.Format("WARNING: An image to import (format %d) does not decode (image error %d); it was not added.",
+                       nFormat, e.GetCode());
+        g_log.WriteLine(strLine);
+        return 0;
+    }
+    catch (std::bad_alloc&)
+    {
+        g_log.WriteLine("WARNING: An image to import is too large for the memory available; it was not added.");
+        return 0;
+    }
+    return NodeFromFile(this, file, QLC_NODE_IMAGE, bCompress);
+}
+
+DWORD CQuillcrestDoc::Data_AddHtmlFromFile(LPCSTR lpszPath, int nFormat)
+{
+    CString strLine;
+    strLine.Format("Data_AddHtmlFromFile([FILENAME NOT LOGGED], %d);", nFormat);
+    g_log.WriteLine(strLine);
+    CFile file;
+    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
+        return 0;
+    return NodeFromFile(this, file, QLC_NODE_HTML, TRUE);
+}
+
+DWORD CQuillcrestDoc::Data_AddForeignFromFile(LPCSTR lpszPath, int nFormat)
+{
+    CString strLine;
+    strLine.Format("Data_AddForeignFromFile([FILENAME NOT LOGGED], %d);", nFormat);
+    g_log.WriteLine(strLine);
+    CFile file;
+    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
+        return 0;
+    return NodeFromFile(this, file, QLC_NODE_FOREIGN, TRUE);
+}
+
+// --- Writing out ----------------------------------------------------------------
+
+BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress)
+{
+    CFile file;
+    BOOL bCreated = FALSE;
+    try
+    {
+        CQlcNode node(this, dwNodeId);
+        CQlcNodeData* pData = node.GetDataForRead();
+        if (pData == nullptr)
+        {
+            g_log.WriteLine("WARNING: Failed to acquire CQlcNodeData object in CQuillcrestDoc::Data_CopyToFile");
+            return FALSE;
+        }
+        // A payload that cannot be read must not leave an empty file that
+        // looks like a finished export.
+        if (pData->IsDamaged())
+        {
+            g_log.WriteLine("WARNING: A node's data could not be read; it was not written to a file.");
+            return FALSE;
+        }
+        if (!file.Open(lpszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite))
+        {
+            g_log.WriteLine("WARNING: The file to write a node's data to could not be created.");
+            return FALSE;
+        }
+        bCreated = TRUE;
+
+        const ULONGLONG ullSize = node.GetPlainSize();
+        ULONGLONG ullDone = 0;
+        std::vector<BYTE> piece(kPiece);
+        for (;;)
+        {
+            const UINT n = pData->Get(piece.data(), kPiece);
+            if (n == 0)
+                break;
+            file.Write(piece.data(), n);
+            ullDone += n;
+            if (hProgress != nullptr && ullSize != 0)
+                SendMessageA(hProgress, PBM_SETPOS, (WPARAM)(ullDone * 1000 / ullSize), 0);
+        }
+        if (ullDone != ullSize)
+        {
+            g_log.WriteLine("WARNING: A node's data ended before its size; the file written was removed.");
+            file.Abort();
+            DeleteFileA(lpszPath);
+            return FALSE;
+        }
+        file.Close();
+        return TRUE;
+    }
+    catch (CException&)
+    {
+        g_log.WriteLine("WARNING: A node's data could not be written to a file.");
+    }
+    catch (std::exception&)
+    {
+        g_log.WriteLine("WARNING: A node's data could not be written to a file (out of memory or a library error).");
+    }
+    if (bCreated)
+    {
+        file.Abort();
+        DeleteFileA(lpszPath);
+    }
+    return FALSE;
+}
+
+BOOL CQuillcrestDoc::Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, int nFormat, CString& strFinalPath)
+{
+    strFinalPath = lpszPath;
+    if (!IsImageExportFormat(nFormat))
+        return FALSE;
+    if (nFormat != 0)
+    {
+        strFinalPath = CExportHelper::ForceExtension(nFormat, lpszPath);
+        return TRUE;
+    }
+    try
+    {
+        std::vector<BYTE> data;
+        LPCSTR lpszReason = nullptr;
+        if (!ReadWholePayload(this, dwNodeId, data, lpszReason) || data.size() > (size_t)INT_MAX)
+            return FALSE;
+        // The same detection the decoder makes on the bytes in memory.
+        const int nSize = (int)data.size();
+        const int nCode = PLAnyPicDecoder::SniffFormat(data.data(), std::min(nSize, kSniffBytes), nSize);
+        const int nFormatId = CExportHelper::MapExportType(nCode);
+        if (nFormatId == 0)
+            return FALSE;
+        strFinalPath = CExportHelper::ForceExtension(nFormatId, lpszPath);
+        return TRUE;
+    }
+    catch (CException&)
+    {
+    }
+    catch (std::exception&)
+    {
+    }
+    g_log.WriteLine("WARNING: An image node's data could not be read to name its export.");
+    return FALSE;
+}
+
+BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nFormat, LPSTR lpszError,
+                                      CString* pstrFinalPath)
+{
+    SetError(lpszError, "");
+    CString strTarget = lpszPath;
+    if (pstrFinalPath != nullptr)
+        *pstrFinalPath = strTarget;
+
+    if (!IsImageExportFormat(nFormat))
+    {
+        SetError(lpszError, "Images cannot be exported in this format.");
+        return FALSE;
+    }
+
+    BOOL bCreated = FALSE;
+    CFile file;
+    try
+    {
+        // Format 0 writes the bytes imported: the payload deciphered and
+        // decompressed, never as stored.
+        std::vector<BYTE> data;
+        LPCSTR lpszReason = nullptr;
+        if (!ReadWholePayload(this, dwNodeId, data, lpszReason))
+        {
+            SetError(lpszError, lpszReason);
+            return FALSE;
+        }
+        if (data.size() > (size_t)INT_MAX)
+        {
+            SetError(lpszError, "The image is too large to be exported.");
+            return FALSE;
+        }
+        PLWinBmp bmp;
+        PLAnyPicDecoder decoder;
+        decoder.DecodeMemory(data.data(), (int)data.size(), &bmp);
+
+        if (nFormat == 0)
+        {
+            const int nFormatId = CExportHelper::MapExportType(decoder.LastFormatCode());
+            if (nFormatId != 0)
+                strTarget = CExportHelper::ForceExtension(nFormatId, strTarget);
+            if (pstrFinalPath != nullptr)
+                *pstrFinalPath = strTarget;
+            CFileException error;
+            if (!file.Open(strTarget, CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite, &error))
+            {
+                SetError(lpszError, error, "The file could not be created.");
+                return FALSE;
+            }
+            bCreated = TRUE;
+            for (size_t nDone = 0; nDone < data.size();)
+            {
+                const UINT n = (UINT)std::min<size_t>(kPiece, data.size() - nDone);
+                file.Write(data.data() + nDone, n);
+                nDone += n;
+            }
+            file.Close();
+            return TRUE;
+        }
+
+        strTarget = CExportHelper::ForceExtension(nFormat, strTarget);
+        if (pstrFinalPath != nullptr)
+            *pstrFinalPath = strTarget;
+        // The encoder writes the file only once the image is encoded.
+        std::unique_ptr<PLPicEncoder> pEncoder;
+        switch (nFormat)
+        {
+        case 1: pEncoder.reset(new PLBmpEncoder); break;
+        case 3: pEncoder.reset(new PLJPEGEncoder); break;
+        case 7: pEncoder.reset(new PLPNGEncoder); break;
+        default: pEncoder.reset(new PLTIFFEncoder); break;
+        }
+        pEncoder->EncodeToFile(strTarget, &bmp);
+        return TRUE;
+    }
+    catch (PLTextException& e)
+    {
+        SetError(lpszError, e.GetText());
+    }
+    catch (CException& e)
+    {
+        SetError(lpszError, e, "The image could not be written.");
+    }
+    catch (std::bad_alloc&)
+    {
+        SetError(lpszError, "There is not enough memory to export the image.");
+    }
+    catch (std::exception&)
+    {
+        SetError(lpszError, "The image's data could not be decoded.");
+    }
+    if (bCreated)
+    {
+        file.Abort();
+        DeleteFileA(strTarget);
+    }
+    g_log.WriteLine("WARNING: An image node could not be exported.");
+    return FALSE;
+}
+
+// --- Structure --------------------------------------------------------------------
+
+void CQuillcrestDoc::Data_CollectChildren(DWORD dwParentId, std::vector<DWORD>& nodeIds) const
+{
+    std::set<DWORD> seen(nodeIds.begin(), nodeIds.end());
+    seen.insert(dwParentId);
+    CollectBelow(m_mapNodes, dwParentId, nodeIds, seen);
+}
+
+void CQuillcrestDoc::Data_DeleteNode(DWORD dwNodeId)
+{
+    QLCNODE node;
+    if (!m_mapNodes.Lookup(dwNodeId, node))
+        return;
+    std::vector<DWORD> nodeIds(1, dwNodeId);
+    Data_CollectChildren(dwNodeId, nodeIds);
+
+    for (DWORD dwId : nodeIds)
+    {
+        QLCNODE_KEYWORDS keywords;
+        if (m_mapNodeKeywords.Lookup(dwId, keywords))
+        {
+            QLCNODE_KEYWORDS none;
+            none.dwNodeId = dwId;
+            Data_SetNodeKeywords(dwId, none);
+            m_mapNodeKeywords.RemoveKey(dwId);
+        }
+        m_mapNodes.RemoveKey(dwId);
+        m_mapDataLocs.RemoveKey(dwId);
+        if (m_header.dwNodeCount > 0)
+            --m_header.dwNodeCount;
+        Data_RemoveNodeTasks(dwId);
+    }
+    SetModified(TRUE);
+}
+
+CString CQuillcrestDoc::Data_GetNodePath(DWORD dwNodeId) const
+{
+    std::vector<CString> names;
+    std::set<DWORD> seen;
+    QLCNODE node;
+    for (DWORD dwId = dwNodeId; m_mapNodes.Lookup(dwId, node) && seen.insert(dwId).second; dwId = node.dwParentId)
+    {
+        names.push_back(node.strName);
+        if (node.dwParentId == 0)
+            break;
+    }
+    CString strPath = "//";
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+    {
+        if (it != names.rbegin())
+            strPath += "/";
+        strPath += *it;
+    }
+    return strPath;
+}
+
+void CQuillcrestDoc::Data_RelinkNode(DWORD dwOldNodeId, DWORD dwNewNodeId)
+{
+    for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCBOOKMARK bookmark;
+        m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
+        if (bookmark.dwNodeId != dwOldNodeId)
+            continue;
+        bookmark.dwNodeId = dwNewNodeId;
+        m_mapBookmarks.SetAt(dwId, bookmark);
+    }
+    for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCTASK task;
+        m_mapTasks.GetNextAssoc(pos, dwId, task);
+        if (!(task.dwFlags & QLC_TASKFLAG_LINKED) || task.dwLinkedNodeId != dwOldNodeId)
+            continue;
+        task.dwLinkedNodeId = dwNewNodeId;
+        m_mapTasks.SetAt(dwId, task);
+    }
+}
 
 void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS& keywords)
 {
@@ -26,6 +614,8 @@ void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS
     m_mapNodeKeywords.SetAt(dwNodeId, keywords);
 }
 
+// --- Tasks --------------------------------------------------------------------------
+
 BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
 {
     for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
@@ -37,4 +627,116 @@ BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
             return TRUE;
     }
     return FALSE;
+}
+
+void CQuillcrestDoc::Data_RemoveNodeTasks(DWORD dwNodeId)
+{
+    std::vector<DWORD> taskIds;
+    for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwTaskId;
+        QLCTASK task;
+        m_mapTasks.GetNextAssoc(pos, dwTaskId, task);
+        if ((task.dwFlags & QLC_TASKFLAG_LINKED) && task.dwLinkedNodeId == dwNodeId)
+            taskIds.push_back(dwTaskId);
+    }
+    for (DWORD dwTaskId : taskIds)
+    {
+        QLCTASK task;
+        m_mapTasks.Lookup(dwTaskId, task);
+        task.dwFlags &= ~(DWORD)QLC_TASKFLAG_LINKED;
+        task.dwLinkedNodeId = 0;
+        Data_SetTask(dwTaskId, task);
+        if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+            pFrame->UpdateTaskItem(dwTaskId);
+    }
+}
+
+void CQuillcrestDoc::Data_DeleteTask(DWORD dwTaskId)
+{
+    QLCTASK task;
+    if (!m_mapTasks.Lookup(dwTaskId, task))
+        return;
+    m_mapTasks.RemoveKey(dwTaskId);
+    SetModified(TRUE);
+    // The node's tree item loses its task mark with its last task.
+    if ((task.dwFlags & QLC_TASKFLAG_LINKED) && !Data_NodeHasTask(task.dwLinkedNodeId))
+    {
+        if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+            pFrame->RefreshTreeNodeItem(task.dwLinkedNodeId);
+    }
+}
+
+// --- Logo ---------------------------------------------------------------------------
+
+void CQuillcrestDoc::LoadLogoFromFile(LPCSTR lpszPath)
+{
+    // Nothing changes until the picture has decoded and its file's bytes are
+    // kept in the work file.
+    PLWinBmp logo;
+    PLAnyPicDecoder decoder;
+    decoder.DecodeFile(lpszPath, &logo);
+
+    CFile file(lpszPath, CFile::modeRead | CFile::shareDenyWrite);
+    CryptoPP::Gzip gzip(nullptr, 6, 15);
+    std::vector<BYTE> piece(kPiece);
+    for (;;)
+    {
+        const UINT n = file.Read(piece.data(), kPiece);
+        if (n == 0)
+            break;
+        gzip.Put(piece.data(), n);
+    }
+    gzip.MessageEnd();
+    const ULONGLONG ullLength = gzip.MaxRetrievable();
+
+    if (m_hWorkFile == INVALID_HANDLE_VALUE)
+        throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strWorkPath);
+    LARGE_INTEGER liEnd = {};
+    if (!GetFileSizeEx(m_hWorkFile, &liEnd))
+        CFileException::ThrowOsError((LONG)GetLastError(), m_strWorkPath);
+    if ((ULONGLONG)liEnd.QuadPart + ullLength > 0xFFFFFFFFull)
+        throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE, m_strWorkPath);
+    const DWORD dwOffset = (DWORD)liEnd.QuadPart;
+
+    CQlcFileWriter writer(m_hWorkFile, m_strWorkPath, kPiece);
+    writer.Seek(dwOffset);
+    while (gzip.MaxRetrievable() > 0)
+    {
+        const size_t n = gzip.Get(piece.data(), kPiece);
+        writer.Write(piece.data(), (UINT)n);
+    }
+    writer.Flush();
+
+    m_logo = logo;
+    m_bHasLogo = TRUE;
+    m_dwNewLogoOffset = dwOffset;
+    m_dwNewLogoLength = (DWORD)ullLength;
+    SetModified(TRUE);
+    RepaintLogo();
+}
+
+void CQuillcrestDoc::SetLogo(BOOL bHasLogo, const PLWinBmp* pBitmap)
+{
+    if (pBitmap != nullptr && pBitmap != &m_logo)
+        m_logo = *pBitmap;
+    m_bHasLogo = bHasLogo;
+    if (!bHasLogo)
+    {
+        m_dwNewLogoOffset = 0;
+        m_dwNewLogoLength = 0;
+    }
+    SetModified(TRUE);
+    RepaintLogo();
+}
+
+PLWinBmp* CQuillcrestDoc::GetLogo()
+{
+    return m_bHasLogo ? &m_logo : QlcApp().GetDefaultLogo();
+}
+
+void CQuillcrestDoc::RepaintLogo()
+{
+    if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+        pFrame->RedrawBlankArea();
 }
