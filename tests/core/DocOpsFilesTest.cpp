@@ -7,7 +7,6 @@
 
 #include "imaging/PLAnyBmp.h"
 #include "imaging/PLAnyPicDecoder.h"
-#include "imaging/PLWinBmp.h"
 
 #include "CryptTestSupport.h"
 #include "DocOpsSupport.h"
@@ -437,11 +436,13 @@ TEST(DocOpsFilesTest, ExportingAsStoredWritesTheImportedFile)
     const Bytes png = EncodeTestPicture(7, 33, 21, 5);
     const Bytes jpeg = EncodeTestPicture(3, 33, 21, 6);
     const Bytes tiff = EncodeTestPicture(9, 10, 12, 7);
+    const Bytes bmp = EncodeTestPicture(1, 14, 6, 8);
     const DWORD dwPng = ImportPicture(doc, dir, "in.png", png, TRUE);   // stored gzipped
     const DWORD dwJpeg = ImportPicture(doc, dir, "in.jpg", jpeg, FALSE); // stored as it is
     const DWORD dwTiff = ImportPicture(doc, dir, "in.tiff", tiff, TRUE);
+    const DWORD dwBmp = ImportPicture(doc, dir, "in", bmp, TRUE);
     const DWORD dwSecret = ImportPicture(doc, dir, "secret.png", png, TRUE);
-    ASSERT_TRUE(dwPng && dwJpeg && dwTiff && dwSecret);
+    ASSERT_TRUE(dwPng && dwJpeg && dwTiff && dwBmp && dwSecret);
     CQlcNode secret(&doc, dwSecret);
     ASSERT_TRUE(secret.SetEncryption(kAes, 16, kSha256, "pw", 2, nullptr, 0));
     ASSERT_NE(png, ReadStoredPayload(doc, dwPng));
@@ -458,6 +459,8 @@ TEST(DocOpsFilesTest, ExportingAsStoredWritesTheImportedFile)
         { dwJpeg, "out3", "out3.jpg", &jpeg },
         { dwTiff, "out4.tiff", "out4.tiff.tif", &tiff },
         { dwSecret, "out5", "out5.png", &png },
+        { dwBmp, "out7.Bmp", "out7.Bmp", &bmp },
+        { dwBmp, "out8.dib", "out8.dib.bmp", &bmp },
     };
     for (const CCase& c : cases)
     {
@@ -509,26 +512,20 @@ TEST(DocOpsFilesTest, ExportingInAnotherFormatReencodesThePicture)
         ASSERT_FALSE(file.empty());
         if (c.nFormat == 1)
         {
-            // A BMP file: its file header, then a packed DIB the image layer reads.
+            // A BMP file: its file header, then a packed DIB.
             ASSERT_GT(file.size(), 54u);
             EXPECT_EQ('B', file[0]);
             EXPECT_EQ('M', file[1]);
             EXPECT_EQ(file.size(), (size_t)(file[2] | (file[3] << 8) | (file[4] << 16) | (file[5] << 24)));
-            PLWinBmp bmp;
-            bmp.CreateFromPackedDib(file.data() + 14, file.size() - 14);
-            EXPECT_EQ(0, MaxChannelDifference(original, bmp));
         }
-        else
-        {
-            PLAnyPicDecoder decoder;
-            PLAnyBmp bmp;
-            decoder.DecodeMemory(file.data(), (int)file.size(), &bmp);
-            EXPECT_EQ(c.nFormat, CExportHelper::MapExportType(decoder.LastFormatCode()));
-            // PNG and TIFF are lossless; JPEG comes close on average.
-            const double dDiff = c.nTolerance ? MeanChannelDifference(original, bmp) : MaxChannelDifference(original, bmp);
-            EXPECT_GE(dDiff, 0);
-            EXPECT_LE(dDiff, c.nTolerance);
-        }
+        PLAnyPicDecoder decoder;
+        PLAnyBmp bmp;
+        decoder.DecodeMemory(file.data(), (int)file.size(), &bmp);
+        EXPECT_EQ(c.nFormat, CExportHelper::MapExportType(decoder.LastFormatCode()));
+        // BMP, PNG and TIFF are lossless; JPEG comes close on average.
+        const double dDiff = c.nTolerance ? MeanChannelDifference(original, bmp) : MaxChannelDifference(original, bmp);
+        EXPECT_GE(dDiff, 0);
+        EXPECT_LE(dDiff, c.nTolerance);
     }
     // The stored picture is untouched by re-encoding.
     EXPECT_EQ(png, ReadStoredPayload(doc, dwId));
