@@ -203,6 +203,10 @@ public:
     {
         return ::GetDlgItemInt(m_hWnd, nID, lpTrans, bSigned);
     }
+    LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendDlgItemMessageA(m_hWnd, nID, message, wParam, lParam);
+    }
     void CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
     UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);

@@ -5,6 +5,7 @@
 
 #include "framework/AfxHooks.h"
 #include "framework/AfxPriv.h"
+#include "framework/AfxState.h"
 #include "framework/AfxWinMsgMap.h"
 #include "framework/CBitmap.h"
 #include "framework/CBrush.h"

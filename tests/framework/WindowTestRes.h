@@ -1,0 +1,9 @@
+// Resources of the framework's window tests.
+#pragma once
+
+#define IDD_TEST_DIALOG     300
+#define IDC_TEST_EDIT       301
+#define IDC_TEST_CHECK      302
+#define IDR_TEST_TOOLBAR    310
+#define IDR_TEST_DOC        320
+#define IDS_TEST_COMMAND    330
