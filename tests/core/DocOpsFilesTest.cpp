@@ -202,6 +202,35 @@ TEST(DocOpsFilesTest, AFileThatCannotBeOpenedAddsNoNode)
     EXPECT_FALSE(doc.GetModifiedFlag());
 }
 
+// Storing fails after the node was made (here: the document has no work
+// file, its temporary folder being gone): no half-made node is left behind.
+TEST(DocOpsFilesTest, AFileThatCannotBeStoredLeavesNoNode)
+{
+    CTempDir dir;
+    WriteFileBytes(dir.Path("data.dat"), NoiseBytes(70000, 3));
+    char szTmp[MAX_PATH] = {}, szTemp[MAX_PATH] = {};
+    GetEnvironmentVariableA("TMP", szTmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", szTemp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", dir.Path("gone"));
+    SetEnvironmentVariableA("TEMP", dir.Path("gone"));
+    CQuillcrestDoc doc;
+    SetEnvironmentVariableA("TMP", szTmp[0] ? szTmp : nullptr);
+    SetEnvironmentVariableA("TEMP", szTemp[0] ? szTemp : nullptr);
+    ASSERT_EQ(INVALID_HANDLE_VALUE, doc.Data_GetWorkHandle());
+    ASSERT_TRUE(doc.OnNewDocument());
+    AddNode(doc, QLC_NODE_NOTE, "existing");
+    doc.SetModified(FALSE);
+
+    CLogWatch log;
+    EXPECT_EQ(0u, doc.Data_AddForeignFromFile(dir.Path("data.dat"), 0));
+    WriteFileBytes(dir.Path("pic.png"), EncodeTestPicture(7, 8, 8, 1));
+    EXPECT_EQ(0u, doc.Data_AddImageFromFile(dir.Path("pic.png"), 7, FALSE));
+    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
+    EXPECT_FALSE(doc.GetModifiedFlag());
+    EXPECT_EQ(2u, CountOf(log.NewText(), "WARNING: A file to import could not be read or stored; it was not added."));
+}
+
 // --- Images ---------------------------------------------------------------------------
 
 TEST(DocOpsFilesTest, AnImageIsStoredAsTheFileItWas)
