@@ -174,6 +174,9 @@ public:
     BOOL OnNewDocument() override;
     // Opens the notebook file to read (reading only, no sharing); it stays open.
     BOOL Data_OpenNotebookFile(LPCSTR lpszPathName);
+    // Opens the notebook handle (CreateFileA arguments) and remembers how, so
+    // that a failed save can open the same file again.
+    BOOL Data_OpenNotebookHandle(LPCSTR lpszPathName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition);
     // The path the next Data_WriteFile writes to.
     void Data_SetNotebookPath(LPCSTR lpszPathName) { m_strNotebookPath = lpszPathName; }
     const CString& Data_GetNotebookPath() const { return m_strNotebookPath; }
@@ -269,6 +272,7 @@ protected:
     CString m_strWorkPath;
     HANDLE m_hNotebookFile;
     CString m_strNotebookPath;
+    CString m_strNotebookHandlePath; // the file the notebook handle is open on
     DWORD m_dwNotebookAccess;      // how the notebook handle was opened, to reopen it alike
     DWORD m_dwNotebookShare;
     HANDLE m_hSourceFile;          // the notebook file or a decrypted copy

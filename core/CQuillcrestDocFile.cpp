@@ -111,13 +111,21 @@ BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
 {
     Data_CloseNotebookFiles();
     m_strNotebookPath = lpszPathName;
-    m_hNotebookFile = CreateFileA(lpszPathName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+    if (!Data_OpenNotebookHandle(lpszPathName, GENERIC_READ, 0, OPEN_EXISTING))
         return FALSE;
-    m_dwNotebookAccess = GENERIC_READ;
-    m_dwNotebookShare = 0;
     m_hSourceFile = m_hNotebookFile;
     m_strSourcePath = m_strNotebookPath;
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::Data_OpenNotebookHandle(LPCSTR lpszPathName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition)
+{
+    m_hNotebookFile = CreateFileA(lpszPathName, dwAccess, dwShare, nullptr, dwDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    m_strNotebookHandlePath = lpszPathName;
+    m_dwNotebookAccess = dwAccess;
+    m_dwNotebookShare = dwShare;
     return TRUE;
 }
 
@@ -876,18 +884,13 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         restore();
         if (bHadNotebook)
         {
-            m_hNotebookFile = CreateFileA(m_strNotebookPath, m_dwNotebookAccess, m_dwNotebookShare, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            // Back to the file the notebook was open on: under Save As the
+            // notebook path already names the file that was not written.
+            m_strNotebookPath = m_strNotebookHandlePath;
             // Whoever blocked the replace may also hold the file open: the
             // payloads must stay readable, so settle for shared reading.
-            if (m_hNotebookFile == INVALID_HANDLE_VALUE)
-            {
-                m_hNotebookFile = CreateFileA(m_strNotebookPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-                m_dwNotebookAccess = GENERIC_READ;
-                m_dwNotebookShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-            }
-            if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+            if (!Data_OpenNotebookHandle(m_strNotebookPath, m_dwNotebookAccess, m_dwNotebookShare, OPEN_EXISTING) &&
+                !Data_OpenNotebookHandle(m_strNotebookPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING))
                 g_log.WriteLine("WARNING: The notebook file could not be opened again after a failed save.");
             if (bSourceIsNotebook)
                 m_hSourceFile = m_hNotebookFile;
@@ -908,11 +911,7 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         }
     }
 
-    m_hNotebookFile = CreateFileA(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    m_dwNotebookAccess = GENERIC_READ | GENERIC_WRITE;
-    m_dwNotebookShare = FILE_SHARE_READ;
-    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+    if (!Data_OpenNotebookHandle(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING))
         g_log.WriteLine("WARNING: The saved notebook could not be opened again.");
 
     if (!bEncrypted)

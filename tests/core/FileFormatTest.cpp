@@ -670,3 +670,45 @@ TEST(FileFormatTest, AWriteThatWouldPassFourGigabytesIsRefused)
     EXPECT_EQ(0, size.QuadPart); // nothing was written
     CloseHandle(h);
 }
+
+TEST(FileFormatTest, AFailedSaveUnderAnotherNameKeepsTheOpenFile)
+{
+    CTempDir dir;
+    CTestPrompts prompts;
+    const CString strOld = dir.Path("old.qlc");
+    const CString strNew = dir.Path("new.qlc");
+    {
+        CQuillcrestDoc doc;
+        doc.OnNewDocument();
+        AppendPayload(doc, AddNode(doc, QLC_NODE_NOTE, "one"), Range(5, 7000), 0);
+        doc.Data_SetNotebookPath(strOld);
+        ASSERT_TRUE(doc.Data_WriteFile());
+    }
+    const Bytes oldBytes = ReadFileBytes(strOld);
+    WriteFileBytes(strNew, Bytes{ 1, 2, 3 });
+
+    CQuillcrestDoc doc;
+    ASSERT_EQ(1, OpenNotebook(doc, strOld));
+    AppendPayload(doc, AddNode(doc, QLC_NODE_FOREIGN, "two"), Range(6, 300), 0);
+
+    HANDLE hHold = CreateFileA(strNew, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHold);
+    doc.Data_SetNotebookPath(strNew);
+    EXPECT_FALSE(doc.Data_WriteFile());
+    CloseHandle(hHold);
+
+    EXPECT_EQ(strOld, doc.Data_GetNotebookPath());
+    EXPECT_EQ((Bytes{ 1, 2, 3 }), ReadFileBytes(strNew));
+    EXPECT_EQ(Range(5, 7000), ReadStoredPayload(doc, 1));
+    EXPECT_EQ(Range(6, 300), ReadStoredPayload(doc, 2));
+
+    // Saving under the new name works once the file is free.
+    doc.Data_SetNotebookPath(strNew);
+    ASSERT_TRUE(doc.Data_WriteFile());
+    EXPECT_EQ(strNew, doc.Data_GetNotebookPath());
+    EXPECT_EQ(oldBytes, ReadFileBytes(strOld)); // the old file is let go, untouched
+    doc.Data_CloseNotebookFiles();
+    CQuillcrestDoc back;
+    ASSERT_EQ(1, OpenNotebook(back, strNew));
+    EXPECT_EQ(2, back.GetNodeTable().GetCount());
+}
