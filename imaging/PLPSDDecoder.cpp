@@ -212,6 +212,14 @@ void PLPSDDecoder::CreateBitmap(PLBmp* bmp, int width, int height, int channels)
         if (channels < 3)
             ThrowError(PL_ERR_FORMAT, "PSD decoder: Too few channels for an RGB image.");
         bmp->Create(width, height, 32, channels > 3, m_Resolution);
+        if (channels == 3)
+        {
+            // No alpha channel: the fourth bytes are opaque.
+            PLBmpLock lock(bmp, false, true);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    bmp->GetLineArray32()[y][x].a = 255;
+        }
         break;
     default:
         ThrowError(PL_ERR_UNSUPPORTED, "This PSD color mode is not supported.");

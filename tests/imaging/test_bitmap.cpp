@@ -193,15 +193,18 @@ TEST(Bitmap, CopyAtDepthConversions)
     EXPECT_EQ(bits.GetPalette()[0], PLPixel32(255, 255, 255));
 }
 
-TEST(Bitmap, TrueColourTo8BppIsRefusedWithoutLosingTheBitmap)
+TEST(Bitmap, UnsupportedDepthIsRefusedWithoutLosingTheBitmap)
 {
     PLAnyBmp src;
     MakePattern(src, 4, 4, 32, false);
     PLWinBmp dst;
     MakePattern(dst, 3, 3, 8, false);
-    EXPECT_EQ(CatchImageError([&] { dst.CopyAtDepth(src, 8); }).code, 6);
-    EXPECT_EQ(dst.GetWidth(), 3);
     EXPECT_EQ(CatchImageError([&] { dst.CopyAtDepth(src, 16); }).code, 6);
+    EXPECT_EQ(dst.GetWidth(), 3);
+    // True colour to 8 bpp goes through the quantiser.
+    EXPECT_EQ(CatchImageError([&] { dst.CopyAtDepth(src, 8); }).code, 0);
+    EXPECT_EQ(dst.GetWidth(), 4);
+    EXPECT_EQ(dst.GetBitsPerPixel(), 8);
 }
 
 TEST(Bitmap, CopyOntoItself)

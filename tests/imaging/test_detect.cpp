@@ -1,4 +1,6 @@
 // Format detection by name and leading bytes, and the decoder frame.
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -107,7 +109,7 @@ TEST(Detection, LooksOnlyAtTheBytesThatExist)
     EXPECT_EQ(PLAnyPicDecoder::SniffFormat(pict.data(), 512, 600), 0);
 }
 
-TEST(Detection, DecoderFrameReportsFormatsItCannotDecode)
+TEST(Detection, DecoderFrameHandsEveryFormatToItsDecoder)
 {
     PLAnyPicDecoder decoder;
     PLWinBmp bmp;
@@ -117,25 +119,84 @@ TEST(Detection, DecoderFrameReportsFormatsItCannotDecode)
     EXPECT_EQ(unknown.text, "Decoder error: Unknown file type.\n");
     EXPECT_EQ(decoder.LastFormatCode(), 0);
 
-    // Recognised, but decoded by formats this build does not include.
+    // Recognised, then refused by the format's own decoder.
     struct Case
     {
         Bytes data;
         int format;
+        int code;
     };
     Bytes tga(18, 0);
     tga[2] = 2;
     tga[16] = 24;
-    const Case cases[] = {{{'B', 'M', 0}, 1}, {tga, 3}, {Text("P5 1 1 255 x"), 11}, {Text("8BPS"), 14},
-                          {{0x0A, 5, 1, 8}, 10}, {Pict(600, {0x00, 0x11, 0x02, 0xFF}), 2}};
+    const Case cases[] = {{{'B', 'M', 0}, 1, 11},
+                          {tga, 3, 2},
+                          {Text("P5 1 1 255 x"), 11, 0},
+                          {Text("P6 1 1 255 xyz"), 13, 0},
+                          {Text("8BPS"), 14, 2},
+                          {{0x0A, 5, 1, 8}, 10, 11},
+                          {Pict(600, {0x00, 0x11, 0x02, 0xFF}), 2, 11}};
     for (const Case& c : cases)
     {
         ImageError e = CatchImageError([&] { decoder.DecodeMemory(c.data.data(), int(c.data.size()), &bmp); });
-        EXPECT_EQ(e.code, 6) << c.format;
+        EXPECT_EQ(e.code, c.code) << c.format << " " << e.text;
         EXPECT_EQ(decoder.LastFormatCode(), c.format);
     }
     EXPECT_EQ(CatchImageError([&] { decoder.DecodeMemory(nullptr, 10, &bmp); }).code, 4);
     EXPECT_EQ(CatchImageError([&] { decoder.DecodeMemory(junk.data(), 0, &bmp); }).code, 8);
+
+#ifndef _WIN32
+    // Metafiles are played through GDI, which this build does not have.
+    Bytes emf(64, 0);
+    emf[0] = 1;
+    std::copy_n(" EMF", 4, emf.begin() + 40);
+    ImageError e = CatchImageError([&] { decoder.DecodeMemory(emf.data(), int(emf.size()), &bmp); });
+    EXPECT_EQ(e.code, 6);
+    EXPECT_EQ(e.text, "Decoder error: Library not compiled for this file type.\n");
+    EXPECT_EQ(decoder.LastFormatCode(), 9);
+#endif
+}
+
+TEST(Detection, MetafilesByContentAndByExtension)
+{
+    Bytes emf(64, 0);
+    emf[0] = 1;
+    std::copy_n(" EMF", 4, emf.begin() + 40);
+    emf[16] = 8;  // would also pass the Targa test
+    EXPECT_EQ(Sniff(emf), 9);
+    emf[40] = 'X';
+    EXPECT_EQ(Sniff(emf), 3);
+
+    EXPECT_EQ(Sniff({0xD7, 0xCD, 0xC6, 0x9A, 0, 0}), 8);
+    for (uint8_t type : {1, 2})
+        for (uint8_t version : {1, 3})
+            EXPECT_EQ(Sniff({type, 0, 9, 0, 0, version, 0x10, 0}), 8) << int(type) << int(version);
+    EXPECT_EQ(Sniff({3, 0, 9, 0, 0, 3, 0x10, 0}), 0);
+    EXPECT_EQ(Sniff({1, 0, 8, 0, 0, 3, 0x10, 0}), 0);
+    EXPECT_EQ(Sniff({1, 0, 9, 0, 0, 2, 0x10, 0}), 0);
+    EXPECT_EQ(Sniff({0xD7, 0xCD, 0xC6}), 0);
+
+    // The name counts by its extension only, in any case.
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("C:\\pictures\\drawing.wmf"), 8);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("drawing.Emf"), 9);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("picture.wmf.bmp"), 0);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("C:\\a.wmf\\picture"), 0);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("drawing.wemf"), 0);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName("Mem"), 0);
+    EXPECT_EQ(PLAnyPicDecoder::FormatFromName(nullptr), 0);
+
+    // A bitmap named as if it held a metafile in the middle of its name is
+    // decoded as the bitmap it is.
+    PLAnyBmp pic;
+    MakePattern(pic, 3, 2, 8, false);
+    PLPNGEncoder encoder;
+    const std::string path = TempPath("picture.wmf.png");
+    WriteFile(path, Encode(encoder, pic));
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeFile(path.c_str(), &bmp);
+    EXPECT_EQ(decoder.LastFormatCode(), 6);
+    std::remove(path.c_str());
 }
 
 TEST(Detection, EpsPreviewIsDecodedFromItsOwnBytes)

@@ -191,9 +191,9 @@ TEST(FileSource, OpenResultsAndDecodingFiles)
     ASSERT_FALSE(rec.parts.empty());
     EXPECT_DOUBLE_EQ(rec.parts.back(), 1.0);
 
-    // The name decides before the content: a PNG named .wmf is a metafile,
-    // which this build does not decode.
-    const std::string wmf = TempPath("picture.WmF.png");
+    // The name's extension decides before the content: a PNG named .wmf is
+    // taken for a metafile, which it is not.
+    const std::string wmf = TempPath("picture.WmF");
     WriteFile(wmf, ReadFile(file));
     EXPECT_EQ(CatchImageError([&] { decoder.DecodeFile(wmf.c_str(), &bmp); }).code, 6);
     EXPECT_EQ(decoder.LastFormatCode(), 8);

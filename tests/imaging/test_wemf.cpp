@@ -1,0 +1,239 @@
+// The metafile decoder under GDI: enhanced and Windows metafiles (plain and
+// placeable) recorded by the test, recognition by content and extension,
+// and the mended refusals and limits.
+#include <windows.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "TestFormats.h"
+#include "imaging/PLAnyBmp.h"
+#include "imaging/PLAnyPicDecoder.h"
+#include "imaging/PLWEMFDecoder.h"
+#include "imaging/PLWinBmp.h"
+
+using namespace testimg;
+
+namespace
+{
+// A red rectangle over the left half of the picture.
+void DrawRedHalf(HDC dc, int width, int height)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT r = {0, 0, width / 2, height};
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+}
+
+// An enhanced metafile whose frame is the given size in 0.01 mm, drawn in
+// logical units of 0.01 mm.
+Bytes MakeEmf(int width, int height)
+{
+    HDC screen = GetDC(nullptr);
+    RECT frame = {0, 0, width, height};
+    HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, width, height, nullptr);
+    const int pxWidth = width * GetDeviceCaps(screen, HORZRES) / (GetDeviceCaps(screen, HORZSIZE) * 100);
+    const int pxHeight = height * GetDeviceCaps(screen, VERTRES) / (GetDeviceCaps(screen, VERTSIZE) * 100);
+    SetViewportExtEx(dc, pxWidth, pxHeight, nullptr);
+    DrawRedHalf(dc, width, height);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    ReleaseDC(nullptr, screen);
+    const UINT bytes = GetEnhMetaFileBits(emf, 0, nullptr);
+    Bytes out(bytes);
+    GetEnhMetaFileBits(emf, bytes, out.data());
+    DeleteEnhMetaFile(emf);
+    return out;
+}
+
+// A Windows metafile drawn in logical units 0..width, 0..height.
+Bytes MakeWmf(int width, int height)
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, width, height, nullptr);
+    DrawRedHalf(dc, width, height);
+    HMETAFILE wmf = CloseMetaFile(dc);
+    const UINT bytes = GetMetaFileBitsEx(wmf, 0, nullptr);
+    Bytes out(bytes);
+    GetMetaFileBitsEx(wmf, bytes, out.data());
+    DeleteMetaFile(wmf);
+    return out;
+}
+
+Bytes Placeable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch)
+{
+    Bytes out;
+    PutLE32(out, 0x9AC6CDD7u);
+    PutLE16(out, 0);
+    PutLE16(out, unsigned(left));
+    PutLE16(out, unsigned(top));
+    PutLE16(out, unsigned(right));
+    PutLE16(out, unsigned(bottom));
+    PutLE16(out, unsigned(unitsPerInch));
+    PutLE32(out, 0);
+    unsigned sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= unsigned(out[i] | (out[i + 1] << 8));
+    PutLE16(out, sum);
+    out.insert(out.end(), wmf.begin(), wmf.end());
+    return out;
+}
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+ImageError DecodeWemf(const Bytes& data, PLBmp& bmp)
+{
+    PLWEMFDecoder decoder;
+    return CatchImageError([&] { decoder.DecodeMemory(data.data(), int(data.size()), &bmp); });
+}
+
+// Left half red, right half white.
+void ExpectRedHalf(const PLBmp& bmp)
+{
+    PLAnyBmp colours;
+    colours.CopyAtDepth(bmp, 32);
+    const int w = bmp.GetWidth(), h = bmp.GetHeight();
+    EXPECT_EQ(colours.GetLineArray32()[h / 2][w / 4], PLPixel32(255, 0, 0, 0)) << w << "x" << h;
+    EXPECT_EQ(colours.GetLineArray32()[h / 2][w - 2], PLPixel32(255, 255, 255, 0)) << w << "x" << h;
+}
+} // namespace
+
+TEST(MetafileDecoder, EnhancedMetafile)
+{
+    const Bytes emf = MakeEmf(5000, 2500);  // 50 x 25 mm
+    ASSERT_GT(emf.size(), 88u);
+    PLWinBmp bmp;
+    EXPECT_EQ(DecodeAny(emf, bmp), 9);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_FALSE(bmp.HasAlpha());
+    // The frame at the reference device's pixels per millimetre.
+    const ENHMETAHEADER* header = reinterpret_cast<const ENHMETAHEADER*>(emf.data());
+    const int64_t width = int64_t(header->rclFrame.right - header->rclFrame.left) * header->szlDevice.cx /
+                          (int64_t(header->szlMillimeters.cx) * 100);
+    EXPECT_EQ(bmp.GetWidth(), width);
+    EXPECT_GT(bmp.GetHeight(), 0);
+    ExpectRedHalf(bmp);
+
+    // Into a bitmap that is not a DIB block: through a copy.
+    PLAnyBmp any;
+    ASSERT_EQ(DecodeWemf(emf, any).code, 0);
+    EXPECT_EQ(MaxColourDiff(any, bmp, false), 0);
+}
+
+TEST(MetafileDecoder, PlaceableAndPlainWindowsMetafiles)
+{
+    const Bytes wmf = MakeWmf(2880, 1440);
+    // 1440 units per inch, 2880 wide: two inches at the screen's resolution.
+    const Bytes placeable = Placeable(wmf, 0, 0, 2880, 1440, 1440);
+    PLWinBmp bmp;
+    EXPECT_EQ(DecodeAny(placeable, bmp), 8);
+    EXPECT_EQ(bmp.GetWidth(), 2 * ScreenDpi());
+    EXPECT_EQ(bmp.GetHeight(), ScreenDpi());
+    EXPECT_FALSE(bmp.HasAlpha());
+    ExpectRedHalf(bmp);
+
+    EXPECT_EQ(DecodeAny(wmf, bmp), 8);
+    EXPECT_GT(bmp.GetWidth(), 0);
+    EXPECT_GT(bmp.GetHeight(), 0);
+}
+
+TEST(MetafileDecoder, NameAndContent)
+{
+    const Bytes emf = MakeEmf(2000, 2000);
+    const Bytes placeable = Placeable(MakeWmf(100, 100), 0, 0, 100, 100, 96);
+
+    // Imported under the ".wemf" extension: recognised by content.
+    const std::string path = TempPath("drawing.wemf");
+    WriteFile(path, emf);
+    PLAnyPicDecoder decoder;
+    PLWinBmp bmp;
+    decoder.DecodeFile(path.c_str(), &bmp);
+    EXPECT_EQ(decoder.LastFormatCode(), 9);
+    WriteFile(path, placeable);
+    decoder.DecodeFile(path.c_str(), &bmp);
+    EXPECT_EQ(decoder.LastFormatCode(), 8);
+    EXPECT_EQ(bmp.GetWidth(), 100 * ScreenDpi() / 96);
+
+    // The extension still decides: an enhanced metafile named .wmf is played
+    // all the same (the data tells the decoder which kind it is).
+    const std::string named = TempPath("named.wmf");
+    WriteFile(named, emf);
+    decoder.DecodeFile(named.c_str(), &bmp);
+    EXPECT_EQ(decoder.LastFormatCode(), 8);
+    ExpectRedHalf(bmp);
+    std::remove(path.c_str());
+    std::remove(named.c_str());
+}
+
+// --- faults mended ---------------------------------------------------------
+
+TEST(MetafileDecoderFaults, ZeroUnitsAndFramesAreRefused)
+{
+    const Bytes wmf = MakeWmf(100, 100);
+    PLWinBmp bmp;
+    ImageError e = DecodeWemf(Placeable(wmf, 0, 0, 100, 100, 0), bmp);
+    EXPECT_EQ(e.code, 2);
+
+    // A reference device of 0 millimetres.
+    Bytes emf = MakeEmf(1000, 1000);
+    PutLE32(&emf[80], 0);
+    EXPECT_EQ(DecodeWemf(emf, bmp).code, 2);
+    emf = MakeEmf(1000, 1000);
+    PutLE32(&emf[84], 0);
+    EXPECT_EQ(DecodeWemf(emf, bmp).code, 2);
+
+    // A frame of size 0 is rendered at 320 x 200.
+    emf = MakeEmf(1000, 1000);
+    for (size_t at = 24; at < 40; at += 4)
+        PutLE32(&emf[at], 0);
+    ASSERT_EQ(DecodeWemf(emf, bmp).code, 0);
+    EXPECT_EQ(bmp.GetWidth(), 320);
+    EXPECT_EQ(bmp.GetHeight(), 200);
+}
+
+TEST(MetafileDecoderFaults, PlaceableHeaderIsCheckedBeforeUse)
+{
+    PLWinBmp bmp;
+    for (size_t size : {4u, 10u, 21u})
+    {
+        Bytes data = Placeable(MakeWmf(10, 10), 0, 0, 10, 10, 96);
+        data.resize(size);
+        EXPECT_EQ(DecodeWemf(data, bmp).code, 2) << size;
+    }
+    // The key, and nothing that GDI can play after it.
+    Bytes junk = Placeable(Bytes(30, 0x5A), 0, 0, 10, 10, 96);
+    EXPECT_EQ(DecodeWemf(junk, bmp).code, 6);
+}
+
+TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
+{
+    const int64_t saved = PLBmp::GetMaxBytes();
+    PLBmp::SetMaxBytes(8 << 20);
+    PLWinBmp bmp;
+    // 32767 units at 1 unit per inch: far beyond any bitmap.
+    const Bytes huge = Placeable(MakeWmf(100, 50), 0, 0, 32767, 16000, 1);
+    ImageError e = DecodeWemf(huge, bmp);
+    PLBmp::SetMaxBytes(saved);
+    ASSERT_EQ(e.code, 0);
+    EXPECT_LE(bmp.GetWidth(), PLWEMFDecoder::kMaxSide);
+    EXPECT_LE(int64_t(bmp.GetWidth()) * bmp.GetHeight() * 4, int64_t(8) << 20);
+    // The aspect ratio is kept.
+    EXPECT_NEAR(double(bmp.GetWidth()) / bmp.GetHeight(), 32767.0 / 16000.0, 0.05);
+
+    // An enhanced metafile with an enormous frame.
+    Bytes emf = MakeEmf(1000, 1000);
+    PutLE32(&emf[32], 0x7FFFFFF0);
+    PutLE32(&emf[36], 0x7FFFFFF0);
+    ASSERT_EQ(DecodeWemf(emf, bmp).code, 0);
+    EXPECT_LE(bmp.GetWidth(), PLWEMFDecoder::kMaxSide);
+    EXPECT_LE(bmp.GetHeight(), PLWEMFDecoder::kMaxSide);
+}
