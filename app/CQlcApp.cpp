@@ -44,7 +44,7 @@ CQlcApp* QlcGetApp()
 }
 
 CQlcApp::CQlcApp()
-    : m_hRichEdit(nullptr), m_bSettingsLoaded(FALSE), m_bStartupComplete(FALSE), m_bRegRequest(FALSE),
+    : m_pDocumentClass(RUNTIME_CLASS(CQuillcrestDoc)), m_hRichEdit(nullptr), m_bSettingsLoaded(FALSE), m_bStartupComplete(FALSE), m_bRegRequest(FALSE),
       m_bOleInitialized(FALSE), m_bSocketsInitialized(FALSE)
 {
     SetCryptHandler(&m_cryptHandler);
@@ -237,7 +237,7 @@ CMultiDocTemplate* CQlcApp::CreateDocTemplate()
     // The notebook windows: the child frame and the blank logo view of the
     // document-window part of the program take the place of the plain
     // framework classes here once they exist.
-    CMultiDocTemplate* pTemplate = new CMultiDocTemplate(IDR_QLCTYPE, RUNTIME_CLASS(CQuillcrestDoc),
+    CMultiDocTemplate* pTemplate = new CMultiDocTemplate(IDR_QLCTYPE, m_pDocumentClass,
                                                          RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CView));
     pTemplate->SetContainerInfo(IDR_CNTR_INPLACE);
     AddDocTemplate(pTemplate);

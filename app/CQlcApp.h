@@ -77,6 +77,9 @@ public:
     BOOL OnOpenRecentFile(UINT nID);
     void OnAppAbout();
 
+    // The notebook document class of the template.
+    CRuntimeClass* m_pDocumentClass;
+
     CCryptDLLHandler m_cryptHandler;
     PLWinBmp m_defaultLogo;
     CImageList m_treeImages;

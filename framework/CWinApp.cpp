@@ -209,7 +209,7 @@ void CWinApp::SetRegistryKey(UINT nIDRegistryKey)
     SetRegistryKey(strKey);
 }
 
-HKEY CWinApp::GetAppRegistryKey()
+HKEY CWinApp::GetAppRegistryKey(BOOL bCreate)
 {
     if (m_pszRegistryKey == nullptr || m_pszProfileName == nullptr)
         return nullptr;
@@ -218,20 +218,22 @@ HKEY CWinApp::GetAppRegistryKey()
     strPath += '\\';
     strPath += m_pszProfileName;
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, strPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                          nullptr, &hKey, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return hKey;
+    const LONG l = bCreate ? ::RegCreateKeyExA(HKEY_CURRENT_USER, strPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                               KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr)
+                           : ::RegOpenKeyExA(HKEY_CURRENT_USER, strPath, 0, KEY_READ, &hKey);
+    return l == ERROR_SUCCESS ? hKey : nullptr;
 }
 
-HKEY CWinApp::GetSectionKey(LPCSTR lpszSection)
+HKEY CWinApp::GetSectionKey(LPCSTR lpszSection, BOOL bCreate)
 {
-    HKEY hAppKey = GetAppRegistryKey();
+    HKEY hAppKey = GetAppRegistryKey(bCreate);
     if (hAppKey == nullptr)
         return nullptr;
     HKEY hSectionKey = nullptr;
-    if (::RegCreateKeyExA(hAppKey, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                          &hSectionKey, nullptr) != ERROR_SUCCESS)
+    const LONG l = bCreate ? ::RegCreateKeyExA(hAppKey, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                               KEY_READ | KEY_WRITE, nullptr, &hSectionKey, nullptr)
+                           : ::RegOpenKeyExA(hAppKey, lpszSection, 0, KEY_READ, &hSectionKey);
+    if (l != ERROR_SUCCESS)
         hSectionKey = nullptr;
     ::RegCloseKey(hAppKey);
     return hSectionKey;
@@ -254,7 +256,7 @@ UINT CWinApp::GetProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault)
 {
     if (m_pszRegistryKey == nullptr)
         return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, IniPath(m_pszProfileName));
-    HKEY hSecKey = GetSectionKey(lpszSection);
+    HKEY hSecKey = GetSectionKey(lpszSection, FALSE);
     if (hSecKey == nullptr)
         return (UINT)nDefault;
     DWORD dwValue = 0, dwType = 0, dwCount = sizeof(DWORD);
@@ -291,7 +293,7 @@ CString CWinApp::GetProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR l
                                    IniPath(m_pszProfileName));
         return CString(sz);
     }
-    HKEY hSecKey = GetSectionKey(lpszSection);
+    HKEY hSecKey = GetSectionKey(lpszSection, FALSE);
     CString strValue;
     DWORD dwType = 0, dwCount = 0;
     LONG lResult = hSecKey ? ::RegQueryValueExA(hSecKey, lpszEntry, nullptr, &dwType, nullptr, &dwCount)
@@ -321,7 +323,9 @@ BOOL CWinApp::WriteProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lp
     if (lpszEntry == nullptr)
     {
         // Delete the whole section.
-        HKEY hAppKey = GetAppRegistryKey();
+        HKEY hAppKey = GetAppRegistryKey(FALSE);
+        if (hAppKey == nullptr)
+            return TRUE; // nothing to delete
         if (hAppKey == nullptr)
             return FALSE;
         const LONG l = ::RegDeleteKeyA(hAppKey, lpszSection);
@@ -357,7 +361,7 @@ BOOL CWinApp::GetProfileBinary(LPCSTR lpszSection, LPCSTR lpszEntry, LPBYTE* ppD
         *pBytes = n;
         return TRUE;
     }
-    HKEY hSecKey = GetSectionKey(lpszSection);
+    HKEY hSecKey = GetSectionKey(lpszSection, FALSE);
     if (hSecKey == nullptr)
         return FALSE;
     DWORD dwType = 0, dwCount = 0;
@@ -493,7 +497,17 @@ void PASCAL CWinApp::ParseCommandLineArgs(CCommandLineInfo& rCmdInfo, int argc, 
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
 {
-    ParseCommandLineArgs(rCmdInfo, __argc, __argv);
+    if (!m_bArgsSet)
+    {
+        ParseCommandLineArgs(rCmdInfo, __argc, __argv);
+        return;
+    }
+    std::vector<char*> argv;
+    for (CString& s : m_arrArgs)
+        argv.push_back(s.GetBuffer());
+    ParseCommandLineArgs(rCmdInfo, (int)argv.size(), argv.data());
+    for (CString& s : m_arrArgs)
+        s.ReleaseBuffer();
 }
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)

@@ -7,6 +7,8 @@
 #include "framework/CString.h"
 #include "framework/CWinThread.h"
 
+#include <vector>
+
 class CDocManager;
 class CDocTemplate;
 class CDocument;
@@ -33,8 +35,10 @@ public:
     // --- Profile (HKEY_CURRENT_USER\Software\<key>\<profile>) --------------------
     void SetRegistryKey(LPCSTR lpszRegistryKey);
     void SetRegistryKey(UINT nIDRegistryKey);
-    HKEY GetAppRegistryKey();             // the caller closes it; null on failure
-    HKEY GetSectionKey(LPCSTR lpszSection);
+    // The caller closes these; null on failure. Reading (bCreate FALSE)
+    // creates no keys.
+    HKEY GetAppRegistryKey(BOOL bCreate = TRUE);
+    HKEY GetSectionKey(LPCSTR lpszSection, BOOL bCreate = TRUE);
     UINT GetProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault);
     BOOL WriteProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nValue);
     CString GetProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszDefault = nullptr);
@@ -59,7 +63,10 @@ public:
                           CDocTemplate* pTemplate);
 
     // --- Command line and shell ----------------------------------------------
+    // Parses the program's arguments (or those set with SetCommandLineArgs).
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    // Arguments to parse instead of the process's (argument 0 is the program).
+    void SetCommandLineArgs(const std::vector<CString>& args) { m_arrArgs = args; m_bArgsSet = TRUE; }
     static void PASCAL ParseCommandLineArgs(CCommandLineInfo& rCmdInfo, int argc, char** argv);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     void EnableShellOpen();
@@ -96,6 +103,8 @@ protected:
     CString m_strRegistryKey;
     CString m_strProfileName;
     CString m_strExeName;
+    std::vector<CString> m_arrArgs;
+    BOOL m_bArgsSet = FALSE;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,0 +1,99 @@
+#include "AppTestSupport.h"
+
+#include "app/res/Resource.h"
+
+#include "core/CQlcAppServices.h"
+
+#include <gtest/gtest.h>
+
+CQlcApp& TestApp()
+{
+    static CQlcApp* s_pApp = nullptr;
+    if (s_pApp == nullptr)
+    {
+        s_pApp = new CQlcApp;
+        AfxWinInit(::GetModuleHandleA(nullptr), nullptr, (LPSTR) "", SW_SHOWNORMAL);
+        s_pApp->InitApplication();
+        s_pApp->SetRegistryKey(IDS_REGISTRY_KEY);
+        // The tests' own arguments are not the program's.
+        s_pApp->SetCommandLineArgs({ CString("quillapp.exe") });
+    }
+    return *s_pApp;
+}
+
+void DeleteProgramKey()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Varlosoft");
+}
+
+CString SettingsKeyPath()
+{
+    return TestApp().GetSettingsKeyPath();
+}
+
+CMainFrame* MakeMainFrame()
+{
+    CQlcApp& app = TestApp();
+    CMainFrame* pFrame = new CMainFrame;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
+        return nullptr;
+    pFrame->SetAppTitle();
+    app.m_pMainWnd = pFrame;
+    return pFrame;
+}
+
+void DestroyMainFrame()
+{
+    CQlcApp& app = TestApp();
+    if (app.m_pMainWnd != nullptr)
+        app.m_pMainWnd->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    PumpMessages();
+}
+
+IMPLEMENT_DYNCREATE(CScriptedDoc, CDocument)
+
+BOOL CScriptedDoc::s_bAllowClose = TRUE;
+
+BOOL CScriptedDoc::OnOpenDocument(LPCSTR lpszPathName)
+{
+    const CString strPath = lpszPathName;
+    if (strPath.Find("good") >= 0)
+    {
+        QlcApp().SetLastReadResult(1);
+        return TRUE;
+    }
+    QlcApp().SetLastReadResult(strPath.Find("cancelled") >= 0 ? 2 : 0);
+    return FALSE;
+}
+
+int TrayRecorder::s_nAdds = 0;
+int TrayRecorder::s_nDeletes = 0;
+BOOL TrayRecorder::s_bAddResult = TRUE;
+CString TrayRecorder::s_strTip;
+
+TrayRecorder::TrayRecorder()
+{
+    s_nAdds = s_nDeletes = 0;
+    s_bAddResult = TRUE;
+    s_strTip.Empty();
+    CMainFrame::s_pfnShellNotifyIcon = &Notify;
+}
+
+TrayRecorder::~TrayRecorder()
+{
+    CMainFrame::s_pfnShellNotifyIcon = &::Shell_NotifyIconA;
+}
+
+BOOL WINAPI TrayRecorder::Notify(DWORD dwMessage, PNOTIFYICONDATAA pData)
+{
+    if (dwMessage == NIM_ADD)
+    {
+        s_nAdds++;
+        s_strTip = pData->szTip;
+        return s_bAddResult;
+    }
+    if (dwMessage == NIM_DELETE)
+        s_nDeletes++;
+    return TRUE;
+}

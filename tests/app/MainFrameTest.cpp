@@ -1,0 +1,331 @@
+// The main frame: placement at start, the tray, bar toggles, always on top,
+// the options broadcast, the menus, the stored bar layout, the web commands
+// and the status token.
+#include "AppTestSupport.h"
+
+#include "app/res/Resource.h"
+
+#include "core/CQlcStatus.h"
+
+#include "framework/CDockState.h"
+#include "framework/CDocManager.h"
+#include "framework/CMDIChildWnd.h"
+#include "framework/CMenu.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainFrameTest : public ::testing::Test
+{
+protected:
+    CQlcApp& app = TestApp();
+    CMainFrame* pFrame = nullptr;
+
+    void SetUp() override
+    {
+        DeleteProgramKey();
+        app.m_settings = CQlcSettings();
+        app.m_nCmdShow = SW_SHOWNORMAL;
+        pFrame = MakeMainFrame();
+        ASSERT_NE(nullptr, pFrame);
+    }
+    void TearDown() override
+    {
+        DestroyMainFrame();
+        DeleteProgramKey();
+    }
+};
+
+// A window that counts "Options Changed".
+class CCountingWnd : public CWnd
+{
+public:
+    int nOptionsChanged = 0;
+    LRESULT OnOptionsChanged(WPARAM, LPARAM)
+    {
+        nOptionsChanged++;
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CCountingWnd, CWnd)
+    ON_REGISTERED_MESSAGE(g_uOptionsChangedMsg, OnOptionsChanged)
+END_MESSAGE_MAP()
+
+// Update state of one command as a menu item would show it.
+class CStateCmdUI : public CCmdUI
+{
+public:
+    int nChecked = -1;
+    int nEnabled = -1;
+    void Enable(BOOL bOn) override { nEnabled = bOn; m_bEnableChanged = TRUE; }
+    void SetCheck(int nCheck) override { nChecked = nCheck; }
+};
+
+CStateCmdUI QueryState(CFrameWnd* pFrame, UINT nID)
+{
+    CStateCmdUI state;
+    state.m_nID = nID;
+    state.DoUpdate(pFrame, TRUE);
+    return state;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, AStoredMinimisedOrHiddenPlacementRestoresAsNormal)
+{
+    for (UINT showCmd : { (UINT)SW_SHOWMINIMIZED, (UINT)SW_MINIMIZE, (UINT)SW_HIDE })
+    {
+        app.m_settings.m_wpLastPlacement = {};
+        app.m_settings.m_wpLastPlacement.length = sizeof(WINDOWPLACEMENT);
+        app.m_settings.m_wpLastPlacement.showCmd = showCmd;
+        app.m_settings.m_wpLastPlacement.rcNormalPosition = { 40, 30, 640, 480 };
+        app.PlaceMainWindow(pFrame);
+        EXPECT_TRUE(pFrame->IsWindowVisible()) << showCmd;
+        EXPECT_FALSE(pFrame->IsIconic()) << showCmd;
+        WINDOWPLACEMENT wp;
+        pFrame->GetWindowPlacement(&wp);
+        EXPECT_EQ(600, wp.rcNormalPosition.right - wp.rcNormalPosition.left);
+        pFrame->ShowWindow(SW_HIDE);
+    }
+}
+
+TEST_F(MainFrameTest, StartInTrayEndsHiddenWithTheTrayIcon)
+{
+    TrayRecorder tray;
+    app.m_settings.m_nStartInTray = 1;
+    app.m_settings.m_wpLastPlacement.length = sizeof(WINDOWPLACEMENT);
+    app.m_settings.m_wpLastPlacement.showCmd = SW_SHOWMAXIMIZED;
+    app.m_settings.m_wpLastPlacement.rcNormalPosition = { 0, 0, 500, 400 };
+    app.PlaceMainWindow(pFrame);
+    EXPECT_FALSE(pFrame->IsWindowVisible());
+    EXPECT_TRUE(pFrame->IsIconic());
+    EXPECT_TRUE(pFrame->IsInTray());
+    EXPECT_EQ(1, TrayRecorder::s_nAdds);
+    EXPECT_EQ("Varlo Quillcrest", TrayRecorder::s_strTip);
+
+    // A left click brings it back and the icon goes.
+    pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsInTray());
+    EXPECT_EQ(1, TrayRecorder::s_nDeletes);
+}
+
+TEST_F(MainFrameTest, WithoutATrayIconTheWindowStaysVisible)
+{
+    TrayRecorder tray;
+    TrayRecorder::s_bAddResult = FALSE;
+    pFrame->ShowWindow(SW_SHOW);
+    pFrame->SendMessage(WM_COMMAND, ID_FILE_SENDTOTRAY);
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsInTray());
+
+    // A restarted shell gets the icon again; when that fails the window comes back.
+    TrayRecorder::s_bAddResult = TRUE;
+    pFrame->SendMessage(WM_COMMAND, ID_FILE_SENDTOTRAY);
+    EXPECT_FALSE(pFrame->IsWindowVisible());
+    TrayRecorder::s_bAddResult = FALSE;
+    pFrame->SendMessage(::RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsInTray());
+}
+
+TEST_F(MainFrameTest, TheTrayTipIsTheTitleCutTo63Characters)
+{
+    const CString strTitle(std::string(70, 'x').c_str());
+    EXPECT_EQ(63, CMainFrame::MakeTrayTip(strTitle).GetLength());
+    EXPECT_EQ("short", CMainFrame::MakeTrayTip("short"));
+    TrayRecorder tray;
+    pFrame->SetWindowText(strTitle);
+    pFrame->SendToTray();
+    EXPECT_EQ(63, TrayRecorder::s_strTip.GetLength());
+}
+
+TEST_F(MainFrameTest, TrayMessagesOfAnotherIconAreIgnored)
+{
+    TrayRecorder tray;
+    pFrame->SendToTray();
+    EXPECT_EQ(1, pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 1, WM_RBUTTONUP));
+    EXPECT_EQ(1, pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 1, WM_LBUTTONUP));
+    EXPECT_FALSE(pFrame->IsWindowVisible()); // still in the tray
+    EXPECT_EQ(1, pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 0, WM_MOUSEMOVE));
+    EXPECT_TRUE(pFrame->IsInTray());
+}
+
+TEST_F(MainFrameTest, ExitFromTheTrayThatIsCancelledShowsTheWindowAgain)
+{
+    TrayRecorder tray;
+    // An open notebook whose save prompt is answered with Cancel.
+    app.m_pDocManager = new CDocManager;
+    app.m_pDocumentClass = RUNTIME_CLASS(CScriptedDoc);
+    app.CreateDocTemplate();
+    ASSERT_NE(nullptr, app.OpenDocumentFile("C:\\good.qlc"));
+    CScriptedDoc::s_bAllowClose = FALSE;
+    pFrame->ShowWindow(SW_SHOW);
+    pFrame->SendToTray();
+    ASSERT_FALSE(pFrame->IsWindowVisible());
+    pFrame->SendMessage(WM_COMMAND, ID_TRAY_EXIT);
+    ASSERT_TRUE(::IsWindow(pFrame->m_hWnd));
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsIconic());
+    EXPECT_EQ(1, TrayRecorder::s_nDeletes);
+
+    CScriptedDoc::s_bAllowClose = TRUE;
+    app.CloseAllDocuments(TRUE);
+    delete app.m_pDocManager;
+    app.m_pDocManager = nullptr;
+}
+
+TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
+{
+    pFrame->ShowWindow(SW_SHOW);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_IMAGE).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_STANDARD);
+    EXPECT_FALSE(pFrame->GetStandardBar().IsWindowVisible());
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_IMAGE).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_IMAGE);
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_IMAGE).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_STANDARD);
+    EXPECT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
+    // A bar that does not exist yet is not offered.
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nEnabled);
+}
+
+TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
+{
+    pFrame->ShowWindow(SW_SHOW);
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_ALWAYSONTOP).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_ALWAYSONTOP);
+    EXPECT_EQ(1, app.m_settings.m_nAlwaysOnTop);
+    EXPECT_NE(0u, pFrame->GetExStyle() & WS_EX_TOPMOST);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_ALWAYSONTOP).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_ALWAYSONTOP);
+    EXPECT_EQ(0, app.m_settings.m_nAlwaysOnTop);
+    EXPECT_EQ(0u, pFrame->GetExStyle() & WS_EX_TOPMOST);
+}
+
+TEST_F(MainFrameTest, OptionsChangedReachesEveryWindowUnderTheClientOnce)
+{
+    if (g_uOptionsChangedMsg == 0)
+        g_uOptionsChangedMsg = ::RegisterWindowMessageA("Options Changed");
+    CCountingWnd children[2];
+    CCountingWnd grandchildren[2];
+    for (int i = 0; i < 2; i++)
+    {
+        CMDIChildWnd* pChild = new CMDIChildWnd;
+        ASSERT_TRUE(pChild->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                   CFrameWnd::rectDefault, pFrame));
+        ASSERT_TRUE(children[i].CreateEx(0, nullptr, "c", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, pChild->m_hWnd,
+                                         (HMENU)(UINT_PTR)(100 + i)));
+        ASSERT_TRUE(grandchildren[i].CreateEx(0, nullptr, "g", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5,
+                                              children[i].m_hWnd, (HMENU)1));
+    }
+    CCountingWnd outside; // a child of the frame, not under the client
+    ASSERT_TRUE(outside.CreateEx(0, nullptr, "o", WS_CHILD, 0, 0, 5, 5, pFrame->m_hWnd, (HMENU)77));
+    pFrame->BroadcastOptionsChanged();
+    for (int i = 0; i < 2; i++)
+    {
+        EXPECT_EQ(1, children[i].nOptionsChanged);
+        EXPECT_EQ(1, grandchildren[i].nOptionsChanged);
+    }
+    EXPECT_EQ(0, outside.nOptionsChanged);
+}
+
+TEST_F(MainFrameTest, DivideByZeroNeverShowsInAMenu)
+{
+    CMenu* pMenu = pFrame->GetMenu();
+    ASSERT_NE(nullptr, pMenu);
+    CMenu* pTools = pMenu->GetSubMenu(2);
+    ASSERT_NE((UINT)-1, pTools->GetMenuState(ID_TOOLS_DIVIDEBYZERO, MF_BYCOMMAND));
+    pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)pTools->m_hMenu, MAKELPARAM(2, FALSE));
+    EXPECT_EQ((UINT)-1, pTools->GetMenuState(ID_TOOLS_DIVIDEBYZERO, MF_BYCOMMAND));
+}
+
+TEST_F(MainFrameTest, AFloatingBarStoredOffEveryMonitorComesBackAtTheOrigin)
+{
+    CDockState state;
+    CControlBarInfo* pGone = new CControlBarInfo;
+    pGone->m_nBarID = ID_VIEW_TOOLBAR_IMAGE;
+    pGone->m_bFloating = TRUE;
+    pGone->m_pointPos = CPoint(-30000, -30000);
+    state.m_arrBarInfo.Add(pGone);
+    CControlBarInfo* pHere = new CControlBarInfo;
+    pHere->m_nBarID = ID_VIEW_TOOLBAR_STANDARD;
+    pHere->m_bFloating = TRUE;
+    pHere->m_pointPos = CPoint(100, 120);
+    state.m_arrBarInfo.Add(pHere);
+    CMainFrame::FixFloatingPositions(state);
+    EXPECT_EQ(CPoint(0, 0), pGone->m_pointPos);
+    EXPECT_EQ(CPoint(100, 120), pHere->m_pointPos);
+
+    // Applied to the frame, the bars float there.
+    pFrame->SetDockStateSafe(state);
+    EXPECT_TRUE(pFrame->GetImageBar().IsFloating());
+    CRect rect;
+    pFrame->GetImageBar().GetParentFrame()->GetWindowRect(rect);
+    EXPECT_EQ(CPoint(0, 0), rect.TopLeft());
+}
+
+TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
+{
+    pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
+    DestroyMainFrame(); // never placed: nothing stored
+    EXPECT_EQ(0u, app.m_settings.m_wpLastPlacement.length);
+    EXPECT_EQ(0u, app.GetProfileInt("Toolbars-Summary", "Bars", 0));
+
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    app.PlaceMainWindow(pFrame);
+    pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
+    DestroyMainFrame();
+    EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastPlacement.length);
+    EXPECT_EQ(3u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and two toolbars
+
+    // The next frame comes up with the Image bar hidden.
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    EXPECT_FALSE(pFrame->GetImageBar().GetStyle() & WS_VISIBLE);
+    EXPECT_TRUE(pFrame->GetStandardBar().GetStyle() & WS_VISIBLE);
+}
+
+TEST(WebTest, TheWebCommandsOpenTheirAddresses)
+{
+    TestApp();
+    EXPECT_EQ("http://www.varlosoft.com/", CMainFrame::GetWebURL(ID_HELP_WEB_HOME));
+    EXPECT_EQ("http://www.varlosoft.com/upgrade.asp?id=quillcrest&version=20090817",
+              CMainFrame::GetWebURL(ID_HELP_WEB_UPGRADE));
+    EXPECT_EQ("http://www.varlosoft.com/bugreport.asp?id=quillcrest&version=20090817",
+              CMainFrame::GetWebURL(ID_HELP_WEB_BUGREPORT));
+    // The browser fallback: the command cut at its placeholder.
+    EXPECT_EQ("\"C:\\web\\browse.exe\" -nohome http://x/",
+              CMainFrame::MakeBrowserCommand("\"C:\\web\\browse.exe\" -nohome \"%1\"", "http://x/"));
+    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe %1", "http://x/"));
+    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe", "http://x/"));
+}
+
+TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)
+{
+    CFakeClock clock; // every token in the same tick: they must still differ
+    pFrame->ShowWindow(SW_SHOW);
+    CStatusBar& bar = pFrame->GetStatusBar();
+    {
+        CQlcStatus untouched;
+    }
+    EXPECT_EQ(0u, pFrame->GetStatusToken());
+    CQlcStatus* pA = new CQlcStatus;
+    pA->SetText("first");
+    EXPECT_EQ("first", bar.GetPaneText(0));
+    CQlcStatus* pB = new CQlcStatus;
+    pB->SetText("second");
+    delete pA; // the older one leaves the newer text
+    EXPECT_EQ("second", bar.GetPaneText(0));
+    EXPECT_NE(0u, pFrame->GetStatusToken());
+    delete pB; // the last one brings the idle text back
+    EXPECT_EQ("For Help, press F1", bar.GetPaneText(0));
+    EXPECT_EQ(0u, pFrame->GetStatusToken());
+}
