@@ -134,8 +134,15 @@ void PLWEMFDecoder::Render(const uint8_t* data, int size, PLWinBmp* bmp)
     if (enhanced)
         metafile.handle = SetEnhMetaFileBits(UINT(size), data);
     else if (placeable)
+    {
+        // The picture's own size (in 0.01 mm) makes the frame, so that its
+        // window maps onto it however the player fits the device surface.
+        METAFILEPICT picture = {MM_ANISOTROPIC, (LE16s(data + 10) - LE16s(data + 6)) * 2540 / unitsPerInch,
+                                (LE16s(data + 12) - LE16s(data + 8)) * 2540 / unitsPerInch, nullptr};
+        const bool sized = picture.xExt > 0 && picture.yExt > 0;
         metafile.handle = SetWinMetaFileBits(UINT(size - kPlaceableHeaderBytes), data + kPlaceableHeaderBytes,
-                                             screen.dc, nullptr);
+                                             screen.dc, sized ? &picture : nullptr);
+    }
     else
         metafile.handle = SetWinMetaFileBits(UINT(size), data, screen.dc, nullptr);
     if (!metafile.handle)

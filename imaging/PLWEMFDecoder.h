@@ -16,7 +16,7 @@ public:
 
     // Largest width or height a metafile is rendered at; larger frames are
     // scaled down to fit.
-    static const int kMaxSide = 8192;
+    static constexpr int kMaxSide = 8192;
 
 protected:
     void DecodeBody(PLDataSource* source, PLBmp* bmp) override;

@@ -40,12 +40,12 @@ using namespace testimg;
 
 namespace
 {
-// Natively every case runs; under Wine (where each exception is costly) a
-// lighter campaign covers the same kinds of damage.
+// Natively every case runs; under Wine a lighter campaign covers the same
+// kinds of damage.
 #ifdef _WIN32
-const size_t kEveryTruncationUpTo = 256;
-const size_t kHeaderBytes = 32;
-const int kRandomRounds = 60;
+const size_t kEveryTruncationUpTo = 512;
+const size_t kHeaderBytes = 64;
+const int kRandomRounds = 150;
 #else
 const size_t kEveryTruncationUpTo = 1024;
 const size_t kHeaderBytes = 64;
