@@ -36,6 +36,8 @@ public:
 
     // Makes this bitmap a copy of the source at the requested depth
     // (0: the source's depth). Copying a bitmap onto itself is allowed.
+    // True colour reduced to 8 bpp goes through the quantiser with this
+    // bitmap's palette and dither modes (SetReductionMode).
     void CopyAtDepth(const PLBmp& source, uint16_t bpp);
 
     int GetWidth() const { return m_Width; }
