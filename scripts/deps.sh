@@ -29,7 +29,7 @@ ROOT=$CACHE/deps-$KEY
 JOBS=${QLC_JOBS:-4}
 
 APT_PACKAGES=(
-  cmake ninja-build make g++ git dpkg-dev
+  cmake ninja-build make g++ git dpkg-dev python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libz-mingw-w64-dev googletest
   wine64 xvfb xdotool x11-apps imagemagick fonts-liberation wamerican
