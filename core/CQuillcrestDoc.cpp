@@ -31,17 +31,6 @@ CQuillcrestDoc::CQuillcrestDoc()
     }
 }
 
-CQuillcrestDoc::~CQuillcrestDoc()
-{
-    Data_DiscardDecryptedCopy(); // a decrypted notebook never outlives its document
-    Data_CloseNotebookFiles();
-    if (m_hWorkFile != INVALID_HANDLE_VALUE)
-        CloseHandle(m_hWorkFile); // deleted on close
-    m_hWorkFile = INVALID_HANDLE_VALUE;
-    std::fill(m_key.begin(), m_key.end(), 0);
-    std::fill(m_checkBlock.begin(), m_checkBlock.end(), 0);
-}
-
 HANDLE CQuillcrestDoc::CreateTempFile(CString& strPath, DWORD dwFlags)
 {
     char szTempDir[MAX_PATH + 1] = {};
@@ -66,11 +55,6 @@ void CQuillcrestDoc::Data_CloseNotebookFiles()
     if (m_hNotebookFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hNotebookFile);
     m_hSourceFile = m_hNotebookFile = INVALID_HANDLE_VALUE;
-}
-
-IQlcFrameCallbacks* CQuillcrestDoc::GetFrameCallbacks() const
-{
-    return m_pFrameCallbacks;
 }
 
 void CQuillcrestDoc::SetModified(BOOL bModified)

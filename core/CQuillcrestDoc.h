@@ -41,6 +41,10 @@ class CQuillcrestDoc : public CDocument
 {
     DECLARE_DYNCREATE(CQuillcrestDoc)
 public:
+    // The framework document class this one derives from: the overrides
+    // hand on to it, so a change of base is made here and in the line above.
+    typedef CDocument CDocBase;
+
     CQuillcrestDoc();
     ~CQuillcrestDoc() override;
 
@@ -199,6 +203,39 @@ public:
     // The document's own logo picture (meaningful when HasLogo).
     PLWinBmp* GetLogoBitmap() { return &m_logo; }
 
+    // --- Lifecycle ----------------------------------------------------------
+    // Modified is the document's own flag or, failing that, the note editor's
+    // unsaved changes; the framework's flag is not used (SetModifiedFlag does
+    // nothing, all marking goes through SetModified).
+    BOOL IsModified() override;
+    void SetModifiedFlag(BOOL bModified = TRUE) override;
+    void SetTitle(LPCSTR lpszTitle) override;
+    void DeleteContents() override;
+    // Opens the notebook file and reads it; the read result goes to the
+    // application services. TRUE only when the notebook was read.
+    BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+    // Writes the notebook to the path. FALSE, the file as it was and the
+    // document still modified when it could not be saved; a read-only target
+    // is refused without a message (the Save command asks about it).
+    BOOL OnSaveDocument(LPCSTR lpszPathName) override;
+    // The frame's note is stored before the framework asks to save.
+    BOOL CanCloseFrame(CFrameWnd* pFrame) override;
+
+    // Save As through the file dialog, without further messages.
+    BOOL FileSaveAs();
+    void OnFileSave();
+    void OnFileSaveAs();
+
+    // Block size WipeFile writes for a file: the bytes per sector of its
+    // volume, 4096 when the volume cannot be asked.
+    static DWORD GetWipeBlockSize(LPCSTR lpszPathName);
+    // The source file is a decrypted copy of the document's own, apart from
+    // the notebook file.
+    BOOL IsSourceDecryptedCopy() const;
+    // Lets go of the notebook file; a decrypted copy serving as the source
+    // is overwritten with zeros and deleted first.
+    void Data_ReleaseFiles();
+
 protected:
     // Section readers and writers of the file format.
     void Data_ReadHeader(CQlcFileReader& reader);
@@ -294,4 +331,6 @@ protected:
 
     BOOL m_bDocModified;
     IQlcFrameCallbacks* m_pFrameCallbacks;
+
+    DECLARE_MESSAGE_MAP()
 };

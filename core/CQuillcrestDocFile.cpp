@@ -95,18 +95,6 @@ void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
 
 // --- Opening ------------------------------------------------------------------
 
-BOOL CQuillcrestDoc::OnNewDocument()
-{
-    if (!CDocument::OnNewDocument())
-        return FALSE;
-    m_strMagic = QLC_MAGIC_PLAIN;
-    m_header = QLCFILEHEADER();
-    m_header.dwVersion = QLC_FILE_VERSION;
-    GetSystemTime(&m_header.stCreated);
-    m_sectionTable = QLCSECTIONTABLE();
-    return TRUE;
-}
-
 BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
 {
     Data_CloseNotebookFiles();
@@ -954,7 +942,7 @@ BOOL CQuillcrestDoc::ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget)
     return TRUE;
 }
 
-BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
+DWORD CQuillcrestDoc::GetWipeBlockSize(LPCSTR lpszPathName)
 {
     // Bytes per sector of the file's volume; a full block when unknown.
     CString strRoot = lpszPathName;
@@ -968,12 +956,17 @@ BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
         !GetDiskFreeSpaceA(strRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFree, &dwTotal) ||
         dwBytesPerSector == 0)
         dwBytesPerSector = 4096;
+    return dwBytesPerSector;
+}
 
+BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
+{
+    const DWORD dwBlock = GetWipeBlockSize(lpszPathName);
     HANDLE h = CreateFileA(lpszPathName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
-    const BOOL bResult = WipeHandle(h, dwBytesPerSector);
+    const BOOL bResult = WipeHandle(h, dwBlock);
     CloseHandle(h);
     return bResult;
 }

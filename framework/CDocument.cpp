@@ -2,6 +2,7 @@
 
 #include "framework/AfxPrompt.h"
 #include "framework/CDocTemplate.h"
+#include "framework/CFileException.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CView.h"
 #include "framework/CWaitCursor.h"
@@ -263,6 +264,51 @@ BOOL CDocument::DoSave(LPCSTR lpszPathName, BOOL bReplace)
     if (bReplace)
         SetPathName(strNewName);
     return TRUE;
+}
+
+void CDocument::ReportSaveLoadException(LPCSTR lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault)
+{
+    if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CUserException)))
+        return;
+
+    UINT nIDP = nIDPDefault;
+    if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CFileException)))
+    {
+        switch (static_cast<CFileException*>(e)->m_cause)
+        {
+        case CFileException::fileNotFound:
+        case CFileException::badPath:
+            nIDP = AFX_IDP_FAILED_INVALID_PATH;
+            break;
+        case CFileException::diskFull:
+            nIDP = AFX_IDP_FAILED_DISK_FULL;
+            break;
+        case CFileException::accessDenied:
+        case CFileException::sharingViolation:
+        case CFileException::lockViolation:
+            nIDP = bSaving ? AFX_IDP_FAILED_ACCESS_WRITE : AFX_IDP_FAILED_ACCESS_READ;
+            break;
+        case CFileException::endOfFile:
+        case CFileException::invalidFile:
+            // A file that ends early or does not hold together is damaged
+            // when it is read; a write meeting it names the default.
+            if (!bSaving)
+                nIDP = AFX_IDP_FAILED_INVALID_FORMAT;
+            break;
+        case CFileException::hardIO:
+        case CFileException::badSeek:
+            nIDP = bSaving ? AFX_IDP_FAILED_IO_ERROR_WRITE : AFX_IDP_FAILED_IO_ERROR_READ;
+            break;
+        default:
+            break;
+        }
+    }
+
+    CString strPrompt;
+    AfxFormatString1(strPrompt, nIDP, lpszPathName != nullptr ? lpszPathName : "");
+    if (strPrompt.IsEmpty())
+        strPrompt.LoadString(bSaving ? AFX_IDP_FAILED_TO_SAVE_DOC : AFX_IDP_FAILED_TO_OPEN_DOC);
+    AfxMessageBox(strPrompt, MB_ICONEXCLAMATION);
 }
 
 BOOL CDocument::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)

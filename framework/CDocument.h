@@ -9,6 +9,7 @@
 #include "framework/CString.h"
 
 class CDocTemplate;
+class CException;
 class CView;
 class CFrameWnd;
 
@@ -56,6 +57,11 @@ public:
     virtual BOOL DoFileSave();
     // Save to lpszPathName, asking for a name when it is null.
     virtual BOOL DoSave(LPCSTR lpszPathName, BOOL bReplace = TRUE);
+    // Tells the user why a save or an open failed: a file error by its cause
+    // (damaged, not found, disk full, no access, input/output), anything else
+    // with the default prompt nIDPDefault. %1 in the prompt is the path. A
+    // CUserException has been reported already and shows nothing.
+    virtual void ReportSaveLoadException(LPCSTR lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault);
     virtual HMENU GetDefaultMenu() { return nullptr; }
     virtual HACCEL GetDefaultAccelerator() { return nullptr; }
 

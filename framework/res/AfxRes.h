@@ -127,6 +127,15 @@
 #define AFX_IDP_PARSE_REAL_RANGE        0xF113
 #define AFX_IDP_PARSE_STRING_SIZE       0xF114
 #define AFX_IDP_PARSE_UINT              0xF117
+
+// Save and load failures by cause (%1 is the file's path)
+#define AFX_IDP_FAILED_INVALID_FORMAT   0xF120
+#define AFX_IDP_FAILED_INVALID_PATH     0xF121
+#define AFX_IDP_FAILED_DISK_FULL        0xF122
+#define AFX_IDP_FAILED_ACCESS_READ      0xF123
+#define AFX_IDP_FAILED_ACCESS_WRITE     0xF124
+#define AFX_IDP_FAILED_IO_ERROR_READ    0xF125
+#define AFX_IDP_FAILED_IO_ERROR_WRITE   0xF126
 #define AFX_IDP_NO_ERROR_AVAILABLE      0xF020
 
 // File-error texts (%1 is the file name)

@@ -1,0 +1,405 @@
+// How a notebook document is created, opened, saved, tracked as modified,
+// titled, closed and destroyed: the framework's overrides, the document's
+// file commands and the removal of its temporary files.
+#include "core/CQuillcrestDoc.h"
+
+#include "core/CLog.h"
+#include "core/CQlcAppServices.h"
+#include "core/IQlcFrameCallbacks.h"
+#include "core/IQlcPrompts.h"
+
+#include "framework/CFrameWnd.h"
+#include "framework/CView.h"
+#include "framework/CWaitCursor.h"
+#include "framework/res/AfxRes.h"
+#include "imaging/PLTextException.h"
+
+#include <cryptopp/cryptlib.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+const char kFailedToOpenFile[] = "Failed to open file";
+const char kLoadFailedCaption[] = "Load Failed";
+const char kNoteNotStored[] = "Warning: Could not verify correct saving of note data.";
+const char kReadOnlyQuestion[] =
+    "The file '%s' is read-only and has not been saved.\n\nWould you like to save it to a different location?";
+const char kNotSaved[] = "Warning, file '%s' has not been saved.";
+const char kNotSavedNoName[] = "Warning, file has not been saved.";
+
+BOOL IsReadOnlyFile(LPCSTR lpszPathName)
+{
+    const DWORD dwAttrib = GetFileAttributesA(lpszPathName);
+    return dwAttrib != INVALID_FILE_ATTRIBUTES && (dwAttrib & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+BOOL IsAccessRefused(DWORD dwError)
+{
+    return dwError == ERROR_ACCESS_DENIED || dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CQuillcrestDoc, CDocBase)
+    ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+    ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+    // File > Properties has no handler until the notebook options sheet
+    // exists, so the command stays disabled.
+END_MESSAGE_MAP()
+
+CQuillcrestDoc::~CQuillcrestDoc()
+{
+    if (QlcApp().GetHeldDocument() == this)
+        QlcApp().SetHeldDocument(nullptr);
+
+    // The work file holds every payload written since opening, possibly in
+    // plain text: zeros over it before the close deletes it.
+    if (m_hWorkFile != INVALID_HANDLE_VALUE)
+    {
+        if (!WipeHandle(m_hWorkFile, GetWipeBlockSize(m_strWorkPath)))
+            g_log.WriteLine("WARNING: The temporary work file could not be overwritten before its removal.");
+        CloseHandle(m_hWorkFile); // deleted on close
+        m_hWorkFile = INVALID_HANDLE_VALUE;
+    }
+
+    // Whatever state a failed save left behind: a decrypted copy never
+    // outlives its document.
+    Data_ReleaseFiles();
+
+    std::fill(m_key.begin(), m_key.end(), 0);
+    std::fill(m_checkBlock.begin(), m_checkBlock.end(), 0);
+}
+
+// --- Frame and modified state ---------------------------------------------------
+
+IQlcFrameCallbacks* CQuillcrestDoc::GetFrameCallbacks() const
+{
+    if (m_pFrameCallbacks != nullptr)
+        return m_pFrameCallbacks;
+    POSITION pos = GetFirstViewPosition();
+    if (pos == nullptr)
+        return nullptr;
+    CView* pView = GetNextView(pos);
+    CFrameWnd* pFrame = pView != nullptr ? pView->GetParentFrame() : nullptr;
+    return pFrame != nullptr ? dynamic_cast<IQlcFrameCallbacks*>(pFrame) : nullptr;
+}
+
+BOOL CQuillcrestDoc::IsModified()
+{
+    if (m_bDocModified)
+        return TRUE;
+    // A note edited on screen but not yet stored counts as well.
+    if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+        return pFrame->IsEditorModified();
+    return FALSE;
+}
+
+void CQuillcrestDoc::SetModifiedFlag(BOOL /*bModified*/)
+{
+    // Marking goes through SetModified only.
+}
+
+void CQuillcrestDoc::SetTitle(LPCSTR lpszTitle)
+{
+    CDocBase::SetTitle(lpszTitle);
+    if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+        pFrame->SetRichEditHostNames(GetTitle());
+}
+
+void CQuillcrestDoc::DeleteContents()
+{
+    if (QlcApp().GetHeldDocument() == this)
+        QlcApp().SetHeldDocument(nullptr);
+    CDocBase::DeleteContents();
+}
+
+BOOL CQuillcrestDoc::CanCloseFrame(CFrameWnd* pFrame)
+{
+    // The note on screen is stored first, so that the question to save sees
+    // it and the answer covers it.
+    if (IQlcFrameCallbacks* pCallbacks = pFrame != nullptr ? dynamic_cast<IQlcFrameCallbacks*>(pFrame) : nullptr)
+        pCallbacks->SaveCurrentNote();
+    return CDocBase::CanCloseFrame(pFrame);
+}
+
+// --- New and open ------------------------------------------------------------------
+
+BOOL CQuillcrestDoc::OnNewDocument()
+{
+    if (!CDocBase::OnNewDocument())
+        return FALSE;
+    m_strMagic = QLC_MAGIC_PLAIN;
+    m_header = QLCFILEHEADER();
+    m_header.dwVersion = QLC_FILE_VERSION;
+    GetSystemTime(&m_header.stCreated);
+    m_sectionTable = QLCSECTIONTABLE();
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::OnOpenDocument(LPCSTR lpszPathName)
+{
+    if (!CDocBase::OnNewDocument())
+        return FALSE;
+
+    // A document opened again must not leave its decrypted copy behind.
+    Data_ReleaseFiles();
+    if (!Data_OpenNotebookFile(lpszPathName))
+    {
+        // A file held by someone else is refused access, which keeps its
+        // recent-file entry; a missing one is not a notebook at all.
+        const DWORD dwError = GetLastError();
+        QlcApp().SetLastReadResult(IsAccessRefused(dwError) ? 2 : 0);
+        QlcPrompts().MessageBox(nullptr, kFailedToOpenFile, kLoadFailedCaption,
+                                MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
+        return FALSE;
+    }
+
+    int nResult = 0;
+    BOOL bFailed = TRUE;
+    UINT nIDPrompt = AFX_IDP_FAILED_TO_OPEN_DOC;
+    CException* pReported = nullptr;
+    CFileException fileError;
+    try
+    {
+        CWaitCursor wait;
+        nResult = Data_ReadFile();
+        bFailed = FALSE;
+    }
+    catch (CFileException& e)
+    {
+        g_log.WriteLine("WARNING: The notebook could not be read (file error).");
+        fileError = e;
+        pReported = &fileError;
+    }
+    catch (CException& e)
+    {
+        g_log.WriteLine("WARNING: The notebook could not be read (framework error).");
+        if (e.IsKindOf(RUNTIME_CLASS(CUserException)))
+            nIDPrompt = 0; // told already
+    }
+    catch (std::bad_alloc&)
+    {
+        g_log.WriteLine("WARNING: The notebook could not be read (out of memory).");
+        nIDPrompt = AFX_IDP_FAILED_MEMORY_ALLOC;
+    }
+    catch (CryptoPP::Exception&)
+    {
+        g_log.WriteLine("WARNING: The notebook could not be read (damaged compressed data).");
+        nIDPrompt = AFX_IDP_FAILED_INVALID_FORMAT;
+    }
+    catch (PLTextException& e)
+    {
+        CString strLine;
+        strLine.Format("WARNING: The notebook could not be read (image error %d).", e.GetCode());
+        g_log.WriteLine(strLine);
+        nIDPrompt = AFX_IDP_FAILED_INVALID_FORMAT;
+    }
+    catch (std::exception&)
+    {
+        g_log.WriteLine("WARNING: The notebook could not be read (unexpected error).");
+    }
+
+    if (bFailed)
+    {
+        QlcApp().SetLastReadResult(0);
+        DeleteContents();
+        Data_ReleaseFiles();
+        if (nIDPrompt != 0)
+            ReportSaveLoadException(lpszPathName, pReported, FALSE, nIDPrompt);
+        return FALSE;
+    }
+
+    QlcApp().SetLastReadResult(nResult);
+    SetModified(FALSE);
+    if (nResult != 1)
+    {
+        // Refused or not a notebook: the file is not kept open.
+        Data_ReleaseFiles();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// --- Save ---------------------------------------------------------------------------
+
+BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
+{
+    if (IsReadOnlyFile(lpszPathName))
+        return FALSE;
+
+    const CString strPreviousPath = m_strNotebookPath;
+    m_strNotebookPath = lpszPathName;
+    if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
+    {
+        if (!pFrame->SaveCurrentNote())
+        {
+            // Saving without the note would drop it silently: the file
+            // stays as it was and the note stays on screen.
+            g_log.WriteLine("WARNING: The note on screen could not be stored; the notebook was not saved.");
+            m_strNotebookPath = strPreviousPath;
+            QlcPrompts().FrameworkMessageBox(kNoteNotStored, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+        if (pFrame->IsTasksBarVisible())
+            m_header.dwFileFlags |= QLC_FILEFLAG_TASKBAR;
+        else
+            m_header.dwFileFlags &= ~(DWORD)QLC_FILEFLAG_TASKBAR;
+    }
+
+    // A new notebook takes hold of its file first.
+    BOOL bNewNotebook = FALSE;
+    BOOL bCreated = FALSE;
+    if (m_hNotebookFile == INVALID_HANDLE_VALUE)
+    {
+        bCreated = GetFileAttributesA(lpszPathName) == INVALID_FILE_ATTRIBUTES;
+        if (!Data_OpenNotebookHandle(lpszPathName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS))
+        {
+            m_strNotebookPath = strPreviousPath;
+            ReportSaveLoadException(lpszPathName, nullptr, TRUE, AFX_IDP_FAILED_ACCESS_WRITE);
+            return FALSE;
+        }
+        bNewNotebook = TRUE;
+    }
+
+    BOOL bSaved = FALSE;
+    UINT nIDPrompt = AFX_IDP_FAILED_TO_SAVE_DOC;
+    CException* pReported = nullptr;
+    CFileException fileError;
+    try
+    {
+        CWaitCursor wait;
+        bSaved = Data_WriteFile();
+        if (!bSaved)
+            g_log.WriteLine("WARNING: The notebook was not saved.");
+    }
+    catch (CFileException& e)
+    {
+        g_log.WriteLine("WARNING: The notebook was not saved (file error).");
+        fileError = e;
+        pReported = &fileError;
+    }
+    catch (CException& e)
+    {
+        g_log.WriteLine("WARNING: The notebook was not saved (framework error).");
+        if (e.IsKindOf(RUNTIME_CLASS(CUserException)))
+            nIDPrompt = 0; // told already
+    }
+    catch (std::bad_alloc&)
+    {
+        g_log.WriteLine("WARNING: The notebook was not saved (out of memory).");
+        nIDPrompt = AFX_IDP_FAILED_MEMORY_ALLOC;
+    }
+    catch (CryptoPP::Exception&)
+    {
+        g_log.WriteLine("WARNING: The notebook was not saved (compression error).");
+    }
+    catch (PLTextException& e)
+    {
+        CString strLine;
+        strLine.Format("WARNING: The notebook was not saved (image error %d).", e.GetCode());
+        g_log.WriteLine(strLine);
+    }
+    catch (std::exception&)
+    {
+        g_log.WriteLine("WARNING: The notebook was not saved (unexpected error).");
+    }
+
+    if (!bSaved)
+    {
+        // Nothing changes: the target is as it was, the document keeps its
+        // path, its contents and its modified state.
+        m_strNotebookPath = strPreviousPath;
+        if (bNewNotebook && m_hNotebookFile != INVALID_HANDLE_VALUE)
+        {
+            if (m_hSourceFile == m_hNotebookFile)
+                m_hSourceFile = INVALID_HANDLE_VALUE;
+            LARGE_INTEGER liSize = {};
+            const BOOL bEmpty = GetFileSizeEx(m_hNotebookFile, &liSize) && liSize.QuadPart == 0;
+            CloseHandle(m_hNotebookFile);
+            m_hNotebookFile = INVALID_HANDLE_VALUE;
+            // The empty file made only for this save goes again.
+            if (bCreated && bEmpty)
+                DeleteFileA(lpszPathName);
+        }
+        if (nIDPrompt != 0)
+            ReportSaveLoadException(lpszPathName, pReported, TRUE, nIDPrompt);
+        return FALSE;
+    }
+
+    SetModified(FALSE);
+    return TRUE;
+}
+
+BOOL CQuillcrestDoc::FileSaveAs()
+{
+    return DoSave(nullptr);
+}
+
+void CQuillcrestDoc::OnFileSave()
+{
+    if (m_strPathName.IsEmpty())
+    {
+        OnFileSaveAs();
+        return;
+    }
+    CString strText;
+    if (IsReadOnlyFile(m_strPathName))
+    {
+        strText.Format(kReadOnlyQuestion, (LPCSTR)m_strPathName);
+        if (QlcPrompts().FrameworkMessageBox(strText, MB_YESNO | MB_ICONQUESTION) == IDYES)
+            OnFileSaveAs();
+        return;
+    }
+    const CString strPath = m_strPathName;
+    if (!DoSave(strPath))
+    {
+        strText.Format(kNotSaved, (LPCSTR)strPath);
+        QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
+    }
+}
+
+void CQuillcrestDoc::OnFileSaveAs()
+{
+    if (FileSaveAs())
+        return;
+    CString strText;
+    if (m_strPathName.IsEmpty())
+        strText = kNotSavedNoName;
+    else
+        strText.Format(kNotSaved, (LPCSTR)m_strPathName);
+    QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
+}
+
+// --- Files -----------------------------------------------------------------------
+
+BOOL CQuillcrestDoc::IsSourceDecryptedCopy() const
+{
+    if (m_strSourcePath.IsEmpty())
+        return FALSE;
+    if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile == m_hNotebookFile)
+        return FALSE;
+    // Named positively: never the file the notebook was opened on or is
+    // being saved to, whatever a failed save left in the paths.
+    return m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0 &&
+           m_strSourcePath.CompareNoCase(m_strNotebookHandlePath) != 0;
+}
+
+void CQuillcrestDoc::Data_ReleaseFiles()
+{
+    if (IsSourceDecryptedCopy())
+    {
+        if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
+            CloseHandle(m_hSourceFile);
+        m_hSourceFile = INVALID_HANDLE_VALUE;
+        // It holds the notebook in plain text.
+        if (!WipeFile(m_strSourcePath))
+            g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be overwritten.");
+        if (!DeleteFileA(m_strSourcePath) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be deleted.");
+        m_strSourcePath = m_strNotebookPath;
+    }
+    Data_CloseNotebookFiles();
+}
