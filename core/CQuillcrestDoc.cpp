@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-IMPLEMENT_DYNCREATE(CQuillcrestDoc, CDocument)
+IMPLEMENT_DYNCREATE(CQuillcrestDoc, CRichEditDoc)
 
 BOOL QLCNODE_KEYWORDS::Contains(DWORD dwKeywordId) const
 {

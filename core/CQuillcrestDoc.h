@@ -5,7 +5,7 @@
 
 #include "core/QlcRecords.h"
 
-#include "framework/CDocument.h"
+#include "framework/CRichEditDoc.h"
 #include "imaging/PLWinBmp.h"
 #include "framework/CMap.h"
 
@@ -37,13 +37,13 @@ typedef CMap<DWORD, DWORD, QLCTASK, const QLCTASK&> CQlcTaskMap;
 typedef CMap<DWORD, DWORD, QLCDATALOC, const QLCDATALOC&> CQlcDataLocMap;
 typedef CMap<DWORD, DWORD, QLCSTREAM, const QLCSTREAM&> CQlcStreamMap;
 
-class CQuillcrestDoc : public CDocument
+class CQuillcrestDoc : public CRichEditDoc
 {
     DECLARE_DYNCREATE(CQuillcrestDoc)
 public:
     // The framework document class this one derives from: the overrides
     // hand on to it, so a change of base is made here and in the line above.
-    typedef CDocument CDocBase;
+    typedef CRichEditDoc CDocBase;
 
     CQuillcrestDoc();
     ~CQuillcrestDoc() override;
@@ -220,6 +220,13 @@ public:
     BOOL OnSaveDocument(LPCSTR lpszPathName) override;
     // The frame's note is stored before the framework asks to save.
     BOOL CanCloseFrame(CFrameWnd* pFrame) override;
+
+    // --- Embedded objects of notes -------------------------------------------
+    // The object selected in the rich-text view (none for other views).
+    COleClientItem* GetPrimarySelectedItem(CView* pView) override;
+    // A new item (CQlcCntrItem) owned by this document for an object of the
+    // rich-text view.
+    CRichEditCntrItem* CreateClientItem(REOBJECT* preo = nullptr) const override;
 
     // Save As through the file dialog, without further messages.
     BOOL FileSaveAs();

@@ -64,6 +64,8 @@
 #define ID_PREV_PANE                    0xE151
 #define ID_FORMAT_FONT                  0xE160
 #define ID_OLE_INSERT_NEW               0xE200
+#define ID_OLE_VERB_FIRST               0xE210  // verbs of the selected embedded object
+#define ID_OLE_VERB_LAST                0xE21F
 
 // Status-bar indicators
 #define ID_INDICATOR_EXT                0xE700
@@ -120,6 +122,7 @@
 #define AFX_IDP_FAILED_TO_CREATE_DOC    0xF104
 #define AFX_IDP_INTERNAL_FAILURE        0xF108
 #define AFX_IDP_COMMAND_FAILURE         0xF109
+#define AFX_IDP_FAILED_TO_CREATE        0xF182
 #define AFX_IDP_FAILED_MEMORY_ALLOC     0xF10A
 #define AFX_IDP_PARSE_INT               0xF110
 #define AFX_IDP_PARSE_REAL              0xF111
@@ -154,3 +157,12 @@
 #define AFX_IDP_FILE_LOCKING            0xF13C
 #define AFX_IDP_FILE_DISKFULL           0xF13D
 #define AFX_IDP_FILE_EOF                0xF13E
+
+// Character and paragraph commands of the rich-text view (the program's
+// menus and bars use these ids).
+#define ID_CHAR_BOLD                    32782
+#define ID_CHAR_ITALIC                  32783
+#define ID_CHAR_UNDERLINE               32784
+#define ID_PARA_LEFT                    32785
+#define ID_PARA_CENTER                  32786
+#define ID_PARA_RIGHT                   32787
