@@ -8,6 +8,7 @@
 #include "core/CQuillcrestDoc.h"
 
 #include "framework/CCmdUI.h"
+#include "framework/CFileException.h"
 #include "framework/res/AfxRes.h"
 #include "imaging/PLTextException.h"
 
@@ -778,4 +779,44 @@ TEST_F(DocLifeTest, AFailedSaveAsNeverTakesTheOpenNotebookForADecryptedCopy)
     }
     EXPECT_TRUE(before == ReadFileBytes(strPath));
     EXPECT_FALSE(FileExists(dir.Path("elsewhere.qlc")));
+}
+
+TEST_F(DocLifeTest, TheSaveAndLoadReportNamesTheCauseOfAFileError)
+{
+    CQuillcrestDoc doc;
+    const char szPath[] = "C:\\notes\\book.qlc";
+    struct
+    {
+        int nCause;
+        BOOL bSaving;
+        std::string text;
+    } cases[] = {
+        { CFileException::fileNotFound, FALSE,
+          "C:\\notes\\book.qlc was not found.\nCheck that the folder and the file name are right." },
+        { CFileException::badPath, TRUE,
+          "C:\\notes\\book.qlc was not found.\nCheck that the folder and the file name are right." },
+        { CFileException::diskFull, TRUE, "The disk is full: C:\\notes\\book.qlc could not be written." },
+        { CFileException::accessDenied, FALSE, "Unable to read from C:\\notes\\book.qlc, it is opened by someone else." },
+        { CFileException::sharingViolation, TRUE,
+          "Unable to write to C:\\notes\\book.qlc, it is read-only or opened by someone else." },
+        { CFileException::endOfFile, FALSE, "C:\\notes\\book.qlc is damaged or is not a file this program can read." },
+        { CFileException::endOfFile, TRUE, "Failed to save document." },
+        { CFileException::hardIO, FALSE, "An unexpected error occurred while reading C:\\notes\\book.qlc." },
+        { CFileException::hardIO, TRUE, "An unexpected error occurred while writing C:\\notes\\book.qlc." },
+        { CFileException::tooManyOpenFiles, FALSE, "Failed to open document." },
+    };
+    for (const auto& c : cases)
+    {
+        CFileException e(c.nCause, -1, szPath);
+        doc.ReportSaveLoadException(szPath, &e, c.bSaving,
+                                    c.bSaving ? AFX_IDP_FAILED_TO_SAVE_DOC : AFX_IDP_FAILED_TO_OPEN_DOC);
+    }
+    CUserException told;
+    doc.ReportSaveLoadException(szPath, &told, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+    ASSERT_EQ(sizeof(cases) / sizeof(cases[0]), afx.boxes.size());
+    for (size_t i = 0; i < afx.boxes.size(); ++i)
+    {
+        EXPECT_EQ(cases[i].text, afx.boxes[i].text) << i;
+        EXPECT_EQ((UINT)MB_ICONEXCLAMATION, afx.boxes[i].nType) << i;
+    }
 }
