@@ -253,8 +253,16 @@ void PLPSDDecoder::PlaceRow(PLBmp* bmp, int channel, int y, const uint8_t* row) 
 
 void PLPSDDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 {
-    OpenLayers(source);
-    ReadMergedImage(source, bmp);
+    try
+    {
+        OpenLayers(source);
+        ReadMergedImage(source, bmp);
+    }
+    catch (...)
+    {
+        m_Layers.clear();
+        throw;
+    }
     m_Layers.clear();
 }
 

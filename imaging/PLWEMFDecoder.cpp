@@ -9,6 +9,7 @@
 
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLDataSource.h"
+#include "imaging/PLMetafileRecords.h"
 #include "imaging/PLTextException.h"
 #include "imaging/PLWinBmp.h"
 
@@ -66,6 +67,7 @@ struct GdiObject
     }
 };
 
+const int kEnhancedHeaderBytes = 88;  // up to and including szlMillimeters
 int16_t LE16s(const uint8_t* p)
 {
     return int16_t(p[0] | (p[1] << 8));
@@ -126,6 +128,12 @@ void PLWEMFDecoder::Render(const uint8_t* data, int size, PLWinBmp* bmp)
     if (placeable && unitsPerInch == 0)
         ThrowError(PL_ERR_FORMAT, "Metafile states 0 units per inch.");
 
+    const uint8_t* records = placeable ? data + kPlaceableHeaderBytes : data;
+    const int recordBytes = placeable ? size - kPlaceableHeaderBytes : size;
+    if (enhanced ? !PLMetafileRecords::IsSoundEnhanced(records, recordBytes)
+                 : !PLMetafileRecords::IsSoundWindows(records, recordBytes))
+        ThrowError(PL_ERR_FORMAT, "Metafile records are damaged or truncated.");
+
     ScreenDC screen;
     if (!screen.dc)
         ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate device context.");
@@ -148,13 +156,15 @@ void PLWEMFDecoder::Render(const uint8_t* data, int size, PLWinBmp* bmp)
     if (!metafile.handle)
         ThrowError(PL_ERR_UNSUPPORTED, "Windows Metafile functions failed to load this image.");
 
+    // Older headers end earlier than the platform's structure: the buffer
+    // holds at least the whole structure, zero past what GDI fills in.
     const UINT headerBytes = GetEnhMetaFileHeader(metafile.handle, 0, nullptr);
-    if (headerBytes < sizeof(ENHMETAHEADER))
+    if (headerBytes < UINT(kEnhancedHeaderBytes))
         ThrowError(PL_ERR_FORMAT, "No header information in metafile");
     std::vector<uint8_t> headerBuffer;
     try
     {
-        headerBuffer.resize(headerBytes);
+        headerBuffer.resize(headerBytes > sizeof(ENHMETAHEADER) ? headerBytes : sizeof(ENHMETAHEADER), 0);
     }
     catch (const std::bad_alloc&)
     {

@@ -6,8 +6,9 @@ class PLWinBmp;
 
 // Windows metafiles (WMF, with or without the placeable header) and
 // enhanced metafiles (EMF), played through GDI into an off-screen bitmap.
-// The kind is told by the data. Metafiles with a palette give 8 bpp, the
-// others 32 bpp on a white background.
+// The kind is told by the data, and the records are checked before GDI
+// plays them. Metafiles with a palette give 8 bpp, the others 32 bpp on a
+// white background.
 class PLWEMFDecoder : public PLPicDecoder
 {
 public:

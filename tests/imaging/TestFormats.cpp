@@ -4,6 +4,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace testimg
 {
 void PutLE16(Bytes& out, unsigned v)
@@ -969,4 +973,76 @@ Bytes MakePictVectorOnly()
     PutBE16(out, 0x00FF);
     return out;
 }
+#ifdef _WIN32
+// --- metafiles, recorded through GDI -------------------------------------------
+
+namespace
+{
+// A red rectangle over the left half of the picture.
+void DrawRedHalf(HDC dc, int width, int height)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT r = {0, 0, width / 2, height};
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+}
+
+} // namespace
+
+// An enhanced metafile whose frame is the given size in 0.01 mm, drawn in
+// logical units of 0.01 mm.
+Bytes MakeEmf(int width, int height)
+{
+    HDC screen = GetDC(nullptr);
+    RECT frame = {0, 0, width, height};
+    HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, width, height, nullptr);
+    const int pxWidth = width * GetDeviceCaps(screen, HORZRES) / (GetDeviceCaps(screen, HORZSIZE) * 100);
+    const int pxHeight = height * GetDeviceCaps(screen, VERTRES) / (GetDeviceCaps(screen, VERTSIZE) * 100);
+    SetViewportExtEx(dc, pxWidth, pxHeight, nullptr);
+    DrawRedHalf(dc, width, height);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    ReleaseDC(nullptr, screen);
+    const UINT bytes = GetEnhMetaFileBits(emf, 0, nullptr);
+    Bytes out(bytes);
+    GetEnhMetaFileBits(emf, bytes, out.data());
+    DeleteEnhMetaFile(emf);
+    return out;
+}
+
+// A Windows metafile drawn in logical units 0..width, 0..height.
+Bytes MakeWmf(int width, int height)
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, width, height, nullptr);
+    DrawRedHalf(dc, width, height);
+    HMETAFILE wmf = CloseMetaFile(dc);
+    const UINT bytes = GetMetaFileBitsEx(wmf, 0, nullptr);
+    Bytes out(bytes);
+    GetMetaFileBitsEx(wmf, bytes, out.data());
+    DeleteMetaFile(wmf);
+    return out;
+}
+
+Bytes MakePlaceable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch)
+{
+    Bytes out;
+    PutLE32(out, 0x9AC6CDD7u);
+    PutLE16(out, 0);
+    PutLE16(out, unsigned(left));
+    PutLE16(out, unsigned(top));
+    PutLE16(out, unsigned(right));
+    PutLE16(out, unsigned(bottom));
+    PutLE16(out, unsigned(unitsPerInch));
+    PutLE32(out, 0);
+    unsigned sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= unsigned(out[i] | (out[i + 1] << 8));
+    PutLE16(out, sum);
+    out.insert(out.end(), wmf.begin(), wmf.end());
+    return out;
+}
+#endif
 } // namespace testimg

@@ -107,4 +107,14 @@ Bytes MakePict(const PLBmp& pic, const PictLayout& layout);
 Bytes MakePictJpeg(const Bytes& jpeg);
 // A picture of vector opcodes only.
 Bytes MakePictVectorOnly();
+
+#ifdef _WIN32
+// --- metafiles (GDI) -----------------------------------------------------------
+// Pictures whose left half is red. An enhanced metafile with a frame of the
+// given size in 0.01 mm; a Windows metafile drawn in logical units 0..width,
+// 0..height; that one behind a placeable header.
+Bytes MakeEmf(int width, int height);
+Bytes MakeWmf(int width, int height);
+Bytes MakePlaceable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch);
+#endif
 } // namespace testimg

@@ -35,6 +35,9 @@
 #include "imaging/PLTIFFEncoder.h"
 #include "imaging/PLTiffHandle.h"
 #include "imaging/PLWinBmp.h"
+#ifdef _WIN32
+#include "imaging/PLWEMFDecoder.h"
+#endif
 
 using namespace testimg;
 
@@ -104,6 +107,10 @@ private:
         case PL_FT_GIF: return &m_Gif;
         case PL_FT_PPM: return &m_Ppm;
         case PL_FT_PSD: return &m_Psd;
+#ifdef _WIN32
+        case PL_FT_WMF:
+        case PL_FT_EMF: return &m_Wemf;
+#endif
         default: return nullptr;
         }
     }
@@ -169,6 +176,9 @@ private:
     PLGIFDecoder m_Gif;
     PLPPMDecoder m_Ppm;
     PLPSDDecoder m_Psd;
+#ifdef _WIN32
+    PLWEMFDecoder m_Wemf;
+#endif
     PLWinBmp m_Win;
     PLAnyBmp m_Any;
     int m_Decodes = 0;
@@ -313,6 +323,13 @@ void AddOwnFormatSeeds(Add add)
     jpeg.height = 8;
     jpeg.sample = [](int x, int y, int c) { return unsigned((x * 20 + y * 7 + c * 60) & 0xFF); };
     add("pict-jpeg", MakePictJpeg(MakeJpeg(jpeg)), PL_FT_MACPICT);
+
+#ifdef _WIN32
+    // Metafiles, played through GDI.
+    add("emf", MakeEmf(1500, 1000), PL_FT_EMF);
+    add("wmf-placeable", MakePlaceable(MakeWmf(600, 400), 0, 0, 600, 400, 1440), PL_FT_WMF);
+    add("wmf", MakeWmf(600, 400), PL_FT_WMF);
+#endif
 }
 
 std::vector<Seed> MakeSeeds()

@@ -195,6 +195,11 @@ TEST(FileSource, OpenResultsAndDecodingFiles)
     // taken for a metafile, which it is not.
     const std::string wmf = TempPath("picture.WmF");
     WriteFile(wmf, ReadFile(file));
-    EXPECT_EQ(CatchImageError([&] { decoder.DecodeFile(wmf.c_str(), &bmp); }).code, 6);
+#ifdef _WIN32
+    const int refused = 2;  // its "records" are no metafile's
+#else
+    const int refused = 6;  // no metafile player in this build
+#endif
+    EXPECT_EQ(CatchImageError([&] { decoder.DecodeFile(wmf.c_str(), &bmp); }).code, refused);
     EXPECT_EQ(decoder.LastFormatCode(), 8);
 }

@@ -17,71 +17,6 @@ using namespace testimg;
 
 namespace
 {
-// A red rectangle over the left half of the picture.
-void DrawRedHalf(HDC dc, int width, int height)
-{
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT r = {0, 0, width / 2, height};
-    FillRect(dc, &r, red);
-    DeleteObject(red);
-}
-
-// An enhanced metafile whose frame is the given size in 0.01 mm, drawn in
-// logical units of 0.01 mm.
-Bytes MakeEmf(int width, int height)
-{
-    HDC screen = GetDC(nullptr);
-    RECT frame = {0, 0, width, height};
-    HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, width, height, nullptr);
-    const int pxWidth = width * GetDeviceCaps(screen, HORZRES) / (GetDeviceCaps(screen, HORZSIZE) * 100);
-    const int pxHeight = height * GetDeviceCaps(screen, VERTRES) / (GetDeviceCaps(screen, VERTSIZE) * 100);
-    SetViewportExtEx(dc, pxWidth, pxHeight, nullptr);
-    DrawRedHalf(dc, width, height);
-    HENHMETAFILE emf = CloseEnhMetaFile(dc);
-    ReleaseDC(nullptr, screen);
-    const UINT bytes = GetEnhMetaFileBits(emf, 0, nullptr);
-    Bytes out(bytes);
-    GetEnhMetaFileBits(emf, bytes, out.data());
-    DeleteEnhMetaFile(emf);
-    return out;
-}
-
-// A Windows metafile drawn in logical units 0..width, 0..height.
-Bytes MakeWmf(int width, int height)
-{
-    HDC dc = CreateMetaFileA(nullptr);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetWindowExtEx(dc, width, height, nullptr);
-    DrawRedHalf(dc, width, height);
-    HMETAFILE wmf = CloseMetaFile(dc);
-    const UINT bytes = GetMetaFileBitsEx(wmf, 0, nullptr);
-    Bytes out(bytes);
-    GetMetaFileBitsEx(wmf, bytes, out.data());
-    DeleteMetaFile(wmf);
-    return out;
-}
-
-Bytes Placeable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch)
-{
-    Bytes out;
-    PutLE32(out, 0x9AC6CDD7u);
-    PutLE16(out, 0);
-    PutLE16(out, unsigned(left));
-    PutLE16(out, unsigned(top));
-    PutLE16(out, unsigned(right));
-    PutLE16(out, unsigned(bottom));
-    PutLE16(out, unsigned(unitsPerInch));
-    PutLE32(out, 0);
-    unsigned sum = 0;
-    for (size_t i = 0; i < 20; i += 2)
-        sum ^= unsigned(out[i] | (out[i + 1] << 8));
-    PutLE16(out, sum);
-    out.insert(out.end(), wmf.begin(), wmf.end());
-    return out;
-}
-
 int ScreenDpi()
 {
     HDC screen = GetDC(nullptr);
@@ -133,7 +68,7 @@ TEST(MetafileDecoder, PlaceableAndPlainWindowsMetafiles)
 {
     const Bytes wmf = MakeWmf(2880, 1440);
     // 1440 units per inch, 2880 wide: two inches at the screen's resolution.
-    const Bytes placeable = Placeable(wmf, 0, 0, 2880, 1440, 1440);
+    const Bytes placeable = MakePlaceable(wmf, 0, 0, 2880, 1440, 1440);
     PLWinBmp bmp;
     EXPECT_EQ(DecodeAny(placeable, bmp), 8);
     EXPECT_EQ(bmp.GetWidth(), 2 * ScreenDpi());
@@ -149,7 +84,7 @@ TEST(MetafileDecoder, PlaceableAndPlainWindowsMetafiles)
 TEST(MetafileDecoder, NameAndContent)
 {
     const Bytes emf = MakeEmf(2000, 2000);
-    const Bytes placeable = Placeable(MakeWmf(100, 100), 0, 0, 100, 100, 96);
+    const Bytes placeable = MakePlaceable(MakeWmf(100, 100), 0, 0, 100, 100, 96);
 
     // Imported under the ".wemf" extension: recognised by content.
     const std::string path = TempPath("drawing.wemf");
@@ -180,7 +115,7 @@ TEST(MetafileDecoderFaults, ZeroUnitsAndFramesAreRefused)
 {
     const Bytes wmf = MakeWmf(100, 100);
     PLWinBmp bmp;
-    ImageError e = DecodeWemf(Placeable(wmf, 0, 0, 100, 100, 0), bmp);
+    ImageError e = DecodeWemf(MakePlaceable(wmf, 0, 0, 100, 100, 0), bmp);
     EXPECT_EQ(e.code, 2);
 
     // A reference device of 0 millimetres.
@@ -205,13 +140,15 @@ TEST(MetafileDecoderFaults, PlaceableHeaderIsCheckedBeforeUse)
     PLWinBmp bmp;
     for (size_t size : {4u, 10u, 21u})
     {
-        Bytes data = Placeable(MakeWmf(10, 10), 0, 0, 10, 10, 96);
+        Bytes data = MakePlaceable(MakeWmf(10, 10), 0, 0, 10, 10, 96);
         data.resize(size);
         EXPECT_EQ(DecodeWemf(data, bmp).code, 2) << size;
     }
-    // The key, and nothing that GDI can play after it.
-    Bytes junk = Placeable(Bytes(30, 0x5A), 0, 0, 10, 10, 96);
-    EXPECT_EQ(DecodeWemf(junk, bmp).code, 6);
+    // The key, and records that run past the end.
+    Bytes junk = MakePlaceable(Bytes(30, 0x5A), 0, 0, 10, 10, 96);
+    ImageError e = DecodeWemf(junk, bmp);
+    EXPECT_EQ(e.code, 2);
+    EXPECT_EQ(e.text, "Decoder error: Metafile records are damaged or truncated.\n");
 }
 
 TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
@@ -220,7 +157,7 @@ TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
     PLBmp::SetMaxBytes(8 << 20);
     PLWinBmp bmp;
     // 32767 units at 1 unit per inch: far beyond any bitmap.
-    const Bytes huge = Placeable(MakeWmf(100, 50), 0, 0, 32767, 16000, 1);
+    const Bytes huge = MakePlaceable(MakeWmf(100, 50), 0, 0, 32767, 16000, 1);
     ImageError e = DecodeWemf(huge, bmp);
     PLBmp::SetMaxBytes(saved);
     ASSERT_EQ(e.code, 0);
