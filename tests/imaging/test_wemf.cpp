@@ -37,8 +37,11 @@ void ExpectRedHalf(const PLBmp& bmp)
     PLAnyBmp colours;
     colours.CopyAtDepth(bmp, 32);
     const int w = bmp.GetWidth(), h = bmp.GetHeight();
-    EXPECT_EQ(colours.GetLineArray32()[h / 2][w / 4], PLPixel32(255, 0, 0, 0)) << w << "x" << h;
-    EXPECT_EQ(colours.GetLineArray32()[h / 2][w - 2], PLPixel32(255, 255, 255, 0)) << w << "x" << h;
+    PLPixel32 left = colours.GetLineArray32()[h / 2][w / 4];
+    PLPixel32 right = colours.GetLineArray32()[h / 2][w - 2];
+    left.a = right.a = 0;  // the fourth byte is no alpha here
+    EXPECT_EQ(left, PLPixel32(255, 0, 0, 0)) << w << "x" << h;
+    EXPECT_EQ(right, PLPixel32(255, 255, 255, 0)) << w << "x" << h;
 }
 } // namespace
 
@@ -107,6 +110,30 @@ TEST(MetafileDecoder, NameAndContent)
     ExpectRedHalf(bmp);
     std::remove(path.c_str());
     std::remove(named.c_str());
+}
+
+TEST(MetafileDecoder, PaletteGivesEightBits)
+{
+    // The palette entries ride in the end record and the header counts them.
+    Bytes emf = MakeEmf(2000, 1000);
+    emf.resize(emf.size() - 20);
+    const PLPixel32 entries[] = {PLPixel32(255, 0, 0), PLPixel32(255, 255, 255), PLPixel32(0, 0, 0)};
+    const uint32_t size = 16 + 4 * 3 + 4;
+    PutLE32(emf, 14);
+    PutLE32(emf, size);
+    PutLE32(emf, 3);
+    PutLE32(emf, 16);
+    for (const PLPixel32& e : entries)
+        emf.insert(emf.end(), {e.r, e.g, e.b, 0});
+    PutLE32(emf, size);
+    PutLE32(&emf[48], uint32_t(emf.size()));
+    PutLE32(&emf[68], 3);
+
+    PLWinBmp bmp;
+    ASSERT_EQ(DecodeWemf(emf, bmp).code, 0);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
+    EXPECT_FALSE(bmp.HasAlpha());
+    ExpectRedHalf(bmp);
 }
 
 // --- faults mended ---------------------------------------------------------
