@@ -210,10 +210,12 @@ TEST_F(DocLifeAppTest, TheTemplatesChildFrameIsTheDocumentsFrameUntilItClosesThe
     EXPECT_FALSE(IsHeld(strPath));
 }
 
-TEST_F(DocLifeAppTest, ThePlainChildFrameOfTheProgramGivesNoFrameCallbacks)
+TEST_F(DocLifeAppTest, AFrameThatIsNoNotebookFrameGivesNoFrameCallbacks)
 {
     CRecordingPrompts prompts;
-    CMultiDocTemplate* pTemplate = app.CreateDocTemplate();
+    CMultiDocTemplate* pTemplate = new CMultiDocTemplate(IDR_QLCTYPE, RUNTIME_CLASS(CQuillcrestDoc),
+                                                         RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CView));
+    app.AddDocTemplate(pTemplate);
     const CString strPath = Path("plain.qlc");
     MakeNotebook(strPath);
     CQuillcrestDoc* pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strPath));
@@ -287,7 +289,7 @@ TEST_F(DocLifeAppTest, TheRecentEntryOfANotebookWithAWrongPasswordStays)
     ASSERT_TRUE(app.m_cryptHandler.Load());
     CQlcPrompts appPrompts;
     QlcSetPrompts(&appPrompts);
-    app.CreateDocTemplate();
+    AddLifeTemplate();
     const CString strSecret = Path("secret.qlc");
     MakeNotebook(strSecret, "open sesame");
     app.m_pRecentFileList->Add(Path("gone.qlc"));
