@@ -4,6 +4,8 @@
 #include "app/CQlcApp.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CBlankAreaView.h"
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/res/Resource.h"
 
@@ -14,10 +16,8 @@
 #include "framework/AfxPrompt.h"
 #include "framework/CCommandLineInfo.h"
 #include "framework/CDocManager.h"
-#include "framework/CMDIChildWnd.h"
 #include "framework/CMultiDocTemplate.h"
 #include "framework/CRecentFileList.h"
-#include "framework/CView.h"
 #include "framework/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
@@ -234,11 +234,10 @@ void CQlcApp::SaveSettings()
 
 CMultiDocTemplate* CQlcApp::CreateDocTemplate()
 {
-    // The notebook windows: the child frame and the blank logo view of the
-    // document-window part of the program take the place of the plain
-    // framework classes here once they exist.
+    // The notebook windows: the child frame with its panes, the blank logo
+    // view first.
     CMultiDocTemplate* pTemplate = new CMultiDocTemplate(IDR_QLCTYPE, m_pDocumentClass,
-                                                         RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CView));
+                                                         RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CBlankAreaView));
     pTemplate->SetContainerInfo(IDR_CNTR_INPLACE);
     AddDocTemplate(pTemplate);
     return pTemplate;
@@ -370,6 +369,8 @@ BOOL CQlcApp::InitInstance()
     try
     {
         m_defaultLogo.LoadFromResource(AfxGetResourceHandle(), IDB_DEFAULT_LOGO);
+        // Notebooks without a logo of their own show this one.
+        SetDefaultLogo(&m_defaultLogo);
     }
     catch (PLTextException&)
     {

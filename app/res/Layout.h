@@ -10,3 +10,7 @@
 #define QLC_EDIT_HEIGHT         14
 #define QLC_LABEL_HEIGHT        8
 #define QLC_ROW                 18   // distance between rows of label and edit
+
+#ifndef IDC_STATIC
+#define IDC_STATIC              (-1)
+#endif

@@ -7,7 +7,10 @@
 #define IDR_MAINFRAME                   128   // main frame: menu, accelerators, icon, toolbar "Standard"
 #define IDR_QLCTYPE                     129   // notebook document: template string, menu, accelerators, icon
 #define IDR_CNTR_INPLACE                157   // menu while an embedded object is active in place
+#define IDR_UNDERLINE_POPUP             160   // "POPUP_UNDERLINE": underline types
+#define IDR_BOOKMARK_POPUP              186   // context menu of the bookmark list
 #define IDR_TRAY_MENU                   205
+#define IDR_RICHEDIT_POPUP              227   // context menu of a note
 #define IDR_TOOLBAR_IMAGE               231
 
 // Bitmaps
@@ -72,6 +75,27 @@
 #define ID_TOOLS_DIVIDEBYZERO           32886
 #define ID_VIEW_MAINTREE                32887
 #define ID_VIEW_BOOKMARKS               32888
+
+// Node tree commands
+#define ID_QLCPOPUP_NEWNOTE             32772
+#define ID_QLCPOPUP_NEWFOLDER           32773
+#define ID_QLCPOPUP_DELETE              32774
+#define ID_QLCPOPUP_RENAME              32775
+
+// Bookmark list commands
+#define ID_BOOKMARK_DELETE              32834
+#define ID_BOOKMARK_RENAME              32836
+
+// Note formatting commands (Bold, Italic, Underline and the Left, Center and
+// Right alignments are the framework's ID_CHAR_* and ID_PARA_*)
+#define ID_PARA_JUSTIFY                 32801
+#define ID_CHAR_STRIKEOUT               32802
+#define ID_PARA_BULLETS                 32804
+#define ID_PARA_INDENTLESS              32805
+#define ID_PARA_INDENTMORE              32806
+#define ID_CHAR_UNDERLINE_SINGLE        32814
+#define ID_CHAR_UNDERLINE_DOUBLE        32815
+#define ID_CHAR_UNDERLINE_DOTTED        32816
 
 // Strings with fixed ids
 #define IDS_OLE_INIT_FAILED             100

@@ -51,7 +51,7 @@ void DestroyMainFrame()
     PumpMessages();
 }
 
-IMPLEMENT_DYNCREATE(CScriptedDoc, CDocument)
+IMPLEMENT_DYNCREATE(CScriptedDoc, CQuillcrestDoc)
 
 BOOL CScriptedDoc::s_bAllowClose = TRUE;
 

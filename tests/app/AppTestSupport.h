@@ -6,7 +6,7 @@
 
 #include "WindowTestSupport.h"
 
-#include "framework/CDocument.h"
+#include "core/CQuillcrestDoc.h"
 
 // The one application object of the test program (as quillapp has its own).
 CQlcApp& TestApp();
@@ -22,8 +22,9 @@ void DestroyMainFrame();
 
 // A notebook document for the template whose open fails or succeeds as the
 // file name says: "cancelled" is a refused password (read result 2), "good"
-// opens, anything else is not a notebook (read result 0).
-class CScriptedDoc : public CDocument
+// opens (an empty notebook), anything else is not a notebook (read result 0).
+// A notebook, since the template's child frame shows notebooks only.
+class CScriptedDoc : public CQuillcrestDoc
 {
     DECLARE_DYNCREATE(CScriptedDoc)
 public:

@@ -1,0 +1,502 @@
+#include "app/CChildFrame.h"
+
+#include "app/CBlankAreaView.h"
+#include "app/CBookmarkTreeCtrl.h"
+#include "app/CMainFrame.h"
+#include "app/CQlcApp.h"
+#include "app/CQlcRichEditViewEx.h"
+#include "app/CQlcTabsView.h"
+#include "app/CQlcTreeCtrl.h"
+#include "app/CSetPasswordDlg.h"
+#include "app/res/Resource.h"
+
+#include "core/CCryptDLLHandler.h"
+#include "core/CQlcNode.h"
+#include "core/CQuillcrestDoc.h"
+
+#include "framework/AfxPrompt.h"
+#include "framework/CCreateContext.h"
+#include "framework/CWaitCursor.h"
+#include "framework/CWinApp.h"
+
+IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+
+BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
+    ON_WM_SHOWWINDOW()
+    ON_WM_DESTROY()
+    ON_COMMAND(ID_TREE_REFRESH, OnTreeRefresh)
+    ON_UPDATE_COMMAND_UI(ID_TREE_REFRESH, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_TREE_COLLAPSEALL, OnTreeCollapseAll)
+    ON_UPDATE_COMMAND_UI(ID_TREE_COLLAPSEALL, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_TREE_EXPANDALL, OnTreeExpandAll)
+    ON_UPDATE_COMMAND_UI(ID_TREE_EXPANDALL, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_VIEW_MAINTREE, OnViewMainTree)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_MAINTREE, OnUpdateViewMainTree)
+    ON_COMMAND(ID_VIEW_BOOKMARKS, OnViewBookmarks)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_BOOKMARKS, OnUpdateViewBookmarks)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TASKBAR, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_TREE_BATCHEXPORT, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATECW, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATEACW, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ZOOM, OnUpdateNotYetAvailable)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_SCALETOFIT, OnUpdateNotYetAvailable)
+END_MESSAGE_MAP()
+
+namespace {
+
+const char kNoteNotSaved[] = "Warning: Could not verify correct saving of note data.";
+const char kLoadFailed[] = "Warning: Could not load node data.";
+const char kForeignData[] = "Foreign data cannot be opened in Quillcrest.\n\nTry exporting it instead.";
+const char kForeignCaption[] = "Open Foreign Data";
+const char kUnknownType[] = "This node does not have a recognised data type.\n\nI do not know how to access it.";
+const char kUnknownCaption[] = "Unknown Data";
+
+} // namespace
+
+CChildFrame::CChildFrame()
+    : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
+      m_bFirstShow(TRUE), m_bTasksBarVisible(FALSE)
+{
+}
+
+CChildFrame::~CChildFrame()
+{
+}
+
+// ---------------------------------------------------------------------------
+// Panes
+
+BOOL CChildFrame::OnCreateClient(LPCREATESTRUCTA /*lpcs*/, CCreateContext* pContext)
+{
+    if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
+        return FALSE;
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CQlcTabsView), CSize(180, 50), pContext))
+        return FALSE;
+    if (!m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CBlankAreaView), CSize(20, 20), pContext))
+        return FALSE;
+    m_pTabsView = DYNAMIC_DOWNCAST(CQlcTabsView, m_wndSplitter.GetPane(0, 0));
+    m_pBlankView = DYNAMIC_DOWNCAST(CBlankAreaView, m_wndSplitter.GetPane(0, 1));
+    if (m_pTabsView == nullptr || m_pBlankView == nullptr)
+        return FALSE;
+    // Commands reach the tabs view (and so the tree) first.
+    SetActiveView(m_pTabsView, FALSE);
+    m_wndSplitter.RecalcLayout();
+    return TRUE;
+}
+
+CQuillcrestDoc* CChildFrame::GetNotebook() const
+{
+    CDocument* pDoc = m_pTabsView ? m_pTabsView->GetDocument() : nullptr;
+    return pDoc ? DYNAMIC_DOWNCAST(CQuillcrestDoc, pDoc) : nullptr;
+}
+
+CQlcTreeCtrl* CChildFrame::GetTreeCtrl() const
+{
+    return m_pTabsView ? m_pTabsView->GetTreeCtrl() : nullptr;
+}
+
+CBookmarkTreeCtrl* CChildFrame::GetBookmarkTreeCtrl() const
+{
+    return m_pTabsView ? m_pTabsView->GetBookmarkTreeCtrl() : nullptr;
+}
+
+CView* CChildFrame::GetContentView() const
+{
+    CWnd* pPane = m_wndSplitter.m_hWnd ? m_wndSplitter.GetPane(0, 1) : nullptr;
+    return pPane ? DYNAMIC_DOWNCAST(CView, pPane) : nullptr;
+}
+
+CView* CChildFrame::ReplaceContentView(CRuntimeClass* pViewClass)
+{
+    CQuillcrestDoc* pDoc = GetNotebook();
+    CWnd* pFocus = CWnd::GetFocus();
+    CView* pOld = GetContentView();
+    const BOOL bFocusInPane = pFocus != nullptr && pOld != nullptr &&
+                              (pFocus == pOld || ::IsChild(pOld->m_hWnd, pFocus->m_hWnd));
+
+    // An empty pane is left alone; a view is only ever deleted once.
+    if (pOld != nullptr)
+        m_wndSplitter.DeleteView(0, 1);
+    m_pRichEditView = nullptr;
+    m_pBlankView = nullptr;
+
+    CView* pView = nullptr;
+    if (pDoc != nullptr)
+    {
+        CCreateContext context;
+        context.m_pCurrentDoc = pDoc;
+        context.m_pNewViewClass = pViewClass;
+        context.m_pCurrentFrame = this;
+        if (m_wndSplitter.CreateView(0, 1, pViewClass, CSize(20, 20), &context))
+            pView = GetContentView();
+    }
+    // Laid out with or without a view: an empty pane is simply skipped.
+    m_wndSplitter.RecalcLayout();
+    if (pView != nullptr)
+    {
+        pView->SendMessage(WM_INITIALUPDATE);
+        m_pRichEditView = DYNAMIC_DOWNCAST(CQlcRichEditViewEx, pView);
+        m_pBlankView = DYNAMIC_DOWNCAST(CBlankAreaView, pView);
+    }
+    m_wndSplitter.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
+    // The focus had nowhere left to go: the tree takes it.
+    if (bFocusInPane && CWnd::GetFocus() == nullptr && m_pTabsView != nullptr)
+    {
+        SetActiveView(m_pTabsView, FALSE);
+        m_pTabsView->SetFocus();
+    }
+    return pView;
+}
+
+void CChildFrame::ShowBlankView()
+{
+    m_dwShownNodeId = kNoNode;
+    if (m_pBlankView != nullptr && GetContentView() == m_pBlankView)
+        return;
+    ReplaceContentView(RUNTIME_CLASS(CBlankAreaView));
+}
+
+// ---------------------------------------------------------------------------
+// Showing nodes
+
+void CChildFrame::ForgetShownPassword()
+{
+    if (m_dwShownNodeId == kNoNode || m_dwShownNodeId == 0)
+        return;
+    CQlcNode node(GetNotebook(), m_dwShownNodeId);
+    if (node.IsValid())
+        node.SetPassword(FALSE, "");
+}
+
+BOOL CChildFrame::UnlockNode(DWORD dwNodeId)
+{
+    CQlcNode node(GetNotebook(), dwNodeId);
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    if (pCrypt == nullptr || !pCrypt->CanUseCipher(node.GetCipherId(), node.GetKeyLength()))
+    {
+        AfxMessageBox(IDS_NODE_ENCRYPTION_UNAVAILABLE, MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    CSetPasswordDlg dlg(this);
+    dlg.m_nFlags = CSetPasswordDlg::modeEnter;
+    dlg.m_pDoc = GetNotebook();
+    dlg.m_dwNodeId = dwNodeId;
+    if (dlg.DoModal() != IDOK)
+    {
+        AfxMessageBox(IDS_ACCESS_DENIED, MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    // Remembered for this visit; the modified state is not touched.
+    node.SetPassword(TRUE, dlg.m_strPassword);
+    return TRUE;
+}
+
+BOOL CChildFrame::DisplayNode(BOOL bOpen, DWORD dwNodeId)
+{
+    CWaitCursor wait;
+    if (dwNodeId == m_dwShownNodeId)
+        return FALSE;
+    CQuillcrestDoc* pDoc = GetNotebook();
+    if (pDoc == nullptr)
+        return FALSE;
+
+    // A note that cannot be stored is never left.
+    if (m_pRichEditView != nullptr && !m_pRichEditView->SaveNode(pDoc, m_dwShownNodeId))
+    {
+        AfxShowMessageBox(m_hWnd, kNoteNotSaved, AfxGetAppName(), MB_OK);
+        return FALSE;
+    }
+
+    // The node being left forgets its password.
+    ForgetShownPassword();
+
+    if (!bOpen)
+    {
+        const BOOL bBlankShown = m_pBlankView != nullptr && GetContentView() == m_pBlankView;
+        if (!bBlankShown)
+            ReplaceContentView(RUNTIME_CLASS(CBlankAreaView));
+        m_dwShownNodeId = dwNodeId;
+        return TRUE;
+    }
+
+    CQlcNode node(pDoc, dwNodeId);
+    if (node.IsValid() && node.IsEncrypted() && !UnlockNode(dwNodeId))
+    {
+        ShowBlankView();
+        return FALSE;
+    }
+
+    BOOL bLoaded = FALSE;
+    switch (node.GetType())
+    {
+    case QLC_NODE_NOTE:
+    {
+        CView* pView = ReplaceContentView(RUNTIME_CLASS(CQlcRichEditViewEx));
+        m_dwShownNodeId = dwNodeId;
+        if (pView == nullptr || m_pRichEditView == nullptr)
+            break; // not loaded
+        SetRichEditHostNames(pDoc->GetTitle());
+        CQlcNode loaded(pDoc, dwNodeId);
+        bLoaded = m_pRichEditView->LoadNode(pDoc, dwNodeId, loaded.HasPassword(), loaded.GetPassword());
+        if (!bLoaded)
+        {
+            // Whatever came in must never be saved over the node.
+            m_pRichEditView->GetRichEditCtrl().SetModify(FALSE);
+        }
+        break;
+    }
+    case QLC_NODE_IMAGE:
+    case QLC_NODE_HTML:
+        // Their views come later: the node is shown with the blank view.
+        if (m_pBlankView == nullptr || GetContentView() != m_pBlankView)
+            ReplaceContentView(RUNTIME_CLASS(CBlankAreaView));
+        m_dwShownNodeId = dwNodeId;
+        return TRUE;
+    case QLC_NODE_FOREIGN:
+        AfxShowMessageBox(m_hWnd, kForeignData, kForeignCaption, MB_OK | MB_ICONWARNING);
+        ShowBlankView();
+        return FALSE;
+    default:
+        AfxShowMessageBox(m_hWnd, kUnknownType, kUnknownCaption, MB_OK | MB_ICONWARNING);
+        break; // not loaded
+    }
+
+    if (bLoaded)
+        return TRUE;
+    AfxShowMessageBox(m_hWnd, kLoadFailed, AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    ShowBlankView();
+    return FALSE;
+}
+
+void CChildFrame::GotoNode(DWORD dwNodeId, BOOL bOpen)
+{
+    if (CMDIFrameWnd* pFrame = GetMDIFrame())
+        pFrame->MDIActivate(this);
+    CQlcTreeCtrl* pTree = GetTreeCtrl();
+    HTREEITEM hItem = pTree ? pTree->FindNodeItem(dwNodeId) : nullptr;
+    if (hItem == nullptr)
+        return;
+    m_pTabsView->SelectTab(0);
+    pTree->EnsureVisible(hItem);
+    pTree->SelectItem(hItem);
+    if (bOpen)
+        pTree->SelectNodeItem(hItem);
+}
+
+void CChildFrame::SetShownNodeId(DWORD dwOldId, DWORD dwNewId)
+{
+    if (m_dwShownNodeId == dwOldId)
+        m_dwShownNodeId = dwNewId;
+}
+
+void CChildFrame::SetNodeTitle(DWORD dwNodeId)
+{
+    m_strNodeTitle.Empty();
+    if (dwNodeId != kNoNode)
+    {
+        CQlcNode node(GetNotebook(), dwNodeId);
+        if (node.IsValid())
+            m_strNodeTitle = node.GetName();
+    }
+    OnUpdateFrameTitle(TRUE);
+}
+
+void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
+{
+    CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
+    CDocument* pDoc = GetNotebook();
+    if (!bAddToTitle || pDoc == nullptr || (GetStyle() & FWS_ADDTOTITLE) == 0)
+        return;
+    CString strTitle = pDoc->GetTitle();
+    if (m_nWindow > 0)
+        strTitle.AppendFormat(":%d", m_nWindow);
+    if (!m_strNodeTitle.IsEmpty())
+        strTitle += " - " + m_strNodeTitle;
+    CString strOld;
+    GetWindowText(strOld);
+    if (strOld != strTitle)
+        SetWindowText(strTitle);
+}
+
+void CChildFrame::DiscardNoteChanges()
+{
+    if (m_pRichEditView != nullptr)
+        m_pRichEditView->GetRichEditCtrl().SetModify(FALSE);
+}
+
+void CChildFrame::FocusNextPane()
+{
+    CWnd* pFocus = CWnd::GetFocus();
+    CTreeCtrl* pTree = m_pTabsView ? m_pTabsView->GetActiveTreeCtrl() : nullptr;
+    CView* pContent = GetContentView();
+    const HWND hFocus = pFocus ? pFocus->m_hWnd : nullptr;
+    const BOOL bInContent = pContent != nullptr && hFocus != nullptr &&
+                            (hFocus == pContent->m_hWnd || ::IsChild(pContent->m_hWnd, hFocus));
+    if (pTree != nullptr && (hFocus == m_hWnd || hFocus == m_wndSplitter.m_hWnd || bInContent))
+    {
+        SetActiveView(m_pTabsView, FALSE);
+        pTree->SetFocus();
+        return;
+    }
+    if (pTree != nullptr && hFocus == pTree->m_hWnd && pContent != nullptr)
+    {
+        SetActiveView(pContent, FALSE);
+        pContent->SetFocus();
+        return;
+    }
+    HWND hNext = ::GetNextDlgTabItem(m_hWnd, hFocus, FALSE);
+    if (hNext != nullptr)
+        ::SetFocus(hNext);
+}
+
+// ---------------------------------------------------------------------------
+// The document's calls
+
+void CChildFrame::OnDocumentLoaded()
+{
+    CQuillcrestDoc* pDoc = GetNotebook();
+    if (pDoc == nullptr)
+        return;
+    m_bTasksBarVisible = (pDoc->GetFileFlags() & QLC_FILEFLAG_TASKBAR) != 0;
+    if (CQlcTreeCtrl* pTree = GetTreeCtrl())
+        pTree->RefreshTree(FALSE);
+    if (CBookmarkTreeCtrl* pBookmarks = GetBookmarkTreeCtrl())
+        pBookmarks->FillBookmarks();
+    if (m_pBlankView != nullptr)
+        m_pBlankView->RefreshLogo();
+}
+
+BOOL CChildFrame::SaveCurrentNote()
+{
+    if (m_pRichEditView == nullptr)
+        return TRUE;
+    return m_pRichEditView->SaveNode(GetNotebook(), m_dwShownNodeId);
+}
+
+BOOL CChildFrame::IsTasksBarVisible()
+{
+    return m_bTasksBarVisible;
+}
+
+void CChildFrame::SetRichEditHostNames(LPCSTR lpszTitle)
+{
+    IRichEditOle* pOle = m_pRichEditView ? m_pRichEditView->GetRichEditOle() : nullptr;
+    if (pOle != nullptr)
+        pOle->SetHostNames(AfxGetAppName(), lpszTitle ? lpszTitle : "");
+}
+
+BOOL CChildFrame::IsEditorModified()
+{
+    return m_pRichEditView != nullptr && m_pRichEditView->GetRichEditCtrl().GetModify();
+}
+
+void CChildFrame::UpdateTaskItem(DWORD /*dwTaskId*/)
+{
+    // The task list is not part of the window yet: nothing shows tasks.
+}
+
+void CChildFrame::RefreshTreeNodeItem(DWORD dwNodeId)
+{
+    if (CQlcTreeCtrl* pTree = GetTreeCtrl())
+        pTree->RefreshNodeItem(dwNodeId);
+}
+
+void CChildFrame::RedrawBlankArea()
+{
+    if (m_pBlankView != nullptr)
+        m_pBlankView->RefreshLogo();
+}
+
+// ---------------------------------------------------------------------------
+// Window
+
+BOOL CChildFrame::DestroyWindow()
+{
+    CWnd* pMain = AfxGetMainWnd();
+    if (CMainFrame* pFrame = pMain ? DYNAMIC_DOWNCAST(CMainFrame, pMain) : nullptr)
+        pFrame->OnChildFrameClosing(this);
+    return CMDIChildWnd::DestroyWindow();
+}
+
+void CChildFrame::OnShowWindow(BOOL bShow, UINT nStatus)
+{
+    CMDIChildWnd::OnShowWindow(bShow, nStatus);
+    if (!bShow || !m_bFirstShow)
+        return;
+    m_bFirstShow = FALSE;
+    CQlcApp* pApp = QlcGetApp();
+    if (pApp == nullptr || pApp->m_settings.m_wpLastChildPlacement.length == 0)
+        return;
+    WINDOWPLACEMENT wp = pApp->m_settings.m_wpLastChildPlacement;
+    switch (wp.showCmd)
+    {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+        wp.length = sizeof(wp);
+        SetWindowPlacement(&wp);
+        RedrawWindow();
+        break;
+    case SW_SHOWMAXIMIZED:
+        MDIMaximize();
+        break;
+    default:
+    {
+        const RECT& rc = wp.rcNormalPosition;
+        SetWindowPos(nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    }
+}
+
+void CChildFrame::OnDestroy()
+{
+    if (CQlcApp* pApp = QlcGetApp())
+        GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
+    CMDIChildWnd::OnDestroy();
+}
+
+void CChildFrame::OnTreeRefresh()
+{
+    if (CQlcTreeCtrl* pTree = GetTreeCtrl())
+        pTree->RefreshTree(TRUE);
+}
+
+void CChildFrame::OnTreeCollapseAll()
+{
+    if (CQlcTreeCtrl* pTree = GetTreeCtrl())
+        pTree->CollapseAll();
+}
+
+void CChildFrame::OnTreeExpandAll()
+{
+    if (CQlcTreeCtrl* pTree = GetTreeCtrl())
+        pTree->ExpandAll();
+}
+
+void CChildFrame::OnViewMainTree()
+{
+    if (m_pTabsView != nullptr)
+        m_pTabsView->SelectTab(0);
+}
+
+void CChildFrame::OnViewBookmarks()
+{
+    if (m_pTabsView != nullptr)
+        m_pTabsView->SelectTab(1);
+}
+
+void CChildFrame::OnUpdateViewMainTree(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(m_pTabsView != nullptr && m_pTabsView->GetCurTab() == 0);
+}
+
+void CChildFrame::OnUpdateViewBookmarks(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(m_pTabsView != nullptr && m_pTabsView->GetCurTab() == 1);
+}

@@ -1,0 +1,115 @@
+// The window of one open notebook: a static splitter with the tabs view
+// (node tree and bookmark list) on the left and the content pane on the
+// right, which shows the blank view (the logo) or the view of the shown
+// node. The frame decides what shows a node (DisplayNode), stores the note
+// on screen before anything else is shown, asks for the password of an
+// encrypted node, and answers the document's calls (IQlcFrameCallbacks).
+#pragma once
+
+#include "core/IQlcFrameCallbacks.h"
+
+#include "framework/CMDIChildWnd.h"
+#include "framework/CSplitterWnd.h"
+
+class CBlankAreaView;
+class CQlcRichEditViewEx;
+class CQlcTabsView;
+class CQlcTreeCtrl;
+class CBookmarkTreeCtrl;
+class CQuillcrestDoc;
+class CView;
+
+class CChildFrame : public CMDIChildWnd, public IQlcFrameCallbacks
+{
+    DECLARE_DYNCREATE(CChildFrame)
+public:
+    CChildFrame();
+    ~CChildFrame() override;
+
+    // The shown node id when none is shown.
+    static const DWORD kNoNode = (DWORD)-1;
+
+    // --- Panes ------------------------------------------------------------------------
+    BOOL OnCreateClient(LPCREATESTRUCTA lpcs, CCreateContext* pContext) override;
+    CQuillcrestDoc* GetNotebook() const;
+    CQlcTabsView* GetTabsView() const { return m_pTabsView; }
+    CQlcTreeCtrl* GetTreeCtrl() const;
+    CBookmarkTreeCtrl* GetBookmarkTreeCtrl() const;
+    // The view of the content pane, whichever it is (or null).
+    CView* GetContentView() const;
+    CQlcRichEditViewEx* GetRichEditView() const { return m_pRichEditView; }
+    CBlankAreaView* GetBlankView() const { return m_pBlankView; }
+    CSplitterWnd& GetSplitter() { return m_wndSplitter; }
+
+    // --- Showing nodes ------------------------------------------------------------------
+    // Shows a node in the content pane (bOpen) or the blank view for it
+    // (!bOpen). FALSE when nothing changed, the note on screen could not be
+    // stored (it stays), or the node could not be shown (the blank view
+    // then, with no node shown).
+    BOOL DisplayNode(BOOL bOpen, DWORD dwNodeId);
+    DWORD GetShownNodeId() const { return m_dwShownNodeId; }
+    // Activates this window and selects (and with bOpen opens) the node.
+    void GotoNode(DWORD dwNodeId, BOOL bOpen);
+    // A moved node keeps being the shown one under its new id.
+    void SetShownNodeId(DWORD dwOldId, DWORD dwNewId);
+    // The window's title names the shown node (kNoNode: none).
+    void SetNodeTitle(DWORD dwNodeId);
+    const CString& GetNodeTitle() const { return m_strNodeTitle; }
+    // Drops unsaved edits of the note on screen (its node is going away).
+    void DiscardNoteChanges();
+    // Tab: from the frame or a content view to the tree of the current tab,
+    // from that tree to the content pane, else to the next tab stop.
+    void FocusNextPane();
+
+    // --- The document's calls (IQlcFrameCallbacks) ------------------------------------
+    void OnDocumentLoaded() override;
+    BOOL SaveCurrentNote() override;
+    BOOL IsTasksBarVisible() override;
+    void SetRichEditHostNames(LPCSTR lpszTitle) override;
+    BOOL IsEditorModified() override;
+    void UpdateTaskItem(DWORD dwTaskId) override;
+    void RefreshTreeNodeItem(DWORD dwNodeId) override;
+    void RedrawBlankArea() override;
+
+    // --- Framework overrides and handlers -------------------------------------------------
+    BOOL DestroyWindow() override;
+    void OnUpdateFrameTitle(BOOL bAddToTitle) override;
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnDestroy();
+    void OnTreeRefresh();
+    void OnTreeCollapseAll();
+    void OnTreeExpandAll();
+    void OnViewMainTree();
+    void OnViewBookmarks();
+    void OnUpdateViewMainTree(CCmdUI* pCmdUI);
+    void OnUpdateViewBookmarks(CCmdUI* pCmdUI);
+    void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+    // Commands whose windows come later (Tasks bar, printing, batch export,
+    // spelling, the image view) stay disabled.
+    void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+
+protected:
+    // Replaces the content pane's view by a new one of the class; null (and
+    // an empty pane) when it cannot be made.
+    CView* ReplaceContentView(CRuntimeClass* pViewClass);
+    // The blank view in the content pane and no node shown.
+    void ShowBlankView();
+    // The shown node's remembered password is forgotten when it is left.
+    void ForgetShownPassword();
+    // What an encrypted node needs before it is opened: the library and the
+    // node's password. FALSE (the user told) when it cannot be opened.
+    BOOL UnlockNode(DWORD dwNodeId);
+
+    CSplitterWnd m_wndSplitter;
+    CQlcTabsView* m_pTabsView;
+    CQlcRichEditViewEx* m_pRichEditView;
+    CBlankAreaView* m_pBlankView;
+    DWORD m_dwShownNodeId;
+    BOOL m_bFirstShow;
+    // The Tasks bar is not built yet: the notebook's stored choice is kept
+    // so a save does not change it.
+    BOOL m_bTasksBarVisible;
+    CString m_strNodeTitle;
+
+    DECLARE_MESSAGE_MAP()
+};

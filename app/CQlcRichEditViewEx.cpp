@@ -1,0 +1,442 @@
+#include "app/CQlcRichEditViewEx.h"
+
+#include "app/CMainFrame.h"
+#include "app/CParagraphDlg.h"
+#include "app/CQlcApp.h"
+#include "app/res/Resource.h"
+
+#include "core/CLog.h"
+#include "core/CQlcNode.h"
+#include "core/CQlcNodeData.h"
+#include "core/CQlcStatus.h"
+#include "core/CQuillcrestDoc.h"
+
+#include "framework/CFileException.h"
+#include "framework/CMenu.h"
+#include "framework/CWaitCursor.h"
+
+#include <new>
+
+IMPLEMENT_DYNCREATE(CQlcRichEditViewEx, CRichEditView)
+
+namespace {
+
+// Registered by name at start-up, the same message the main frame sends.
+UINT s_nOptionsChangedMsg = ::RegisterWindowMessageA("Options Changed");
+
+// Notes are not limited in length: the control's default limit would cut
+// a long note off when it is streamed in.
+const long kNoteTextLimit = 0x7FFFFFFE;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
+    ON_WM_CREATE()
+    ON_WM_RBUTTONUP()
+    ON_WM_CONTEXTMENU()
+    ON_WM_SETCURSOR()
+    ON_NOTIFY_REFLECT(EN_SELCHANGE, OnSelChangeEx)
+    ON_NOTIFY_REFLECT(EN_LINK, OnLink)
+    ON_REGISTERED_MESSAGE(s_nOptionsChangedMsg, OnOptionsChanged)
+    ON_COMMAND(ID_PARA_JUSTIFY, OnParaJustify)
+    ON_UPDATE_COMMAND_UI(ID_PARA_JUSTIFY, OnUpdateParaJustify)
+    ON_COMMAND(ID_CHAR_STRIKEOUT, OnCharStrikeout)
+    ON_UPDATE_COMMAND_UI(ID_CHAR_STRIKEOUT, OnUpdateCharStrikeout)
+    ON_COMMAND(ID_PARA_BULLETS, OnBullets)
+    ON_UPDATE_COMMAND_UI(ID_PARA_BULLETS, OnUpdateBullets)
+    ON_COMMAND(ID_PARA_INDENTLESS, OnIndentLess)
+    ON_UPDATE_COMMAND_UI(ID_PARA_INDENTLESS, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_PARA_INDENTMORE, OnIndentMore)
+    ON_UPDATE_COMMAND_UI(ID_PARA_INDENTMORE, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_CHAR_UNDERLINE_DOUBLE, OnDoubleUnderline)
+    ON_COMMAND(ID_CHAR_UNDERLINE_DOTTED, OnDottedUnderline)
+    ON_COMMAND(ID_FORMAT_PARAGRAPH, OnFormatParagraph)
+    ON_UPDATE_COMMAND_UI(ID_FORMAT_PARAGRAPH, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
+    ON_COMMAND(ID_OLE_INSERT_NEW, OnInsertObject)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+END_MESSAGE_MAP()
+
+CQlcRichEditViewEx::CQlcRichEditViewEx() : m_bContextMenuUp(FALSE), m_hArrowCursor(nullptr)
+{
+}
+
+BOOL CQlcRichEditViewEx::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                                CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
+{
+    // RichEdit 2.0, which the application loaded at start-up.
+    m_strClass = RICHEDIT_CLASSA;
+    return CRichEditView::Create(lpszClassName, lpszWindowName, dwStyle, rect, pParentWnd, nID, pContext);
+}
+
+int CQlcRichEditViewEx::OnCreate(LPCREATESTRUCTA lpcs)
+{
+    ModifyStyle(0, WS_TABSTOP);
+    if (CRichEditView::OnCreate(lpcs) == -1)
+        return -1;
+    SendMessage(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
+    return 0;
+}
+
+void CQlcRichEditViewEx::OnInitialUpdate()
+{
+    CRichEditView::OnInitialUpdate();
+    m_rectMargin = CRect(720, 720, 720, 720);
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    ctrl.SendMessage(EM_AUTOURLDETECT, TRUE, 0);
+    ctrl.SetEventMask(ctrl.GetEventMask() | ENM_LINK);
+    ApplySettings();
+}
+
+void CQlcRichEditViewEx::ApplySettings()
+{
+    CQlcApp* pApp = QlcGetApp();
+    if (pApp == nullptr)
+        return;
+    m_nWordWrap = pApp->m_settings.m_nWordWrap != 0 ? WrapToWindow : WrapNone;
+    WrapChanged();
+    SetAutoWordSelection(pApp->m_settings.m_nAutoWordSelection != 0);
+}
+
+void CQlcRichEditViewEx::SetAutoWordSelection(BOOL bOn)
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    const BOOL bIsOn = (ctrl.GetOptions() & ECO_AUTOWORDSELECTION) != 0;
+    if (bIsOn != (bOn != FALSE))
+        ctrl.SetOptions(ECOOP_XOR, ECO_AUTOWORDSELECTION);
+}
+
+LRESULT CQlcRichEditViewEx::OnOptionsChanged(WPARAM, LPARAM)
+{
+    ApplySettings();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Loading and saving
+
+BOOL CQlcRichEditViewEx::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*bPasswordKnown*/,
+                                  LPCSTR /*lpszPassword*/)
+{
+    CQlcStatus status;
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    CQlcNode node(pDoc, dwNodeId);
+    if (!node.IsValid())
+        return FALSE;
+
+    BOOL bLoaded = TRUE;
+    if (node.HasData())
+    {
+        status.SetText("Decompressing document...");
+        try
+        {
+            // The node's remembered password (set when it was entered) opens
+            // an encrypted payload.
+            CQlcNodeData* pData = node.GetDataForRead();
+            if (pData == nullptr || pData->IsDamaged())
+            {
+                bLoaded = FALSE;
+            }
+            else
+            {
+                status.ShowProgress(node.GetPlainSize());
+                ctrl.LimitText(kNoteTextLimit);
+                EDITSTREAM es = { (DWORD_PTR)pData, 0, &NodeDataStreamInCallback };
+                ctrl.StreamIn(SF_RTF, es);
+                // Half a note must never be taken for the note.
+                if (es.dwError != 0 || pData->IsDamaged())
+                    bLoaded = FALSE;
+            }
+        }
+        catch (CFileException&)
+        {
+            bLoaded = FALSE;
+        }
+        catch (std::bad_alloc&)
+        {
+            bLoaded = FALSE;
+        }
+        if (!bLoaded)
+            g_log.WriteLine("WARNING: A note could not be read whole from its node.");
+    }
+    else
+    {
+        // A new note starts in the default font.
+        CQlcApp* pApp = QlcGetApp();
+        CHARFORMAT2A cf = {};
+        cf.cbSize = sizeof(cf);
+        cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD;
+        cf.dwEffects = 0;
+        cf.yHeight = (pApp ? pApp->m_settings.m_nDefaultFontSize : 10) * 20;
+        lstrcpynA(cf.szFaceName, pApp ? (LPCSTR)pApp->m_settings.m_strDefaultFontName : "Arial", LF_FACESIZE);
+        ctrl.LimitText(kNoteTextLimit);
+        ctrl.SetDefaultCharFormat(cf);
+        ctrl.SetSel(0, -1);
+        ctrl.SetSelectionCharFormat(cf);
+        ctrl.SetSel(0, 0);
+    }
+    m_bSyncCharFormat = m_bSyncParaFormat = TRUE;
+    ctrl.SetModify(FALSE);
+    ctrl.EmptyUndoBuffer();
+    return bLoaded;
+}
+
+BOOL CQlcRichEditViewEx::SaveNode(CQuillcrestDoc* pDoc, DWORD dwNodeId)
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    if (!ctrl.GetModify())
+        return TRUE;
+
+    CQlcStatus status;
+    status.SetText("Saving document...");
+    CQlcNode node(pDoc, dwNodeId);
+    if (!node.IsValid())
+        return FALSE;
+
+    BOOL bSaved = FALSE;
+    CQlcNodeData* pData = nullptr;
+    try
+    {
+        pData = node.GetDataForWrite(TRUE);
+        if (pData != nullptr)
+        {
+            EDITSTREAM es = { (DWORD_PTR)pData, 0, &NodeDataStreamOutCallback };
+            ctrl.StreamOut(SF_RTF, es);
+            // A stream that broke off must not replace the stored note.
+            if (es.dwError == 0)
+                bSaved = pData->Flush();
+        }
+    }
+    catch (CFileException&)
+    {
+        bSaved = FALSE;
+    }
+    catch (std::bad_alloc&)
+    {
+        bSaved = FALSE;
+    }
+    if (!bSaved)
+    {
+        // The unfinished payload is dropped; the node keeps what it had.
+        if (pData != nullptr)
+            pData->Close();
+        g_log.WriteLine("WARNING: A note could not be stored in its node.");
+        return FALSE;
+    }
+    ctrl.SetModify(FALSE);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// Paragraph and character commands
+
+LONG CQlcRichEditViewEx::NextIndentMore(LONG lIndent)
+{
+    const LONG lNext = lIndent + ((lIndent == 0 || lIndent == 360) ? 360 : 720);
+    return lNext < 0 ? 0 : lNext;
+}
+
+LONG CQlcRichEditViewEx::NextIndentLess(LONG lIndent)
+{
+    const LONG lNext = lIndent == 720 ? 360 : lIndent - 720;
+    return lNext < 0 ? 0 : lNext;
+}
+
+void CQlcRichEditViewEx::OnIndentMore()
+{
+    PARAFORMAT2 pf = {};
+    GetRichEditCtrl().GetParaFormat(pf);
+    pf.dwMask = PFM_STARTINDENT;
+    pf.dxStartIndent = NextIndentMore(pf.dxStartIndent);
+    GetRichEditCtrl().SetParaFormat(pf);
+    m_bSyncParaFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnIndentLess()
+{
+    PARAFORMAT2 pf = {};
+    GetRichEditCtrl().GetParaFormat(pf);
+    const BOOL bBulleted = (pf.dwMask & PFM_NUMBERING) && pf.wNumbering == PFN_BULLET;
+    pf.dwMask = PFM_STARTINDENT;
+    if (!bBulleted)
+    {
+        pf.dwMask |= PFM_OFFSET;
+        pf.dxOffset = NextIndentLess(pf.dxOffset);
+    }
+    pf.dxStartIndent = NextIndentLess(pf.dxStartIndent);
+    GetRichEditCtrl().SetParaFormat(pf);
+    m_bSyncParaFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnBullets()
+{
+    PARAFORMAT2 pf = {};
+    GetRichEditCtrl().GetParaFormat(pf);
+    if ((pf.dwMask & PFM_NUMBERING) && pf.wNumbering == PFN_BULLET)
+    {
+        pf.wNumbering = 0;
+        pf.dxOffset = pf.dxOffset > 720 ? pf.dxOffset - 720 : 0;
+    }
+    else
+    {
+        pf.wNumbering = PFN_BULLET;
+        pf.dxOffset = 720;
+    }
+    pf.dwMask = PFM_NUMBERING | PFM_OFFSET;
+    GetRichEditCtrl().SetParaFormat(pf);
+    m_bSyncParaFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnUpdateBullets(CCmdUI* pCmdUI)
+{
+    const PARAFORMAT2& pf = GetParaFormatSelection();
+    if (!(pf.dwMask & PFM_NUMBERING))
+        pCmdUI->SetCheck(2);
+    else
+        pCmdUI->SetCheck(pf.wNumbering == PFN_BULLET ? 1 : 0);
+}
+
+void CQlcRichEditViewEx::SetUnderlineType(BYTE bType)
+{
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_UNDERLINE | CFM_UNDERLINETYPE;
+    cf.dwEffects = CFE_UNDERLINE;
+    cf.bUnderlineType = bType;
+    GetRichEditCtrl().SetSelectionCharFormat(cf);
+    m_bSyncCharFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnFormatParagraph()
+{
+    CParagraphDlg dlg(this);
+    GetRichEditCtrl().GetParaFormat(dlg.m_pf);
+    if (dlg.DoModal() != IDOK)
+        return;
+    GetRichEditCtrl().SetParaFormat(dlg.m_pf);
+    m_bSyncParaFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnEditRedo()
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    if (!ctrl.CanRedo())
+        return;
+    ctrl.Redo();
+    m_bSyncCharFormat = m_bSyncParaFormat = TRUE;
+}
+
+void CQlcRichEditViewEx::OnUpdateEditRedo(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(GetRichEditCtrl().CanRedo());
+}
+
+void CQlcRichEditViewEx::OnInsertObject()
+{
+    CWaitCursor wait;
+    CRichEditView::OnInsertObject();
+}
+
+void CQlcRichEditViewEx::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    CHARRANGE cr = { 0, 0 };
+    GetRichEditCtrl().GetSel(cr);
+    pCmdUI->Enable(cr.cpMin != cr.cpMax);
+}
+
+// ---------------------------------------------------------------------------
+// Selection, links, context menu
+
+void CQlcRichEditViewEx::OnSelChangeEx(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // The format bar, once it exists, shows the selection's face and size
+    // from here; then the framework's own handling.
+    CRichEditView::OnSelChange(pNMHDR, pResult);
+}
+
+void CQlcRichEditViewEx::OnLink(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    ENLINK* pLink = (ENLINK*)pNMHDR;
+    *pResult = 0;
+    if (pLink->msg != WM_LBUTTONDOWN)
+        return;
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    CHARRANGE crOld = { 0, 0 };
+    ctrl.GetSel(crOld);
+    CHARRANGE crLink = pLink->chrg;
+    ctrl.SetSel(crLink);
+    const CString strURL = ctrl.GetSelText();
+    ctrl.SetSel(crOld);
+    {
+        CWaitCursor wait;
+        CMainFrame::s_pfnShellExecute(m_hWnd, "open", strURL, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    *pResult = 1;
+}
+
+void CQlcRichEditViewEx::OnRButtonUp(UINT /*nFlags*/, CPoint point)
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    CHARRANGE cr = { 0, 0 };
+    ctrl.GetSel(cr);
+    if (cr.cpMin == cr.cpMax)
+    {
+        const int nChar = ctrl.CharFromPos(point);
+        ctrl.SetSel(nChar, nChar);
+    }
+    CPoint ptScreen = point;
+    ClientToScreen(&ptScreen);
+    ShowContextMenu(ptScreen);
+}
+
+void CQlcRichEditViewEx::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
+{
+    if (point.x == -1 && point.y == -1)
+    {
+        // From the keyboard: at the end of the selection.
+        CRichEditCtrl& ctrl = GetRichEditCtrl();
+        CHARRANGE cr = { 0, 0 };
+        ctrl.GetSel(cr);
+        point = ctrl.PosFromChar((UINT)cr.cpMax);
+        ClientToScreen(&point);
+    }
+    ShowContextMenu(point);
+}
+
+void CQlcRichEditViewEx::ShowContextMenu(CPoint ptScreen)
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_RICHEDIT_POPUP))
+        return;
+    CMenu* pPopup = menu.GetSubMenu(0);
+    if (pPopup == nullptr)
+        return;
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    CHARRANGE cr = { 0, 0 };
+    ctrl.GetSel(cr);
+    if (cr.cpMin == cr.cpMax)
+    {
+        pPopup->EnableMenuItem(ID_EDIT_CUT, MF_BYCOMMAND | MF_GRAYED);
+        pPopup->EnableMenuItem(ID_EDIT_COPY, MF_BYCOMMAND | MF_GRAYED);
+    }
+    if (!ctrl.CanPaste())
+        pPopup->EnableMenuItem(ID_EDIT_PASTE, MF_BYCOMMAND | MF_GRAYED);
+
+    if (m_hArrowCursor == nullptr)
+        m_hArrowCursor = ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+    ::SetCursor(m_hArrowCursor);
+    m_bContextMenuUp = TRUE;
+    pPopup->TrackPopupMenu(TPM_LEFTALIGN, ptScreen.x, ptScreen.y, this);
+    m_bContextMenuUp = FALSE;
+}
+
+BOOL CQlcRichEditViewEx::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
+{
+    if (m_bContextMenuUp && m_hArrowCursor != nullptr)
+    {
+        ::SetCursor(m_hArrowCursor);
+        return TRUE;
+    }
+    return CRichEditView::OnSetCursor(pWnd, nHitTest, message);
+}

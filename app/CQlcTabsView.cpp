@@ -1,0 +1,152 @@
+#include "app/CQlcTabsView.h"
+
+#include "app/CBookmarkTreeCtrl.h"
+#include "app/CQlcTreeCtrl.h"
+
+#include "core/CQuillcrestDoc.h"
+
+IMPLEMENT_DYNCREATE(CQlcTabsView, CView)
+
+BEGIN_MESSAGE_MAP(CQlcTabsView, CView)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+    ON_WM_ERASEBKGND()
+    ON_WM_SETFOCUS()
+    ON_NOTIFY(TCN_SELCHANGE, IDC_TABS, OnTabSelChange)
+END_MESSAGE_MAP()
+
+CQlcTabsView::CQlcTabsView() : m_pTree(nullptr), m_pBookmarks(nullptr)
+{
+}
+
+CQlcTabsView::~CQlcTabsView()
+{
+    delete m_pTree;
+    delete m_pBookmarks;
+}
+
+CQuillcrestDoc* CQlcTabsView::GetDocument() const
+{
+    CDocument* pDoc = CView::GetDocument();
+    return pDoc ? DYNAMIC_DOWNCAST(CQuillcrestDoc, pDoc) : nullptr;
+}
+
+int CQlcTabsView::OnCreate(LPCREATESTRUCTA lpcs)
+{
+    if (CView::OnCreate(lpcs) == -1)
+        return -1;
+    ModifyStyle(0, WS_CLIPCHILDREN);
+    CQuillcrestDoc* pDoc = GetDocument();
+    if (pDoc == nullptr)
+        return -1;
+
+    const CRect rcNone(0, 0, 0, 0);
+    if (!m_wndTabs.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | TCS_BOTTOM |
+                              TCS_FOCUSNEVER,
+                          rcNone, this, IDC_TABS))
+        return -1;
+    m_wndTabs.SendMessage(WM_SETFONT, (WPARAM)::GetStockObject(DEFAULT_GUI_FONT), FALSE);
+
+    m_pTree = new CQlcTreeCtrl(pDoc);
+    if (!m_pTree->CreateEx(WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES,
+                           WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                               TVS_LINESATROOT | TVS_EDITLABELS | TVS_FULLROWSELECT,
+                           rcNone, this, IDC_NODE_TREE))
+        return -1;
+    m_pBookmarks = new CBookmarkTreeCtrl(pDoc);
+    if (!m_pBookmarks->CreateEx(WS_EX_CLIENTEDGE,
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_EDITLABELS | TVS_FULLROWSELECT,
+                                rcNone, this, IDC_BOOKMARK_TREE))
+        return -1;
+    m_pTree->SetBookmarkList(m_pBookmarks);
+    m_pBookmarks->SetNodeTree(m_pTree);
+    return 0;
+}
+
+void CQlcTabsView::OnInitialUpdate()
+{
+    if (m_wndTabs.GetItemCount() == 0)
+    {
+        m_wndTabs.InsertItem(0, "Main");
+        m_wndTabs.InsertItem(1, "Bookmarks");
+    }
+    m_pBookmarks->ShowWindow(SW_HIDE);
+    RecalcLayout();
+}
+
+void CQlcTabsView::OnDraw(CDC* /*pDC*/)
+{
+}
+
+BOOL CQlcTabsView::OnEraseBkgnd(CDC* /*pDC*/)
+{
+    return TRUE; // the tabs and trees cover everything
+}
+
+void CQlcTabsView::OnSize(UINT nType, int cx, int cy)
+{
+    CView::OnSize(nType, cx, cy);
+    RecalcLayout();
+}
+
+void CQlcTabsView::RecalcLayout()
+{
+    if (m_wndTabs.m_hWnd == nullptr)
+        return;
+    CRect rcClient;
+    GetClientRect(rcClient);
+    CRect rcDisplay = rcClient;
+    m_wndTabs.AdjustRect(FALSE, rcDisplay);
+    const CRect rcTrees(rcDisplay.left - 3, rcDisplay.top - 3, rcDisplay.right + 6, rcDisplay.bottom + 1);
+    m_wndTabs.MoveWindow(rcClient.left, rcDisplay.bottom - 2, rcClient.Width(), rcClient.bottom - (rcDisplay.bottom - 2));
+    m_pTree->MoveWindow(rcTrees);
+    m_pBookmarks->MoveWindow(rcTrees);
+}
+
+int CQlcTabsView::GetCurTab() const
+{
+    return m_wndTabs.m_hWnd ? m_wndTabs.GetCurSel() : -1;
+}
+
+void CQlcTabsView::SelectTab(int nTab)
+{
+    if (nTab != 0 && nTab != 1)
+        return;
+    m_wndTabs.SetCurSel(nTab);
+    CTreeCtrl* pShow = nTab == 0 ? static_cast<CTreeCtrl*>(m_pTree) : m_pBookmarks;
+    CTreeCtrl* pHide = nTab == 0 ? static_cast<CTreeCtrl*>(m_pBookmarks) : m_pTree;
+    pShow->ShowWindow(SW_SHOW);
+    pHide->ShowWindow(SW_HIDE);
+    pShow->SetFocus();
+}
+
+CTreeCtrl* CQlcTabsView::GetActiveTreeCtrl() const
+{
+    switch (GetCurTab())
+    {
+    case 0: return m_pTree;
+    case 1: return m_pBookmarks;
+    default: return nullptr;
+    }
+}
+
+void CQlcTabsView::OnTabSelChange(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    SelectTab(m_wndTabs.GetCurSel());
+    *pResult = 0;
+}
+
+void CQlcTabsView::OnSetFocus(CWnd* /*pOldWnd*/)
+{
+    // The view itself never keeps the focus: its tree does.
+    if (CTreeCtrl* pTree = GetActiveTreeCtrl())
+        pTree->SetFocus();
+}
+
+BOOL CQlcTabsView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    CTreeCtrl* pTree = GetActiveTreeCtrl();
+    if (pTree != nullptr && pTree->m_hWnd != nullptr && pTree->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    return CView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}

@@ -1,0 +1,841 @@
+#include "app/CQlcTreeCtrl.h"
+
+#include "app/CBookmarkTreeCtrl.h"
+#include "app/CChildFrame.h"
+#include "app/CQlcApp.h"
+#include "app/res/Resource.h"
+
+#include "core/CLog.h"
+#include "core/CQlcNode.h"
+#include "core/CQuillcrestDoc.h"
+
+#include "framework/AfxPrompt.h"
+#include "framework/CWaitCursor.h"
+
+#include <climits>
+#include <mbstring.h>
+
+IMPLEMENT_DYNAMIC(CQlcTreeCtrl, CTreeCtrl)
+
+const char CQlcTreeCtrl::kPlaceholderText[] = "(empty)";
+
+BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
+    ON_WM_CREATE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_CHAR()
+    ON_WM_GETDLGCODE()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_NOTIFY_REFLECT(TVN_BEGINLABELEDITA, OnBeginLabelEdit)
+    ON_NOTIFY_REFLECT(TVN_ENDLABELEDITA, OnEndLabelEdit)
+    ON_NOTIFY_REFLECT(TVN_SELCHANGINGA, OnSelChanging)
+    ON_NOTIFY_REFLECT(TVN_ITEMEXPANDINGA, OnItemExpanding)
+    ON_NOTIFY_REFLECT(NM_CLICK, OnClick)
+    ON_COMMAND(ID_QLCPOPUP_NEWNOTE, OnQlcPopupNewNote)
+    ON_COMMAND(ID_QLCPOPUP_NEWFOLDER, OnQlcPopupNewFolder)
+    ON_COMMAND(ID_QLCPOPUP_RENAME, OnQlcPopupRename)
+    ON_COMMAND(ID_QLCPOPUP_DELETE, OnQlcPopupDelete)
+END_MESSAGE_MAP()
+
+namespace {
+
+CQlcApp* App()
+{
+    return QlcGetApp();
+}
+
+} // namespace
+
+CQlcTreeCtrl::CQlcTreeCtrl(CQuillcrestDoc* pDoc)
+    : m_pBookmarks(nullptr), m_bLabelEditing(FALSE), m_bSingleClick(FALSE), m_hCutItem(nullptr), m_pDoc(pDoc),
+      m_bLabelEditBlocked(FALSE), m_bKeyPressed(FALSE), m_hPressedItem(nullptr), m_hShownItem(nullptr),
+      m_hContextItem(nullptr)
+{
+}
+
+CChildFrame* CQlcTreeCtrl::GetChildFrame() const
+{
+    CFrameWnd* pFrame = GetParentFrame();
+    return pFrame ? DYNAMIC_DOWNCAST(CChildFrame, pFrame) : nullptr;
+}
+
+int CQlcTreeCtrl::OnCreate(LPCREATESTRUCTA lpcs)
+{
+    if (CTreeCtrl::OnCreate(lpcs) == -1)
+        return -1;
+    ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
+                       WS_VSCROLL | WS_CLIPSIBLINGS);
+    if (CQlcApp* pApp = App())
+    {
+        SetImageList(pApp->m_treeImages.GetSafeHandle(), TVSIL_NORMAL);
+        SetSingleClick(pApp->m_settings.m_nSingleClick != 0);
+    }
+    return 0;
+}
+
+void CQlcTreeCtrl::SetSingleClick(BOOL bSingleClick)
+{
+    m_bSingleClick = bSingleClick;
+    if (m_hWnd != nullptr)
+    {
+        if (bSingleClick)
+            ModifyStyle(0, TVS_TRACKSELECT | TVS_SINGLEEXPAND);
+        else
+            ModifyStyle(TVS_TRACKSELECT | TVS_SINGLEEXPAND, 0);
+    }
+    m_bLabelEditBlocked = FALSE;
+    m_bKeyPressed = FALSE;
+    m_hPressedItem = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Filling
+
+BOOL CQlcTreeCtrl::IsPlaceholder(HTREEITEM hItem) const
+{
+    return hItem != nullptr && (DWORD)GetItemData(hItem) == kPlaceholderId;
+}
+
+void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
+{
+    if (hParent == nullptr || hParent == TVI_ROOT)
+        return; // the top level never shows "(empty)"
+    TVINSERTSTRUCTA tvis = {};
+    tvis.hParent = hParent;
+    tvis.hInsertAfter = TVI_LAST;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    tvis.item.pszText = const_cast<LPSTR>(kPlaceholderText);
+    tvis.item.iImage = tvis.item.iSelectedImage = imagePlaceholder;
+    tvis.item.lParam = (LPARAM)kPlaceholderId;
+    InsertItem(&tvis);
+}
+
+int CQlcTreeCtrl::LeadingNumber(LPCSTR lpszName)
+{
+    if (lpszName == nullptr)
+        return 0;
+    const unsigned char* p = (const unsigned char*)lpszName;
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f')
+        p++;
+    bool bNegative = false;
+    if (*p == '+' || *p == '-')
+    {
+        bNegative = *p == '-';
+        p++;
+    }
+    long long n = 0;
+    for (; *p >= '0' && *p <= '9'; p++)
+    {
+        n = n * 10 + (*p - '0');
+        if (n > (long long)INT_MAX + 1)
+            n = (long long)INT_MAX + 1; // clamped; more digits change nothing
+    }
+    if (bNegative)
+        n = -n;
+    if (n > INT_MAX)
+        return INT_MAX;
+    if (n < INT_MIN)
+        return INT_MIN;
+    return (int)n;
+}
+
+int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
+{
+    // The placeholder always comes last.
+    if (dwId1 == kPlaceholderId)
+        return 1;
+    if (dwId2 == kPlaceholderId)
+        return -1;
+    CQlcNode node1(m_pDoc, dwId1);
+    CQlcNode node2(m_pDoc, dwId2);
+    WORD wOrder = 0, wFolders = 0;
+    m_pDoc->GetSortOptions(wOrder, wFolders);
+
+    if (node1.GetType() != node2.GetType() && wFolders != 2)
+    {
+        const int nFirst = wFolders == 1 ? 1 : -1;
+        if (node1.IsFolder())
+            return nFirst;
+        if (node2.IsFolder())
+            return -nFirst;
+    }
+
+    LPCSTR lpsz1 = node1.IsValid() ? node1.GetName() : "";
+    LPCSTR lpsz2 = node2.IsValid() ? node2.GetName() : "";
+    if (wOrder & 2)
+    {
+        // Numbers first by value (ascending whatever the order), compared,
+        // never subtracted: large numbers must not overflow.
+        const int n1 = LeadingNumber(lpsz1);
+        const int n2 = LeadingNumber(lpsz2);
+        if (n1 != n2 && n1 != 0 && n2 != 0)
+            return n1 < n2 ? -1 : 1;
+    }
+    const int nResult = _mbsicmp((const unsigned char*)lpsz1, (const unsigned char*)lpsz2);
+    return (wOrder & 1) ? -nResult : nResult;
+}
+
+int CALLBACK CQlcTreeCtrl::CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
+{
+    try
+    {
+        const CQlcTreeCtrl* pTree = reinterpret_cast<const CQlcTreeCtrl*>(lParamSort);
+        return pTree ? pTree->CompareNodes((DWORD)lParam1, (DWORD)lParam2) : 0;
+    }
+    catch (...)
+    {
+        return 0;
+    }
+}
+
+HTREEITEM CQlcTreeCtrl::GetSortedInsertAfter(HTREEITEM hParent, DWORD dwNodeId) const
+{
+    HTREEITEM hAfter = TVI_FIRST;
+    for (HTREEITEM hChild = GetChildItem(hParent == TVI_ROOT ? nullptr : hParent); hChild != nullptr;
+         hChild = GetNextSiblingItem(hChild))
+    {
+        if (CompareNodes(dwNodeId, (DWORD)GetItemData(hChild)) < 0)
+            break;
+        hAfter = hChild;
+    }
+    return hAfter;
+}
+
+HTREEITEM CQlcTreeCtrl::InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEITEM hInsertAfter)
+{
+    CQlcNode node(m_pDoc, dwNodeId);
+    if (!node.IsValid())
+        return nullptr;
+    TVINSERTSTRUCTA tvis = {};
+    node.GetInsertStruct(tvis);
+    tvis.hParent = hParent;
+    tvis.hInsertAfter = hInsertAfter;
+
+    // A folder's placeholder becomes the new child.
+    HTREEITEM hFirst = (hParent != nullptr && hParent != TVI_ROOT) ? GetChildItem(hParent) : nullptr;
+    if (hFirst != nullptr && IsPlaceholder(hFirst))
+    {
+        tvis.item.hItem = hFirst;
+        tvis.item.mask |= TVIF_HANDLE;
+        SetItem(&tvis.item);
+        SetItemState(hFirst, 0, TVIS_BOLD);
+        return hFirst;
+    }
+    return InsertItem(&tvis);
+}
+
+int CQlcTreeCtrl::FillChildren(DWORD dwParentId, HTREEITEM hParent, DWORD dwShownId)
+{
+    int nInserted = 0;
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    POSITION pos = nodes.GetStartPosition();
+    while (pos != nullptr)
+    {
+        DWORD dwId = 0;
+        QLCNODE record;
+        nodes.GetNextAssoc(pos, dwId, record);
+        if (record.dwParentId != dwParentId || dwId == dwParentId)
+            continue;
+        HTREEITEM hItem = InsertNodeItem(dwId, hParent, GetSortedInsertAfter(hParent, dwId));
+        if (hItem == nullptr)
+            continue;
+        nInserted++;
+        if (CQlcNode::IsFolderType(record.nType) && FillChildren(dwId, hItem, dwShownId) == 0)
+            AddPlaceholder(hItem);
+        if (dwId == dwShownId)
+        {
+            m_hShownItem = hItem;
+            MarkShownItem(hItem);
+        }
+        if (CQlcApp* pApp = App())
+        {
+            const QLCNODECLIPBOARD& clip = pApp->m_nodeClipboard;
+            if (clip.bHasContent && clip.bCut && clip.pDocument == m_pDoc && clip.dwNodeId == dwId)
+            {
+                m_hCutItem = hItem;
+                int nImage = 0, nSelected = 0;
+                GetItemImage(hItem, nImage, nSelected);
+                SetItemImage(hItem, nImage + imageCutOffset, nSelected + imageCutOffset);
+            }
+        }
+    }
+    return nInserted;
+}
+
+void CQlcTreeCtrl::RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const
+{
+    for (HTREEITEM h = GetChildItem(hParent); h != nullptr; h = GetNextSiblingItem(h))
+    {
+        if (IsPlaceholder(h))
+            continue;
+        if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
+            expanded.push_back((DWORD)GetItemData(h));
+        RecordExpanded(h, expanded);
+    }
+}
+
+void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
+{
+    if (m_hWnd == nullptr || m_pDoc == nullptr)
+        return;
+    SetRedraw(FALSE);
+    const DWORD dwShownId = m_hShownItem ? (DWORD)GetItemData(m_hShownItem) : kPlaceholderId;
+    std::vector<DWORD> expanded;
+    if (bKeepExpanded)
+        RecordExpanded(nullptr, expanded);
+
+    // No handle of the old items survives the rebuild.
+    m_hShownItem = m_hContextItem = m_hPressedItem = m_hCutItem = nullptr;
+    DeleteAllItems();
+    FillChildren(0, TVI_ROOT, dwShownId);
+    for (DWORD dwId : expanded)
+    {
+        if (HTREEITEM h = FindNodeItem(dwId))
+        {
+            Expand(h, TVE_EXPAND);
+            SetItemImage(h, imageFolderOpen, imageFolderOpen);
+        }
+    }
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+// ---------------------------------------------------------------------------
+// Marks
+
+int CQlcTreeCtrl::GetRestingOverlay(DWORD dwNodeId) const
+{
+    CQlcNode node(m_pDoc, dwNodeId);
+    if (!node.IsValid())
+        return 0;
+    if (node.IsEncrypted())
+        return overlayEncrypted;
+    if (node.HasTask())
+        return overlayTask;
+    return 0;
+}
+
+void CQlcTreeCtrl::SetItemOverlay(HTREEITEM hItem, int nOverlay, BOOL bBold)
+{
+    SetItemState(hItem, INDEXTOOVERLAYMASK(nOverlay) | (bBold ? TVIS_BOLD : 0), TVIS_OVERLAYMASK | TVIS_BOLD);
+}
+
+void CQlcTreeCtrl::MarkShownItem(HTREEITEM hItem)
+{
+    if (hItem == nullptr)
+        return;
+    SetItemOverlay(hItem, overlayShown, TRUE);
+    for (HTREEITEM h = GetParentItem(hItem); h != nullptr; h = GetParentItem(h))
+        SetItemOverlay(h, overlayShownPath, TRUE);
+}
+
+void CQlcTreeCtrl::UnmarkShownItem(HTREEITEM hItem)
+{
+    if (hItem == nullptr)
+        return;
+    SetItemOverlay(hItem, GetRestingOverlay((DWORD)GetItemData(hItem)), FALSE);
+    for (HTREEITEM h = GetParentItem(hItem); h != nullptr; h = GetParentItem(h))
+        SetItemOverlay(h, 0, FALSE);
+}
+
+void CQlcTreeCtrl::SyncShownItem(HTREEITEM hPrevious)
+{
+    CChildFrame* pFrame = GetChildFrame();
+    const DWORD dwShownId = pFrame ? pFrame->GetShownNodeId() : kPlaceholderId;
+    HTREEITEM hShown = nullptr;
+    if (dwShownId != kPlaceholderId)
+    {
+        // The item asked for when it is the one shown, else a search.
+        if (m_hShownItem != nullptr && (DWORD)GetItemData(m_hShownItem) == dwShownId)
+            hShown = m_hShownItem;
+        else
+            hShown = FindNodeItem(dwShownId);
+    }
+    m_hShownItem = hShown;
+    if (hPrevious != nullptr && hPrevious != hShown)
+    {
+        UnmarkShownItem(hPrevious);
+        if (pFrame != nullptr)
+            pFrame->SetNodeTitle(kPlaceholderId);
+    }
+    if (hShown != nullptr && hShown != hPrevious)
+    {
+        MarkShownItem(hShown);
+        if (pFrame != nullptr)
+            pFrame->SetNodeTitle(dwShownId);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Finding and opening
+
+HTREEITEM CQlcTreeCtrl::FindNodeItem(DWORD dwNodeId, HTREEITEM hBelow) const
+{
+    for (HTREEITEM h = GetChildItem(hBelow == TVI_ROOT ? nullptr : hBelow); h != nullptr; h = GetNextSiblingItem(h))
+    {
+        if ((DWORD)GetItemData(h) == dwNodeId)
+            return h;
+        if (HTREEITEM hFound = FindNodeItem(dwNodeId, h))
+            return hFound;
+    }
+    return nullptr;
+}
+
+void CQlcTreeCtrl::SelectNodeItem(HTREEITEM hItem)
+{
+    CChildFrame* pFrame = GetChildFrame();
+    if (pFrame == nullptr)
+        return;
+    if (hItem != nullptr && IsPlaceholder(hItem))
+        return;
+
+    const HTREEITEM hPrevious = m_hShownItem;
+    if (hItem == nullptr)
+    {
+        if (!pFrame->DisplayNode(FALSE, kPlaceholderId))
+            return;
+        SyncShownItem(hPrevious);
+        return;
+    }
+
+    const DWORD dwId = (DWORD)GetItemData(hItem);
+    CQlcNode node(m_pDoc, dwId);
+    if (hItem != m_hShownItem)
+    {
+        if (node.HasDataType())
+        {
+            m_hShownItem = hItem;
+            pFrame->DisplayNode(TRUE, dwId);
+        }
+        else if (!node.IsFolder())
+        {
+            // A stale item or a node of no known type: the blank pane.
+            pFrame->DisplayNode(FALSE, kPlaceholderId);
+        }
+    }
+    if (node.IsFolder())
+    {
+        Expand(hItem, TVE_TOGGLE);
+        const BOOL bExpanded = (GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+        const int nImage = bExpanded ? imageFolderOpen : imageFolder;
+        SetItemImage(hItem, nImage, nImage);
+    }
+    // Whatever happened (opened, refused, failed), the marks follow the frame.
+    SyncShownItem(hPrevious);
+}
+
+void CQlcTreeCtrl::ShowBookmarkItem(DWORD dwNodeId)
+{
+    HTREEITEM hItem = FindNodeItem(dwNodeId);
+    if (hItem == nullptr)
+    {
+        g_log.WriteLine("CQlcTreeCtrl::ShowBookmarkItem - failed to activate bookmark.");
+        return;
+    }
+    EnsureVisible(hItem);
+    SelectItem(hItem);
+    SelectNodeItem(hItem);
+}
+
+namespace {
+
+void ExpandBranch(CQlcTreeCtrl& tree, HTREEITEM hParent, UINT nCode, int nImage)
+{
+    for (HTREEITEM h = tree.GetChildItem(hParent); h != nullptr; h = tree.GetNextSiblingItem(h))
+    {
+        if (tree.GetChildItem(h) == nullptr)
+            continue;
+        ExpandBranch(tree, h, nCode, nImage);
+        tree.Expand(h, nCode);
+        tree.SetItemImage(h, nImage, nImage);
+    }
+}
+
+} // namespace
+
+void CQlcTreeCtrl::CollapseAll()
+{
+    SetRedraw(FALSE);
+    ExpandBranch(*this, nullptr, TVE_COLLAPSE, imageFolder);
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+void CQlcTreeCtrl::ExpandAll()
+{
+    SetRedraw(FALSE);
+    ExpandBranch(*this, nullptr, TVE_EXPAND, imageFolderOpen);
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+void CQlcTreeCtrl::RefreshNodeItem(DWORD dwNodeId)
+{
+    HTREEITEM hItem = FindNodeItem(dwNodeId);
+    CQlcNode node(m_pDoc, dwNodeId);
+    if (hItem == nullptr || !node.IsValid())
+        return;
+    TVINSERTSTRUCTA tvis = {};
+    node.GetInsertStruct(tvis);
+    tvis.item.hItem = hItem;
+    tvis.item.mask |= TVIF_HANDLE;
+    const BOOL bFolderOpen = node.IsFolder() && (GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED);
+    if (bFolderOpen)
+        tvis.item.iImage = tvis.item.iSelectedImage = imageFolderOpen;
+    if (hItem == m_hCutItem)
+    {
+        tvis.item.iImage += imageCutOffset;
+        tvis.item.iSelectedImage += imageCutOffset;
+    }
+    SetItem(&tvis.item);
+    SetItemState(hItem, 0, TVIS_BOLD);
+    if (hItem == m_hShownItem)
+        MarkShownItem(hItem);
+    else if (m_hShownItem != nullptr && IsInBranch(hItem, m_hShownItem))
+        SetItemOverlay(hItem, overlayShownPath, TRUE);
+}
+
+BOOL CQlcTreeCtrl::IsInBranch(HTREEITEM hBranch, HTREEITEM hItem) const
+{
+    for (HTREEITEM h = hItem; h != nullptr; h = GetParentItem(h))
+    {
+        if (h == hBranch)
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// ---------------------------------------------------------------------------
+// New, rename, delete
+
+void CQlcTreeCtrl::NewNode(BYTE nType)
+{
+    HTREEITEM hContext = m_hContextItem;
+    m_hContextItem = nullptr;
+
+    DWORD dwParentId = 0;
+    HTREEITEM hParent = TVI_ROOT;
+    HTREEITEM hInsertAfter = TVI_LAST;
+    if (hContext != nullptr && IsPlaceholder(hContext))
+    {
+        // The placeholder stands for its folder.
+        hParent = GetParentItem(hContext);
+        dwParentId = hParent ? (DWORD)GetItemData(hParent) : 0;
+        hInsertAfter = TVI_FIRST;
+        if (hParent == nullptr)
+            hParent = TVI_ROOT;
+    }
+    else if (hContext != nullptr)
+    {
+        CQlcNode context(m_pDoc, (DWORD)GetItemData(hContext));
+        if (context.IsFolder())
+        {
+            hParent = hContext;
+            dwParentId = context.GetId();
+            hInsertAfter = TVI_FIRST;
+        }
+        else
+        {
+            HTREEITEM hContextParent = GetParentItem(hContext);
+            hParent = hContextParent ? hContextParent : TVI_ROOT;
+            dwParentId = hContextParent ? (DWORD)GetItemData(hContextParent) : 0;
+            hInsertAfter = hContext;
+        }
+    }
+
+    CQlcNode node;
+    node.Create(m_pDoc, nType, nullptr, dwParentId);
+    HTREEITEM hItem = InsertNodeItem(node.GetId(), hParent, hInsertAfter);
+    if (hItem == nullptr)
+        return;
+    if (nType == QLC_NODE_FOLDER)
+    {
+        AddPlaceholder(hItem);
+        Expand(hItem, TVE_EXPAND);
+        SetItemImage(hItem, imageFolderOpen, imageFolderOpen);
+    }
+    if (hParent != TVI_ROOT)
+    {
+        Expand(hParent, TVE_EXPAND);
+        SetItemImage(hParent, imageFolderOpen, imageFolderOpen);
+    }
+    SelectItem(hItem);
+    m_bLabelEditBlocked = FALSE;
+    SetFocus();
+    EditLabel(hItem);
+}
+
+void CQlcTreeCtrl::OnQlcPopupNewNote()
+{
+    NewNode(QLC_NODE_NOTE);
+}
+
+void CQlcTreeCtrl::OnQlcPopupNewFolder()
+{
+    g_log.WriteLine("OnQlcPopupNewFolder()");
+    NewNode(QLC_NODE_FOLDER);
+}
+
+void CQlcTreeCtrl::OnQlcPopupRename()
+{
+    HTREEITEM hItem = m_hContextItem;
+    m_hContextItem = nullptr;
+    if (hItem == nullptr || IsPlaceholder(hItem))
+        return;
+    m_bLabelEditBlocked = FALSE;
+    SetFocus();
+    EditLabel(hItem);
+}
+
+void CQlcTreeCtrl::OnQlcPopupDelete()
+{
+    HTREEITEM hItem = m_hContextItem;
+    m_hContextItem = nullptr;
+    if (hItem == nullptr || IsPlaceholder(hItem))
+        return;
+    CQlcApp* pApp = App();
+    if (pApp == nullptr || pApp->m_settings.m_nPromptDelete == 1)
+    {
+        SelectItem(hItem);
+        if (AfxShowMessageBox(m_hWnd, "Are you sure you want to delete this item?", "Confirm item delete",
+                              MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+    }
+    if (DeleteBranch(hItem) && m_pBookmarks != nullptr)
+        m_pBookmarks->RefreshBookmarks();
+}
+
+BOOL CQlcTreeCtrl::DeleteBranch(HTREEITEM hItem)
+{
+    if (hItem == nullptr || IsPlaceholder(hItem))
+        return FALSE;
+    CWaitCursor wait;
+    const DWORD dwId = (DWORD)GetItemData(hItem);
+
+    if (m_hShownItem != nullptr && IsInBranch(hItem, m_hShownItem))
+    {
+        // The shown node goes with the branch: its unsaved edits go too.
+        CChildFrame* pFrame = GetChildFrame();
+        if (pFrame != nullptr)
+        {
+            pFrame->DiscardNoteChanges();
+            pFrame->DisplayNode(FALSE, kPlaceholderId);
+        }
+        const HTREEITEM hPrevious = m_hShownItem;
+        SyncShownItem(hPrevious);
+        if (m_hShownItem != nullptr && IsInBranch(hItem, m_hShownItem))
+            return FALSE; // still on screen: nothing is deleted
+    }
+
+    // No handle into the branch outlives it.
+    if (m_hCutItem != nullptr && IsInBranch(hItem, m_hCutItem))
+        m_hCutItem = nullptr;
+    if (m_hContextItem != nullptr && IsInBranch(hItem, m_hContextItem))
+        m_hContextItem = nullptr;
+    if (m_hPressedItem != nullptr && IsInBranch(hItem, m_hPressedItem))
+        m_hPressedItem = nullptr;
+
+    HTREEITEM hParent = GetParentItem(hItem);
+    DeleteItem(hItem);
+    if (hParent != nullptr && GetChildItem(hParent) == nullptr)
+        AddPlaceholder(hParent);
+    m_pDoc->Data_DeleteNode(dwId);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// Label editing
+
+void CQlcTreeCtrl::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTVDISPINFOA* pInfo = (NMTVDISPINFOA*)pNMHDR;
+    if (m_bLabelEditBlocked || IsPlaceholder(pInfo->item.hItem))
+    {
+        *pResult = TRUE; // refused
+        return;
+    }
+    if (HWND hEdit = GetEditControl())
+        ::SendMessageA(hEdit, EM_LIMITTEXT, 64, 0);
+    m_bLabelEditing = TRUE;
+    *pResult = FALSE;
+}
+
+void CQlcTreeCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTVDISPINFOA* pInfo = (NMTVDISPINFOA*)pNMHDR;
+    g_log.WriteLine("OnEndLabelEdit(...)");
+    m_bLabelEditing = FALSE;
+    *pResult = FALSE;
+    if (pInfo->item.pszText == nullptr)
+        return; // cancelled
+    if (pInfo->item.pszText[0] == '\0')
+    {
+        AfxShowMessageBox(m_hWnd, "You must enter a name for this item", AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const DWORD dwId = (DWORD)GetItemData(pInfo->item.hItem);
+    CQlcNode node(m_pDoc, dwId);
+    if (!node.IsValid())
+        return;
+    node.SetName(pInfo->item.pszText);
+    node.Update(TRUE);
+    SetItemText(pInfo->item.hItem, pInfo->item.pszText);
+    if (pInfo->item.hItem == m_hShownItem)
+    {
+        if (CChildFrame* pFrame = GetChildFrame())
+            pFrame->SetNodeTitle(dwId);
+    }
+    *pResult = TRUE;
+}
+
+void CQlcTreeCtrl::OnSelChanging(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    m_bLabelEditBlocked = TRUE;
+    *pResult = FALSE;
+}
+
+void CQlcTreeCtrl::OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTREEVIEWA* pNMTV = (NMTREEVIEWA*)pNMHDR;
+    HTREEITEM hItem = pNMTV->itemNew.hItem;
+    int nImage = 0, nSelected = 0;
+    GetItemImage(hItem, nImage, nSelected);
+    if ((pNMTV->action & TVE_EXPAND) && nImage == imageFolder)
+        SetItemImage(hItem, imageFolderOpen, imageFolderOpen);
+    else if ((pNMTV->action & TVE_COLLAPSE) && nImage == imageFolderOpen)
+        SetItemImage(hItem, imageFolder, imageFolder);
+    *pResult = FALSE;
+}
+
+// ---------------------------------------------------------------------------
+// Mouse and keyboard
+
+HTREEITEM CQlcTreeCtrl::HitTestNode(CPoint point, UINT nFlagsWanted) const
+{
+    UINT nFlags = 0;
+    HTREEITEM hItem = HitTest(point, &nFlags);
+    return (hItem != nullptr && (nFlags & nFlagsWanted)) ? hItem : nullptr;
+}
+
+void CQlcTreeCtrl::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    // A press ends a label edit as losing the focus would.
+    if (HWND hEdit = GetEditControl())
+        ::DestroyWindow(hEdit);
+    m_bLabelEditBlocked = FALSE;
+    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
+    CTreeCtrl::OnLButtonDown(nFlags, point);
+}
+
+void CQlcTreeCtrl::OnRButtonDown(UINT nFlags, CPoint point)
+{
+    if (HWND hEdit = GetEditControl())
+        ::DestroyWindow(hEdit);
+    m_bLabelEditBlocked = FALSE;
+    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
+    // The item a right click lands on is what the next command acts on.
+    if (m_hPressedItem != nullptr)
+        m_hContextItem = m_hPressedItem;
+    SelectDropTarget(m_hPressedItem);
+    CTreeCtrl::OnRButtonDown(nFlags, point);
+}
+
+void CQlcTreeCtrl::OnLButtonDblClk(UINT /*nFlags*/, CPoint point)
+{
+    m_bLabelEditBlocked = TRUE;
+    if (m_bSingleClick)
+        return;
+    HTREEITEM hItem = HitTestNode(point, TVHT_ONITEM | TVHT_ONITEMBUTTON);
+    SelectNodeItem(hItem);
+}
+
+void CQlcTreeCtrl::OnClick(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    *pResult = 0;
+    if (!m_bSingleClick)
+        return;
+    const DWORD dwPos = ::GetMessagePos();
+    CPoint point((short)LOWORD(dwPos), (short)HIWORD(dwPos));
+    ScreenToClient(&point);
+    HTREEITEM hItem = HitTestNode(point, TVHT_ONITEM);
+    if (hItem == nullptr || IsPlaceholder(hItem))
+        return;
+    CQlcNode node(m_pDoc, (DWORD)GetItemData(hItem));
+    if (node.HasDataType())
+        SelectNodeItem(hItem);
+    else if (!node.IsFolder())
+        SelectNodeItem(nullptr);
+}
+
+UINT CQlcTreeCtrl::OnGetDlgCode()
+{
+    return DLGC_WANTALLKEYS;
+}
+
+void CQlcTreeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    m_bKeyPressed = TRUE;
+    if (nChar == VK_TAB)
+    {
+        if (CChildFrame* pFrame = GetChildFrame())
+            pFrame->FocusNextPane();
+        return;
+    }
+    if (nChar == VK_F2)
+    {
+        if (HTREEITEM hCaret = GetSelectedItem())
+        {
+            m_hContextItem = hCaret;
+            OnQlcPopupRename();
+        }
+        return;
+    }
+    CTreeCtrl::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CQlcTreeCtrl::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    const BOOL bPressedHere = m_bKeyPressed;
+    m_bKeyPressed = FALSE;
+    HTREEITEM hCaret = GetSelectedItem();
+    if (bPressedHere && hCaret != nullptr)
+    {
+        if (nChar == VK_RETURN || nChar == VK_SPACE)
+        {
+            SelectNodeItem(hCaret);
+            return;
+        }
+        if (nChar == VK_DELETE)
+        {
+            m_hContextItem = hCaret;
+            OnQlcPopupDelete();
+            return;
+        }
+    }
+    CTreeCtrl::OnKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CQlcTreeCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    // No beep for the keys the tree uses itself.
+    if (nChar == VK_TAB || nChar == VK_RETURN)
+        return;
+    CTreeCtrl::OnChar(nChar, nRepCnt, nFlags);
+}
+
+void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
+{
+    m_hPressedItem = nullptr;
+    CTreeCtrl::OnSetFocus(pOldWnd);
+}
+
+void CQlcTreeCtrl::OnKillFocus(CWnd* pNewWnd)
+{
+    m_hPressedItem = nullptr;
+    m_bLabelEditBlocked = TRUE;
+    CTreeCtrl::OnKillFocus(pNewWnd);
+}

@@ -1,0 +1,148 @@
+// The "Main" tab of a notebook window: the notebook's nodes as a tree in
+// the notebook's sort order, the shown node and its folders marked, folders
+// without children holding an "(empty)" placeholder. Nodes are opened from
+// here (double-click, Enter or Space, or a click in single-click mode) and
+// renamed, created and deleted here. Item data is the node id (the
+// placeholder's is -1).
+#pragma once
+
+#include "framework/CTreeCtrl.h"
+
+#include <vector>
+
+class CBookmarkTreeCtrl;
+class CChildFrame;
+class CQuillcrestDoc;
+
+class CQlcTreeCtrl : public CTreeCtrl
+{
+    DECLARE_DYNAMIC(CQlcTreeCtrl)
+public:
+    explicit CQlcTreeCtrl(CQuillcrestDoc* pDoc);
+
+    // Item data of the placeholder.
+    static const DWORD kPlaceholderId = (DWORD)-1;
+    static const char kPlaceholderText[];
+    // Images of the application's tree image list.
+    enum
+    {
+        imageNote = 2,
+        imageFolder = 3,
+        imageFolderOpen = 4,
+        imagePlaceholder = 5,
+        imageCutOffset = 7
+    };
+    // Overlays of the tree image list.
+    enum
+    {
+        overlayShown = 1,
+        overlayShownPath = 2,
+        overlayBookmark = 3,
+        overlayEncrypted = 4,
+        overlayTask = 5
+    };
+
+    CQuillcrestDoc* GetDocument() const { return m_pDoc; }
+    void SetBookmarkList(CBookmarkTreeCtrl* pBookmarks) { m_pBookmarks = pBookmarks; }
+    CChildFrame* GetChildFrame() const;
+
+    // Single-click mode (TVS_TRACKSELECT and TVS_SINGLEEXPAND) on or off.
+    void SetSingleClick(BOOL bSingleClick);
+    BOOL IsSingleClick() const { return m_bSingleClick; }
+
+    // --- Filling ------------------------------------------------------------------
+    // Rebuilds the whole tree from the document; with bKeepExpanded the
+    // folders open before stay open. The shown node stays marked.
+    void RefreshTree(BOOL bKeepExpanded);
+    // Inserts the children of a node (recursively) at their sorted places;
+    // returns how many were inserted.
+    int FillChildren(DWORD dwParentId, HTREEITEM hParent, DWORD dwShownId);
+    // The sort comparison: negative when node 1 goes first. lParamSort is
+    // the tree.
+    static int CALLBACK CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+    int CompareNodes(DWORD dwId1, DWORD dwId2) const;
+    // The leading decimal number of a name (white space and a sign allowed),
+    // clamped to the int range; 0 when the name does not begin with one.
+    static int LeadingNumber(LPCSTR lpszName);
+    // Where a node's item goes among the children of hParent: after the
+    // returned item, or TVI_FIRST.
+    HTREEITEM GetSortedInsertAfter(HTREEITEM hParent, DWORD dwNodeId) const;
+    // Inserts a node's item (text, images, data, overlay) under hParent after
+    // hInsertAfter; a placeholder under hParent is reused.
+    HTREEITEM InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEITEM hInsertAfter);
+    void AddPlaceholder(HTREEITEM hParent);
+    BOOL IsPlaceholder(HTREEITEM hItem) const;
+    DWORD GetItemNodeId(HTREEITEM hItem) const { return hItem ? (DWORD)GetItemData(hItem) : 0; }
+
+    // --- Finding and showing ------------------------------------------------------------
+    // Depth first (children before the next sibling) below hBelow.
+    HTREEITEM FindNodeItem(DWORD dwNodeId, HTREEITEM hBelow = TVI_ROOT) const;
+    // Opens the item's node (or closes the shown node for null).
+    void SelectNodeItem(HTREEITEM hItem);
+    // Finds the node and opens it (the bookmark list's jump).
+    void ShowBookmarkItem(DWORD dwNodeId);
+    void CollapseAll();
+    void ExpandAll();
+    // Resets the node's item from its record and marks.
+    void RefreshNodeItem(DWORD dwNodeId);
+    HTREEITEM GetShownItem() const { return m_hShownItem; }
+    // The overlay a node shows when it is not the shown one (or an ancestor).
+    int GetRestingOverlay(DWORD dwNodeId) const;
+
+    // --- Commands ----------------------------------------------------------------------------
+    // The item the next command acts on.
+    HTREEITEM GetContextItem() const { return m_hContextItem; }
+    void SetContextItem(HTREEITEM hItem) { m_hContextItem = hItem; }
+    void OnQlcPopupNewNote();
+    void OnQlcPopupNewFolder();
+    void OnQlcPopupRename();
+    void OnQlcPopupDelete();
+    // Deletes an item's branch from the tree and the document (a shown node
+    // in it is closed first, its unsaved edits dropped). FALSE when nothing
+    // was deleted.
+    BOOL DeleteBranch(HTREEITEM hItem);
+    BOOL IsLabelEditing() const { return m_bLabelEditing; }
+
+    // --- Handlers -----------------------------------------------------------------------------
+    int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonDblClk(UINT nFlags, CPoint point);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    UINT OnGetDlgCode();
+    void OnSetFocus(CWnd* pOldWnd);
+    void OnKillFocus(CWnd* pNewWnd);
+    void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnClick(NMHDR* pNMHDR, LRESULT* pResult);
+
+protected:
+    // Marks of the shown node: overlay 1 and bold, its folders overlay 2 and bold.
+    void MarkShownItem(HTREEITEM hItem);
+    void UnmarkShownItem(HTREEITEM hItem);
+    // Makes the tree's shown item follow what the frame shows.
+    void SyncShownItem(HTREEITEM hPrevious);
+    void SetItemOverlay(HTREEITEM hItem, int nOverlay, BOOL bBold);
+    BOOL IsInBranch(HTREEITEM hBranch, HTREEITEM hItem) const;
+    // A new note or folder at the context item's place.
+    void NewNode(BYTE nType);
+    HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
+    void RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const;
+
+    CBookmarkTreeCtrl* m_pBookmarks;
+    BOOL m_bLabelEditing;
+    BOOL m_bSingleClick;
+    HTREEITEM m_hCutItem;          // the item cut to the node clipboard from this tree
+    CQuillcrestDoc* m_pDoc;
+    BOOL m_bLabelEditBlocked;
+    BOOL m_bKeyPressed;            // a key went down in this tree
+    HTREEITEM m_hPressedItem;      // the item under the last mouse press
+    HTREEITEM m_hShownItem;
+    HTREEITEM m_hContextItem;
+
+    DECLARE_MESSAGE_MAP()
+};
