@@ -668,6 +668,9 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         m_header = savedHeader;
         m_sectionTable = savedSections;
         m_cryptHeader = savedCrypt;
+        // Under Save As the notebook path names the file that was not written.
+        if (m_hNotebookFile != INVALID_HANDLE_VALUE && !m_strNotebookHandlePath.IsEmpty())
+            m_strNotebookPath = m_strNotebookHandlePath;
     };
 
     CString strT1, strT2;

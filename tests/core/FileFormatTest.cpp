@@ -712,3 +712,32 @@ TEST(FileFormatTest, AFailedSaveUnderAnotherNameKeepsTheOpenFile)
     ASSERT_EQ(1, OpenNotebook(back, strNew));
     EXPECT_EQ(2, back.GetNodeTable().GetCount());
 }
+
+TEST(FileFormatTest, AnErrorWhileSavingUnderAnotherNameKeepsTheOpenFile)
+{
+    CTempDir dir;
+    CTestPrompts prompts;
+    const CString strOld = dir.Path("old.qlc");
+    {
+        CQuillcrestDoc doc;
+        doc.OnNewDocument();
+        AddNode(doc, QLC_NODE_NOTE, "one");
+        doc.Data_SetNotebookPath(strOld);
+        ASSERT_TRUE(doc.Data_WriteFile());
+    }
+    CQuillcrestDoc doc;
+    ASSERT_EQ(1, OpenNotebook(doc, strOld));
+    // A payload said to lie far past the end of the work file: copying fails.
+    const DWORD bad = AddNode(doc, QLC_NODE_FOREIGN, "bad");
+    QLCNODE n;
+    doc.Data_GetNode(bad, n);
+    n.dwStoredSize = 100;
+    doc.Data_SetNode(bad, n);
+    const QLCDATALOC loc = { 1, 1, 0, 0x10000000 };
+    doc.Data_SetDataLoc(bad, loc);
+
+    doc.Data_SetNotebookPath(dir.Path("new.qlc"));
+    EXPECT_THROW(doc.Data_WriteFile(), CFileException);
+    EXPECT_EQ(strOld, doc.Data_GetNotebookPath());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.Path("new.qlc")));
+}
