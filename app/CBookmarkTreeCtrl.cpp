@@ -39,7 +39,7 @@ const UINT kOnBookmarkPress = TVHT_ONITEMBUTTON | TVHT_ONITEMICON | TVHT_ONITEML
 
 CBookmarkTreeCtrl::CBookmarkTreeCtrl(CQuillcrestDoc* pDoc)
     : m_pDoc(pDoc), m_pNodeTree(nullptr), m_bSingleClick(FALSE), m_bClickActivated(FALSE), m_hContextItem(nullptr),
-      m_bContextMenuActive(FALSE)
+      m_bContextMenuActive(FALSE), m_bLabelEditing(FALSE)
 {
 }
 
@@ -312,6 +312,7 @@ void CBookmarkTreeCtrl::OnBeginLabelEdit(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     }
     if (HWND hEdit = GetEditControl())
         ::SendMessageA(hEdit, EM_LIMITTEXT, 128, 0);
+    m_bLabelEditing = TRUE;
     *pResult = FALSE;
 }
 
@@ -319,6 +320,10 @@ void CBookmarkTreeCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
 {
     NMTVDISPINFOA* pInfo = (NMTVDISPINFOA*)pNMHDR;
     *pResult = FALSE;
+    // Only the first end of an edit counts (the box reports again as it goes).
+    if (!m_bLabelEditing)
+        return;
+    m_bLabelEditing = FALSE;
     if (pInfo->item.pszText == nullptr)
         return; // cancelled
     if (pInfo->item.pszText[0] == '\0')

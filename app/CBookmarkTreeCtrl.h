@@ -35,6 +35,7 @@ public:
     void SetContextItem(HTREEITEM hItem) { m_hContextItem = hItem; }
     BOOL IsClickActivated() const { return m_bClickActivated; }
     BOOL IsContextMenuActive() const { return m_bContextMenuActive; }
+    BOOL IsLabelEditing() const { return m_bLabelEditing; }
 
     // --- Handlers --------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
@@ -63,6 +64,7 @@ protected:
     BOOL m_bClickActivated;
     HTREEITEM m_hContextItem;
     BOOL m_bContextMenuActive;
+    BOOL m_bLabelEditing;
 
     DECLARE_MESSAGE_MAP()
 };

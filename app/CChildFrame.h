@@ -27,7 +27,7 @@ public:
     ~CChildFrame() override;
 
     // The shown node id when none is shown.
-    static const DWORD kNoNode = (DWORD)-1;
+    static constexpr DWORD kNoNode = (DWORD)-1;
 
     // --- Panes ------------------------------------------------------------------------
     BOOL OnCreateClient(LPCREATESTRUCTA lpcs, CCreateContext* pContext) override;

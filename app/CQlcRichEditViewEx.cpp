@@ -249,8 +249,7 @@ void CQlcRichEditViewEx::OnIndentMore()
     GetRichEditCtrl().GetParaFormat(pf);
     pf.dwMask = PFM_STARTINDENT;
     pf.dxStartIndent = NextIndentMore(pf.dxStartIndent);
-    GetRichEditCtrl().SetParaFormat(pf);
-    m_bSyncParaFormat = TRUE;
+    SetParaFormat(pf);
 }
 
 void CQlcRichEditViewEx::OnIndentLess()
@@ -265,8 +264,7 @@ void CQlcRichEditViewEx::OnIndentLess()
         pf.dxOffset = NextIndentLess(pf.dxOffset);
     }
     pf.dxStartIndent = NextIndentLess(pf.dxStartIndent);
-    GetRichEditCtrl().SetParaFormat(pf);
-    m_bSyncParaFormat = TRUE;
+    SetParaFormat(pf);
 }
 
 void CQlcRichEditViewEx::OnBullets()
@@ -284,8 +282,7 @@ void CQlcRichEditViewEx::OnBullets()
         pf.dxOffset = 720;
     }
     pf.dwMask = PFM_NUMBERING | PFM_OFFSET;
-    GetRichEditCtrl().SetParaFormat(pf);
-    m_bSyncParaFormat = TRUE;
+    SetParaFormat(pf);
 }
 
 void CQlcRichEditViewEx::OnUpdateBullets(CCmdUI* pCmdUI)
@@ -304,8 +301,7 @@ void CQlcRichEditViewEx::SetUnderlineType(BYTE bType)
     cf.dwMask = CFM_UNDERLINE | CFM_UNDERLINETYPE;
     cf.dwEffects = CFE_UNDERLINE;
     cf.bUnderlineType = bType;
-    GetRichEditCtrl().SetSelectionCharFormat(cf);
-    m_bSyncCharFormat = TRUE;
+    SetCharFormat(cf);
 }
 
 void CQlcRichEditViewEx::OnFormatParagraph()
@@ -314,8 +310,7 @@ void CQlcRichEditViewEx::OnFormatParagraph()
     GetRichEditCtrl().GetParaFormat(dlg.m_pf);
     if (dlg.DoModal() != IDOK)
         return;
-    GetRichEditCtrl().SetParaFormat(dlg.m_pf);
-    m_bSyncParaFormat = TRUE;
+    SetParaFormat(dlg.m_pf);
 }
 
 void CQlcRichEditViewEx::OnEditRedo()

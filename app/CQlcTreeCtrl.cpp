@@ -667,9 +667,13 @@ void CQlcTreeCtrl::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
 void CQlcTreeCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
 {
     NMTVDISPINFOA* pInfo = (NMTVDISPINFOA*)pNMHDR;
+    *pResult = FALSE;
+    // The edit box may report its end twice (once more as it loses the
+    // focus on its way out): only the first counts.
+    if (!m_bLabelEditing)
+        return;
     g_log.WriteLine("OnEndLabelEdit(...)");
     m_bLabelEditing = FALSE;
-    *pResult = FALSE;
     if (pInfo->item.pszText == nullptr)
         return; // cancelled
     if (pInfo->item.pszText[0] == '\0')

@@ -21,7 +21,7 @@ public:
     explicit CQlcTreeCtrl(CQuillcrestDoc* pDoc);
 
     // Item data of the placeholder.
-    static const DWORD kPlaceholderId = (DWORD)-1;
+    static constexpr DWORD kPlaceholderId = (DWORD)-1;
     static const char kPlaceholderText[];
     // Images of the application's tree image list.
     enum

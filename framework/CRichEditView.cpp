@@ -111,6 +111,13 @@ int CRichEditView::OnCreate(LPCREATESTRUCTA lpcs)
     if (CCtrlView::OnCreate(lpcs) == -1)
         return -1;
     CRichEditCtrl& ctrl = GetRichEditCtrl();
+    // The control's first default format comes from the system font, which
+    // may be bold: text that asks for no effects shows none.
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    cf.dwEffects = 0;
+    ctrl.SetDefaultCharFormat(cf);
     ctrl.SetEventMask(ctrl.GetEventMask() | ENM_SELCHANGE | ENM_CHANGE);
     ctrl.SetOLECallback(&m_xRichEditOleCallback);
     m_lpRichEditOle = ctrl.GetIRichEditOle();
@@ -199,6 +206,8 @@ void CRichEditView::SetCharFormat(CHARFORMAT2A cf)
 {
     CWaitCursor wait;
     GetRichEditCtrl().SetSelectionCharFormat(cf);
+    // A format change is a change of the text (not every control says so).
+    GetRichEditCtrl().SetModify(TRUE);
     m_bSyncCharFormat = TRUE;
 }
 
@@ -206,6 +215,7 @@ void CRichEditView::SetParaFormat(PARAFORMAT2& pf)
 {
     CWaitCursor wait;
     GetRichEditCtrl().SetParaFormat(pf);
+    GetRichEditCtrl().SetModify(TRUE);
     m_bSyncParaFormat = TRUE;
 }
 

@@ -1,0 +1,663 @@
+// The node tree of a notebook window: filling in sort order with its images,
+// placeholders and marks, opening nodes by mouse and keyboard, passwords of
+// encrypted nodes, renaming, new notes and folders, and deleting.
+#include "NotebookWindowSupport.h"
+
+#include "app/res/Resource.h"
+#include "app/res/SetPasswordDlgRes.h"
+
+#include "core/CQlcNode.h"
+
+namespace {
+
+const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello tree\\par}";
+
+class NodeTreeTest : public NotebookWindowTest
+{
+};
+
+// Names in the order the tree shows them under the root.
+std::string TopLevel(CTreeCtrl& tree)
+{
+    std::string text;
+    for (HTREEITEM h = tree.GetRootItem(); h != nullptr; h = tree.GetNextSiblingItem(h))
+        text += (text.empty() ? "" : ", ") + std::string((LPCSTR)tree.GetItemText(h));
+    return text;
+}
+
+} // namespace
+
+TEST_F(NodeTreeTest, TheTreeFollowsTheNotebooksSortOptions)
+{
+    struct Case
+    {
+        WORD wOrder, wFolders;
+        const char* expected;
+    };
+    // Names chosen so that every rule decides somewhere.
+    const Case cases[] = {
+        { 0, 0, "b, z, 10 pears, 2 apples, a, C, image" },      // A to Z, folders first
+        { 0, 1, "10 pears, 2 apples, a, C, image, b, z" },      // folders last
+        { 0, 2, "10 pears, 2 apples, a, b, C, image, z" },      // no folder grouping
+        { 1, 0, "z, b, image, C, a, 2 apples, 10 pears" },      // Z to A (text), "10" < "2"
+        { 2, 0, "b, z, 2 apples, 10 pears, a, C, image" },      // numbers by value, ascending
+        { 3, 2, "z, image, C, b, a, 2 apples, 10 pears" },      // numbers stay ascending with Z to A
+    };
+    for (const Case& c : cases)
+    {
+        CNotebookBuilder builder;
+        builder.Sort(c.wOrder, c.wFolders);
+        builder.Note("a");
+        builder.Note("10 pears");
+        builder.Folder("z");
+        builder.Node(QLC_NODE_IMAGE, "image", 0, std::string());
+        builder.Note("C");
+        builder.Folder("b");
+        builder.Note("2 apples");
+        CQuillcrestDoc* pDoc = OpenBuilt(builder, ("sort" + std::to_string(c.wOrder) + std::to_string(c.wFolders) + ".qlc").c_str());
+        ASSERT_NE(nullptr, pDoc);
+        EXPECT_EQ(c.expected, TopLevel(*TreeOf(pDoc))) << "order " << c.wOrder << ", folders " << c.wFolders;
+        pDoc->OnCloseDocument();
+    }
+}
+
+TEST_F(NodeTreeTest, NumbersTooLargeForAnIntStillSortByValue)
+{
+    // Subtracting would overflow here; the numbers are clamped and compared.
+    EXPECT_EQ(2147483647, CQlcTreeCtrl::LeadingNumber("99999999999999999999 big"));
+    EXPECT_EQ(-2147483647 - 1, CQlcTreeCtrl::LeadingNumber(" -99999999999 small"));
+    EXPECT_EQ(42, CQlcTreeCtrl::LeadingNumber("  +42 answer"));
+    EXPECT_EQ(0, CQlcTreeCtrl::LeadingNumber("- 5"));
+    EXPECT_EQ(0, CQlcTreeCtrl::LeadingNumber("no number"));
+
+    CNotebookBuilder builder;
+    builder.Sort(2, 2);
+    builder.Note("3000000000 far");
+    builder.Note("-3000000000 below");
+    builder.Note("7 near");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_EQ("-3000000000 below, 7 near, 3000000000 far", TopLevel(*TreeOf(pDoc)));
+}
+
+TEST_F(NodeTreeTest, NamesEqualButForCaseKeepTheNotebooksOrder)
+{
+    CNotebookBuilder builder;
+    DWORD dwFirst = builder.Note("Same");
+    builder.Note("same");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwFirst = NodeIdByName(pDoc, "Same");
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    // Table order decides; the first in the table comes first here.
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    POSITION pos = nodes.GetStartPosition();
+    DWORD dwId = 0;
+    QLCNODE node;
+    nodes.GetNextAssoc(pos, dwId, node);
+    EXPECT_EQ(dwId, (DWORD)pTree->GetItemData(pTree->GetRootItem()));
+    EXPECT_NE(0u, dwFirst);
+}
+
+TEST_F(NodeTreeTest, EmptyFoldersShowAPlaceholderButAnEmptyNotebookShowsNothing)
+{
+    {
+        CNotebookBuilder builder;
+        CQuillcrestDoc* pDoc = OpenBuilt(builder, "empty.qlc");
+        ASSERT_NE(nullptr, pDoc);
+        EXPECT_EQ(0u, TreeOf(pDoc)->GetCount());
+        pDoc->OnCloseDocument();
+    }
+    CNotebookBuilder builder;
+    const DWORD dwFolder = builder.Folder("Folder");
+    builder.Folder("Inner", dwFolder);
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    EXPECT_EQ("Folder{Inner{(empty)}}, Note", DescribeTree(*pTree));
+    HTREEITEM hPlaceholder = FindItem(*pTree, "Folder/Inner/(empty)");
+    ASSERT_NE(nullptr, hPlaceholder);
+    EXPECT_EQ(CQlcTreeCtrl::kPlaceholderId, (DWORD)pTree->GetItemData(hPlaceholder));
+    EXPECT_EQ(CQlcTreeCtrl::imagePlaceholder, ImageOf(*pTree, hPlaceholder));
+    EXPECT_EQ(CQlcTreeCtrl::imageFolder, ImageOf(*pTree, FindItem(*pTree, "Folder")));
+    EXPECT_EQ(CQlcTreeCtrl::imageNote, ImageOf(*pTree, FindItem(*pTree, "Note")));
+}
+
+TEST_F(NodeTreeTest, OverlaysShowEncryptionBeforeTasks)
+{
+    ASSERT_TRUE(app.m_cryptHandler.Load());
+    CNotebookBuilder builder;
+    DWORD dwLocked = builder.Note("Locked", 0, kNoteRtf);
+    DWORD dwBoth = builder.Note("Both", 0, kNoteRtf);
+    DWORD dwTasked = builder.Note("Tasked");
+    builder.Note("Plain");
+    builder.Encrypt(dwLocked, "pw");
+    builder.Encrypt(dwBoth, "pw");
+    builder.Task(dwBoth);
+    builder.Task(dwTasked);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwLocked = NodeIdByName(pDoc, "Locked");
+    dwBoth = NodeIdByName(pDoc, "Both");
+    dwTasked = NodeIdByName(pDoc, "Tasked");
+    EXPECT_EQ("Both[o4], Locked[o4], Plain, Tasked[o5]", DescribeTree(*TreeOf(pDoc), nullptr, TRUE));
+}
+
+TEST_F(NodeTreeTest, DoubleClickOpensMarksTheNodeAndItsFoldersAndEmptySpaceClosesIt)
+{
+    CNotebookBuilder builder;
+    DWORD dwOuter = builder.Folder("Outer");
+    DWORD dwInner = builder.Folder("Inner", dwOuter);
+    DWORD dwNote = builder.Note("Deep", dwInner, kNoteRtf);
+    builder.Note("Top", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwOuter = NodeIdByName(pDoc, "Outer");
+    dwInner = NodeIdByName(pDoc, "Inner");
+    dwNote = NodeIdByName(pDoc, "Deep");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->ExpandAll();
+
+    DoubleClickItem(*pTree, FindItem(*pTree, "Outer/Inner/Deep"));
+    EXPECT_EQ(dwNote, pFrame->GetShownNodeId());
+    ASSERT_NE(nullptr, pFrame->GetRichEditView());
+    EXPECT_EQ("Outer[o2b]{Inner[o2b]{Deep[o1b]}}, Top", DescribeTree(*pTree, nullptr, TRUE));
+    EXPECT_EQ("Deep", std::string((LPCSTR)pFrame->GetNodeTitle()));
+
+    // The open note is not loaded again: an edit survives the double-click.
+    CRichEditCtrl& ctrl = pFrame->GetRichEditView()->GetRichEditCtrl();
+    ctrl.SetSel(0, 0);
+    ctrl.ReplaceSel("Kept ", TRUE);
+    DoubleClickItem(*pTree, FindItem(*pTree, "Outer/Inner/Deep"));
+    EXPECT_EQ(0u, PlainText(ctrl).find("Kept Hello tree"));
+
+    // Empty space closes it (and stores the edit first).
+    DoubleClickEmptySpace(*pTree);
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+    EXPECT_EQ(nullptr, pFrame->GetRichEditView());
+    EXPECT_NE(nullptr, pFrame->GetBlankView());
+    EXPECT_EQ("Outer{Inner{Deep}}, Top", DescribeTree(*pTree, nullptr, TRUE));
+    EXPECT_NE(std::string::npos, ReadPayload(pDoc, dwNote).find("Kept Hello tree"));
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(NodeTreeTest, EnterAndSpaceOpenTheCaretItemButArrowsOnlySelect)
+{
+    CNotebookBuilder builder;
+    DWORD dwFirst = builder.Note("First", 0, kNoteRtf);
+    DWORD dwSecond = builder.Note("Second", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwFirst = NodeIdByName(pDoc, "First");
+    dwSecond = NodeIdByName(pDoc, "Second");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+
+    pTree->SelectItem(FindItem(*pTree, "First"));
+    PressKey(*pTree, VK_RETURN);
+    EXPECT_EQ(dwFirst, pFrame->GetShownNodeId());
+    PressKey(*pTree, VK_DOWN);
+    EXPECT_EQ(FindItem(*pTree, "Second"), pTree->GetSelectedItem());
+    EXPECT_EQ(dwFirst, pFrame->GetShownNodeId());
+    PressKey(*pTree, VK_SPACE);
+    EXPECT_EQ(dwSecond, pFrame->GetShownNodeId());
+
+    // A key released that was not pressed in the tree does nothing.
+    pTree->SelectItem(FindItem(*pTree, "First"));
+    pTree->SendMessage(WM_KEYUP, VK_RETURN, 1 | (1u << 30) | (1u << 31));
+    EXPECT_EQ(dwSecond, pFrame->GetShownNodeId());
+}
+
+TEST_F(NodeTreeTest, SingleClickModeOpensOnAClick)
+{
+    app.m_settings.m_nSingleClick = 1;
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Clicked", 0, kNoteRtf);
+    builder.Folder("Folder");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Clicked");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    EXPECT_TRUE(pTree->IsSingleClick());
+    EXPECT_NE(0u, pTree->GetStyle() & TVS_TRACKSELECT);
+
+    ClickItem(*pTree, FindItem(*pTree, "Folder"));
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+    ClickItem(*pTree, FindItem(*pTree, "Clicked"));
+    EXPECT_EQ(dwNote, pFrame->GetShownNodeId());
+    // A double-click does not open in this mode.
+    DoubleClickEmptySpace(*pTree);
+    EXPECT_EQ(dwNote, pFrame->GetShownNodeId());
+}
+
+TEST_F(NodeTreeTest, ClicksOutsideSingleClickModeOnlySelect)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    ClickItem(*pTree, FindItem(*pTree, "Note"));
+    EXPECT_EQ(FindItem(*pTree, "Note"), pTree->GetSelectedItem());
+    EXPECT_EQ(CChildFrame::kNoNode, FrameOf(pDoc)->GetShownNodeId());
+}
+
+TEST_F(NodeTreeTest, DisplayingTheShownNodeChangesNothing)
+{
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Note");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
+    CView* pView = pFrame->GetContentView();
+    EXPECT_FALSE(pFrame->DisplayNode(TRUE, dwNote));
+    EXPECT_FALSE(pFrame->DisplayNode(FALSE, dwNote));
+    EXPECT_EQ(pView, pFrame->GetContentView());
+    EXPECT_EQ(dwNote, pFrame->GetShownNodeId());
+    // Nothing shown, nothing to close either.
+    ASSERT_TRUE(pFrame->DisplayNode(FALSE, CChildFrame::kNoNode));
+    CView* pBlank = pFrame->GetContentView();
+    EXPECT_FALSE(pFrame->DisplayNode(FALSE, CChildFrame::kNoNode));
+    EXPECT_EQ(pBlank, pFrame->GetContentView());
+}
+
+TEST_F(NodeTreeTest, ForeignDataShowsItsMessageAndTheBlankView)
+{
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Note", 0, kNoteRtf);
+    DWORD dwForeign = builder.Node(QLC_NODE_FOREIGN, "Data", 0, "some file's bytes");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Note");
+    dwForeign = NodeIdByName(pDoc, "Data");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    DoubleClickItem(*pTree, FindItem(*pTree, "Note"));
+    ASSERT_EQ(dwNote, pFrame->GetShownNodeId());
+
+    DoubleClickItem(*pTree, FindItem(*pTree, "Data"));
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Foreign data cannot be opened in Quillcrest.\n\nTry exporting it instead.", messages[0]);
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+    EXPECT_NE(nullptr, pFrame->GetBlankView());
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
+    EXPECT_EQ("Data, Note", DescribeTree(*pTree, nullptr, TRUE));
+    EXPECT_NE(0u, dwForeign);
+}
+
+TEST_F(NodeTreeTest, AnUnknownTypeWarnsTwiceAndLeavesTheBlankViewInItsPane)
+{
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Note", 0, kNoteRtf);
+    DWORD dwOdd = builder.Node(5, "Odd", 0, std::string());
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Note");
+    dwOdd = NodeIdByName(pDoc, "Odd");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
+    ASSERT_NE(nullptr, pFrame->GetRichEditView());
+
+    EXPECT_FALSE(pFrame->DisplayNode(TRUE, dwOdd));
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(2u, messages.size());
+    EXPECT_EQ("This node does not have a recognised data type.\n\nI do not know how to access it.", messages[0]);
+    EXPECT_EQ("Warning: Could not load node data.", messages[1]);
+    // One view in the pane, laid out.
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetSplitter().GetPane(0, 1));
+    CRect rc;
+    pFrame->GetBlankView()->GetClientRect(rc);
+    EXPECT_GT(rc.Width(), 20);
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+}
+
+TEST_F(NodeTreeTest, ADamagedNoteIsNeverShownForEditing)
+{
+    CNotebookBuilder builder;
+    DWORD dwBad = builder.DamagedNote("Damaged");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwBad = NodeIdByName(pDoc, "Damaged");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    EXPECT_FALSE(pFrame->DisplayNode(TRUE, dwBad));
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Warning: Could not load node data.", messages[0]);
+    EXPECT_EQ(nullptr, pFrame->GetRichEditView());
+    EXPECT_FALSE(pDoc->IsModified());
+}
+
+TEST_F(NodeTreeTest, AnEncryptedNodeAsksForItsPasswordEachVisit)
+{
+    ASSERT_TRUE(app.m_cryptHandler.Load());
+    CNotebookBuilder builder;
+    DWORD dwSecret = builder.Note("Secret", 0, kNoteRtf);
+    DWORD dwOther = builder.Note("Other", 0, kNoteRtf);
+    builder.Encrypt(dwSecret, "opensesame");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwSecret = NodeIdByName(pDoc, "Secret");
+    dwOther = NodeIdByName(pDoc, "Other");
+    CChildFrame* pFrame = FrameOf(pDoc);
+
+    std::string typed = "opensesame";
+    BOOL bCancel = FALSE;
+    CScriptedDialogs dialogs([&](CWnd* pDialog) {
+        if (bCancel)
+        {
+            ClickButton(pDialog, IDCANCEL);
+            return;
+        }
+        pDialog->SetDlgItemText(IDC_PASSWORD_FIRST, typed.c_str());
+        ClickButton(pDialog, IDOK);
+    });
+
+    // Cancelled: "Access Denied", the blank view, no load warning.
+    bCancel = TRUE;
+    EXPECT_FALSE(pFrame->DisplayNode(TRUE, dwSecret));
+    std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Access Denied", messages[0]);
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
+    EXPECT_FALSE(CQlcNode(pDoc, dwSecret).HasPassword());
+
+    // The right password opens the note.
+    bCancel = FALSE;
+    EXPECT_TRUE(pFrame->DisplayNode(TRUE, dwSecret));
+    EXPECT_EQ(2, dialogs.nDialogs);
+    ASSERT_NE(nullptr, pFrame->GetRichEditView());
+    EXPECT_NE(std::string::npos, PlainText(pFrame->GetRichEditView()->GetRichEditCtrl()).find("Hello tree"));
+    EXPECT_TRUE(CQlcNode(pDoc, dwSecret).HasPassword());
+    EXPECT_FALSE(pDoc->IsModified()); // remembering the password changes nothing
+
+    // Leaving forgets it, so coming back asks again.
+    EXPECT_TRUE(pFrame->DisplayNode(TRUE, dwOther));
+    EXPECT_FALSE(CQlcNode(pDoc, dwSecret).HasPassword());
+    EXPECT_TRUE(pFrame->DisplayNode(TRUE, dwSecret));
+    EXPECT_EQ(3, dialogs.nDialogs);
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(NodeTreeTest, AnEncryptedNodeWithoutTheLibraryCannotBeOpened)
+{
+    ASSERT_TRUE(app.m_cryptHandler.Load());
+    CNotebookBuilder builder;
+    DWORD dwSecret = builder.Note("Secret", 0, kNoteRtf);
+    builder.Encrypt(dwSecret, "pw");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwSecret = NodeIdByName(pDoc, "Secret");
+    app.m_cryptHandler.Unload();
+    CScriptedDialogs dialogs([](CWnd* pDialog) { ClickButton(pDialog, IDCANCEL); });
+    EXPECT_FALSE(FrameOf(pDoc)->DisplayNode(TRUE, dwSecret));
+    EXPECT_EQ(0, dialogs.nDialogs);
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("You cannot access this encrypted node.\n\nEncryption is not available or not compatible.", messages[0]);
+}
+
+TEST_F(NodeTreeTest, RenamingThroughTheLabelStoresTheNameAndRefusesAnEmptyOne)
+{
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Old name", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Old name");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    HTREEITEM hItem = FindItem(*pTree, "Old name");
+    DoubleClickItem(*pTree, hItem);
+
+    pTree->SetContextItem(hItem);
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_RENAME);
+    ASSERT_TRUE(pTree->IsLabelEditing());
+    // The edit takes 64 characters at most.
+    EXPECT_EQ(64, (int)::SendMessageA(pTree->GetEditControl(), EM_GETLIMITTEXT, 0, 0));
+    RenameThroughEdit(*pTree, "");
+    std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("You must enter a name for this item", messages[0]);
+    EXPECT_EQ("Old name", std::string((LPCSTR)pTree->GetItemText(hItem)));
+    EXPECT_EQ("Old name", std::string(CQlcNode(pDoc, dwNote).GetName()));
+    EXPECT_FALSE(pDoc->IsModified());
+
+    pTree->SetContextItem(hItem);
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_RENAME);
+    RenameThroughEdit(*pTree, " New name ");
+    EXPECT_EQ(" New name ", std::string((LPCSTR)pTree->GetItemText(hItem)));
+    EXPECT_EQ(" New name ", std::string(CQlcNode(pDoc, dwNote).GetName()));
+    EXPECT_TRUE(pDoc->IsModified());
+    EXPECT_EQ(" New name ", std::string((LPCSTR)pFrame->GetNodeTitle()));
+
+    // A cancelled edit changes nothing.
+    pTree->SetContextItem(hItem);
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_RENAME);
+    RenameThroughEdit(*pTree, "Discarded", TRUE);
+    EXPECT_EQ(" New name ", std::string(CQlcNode(pDoc, dwNote).GetName()));
+}
+
+TEST_F(NodeTreeTest, LabelEditingIsBlockedAfterASelectionChangeUntilRename)
+{
+    CNotebookBuilder builder;
+    builder.Note("One");
+    builder.Note("Two");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->SetFocus();
+    pTree->SelectItem(FindItem(*pTree, "Two"));
+    EXPECT_EQ(nullptr, pTree->EditLabel(FindItem(*pTree, "Two")));
+    EXPECT_FALSE(pTree->IsLabelEditing());
+    // F2 renames the caret item.
+    PressKey(*pTree, VK_F2);
+    EXPECT_TRUE(pTree->IsLabelEditing());
+    RenameThroughEdit(*pTree, "Second");
+    EXPECT_EQ("One, Second", TopLevel(*pTree));
+}
+
+TEST_F(NodeTreeTest, NewNotesAndFoldersGoWhereTheContextItemSays)
+{
+    CNotebookBuilder builder;
+    DWORD dwFolder = builder.Folder("Folder");
+    builder.Folder("Empty");
+    builder.Note("Beside", dwFolder);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwFolder = NodeIdByName(pDoc, "Folder");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->ExpandAll();
+
+    // On a folder: first inside it, editing its label at once.
+    pTree->SetContextItem(FindItem(*pTree, "Folder"));
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_NEWNOTE);
+    EXPECT_TRUE(pTree->IsLabelEditing());
+    RenameThroughEdit(*pTree, "Inside");
+    EXPECT_EQ("Empty{(empty)}, Folder{Inside, Beside}", DescribeTree(*pTree));
+    const DWORD dwInside = NodeIdByName(pDoc, "Inside");
+    EXPECT_EQ(dwFolder, CQlcNode(pDoc, dwInside).GetParentId());
+    EXPECT_EQ(QLC_NODE_NOTE, CQlcNode(pDoc, dwInside).GetType());
+
+    // On a note: right after it, same parent.
+    pTree->SetContextItem(FindItem(*pTree, "Folder/Inside"));
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_NEWFOLDER);
+    RenameThroughEdit(*pTree, "Sub");
+    EXPECT_EQ("Empty{(empty)}, Folder{Inside, Sub{(empty)}, Beside}", DescribeTree(*pTree));
+    EXPECT_EQ(dwFolder, CQlcNode(pDoc, NodeIdByName(pDoc, "Sub")).GetParentId());
+
+    // On "(empty)": into its folder, taking the placeholder's place.
+    const DWORD dwEmpty = NodeIdByName(pDoc, "Empty");
+    pTree->SetContextItem(FindItem(*pTree, "Empty/(empty)"));
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_NEWNOTE);
+    RenameThroughEdit(*pTree, "Filled");
+    EXPECT_EQ("Empty{Filled}", DescribeTree(*pTree).substr(0, 13));
+    EXPECT_EQ(dwEmpty, CQlcNode(pDoc, NodeIdByName(pDoc, "Filled")).GetParentId());
+
+    // Nothing chosen: last at the top level, with the default name kept
+    // when the edit is cancelled.
+    pTree->SetContextItem(nullptr);
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_NEWFOLDER);
+    RenameThroughEdit(*pTree, "", TRUE);
+    HTREEITEM hLast = pTree->GetRootItem();
+    while (pTree->GetNextSiblingItem(hLast) != nullptr)
+        hLast = pTree->GetNextSiblingItem(hLast);
+    EXPECT_EQ("New Folder", std::string((LPCSTR)pTree->GetItemText(hLast)));
+    EXPECT_EQ(0u, CQlcNode(pDoc, NodeIdByName(pDoc, "New Folder")).GetParentId());
+    EXPECT_TRUE(pDoc->IsModified());
+}
+
+TEST_F(NodeTreeTest, DeletingAsksFirstAndClosesTheShownNodeOfTheBranch)
+{
+    CNotebookBuilder builder;
+    DWORD dwFolder = builder.Folder("Folder");
+    DWORD dwShown = builder.Note("Shown", dwFolder, kNoteRtf);
+    builder.Note("Stays", 0, kNoteRtf);
+    builder.Bookmark("To shown", dwShown);
+    builder.Bookmark("Also to shown", dwShown);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwFolder = NodeIdByName(pDoc, "Folder");
+    dwShown = NodeIdByName(pDoc, "Shown");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->ExpandAll();
+    DoubleClickItem(*pTree, FindItem(*pTree, "Folder/Shown"));
+    ASSERT_EQ(dwShown, pFrame->GetShownNodeId());
+    // An unsaved edit of a note that goes is dropped, not stored.
+    pFrame->GetRichEditView()->GetRichEditCtrl().ReplaceSel("edit", TRUE);
+
+    m_pPrompts->m_nAnswer = IDNO;
+    pTree->SetContextItem(FindItem(*pTree, "Folder"));
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Are you sure you want to delete this item?", messages[0]);
+    EXPECT_EQ("Folder{Shown}, Stays", DescribeTree(*pTree));
+    EXPECT_EQ(dwShown, pFrame->GetShownNodeId());
+
+    m_pPrompts->m_nAnswer = IDYES;
+    pTree->SetContextItem(FindItem(*pTree, "Folder"));
+    pFrame->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    TakeMessages();
+    EXPECT_EQ("Stays", DescribeTree(*pTree));
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
+    EXPECT_EQ(nullptr, pTree->GetShownItem());
+    EXPECT_EQ(nullptr, pTree->GetContextItem());
+    QLCNODE gone;
+    EXPECT_FALSE(pDoc->Data_GetNode(dwShown, gone));
+    EXPECT_FALSE(pDoc->Data_GetNode(dwFolder, gone));
+    // Both bookmarks of the note went with it.
+    EXPECT_EQ(0, (int)pDoc->GetBookmarkTable().GetCount());
+    EXPECT_EQ(0u, BookmarksOf(pDoc)->GetCount());
+}
+
+TEST_F(NodeTreeTest, DeletingTheLastChildLeavesAPlaceholderButNeverAtTheTop)
+{
+    app.m_settings.m_nPromptDelete = 0;
+    CNotebookBuilder builder;
+    DWORD dwFolder = builder.Folder("Folder");
+    builder.Note("Only", dwFolder);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwFolder = NodeIdByName(pDoc, "Folder");
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->ExpandAll();
+
+    pTree->SelectItem(FindItem(*pTree, "Folder/Only"));
+    PressKey(*pTree, VK_DELETE);
+    EXPECT_TRUE(TakeMessages().empty()); // no question with PromptDelete 0
+    EXPECT_EQ("Folder{(empty)}", DescribeTree(*pTree));
+
+    // The placeholder itself cannot be deleted.
+    pTree->SetContextItem(FindItem(*pTree, "Folder/(empty)"));
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    EXPECT_EQ("Folder{(empty)}", DescribeTree(*pTree));
+
+    pTree->SetContextItem(FindItem(*pTree, "Folder"));
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    EXPECT_EQ("", DescribeTree(*pTree));
+    EXPECT_EQ(0u, pTree->GetCount());
+}
+
+TEST_F(NodeTreeTest, RefreshRebuildsKeepingFoldersOpenAndTheShownMark)
+{
+    CNotebookBuilder builder;
+    DWORD dwA = builder.Folder("A");
+    DWORD dwB = builder.Folder("B");
+    builder.Note("In A", dwA, kNoteRtf);
+    DWORD dwInB = builder.Note("In B", dwB, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwA = NodeIdByName(pDoc, "A");
+    dwB = NodeIdByName(pDoc, "B");
+    dwInB = NodeIdByName(pDoc, "In B");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->Expand(FindItem(*pTree, "B"), TVE_EXPAND);
+    DoubleClickItem(*pTree, FindItem(*pTree, "B/In B"));
+    ASSERT_EQ(dwInB, pFrame->GetShownNodeId());
+
+    // A node added behind the tree's back appears after the refresh.
+    CQlcNode added;
+    added.Create(pDoc, QLC_NODE_NOTE, "Added", dwA);
+    pFrame->SendMessage(WM_COMMAND, ID_TREE_REFRESH);
+    EXPECT_EQ("Added, In A", DescribeTree(*pTree, FindItem(*pTree, "A"), TRUE));
+    EXPECT_EQ("In B[o1b]", DescribeTree(*pTree, FindItem(*pTree, "B"), TRUE));
+    EXPECT_EQ(2, OverlayOf(*pTree, FindItem(*pTree, "B")));
+    EXPECT_TRUE(IsBold(*pTree, FindItem(*pTree, "B")));
+    EXPECT_FALSE(pTree->GetItemState(FindItem(*pTree, "A"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(pTree->GetItemState(FindItem(*pTree, "B"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(CQlcTreeCtrl::imageFolderOpen, ImageOf(*pTree, FindItem(*pTree, "B")));
+    EXPECT_EQ(FindItem(*pTree, "B/In B"), pTree->GetShownItem());
+
+    // Collapse and expand all follow the folder images.
+    pFrame->SendMessage(WM_COMMAND, ID_TREE_COLLAPSEALL);
+    EXPECT_EQ(CQlcTreeCtrl::imageFolder, ImageOf(*pTree, FindItem(*pTree, "B")));
+    pFrame->SendMessage(WM_COMMAND, ID_TREE_EXPANDALL);
+    EXPECT_TRUE(pTree->GetItemState(FindItem(*pTree, "A"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(CQlcTreeCtrl::imageFolderOpen, ImageOf(*pTree, FindItem(*pTree, "A")));
+}
+
+TEST_F(NodeTreeTest, AStaleItemOpensTheBlankPane)
+{
+    CNotebookBuilder builder;
+    DWORD dwNote = builder.Note("Note", 0, kNoteRtf);
+    DWORD dwGone = builder.Note("Gone", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    // Saving numbers the nodes afresh.
+    dwNote = NodeIdByName(pDoc, "Note");
+    dwGone = NodeIdByName(pDoc, "Gone");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    DoubleClickItem(*pTree, FindItem(*pTree, "Note"));
+    ASSERT_EQ(dwNote, pFrame->GetShownNodeId());
+    pDoc->Data_DeleteNode(dwGone); // the item stays behind
+    DoubleClickItem(*pTree, FindItem(*pTree, "Gone"));
+    EXPECT_EQ(CChildFrame::kNoNode, pFrame->GetShownNodeId());
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
+    EXPECT_TRUE(TakeMessages().empty());
+}

@@ -1,0 +1,114 @@
+// Helpers of the notebook-window tests: notebooks made on disk by the core,
+// opened through the program's own document template into real child frames
+// under the test display, and ways to look at and drive the tree, the
+// bookmark list and the note view as the user would.
+#pragma once
+
+#include "AppTestSupport.h"
+
+#include "app/CBlankAreaView.h"
+#include "app/CBookmarkTreeCtrl.h"
+#include "app/CChildFrame.h"
+#include "app/CQlcRichEditViewEx.h"
+#include "app/CQlcTabsView.h"
+#include "app/CQlcTreeCtrl.h"
+
+#include "core/CQuillcrestDoc.h"
+
+#include "framework/CCmdUI.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// A notebook being put together in memory, then written to a file.
+class CNotebookBuilder
+{
+public:
+    CNotebookBuilder();
+    DWORD Folder(LPCSTR lpszName, DWORD dwParentId = 0);
+    // A note; with RTF it gets that payload (compressed), without none.
+    DWORD Note(LPCSTR lpszName, DWORD dwParentId = 0, LPCSTR lpszRtf = nullptr);
+    // Any type with a payload of these bytes (none when empty).
+    DWORD Node(BYTE nType, LPCSTR lpszName, DWORD dwParentId, const std::string& data);
+    // A note whose stored payload does not decode.
+    DWORD DamagedNote(LPCSTR lpszName, DWORD dwParentId = 0);
+    DWORD Bookmark(LPCSTR lpszName, DWORD dwNodeId);
+    DWORD Task(DWORD dwNodeId);
+    // Enciphers a node with the application's encryption library.
+    void Encrypt(DWORD dwNodeId, LPCSTR lpszPassword);
+    void Sort(WORD wOrder, WORD wFolders) { doc.SetSortOptions(wOrder, wFolders); }
+    BOOL Save(LPCSTR lpszPath) { return doc.OnSaveDocument(lpszPath); }
+
+    CQuillcrestDoc doc;
+};
+
+// A command's state as the menus would show it.
+struct CUpdateProbe : public CCmdUI
+{
+    int nEnabled = -1;
+    int nChecked = -1;
+    void Enable(BOOL bOn) override { nEnabled = bOn ? 1 : 0; m_bEnableChanged = TRUE; }
+    void SetCheck(int nCheck) override { nChecked = nCheck; }
+    void SetRadio(BOOL bOn) override { nChecked = bOn ? 1 : 0; }
+    void SetText(LPCSTR) override {}
+};
+CUpdateProbe QueryCommand(CCmdTarget* pTarget, UINT nID);
+
+// The fixture: a main frame, the program's template, a folder of its own,
+// every message box recorded (answered with m_nAnswer).
+class NotebookWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CString Path(LPCSTR lpszName) const;
+    // Opens a notebook file through the template; null when it did not open.
+    CQuillcrestDoc* Open(LPCSTR lpszPath);
+    // Writes the builder's notebook and opens it.
+    CQuillcrestDoc* OpenBuilt(CNotebookBuilder& builder, LPCSTR lpszName = "test.qlc");
+    CChildFrame* FrameOf(CQuillcrestDoc* pDoc) const;
+    CQlcTreeCtrl* TreeOf(CQuillcrestDoc* pDoc) const;
+    CBookmarkTreeCtrl* BookmarksOf(CQuillcrestDoc* pDoc) const;
+
+    // The messages shown since the last call.
+    std::vector<std::string> TakeMessages();
+
+    CQlcApp& app = TestApp();
+    CMainFrame* m_pMainFrame = nullptr;
+    CRecordingPrompts* m_pPrompts = nullptr;
+    char m_szDir[MAX_PATH] = {};
+};
+
+// --- The tree as text -------------------------------------------------------------
+// Items below hParent as "name" or "name[o<overlay>b]" (overlay when set, b
+// when bold) with children in braces, siblings separated by ", ".
+std::string DescribeTree(CTreeCtrl& tree, HTREEITEM hParent = nullptr, BOOL bMarks = FALSE);
+// The item reached by names separated by "/", or null.
+HTREEITEM FindItem(CTreeCtrl& tree, LPCSTR lpszPath);
+int OverlayOf(CTreeCtrl& tree, HTREEITEM hItem);
+BOOL IsBold(CTreeCtrl& tree, HTREEITEM hItem);
+int ImageOf(CTreeCtrl& tree, HTREEITEM hItem);
+
+// --- Input as the user gives it -----------------------------------------------------
+void DoubleClickItem(CTreeCtrl& tree, HTREEITEM hItem);
+void DoubleClickEmptySpace(CTreeCtrl& tree);
+// A single click on the item's label (the control's own mouse handling runs).
+void ClickItem(CTreeCtrl& tree, HTREEITEM hItem);
+void PressKey(CWnd& wnd, UINT nVirtKey);
+// Starts label editing as Rename does, types the text and ends the edit
+// (bCancel: Escape).
+void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel = FALSE);
+
+// --- Notes ---------------------------------------------------------------------------
+// The control's contents as RTF and as plain text.
+std::string StreamOutRtf(CRichEditCtrl& ctrl);
+std::string PlainText(CRichEditCtrl& ctrl);
+// RTF of one paragraph of text.
+std::string SimpleRtf(LPCSTR lpszText);
+// The stored payload of a node (decoded), read through the core.
+std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId);
+// The id of the first node with this name, or 0.
+DWORD NodeIdByName(CQuillcrestDoc* pDoc, LPCSTR lpszName);

@@ -1,0 +1,571 @@
+// The note view: loading and storing the node's RTF (and what happens when
+// either fails), the default font of new notes, the formatting commands and
+// the paragraph dialog, find and replace, links, the options broadcast, and
+// commands reaching the view once it is the active one.
+#include "NotebookWindowSupport.h"
+
+#include "app/CParagraphDlg.h"
+#include "app/res/ParagraphDlgRes.h"
+#include "app/res/Resource.h"
+
+#include "core/CQlcNode.h"
+
+#include "framework/CDocTemplate.h"
+#include "framework/CFindReplaceDialog.h"
+
+#include <cstring>
+
+namespace {
+
+const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 alpha Beta alpha beta gamma\\par}";
+
+// A notebook document whose work file can be made unwritable, as a full or
+// failing disk would make it.
+class CBreakableDoc : public CQuillcrestDoc
+{
+    DECLARE_DYNCREATE(CBreakableDoc)
+public:
+    void BreakWorkFile(LPCSTR lpszReadOnlyFile)
+    {
+        m_hSpare = m_hWorkFile;
+        m_hWorkFile = ::CreateFileA(lpszReadOnlyFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, 0, nullptr);
+    }
+    void MendWorkFile()
+    {
+        if (m_hSpare == INVALID_HANDLE_VALUE)
+            return;
+        ::CloseHandle(m_hWorkFile);
+        m_hWorkFile = m_hSpare;
+        m_hSpare = INVALID_HANDLE_VALUE;
+    }
+    ~CBreakableDoc() override { MendWorkFile(); }
+
+private:
+    HANDLE m_hSpare = INVALID_HANDLE_VALUE;
+};
+
+IMPLEMENT_DYNCREATE(CBreakableDoc, CQuillcrestDoc)
+
+class RichTextViewTest : public NotebookWindowTest
+{
+protected:
+    // Opens a notebook with the notes and shows the first one.
+    CQuillcrestDoc* OpenWithNote(LPCSTR lpszRtf, LPCSTR lpszName = "test.qlc")
+    {
+        CNotebookBuilder builder;
+        builder.Note("Note", 0, lpszRtf);
+        builder.Note("Other", 0, "{\\rtf1 other\\par}");
+        CQuillcrestDoc* pDoc = OpenBuilt(builder, lpszName);
+        if (pDoc == nullptr)
+            return nullptr;
+        m_dwNote = NodeIdByName(pDoc, "Note");
+        m_dwOther = NodeIdByName(pDoc, "Other");
+        m_pFrame = FrameOf(pDoc);
+        if (!m_pFrame->DisplayNode(TRUE, m_dwNote))
+            return nullptr;
+        m_pView = m_pFrame->GetRichEditView();
+        return m_pView ? pDoc : nullptr;
+    }
+    CRichEditCtrl& Ctrl() { return m_pView->GetRichEditCtrl(); }
+    void Command(UINT nID) { m_pView->SendMessage(WM_COMMAND, nID); }
+    CHARFORMAT2A FormatOf(long nStart, long nEnd)
+    {
+        Ctrl().SetSel(nStart, nEnd);
+        CHARFORMAT2A cf = {};
+        Ctrl().GetSelectionCharFormat(cf);
+        return cf;
+    }
+    PARAFORMAT2 ParaOf(long nChar)
+    {
+        Ctrl().SetSel(nChar, nChar);
+        PARAFORMAT2 pf = {};
+        Ctrl().GetParaFormat(pf);
+        return pf;
+    }
+
+    DWORD m_dwNote = 0;
+    DWORD m_dwOther = 0;
+    CChildFrame* m_pFrame = nullptr;
+    CQlcRichEditViewEx* m_pView = nullptr;
+};
+
+} // namespace
+
+TEST_F(RichTextViewTest, ANoteLoadsUnmodifiedWithNothingToUndo)
+{
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_EQ("alpha Beta alpha beta gamma", PlainText(Ctrl()).substr(0, 27));
+    EXPECT_FALSE(Ctrl().GetModify());
+    EXPECT_FALSE(Ctrl().CanUndo());
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(0, QueryCommand(m_pView, ID_EDIT_UNDO).nEnabled);
+}
+
+TEST_F(RichTextViewTest, AnUneditedNoteIsNotWrittenBack)
+{
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    QLCDATALOC before = {};
+    pDoc->Data_GetDataLoc(m_dwNote, before);
+    const LONGLONG llWorkBefore = [&] {
+        LARGE_INTEGER li = {};
+        ::GetFileSizeEx(pDoc->Data_GetWorkHandle(), &li);
+        return li.QuadPart;
+    }();
+    ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, m_dwOther));
+    QLCDATALOC after = {};
+    pDoc->Data_GetDataLoc(m_dwNote, after);
+    EXPECT_EQ(before.bInWorkFile, after.bInWorkFile);
+    EXPECT_EQ(before.dwOffset, after.dwOffset);
+    LARGE_INTEGER li = {};
+    ::GetFileSizeEx(pDoc->Data_GetWorkHandle(), &li);
+    EXPECT_EQ(llWorkBefore, li.QuadPart);
+    EXPECT_FALSE(pDoc->IsModified());
+}
+
+TEST_F(RichTextViewTest, AnEditedNoteSurvivesSavingAndReopeningWithItsBoldRange)
+{
+    const CString strPath = Path("edited.qlc");
+    {
+        CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf, "edited.qlc");
+        ASSERT_NE(nullptr, pDoc);
+        Ctrl().SetSel(0, 0);
+        Ctrl().ReplaceSel("Bold words then plain. ", TRUE);
+        Ctrl().SetSel(0, 10);
+        Command(ID_CHAR_BOLD);
+        EXPECT_TRUE(pDoc->IsModified()); // through the editor's flag
+        // File > Save from the window's menu: the note goes in first.
+        m_pFrame->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+        EXPECT_TRUE(TakeMessages().empty());
+        EXPECT_FALSE(pDoc->IsModified());
+        EXPECT_FALSE(Ctrl().GetModify());
+        pDoc->OnCloseDocument();
+    }
+    CQuillcrestDoc* pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
+    m_pView = pFrame->GetRichEditView();
+    ASSERT_NE(nullptr, m_pView);
+    EXPECT_EQ(0u, PlainText(Ctrl()).find("Bold words then plain. alpha Beta"));
+    const CHARFORMAT2A bold = FormatOf(0, 10);
+    EXPECT_TRUE((bold.dwMask & CFM_BOLD) && (bold.dwEffects & CFE_BOLD));
+    const CHARFORMAT2A plain = FormatOf(11, 20);
+    EXPECT_TRUE((plain.dwMask & CFM_BOLD) && !(plain.dwEffects & CFE_BOLD));
+}
+
+TEST_F(RichTextViewTest, ANewNoteStartsInTheDefaultFontAndStoresNothingUntilTyped)
+{
+    app.m_settings.m_strDefaultFontName = "Courier New";
+    app.m_settings.m_nDefaultFontSize = 14;
+    CNotebookBuilder builder;
+    builder.Note("Empty");
+    builder.Note("Other", 0, "{\\rtf1 other\\par}");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    const DWORD dwEmpty = NodeIdByName(pDoc, "Empty");
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwEmpty));
+    m_pView = pFrame->GetRichEditView();
+    ASSERT_NE(nullptr, m_pView);
+    EXPECT_FALSE(Ctrl().GetModify());
+    EXPECT_FALSE(Ctrl().CanUndo());
+
+    // Leaving it untouched stores nothing.
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Other")));
+    EXPECT_FALSE(CQlcNode(pDoc, dwEmpty).HasData());
+    EXPECT_FALSE(pDoc->IsModified());
+
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwEmpty));
+    m_pView = pFrame->GetRichEditView();
+    Ctrl().ReplaceSel("typed", TRUE);
+    const CHARFORMAT2A cf = FormatOf(0, 5);
+    EXPECT_STREQ("Courier New", cf.szFaceName);
+    EXPECT_EQ(14 * 20, cf.yHeight);
+    EXPECT_TRUE((cf.dwMask & CFM_BOLD) && !(cf.dwEffects & CFE_BOLD));
+}
+
+TEST_F(RichTextViewTest, ALongNoteLoadsWhole)
+{
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 ";
+    // Many short paragraphs: one long line is slow to lay out.
+    for (int i = 0; i < 2000; i++)
+        rtf += "0123456789012345678901234567890123456789012345678901234567890\\par ";
+    rtf += "END\\par}";
+    CQuillcrestDoc* pDoc = OpenWithNote(rtf.c_str());
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_GE(Ctrl().GetTextLengthEx(), 2000 * 62);
+    EXPECT_NE(std::string::npos, PlainText(Ctrl()).find("890\rEND"));
+    EXPECT_GE(Ctrl().GetLimitText(), 2000 * 62);
+    EXPECT_FALSE(Ctrl().GetModify());
+}
+
+TEST_F(RichTextViewTest, AFailedSaveKeepsTheNoteOnScreenAndModifiedAndSaysSo)
+{
+    POSITION pos = app.GetFirstDocTemplatePosition();
+    CDocTemplate* pTemplate = app.GetNextDocTemplate(pos);
+    pTemplate->m_pDocClass = RUNTIME_CLASS(CBreakableDoc);
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    CBreakableDoc* pBreakable = DYNAMIC_DOWNCAST(CBreakableDoc, pDoc);
+    ASSERT_NE(nullptr, pBreakable);
+    const std::string before = ReadPayload(pDoc, m_dwNote);
+    Ctrl().SetSel(0, 0);
+    Ctrl().ReplaceSel("Unsaved ", TRUE);
+
+    pBreakable->BreakWorkFile(Path("readonly.tmp"));
+    // Switching notes is refused.
+    EXPECT_FALSE(m_pFrame->DisplayNode(TRUE, m_dwOther));
+    std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Warning: Could not verify correct saving of note data.", messages[0]);
+    EXPECT_EQ(m_dwNote, m_pFrame->GetShownNodeId());
+    EXPECT_EQ(m_pView, m_pFrame->GetRichEditView());
+    EXPECT_TRUE(Ctrl().GetModify());
+    EXPECT_EQ(before, ReadPayload(pDoc, m_dwNote));
+
+    // Saving the notebook is refused too, and nothing is written.
+    const CString strPath = pDoc->GetPathName();
+    const LONGLONG llSize = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA fad = {};
+        ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &fad);
+        return ((LONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow;
+    }();
+    EXPECT_FALSE(pDoc->OnSaveDocument(strPath));
+    EXPECT_FALSE(TakeMessages().empty());
+    EXPECT_TRUE(pDoc->IsModified());
+
+    // Once the disk works again the note goes in.
+    pBreakable->MendWorkFile();
+    EXPECT_TRUE(m_pFrame->DisplayNode(TRUE, m_dwOther));
+    EXPECT_NE(std::string::npos, ReadPayload(pDoc, m_dwNote).find("Unsaved alpha"));
+    WIN32_FILE_ATTRIBUTE_DATA fad = {};
+    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &fad);
+    EXPECT_EQ(llSize, ((LONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow);
+}
+
+TEST_F(RichTextViewTest, IndentsStepThroughTheirSequence)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    const LONG more[] = { 360, 720, 1440, 2160 };
+    for (LONG expected : more)
+    {
+        Ctrl().SetSel(2, 2);
+        Command(ID_PARA_INDENTMORE);
+        EXPECT_EQ(expected, ParaOf(2).dxStartIndent);
+    }
+    EXPECT_EQ(1440, CQlcRichEditViewEx::NextIndentLess(2160));
+    const LONG less[] = { 1440, 720, 360, 0, 0 };
+    for (LONG expected : less)
+    {
+        Ctrl().SetSel(2, 2);
+        Command(ID_PARA_INDENTLESS);
+        EXPECT_EQ(expected, ParaOf(2).dxStartIndent);
+    }
+    EXPECT_TRUE(Ctrl().GetModify());
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_PARA_INDENTLESS).nEnabled);
+}
+
+TEST_F(RichTextViewTest, BulletsComeWithAHangingOffsetAndGoWithIt)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    Ctrl().SetSel(3, 3);
+    EXPECT_EQ(0, QueryCommand(m_pView, ID_PARA_BULLETS).nChecked);
+    Command(ID_PARA_BULLETS);
+    PARAFORMAT2 pf = ParaOf(3);
+    EXPECT_EQ(PFN_BULLET, pf.wNumbering);
+    EXPECT_EQ(720, pf.dxOffset);
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_PARA_BULLETS).nChecked);
+    Command(ID_PARA_BULLETS);
+    pf = ParaOf(3);
+    EXPECT_EQ(0, pf.wNumbering);
+    EXPECT_EQ(0, pf.dxOffset);
+}
+
+TEST_F(RichTextViewTest, UnderlineTypesAndEffectsApplyToTheSelection)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    Ctrl().SetSel(0, 5);
+    Command(ID_CHAR_UNDERLINE_DOUBLE);
+    CHARFORMAT2A cf = FormatOf(0, 5);
+    EXPECT_TRUE(cf.dwEffects & CFE_UNDERLINE);
+    EXPECT_EQ(CFU_UNDERLINEDOUBLE, cf.bUnderlineType);
+    // Dotted always sets, never toggles off.
+    Command(ID_CHAR_UNDERLINE_DOTTED);
+    Command(ID_CHAR_UNDERLINE_DOTTED);
+    cf = FormatOf(0, 5);
+    EXPECT_TRUE(cf.dwEffects & CFE_UNDERLINE);
+    EXPECT_EQ(CFU_UNDERLINEDOTTED, cf.bUnderlineType);
+
+    Ctrl().SetSel(6, 10);
+    Command(ID_CHAR_STRIKEOUT);
+    EXPECT_TRUE(FormatOf(6, 10).dwEffects & CFE_STRIKEOUT);
+    Ctrl().SetSel(6, 10);
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_CHAR_STRIKEOUT).nChecked);
+    // A mixed selection turns the effect on everywhere first.
+    Ctrl().SetSel(0, 10);
+    EXPECT_EQ(2, QueryCommand(m_pView, ID_CHAR_STRIKEOUT).nChecked);
+    Command(ID_CHAR_STRIKEOUT);
+    EXPECT_TRUE(FormatOf(0, 10).dwEffects & CFE_STRIKEOUT);
+
+    Ctrl().SetSel(0, 3);
+    Command(ID_PARA_JUSTIFY);
+    EXPECT_EQ(PFA_JUSTIFY, ParaOf(1).wAlignment);
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_PARA_JUSTIFY).nChecked);
+    Command(ID_PARA_CENTER);
+    EXPECT_EQ(PFA_CENTER, ParaOf(1).wAlignment);
+}
+
+TEST_F(RichTextViewTest, ParagraphDialogWorksInPointsAndRefusesMoreThanSixInches)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    PARAFORMAT2 pf = {};
+    pf.cbSize = sizeof(pf);
+    pf.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_ALIGNMENT;
+    pf.dxStartIndent = 1010;
+    pf.dxRightIndent = 200;
+    pf.wAlignment = PFA_RIGHT;
+    Ctrl().SetSel(0, 0);
+    Ctrl().SetParaFormat(pf);
+
+    std::string shownLeft, shownRight;
+    int nShownAlignment = -2;
+    CScriptedDialogs dialogs([&](CWnd* pDialog) {
+        CString s;
+        pDialog->GetDlgItemText(IDC_PARA_LEFT, s);
+        shownLeft = (LPCSTR)s;
+        pDialog->GetDlgItemText(IDC_PARA_RIGHT, s);
+        shownRight = (LPCSTR)s;
+        nShownAlignment = (int)pDialog->SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_GETCURSEL);
+        pDialog->SetDlgItemText(IDC_PARA_LEFT, "433");
+        ClickButton(pDialog, IDOK); // refused: the dialog stays
+        pDialog->SetDlgItemText(IDC_PARA_LEFT, shownLeft.c_str());
+        ClickButton(pDialog, IDOK);
+    });
+    Ctrl().SetSel(0, 0);
+    Command(ID_FORMAT_PARAGRAPH);
+    EXPECT_EQ(1, dialogs.nDialogs);
+    EXPECT_EQ("50", shownLeft);
+    EXPECT_EQ("10", shownRight);
+    EXPECT_EQ(2, nShownAlignment);
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("Please enter an integer between 0 and 432.", messages[0]);
+    pf = ParaOf(0);
+    EXPECT_EQ(1000, pf.dxStartIndent);
+    EXPECT_EQ(200, pf.dxRightIndent);
+    EXPECT_EQ(PFA_RIGHT, pf.wAlignment);
+}
+
+TEST_F(RichTextViewTest, ParagraphDialogLeavesWhatAMixedSelectionDoesNotShare)
+{
+    ASSERT_NE(nullptr, OpenWithNote(
+                           "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\pard\\li720\\qc First\\par\\pard\\li1440\\qr Second\\par}"));
+    const long nSecond = (long)PlainText(Ctrl()).find("Second");
+    ASSERT_GT(nSecond, 0);
+
+    BOOL bTouch = FALSE;
+    CScriptedDialogs dialogs([&](CWnd* pDialog) {
+        CString s;
+        pDialog->GetDlgItemText(IDC_PARA_LEFT, s);
+        EXPECT_EQ("", std::string((LPCSTR)s));
+        EXPECT_EQ(-1, (int)pDialog->SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_GETCURSEL));
+        if (bTouch)
+            pDialog->SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_SETCURSEL, 3);
+        ClickButton(pDialog, IDOK);
+    });
+    // Unchanged: each paragraph keeps its own.
+    Ctrl().SetSel(0, nSecond + 3);
+    Command(ID_FORMAT_PARAGRAPH);
+    ASSERT_EQ(1, dialogs.nDialogs);
+    EXPECT_EQ(720, ParaOf(1).dxStartIndent);
+    EXPECT_EQ(PFA_CENTER, ParaOf(1).wAlignment);
+    EXPECT_EQ(1440, ParaOf(nSecond + 1).dxStartIndent);
+    EXPECT_EQ(PFA_RIGHT, ParaOf(nSecond + 1).wAlignment);
+
+    // Only the alignment chosen is applied to both.
+    bTouch = TRUE;
+    Ctrl().SetSel(0, nSecond + 3);
+    Command(ID_FORMAT_PARAGRAPH);
+    EXPECT_EQ(720, ParaOf(1).dxStartIndent);
+    EXPECT_EQ(PFA_JUSTIFY, ParaOf(1).wAlignment);
+    EXPECT_EQ(1440, ParaOf(nSecond + 1).dxStartIndent);
+    EXPECT_EQ(PFA_JUSTIFY, ParaOf(nSecond + 1).wAlignment);
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(RichTextViewTest, FindRunsForwardWrapsOnceAndReplaces)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    long nStart = 0, nEnd = 0;
+
+    // Match case finds only the exact case; "up" still searches forward.
+    Ctrl().SetSel(0, 0);
+    m_pView->m_bFirstSearch = TRUE;
+    m_pView->OnFindNext("beta", FALSE, TRUE, FALSE);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(17, nStart);
+    EXPECT_EQ(21, nEnd);
+    Ctrl().SetSel(0, 0);
+    m_pView->m_bFirstSearch = TRUE;
+    m_pView->OnFindNext("beta", FALSE, FALSE, FALSE);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(6, nStart);
+
+    // From the middle: past the end it wraps to the top once only.
+    Ctrl().SetSel(12, 12);
+    m_pView->m_bFirstSearch = TRUE;
+    m_pView->OnFindNext("alpha", TRUE, FALSE, FALSE);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(0, nStart);
+    m_pView->OnFindNext("alpha", TRUE, FALSE, FALSE);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(11, nStart);
+    EXPECT_FALSE(m_pView->m_bFirstSearch);
+    m_pView->OnFindNext("alpha", TRUE, FALSE, FALSE);
+    EXPECT_TRUE(m_pView->m_bFirstSearch); // not found: a new series next time
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(11, nStart);
+
+    // Replace: the selected match goes, the next is found.
+    Ctrl().SetSel(0, 5);
+    m_pView->OnReplaceSel("alpha", TRUE, FALSE, FALSE, "omega");
+    EXPECT_EQ(0u, PlainText(Ctrl()).find("omega Beta alpha"));
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(11, nStart);
+
+    // Replace All, ending with the not-found beep.
+    m_pView->m_bFirstSearch = TRUE;
+    m_pView->OnReplaceAll("BETA", "delta", FALSE, FALSE);
+    EXPECT_EQ(0u, PlainText(Ctrl()).find("omega delta alpha delta gamma"));
+    EXPECT_TRUE(m_pView->m_bFirstSearch);
+    EXPECT_TRUE(Ctrl().GetModify());
+}
+
+TEST_F(RichTextViewTest, TheFindDialogsMessagesReachTheView)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    Ctrl().SetSel(0, 0);
+    Command(ID_EDIT_FIND);
+    AFX_RICHEDIT_STATE* pState = AfxGetRichEditState();
+    CFindReplaceDialog* pDlg = pState->pFindReplaceDlg;
+    ASSERT_NE(nullptr, pDlg);
+    ASSERT_NE(nullptr, pDlg->m_hWnd);
+    EXPECT_EQ(m_pView->m_hWnd, pDlg->m_fr.hwndOwner);
+
+    lstrcpyA(pDlg->m_fr.lpstrFindWhat, "gamma");
+    pDlg->m_fr.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;
+    m_pView->SendMessage(AfxGetFindReplaceMessage(), 0, (LPARAM)&pDlg->m_fr);
+    long nStart = 0, nEnd = 0;
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(22, nStart);
+    EXPECT_EQ("gamma", std::string((LPCSTR)pState->strFind));
+    EXPECT_TRUE(pState->bCase);
+    // Find Next (F3) repeats it from the keyboard.
+    Ctrl().SetSel(0, 0);
+    m_pView->m_bFirstSearch = TRUE;
+    Command(ID_EDIT_REPEAT);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(22, nStart);
+
+    // Closing the dialog forgets it.
+    pDlg->SendMessage(WM_COMMAND, IDCANCEL);
+    PumpMessages();
+    EXPECT_EQ(nullptr, pState->pFindReplaceDlg);
+}
+
+TEST_F(RichTextViewTest, RedoFollowsTheControlsRedoState)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    EXPECT_EQ(0, QueryCommand(m_pView, ID_EDIT_REDO).nEnabled);
+    Ctrl().SetSel(0, 0);
+    Ctrl().ReplaceSel("Added ", TRUE);
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(0u, PlainText(Ctrl()).find("alpha"));
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_EDIT_REDO).nEnabled);
+    Command(ID_EDIT_REDO);
+    EXPECT_EQ(0u, PlainText(Ctrl()).find("Added alpha"));
+    // Copy needs a selection.
+    Ctrl().SetSel(2, 2);
+    EXPECT_EQ(0, QueryCommand(m_pView, ID_EDIT_COPY).nEnabled);
+    Ctrl().SetSel(2, 4);
+    EXPECT_EQ(1, QueryCommand(m_pView, ID_EDIT_COPY).nEnabled);
+}
+
+TEST_F(RichTextViewTest, ALinkClickOpensTheAddressAndLeavesTheCaret)
+{
+    ASSERT_NE(nullptr, OpenWithNote("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Go to http://example.org/page now\\par}"));
+    static std::string s_opened;
+    s_opened.clear();
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = [](HWND, LPCSTR lpszVerb, LPCSTR lpszFile, LPCSTR, LPCSTR, INT) -> HINSTANCE {
+        s_opened = std::string(lpszVerb) + " " + lpszFile;
+        return (HINSTANCE)42;
+    };
+    Ctrl().SetSel(1, 1);
+    ENLINK link = {};
+    link.nmhdr.hwndFrom = m_pView->m_hWnd;
+    link.nmhdr.idFrom = (UINT_PTR)m_pView->GetDlgCtrlID();
+    link.nmhdr.code = EN_LINK;
+    link.msg = WM_LBUTTONDOWN;
+    link.chrg.cpMin = 6;
+    link.chrg.cpMax = 29;
+    const LRESULT lResult =
+        m_pView->GetParent()->SendMessage(WM_NOTIFY, (WPARAM)link.nmhdr.idFrom, (LPARAM)&link);
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("open http://example.org/page", s_opened);
+    EXPECT_EQ(1, lResult);
+    long nStart = 0, nEnd = 0;
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(1, nStart);
+    EXPECT_EQ(1, nEnd);
+
+    // Other mouse messages over a link are the control's.
+    s_opened.clear();
+    link.msg = WM_MOUSEMOVE;
+    EXPECT_EQ(0, m_pView->GetParent()->SendMessage(WM_NOTIFY, (WPARAM)link.nmhdr.idFrom, (LPARAM)&link));
+    EXPECT_TRUE(s_opened.empty());
+}
+
+TEST_F(RichTextViewTest, OptionsChangedAppliesWordWrapAndWordSelection)
+{
+    app.m_settings.m_nWordWrap = 1;
+    app.m_settings.m_nAutoWordSelection = 1;
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    EXPECT_EQ(CRichEditView::WrapToWindow, m_pView->m_nWordWrap);
+    EXPECT_NE(0u, Ctrl().GetOptions() & ECO_AUTOWORDSELECTION);
+
+    app.m_settings.m_nWordWrap = 0;
+    app.m_settings.m_nAutoWordSelection = 0;
+    m_pMainFrame->BroadcastOptionsChanged();
+    EXPECT_EQ(CRichEditView::WrapNone, m_pView->m_nWordWrap);
+    EXPECT_EQ(0u, Ctrl().GetOptions() & ECO_AUTOWORDSELECTION);
+    // Applied twice, the option does not flip back.
+    m_pMainFrame->BroadcastOptionsChanged();
+    EXPECT_EQ(0u, Ctrl().GetOptions() & ECO_AUTOWORDSELECTION);
+}
+
+TEST_F(RichTextViewTest, OnceActiveTheViewGetsTheWindowsCommandsBeforeTheDocument)
+{
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    // Before: the tree's side has the commands, so Bold is nobody's.
+    EXPECT_EQ(m_pFrame->GetTabsView(), m_pFrame->GetActiveView());
+    Ctrl().SetSel(0, 5);
+    m_pFrame->SendMessage(WM_COMMAND, ID_CHAR_BOLD);
+    EXPECT_FALSE(FormatOf(0, 5).dwEffects & CFE_BOLD);
+    // A click in the note makes it the active view.
+    m_pView->SendMessage(WM_MOUSEACTIVATE, (WPARAM)m_pMainFrame->m_hWnd, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_EQ(m_pView, m_pFrame->GetActiveView());
+    Ctrl().SetSel(0, 5);
+    m_pFrame->SendMessage(WM_COMMAND, ID_CHAR_BOLD);
+    EXPECT_TRUE(FormatOf(0, 5).dwEffects & CFE_BOLD);
+    // The document still gets what the view leaves: File > Save.
+    m_pFrame->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    EXPECT_FALSE(pDoc->IsModified());
+    // Leaving the note takes the routing back to the tree's side.
+    ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, m_dwOther));
+    EXPECT_EQ(m_pFrame->GetTabsView(), m_pFrame->GetActiveView());
+}
