@@ -615,6 +615,9 @@ HRESULT CRichEditView::InsertItem(CRichEditCntrItem* pItem)
     const HRESULT hr = m_lpRichEditOle->InsertObject(&reo);
     if (reo.polesite != nullptr)
         reo.polesite->Release();
+    // The text has changed (not every control says so itself).
+    if (SUCCEEDED(hr))
+        GetRichEditCtrl().SetModify(TRUE);
     return hr;
 }
 

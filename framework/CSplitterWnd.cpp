@@ -81,12 +81,14 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE 
         delete pObject;
         return FALSE;
     }
-    // Created small and hidden from the layout's point of view; the caller
-    // lays out once the pane is in place. A view that fails to create
-    // deletes itself.
+    // A view that fails to create deletes itself.
     const CRect rect(0, 0, sizeInit.cx, sizeInit.cy);
-    return pWnd->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rect, this, (UINT)IdFromRowCol(row, col),
-                        pContext);
+    if (!pWnd->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rect, this, (UINT)IdFromRowCol(row, col),
+                      pContext))
+        return FALSE;
+    // In its place at once, whether or not the splitter changes size later.
+    RecalcLayout();
+    return TRUE;
 }
 
 void CSplitterWnd::DeleteView(int row, int col)

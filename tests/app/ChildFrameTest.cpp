@@ -1,0 +1,315 @@
+// The notebook window itself: its panes as the template makes them, the
+// commands it keeps disabled until their windows exist, pane focus, the
+// window title, the stored child placement, the Tasks bar choice a save
+// keeps, the logo of the blank view, and objects embedded in a note.
+#include "NotebookWindowSupport.h"
+
+#include "app/res/Resource.h"
+
+#include "core/CQlcCntrItem.h"
+#include "core/CQlcNode.h"
+
+#include "framework/COleClientItem.h"
+
+#include <ole2.h>
+
+namespace {
+
+class ChildFrameTest : public NotebookWindowTest
+{
+};
+
+// A notebook document that can say its Tasks bar was shown.
+class CTaskFlagDoc : public CQuillcrestDoc
+{
+public:
+    void ShowTasksBar() { m_header.dwFileFlags |= QLC_FILEFLAG_TASKBAR; }
+};
+
+// A data object offering one enhanced metafile (a small box).
+class CPictureData : public IDataObject
+{
+public:
+    CPictureData()
+    {
+        HDC hdc = ::CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        ::Rectangle(hdc, 0, 0, 60, 30);
+        m_hEmf = ::CloseEnhMetaFile(hdc);
+    }
+    ~CPictureData() { ::DeleteEnhMetaFile(m_hEmf); }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject))
+        {
+            *ppv = this;
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetData(FORMATETC* pFormat, STGMEDIUM* pMedium) override
+    {
+        if (pFormat->cfFormat != CF_ENHMETAFILE)
+            return DV_E_FORMATETC;
+        pMedium->tymed = TYMED_ENHMF;
+        pMedium->hEnhMetaFile = ::CopyEnhMetaFileA(m_hEmf, nullptr);
+        pMedium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC* pFormat) override
+    {
+        return pFormat->cfFormat == CF_ENHMETAFILE ? S_OK : DV_E_FORMATETC;
+    }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    HENHMETAFILE m_hEmf;
+};
+
+const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 A note\\par}";
+
+} // namespace
+
+TEST_F(ChildFrameTest, TheTemplateMakesTheSplitterWithTabsAndTheBlankView)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_NE(nullptr, pFrame);
+    EXPECT_EQ(static_cast<IQlcFrameCallbacks*>(pFrame), pDoc->GetFrameCallbacks());
+    CSplitterWnd& splitter = pFrame->GetSplitter();
+    EXPECT_EQ(1, splitter.GetRowCount());
+    EXPECT_EQ(2, splitter.GetColumnCount());
+    EXPECT_EQ(pFrame->GetTabsView(), splitter.GetPane(0, 0));
+    EXPECT_EQ(pFrame->GetBlankView(), splitter.GetPane(0, 1));
+    int cx = 0, cxMin = 0;
+    splitter.GetColumnInfo(0, cx, cxMin);
+    EXPECT_EQ(180, cx);
+    EXPECT_EQ(pFrame->GetTabsView(), pFrame->GetActiveView());
+
+    CTabCtrl& tabs = pFrame->GetTabsView()->GetTabCtrl();
+    EXPECT_EQ(CQlcTabsView::IDC_TABS, tabs.GetDlgCtrlID());
+    EXPECT_NE(0u, tabs.GetStyle() & TCS_BOTTOM);
+    EXPECT_NE(0u, tabs.GetStyle() & TCS_FOCUSNEVER);
+    ASSERT_EQ(2, tabs.GetItemCount());
+    EXPECT_EQ("Main", std::string((LPCSTR)tabs.GetItemText(0)));
+    EXPECT_EQ("Bookmarks", std::string((LPCSTR)tabs.GetItemText(1)));
+    EXPECT_EQ(0, pFrame->GetTabsView()->GetCurTab());
+    EXPECT_TRUE(pFrame->GetTreeCtrl()->IsWindowVisible());
+    EXPECT_FALSE(pFrame->GetBookmarkTreeCtrl()->IsWindowVisible());
+    // The trees lie over the tab's display area; the strip below them.
+    CRect rcTree, rcTabs;
+    pFrame->GetTreeCtrl()->GetWindowRect(rcTree);
+    tabs.GetWindowRect(rcTabs);
+    EXPECT_LT(rcTree.top, rcTabs.top);
+    EXPECT_GT(rcTree.bottom, rcTabs.top);
+    EXPECT_EQ("test.qlc", std::string((LPCSTR)pDoc->GetTitle()));
+}
+
+TEST_F(ChildFrameTest, CommandsOfWindowsStillToComeAreDisabled)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
+    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_VIEW_TASKBAR,
+                      (UINT)ID_TREE_BATCHEXPORT, (UINT)ID_TOOLS_CHECKSPELLING, (UINT)ID_IMAGE_ZOOM })
+        EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
+    for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL })
+        EXPECT_EQ(1, QueryCommand(pFrame, nID).nEnabled) << nID;
+    EXPECT_EQ(1, QueryCommand(pFrame, ID_VIEW_MAINTREE).nChecked);
+}
+
+TEST_F(ChildFrameTest, TabMovesBetweenTheTreeAndTheContentPane)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    pTree->SetFocus();
+    ASSERT_EQ(pTree->m_hWnd, ::GetFocus());
+    PressKey(*pTree, VK_TAB);
+    EXPECT_EQ(pFrame->GetBlankView()->m_hWnd, ::GetFocus());
+    PressKey(*pFrame->GetBlankView(), VK_TAB);
+    EXPECT_EQ(pTree->m_hWnd, ::GetFocus());
+
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
+    pTree->SetFocus();
+    pFrame->FocusNextPane();
+    EXPECT_EQ(pFrame->GetRichEditView()->m_hWnd, ::GetFocus());
+    EXPECT_EQ(pFrame->GetRichEditView(), pFrame->GetActiveView());
+    pFrame->FocusNextPane();
+    EXPECT_EQ(pTree->m_hWnd, ::GetFocus());
+    EXPECT_EQ(pFrame->GetTabsView(), pFrame->GetActiveView());
+}
+
+TEST_F(ChildFrameTest, TheTitleNamesTheShownNode)
+{
+    CNotebookBuilder builder;
+    builder.Note("Shown note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    CString strTitle;
+    pFrame->GetWindowText(strTitle);
+    EXPECT_EQ("test.qlc", std::string((LPCSTR)strTitle));
+    DoubleClickItem(*pTree, FindItem(*pTree, "Shown note"));
+    pFrame->GetWindowText(strTitle);
+    EXPECT_EQ("test.qlc - Shown note", std::string((LPCSTR)strTitle));
+    DoubleClickEmptySpace(*pTree);
+    pFrame->GetWindowText(strTitle);
+    EXPECT_EQ("test.qlc", std::string((LPCSTR)strTitle));
+}
+
+TEST_F(ChildFrameTest, AStoredMaximisedPlacementOpensTheNextWindowMaximised)
+{
+    CNotebookBuilder first;
+    first.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(first, "first.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    // Closing stores the window's placement.
+    pFrame->MoveWindow(10, 10, 333, 222);
+    app.m_settings.m_wpLastChildPlacement = WINDOWPLACEMENT();
+    pDoc->OnCloseDocument();
+    EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastChildPlacement.length);
+    const RECT rcStored = app.m_settings.m_wpLastChildPlacement.rcNormalPosition;
+    EXPECT_EQ(333, rcStored.right - rcStored.left);
+
+    // A normal placement gives the next window its size.
+    CNotebookBuilder second;
+    second.Note("Note");
+    pDoc = OpenBuilt(second, "second.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    CRect rc;
+    FrameOf(pDoc)->GetWindowRect(rc);
+    EXPECT_EQ(333, rc.Width());
+    EXPECT_EQ(222, rc.Height());
+    pDoc->OnCloseDocument();
+
+    app.m_settings.m_wpLastChildPlacement.showCmd = SW_SHOWMAXIMIZED;
+    CNotebookBuilder third;
+    third.Note("Note");
+    pDoc = OpenBuilt(third, "third.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_TRUE(FrameOf(pDoc)->IsZoomed());
+}
+
+TEST_F(ChildFrameTest, TheTasksBarChoiceOfTheFileSurvivesASave)
+{
+    // The Tasks bar is not built yet: a notebook saved with it shown keeps
+    // that choice through this program's saves.
+    const CString strPath = Path("tasks.qlc");
+    {
+        CTaskFlagDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        CQlcNode note;
+        note.Create(&doc, QLC_NODE_NOTE, "Note", 0);
+        doc.ShowTasksBar();
+        ASSERT_TRUE(doc.OnSaveDocument(strPath));
+    }
+    CQuillcrestDoc* pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_TRUE(FrameOf(pDoc)->IsTasksBarVisible());
+    CQlcNode note(pDoc, NodeIdByName(pDoc, "Note"));
+    note.SetName("Renamed");
+    note.Update(TRUE);
+    ASSERT_TRUE(pDoc->OnSaveDocument(strPath));
+    pDoc->OnCloseDocument();
+
+    CQuillcrestDoc check;
+    ASSERT_TRUE(check.Data_OpenNotebookFile(strPath));
+    ASSERT_EQ(1, check.Data_ReadFile());
+    EXPECT_NE(0u, check.GetFileFlags() & QLC_FILEFLAG_TASKBAR);
+    EXPECT_NE(0u, NodeIdByName(&check, "Renamed"));
+}
+
+TEST_F(ChildFrameTest, TheBlankViewShowsTheDefaultLogoCentred)
+{
+    PLWinBmp logo;
+    logo.Create(40, 20, 32, false);
+    app.SetDefaultLogo(&logo);
+    CNotebookBuilder builder;
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CBlankAreaView* pBlank = FrameOf(pDoc)->GetBlankView();
+    ASSERT_NE(nullptr, pBlank);
+    EXPECT_EQ(&logo, pBlank->GetLogo());
+    EXPECT_EQ(CRect(128, 88, 172, 112), CBlankAreaView::GetLogoRect(CRect(0, 0, 300, 200), &logo));
+    EXPECT_TRUE(CBlankAreaView::GetLogoRect(CRect(0, 0, 0, 200), &logo).IsRectEmpty());
+    EXPECT_TRUE(CBlankAreaView::GetLogoRect(CRect(0, 0, 300, 200), nullptr).IsRectEmpty());
+    pDoc->OnCloseDocument();
+    app.SetDefaultLogo(nullptr);
+}
+
+TEST_F(ChildFrameTest, AnEmbeddedObjectBecomesTheDocumentsSelectedItemAndIsStoredWithTheNote)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    builder.Note("Other", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    const DWORD dwNote = NodeIdByName(pDoc, "Note");
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+
+    // The document's item factory gives the program's items.
+    CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);
+    ASSERT_NE(nullptr, pItem);
+    EXPECT_TRUE(pItem->IsKindOf(RUNTIME_CLASS(CQlcCntrItem)));
+    EXPECT_EQ(1, pDoc->GetItemCount());
+
+    // A static picture object, made and inserted as Insert Object does.
+    IStorage* pStorage = nullptr;
+    ASSERT_TRUE(COleClientItem::CreateMemoryStorage(&pStorage));
+    IOleClientSite* pSite = pView->GetClientSite();
+    ASSERT_NE(nullptr, pSite);
+    CPictureData data;
+    FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
+    IOleObject* pObject = nullptr;
+    const HRESULT hr =
+        ::OleCreateStaticFromData(&data, IID_IOleObject, OLERENDER_FORMAT, &fmt, pSite, pStorage, (void**)&pObject);
+    pSite->Release();
+    if (FAILED(hr) || pObject == nullptr)
+    {
+        pStorage->Release();
+        pItem->Delete();
+        GTEST_SKIP() << "this system makes no static picture objects";
+    }
+    pItem->Attach(pObject, pStorage);
+    pObject->Release();
+    pStorage->Release();
+    CRichEditCtrl& ctrl = pView->GetRichEditCtrl();
+    ctrl.SetSel(0, 0);
+    ASSERT_EQ(S_OK, pView->InsertItem(pItem));
+    ctrl.SetSel(0, 1);
+    EXPECT_EQ(pItem, pDoc->GetPrimarySelectedItem(pView));
+    EXPECT_EQ(nullptr, pDoc->GetPrimarySelectedItem(pFrame->GetTabsView()));
+    EXPECT_TRUE(ctrl.GetModify());
+
+    // Stored with the note: the note's RTF carries the picture.
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Other")));
+    EXPECT_EQ(0, pDoc->GetItemCount()); // the view's items went with it
+    const std::string stored = ReadPayload(pDoc, dwNote);
+    EXPECT_TRUE(stored.find("\\object") != std::string::npos || stored.find("\\pict") != std::string::npos)
+        << stored.substr(0, 300);
+    ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
+    EXPECT_EQ(1, pFrame->GetRichEditView()->GetRichEditOle()->GetObjectCount());
+}
