@@ -4,10 +4,13 @@
 #   scripts/run.sh [program arguments]
 #
 # Installs what is missing first (apt packages, the dependency cache: see
-# scripts/deps.sh), builds build/x86_64 and runs bin/quillapp.exe with
-# wine64 in a wine prefix of its own (build/x86_64/wine-app). The window
-# opens on your X display when $DISPLAY works; otherwise on a virtual one
-# (Xvfb), and this script says how to look at it. Ctrl-C ends the program.
+# scripts/deps.sh), builds build/x86_64 with the sample notebook the build
+# makes (bin/Sample.qlc), and runs bin/quillapp.exe with wine64 in a wine
+# prefix of its own (build/x86_64/wine-app), inside a wine virtual desktop
+# so its windows have frames. Without arguments it opens the sample
+# notebook; arguments go to the program instead. The window opens on your X
+# display when $DISPLAY works; otherwise on a virtual one (Xvfb), and this
+# script says how to look at it. Ctrl-C ends the program.
 set -uo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -20,14 +23,18 @@ export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
-"$HERE/build.sh" x86_64 --configure-only || exit 1
-if ninja -C "$BUILD" -t targets all 2>/dev/null | grep -qE '^(quillapp|bin/quillapp\.exe):'; then
-  "$HERE/build.sh" x86_64 --no-deps --target quillapp || exit 1
-fi
+"$HERE/build.sh" x86_64 --target quillapp --target qlc_sample_notebook || exit 1
 if [ ! -f "$EXE" ]; then
-  echo "run: quillapp.exe is not built yet: the application itself is still being written." >&2
-  echo "run: the libraries beneath it build and pass their tests: scripts/test.sh" >&2
+  echo "run: $EXE was not built; see the build output above." >&2
   exit 1
+fi
+if [ $# -eq 0 ]; then
+  if [ ! -f "$BUILD/bin/Sample.qlc" ]; then
+    echo "run: the sample notebook was not made; see the build output above." >&2
+    exit 1
+  fi
+  set -- Sample.qlc
+  echo "run: opening the sample notebook $BUILD/bin/Sample.qlc"
 fi
 
 XVFB_PID=""
@@ -62,4 +69,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
 fi
-cd "$BUILD/bin" && "$WINE64" "$EXE" "$@"
+cd "$BUILD/bin" && "$WINE64" explorer /desktop=Quillcrest,1024x768 quillapp.exe "$@"
