@@ -86,6 +86,8 @@ public:
     // Resets the node's item from its record and marks.
     void RefreshNodeItem(DWORD dwNodeId);
     HTREEITEM GetShownItem() const { return m_hShownItem; }
+    // The item cut to the node clipboard from this tree, or null.
+    HTREEITEM GetCutItem() const { return m_hCutItem; }
     // The overlay a node shows when it is not the shown one (or an ancestor).
     int GetRestingOverlay(DWORD dwNodeId) const;
 

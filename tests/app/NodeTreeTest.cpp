@@ -661,3 +661,37 @@ TEST_F(NodeTreeTest, AStaleItemOpensTheBlankPane)
     EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
     EXPECT_TRUE(TakeMessages().empty());
 }
+
+TEST_F(NodeTreeTest, ACutNodeShowsItsCutImagesAndItsItemGoesWithADeletedBranch)
+{
+    app.m_settings.m_nPromptDelete = 0;
+    CNotebookBuilder builder;
+    const DWORD dwFolder = builder.Folder("Folder");
+    builder.Note("Cut note", dwFolder);
+    builder.Note("Other");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    // The clipboard holds the note as cut (its commands come later).
+    app.m_nodeClipboard.bHasContent = TRUE;
+    app.m_nodeClipboard.pDocument = pDoc;
+    app.m_nodeClipboard.pTree = pTree;
+    app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, "Cut note");
+    app.m_nodeClipboard.bCut = TRUE;
+    pTree->RefreshTree(FALSE);
+    HTREEITEM hCut = FindItem(*pTree, "Folder/Cut note");
+    ASSERT_NE(nullptr, hCut);
+    EXPECT_EQ(hCut, pTree->GetCutItem());
+    EXPECT_EQ(CQlcTreeCtrl::imageNote + CQlcTreeCtrl::imageCutOffset, ImageOf(*pTree, hCut));
+    // Refreshing its item keeps the cut look.
+    pTree->RefreshNodeItem(NodeIdByName(pDoc, "Cut note"));
+    EXPECT_EQ(CQlcTreeCtrl::imageNote + CQlcTreeCtrl::imageCutOffset, ImageOf(*pTree, hCut));
+
+    // Deleting the folder leaves no handle of its items behind.
+    pTree->SetContextItem(FindItem(*pTree, "Folder"));
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    EXPECT_EQ("Other", DescribeTree(*pTree));
+    EXPECT_EQ(nullptr, pTree->GetCutItem());
+    EXPECT_EQ(nullptr, pTree->GetContextItem());
+    EXPECT_NE(0u, dwFolder);
+}

@@ -13,6 +13,7 @@
 #include "framework/CDocTemplate.h"
 #include "framework/CFindReplaceDialog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -46,6 +47,14 @@ private:
 };
 
 IMPLEMENT_DYNCREATE(CBreakableDoc, CQuillcrestDoc)
+
+// What the shell was asked to open.
+std::string s_opened;
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR lpszVerb, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_opened = std::string(lpszVerb) + " " + lpszFile;
+    return (HINSTANCE)42;
+}
 
 class RichTextViewTest : public NotebookWindowTest
 {
@@ -236,6 +245,14 @@ TEST_F(RichTextViewTest, AFailedSaveKeepsTheNoteOnScreenAndModifiedAndSaysSo)
     EXPECT_FALSE(pDoc->OnSaveDocument(strPath));
     EXPECT_FALSE(TakeMessages().empty());
     EXPECT_TRUE(pDoc->IsModified());
+    // Closing the window asks to save; Yes fails the same way and the window stays.
+    m_pPrompts->m_nAnswer = IDYES;
+    EXPECT_FALSE(pDoc->CanCloseFrame(m_pFrame));
+    messages = TakeMessages();
+    EXPECT_NE(messages.end(), std::find(messages.begin(), messages.end(),
+                                        std::string("Warning: Could not verify correct saving of note data.")));
+    EXPECT_TRUE(Ctrl().GetModify());
+    m_pPrompts->m_nAnswer = IDOK;
 
     // Once the disk works again the note goes in.
     pBreakable->MendWorkFile();
@@ -497,13 +514,9 @@ TEST_F(RichTextViewTest, RedoFollowsTheControlsRedoState)
 TEST_F(RichTextViewTest, ALinkClickOpensTheAddressAndLeavesTheCaret)
 {
     ASSERT_NE(nullptr, OpenWithNote("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Go to http://example.org/page now\\par}"));
-    static std::string s_opened;
     s_opened.clear();
     auto* pfnOld = CMainFrame::s_pfnShellExecute;
-    CMainFrame::s_pfnShellExecute = [](HWND, LPCSTR lpszVerb, LPCSTR lpszFile, LPCSTR, LPCSTR, INT) -> HINSTANCE {
-        s_opened = std::string(lpszVerb) + " " + lpszFile;
-        return (HINSTANCE)42;
-    };
+    CMainFrame::s_pfnShellExecute = &RecordShellExecute;
     Ctrl().SetSel(1, 1);
     ENLINK link = {};
     link.nmhdr.hwndFrom = m_pView->m_hWnd;
