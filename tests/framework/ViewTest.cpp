@@ -6,7 +6,9 @@
 #include "WindowTestSupport.h"
 
 #include "framework/CCreateContext.h"
+#include "framework/CFontDialog.h"
 #include "framework/CFrameWnd.h"
+#include "framework/COleInsertDialog.h"
 #include "framework/COleClientItem.h"
 #include "framework/CRichEditCntrItem.h"
 #include "framework/CRichEditDoc.h"
@@ -19,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+
+#include <functional>
 
 namespace {
 
@@ -433,4 +437,106 @@ TEST(RichEditViewTest, ObjectsLiveInMemoryStorageAndBecomeTheDocumentsItems)
     // The view's end takes the items with it.
     f.pFrame->m_wndSplitter.DeleteView(0, 1);
     EXPECT_EQ(0, f.doc.GetItemCount());
+}
+
+namespace {
+
+// Answers the common dialogs as a script says.
+class CScriptedCommonDialogs : public IAfxCommonDialogHook
+{
+public:
+    explicit CScriptedCommonDialogs(std::function<INT_PTR(CCommonDialog*)> script)
+        : m_script(std::move(script)), m_pOld(AfxSetCommonDialogHook(this))
+    {
+    }
+    ~CScriptedCommonDialogs() override { AfxSetCommonDialogHook(m_pOld); }
+    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
+    {
+        nDialogs++;
+        return m_script(pDialog);
+    }
+    int nDialogs = 0;
+
+private:
+    std::function<INT_PTR(CCommonDialog*)> m_script;
+    IAfxCommonDialogHook* m_pOld;
+};
+
+} // namespace
+
+TEST(RichEditViewTest, TheFontDialogStartsFromTheSelectionAndAppliesWhatIsChosen)
+{
+    SplitFixture f;
+    ASSERT_NE(nullptr, f.pFrame);
+    CRichEditView* pView = f.RichView();
+    CRichEditCtrl& ctrl = pView->GetRichEditCtrl();
+    ctrl.ReplaceSel("some words", TRUE);
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_FACE | CFM_SIZE;
+    cf.yHeight = 240;
+    lstrcpyA(cf.szFaceName, "Arial");
+    ctrl.SetSel(0, 10);
+    ctrl.SetSelectionCharFormat(cf);
+    cf.dwMask = CFM_SIZE;
+    cf.yHeight = 360;
+    ctrl.SetSel(5, 10);
+    ctrl.SetSelectionCharFormat(cf);
+
+    std::string face;
+    DWORD dwFlags = 0;
+    CScriptedCommonDialogs dialogs([&](CCommonDialog* pDialog) -> INT_PTR {
+        CFontDialog* pFont = DYNAMIC_DOWNCAST(CFontDialog, pDialog);
+        if (pFont == nullptr)
+            return IDCANCEL;
+        face = pFont->m_lf.lfFaceName;
+        dwFlags = pFont->m_cf.Flags;
+        // The user picks 14-point bold Courier New.
+        lstrcpyA(pFont->m_lf.lfFaceName, "Courier New");
+        pFont->m_lf.lfWeight = FW_BOLD;
+        pFont->m_cf.iPointSize = 140;
+        pFont->m_cf.Flags &= ~(DWORD)(CF_NOSIZESEL | CF_NOFACESEL | CF_NOSTYLESEL);
+        return IDOK;
+    });
+    // The sizes differ: the dialog shows no size.
+    ctrl.SetSel(0, 10);
+    pView->m_bSyncCharFormat = TRUE;
+    pView->SendMessage(WM_COMMAND, ID_FORMAT_FONT);
+    EXPECT_EQ(1, dialogs.nDialogs);
+    EXPECT_EQ("Arial", face);
+    EXPECT_NE(0u, dwFlags & CF_NOSIZESEL);
+    EXPECT_EQ(0u, dwFlags & CF_NOFACESEL);
+    ctrl.SetSel(0, 10);
+    CHARFORMAT2A result = {};
+    ctrl.GetSelectionCharFormat(result);
+    EXPECT_STREQ("Courier New", result.szFaceName);
+    EXPECT_EQ(280, result.yHeight);
+    EXPECT_TRUE((result.dwMask & CFM_BOLD) && (result.dwEffects & CFE_BOLD));
+}
+
+TEST(RichEditViewTest, InsertObjectThatCannotBeMadeSaysSoAndLeavesNothing)
+{
+    SplitFixture f;
+    ASSERT_NE(nullptr, f.pFrame);
+    CRichEditView* pView = f.RichView();
+    CRecordingPrompts prompts;
+    BOOL bCancel = TRUE;
+    CScriptedCommonDialogs dialogs([&](CCommonDialog* pDialog) -> INT_PTR {
+        COleInsertDialog* pInsert = DYNAMIC_DOWNCAST(COleInsertDialog, pDialog);
+        if (pInsert == nullptr || bCancel)
+            return IDCANCEL;
+        // A class nobody registered.
+        CLSIDFromString(L"{5A1C0DE0-0000-4C11-8000-00000000CAFE}", &pInsert->m_io.clsid);
+        return IDOK;
+    });
+    pView->SendMessage(WM_COMMAND, ID_OLE_INSERT_NEW);
+    EXPECT_EQ(1, dialogs.nDialogs);
+    EXPECT_TRUE(prompts.boxes.empty());
+    bCancel = FALSE;
+    pView->SendMessage(WM_COMMAND, ID_OLE_INSERT_NEW);
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("The object could not be created.\n\nIts program may not be installed.", prompts.boxes[0].text);
+    EXPECT_EQ(0, f.doc.GetItemCount());
+    EXPECT_EQ(0, pView->GetRichEditOle()->GetObjectCount());
+    EXPECT_FALSE(pView->GetRichEditCtrl().GetModify());
 }
