@@ -744,7 +744,6 @@ void CQlcTreeCtrl::OnRButtonDown(UINT nFlags, CPoint point)
     // The item a right click lands on is what the next command acts on.
     if (m_hPressedItem != nullptr)
         m_hContextItem = m_hPressedItem;
-    SelectDropTarget(m_hPressedItem);
     CTreeCtrl::OnRButtonDown(nFlags, point);
 }
 
