@@ -344,7 +344,7 @@ BOOL CTextConvLib::ImportFile(LPCSTR lpszSource, LPCSTR lpszTarget)
         CTextConverter& converter = m_importConverters.ElementAt(i);
         if (!converter.HasExtension(strExtension))
             continue;
-        if (ImportWith(converter, lpszSource, lpszTarget))
+        if (ConvertWith(converter, TRUE, lpszSource, lpszTarget))
             return TRUE;
         TRACE("Text converter %d could not convert the file; trying the next\n", (int)i);
     }
@@ -357,10 +357,10 @@ BOOL CTextConvLib::ExportFile(int nConverter, BOOL bImport, LPCSTR lpszSource, L
     if (nConverter < 0 || nConverter >= converters.GetSize())
         return FALSE;
     CTextConverter& converter = converters.ElementAt(nConverter);
-    return bImport ? ImportWith(converter, lpszSource, lpszTarget) : ExportWith(converter, lpszSource, lpszTarget);
+    return ConvertWith(converter, bImport, lpszSource, lpszTarget);
 }
 
-BOOL CTextConvLib::ImportWith(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget)
+BOOL CTextConvLib::ConvertWith(CTextConverter& converter, BOOL bImport, LPCSTR lpszSource, LPCSTR lpszTarget)
 {
     try
     {
@@ -369,47 +369,23 @@ BOOL CTextConvLib::ImportWith(CTextConverter& converter, LPCSTR lpszSource, LPCS
         case CTextConverter::kindRtf:
             return CopyFileA(lpszSource, lpszTarget, FALSE);
         case CTextConverter::kindOffice:
-            return DoMSConvImport(converter, lpszSource, lpszTarget);
+            return bImport ? DoMSConvImport(converter, lpszSource, lpszTarget)
+                           : DoMSConvExport(converter, lpszSource, lpszTarget);
         case CTextConverter::kindPlainText:
-            return TextToRtf(lpszSource, lpszTarget);
+            return bImport ? TextToRtf(lpszSource, lpszTarget) : RtfToText(lpszSource, lpszTarget);
         default:
             return FALSE;
         }
     }
     catch (CFileException&)
     {
-        TRACE0("File error while converting a file to RTF\n");
+        TRACE0(bImport ? "File error while converting a file to RTF\n"
+                       : "File error while converting an RTF file\n");
     }
     catch (std::bad_alloc&)
     {
-        TRACE0("Out of memory while converting a file to RTF\n");
-    }
-    return FALSE;
-}
-
-BOOL CTextConvLib::ExportWith(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget)
-{
-    try
-    {
-        switch (converter.m_nKind)
-        {
-        case CTextConverter::kindRtf:
-            return CopyFileA(lpszSource, lpszTarget, FALSE);
-        case CTextConverter::kindOffice:
-            return DoMSConvExport(converter, lpszSource, lpszTarget);
-        case CTextConverter::kindPlainText:
-            return RtfToText(lpszSource, lpszTarget);
-        default:
-            return FALSE;
-        }
-    }
-    catch (CFileException&)
-    {
-        TRACE0("File error while converting an RTF file\n");
-    }
-    catch (std::bad_alloc&)
-    {
-        TRACE0("Out of memory while converting an RTF file\n");
+        TRACE0(bImport ? "Out of memory while converting a file to RTF\n"
+                       : "Out of memory while converting an RTF file\n");
     }
     return FALSE;
 }

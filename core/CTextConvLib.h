@@ -72,8 +72,9 @@ private:
 
     static BOOL ReadConverter(HKEY hParent, LPCSTR lpszKeyName, CTextConverter& converter);
 
-    BOOL ImportWith(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget);
-    BOOL ExportWith(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget);
+    // Runs one converter, to RTF when bImport, from RTF otherwise; file errors
+    // and want of memory count as a failed conversion.
+    BOOL ConvertWith(CTextConverter& converter, BOOL bImport, LPCSTR lpszSource, LPCSTR lpszTarget);
     BOOL DoMSConvImport(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget);
     BOOL ForeignToRtf(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget);
     BOOL DoMSConvExport(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget);
