@@ -109,6 +109,20 @@ void AppendString(std::vector<char>& block, const CString& str)
     block.push_back('\0');
 }
 
+// Reads the converters of one direction from its key (none when the key
+// cannot be opened) and builds that direction's filter.
+void LoadDirection(HKEY hRoot, const CString& strKey, CTextConverterArray& converters, std::vector<char>& filter,
+                   CStringList& extensions, BOOL bAllEntry)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, strKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        hKey = nullptr;
+    CTextConvLib::ReadConverters(hKey, converters);
+    if (hKey)
+        RegCloseKey(hKey);
+    CTextConvLib::BuildFilter(converters, filter, extensions, bAllEntry);
+}
+
 } // namespace
 
 CTextConvLib::CTextConvLib()
@@ -127,22 +141,8 @@ void CTextConvLib::LoadConverters()
 void CTextConvLib::LoadConverters(HKEY hRoot, LPCSTR lpszBase)
 {
     const CString strBase = lpszBase;
-
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, strBase + "\\Export", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        hKey = nullptr;
-    ReadConverters(hKey, m_exportConverters);
-    if (hKey)
-        RegCloseKey(hKey);
-    BuildFilter(m_exportConverters, m_exportFilter, m_exportExtensions, FALSE);
-
-    hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, strBase + "\\Import", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        hKey = nullptr;
-    ReadConverters(hKey, m_importConverters);
-    if (hKey)
-        RegCloseKey(hKey);
-    BuildFilter(m_importConverters, m_importFilter, m_importExtensions, TRUE);
+    LoadDirection(hRoot, strBase + "\\Export", m_exportConverters, m_exportFilter, m_exportExtensions, FALSE);
+    LoadDirection(hRoot, strBase + "\\Import", m_importConverters, m_importFilter, m_importExtensions, TRUE);
 }
 
 void CTextConvLib::ReadConverters(HKEY hKey, CTextConverterArray& converters)
