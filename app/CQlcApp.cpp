@@ -519,3 +519,11 @@ void CQlcApp::AddToHistoryList(LPCSTR lpszQuery)
     }
     m_searchHistory.AddHead(lpszQuery);
 }
+
+void CQlcApp::SetHeldDocument(CQuillcrestDoc* pDoc)
+{
+    if (pDoc == nullptr)
+        m_nodeClipboard = QLCNODECLIPBOARD();
+    else
+        m_nodeClipboard.pDocument = pDoc;
+}

@@ -68,6 +68,10 @@ public:
     // --- Services for the notebook core ---------------------------------------
     HWND GetMainWindow() override;
     void GetImportFont(CString& strFace, int& nSize) const override;
+    // The held document is the node clipboard's: a notebook that goes away
+    // empties the clipboard, so no pointer to it is left behind.
+    CQuillcrestDoc* GetHeldDocument() const override { return m_nodeClipboard.pDocument; }
+    void SetHeldDocument(CQuillcrestDoc* pDoc) override;
 
     // --- Shared state -----------------------------------------------------------
     void AddToHistoryList(LPCSTR lpszQuery);

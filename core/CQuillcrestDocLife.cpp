@@ -120,8 +120,16 @@ BOOL CQuillcrestDoc::CanCloseFrame(CFrameWnd* pFrame)
 {
     // The note on screen is stored first, so that the question to save sees
     // it and the answer covers it.
+    // A note that cannot be stored keeps its window open: closing would lose it.
     if (IQlcFrameCallbacks* pCallbacks = pFrame != nullptr ? dynamic_cast<IQlcFrameCallbacks*>(pFrame) : nullptr)
-        pCallbacks->SaveCurrentNote();
+    {
+        if (!pCallbacks->SaveCurrentNote())
+        {
+            g_log.WriteLine("WARNING: The note on screen could not be stored; the window stays open.");
+            QlcPrompts().FrameworkMessageBox(kNoteNotStored, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+    }
     return CDocBase::CanCloseFrame(pFrame);
 }
 

@@ -36,7 +36,7 @@ public:
     BOOL SaveCurrentNote() override
     {
         s_nNoteSaves++;
-        return TRUE;
+        return !s_bNoteSaveFails;
     }
     BOOL IsTasksBarVisible() override { return s_bTasksVisible; }
     void SetRichEditHostNames(LPCSTR lpszTitle) override { s_hostNames.push_back(lpszTitle); }
@@ -48,13 +48,14 @@ public:
     static void Reset()
     {
         s_nLoaded = s_nNoteSaves = 0;
-        s_bTasksVisible = s_bEditorModified = FALSE;
+        s_bTasksVisible = s_bEditorModified = s_bNoteSaveFails = FALSE;
         s_hostNames.clear();
     }
     static int s_nLoaded;
     static int s_nNoteSaves;
     static BOOL s_bTasksVisible;
     static BOOL s_bEditorModified;
+    static BOOL s_bNoteSaveFails;
     static std::vector<std::string> s_hostNames;
 };
 
@@ -64,6 +65,7 @@ int CLifeChildFrame::s_nLoaded = 0;
 int CLifeChildFrame::s_nNoteSaves = 0;
 BOOL CLifeChildFrame::s_bTasksVisible = FALSE;
 BOOL CLifeChildFrame::s_bEditorModified = FALSE;
+BOOL CLifeChildFrame::s_bNoteSaveFails = FALSE;
 std::vector<std::string> CLifeChildFrame::s_hostNames;
 
 // The file prompt answered with the next name of a list (cancelled when it
@@ -200,6 +202,23 @@ TEST_F(DocLifeAppTest, TheTemplatesChildFrameIsTheDocumentsFrameUntilItClosesThe
     CLifeChildFrame::s_bEditorModified = TRUE;
     EXPECT_TRUE(pDoc->IsModified());
 
+    // The node clipboard holding this notebook is emptied when it closes.
+    app.m_nodeClipboard.bHasContent = TRUE;
+    app.m_nodeClipboard.dwNodeId = 1;
+    QlcApp().SetHeldDocument(pDoc);
+    EXPECT_EQ(pDoc, app.m_nodeClipboard.pDocument);
+
+    // A note that cannot be stored keeps the window open.
+    CLifeChildFrame::s_bNoteSaveFails = TRUE;
+    pFrame->SendMessage(WM_CLOSE);
+    PumpMessages();
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("Warning: Could not verify correct saving of note data.", prompts.boxes[0].text);
+    EXPECT_EQ(pDoc, OnlyDocument(pTemplate));
+    prompts.boxes.clear();
+    CLifeChildFrame::s_nNoteSaves = 0;
+    CLifeChildFrame::s_bNoteSaveFails = FALSE;
+
     // Closing the frame stores the note, then asks to save (No).
     pFrame->SendMessage(WM_CLOSE);
     PumpMessages();
@@ -208,6 +227,8 @@ TEST_F(DocLifeAppTest, TheTemplatesChildFrameIsTheDocumentsFrameUntilItClosesThe
     EXPECT_EQ(std::string("Save changes to ") + (LPCSTR)strPath + "?", prompts.boxes[0].text);
     EXPECT_EQ(nullptr, OnlyDocument(pTemplate));
     EXPECT_FALSE(IsHeld(strPath));
+    EXPECT_EQ(nullptr, QlcApp().GetHeldDocument());
+    EXPECT_FALSE(app.m_nodeClipboard.bHasContent);
 }
 
 TEST_F(DocLifeAppTest, AFrameThatIsNoNotebookFrameGivesNoFrameCallbacks)
