@@ -50,11 +50,6 @@ ULONGLONG FileEnd(HANDLE hFile)
     return (ULONGLONG)li.QuadPart;
 }
 
-void WriteU32(CQlcFileWriter& writer, DWORD dw)
-{
-    writer.WriteU32(dw);
-}
-
 // Fills the buffer with compressor output as far as there is any: a chunk
 // is short only at the end, so only the last one is ever padded.
 DWORD TakeOutput(CryptoPP::Gzip& gzip, BYTE* pBuffer, DWORD dwSize)
@@ -102,6 +97,15 @@ CEnvelopeHeader ReadEnvelopeHeader(CQlcFileReader& reader, DWORD dwVerifierLengt
         ThrowDamaged();
     reader.Skip(h.dwCheckBlockLength);
     return h;
+}
+
+// Writes the current header of an enciphered payload. The two lengths are
+// not known before the data is out: the header is written with zeros first
+// and again over itself at the end.
+void WriteEnvelopeHeader(CQlcFileWriter& writer, DWORD dwCipherLength, DWORD dwDataLength, DWORD dwCheckBlockLength)
+{
+    for (DWORD dw : { kHeaderLength, dwCipherLength, dwDataLength, dwCheckBlockLength, 0UL, 0UL })
+        writer.WriteU32(dw);
 }
 
 } // namespace
@@ -596,8 +600,7 @@ BOOL CQlcNodeData::FlushEnciphered()
     writer.Seek(m_stream.dwStart);
     writer.Write(verifier.data(), (UINT)verifier.size());
     const DWORD dwHeaderPos = writer.GetPosition();
-    for (DWORD dw : { kHeaderLength, 0UL, 0UL, (DWORD)checkBlock.size(), 0UL, 0UL })
-        WriteU32(writer, dw);
+    WriteEnvelopeHeader(writer, 0, 0, (DWORD)checkBlock.size());
     if (!checkBlock.empty())
         writer.Write(checkBlock.data(), (UINT)checkBlock.size());
 
@@ -619,8 +622,7 @@ BOOL CQlcNodeData::FlushEnciphered()
     }
     const DWORD dwEnd = writer.GetPosition();
     writer.Seek(dwHeaderPos);
-    for (DWORD dw : { kHeaderLength, dwCipherLength, dwGzipLength, (DWORD)checkBlock.size(), 0UL, 0UL })
-        WriteU32(writer, dw);
+    WriteEnvelopeHeader(writer, dwCipherLength, dwGzipLength, (DWORD)checkBlock.size());
     writer.Flush();
 
     m_stream.dwPlainSize = dwPlain;
@@ -797,8 +799,7 @@ BOOL CQlcNodeData::Recode(QLC_CIPHER* pEncryptor, QLC_CIPHER* pDecryptor, LPCSTR
         dwNewVerifier = (DWORD)verifier.size();
         checkBlock = pCrypt->MakeCheckBlock(lpszPassword, dwPasswordLength);
         dwHeaderPos = writer.GetPosition();
-        for (DWORD dw : { kHeaderLength, 0UL, 0UL, (DWORD)checkBlock.size(), 0UL, 0UL })
-            WriteU32(writer, dw);
+        WriteEnvelopeHeader(writer, 0, 0, (DWORD)checkBlock.size());
         if (!checkBlock.empty())
             writer.Write(checkBlock.data(), (UINT)checkBlock.size());
     }
@@ -832,8 +833,7 @@ BOOL CQlcNodeData::Recode(QLC_CIPHER* pEncryptor, QLC_CIPHER* pDecryptor, LPCSTR
     if (pEncryptor != nullptr)
     {
         writer.Seek(dwHeaderPos);
-        for (DWORD dw : { kHeaderLength, dwCipherLength, dwDataLength, (DWORD)checkBlock.size(), 0UL, 0UL })
-            WriteU32(writer, dw);
+        WriteEnvelopeHeader(writer, dwCipherLength, dwDataLength, (DWORD)checkBlock.size());
     }
     writer.Flush();
 
