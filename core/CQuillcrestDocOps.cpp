@@ -140,6 +140,19 @@ DWORD NodeFromFile(CQuillcrestDoc* pDoc, CFile& file, BYTE nType, BOOL bCompress
     return 0;
 }
 
+// Logs the call (never the file's name), then makes a node of the type from
+// the whole file, compressed. 0 when the file cannot be opened.
+DWORD NodeFromPath(CQuillcrestDoc* pDoc, LPCSTR lpszCaller, LPCSTR lpszPath, int nFormat, BYTE nType)
+{
+    CString strLine;
+    strLine.Format("%s([FILENAME NOT LOGGED], %d);", lpszCaller, nFormat);
+    g_log.WriteLine(strLine);
+    CFile file;
+    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
+        return 0;
+    return NodeFromFile(pDoc, file, nType, TRUE);
+}
+
 // The decoded payload of a node, whole. FALSE with a reason when the node
 // is absent or its payload cannot be read (damaged, no password, no
 // encryption library). Throws what the payload reader throws.
@@ -285,24 +298,12 @@ DWORD CQuillcrestDoc::Data_AddImageFromFile(LPCSTR lpszPath, int nFormat, BOOL b
 
 DWORD CQuillcrestDoc::Data_AddHtmlFromFile(LPCSTR lpszPath, int nFormat)
 {
-    CString strLine;
-    strLine.Format("Data_AddHtmlFromFile([FILENAME NOT LOGGED], %d);", nFormat);
-    g_log.WriteLine(strLine);
-    CFile file;
-    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
-        return 0;
-    return NodeFromFile(this, file, QLC_NODE_HTML, TRUE);
+    return NodeFromPath(this, "Data_AddHtmlFromFile", lpszPath, nFormat, QLC_NODE_HTML);
 }
 
 DWORD CQuillcrestDoc::Data_AddForeignFromFile(LPCSTR lpszPath, int nFormat)
 {
-    CString strLine;
-    strLine.Format("Data_AddForeignFromFile([FILENAME NOT LOGGED], %d);", nFormat);
-    g_log.WriteLine(strLine);
-    CFile file;
-    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
-        return 0;
-    return NodeFromFile(this, file, QLC_NODE_FOREIGN, TRUE);
+    return NodeFromPath(this, "Data_AddForeignFromFile", lpszPath, nFormat, QLC_NODE_FOREIGN);
 }
 
 // --- Writing out ----------------------------------------------------------------
