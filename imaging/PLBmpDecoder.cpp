@@ -39,6 +39,12 @@ int ClampToInt(int64_t v)
 {
     return v > INT_MAX ? INT_MAX : int(v);
 }
+
+// Pixel i of a 4-bit run or line, from its byte: the high nibble first.
+uint8_t Nibble(uint8_t b, int i)
+{
+    return uint8_t((i & 1) ? (b & 0x0F) : (b >> 4));
+}
 } // namespace
 
 PLBmpDecoder::PLBmpDecoder() = default;
@@ -172,13 +178,9 @@ void PLBmpDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 
     {
         PLBmpLock lock(bmp, false, true);
-        if (h.compression != PL_BI_RGB && h.bitCount == 8)
+        if (h.compression != PL_BI_RGB && (h.bitCount == 8 || h.bitCount == 4))
         {
-            DecodeRle8(source, bmp, h);
-        }
-        else if (h.compression != PL_BI_RGB && h.bitCount == 4)
-        {
-            DecodeRle4(source, bmp, h);
+            DecodeRle(source, bmp, h);
         }
         else
         {
@@ -199,7 +201,7 @@ void PLBmpDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
                     break;
                 case 4:
                     for (int x = 0; x < width; ++x)
-                        dst[x] = uint8_t((x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4));
+                        dst[x] = Nibble(src[x >> 1], x);
                     break;
                 case 8:
                     std::memcpy(dst, src, size_t(width));
@@ -229,8 +231,10 @@ void PLBmpDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     bmp->DropEmptyAlpha();
 }
 
-void PLBmpDecoder::DecodeRle8(PLDataSource* source, PLBmp* bmp, const Header& h)
+void PLBmpDecoder::DecodeRle(PLDataSource* source, PLBmp* bmp, const Header& h)
 {
+    // RLE4 holds two pixels a byte, RLE8 one.
+    const bool four = h.bitCount == 4;
     const int width = int(h.width);
     int64_t row = 0;
     int x = 0;
@@ -243,7 +247,7 @@ void PLBmpDecoder::DecodeRle8(PLDataSource* source, PLBmp* bmp, const Header& h)
         {
             const uint8_t value = ReadByte(source);
             for (int i = 0; i < count && x < width; ++i)
-                line[x++] = value;
+                line[x++] = four ? Nibble(value, i) : value;
             continue;
         }
         const int escape = ReadByte(source);
@@ -259,51 +263,11 @@ void PLBmpDecoder::DecodeRle8(PLDataSource* source, PLBmp* bmp, const Header& h)
             ThrowError(PL_ERR_UNSUPPORTED, "Encountered delta escape.");
         default:
         {
-            const uint8_t* run = source->ReadBytes(escape);
-            for (int i = 0; i < escape && x < width; ++i)
-                line[x++] = run[i];
-            if (escape & 1)
-                ReadByte(source);
-            break;
-        }
-        }
-    }
-}
-
-void PLBmpDecoder::DecodeRle4(PLDataSource* source, PLBmp* bmp, const Header& h)
-{
-    const int width = int(h.width);
-    int64_t row = 0;
-    int x = 0;
-    while (row < h.height)
-    {
-        uint8_t* line = StoredLine(bmp, h, row);
-        const int count = ReadByte(source);
-        if (count > 0)
-        {
-            const uint8_t value = ReadByte(source);
-            for (int i = 0; i < count && x < width; ++i)
-                line[x++] = uint8_t((i & 1) ? (value & 0x0F) : (value >> 4));
-            continue;
-        }
-        const int escape = ReadByte(source);
-        switch (escape)
-        {
-        case 0:
-            ++row;
-            x = 0;
-            break;
-        case 1:
-            return;
-        case 2:
-            ThrowError(PL_ERR_UNSUPPORTED, "Encountered delta escape.");
-        default:
-        {
-            // Two pixels a byte; the run's bytes are padded to an even count.
-            const int bytes = (escape + 1) / 2;
+            // An absolute run: its bytes are padded to an even count.
+            const int bytes = four ? (escape + 1) / 2 : escape;
             const uint8_t* run = source->ReadBytes(bytes);
             for (int i = 0; i < escape && x < width; ++i)
-                line[x++] = uint8_t((i & 1) ? (run[i >> 1] & 0x0F) : (run[i >> 1] >> 4));
+                line[x++] = four ? Nibble(run[i >> 1], i) : run[i];
             if (bytes & 1)
                 ReadByte(source);
             break;

@@ -36,7 +36,7 @@ protected:
 
 private:
     void ReadHeader(PLDataSource* source, Header& header);
-    static void DecodeRle8(PLDataSource* source, PLBmp* bmp, const Header& header);
-    static void DecodeRle4(PLDataSource* source, PLBmp* bmp, const Header& header);
+    // RLE8 and RLE4 pixels, by the header's bit count.
+    static void DecodeRle(PLDataSource* source, PLBmp* bmp, const Header& header);
     static int Resolution(int32_t pelsPerMeter);
 };
