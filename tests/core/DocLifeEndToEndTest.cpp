@@ -10,134 +10,16 @@
 #include "CryptTestSupport.h"
 #include "DocLifeSupport.h"
 #include "DocOpsSupport.h"
+#include "NotebookSnapshot.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdarg>
 #include <cstring>
-#include <map>
 
 namespace {
 
 const char kNotebookPassword[] = "life of a notebook";
 const char kNodePassword[] = "diary key";
-
-std::string Format(LPCSTR lpszFormat, ...)
-{
-    char sz[1024];
-    va_list args;
-    va_start(args, lpszFormat);
-    vsnprintf(sz, sizeof(sz), lpszFormat, args);
-    va_end(args);
-    return sz;
-}
-
-// A notebook's tables with nodes named by path (saving renumbers ids), and
-// every payload stored and decoded.
-struct CLifeSnapshot
-{
-    std::vector<std::string> lines;
-    std::map<std::string, Bytes> stored;
-    std::map<std::string, Bytes> plain;
-};
-
-std::string PathOf(CQuillcrestDoc& doc, DWORD dwNodeId)
-{
-    QLCNODE node;
-    return doc.Data_GetNode(dwNodeId, node) ? std::string(doc.Data_GetNodePath(dwNodeId)) : std::string("-");
-}
-
-CLifeSnapshot TakeSnapshot(CQuillcrestDoc& doc, BOOL bNodePassword)
-{
-    CLifeSnapshot s;
-    const QLCFILEHEADER& h = doc.GetHeader();
-    s.lines.push_back(Format("header v%lu nodes=%lu flags=%lu sort=%u,%u created=%u-%u-%u", h.dwVersion,
-                             h.dwNodeCount, h.dwFileFlags, h.wSortOption1, h.wSortOption2, h.stCreated.wYear,
-                             h.stCreated.wMonth, h.stCreated.wDay));
-    const QLCCRYPTHEADER& c = doc.GetCryptHeader();
-    s.lines.push_back(Format("crypt %lu %lu %lu %lu %lu", c.dwCipherId, c.dwHashId, c.dwKeyLength,
-                             c.dwVerifierLength, c.dwCheckBlockLength));
-    s.lines.push_back(doc.HasLogo() ? Format("logo %dx%d", doc.GetLogoBitmap()->GetWidth(),
-                                             doc.GetLogoBitmap()->GetHeight())
-                                    : std::string("no logo"));
-
-    std::vector<DWORD> ids;
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCNODE n;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, n);
-        ids.push_back(dwId);
-    }
-    for (DWORD dwId : ids)
-    {
-        QLCNODE n;
-        doc.Data_GetNode(dwId, n);
-        const std::string path = PathOf(doc, dwId);
-        s.lines.push_back(Format("node %s type=%u icon=%u parent=%s flags=%lu stored=%lu plain=%lu crypt=%lu,%lu,%lu,%lu",
-                                 path.c_str(), n.nType, n.wIcon, n.dwParentId ? PathOf(doc, n.dwParentId).c_str() : "0",
-                                 n.dwFlags, n.dwStoredSize, n.dwPlainSize, n.dwKeyLength, n.dwHashId, n.dwCipherId,
-                                 n.dwVerifierLength));
-        QLCNODE_KEYWORDS keywords;
-        if (doc.Data_GetNodeKeywords(dwId, keywords))
-        {
-            std::vector<std::string> texts;
-            for (DWORD dwKeyword : keywords.keywordIds)
-            {
-                CString strText;
-                doc.Data_GetKeywordText(dwKeyword, strText);
-                texts.push_back((LPCSTR)strText);
-            }
-            std::string line = "keywords " + path;
-            for (const std::string& t : texts)
-                line += " " + t;
-            s.lines.push_back(line);
-        }
-        if (CQlcNode::IsDataType(n.nType))
-        {
-            s.stored[path] = ReadStoredPayload(doc, dwId);
-            if (bNodePassword && path == "//Projects/Diary")
-                RememberPassword(doc, dwId, kNodePassword);
-            BOOL bDamaged = FALSE;
-            s.plain[path] = ReadNodeData(doc, dwId, &bDamaged);
-            EXPECT_FALSE(bDamaged) << path;
-        }
-    }
-    for (POSITION pos = doc.GetBookmarkTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCBOOKMARK b;
-        doc.GetBookmarkTable().GetNextAssoc(pos, dwId, b);
-        s.lines.push_back(Format("bookmark %s -> %s", (LPCSTR)b.strName, PathOf(doc, b.dwNodeId).c_str()));
-    }
-    for (POSITION pos = doc.GetTaskTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCTASK t;
-        doc.GetTaskTable().GetNextAssoc(pos, dwId, t);
-        s.lines.push_back(Format("task %s flags=%lu %ld,%ld,%ld p=%u %u,%u,%ld,%ld,%ld -> %s notes=%s",
-                                 (LPCSTR)t.strTitle, t.dwFlags, t.lCreated, t.lStart, t.lDue, t.nPriority, t.bKept1,
-                                 t.bKept2, t.lKept3, t.lKept4, t.lKept5,
-                                 (t.dwFlags & QLC_TASKFLAG_LINKED) ? PathOf(doc, t.dwLinkedNodeId).c_str() : "-",
-                                 (LPCSTR)t.strNotes));
-    }
-    std::sort(s.lines.begin(), s.lines.end());
-    return s;
-}
-
-void ExpectSameNotebook(const CLifeSnapshot& expected, const CLifeSnapshot& actual)
-{
-    EXPECT_EQ(expected.lines, actual.lines);
-    ASSERT_EQ(expected.stored.size(), actual.stored.size());
-    for (const auto& entry : expected.stored)
-    {
-        auto it = actual.stored.find(entry.first);
-        ASSERT_NE(actual.stored.end(), it) << entry.first;
-        EXPECT_TRUE(entry.second == it->second) << "stored bytes of " << entry.first;
-        EXPECT_TRUE(expected.plain.at(entry.first) == actual.plain.at(entry.first)) << "data of " << entry.first;
-    }
-}
 
 void AddTask(CQuillcrestDoc& doc, LPCSTR lpszTitle, DWORD dwNode, LONG lBase)
 {
@@ -213,7 +95,8 @@ void Fill(CQuillcrestDoc& doc, const CTempDir& dir, BOOL bNodePassword)
 
 void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
 {
-    SCOPED_TRACE(Format("notebook encryption %d, node password %d", bEncryptNotebook, bNodePassword));
+    SCOPED_TRACE(::testing::Message() << "notebook encryption " << bEncryptNotebook << ", node password "
+                                      << bNodePassword);
     CTempFilesWatch temps;
     {
         CTempDir dir;
@@ -222,8 +105,11 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
         CCryptInstall crypt;
         ASSERT_TRUE(crypt.handler.IsLoaded());
         const CString strPath = dir.Path("life.qlc");
+        CNodePasswords passwords;
+        if (bNodePassword)
+            passwords["//Projects/Diary"] = kNodePassword;
 
-        CLifeSnapshot saved;
+        CNotebookSnapshot saved;
         {
             CQuillcrestDoc doc;
             CLifeFrame frame(doc);
@@ -241,11 +127,11 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
             ASSERT_TRUE(doc.OnSaveDocument(strPath));
             EXPECT_FALSE(doc.IsModified());
             EXPECT_EQ(1, frame.nSaves);
-            saved = TakeSnapshot(doc, bNodePassword);
+            saved = TakeNotebookSnapshot(doc, passwords);
             EXPECT_EQ(bNodePassword ? 4u : 3u, saved.plain.size());
         }
 
-        CLifeSnapshot withLate;
+        CNotebookSnapshot withLate;
         {
             CQuillcrestDoc doc;
             CLifeFrame frame(doc);
@@ -257,7 +143,7 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
             EXPECT_EQ(bEncryptNotebook ? 1 : 0, prompts.nPasswordRequests);
             EXPECT_EQ(bEncryptNotebook, doc.IsSourceDecryptedCopy());
             EXPECT_FALSE(doc.IsModified());
-            ExpectSameNotebook(saved, TakeSnapshot(doc, bNodePassword));
+            ExpectSameNotebook(saved, TakeNotebookSnapshot(doc, passwords));
             EXPECT_FALSE(doc.IsModified()) << "reading everything changes nothing";
 
             // Saved once: from then on the file is shared for reading, so
@@ -266,7 +152,7 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
             CQlcNode late;
             late.Create(&doc, QLC_NODE_NOTE, "Late", 0);
             ASSERT_TRUE(WriteNodeData(doc, late.GetId(), TextBytes(12000, 35), TRUE));
-            withLate = TakeSnapshot(doc, bNodePassword);
+            withLate = TakeNotebookSnapshot(doc, passwords);
             const Bytes fileBefore = ReadFileBytes(strPath);
 
             HANDLE hHold = CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -276,7 +162,7 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
             CloseHandle(hHold);
             EXPECT_TRUE(doc.IsModified());
             EXPECT_TRUE(fileBefore == ReadFileBytes(strPath));
-            ExpectSameNotebook(withLate, TakeSnapshot(doc, bNodePassword));
+            ExpectSameNotebook(withLate, TakeNotebookSnapshot(doc, passwords));
             ASSERT_EQ(1u, afx.boxes.size());
             EXPECT_EQ("Failed to save document.", afx.boxes[0].text);
 
@@ -288,7 +174,7 @@ void RunLife(BOOL bEncryptNotebook, BOOL bNodePassword)
             if (bEncryptNotebook)
                 prompts.passwords.push_back(kNotebookPassword);
             ASSERT_TRUE(doc.OnOpenDocument(strPath));
-            ExpectSameNotebook(withLate, TakeSnapshot(doc, bNodePassword));
+            ExpectSameNotebook(withLate, TakeNotebookSnapshot(doc, passwords));
         }
         EXPECT_EQ(1u, afx.boxes.size());
         EXPECT_EQ(bEncryptNotebook ? 2 : 0, prompts.nPasswordRequests);

@@ -7,146 +7,16 @@
 
 #include "CryptTestSupport.h"
 #include "DocOpsSupport.h"
+#include "NotebookSnapshot.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 
 namespace {
 
 const char kNotebookPassword[] = "notebook secret";
 const char kNodePassword[] = "node secret";
-
-// Everything a notebook holds, with nodes named by path (the file renumbers
-// node, bookmark and task ids).
-struct CSnapshot
-{
-    std::vector<std::string> lines;
-    std::map<std::string, Bytes> stored;
-    std::map<std::string, Bytes> plain;
-
-    bool operator==(const CSnapshot& o) const { return lines == o.lines && stored == o.stored && plain == o.plain; }
-};
-
-std::string Format(LPCSTR lpszFormat, ...)
-{
-    char sz[1024];
-    va_list args;
-    va_start(args, lpszFormat);
-    vsnprintf(sz, sizeof(sz), lpszFormat, args);
-    va_end(args);
-    return sz;
-}
-
-std::string PathOf(CQuillcrestDoc& doc, DWORD dwNodeId)
-{
-    QLCNODE node;
-    return doc.Data_GetNode(dwNodeId, node) ? std::string(doc.Data_GetNodePath(dwNodeId)) : "(none)";
-}
-
-// The encrypted nodes are read with the password given for them.
-CSnapshot Snapshot(CQuillcrestDoc& doc, const std::map<std::string, std::string>& passwords)
-{
-    CSnapshot s;
-    const QLCFILEHEADER& h = doc.GetHeader();
-    s.lines.push_back(Format("header version=%lu nodes=%lu flags=%lu sort=%u,%u", h.dwVersion, h.dwNodeCount,
-                             h.dwFileFlags, h.wSortOption1, h.wSortOption2));
-    const QLCCRYPTHEADER& c = doc.GetCryptHeader();
-    s.lines.push_back(Format("crypt cipher=%lu hash=%lu key=%lu verifier=%lu check=%lu", c.dwCipherId, c.dwHashId,
-                             c.dwKeyLength, c.dwVerifierLength, c.dwCheckBlockLength));
-    s.lines.push_back(doc.HasLogo() ? Format("logo %dx%d", doc.GetLogoBitmap()->GetWidth(),
-                                             doc.GetLogoBitmap()->GetHeight())
-                                    : std::string("no logo"));
-
-    std::vector<DWORD> ids;
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCNODE n;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, n);
-        ids.push_back(dwId);
-    }
-    for (DWORD dwId : ids)
-    {
-        QLCNODE n;
-        doc.Data_GetNode(dwId, n);
-        const std::string path = PathOf(doc, dwId);
-        std::string line = Format("node %s type=%u spare=%u icon=%u parent=%s flags=%lu stored=%lu plain=%lu "
-                                  "key=%lu hash=%lu cipher=%lu verifier=%lu reserved=",
-                                  path.c_str(), n.nType, n.bSpare, n.wIcon,
-                                  n.dwParentId ? PathOf(doc, n.dwParentId).c_str() : "0", n.dwFlags, n.dwStoredSize,
-                                  n.dwPlainSize, n.dwKeyLength, n.dwHashId, n.dwCipherId, n.dwVerifierLength);
-        for (DWORD dw : n.dwReserved)
-            line += Format("%lu,", dw);
-        s.lines.push_back(line);
-
-        QLCNODE_KEYWORDS keywords;
-        if (doc.Data_GetNodeKeywords(dwId, keywords))
-        {
-            std::string list = "keywords of " + path + ":";
-            for (DWORD dwKeyword : keywords.keywordIds)
-                list += Format(" %lu", dwKeyword);
-            s.lines.push_back(list);
-        }
-        if (CQlcNode::IsDataType(n.nType))
-        {
-            s.stored[path] = ReadStoredPayload(doc, dwId);
-            auto it = passwords.find(path);
-            if (it != passwords.end())
-                RememberPassword(doc, dwId, it->second.c_str());
-            BOOL bDamaged = FALSE;
-            s.plain[path] = ReadNodeData(doc, dwId, &bDamaged);
-            EXPECT_FALSE(bDamaged) << path;
-        }
-    }
-    for (POSITION pos = doc.GetKeywordTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        CString strText;
-        doc.GetKeywordTable().GetNextAssoc(pos, dwId, strText);
-        s.lines.push_back(Format("keyword %lu %s", dwId, (LPCSTR)strText));
-    }
-    for (POSITION pos = doc.GetBookmarkTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCBOOKMARK b;
-        doc.GetBookmarkTable().GetNextAssoc(pos, dwId, b);
-        s.lines.push_back(Format("bookmark %s node=%s kept=%lu,%lu", (LPCSTR)b.strName,
-                                 PathOf(doc, b.dwNodeId).c_str(), b.dwKept1, b.dwKept2));
-    }
-    for (POSITION pos = doc.GetTaskTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCTASK t;
-        doc.GetTaskTable().GetNextAssoc(pos, dwId, t);
-        s.lines.push_back(Format("task %s flags=%lu times=%ld,%ld,%ld priority=%u kept=%u,%u,%ld,%ld,%ld node=%s notes=%s",
-                                 (LPCSTR)t.strTitle, t.dwFlags, t.lCreated, t.lStart, t.lDue, t.nPriority, t.bKept1,
-                                 t.bKept2, t.lKept3, t.lKept4, t.lKept5,
-                                 (t.dwFlags & QLC_TASKFLAG_LINKED) ? PathOf(doc, t.dwLinkedNodeId).c_str() : "-",
-                                 (LPCSTR)t.strNotes));
-    }
-    std::sort(s.lines.begin(), s.lines.end());
-    return s;
-}
-
-void ExpectSame(const CSnapshot& expected, const CSnapshot& actual)
-{
-    EXPECT_EQ(expected.lines, actual.lines);
-    ASSERT_EQ(expected.stored.size(), actual.stored.size());
-    for (const auto& entry : expected.stored)
-    {
-        auto it = actual.stored.find(entry.first);
-        ASSERT_NE(actual.stored.end(), it) << entry.first;
-        EXPECT_TRUE(entry.second == it->second) << "stored bytes of " << entry.first;
-    }
-    for (const auto& entry : expected.plain)
-    {
-        auto it = actual.plain.find(entry.first);
-        ASSERT_NE(actual.plain.end(), it) << entry.first;
-        EXPECT_TRUE(entry.second == it->second) << "data of " << entry.first;
-    }
-}
 
 struct CContent
 {
@@ -237,9 +107,9 @@ void Build(CQuillcrestDoc& doc, const CTempDir& dir, const CContent& c, BOOL bNo
     doc.LoadLogoFromFile(dir.Path("logo.png"));
 }
 
-std::map<std::string, std::string> Passwords(BOOL bNodePassword)
+CNodePasswords Passwords(BOOL bNodePassword)
 {
-    std::map<std::string, std::string> passwords;
+    CNodePasswords passwords;
     if (bNodePassword)
         passwords["//Projects/Diary"] = kNodePassword;
     return passwords;
@@ -255,9 +125,9 @@ void RunScenario(BOOL bEncryptNotebook, BOOL bNodePassword)
         ASSERT_TRUE(crypt.handler.IsLoaded());
         const CContent c;
         const CString strPath = dir.Path("scenario.qlc");
-        const std::map<std::string, std::string> passwords = Passwords(bNodePassword);
+        const CNodePasswords passwords = Passwords(bNodePassword);
 
-        CSnapshot before;
+        CNotebookSnapshot before;
         {
             CQuillcrestDoc doc;
             Build(doc, dir, c, bNodePassword);
@@ -267,21 +137,21 @@ void RunScenario(BOOL bEncryptNotebook, BOOL bNodePassword)
                                                        crypt.handler.m_pfnGetDefaultHash(), kNotebookPassword,
                                                        (DWORD)strlen(kNotebookPassword)));
             }
-            before = Snapshot(doc, passwords);
+            before = TakeNotebookSnapshot(doc, passwords);
             ASSERT_EQ(bNodePassword ? 6u : 5u, before.plain.size() + 1); // every node but the folder
             doc.Data_SetNotebookPath(strPath);
             ASSERT_TRUE(doc.Data_WriteFile());
-            ExpectSame(before, Snapshot(doc, passwords));
+            ExpectSameNotebook(before, TakeNotebookSnapshot(doc, passwords));
         }
 
-        CSnapshot withLate;
+        CNotebookSnapshot withLate;
         {
             CQuillcrestDoc doc;
             if (bEncryptNotebook)
                 prompts.passwords.push_back(kNotebookPassword);
             ASSERT_EQ(1, OpenNotebook(doc, strPath));
             EXPECT_EQ(bEncryptNotebook ? 1 : 0, prompts.nPasswordRequests);
-            ExpectSame(before, Snapshot(doc, passwords));
+            ExpectSameNotebook(before, TakeNotebookSnapshot(doc, passwords));
 
             // What went in comes out through the export operations.
             const DWORD dwForeign = FindNodeByPath(doc, "//Projects/archive");
@@ -301,7 +171,7 @@ void RunScenario(BOOL bEncryptNotebook, BOOL bNodePassword)
             CQlcNode late;
             late.Create(&doc, QLC_NODE_NOTE, "Late", 0);
             ASSERT_TRUE(WriteNodeData(doc, late.GetId(), TextBytes(20000, 21), TRUE));
-            withLate = Snapshot(doc, passwords);
+            withLate = TakeNotebookSnapshot(doc, passwords);
             const Bytes fileBefore = ReadFileBytes(strPath);
             ASSERT_FALSE(fileBefore.empty());
             HANDLE hHold = CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -310,7 +180,7 @@ void RunScenario(BOOL bEncryptNotebook, BOOL bNodePassword)
             EXPECT_FALSE(doc.Data_WriteFile());
             CloseHandle(hHold);
             EXPECT_TRUE(fileBefore == ReadFileBytes(strPath));
-            ExpectSame(withLate, Snapshot(doc, passwords));
+            ExpectSameNotebook(withLate, TakeNotebookSnapshot(doc, passwords));
             ASSERT_TRUE(doc.Data_WriteFile());
         }
         {
@@ -318,7 +188,7 @@ void RunScenario(BOOL bEncryptNotebook, BOOL bNodePassword)
             if (bEncryptNotebook)
                 prompts.passwords.push_back(kNotebookPassword);
             ASSERT_EQ(1, OpenNotebook(doc, strPath));
-            ExpectSame(withLate, Snapshot(doc, passwords));
+            ExpectSameNotebook(withLate, TakeNotebookSnapshot(doc, passwords));
         }
     }
     EXPECT_TRUE(temps.Added().empty());
