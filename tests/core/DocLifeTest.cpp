@@ -49,18 +49,6 @@ protected:
         const Bytes data = ReadNodeData(doc, FindNodeByName(doc, "Note"));
         return std::string(data.begin(), data.end());
     }
-    static DWORD FindNodeByName(CQuillcrestDoc& doc, LPCSTR lpszName)
-    {
-        for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCNODE node;
-            doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
-            if (node.strName == lpszName)
-                return dwId;
-        }
-        return 0;
-    }
     void ExpectBox(const CTestPrompts::CBox& box, const std::string& text, UINT nType)
     {
         EXPECT_EQ(text, box.text);

@@ -66,26 +66,13 @@ void Fill(CQuillcrestDoc& doc, const CContent& c)
     doc.Data_SetBookmark(dwMark, mark);
 }
 
-DWORD FindNode(const CQuillcrestDoc& doc, LPCSTR lpszName)
-{
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId;
-        QLCNODE node;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
-        if (node.strName == lpszName)
-            return dwId;
-    }
-    return 0;
-}
-
 void ExpectContent(CQuillcrestDoc& doc, const CContent& c)
 {
     EXPECT_EQ(3u, doc.GetHeader().dwNodeCount);
-    const DWORD dwNote = FindNode(doc, "note");
+    const DWORD dwNote = FindNodeByName(doc, "note");
     EXPECT_EQ(c.note, ReadNodeData(doc, dwNote));
-    EXPECT_EQ(c.image, ReadNodeData(doc, FindNode(doc, "image")));
-    const DWORD dwSecret = FindNode(doc, "secret");
+    EXPECT_EQ(c.image, ReadNodeData(doc, FindNodeByName(doc, "image")));
+    const DWORD dwSecret = FindNodeByName(doc, "secret");
     EXPECT_TRUE(CQlcNode(&doc, dwSecret).CheckPassword("node"));
     RememberPassword(doc, dwSecret, "node");
     EXPECT_EQ(c.secret, ReadNodeData(doc, dwSecret));

@@ -195,6 +195,19 @@ DWORD AddNode(CQuillcrestDoc& doc, BYTE nType, LPCSTR lpszName, DWORD dwParent)
     return dwId;
 }
 
+DWORD FindNodeByName(const CQuillcrestDoc& doc, LPCSTR lpszName)
+{
+    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCNODE node;
+        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        if (node.strName == lpszName)
+            return dwId;
+    }
+    return 0;
+}
+
 int OpenNotebook(CQuillcrestDoc& doc, LPCSTR lpszPath)
 {
     if (!doc.Data_OpenNotebookFile(lpszPath))

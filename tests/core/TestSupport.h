@@ -112,6 +112,8 @@ Bytes ReadStoredPayload(const CQuillcrestDoc& doc, DWORD dwNodeId);
 
 // Adds a node of the given type under a parent, returning its id.
 DWORD AddNode(CQuillcrestDoc& doc, BYTE nType, LPCSTR lpszName, DWORD dwParent = 0);
+// The first node in table order with the name given; 0 when none.
+DWORD FindNodeByName(const CQuillcrestDoc& doc, LPCSTR lpszName);
 
 // Opens and reads a notebook file into a fresh document; the read result.
 int OpenNotebook(CQuillcrestDoc& doc, LPCSTR lpszPath);
