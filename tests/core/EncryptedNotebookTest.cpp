@@ -85,6 +85,17 @@ void ExpectContent(CQuillcrestDoc& doc, const CContent& c)
     EXPECT_EQ(1, doc.GetBookmarkTable().GetCount());
 }
 
+// Opens the notebook again, typing the password at the prompt, and expects
+// the content whole.
+void ExpectReopensWhole(LPCSTR lpszPath, LPCSTR lpszPassword, const CContent& c)
+{
+    CTestPrompts prompts;
+    prompts.passwords.push_back(lpszPassword);
+    CQuillcrestDoc doc;
+    ASSERT_EQ(1, OpenNotebook(doc, lpszPath));
+    ExpectContent(doc, c);
+}
+
 // Saves a filled notebook encrypted with the library's defaults.
 CString SaveEncrypted(const CTempDir& dir, LPCSTR lpszName, CCryptDLLHandler& crypt, const CContent& c,
                       Bytes* pPlain = nullptr)
@@ -178,13 +189,7 @@ TEST(EncryptedNotebookTest, RoundTripWithTheDefaultCipherThroughThePrompt)
         EXPECT_EQ(1, prompts.nPasswordRequests);
         ExpectContent(doc, content);
     }
-    {
-        CTestPrompts prompts;
-        prompts.passwords.push_back(kPassword);
-        CQuillcrestDoc doc;
-        ASSERT_EQ(1, OpenNotebook(doc, strPath));
-        ExpectContent(doc, content);
-    }
+    ExpectReopensWhole(strPath, kPassword, content);
     EXPECT_TRUE(temps.Added().empty());
 }
 
@@ -373,13 +378,7 @@ TEST(EncryptedNotebookTest, AV1FileOpensAndIsSavedAsV2WithACheckBlock)
     ASSERT_EQ(check.size(), dwCheck);
     const size_t iCheck = kV2HeaderAt + 28 + dwVerifier;
     EXPECT_EQ(check, Bytes(file.begin() + (ptrdiff_t)iCheck, file.begin() + (ptrdiff_t)(iCheck + dwCheck)));
-    {
-        CTestPrompts prompts;
-        prompts.passwords.push_back("v1 pw");
-        CQuillcrestDoc doc;
-        ASSERT_EQ(1, OpenNotebook(doc, strPath));
-        ExpectContent(doc, content);
-    }
+    ExpectReopensWhole(strPath, "v1 pw", content);
     EXPECT_TRUE(temps.Added().empty());
 }
 
@@ -506,9 +505,5 @@ TEST(EncryptedNotebookTest, AFailedSaveLeavesNoDecryptedCopyBehind)
         ExpectContent(doc, content);
     }
     EXPECT_TRUE(temps.Added().empty());
-    CTestPrompts prompts;
-    prompts.passwords.push_back(kPassword);
-    CQuillcrestDoc doc;
-    ASSERT_EQ(1, OpenNotebook(doc, strPath));
-    ExpectContent(doc, content);
+    ExpectReopensWhole(strPath, kPassword, content);
 }
