@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "imaging/PLBmp.h"
+#include "imaging/PLDataSource.h"
+#include "imaging/PLProgressListener.h"
 #include "imaging/PLTextException.h"
 
 typedef struct tiff TIFF;
@@ -115,6 +117,24 @@ void PutBE32(uint8_t* p, uint32_t v);
 void PutLE32(uint8_t* p, uint32_t v);
 uint32_t GetLE32(const uint8_t* p);
 uint32_t GetBE32(const uint8_t* p);
+
+// Keeps every progress report it receives.
+struct ProgressRecorder : PLProgressListener
+{
+    std::vector<double> parts;
+    void OnProgress(double part) override { parts.push_back(part); }
+};
+
+// A source over bytes in memory that reports its progress to a listener, as
+// a decoder's own source does.
+class ListeningSource : public PLDataSource
+{
+public:
+    ListeningSource(PLProgressListener* listener, const Bytes& data) : PLDataSource(listener)
+    {
+        Open("test", data.data(), int(data.size()));
+    }
+};
 
 // A file path in a folder private to this test run.
 std::string TempPath(const std::string& name);

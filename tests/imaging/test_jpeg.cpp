@@ -16,23 +16,6 @@ using namespace testimg;
 
 namespace
 {
-struct Recorder : PLProgressListener
-{
-    std::vector<double> parts;
-    void OnProgress(double part) override { parts.push_back(part); }
-};
-
-// Decodes with a listener on the source, so the library's progress monitor
-// reaches it.
-class ProgressSource : public PLDataSource
-{
-public:
-    ProgressSource(PLProgressListener* l, const Bytes& data) : PLDataSource(l)
-    {
-        Open("progress", data.data(), int(data.size()));
-    }
-};
-
 class TestJpegDecoder : public PLJPEGDecoder
 {
 public:
@@ -164,8 +147,9 @@ TEST(Jpeg, ProgressReachesTheListener)
     layout.progressive = true;
     layout.sample = [](int x, int y, int c) { return unsigned((x * 3 + y * 5 + c * 40) & 0xFF); };
     Bytes jpeg = MakeJpeg(layout);
-    Recorder rec;
-    ProgressSource src(&rec, jpeg);
+    // A listener on the source: the library's progress monitor reaches it.
+    ProgressRecorder rec;
+    ListeningSource src(&rec, jpeg);
     TestJpegDecoder decoder;
     PLAnyBmp bmp;
     decoder.DecodeBody(&src, &bmp);

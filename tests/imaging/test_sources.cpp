@@ -18,24 +18,6 @@
 
 using namespace testimg;
 
-namespace
-{
-struct Recorder : PLProgressListener
-{
-    std::vector<double> parts;
-    void OnProgress(double part) override { parts.push_back(part); }
-};
-
-class ListeningSource : public PLDataSource
-{
-public:
-    ListeningSource(PLProgressListener* l, const std::vector<uint8_t>& data) : PLDataSource(l)
-    {
-        Open("test", data.data(), int(data.size()));
-    }
-};
-} // namespace
-
 TEST(DataSource, ReadsWithinTheDataOrRaiseAndStay)
 {
     std::vector<uint8_t> data(100);
@@ -71,7 +53,7 @@ TEST(DataSource, ReadsWithinTheDataOrRaiseAndStay)
 TEST(DataSource, ProgressOncePerKilobyte)
 {
     std::vector<uint8_t> data(4096);
-    Recorder rec;
+    ProgressRecorder rec;
     ListeningSource src(&rec, data);
     src.ReadBytes(1023);
     EXPECT_TRUE(rec.parts.empty());
@@ -79,7 +61,7 @@ TEST(DataSource, ProgressOncePerKilobyte)
     ASSERT_EQ(rec.parts.size(), 1u);
     EXPECT_DOUBLE_EQ(rec.parts[0], 1024.0 / 4096.0);
 
-    Recorder rec2;
+    ProgressRecorder rec2;
     ListeningSource src2(&rec2, data);
     src2.ReadBytes(1024);
     ASSERT_EQ(rec2.parts.size(), 1u);
@@ -185,7 +167,7 @@ TEST(FileSource, OpenResultsAndDecodingFiles)
     PLPNGEncoder png;
     const std::string file = TempPath("pic.png");
     png.EncodeToFile(file.c_str(), &pic);
-    Recorder rec;
+    ProgressRecorder rec;
     decoder.DecodeFile(file.c_str(), &bmp, 0, &rec);
     EXPECT_EQ(MaxColourDiff(bmp, pic, true), 0);
     ASSERT_FALSE(rec.parts.empty());
