@@ -32,15 +32,15 @@ public:
     {
         Bytes out = m_Data;
         if (withEnd)
-        {
-            PutLE32(out, 14);
-            PutLE32(out, 20);
-            PutLE32(out, 0);
-            PutLE32(out, 16);
-            PutLE32(out, 20);
-        }
+            AppendEnd(out);
         testimg::PutLE32(&out[48], uint32_t(out.size()));
         return out;
+    }
+    // The end-of-file record.
+    static void AppendEnd(Bytes& out)
+    {
+        for (uint32_t w : {14u, 20u, 0u, 16u, 20u})
+            PutLE32(out, w);
     }
 
 private:
@@ -197,11 +197,7 @@ TEST(MetafileRecords, EnhancedCountsAndBitmaps)
         const size_t record = out.size() - 80;
         out.insert(out.end(), dib.begin(), dib.end());
         testimg::PutLE32(&out[record + 4], uint32_t(80 + dib.size()));
-        PutLE32(out, 14);
-        PutLE32(out, 20);
-        PutLE32(out, 0);
-        PutLE32(out, 16);
-        PutLE32(out, 20);
+        Emf::AppendEnd(out);
         testimg::PutLE32(&out[48], uint32_t(out.size()));
         return out;
     };
