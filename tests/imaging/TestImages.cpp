@@ -314,6 +314,20 @@ Bytes MakeTiff(const std::function<void(TIFF*)>& write)
     return buffer;
 }
 
+static_assert(COMPRESSION_NONE == 1, "the default compression of SetBasicTags");
+
+void SetBasicTags(TIFF* tif, uint32_t width, uint32_t height, int bits, int samples, int photometric,
+                  int compression)
+{
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+}
+
 // --- PNG ------------------------------------------------------------------
 
 namespace

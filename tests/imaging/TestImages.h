@@ -91,6 +91,10 @@ Bytes MakeGif(const GifLayout& layout);
 // --- TIFF, PNG, JPEG through the libraries' writers -------------------------
 // Runs the writer on a TIFF opened for writing in memory and returns the file.
 Bytes MakeTiff(const std::function<void(TIFF*)>& write);
+// The tags of a contiguous image: size, bits and samples per pixel,
+// photometric interpretation and compression (by default COMPRESSION_NONE).
+void SetBasicTags(TIFF* tif, uint32_t width, uint32_t height, int bits, int samples, int photometric,
+                  int compression = 1);
 
 // A PNG of the given colour type and bit depth; sample(x, y, channel) gives
 // each channel's value; ppm > 0 writes a pHYs chunk in pixels per metre.

@@ -184,17 +184,6 @@ private:
     int m_Decodes = 0;
 };
 
-void Basic(TIFF* tif, uint32_t width, uint32_t height, int bits, int samples, int photometric, int compression)
-{
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
-}
-
 // One seed per variant of the decoders that read their formats themselves.
 template <typename Add>
 void AddOwnFormatSeeds(Add add)
@@ -405,13 +394,13 @@ std::vector<Seed> MakeSeeds()
     add("gif-interlaced-two", MakeGif(gif), PL_FT_GIF);
 
     add("tiff-rgb16", MakeTiff([](TIFF* t) {
-                         Basic(t, 5, 4, 16, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE);
+                         SetBasicTags(t, 5, 4, 16, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE);
                          std::vector<uint16_t> row(15, 0x7F7F);
                          for (uint32_t y = 0; y < 4; ++y)
                              TIFFWriteScanline(t, row.data(), y, 0);
                      }), PL_FT_TIFF);
     add("tiff-lzw-rgba", MakeTiff([](TIFF* t) {
-                         Basic(t, 6, 5, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_LZW);
+                         SetBasicTags(t, 6, 5, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_LZW);
                          uint16_t extra = EXTRASAMPLE_ASSOCALPHA;
                          TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &extra);
                          TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 2);
@@ -422,7 +411,7 @@ std::vector<Seed> MakeSeeds()
                              TIFFWriteScanline(t, row.data(), y, 0);
                      }), PL_FT_TIFF);
     add("tiff-tiled-deflate", MakeTiff([](TIFF* t) {
-                         Basic(t, 20, 17, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_ADOBE_DEFLATE);
+                         SetBasicTags(t, 20, 17, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_ADOBE_DEFLATE);
                          TIFFSetField(t, TIFFTAG_TILEWIDTH, 16);
                          TIFFSetField(t, TIFFTAG_TILELENGTH, 16);
                          std::vector<uint8_t> tile(16 * 16 * 3, 0x44);
@@ -431,7 +420,7 @@ std::vector<Seed> MakeSeeds()
                                  TIFFWriteTile(t, tile.data(), tx, ty, 0, 0);
                      }), PL_FT_TIFF);
     add("tiff-palette4", MakeTiff([](TIFF* t) {
-                         Basic(t, 7, 3, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE);
+                         SetBasicTags(t, 7, 3, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE);
                          std::vector<uint16_t> r(16, 1000), g(16, 2000), b(16, 3000);
                          TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
                          std::vector<uint8_t> row = {0x12, 0x34, 0x56, 0x70};

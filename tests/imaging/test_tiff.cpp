@@ -17,17 +17,6 @@ using namespace testimg;
 
 namespace
 {
-void Basic(TIFF* tif, uint32_t width, uint32_t height, int bits, int samples, int photometric)
-{
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-}
-
 void WriteRows(TIFF* tif, uint32_t height, const std::vector<uint8_t>& row)
 {
     std::vector<uint8_t> copy(row);
@@ -162,7 +151,7 @@ TEST(Tiff, LineByLineVariants)
     PLAnyBmp bmp;
     // 1-bit min-is-white: entry 0 is white.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 10, 2, 1, 1, PHOTOMETRIC_MINISWHITE);
+                  SetBasicTags(tif, 10, 2, 1, 1, PHOTOMETRIC_MINISWHITE);
                   WriteRows(tif, 2, {0xC0, 0x40});
               }),
               bmp);
@@ -172,7 +161,7 @@ TEST(Tiff, LineByLineVariants)
 
     // 2-bit grey.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 5, 1, 2, 1, PHOTOMETRIC_MINISBLACK);
+                  SetBasicTags(tif, 5, 1, 2, 1, PHOTOMETRIC_MINISBLACK);
                   WriteRows(tif, 1, {0x1B, 0xC0});
               }),
               bmp);
@@ -186,7 +175,7 @@ TEST(Tiff, LineByLineVariants)
     for (bool wide : {false, true})
     {
         DecodeAny(MakeTiff([wide](TIFF* tif) {
-                      Basic(tif, 3, 1, 4, 1, PHOTOMETRIC_PALETTE);
+                      SetBasicTags(tif, 3, 1, 4, 1, PHOTOMETRIC_PALETTE);
                       std::vector<uint16_t> r(16, 0), g(16, 0), b(16, 0);
                       r[1] = wide ? 65535 : 200;
                       g[2] = wide ? 32896 : 100;
@@ -202,7 +191,7 @@ TEST(Tiff, LineByLineVariants)
 
     // Two samples (grey + alpha): the first sample of each pixel.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 3, 1, 8, 2, PHOTOMETRIC_MINISBLACK);
+                  SetBasicTags(tif, 3, 1, 8, 2, PHOTOMETRIC_MINISBLACK);
                   uint16_t extra = EXTRASAMPLE_UNASSALPHA;
                   TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
                   WriteRows(tif, 1, {10, 255, 20, 0, 30, 128});
@@ -216,7 +205,7 @@ TEST(Tiff, RgbaReaderVariants)
     PLAnyBmp bmp;
     // Three 16-bit samples go through the RGBA reader.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 2, 1, 16, 3, PHOTOMETRIC_RGB);
+                  SetBasicTags(tif, 2, 1, 16, 3, PHOTOMETRIC_RGB);
                   std::vector<uint16_t> row = {0x1200, 0x3400, 0x5600, 0xFF00, 0x0000, 0x8000};
                   TIFFWriteScanline(tif, row.data(), 0, 0);
               }),
@@ -226,7 +215,7 @@ TEST(Tiff, RgbaReaderVariants)
 
     // One 16-bit grey sample: not a depth the line reader takes.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 2, 1, 16, 1, PHOTOMETRIC_MINISBLACK);
+                  SetBasicTags(tif, 2, 1, 16, 1, PHOTOMETRIC_MINISBLACK);
                   std::vector<uint16_t> row = {0x0000, 0xFFFF};
                   TIFFWriteScanline(tif, row.data(), 0, 0);
               }),
@@ -236,7 +225,7 @@ TEST(Tiff, RgbaReaderVariants)
 
     // RGB with an unassociated alpha sample: samples taken as they are.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 2, 2, 8, 4, PHOTOMETRIC_RGB);
+                  SetBasicTags(tif, 2, 2, 8, 4, PHOTOMETRIC_RGB);
                   uint16_t extra = EXTRASAMPLE_UNASSALPHA;
                   TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
                   WriteRows(tif, 2, {200, 100, 50, 128, 1, 2, 3, 0});
@@ -248,7 +237,7 @@ TEST(Tiff, RgbaReaderVariants)
 
     // An alpha sample that is 0 everywhere means nothing.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 1, 1, 8, 4, PHOTOMETRIC_RGB);
+                  SetBasicTags(tif, 1, 1, 8, 4, PHOTOMETRIC_RGB);
                   uint16_t extra = EXTRASAMPLE_UNASSALPHA;
                   TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
                   WriteRows(tif, 1, {9, 8, 7, 0});
@@ -259,7 +248,7 @@ TEST(Tiff, RgbaReaderVariants)
 
     // A tiled image.
     DecodeAny(MakeTiff([](TIFF* tif) {
-                  Basic(tif, 20, 18, 8, 3, PHOTOMETRIC_RGB);
+                  SetBasicTags(tif, 20, 18, 8, 3, PHOTOMETRIC_RGB);
                   TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
                   TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
                   std::vector<uint8_t> tile(16 * 16 * 3);
@@ -291,7 +280,7 @@ TEST(Tiff, Resolution)
     {
         PLAnyBmp bmp;
         DecodeAny(MakeTiff([&c](TIFF* tif) {
-                      Basic(tif, 1, 1, 8, 1, PHOTOMETRIC_MINISBLACK);
+                      SetBasicTags(tif, 1, 1, 8, 1, PHOTOMETRIC_MINISBLACK);
                       TIFFSetField(tif, TIFFTAG_XRESOLUTION, double(c.x));
                       TIFFSetField(tif, TIFFTAG_YRESOLUTION, double(c.x));
                       if (c.unit)
@@ -310,7 +299,7 @@ TEST(Tiff, ErrorPathsCloseTheTiff)
 
     // Strip data missing for the first rows: code 7 with the library text.
     Bytes tiff = MakeTiff([](TIFF* tif) {
-        Basic(tif, 64, 30, 8, 1, PHOTOMETRIC_MINISBLACK);
+        SetBasicTags(tif, 64, 30, 8, 1, PHOTOMETRIC_MINISBLACK);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 5);
         WriteRows(tif, 30, std::vector<uint8_t>(64, 1));
     });
@@ -338,7 +327,7 @@ TEST(Tiff, ErrorPathsCloseTheTiff)
 
     // A bitmap larger than allowed: code 10 while the TIFF is open.
     Bytes wide = MakeTiff([](TIFF* tif) {
-        Basic(tif, 60000, 60000, 8, 3, PHOTOMETRIC_RGB);
+        SetBasicTags(tif, 60000, 60000, 8, 3, PHOTOMETRIC_RGB);
         std::vector<uint8_t> row(60000 * 3, 0);
         TIFFWriteScanline(tif, row.data(), 0, 0);
     });
