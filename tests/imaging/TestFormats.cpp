@@ -566,11 +566,11 @@ Bytes ChannelRow(const PLBmp& pic, int c, int y, int left, int width)
     return row;
 }
 
-// Packed-length table and packed rows of the given channels.
-void PsdChannels(Bytes& out, const PLBmp& pic, int channels, int left, int top, int width, int height)
+// Packed-length table and packed rows of count channels from the first.
+void PsdChannels(Bytes& out, const PLBmp& pic, int first, int count, int left, int top, int width, int height)
 {
     std::vector<Bytes> packed;
-    for (int c = 0; c < channels; ++c)
+    for (int c = first; c < first + count; ++c)
         for (int y = 0; y < height; ++y)
         {
             Bytes row = ChannelRow(pic, c, top + y, left, width);
@@ -586,16 +586,7 @@ Bytes PsdLayerChannel(const PLBmp& pic, int c, int left, int top, int width, int
 {
     Bytes out;
     PutBE16(out, 1);
-    std::vector<Bytes> rows;
-    for (int y = 0; y < height; ++y)
-    {
-        Bytes row = ChannelRow(pic, c, top + y, left, width);
-        rows.push_back(PackBits(row.data(), row.size()));
-    }
-    for (const Bytes& r : rows)
-        PutBE16(out, unsigned(r.size()));
-    for (const Bytes& r : rows)
-        Append(out, r);
+    PsdChannels(out, pic, c, 1, left, top, width, height);
     return out;
 }
 } // namespace
@@ -694,7 +685,7 @@ Bytes MakePsd(const PLBmp& pic, const PsdLayout& l)
 
     PutBE16(out, unsigned(l.compression));
     if (l.compression == 1)
-        PsdChannels(out, pic, l.channels, 0, 0, width, height);
+        PsdChannels(out, pic, 0, l.channels, 0, 0, width, height);
     else
         out.insert(out.end(), size_t(width) * size_t(height) * size_t(l.channels), 0x33);
     return out;
