@@ -328,7 +328,7 @@ void CBookmarkTreeCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         return; // cancelled
     if (pInfo->item.pszText[0] == '\0')
     {
-        AfxShowMessageBox(m_hWnd, "You must enter a name for this bookmark", AfxGetAppName(), MB_OK | MB_ICONWARNING);
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_BOOKMARK_NAME_EMPTY), AfxGetAppName(), MB_OK | MB_ICONWARNING);
         return;
     }
     QLCBOOKMARK bookmark;

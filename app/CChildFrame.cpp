@@ -9,6 +9,7 @@
 #include "app/CQlcTreeCtrl.h"
 #include "app/CSetPasswordDlg.h"
 #include "app/res/Resource.h"
+#include "core/res/CoreRes.h"
 
 #include "core/CCryptDLLHandler.h"
 #include "core/CQlcNode.h"
@@ -45,17 +46,6 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ZOOM, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_SCALETOFIT, OnUpdateNotYetAvailable)
 END_MESSAGE_MAP()
-
-namespace {
-
-const char kNoteNotSaved[] = "Warning: Could not verify correct saving of note data.";
-const char kLoadFailed[] = "Warning: Could not load node data.";
-const char kForeignData[] = "Foreign data cannot be opened in Quillcrest.\n\nTry exporting it instead.";
-const char kForeignCaption[] = "Open Foreign Data";
-const char kUnknownType[] = "This node does not have a recognised data type.\n\nI do not know how to access it.";
-const char kUnknownCaption[] = "Unknown Data";
-
-} // namespace
 
 CChildFrame::CChildFrame()
     : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
@@ -207,7 +197,7 @@ BOOL CChildFrame::DisplayNode(BOOL bOpen, DWORD dwNodeId)
     // A note that cannot be stored is never left.
     if (m_pRichEditView != nullptr && !m_pRichEditView->SaveNode(pDoc, m_dwShownNodeId))
     {
-        AfxShowMessageBox(m_hWnd, kNoteNotSaved, AfxGetAppName(), MB_OK);
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_QLC_NOTE_NOT_STORED), AfxGetAppName(), MB_OK);
         return FALSE;
     }
 
@@ -257,17 +247,17 @@ BOOL CChildFrame::DisplayNode(BOOL bOpen, DWORD dwNodeId)
         m_dwShownNodeId = dwNodeId;
         return TRUE;
     case QLC_NODE_FOREIGN:
-        AfxShowMessageBox(m_hWnd, kForeignData, kForeignCaption, MB_OK | MB_ICONWARNING);
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_FOREIGN_DATA), AfxLoadText(IDS_FOREIGN_DATA_CAPTION), MB_OK | MB_ICONWARNING);
         ShowBlankView();
         return FALSE;
     default:
-        AfxShowMessageBox(m_hWnd, kUnknownType, kUnknownCaption, MB_OK | MB_ICONWARNING);
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_UNKNOWN_NODE_TYPE), AfxLoadText(IDS_UNKNOWN_NODE_TYPE_CAPTION), MB_OK | MB_ICONWARNING);
         break; // not loaded
     }
 
     if (bLoaded)
         return TRUE;
-    AfxShowMessageBox(m_hWnd, kLoadFailed, AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_NODE_LOAD_FAILED), AfxGetAppName(), MB_OK | MB_ICONWARNING);
     ShowBlankView();
     return FALSE;
 }

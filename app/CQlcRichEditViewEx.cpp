@@ -128,7 +128,7 @@ BOOL CQlcRichEditViewEx::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*b
     BOOL bLoaded = TRUE;
     if (node.HasData())
     {
-        status.SetText("Decompressing document...");
+        status.SetText(AfxLoadText(IDS_STATUS_DECOMPRESSING));
         try
         {
             // The node's remembered password (set when it was entered) opens
@@ -189,7 +189,7 @@ BOOL CQlcRichEditViewEx::SaveNode(CQuillcrestDoc* pDoc, DWORD dwNodeId)
         return TRUE;
 
     CQlcStatus status;
-    status.SetText("Saving document...");
+    status.SetText(AfxLoadText(IDS_STATUS_SAVING_NOTE));
     CQlcNode node(pDoc, dwNodeId);
     if (!node.IsValid())
         return FALSE;

@@ -601,7 +601,7 @@ void CQlcTreeCtrl::OnQlcPopupDelete()
     if (pApp == nullptr || pApp->m_settings.m_nPromptDelete == 1)
     {
         SelectItem(hItem);
-        if (AfxShowMessageBox(m_hWnd, "Are you sure you want to delete this item?", "Confirm item delete",
+        if (AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_NODE_DELETE_CONFIRM), AfxLoadText(IDS_NODE_DELETE_CAPTION),
                               MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
@@ -678,7 +678,7 @@ void CQlcTreeCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         return; // cancelled
     if (pInfo->item.pszText[0] == '\0')
     {
-        AfxShowMessageBox(m_hWnd, "You must enter a name for this item", AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_NODE_NAME_EMPTY), AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const DWORD dwId = (DWORD)GetItemData(pInfo->item.hItem);

@@ -17,13 +17,6 @@ namespace {
 // The notebook is enciphered in chunks of this many cipher blocks.
 const DWORD kBlocksPerChunk = 2048;
 
-CString LoadText(UINT nID)
-{
-    CString str;
-    str.LoadString(nID);
-    return str;
-}
-
 void Wipe(std::vector<BYTE>& bytes)
 {
     std::fill(bytes.begin(), bytes.end(), 0);
@@ -88,8 +81,8 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     if (pCrypt == nullptr || !pCrypt->m_pfnIsAlgorithmSupported(header.dwCipherId) ||
         !pCrypt->m_pfnIsAlgorithmSupported(header.dwHashId) || pCrypt->m_pfnGetMaxKeyLength() < header.dwKeyLength)
     {
-        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
-                                LoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
+                                AfxLoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
         return 2;
     }
 
@@ -104,8 +97,8 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     if (!pDecryptor || !pEncryptor)
     {
         Wipe(key);
-        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
-                                LoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
+                                AfxLoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
         return 2;
     }
 
@@ -122,8 +115,8 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     if (!bRight)
     {
         Wipe(key);
-        QlcPrompts().MessageBox(GetMessageOwner(FALSE), LoadText(IDS_QLC_WRONG_PASSWORD),
-                                LoadText(IDS_QLC_CAPTION_OPEN_FILE), MB_ICONWARNING);
+        QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_WRONG_PASSWORD),
+                                AfxLoadText(IDS_QLC_CAPTION_OPEN_FILE), MB_ICONWARNING);
         return 2;
     }
     pEncryptor.reset();

@@ -25,13 +25,6 @@ typedef CMap<DWORD, DWORD, DWORD, DWORD> CIdMap;
 // A decompressed logo larger than this is not a picture anyone chose.
 const size_t kMaxLogoBytes = 64 * 1024 * 1024;
 
-CString LoadText(UINT nID)
-{
-    CString str;
-    str.LoadString(nID);
-    return str;
-}
-
 void ReadSystemTime(CQlcFileReader& reader, SYSTEMTIME& st)
 {
     st.wYear = reader.ReadU16();
@@ -217,8 +210,8 @@ int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
     if (m_strMagic != QLC_MAGIC_PLAIN)
     {
         CString strText;
-        strText.Format(LoadText(IDS_QLC_NOT_A_NOTEBOOK), (LPCSTR)m_strNotebookPath);
-        QlcPrompts().MessageBox(nullptr, strText, LoadText(IDS_QLC_CAPTION_LOAD_FAILED),
+        strText.Format(AfxLoadText(IDS_QLC_NOT_A_NOTEBOOK), (LPCSTR)m_strNotebookPath);
+        QlcPrompts().MessageBox(nullptr, strText, AfxLoadText(IDS_QLC_CAPTION_LOAD_FAILED),
                                 MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
         return 0;
     }
@@ -227,12 +220,12 @@ int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
     const DWORD dwVersion = m_header.dwVersion;
     if (dwVersion == 0 || dwVersion > QLC_FILE_VERSION)
     {
-        QlcPrompts().FrameworkMessageBox(LoadText(IDS_QLC_VERSION_STAMP), MB_OK | MB_ICONSTOP);
+        QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_VERSION_STAMP), MB_OK | MB_ICONSTOP);
         return 0;
     }
     if (dwVersion < QLC_FILE_VERSION)
     {
-        QlcPrompts().MessageBox(GetMessageOwner(TRUE), LoadText(IDS_QLC_OLD_VERSION), LoadText(IDS_QLC_CAPTION_WARNING),
+        QlcPrompts().MessageBox(GetMessageOwner(TRUE), AfxLoadText(IDS_QLC_OLD_VERSION), AfxLoadText(IDS_QLC_CAPTION_WARNING),
                                 MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
     }
 

@@ -7,6 +7,7 @@
 #include "core/CQlcAppServices.h"
 #include "core/IQlcFrameCallbacks.h"
 #include "core/IQlcPrompts.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/CFrameWnd.h"
 #include "framework/CView.h"
@@ -21,14 +22,6 @@
 #include <stdexcept>
 
 namespace {
-
-const char kFailedToOpenFile[] = "Failed to open file";
-const char kLoadFailedCaption[] = "Load Failed";
-const char kNoteNotStored[] = "Warning: Could not verify correct saving of note data.";
-const char kReadOnlyQuestion[] =
-    "The file '%s' is read-only and has not been saved.\n\nWould you like to save it to a different location?";
-const char kNotSaved[] = "Warning, file '%s' has not been saved.";
-const char kNotSavedNoName[] = "Warning, file has not been saved.";
 
 BOOL IsReadOnlyFile(LPCSTR lpszPathName)
 {
@@ -126,7 +119,7 @@ BOOL CQuillcrestDoc::CanCloseFrame(CFrameWnd* pFrame)
         if (!pCallbacks->SaveCurrentNote())
         {
             g_log.WriteLine("WARNING: The note on screen could not be stored; the window stays open.");
-            QlcPrompts().FrameworkMessageBox(kNoteNotStored, MB_OK | MB_ICONWARNING);
+            QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_NOTE_NOT_STORED), MB_OK | MB_ICONWARNING);
             return FALSE;
         }
     }
@@ -160,7 +153,7 @@ BOOL CQuillcrestDoc::OnOpenDocument(LPCSTR lpszPathName)
         // recent-file entry; a missing one is not a notebook at all.
         const DWORD dwError = GetLastError();
         QlcApp().SetLastReadResult(IsAccessRefused(dwError) ? 2 : 0);
-        QlcPrompts().MessageBox(nullptr, kFailedToOpenFile, kLoadFailedCaption,
+        QlcPrompts().MessageBox(nullptr, AfxLoadText(IDS_QLC_FAILED_TO_OPEN_FILE), AfxLoadText(IDS_QLC_CAPTION_LOAD_FAILED),
                                 MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
         return FALSE;
     }
@@ -248,7 +241,7 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
             // stays as it was and the note stays on screen.
             g_log.WriteLine("WARNING: The note on screen could not be stored; the notebook was not saved.");
             m_strNotebookPath = strPreviousPath;
-            QlcPrompts().FrameworkMessageBox(kNoteNotStored, MB_OK | MB_ICONWARNING);
+            QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_NOTE_NOT_STORED), MB_OK | MB_ICONWARNING);
             return FALSE;
         }
         if (pFrame->IsTasksBarVisible())
@@ -356,7 +349,7 @@ void CQuillcrestDoc::OnFileSave()
     CString strText;
     if (IsReadOnlyFile(m_strPathName))
     {
-        strText.Format(kReadOnlyQuestion, (LPCSTR)m_strPathName);
+        strText.Format(AfxLoadText(IDS_QLC_SAVE_READ_ONLY), (LPCSTR)m_strPathName);
         if (QlcPrompts().FrameworkMessageBox(strText, MB_YESNO | MB_ICONQUESTION) == IDYES)
             OnFileSaveAs();
         return;
@@ -364,7 +357,7 @@ void CQuillcrestDoc::OnFileSave()
     const CString strPath = m_strPathName;
     if (!DoSave(strPath))
     {
-        strText.Format(kNotSaved, (LPCSTR)strPath);
+        strText.Format(AfxLoadText(IDS_QLC_NOT_SAVED), (LPCSTR)strPath);
         QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
     }
 }
@@ -375,9 +368,9 @@ void CQuillcrestDoc::OnFileSaveAs()
         return;
     CString strText;
     if (m_strPathName.IsEmpty())
-        strText = kNotSavedNoName;
+        strText = AfxLoadText(IDS_QLC_NOT_SAVED_NO_NAME);
     else
-        strText.Format(kNotSaved, (LPCSTR)m_strPathName);
+        strText.Format(AfxLoadText(IDS_QLC_NOT_SAVED), (LPCSTR)m_strPathName);
     QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
 }
 

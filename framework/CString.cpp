@@ -387,3 +387,10 @@ void AFXAPI AfxFormatString2(CString& rString, UINT nIDS, LPCSTR lpsz1, LPCSTR l
     LPCSTR rglpsz[2] = { lpsz1, lpsz2 };
     AfxFormatStrings(rString, strFormat, rglpsz, 2);
 }
+
+CString AFXAPI AfxLoadText(UINT nID)
+{
+    CString str;
+    str.LoadString(nID);
+    return str;
+}

@@ -108,6 +108,9 @@ void AFXAPI AfxFormatStrings(CString& rString, LPCSTR lpszFormat, LPCSTR const* 
 void AFXAPI AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1);
 void AFXAPI AfxFormatString2(CString& rString, UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2);
 
+// A string of the string table (empty when there is none).
+CString AFXAPI AfxLoadText(UINT nID);
+
 // Module whose string table LoadString reads (the program by default).
 HINSTANCE AFXAPI AfxGetResourceHandle();
 void AFXAPI AfxSetResourceHandle(HINSTANCE hInst);
