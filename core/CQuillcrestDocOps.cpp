@@ -11,6 +11,7 @@
 #include "core/CQlcNodeData.h"
 #include "core/CTextConvLib.h"
 #include "core/IQlcFrameCallbacks.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/CFile.h"
 #include "imaging/PLAnyPicDecoder.h"
@@ -72,12 +73,17 @@ void SetError(LPSTR lpszError, LPCSTR lpszText)
         lstrcpynA(lpszError, lpszText, (int)QLC_EXPORT_ERROR_SIZE);
 }
 
-void SetError(LPSTR lpszError, const CException& e, LPCSTR lpszFallback)
+void SetError(LPSTR lpszError, UINT nTextId)
+{
+    SetError(lpszError, AfxLoadText(nTextId));
+}
+
+void SetError(LPSTR lpszError, const CException& e, UINT nFallbackId)
 {
     if (lpszError == nullptr)
         return;
     if (!e.GetErrorMessage(lpszError, QLC_EXPORT_ERROR_SIZE) || *lpszError == '\0')
-        SetError(lpszError, lpszFallback);
+        SetError(lpszError, nFallbackId);
 }
 
 // Stored as it is (0), BMP, JPEG, PNG or TIFF.
@@ -156,19 +162,19 @@ DWORD NodeFromPath(CQuillcrestDoc* pDoc, LPCSTR lpszCaller, LPCSTR lpszPath, int
 // The decoded payload of a node, whole. FALSE with a reason when the node
 // is absent or its payload cannot be read (damaged, no password, no
 // encryption library). Throws what the payload reader throws.
-BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& data, LPCSTR& lpszReason)
+BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& data, UINT& nReason)
 {
     data.clear();
     CQlcNode node(pDoc, dwNodeId);
     CQlcNodeData* pData = node.GetDataForRead();
     if (pData == nullptr)
     {
-        lpszReason = "The node does not exist.";
+        nReason = IDS_QLC_NODE_MISSING;
         return FALSE;
     }
     if (pData->IsDamaged())
     {
-        lpszReason = "The node's data cannot be read: it is damaged, or its password is not known.";
+        nReason = IDS_QLC_NODE_DATA_UNREADABLE;
         return FALSE;
     }
     data.reserve(node.GetPlainSize());
@@ -182,7 +188,7 @@ BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& d
     }
     if (data.size() != node.GetPlainSize())
     {
-        lpszReason = "The node's data is shorter than its record says.";
+        nReason = IDS_QLC_NODE_DATA_SHORT;
         return FALSE;
     }
     return TRUE;
@@ -387,8 +393,8 @@ BOOL CQuillcrestDoc::Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, in
     try
     {
         std::vector<BYTE> data;
-        LPCSTR lpszReason = nullptr;
-        if (!ReadWholePayload(this, dwNodeId, data, lpszReason) || data.size() > (size_t)INT_MAX)
+        UINT nReason = 0;
+        if (!ReadWholePayload(this, dwNodeId, data, nReason) || data.size() > (size_t)INT_MAX)
             return FALSE;
         // The same detection the decoder makes on the bytes in memory.
         const int nSize = (int)data.size();
@@ -419,7 +425,7 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
 
     if (!IsImageExportFormat(nFormat))
     {
-        SetError(lpszError, "Images cannot be exported in this format.");
+        SetError(lpszError, IDS_QLC_EXPORT_BAD_FORMAT);
         return FALSE;
     }
 
@@ -430,15 +436,15 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
         // Format 0 writes the bytes imported: the payload deciphered and
         // decompressed, never as stored.
         std::vector<BYTE> data;
-        LPCSTR lpszReason = nullptr;
-        if (!ReadWholePayload(this, dwNodeId, data, lpszReason))
+        UINT nReason = 0;
+        if (!ReadWholePayload(this, dwNodeId, data, nReason))
         {
-            SetError(lpszError, lpszReason);
+            SetError(lpszError, nReason);
             return FALSE;
         }
         if (data.size() > (size_t)INT_MAX)
         {
-            SetError(lpszError, "The image is too large to be exported.");
+            SetError(lpszError, IDS_QLC_EXPORT_TOO_LARGE);
             return FALSE;
         }
         PLWinBmp bmp;
@@ -455,7 +461,7 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
             CFileException error;
             if (!file.Open(strTarget, CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite, &error))
             {
-                SetError(lpszError, error, "The file could not be created.");
+                SetError(lpszError, error, IDS_QLC_EXPORT_NOT_CREATED);
                 return FALSE;
             }
             bCreated = TRUE;
@@ -490,15 +496,15 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
     }
     catch (CException& e)
     {
-        SetError(lpszError, e, "The image could not be written.");
+        SetError(lpszError, e, IDS_QLC_EXPORT_NOT_WRITTEN);
     }
     catch (std::bad_alloc&)
     {
-        SetError(lpszError, "There is not enough memory to export the image.");
+        SetError(lpszError, IDS_QLC_EXPORT_NO_MEMORY);
     }
     catch (std::exception&)
     {
-        SetError(lpszError, "The image's data could not be decoded.");
+        SetError(lpszError, IDS_QLC_EXPORT_NOT_DECODED);
     }
     if (bCreated)
     {
