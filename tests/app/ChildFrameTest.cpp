@@ -26,54 +26,6 @@ public:
     void ShowTasksBar() { m_header.dwFileFlags |= QLC_FILEFLAG_TASKBAR; }
 };
 
-// A data object offering one enhanced metafile (a small box).
-class CPictureData : public IDataObject
-{
-public:
-    CPictureData()
-    {
-        HDC hdc = ::CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-        ::Rectangle(hdc, 0, 0, 60, 30);
-        m_hEmf = ::CloseEnhMetaFile(hdc);
-    }
-    ~CPictureData() { ::DeleteEnhMetaFile(m_hEmf); }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject))
-        {
-            *ppv = this;
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetData(FORMATETC* pFormat, STGMEDIUM* pMedium) override
-    {
-        if (pFormat->cfFormat != CF_ENHMETAFILE)
-            return DV_E_FORMATETC;
-        pMedium->tymed = TYMED_ENHMF;
-        pMedium->hEnhMetaFile = ::CopyEnhMetaFileA(m_hEmf, nullptr);
-        pMedium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* pFormat) override
-    {
-        return pFormat->cfFormat == CF_ENHMETAFILE ? S_OK : DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    HENHMETAFILE m_hEmf;
-};
-
 const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 A note\\par}";
 
 } // namespace
@@ -281,7 +233,7 @@ TEST_F(ChildFrameTest, AnEmbeddedObjectBecomesTheDocumentsSelectedItemAndIsStore
     ASSERT_TRUE(COleClientItem::CreateMemoryStorage(&pStorage));
     IOleClientSite* pSite = pView->GetClientSite();
     ASSERT_NE(nullptr, pSite);
-    CPictureData data;
+    CMetafileData data(60, 30);
     FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
     IOleObject* pObject = nullptr;
     const HRESULT hr =
