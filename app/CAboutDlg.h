@@ -1,7 +1,7 @@
 // The About box: picture, version, the support address and the licence.
 #pragma once
 
-#include "framework/CDialog.h"
+#include "framework/ui/CDialog.h"
 
 class CAboutDlg : public CDialog
 {

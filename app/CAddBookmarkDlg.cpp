@@ -2,7 +2,7 @@
 
 #include "app/res/AddBookmarkDlgRes.h"
 
-#include "framework/CDataExchange.h"
+#include "framework/ui/CDataExchange.h"
 
 IMPLEMENT_DYNAMIC(CAddBookmarkDlg, CDialog)
 

@@ -2,7 +2,7 @@
 // proposes one first.
 #pragma once
 
-#include "framework/CDialog.h"
+#include "framework/ui/CDialog.h"
 
 class CAddBookmarkDlg : public CDialog
 {

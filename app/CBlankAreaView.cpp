@@ -4,8 +4,8 @@
 
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/CBitmap.h"
-#include "framework/CDC.h"
+#include "framework/gdi/CBitmap.h"
+#include "framework/gdi/CDC.h"
 
 #include "imaging/PLWinBmp.h"
 

@@ -2,7 +2,7 @@
 // program's default one) centred in a sunken frame on the button face.
 #pragma once
 
-#include "framework/CView.h"
+#include "framework/docview/CView.h"
 
 class PLWinBmp;
 class CQuillcrestDoc;

@@ -8,7 +8,7 @@
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/AfxPrompt.h"
+#include "framework/base/AfxPrompt.h"
 
 #include <vector>
 

@@ -6,8 +6,8 @@
 
 #include "core/QlcRecords.h"
 
-#include "framework/CMenu.h"
-#include "framework/CTreeCtrl.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/CTreeCtrl.h"
 
 class CQlcTreeCtrl;
 class CQuillcrestDoc;

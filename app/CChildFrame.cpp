@@ -15,10 +15,10 @@
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/AfxPrompt.h"
-#include "framework/CCreateContext.h"
-#include "framework/CWaitCursor.h"
-#include "framework/CWinApp.h"
+#include "framework/base/AfxPrompt.h"
+#include "framework/docview/CCreateContext.h"
+#include "framework/ui/CWaitCursor.h"
+#include "framework/docview/CWinApp.h"
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 

@@ -8,8 +8,8 @@
 
 #include "core/IQlcFrameCallbacks.h"
 
-#include "framework/CMDIChildWnd.h"
-#include "framework/CSplitterWnd.h"
+#include "framework/ui/CMDIChildWnd.h"
+#include "framework/docview/CSplitterWnd.h"
 
 class CBlankAreaView;
 class CQlcRichEditViewEx;

@@ -6,11 +6,11 @@
 #include "core/CLog.h"
 #include "core/QlcVersion.h"
 
-#include "framework/CDockBar.h"
-#include "framework/CDockState.h"
-#include "framework/CMenu.h"
-#include "framework/CMiniDockFrameWnd.h"
-#include "framework/CWaitCursor.h"
+#include "framework/ui/CDockBar.h"
+#include "framework/ui/CDockState.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/CMiniDockFrameWnd.h"
+#include "framework/ui/CWaitCursor.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 

@@ -6,9 +6,9 @@
 
 #include "core/CQlcStatus.h"
 
-#include "framework/CMDIFrameWnd.h"
-#include "framework/CStatusBar.h"
-#include "framework/CToolBar.h"
+#include "framework/ui/CMDIFrameWnd.h"
+#include "framework/ui/CStatusBar.h"
+#include "framework/ui/CToolBar.h"
 
 #include <shellapi.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/res/ParagraphDlgRes.h"
 
-#include "framework/CDataExchange.h"
+#include "framework/ui/CDataExchange.h"
 
 IMPLEMENT_DYNAMIC(CParagraphDlg, CDialog)
 

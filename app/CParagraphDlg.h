@@ -3,7 +3,7 @@
 // paragraphs) start empty and are left alone unless the user sets them.
 #pragma once
 
-#include "framework/CDialog.h"
+#include "framework/ui/CDialog.h"
 
 #include <richedit.h>
 

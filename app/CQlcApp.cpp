@@ -13,12 +13,12 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/QlcVersion.h"
 
-#include "framework/AfxPrompt.h"
-#include "framework/CCommandLineInfo.h"
-#include "framework/CDocManager.h"
-#include "framework/CMultiDocTemplate.h"
-#include "framework/CRecentFileList.h"
-#include "framework/CWaitCursor.h"
+#include "framework/base/AfxPrompt.h"
+#include "framework/docview/CCommandLineInfo.h"
+#include "framework/docview/CDocManager.h"
+#include "framework/docview/CMultiDocTemplate.h"
+#include "framework/docview/CRecentFileList.h"
+#include "framework/ui/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
 

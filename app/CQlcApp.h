@@ -11,9 +11,9 @@
 #include "core/CQlcAppServices.h"
 #include "core/CTextConvLib.h"
 
-#include "framework/CImageList.h"
-#include "framework/CStringList.h"
-#include "framework/CWinApp.h"
+#include "framework/gdi/CImageList.h"
+#include "framework/base/CStringList.h"
+#include "framework/docview/CWinApp.h"
 
 #include "imaging/PLWinBmp.h"
 

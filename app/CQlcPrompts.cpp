@@ -2,7 +2,7 @@
 
 #include "app/CSetPasswordDlg.h"
 
-#include "framework/AfxPrompt.h"
+#include "framework/base/AfxPrompt.h"
 
 int CQlcPrompts::MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {

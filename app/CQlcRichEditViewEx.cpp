@@ -11,9 +11,9 @@
 #include "core/CQlcStatus.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/CFileException.h"
-#include "framework/CMenu.h"
-#include "framework/CWaitCursor.h"
+#include "framework/base/CFileException.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/CWaitCursor.h"
 
 #include <new>
 

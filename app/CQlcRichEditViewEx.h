@@ -5,7 +5,7 @@
 // Changed" settings (word wrap, automatic word selection).
 #pragma once
 
-#include "framework/CRichEditView.h"
+#include "framework/docview/CRichEditView.h"
 
 class CQuillcrestDoc;
 

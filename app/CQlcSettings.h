@@ -3,7 +3,7 @@
 // exit, from and to HKEY_CURRENT_USER\Software\<company>\<title>\Settings.
 #pragma once
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 class CQlcSettings
 {

@@ -3,8 +3,8 @@
 // Commands that reach this view go to the tree of the current tab first.
 #pragma once
 
-#include "framework/CTabCtrl.h"
-#include "framework/CView.h"
+#include "framework/ui/CTabCtrl.h"
+#include "framework/docview/CView.h"
 
 class CBookmarkTreeCtrl;
 class CQlcTreeCtrl;

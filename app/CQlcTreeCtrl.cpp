@@ -9,8 +9,8 @@
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/AfxPrompt.h"
-#include "framework/CWaitCursor.h"
+#include "framework/base/AfxPrompt.h"
+#include "framework/ui/CWaitCursor.h"
 
 #include <climits>
 #include <mbstring.h>

@@ -6,7 +6,7 @@
 // placeholder's is -1).
 #pragma once
 
-#include "framework/CTreeCtrl.h"
+#include "framework/ui/CTreeCtrl.h"
 
 #include <vector>
 

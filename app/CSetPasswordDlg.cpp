@@ -5,8 +5,8 @@
 
 #include "core/CQlcNode.h"
 
-#include "framework/AfxHooks.h"
-#include "framework/CDataExchange.h"
+#include "framework/ui/AfxHooks.h"
+#include "framework/ui/CDataExchange.h"
 
 IMPLEMENT_DYNAMIC(CSetPasswordDlg, CDialog)
 

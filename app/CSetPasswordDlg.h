@@ -3,7 +3,7 @@
 // with mode 1 or 4 as well), or confirm one by typing it again (mode 4).
 #pragma once
 
-#include "framework/CDialog.h"
+#include "framework/ui/CDialog.h"
 
 class CQuillcrestDoc;
 

@@ -4,7 +4,7 @@
 // QlcCrypt(), which answers null then).
 #pragma once
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 #include "outside/qlccrypt/QlcCryptApi.h"
 

@@ -3,8 +3,8 @@
 // file extension that goes with it.
 #pragma once
 
-#include "framework/AfxDefs.h"
-#include "framework/CString.h"
+#include "framework/base/AfxDefs.h"
+#include "framework/base/CString.h"
 
 class CExportHelper
 {

@@ -2,8 +2,8 @@
 // appended line by line with tab indentation for nested steps.
 #pragma once
 
-#include "framework/CFile.h"
-#include "framework/CString.h"
+#include "framework/base/CFile.h"
+#include "framework/base/CString.h"
 
 class CLog
 {

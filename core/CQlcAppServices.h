@@ -4,8 +4,8 @@
 // and fills in the rest; tests use it as it is.
 #pragma once
 
-#include "framework/AfxDefs.h"
-#include "framework/CString.h"
+#include "framework/base/AfxDefs.h"
+#include "framework/base/CString.h"
 
 class CCryptDLLHandler;
 class CQuillcrestDoc;

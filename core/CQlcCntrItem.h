@@ -2,7 +2,7 @@
 // notebook document that made it for the rich-text view.
 #pragma once
 
-#include "framework/CRichEditCntrItem.h"
+#include "framework/ole/CRichEditCntrItem.h"
 
 class CQuillcrestDoc;
 

@@ -3,8 +3,8 @@
 // so damaged files end as file errors instead of garbage.
 #pragma once
 
-#include "framework/CFileException.h"
-#include "framework/CString.h"
+#include "framework/base/CFileException.h"
+#include "framework/base/CString.h"
 
 #include <vector>
 

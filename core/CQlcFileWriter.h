@@ -3,8 +3,8 @@
 // instead of leaving wrapped offsets behind.
 #pragma once
 
-#include "framework/CFileException.h"
-#include "framework/CString.h"
+#include "framework/base/CFileException.h"
+#include "framework/base/CString.h"
 
 #include <vector>
 

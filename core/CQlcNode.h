@@ -6,7 +6,7 @@
 
 #include "core/QlcRecords.h"
 
-#include "framework/AfxDefs.h"
+#include "framework/base/AfxDefs.h"
 
 #include <commctrl.h>
 

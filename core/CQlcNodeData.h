@@ -7,7 +7,7 @@
 
 #include "core/QlcRecords.h"
 
-#include "framework/AfxDefs.h"
+#include "framework/base/AfxDefs.h"
 
 #include <memory>
 #include <vector>

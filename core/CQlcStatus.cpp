@@ -1,8 +1,8 @@
 #include "core/CQlcStatus.h"
 
-#include "framework/AfxHooks.h"
-#include "framework/CStatusBar.h"
-#include "framework/CWnd.h"
+#include "framework/ui/AfxHooks.h"
+#include "framework/ui/CStatusBar.h"
+#include "framework/ui/CWnd.h"
 
 CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
 {

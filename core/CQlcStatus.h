@@ -4,7 +4,7 @@
 // main frame keeps the token of the text it shows (IQlcStatusHost).
 #pragma once
 
-#include "framework/AfxDefs.h"
+#include "framework/base/AfxDefs.h"
 
 class CStatusBar;
 

@@ -5,9 +5,9 @@
 
 #include "core/QlcRecords.h"
 
-#include "framework/CRichEditDoc.h"
+#include "framework/ole/CRichEditDoc.h"
 #include "imaging/PLWinBmp.h"
-#include "framework/CMap.h"
+#include "framework/base/CMap.h"
 
 #include <vector>
 

@@ -9,7 +9,7 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/CWaitCursor.h"
+#include "framework/ui/CWaitCursor.h"
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLTextException.h"
 

@@ -3,7 +3,7 @@
 
 #include "core/CQlcCntrItem.h"
 
-#include "framework/CRichEditView.h"
+#include "framework/docview/CRichEditView.h"
 
 COleClientItem* CQuillcrestDoc::GetPrimarySelectedItem(CView* pView)
 {

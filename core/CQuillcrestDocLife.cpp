@@ -9,9 +9,9 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/CFrameWnd.h"
-#include "framework/CView.h"
-#include "framework/CWaitCursor.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/docview/CView.h"
+#include "framework/ui/CWaitCursor.h"
 #include "framework/res/AfxRes.h"
 #include "imaging/PLTextException.h"
 

@@ -13,7 +13,7 @@
 #include "core/IQlcFrameCallbacks.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/CFile.h"
+#include "framework/base/CFile.h"
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLBmpEncoder.h"
 #include "imaging/PLJPEGEncoder.h"

@@ -6,7 +6,7 @@
 
 #include "core/CTextConverter.h"
 
-#include "framework/CArray.h"
+#include "framework/base/CArray.h"
 
 #include <vector>
 

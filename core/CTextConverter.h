@@ -3,8 +3,8 @@
 // value in the list's arrays.
 #pragma once
 
-#include "framework/CFile.h"
-#include "framework/CStringList.h"
+#include "framework/base/CFile.h"
+#include "framework/base/CStringList.h"
 
 class CTextConverter
 {

@@ -3,7 +3,7 @@
 // these calls are simply not made.
 #pragma once
 
-#include "framework/AfxDefs.h"
+#include "framework/base/AfxDefs.h"
 
 class IQlcFrameCallbacks
 {

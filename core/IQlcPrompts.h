@@ -3,7 +3,7 @@
 // its windows; tests install prompts that record and answer.
 #pragma once
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 class IQlcPrompts
 {

@@ -2,7 +2,7 @@
 // the fixed parts of the notebook file.
 #pragma once
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 #include "core/CQlcAppServices.h"
 #include "core/IQlcPrompts.h"
 
-#include "framework/AfxPrompt.h"
+#include "framework/base/AfxPrompt.h"
 
 namespace {
 

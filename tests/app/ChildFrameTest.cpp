@@ -9,7 +9,7 @@
 #include "core/CQlcCntrItem.h"
 #include "core/CQlcNode.h"
 
-#include "framework/COleClientItem.h"
+#include "framework/ole/COleClientItem.h"
 
 #include <ole2.h>
 

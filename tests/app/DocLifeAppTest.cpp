@@ -13,12 +13,12 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/IQlcFrameCallbacks.h"
 
-#include "framework/CDialog.h"
-#include "framework/CDocManager.h"
-#include "framework/CMDIChildWnd.h"
-#include "framework/CMultiDocTemplate.h"
-#include "framework/CRecentFileList.h"
-#include "framework/CView.h"
+#include "framework/ui/CDialog.h"
+#include "framework/docview/CDocManager.h"
+#include "framework/ui/CMDIChildWnd.h"
+#include "framework/docview/CMultiDocTemplate.h"
+#include "framework/docview/CRecentFileList.h"
+#include "framework/docview/CView.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 #include "core/CQlcStatus.h"
 
-#include "framework/CDockState.h"
-#include "framework/CDocManager.h"
-#include "framework/CMDIChildWnd.h"
-#include "framework/CMenu.h"
+#include "framework/ui/CDockState.h"
+#include "framework/docview/CDocManager.h"
+#include "framework/ui/CMDIChildWnd.h"
+#include "framework/ui/CMenu.h"
 
 #include <gtest/gtest.h>
 

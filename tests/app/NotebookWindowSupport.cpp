@@ -3,8 +3,8 @@
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 
-#include "framework/CDocManager.h"
-#include "framework/CMultiDocTemplate.h"
+#include "framework/docview/CDocManager.h"
+#include "framework/docview/CMultiDocTemplate.h"
 
 #include <cstring>
 

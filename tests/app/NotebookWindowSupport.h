@@ -15,7 +15,7 @@
 
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/CCmdUI.h"
+#include "framework/base/CCmdUI.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 
 #include "core/CQlcNode.h"
 
-#include "framework/CDocTemplate.h"
-#include "framework/CFindReplaceDialog.h"
+#include "framework/docview/CDocTemplate.h"
+#include "framework/ui/CFindReplaceDialog.h"
 
 #include <algorithm>
 #include <cstring>

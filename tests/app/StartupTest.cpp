@@ -7,9 +7,9 @@
 
 #include "core/CLog.h"
 
-#include "framework/CDocManager.h"
-#include "framework/CMenu.h"
-#include "framework/CRecentFileList.h"
+#include "framework/docview/CDocManager.h"
+#include "framework/ui/CMenu.h"
+#include "framework/docview/CRecentFileList.h"
 
 #include <gtest/gtest.h>
 

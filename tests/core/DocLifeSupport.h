@@ -5,7 +5,7 @@
 
 #include "core/IQlcFrameCallbacks.h"
 
-#include "framework/AfxPrompt.h"
+#include "framework/base/AfxPrompt.h"
 
 #include "TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/CCmdUI.h"
-#include "framework/CFileException.h"
+#include "framework/base/CCmdUI.h"
+#include "framework/base/CFileException.h"
 #include "framework/res/AfxRes.h"
 #include "imaging/PLTextException.h"
 

@@ -6,7 +6,7 @@
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
 
-#include "framework/CFileException.h"
+#include "framework/base/CFileException.h"
 
 #include "CryptTestSupport.h"
 

@@ -6,7 +6,7 @@
 
 #include "core/CQlcAppServices.h"
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 #include <string>
 #include <vector>

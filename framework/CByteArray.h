@@ -1,8 +1,0 @@
-// Array of bytes.
-#pragma once
-
-#include "framework/CArray.h"
-
-class CByteArray : public CArray<BYTE, BYTE>
-{
-};

@@ -1,8 +1,0 @@
-// Map from pointers to pointers (neither owned).
-#pragma once
-
-#include "framework/CMap.h"
-
-class CMapPtrToPtr : public CMap<void*, void*, void*, void*>
-{
-};

@@ -1,4 +1,0 @@
-#include "framework/COleServerDoc.h"
-
-IMPLEMENT_DYNAMIC(COleLinkingDoc, COleDocument)
-IMPLEMENT_DYNAMIC(COleServerDoc, COleLinkingDoc)

@@ -1,8 +1,0 @@
-// Array of UINT values.
-#pragma once
-
-#include "framework/CArray.h"
-
-class CUIntArray : public CArray<UINT, UINT>
-{
-};

@@ -1,0 +1,19 @@
+// An extent: width and height.
+#pragma once
+
+#include "framework/base/AfxDefs.h"
+
+class CSize : public tagSIZE
+{
+public:
+    CSize() { cx = 0; cy = 0; }
+    CSize(int initCX, int initCY) { cx = initCX; cy = initCY; }
+    CSize(SIZE size) { cx = size.cx; cy = size.cy; }
+
+    bool operator==(SIZE size) const { return cx == size.cx && cy == size.cy; }
+    bool operator!=(SIZE size) const { return !(*this == size); }
+    CSize operator+(SIZE size) const { return CSize(cx + size.cx, cy + size.cy); }
+    CSize operator-(SIZE size) const { return CSize(cx - size.cx, cy - size.cy); }
+    CSize& operator+=(SIZE size) { cx += size.cx; cy += size.cy; return *this; }
+    CSize& operator-=(SIZE size) { cx -= size.cx; cy -= size.cy; return *this; }
+};

@@ -1,0 +1,132 @@
+#include "framework/ui/CFontDialog.h"
+
+IMPLEMENT_DYNAMIC(CFontDialog, CCommonDialog)
+
+namespace {
+
+int ScreenLogPixelsY()
+{
+    HDC hDC = ::GetDC(nullptr);
+    const int n = ::GetDeviceCaps(hDC, LOGPIXELSY);
+    ::ReleaseDC(nullptr, hDC);
+    return n > 0 ? n : 96;
+}
+
+} // namespace
+
+CFontDialog::CFontDialog(LPLOGFONTA lplfInitial, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
+    : CCommonDialog(pParentWnd), m_cf(), m_lf()
+{
+    m_cf.lStructSize = sizeof(m_cf);
+    m_cf.lpLogFont = &m_lf;
+    m_cf.Flags = dwFlags;
+    if (lplfInitial != nullptr)
+    {
+        m_lf = *lplfInitial;
+        m_cf.Flags |= CF_INITTOLOGFONTSTRUCT;
+    }
+    if (hdcPrinter != nullptr)
+    {
+        m_cf.hDC = hdcPrinter;
+        m_cf.Flags |= CF_PRINTERFONTS;
+    }
+}
+
+CFontDialog::CFontDialog(const CHARFORMAT2A& charformat, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
+    : CCommonDialog(pParentWnd), m_cf(), m_lf()
+{
+    m_cf.lStructSize = sizeof(m_cf);
+    m_cf.lpLogFont = &m_lf;
+    m_cf.Flags = dwFlags | CF_INITTOLOGFONTSTRUCT | FillInLogFont(charformat, m_lf);
+    if (charformat.dwMask & CFM_COLOR)
+        m_cf.rgbColors = charformat.crTextColor;
+    if (hdcPrinter != nullptr)
+    {
+        m_cf.hDC = hdcPrinter;
+        m_cf.Flags |= CF_PRINTERFONTS;
+    }
+}
+
+DWORD CFontDialog::FillInLogFont(const CHARFORMAT2A& cf, LOGFONTA& lf)
+{
+    // Parts of a mixed selection are left out: the dialog shows them blank.
+    DWORD dwFlags = 0;
+    memset(&lf, 0, sizeof(lf));
+    if (cf.dwMask & CFM_SIZE)
+        lf.lfHeight = -MulDiv((int)cf.yHeight, ScreenLogPixelsY(), 1440);
+    else
+        dwFlags |= CF_NOSIZESEL;
+    if (cf.dwMask & CFM_BOLD)
+        lf.lfWeight = (cf.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
+    if (cf.dwMask & CFM_ITALIC)
+        lf.lfItalic = (cf.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+    if (!(cf.dwMask & (CFM_BOLD | CFM_ITALIC)))
+        dwFlags |= CF_NOSTYLESEL;
+    if (cf.dwMask & CFM_UNDERLINE)
+        lf.lfUnderline = (cf.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
+    if (cf.dwMask & CFM_STRIKEOUT)
+        lf.lfStrikeOut = (cf.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
+    if (cf.dwMask & CFM_CHARSET)
+        lf.lfCharSet = cf.bCharSet;
+    else
+        dwFlags |= CF_NOSCRIPTSEL;
+    if (cf.dwMask & CFM_FACE)
+    {
+        lf.lfPitchAndFamily = cf.bPitchAndFamily;
+        lstrcpynA(lf.lfFaceName, cf.szFaceName, LF_FACESIZE);
+    }
+    else
+    {
+        dwFlags |= CF_NOFACESEL;
+    }
+    return dwFlags;
+}
+
+INT_PTR CFontDialog::DoModal()
+{
+    const INT_PTR nHook = AskHook();
+    if (nHook != -2)
+        return nHook;
+    m_cf.hwndOwner = GetOwnerWindow();
+    return ::ChooseFontA(&m_cf) ? IDOK : IDCANCEL;
+}
+
+void CFontDialog::GetCharFormat(CHARFORMAT2A& cf) const
+{
+    memset(&cf, 0, sizeof(cf));
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = 0;
+    if ((m_cf.Flags & CF_NOSTYLESEL) == 0)
+    {
+        cf.dwMask |= CFM_BOLD | CFM_ITALIC;
+        if (IsBold())
+            cf.dwEffects |= CFE_BOLD;
+        if (IsItalic())
+            cf.dwEffects |= CFE_ITALIC;
+    }
+    if ((m_cf.Flags & CF_NOSIZESEL) == 0 && m_cf.iPointSize > 0)
+    {
+        cf.dwMask |= CFM_SIZE;
+        cf.yHeight = m_cf.iPointSize * 2; // tenths of a point to twips
+    }
+    if ((m_cf.Flags & CF_NOFACESEL) == 0 && m_lf.lfFaceName[0] != '\0')
+    {
+        cf.dwMask |= CFM_FACE;
+        cf.bPitchAndFamily = m_lf.lfPitchAndFamily;
+        lstrcpynA(cf.szFaceName, m_lf.lfFaceName, LF_FACESIZE);
+    }
+    if (m_cf.Flags & CF_EFFECTS)
+    {
+        cf.dwMask |= CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR;
+        if (IsUnderline())
+            cf.dwEffects |= CFE_UNDERLINE;
+        if (IsStrikeOut())
+            cf.dwEffects |= CFE_STRIKEOUT;
+        cf.crTextColor = m_cf.rgbColors;
+    }
+    if ((m_cf.Flags & CF_NOSCRIPTSEL) == 0)
+    {
+        cf.dwMask |= CFM_CHARSET;
+        cf.bCharSet = m_lf.lfCharSet;
+    }
+}
