@@ -1,4 +1,5 @@
 #include "app/CAboutDlg.h"
+#include "framework/base/AfxPath.h"
 
 #include "app/CMainFrame.h"
 #include "app/res/AboutDlgRes.h"
@@ -31,12 +32,7 @@ BOOL CAboutDlg::OnInitDialog()
 
 CString CAboutDlg::GetLicensePath()
 {
-    char szModule[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    CString strFolder = szModule;
-    const int i = strFolder.ReverseFind('\\');
-    strFolder = i >= 0 ? strFolder.Left(i) : CString(".");
-    return strFolder + "\\LICENSE.txt";
+    return AfxGetModuleFolder() + "\\LICENSE.txt";
 }
 
 void CAboutDlg::OnLicense()

@@ -1,5 +1,6 @@
 // Sockets first: its header must come before the system headers.
 #include <winsock2.h>
+#include "framework/base/AfxPath.h"
 
 #include "app/CQlcApp.h"
 
@@ -82,11 +83,7 @@ BOOL CQlcApp::IsRegRequest(LPCSTR lpszCmdLine)
 
 CString CQlcApp::GetProgramFolder()
 {
-    char szModule[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    CString s = szModule;
-    const int i = s.ReverseFind('\\');
-    return i >= 0 ? s.Left(i) : CString(".");
+    return AfxGetModuleFolder();
 }
 
 CString CQlcApp::GetSettingsKeyPath() const

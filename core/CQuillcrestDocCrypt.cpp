@@ -1,5 +1,6 @@
 // Encrypted notebook files: the envelope around a plain notebook.
 #include "core/CQuillcrestDoc.h"
+#include "framework/base/AfxSecure.h"
 
 #include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
@@ -19,7 +20,7 @@ const DWORD kBlocksPerChunk = 2048;
 
 void Wipe(std::vector<BYTE>& bytes)
 {
-    std::fill(bytes.begin(), bytes.end(), 0);
+    AfxSecureWipe(bytes);
     bytes.clear();
 }
 

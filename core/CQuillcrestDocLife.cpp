@@ -2,6 +2,7 @@
 // titled, closed and destroyed: the framework's overrides, the document's
 // file commands and the removal of its temporary files.
 #include "core/CQuillcrestDoc.h"
+#include "framework/base/AfxSecure.h"
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
@@ -62,8 +63,8 @@ CQuillcrestDoc::~CQuillcrestDoc()
     // outlives its document.
     Data_ReleaseFiles();
 
-    std::fill(m_key.begin(), m_key.end(), 0);
-    std::fill(m_checkBlock.begin(), m_checkBlock.end(), 0);
+    AfxSecureWipe(m_key);
+    AfxSecureWipe(m_checkBlock);
 }
 
 // --- Frame and modified state ---------------------------------------------------

@@ -1,4 +1,5 @@
 #include "framework/base/CFile.h"
+#include "framework/base/AfxPath.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
@@ -196,18 +197,12 @@ HANDLE CFile::Detach()
 
 CString CFile::GetFileName() const
 {
-    const int i = m_strFileName.FindOneOf("\\/:") < 0 ? -1
-        : (int)m_strFileName.str().find_last_of("\\/:");
-    return m_strFileName.Mid(i + 1);
+    return AfxPathGetFileName(m_strFileName);
 }
 
 CString CFile::GetFileTitle() const
 {
-    CString strName = GetFileName();
-    const int iDot = strName.ReverseFind('.');
-    if (iDot > 0)
-        strName = strName.Left(iDot);
-    return strName;
+    return AfxPathGetTitle(m_strFileName);
 }
 
 void AFXAPI CFile::Rename(LPCSTR lpszOldName, LPCSTR lpszNewName)
