@@ -5,6 +5,13 @@
 // in the making: a worker's nested steps never indent the interface
 // thread's lines, and a line reaches the file whole, never mixed with
 // another thread's. Opening, closing and every write take the log's lock.
+#pragma once
+
+#include "framework/base/CFile.h"
+#include "framework/base/CString.h"
+
+#include <map>
+
 class CLog
 {
 public:

@@ -32,7 +32,7 @@ APT_PACKAGES=(
   cmake ninja-build make g++ git dpkg-dev python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libz-mingw-w64-dev googletest
-  wine64 fonts-wine xvfb xdotool x11-apps imagemagick fonts-liberation wamerican
+  wine64 xvfb xdotool x11-apps imagemagick fonts-liberation wamerican
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libcrypto++-dev
 )
 SOURCE_PACKAGES=(libcrypto++ libpng1.6 libjpeg-turbo tiff giflib)
