@@ -61,6 +61,14 @@ void CProgressSync::SetStatus(LPCSTR lpszStatus)
     ++m_state.dwChanges;
 }
 
+void CProgressSync::Update(ULONGLONG ullCurrent, LPCSTR lpszStatus)
+{
+    CLock lock(&m_cs);
+    m_state.ullCurrent = ullCurrent;
+    m_state.strStatus = lpszStatus;
+    ++m_state.dwChanges;
+}
+
 void CProgressSync::SetFinished()
 {
     CLock lock(&m_cs);

@@ -33,6 +33,8 @@ public:
     void SetCurrent(ULONGLONG ullCurrent);
     void Step(ULONGLONG ullBy = 1);
     void SetStatus(LPCSTR lpszStatus);
+    // Position and text in one step: a reader never sees one without the other.
+    void Update(ULONGLONG ullCurrent, LPCSTR lpszStatus);
     // The worker is done (also after a cancel): the reader may close.
     void SetFinished();
 

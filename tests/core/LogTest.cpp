@@ -188,3 +188,70 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     EXPECT_EQ("", lines[i + 13]);
     EXPECT_EQ("second " + marker, lines[i + 14]);
 }
+
+// Two threads log nested steps at once: each line keeps its own thread's
+// indentation and comes out whole.
+TEST(LogTest, ThreadsKeepTheirOwnIndentationAndWholeLines)
+{
+    const std::string marker = "mt-" + std::to_string(GetTickCount());
+    CString strPath;
+    {
+        CLog log;
+        log.Open();
+        ASSERT_TRUE(log.IsOpen());
+        strPath = log.GetLogFilePath();
+        struct CArgs
+        {
+            CLog* pLog;
+            std::string tag;
+        };
+        auto run = [](LPVOID p) -> DWORD {
+            CArgs* a = static_cast<CArgs*>(p);
+            for (int i = 0; i < 200; ++i)
+            {
+                a->pLog->Indent(); // depth 1
+                a->pLog->Write((a->tag + " step ").c_str());
+                Sleep(0);
+                a->pLog->WriteLine(std::to_string(i).c_str());
+                a->pLog->Indent(); // depth 2
+                a->pLog->WriteLine((a->tag + " inner").c_str());
+                a->pLog->Outdent();
+                a->pLog->Outdent();
+            }
+            return 0;
+        };
+        CArgs a = { &log, "A" + marker };
+        CArgs b = { &log, "B" + marker };
+        HANDLE h[2] = { CreateThread(nullptr, 0, run, &a, 0, nullptr), CreateThread(nullptr, 0, run, &b, 0, nullptr) };
+        // This thread logs at depth 0 meanwhile.
+        for (int i = 0; i < 200; ++i)
+            log.WriteLine(("main " + marker).c_str());
+        WaitForMultipleObjects(2, h, TRUE, INFINITE);
+        CloseHandle(h[0]);
+        CloseHandle(h[1]);
+    }
+
+    const std::vector<std::string> lines = Lines(Text(ReadFileBytes(strPath)));
+    size_t nMain = 0, nSteps = 0, nInner = 0;
+    for (const std::string& line : lines)
+    {
+        if (line.find(marker) == std::string::npos)
+            continue;
+        if (line == "main " + marker)
+            ++nMain;
+        else if (line.rfind("\tA" + marker + " step ", 0) == 0 || line.rfind("\tB" + marker + " step ", 0) == 0)
+        {
+            // "\t<tag> step <n>": nothing of another line inside it.
+            const std::string n = line.substr(line.rfind(' ') + 1);
+            EXPECT_EQ(std::string::npos, n.find_first_not_of("0123456789")) << line;
+            ++nSteps;
+        }
+        else if (line == "\t\tA" + marker + " inner" || line == "\t\tB" + marker + " inner")
+            ++nInner;
+        else
+            ADD_FAILURE() << "mixed or misindented line: " << line;
+    }
+    EXPECT_EQ(200u, nMain);
+    EXPECT_EQ(400u, nSteps);
+    EXPECT_EQ(400u, nInner);
+}
