@@ -1,0 +1,43 @@
+#include "framework/ui/CDateTimeCtrl.h"
+
+IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
+
+BOOL CDateTimeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
+{
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_DATE_CLASSES };
+    ::InitCommonControlsEx(&icc);
+    return CWnd::CreateEx(0, DATETIMEPICK_CLASSA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
+}
+
+BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* pTime)
+{
+    return (BOOL)SendMessage(DTM_SETSYSTEMTIME, pTime ? GDT_VALID : GDT_NONE, (LPARAM)pTime);
+}
+
+BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange)
+{
+    SYSTEMTIME range[2] = {};
+    WPARAM flags = 0;
+    if (pMinRange != nullptr)
+    {
+        range[0] = *pMinRange;
+        flags |= GDTR_MIN;
+    }
+    if (pMaxRange != nullptr)
+    {
+        range[1] = *pMaxRange;
+        flags |= GDTR_MAX;
+    }
+    return (BOOL)SendMessage(DTM_SETRANGE, flags, (LPARAM)range);
+}
+
+DWORD CDateTimeCtrl::GetRange(SYSTEMTIME* pMinRange, SYSTEMTIME* pMaxRange) const
+{
+    SYSTEMTIME range[2] = {};
+    const DWORD dwFlags = (DWORD)SendMessage(DTM_GETRANGE, 0, (LPARAM)range);
+    if (pMinRange != nullptr)
+        *pMinRange = range[0];
+    if (pMaxRange != nullptr)
+        *pMaxRange = range[1];
+    return dwFlags;
+}
