@@ -11,7 +11,13 @@ BOOL CDateTimeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UI
 
 BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* pTime)
 {
-    return (BOOL)SendMessage(DTM_SETSYSTEMTIME, pTime ? GDT_VALID : GDT_NONE, (LPARAM)pTime);
+    if (pTime != nullptr)
+        return (BOOL)SendMessage(DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)pTime);
+    // The value is ignored with GDT_NONE, but some versions of the control
+    // refuse a null pointer.
+    SYSTEMTIME stUnused = {};
+    ::GetLocalTime(&stUnused);
+    return (BOOL)SendMessage(DTM_SETSYSTEMTIME, GDT_NONE, (LPARAM)&stUnused);
 }
 
 BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange)
