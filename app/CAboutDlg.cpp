@@ -1,9 +1,10 @@
 #include "app/CAboutDlg.h"
-#include "framework/base/AfxPath.h"
 
 #include "app/CMainFrame.h"
 #include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
+
+#include "framework/base/AfxPath.h"
 
 IMPLEMENT_DYNAMIC(CAboutDlg, CDialog)
 

@@ -1,6 +1,5 @@
 // Sockets first: its header must come before the system headers.
 #include <winsock2.h>
-#include "framework/base/AfxPath.h"
 
 #include "app/CQlcApp.h"
 
@@ -14,11 +13,15 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/QlcVersion.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCommandLineInfo.h"
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 #include "framework/docview/CRecentFileList.h"
+#include "framework/gdi/CScopedDC.h"
+#include "framework/gdi/CScopedGdiObject.h"
+#include "framework/gdi/CScopedSelect.h"
 #include "framework/ui/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
@@ -169,17 +172,15 @@ void AddIcons(CImageList& list, const UINT* pIcons, int nIcons)
         HICON hIcon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(pIcons[i]), IMAGE_ICON, 16, 16, 0);
         if (hIcon == nullptr)
         {
-            HBITMAP hbm = ::CreateBitmap(16, 16, 1, 1, nullptr);
-            HBITMAP hMask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-            // An all-transparent image: a white mask.
-            HDC hDC = ::CreateCompatibleDC(nullptr);
-            HGDIOBJ hOld = ::SelectObject(hDC, hMask);
-            ::PatBlt(hDC, 0, 0, 16, 16, WHITENESS);
-            ::SelectObject(hDC, hOld);
-            ::DeleteDC(hDC);
-            ImageList_Add(list.m_hImageList, hbm, hMask);
-            ::DeleteObject(hbm);
-            ::DeleteObject(hMask);
+            CScopedGdiObject<HBITMAP> bitmap(::CreateBitmap(16, 16, 1, 1, nullptr));
+            CScopedGdiObject<HBITMAP> mask(::CreateBitmap(16, 16, 1, 1, nullptr));
+            {
+                // An all-transparent image: a white mask.
+                CScopedDC dc = CScopedDC::Compatible(nullptr);
+                CScopedSelect select(dc, mask);
+                ::PatBlt(dc, 0, 0, 16, 16, WHITENESS);
+            }
+            ImageList_Add(list.m_hImageList, bitmap, mask);
             continue;
         }
         list.Add(hIcon);

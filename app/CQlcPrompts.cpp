@@ -1,9 +1,9 @@
 #include "app/CQlcPrompts.h"
-#include "framework/base/CUiChannel.h"
 
 #include "app/CSetPasswordDlg.h"
 
 #include "framework/base/AfxPrompt.h"
+#include "framework/base/CUiChannel.h"
 
 int CQlcPrompts::MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {

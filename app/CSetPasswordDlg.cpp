@@ -1,11 +1,11 @@
 #include "app/CSetPasswordDlg.h"
-#include "framework/base/AfxSecure.h"
 
 #include "app/res/Resource.h"
 #include "app/res/SetPasswordDlgRes.h"
 
 #include "core/CQlcNode.h"
 
+#include "framework/base/AfxSecure.h"
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CDataExchange.h"
 

@@ -1,9 +1,9 @@
 #include "core/CCryptDLLHandler.h"
-#include "framework/base/AfxSecure.h"
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/AfxSecure.h"
 #include "framework/base/CUiChannel.h"
 
 #include <algorithm>

@@ -1,7 +1,8 @@
 #include "core/CLog.h"
-#include "framework/base/AfxPath.h"
 
 #include "core/QlcVersion.h"
+
+#include "framework/base/AfxPath.h"
 
 CLog g_log __attribute__((init_priority(101)));
 

@@ -1,5 +1,4 @@
 #include "core/CQlcNodeData.h"
-#include "framework/base/AfxSecure.h"
 
 #include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
@@ -7,6 +6,8 @@
 #include "core/CQlcFileWriter.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
+
+#include "framework/base/AfxSecure.h"
 
 #include <cryptopp/gzip.h>
 

@@ -1,6 +1,5 @@
 // Encrypted notebook files: the envelope around a plain notebook.
 #include "core/CQuillcrestDoc.h"
-#include "framework/base/AfxSecure.h"
 
 #include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
@@ -9,6 +8,8 @@
 #include "core/CQlcFileWriter.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
+
+#include "framework/base/AfxSecure.h"
 
 #include <algorithm>
 #include <cstring>

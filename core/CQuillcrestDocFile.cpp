@@ -1,6 +1,5 @@
 // The notebook file: reading it into the tables and writing it back.
 #include "core/CQuillcrestDoc.h"
-#include "framework/base/AfxPath.h"
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
@@ -10,6 +9,7 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/ui/CWaitCursor.h"
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLTextException.h"

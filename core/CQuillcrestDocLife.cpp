@@ -2,7 +2,6 @@
 // titled, closed and destroyed: the framework's overrides, the document's
 // file commands and the removal of its temporary files.
 #include "core/CQuillcrestDoc.h"
-#include "framework/base/AfxSecure.h"
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
@@ -10,10 +9,11 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/ui/CFrameWnd.h"
+#include "framework/base/AfxSecure.h"
 #include "framework/docview/CView.h"
-#include "framework/ui/CWaitCursor.h"
 #include "framework/res/AfxRes.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CWaitCursor.h"
 #include "imaging/PLTextException.h"
 
 #include <cryptopp/cryptlib.h>

@@ -26,5 +26,5 @@
 #include "framework/base/CTypedPtrArray.h"
 #include "framework/base/CTypedPtrMap.h"
 #include "framework/base/CUiChannel.h"
-#include "framework/ui/CWaitCursor.h"
 #include "framework/base/CWinThread.h"
+#include "framework/ui/CWaitCursor.h"

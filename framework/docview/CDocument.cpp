@@ -1,13 +1,13 @@
 #include "framework/docview/CDocument.h"
-#include "framework/base/AfxPath.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
-#include "framework/docview/CDocTemplate.h"
 #include "framework/base/CFileException.h"
-#include "framework/ui/CFrameWnd.h"
+#include "framework/docview/CDocTemplate.h"
 #include "framework/docview/CView.h"
-#include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CWaitCursor.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 

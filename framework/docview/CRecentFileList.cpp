@@ -1,6 +1,6 @@
 #include "framework/docview/CRecentFileList.h"
-#include "framework/base/AfxPath.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/CCmdUI.h"
 #include "framework/docview/CWinApp.h"
 

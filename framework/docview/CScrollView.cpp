@@ -1,6 +1,7 @@
 #include "framework/docview/CScrollView.h"
 
 #include "framework/gdi/CDC.h"
+#include "framework/gdi/CScopedDC.h"
 
 #include <algorithm>
 
@@ -25,11 +26,10 @@ CSize CScrollView::LogicalToDevice(SIZE size) const
         return CSize(size.cx, size.cy);
     // Other modes: converted on a screen DC in that mode (their y grows up,
     // so the sign is dropped).
-    HDC hdc = ::CreateCompatibleDC(nullptr);
-    ::SetMapMode(hdc, m_nMapMode);
+    CScopedDC dc = CScopedDC::Compatible(nullptr);
+    ::SetMapMode(dc, m_nMapMode);
     POINT pt = { size.cx, size.cy };
-    ::LPtoDP(hdc, &pt, 1);
-    ::DeleteDC(hdc);
+    ::LPtoDP(dc, &pt, 1);
     return CSize(std::abs(pt.x), std::abs(pt.y));
 }
 
@@ -67,11 +67,10 @@ CPoint CScrollView::GetScrollPosition() const
     const CPoint ptDev = GetDeviceScrollPosition();
     if (m_nMapMode == MM_TEXT)
         return ptDev;
-    HDC hdc = ::CreateCompatibleDC(nullptr);
-    ::SetMapMode(hdc, m_nMapMode);
+    CScopedDC dc = CScopedDC::Compatible(nullptr);
+    ::SetMapMode(dc, m_nMapMode);
     POINT pt = ptDev;
-    ::DPtoLP(hdc, &pt, 1);
-    ::DeleteDC(hdc);
+    ::DPtoLP(dc, &pt, 1);
     return CPoint(pt);
 }
 

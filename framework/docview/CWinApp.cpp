@@ -1,14 +1,14 @@
 #include "framework/docview/CWinApp.h"
-#include "framework/base/AfxPath.h"
-#include "framework/base/CUiChannel.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
-#include "framework/ui/AfxState.h"
+#include "framework/base/CException.h"
+#include "framework/base/CUiChannel.h"
 #include "framework/docview/CCommandLineInfo.h"
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CDocTemplate.h"
-#include "framework/base/CException.h"
 #include "framework/docview/CRecentFileList.h"
+#include "framework/ui/AfxState.h"
 #include "framework/ui/CWnd.h"
 
 #include <commctrl.h>

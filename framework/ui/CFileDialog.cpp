@@ -1,4 +1,5 @@
 #include "framework/ui/CFileDialog.h"
+
 #include "framework/base/AfxPath.h"
 
 IMPLEMENT_DYNAMIC(CFileDialog, CCommonDialog)

@@ -2,6 +2,7 @@
 
 #include "framework/gdi/CClientDC.h"
 #include "framework/gdi/CFont.h"
+#include "framework/gdi/CScopedSelect.h"
 
 #include <algorithm>
 
@@ -72,9 +73,7 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
 {
     m_panes.clear();
     CClientDC dc(this);
-    HGDIOBJ hOldFont = nullptr;
-    if (HFONT hFont = (HFONT)SendMessage(WM_GETFONT))
-        hOldFont = ::SelectObject(dc.m_hDC, hFont);
+    CScopedSelect font(dc.m_hDC, (HFONT)SendMessage(WM_GETFONT));
     BOOL bResult = TRUE;
     for (int i = 0; i < nIDCount; i++)
     {
@@ -96,8 +95,6 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
         }
         m_panes.push_back(pane);
     }
-    if (hOldFont != nullptr)
-        ::SelectObject(dc.m_hDC, hOldFont);
     UpdateAllPanes();
     return bResult;
 }
@@ -227,13 +224,11 @@ void CStatusBar::UpdateAllPanes()
 CSize CStatusBar::CalcFixedLayout(BOOL bStretch, BOOL /*bHorz*/)
 {
     CClientDC dc(this);
-    HGDIOBJ hOldFont = nullptr;
-    if (HFONT hFont = (HFONT)SendMessage(WM_GETFONT))
-        hOldFont = ::SelectObject(dc.m_hDC, hFont);
     TEXTMETRICA tm = {};
-    dc.GetTextMetrics(&tm);
-    if (hOldFont != nullptr)
-        ::SelectObject(dc.m_hDC, hOldFont);
+    {
+        CScopedSelect font(dc.m_hDC, (HFONT)SendMessage(WM_GETFONT));
+        dc.GetTextMetrics(&tm);
+    }
     const int cy = tm.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) + 6;
     return CSize(bStretch ? 32767 : 0, cy);
 }
