@@ -9,13 +9,5 @@ BOOL CComboBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT n
 
 int CComboBox::GetLBText(int nIndex, CString& rString) const
 {
-    const int nLen = GetLBTextLen(nIndex);
-    if (nLen == CB_ERR)
-    {
-        rString.Empty();
-        return CB_ERR;
-    }
-    const int n = (int)SendMessage(CB_GETLBTEXT, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(nLen + 1));
-    rString.ReleaseBuffer(n == CB_ERR ? 0 : n);
-    return n;
+    return AfxGetListItemText(m_hWnd, CB_GETLBTEXTLEN, CB_GETLBTEXT, nIndex, rString);
 }

@@ -4,8 +4,7 @@ IMPLEMENT_DYNAMIC(CComboBoxEx, CComboBox)
 
 BOOL CComboBoxEx::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_USEREX_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_USEREX_CLASSES);
     return CWnd::CreateEx(0, WC_COMBOBOXEXA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 

@@ -4,8 +4,7 @@ IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
 
 BOOL CDateTimeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_DATE_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_DATE_CLASSES);
     return CWnd::CreateEx(0, DATETIMEPICK_CLASSA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 

@@ -9,13 +9,5 @@ BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nI
 
 int CListBox::GetText(int nIndex, CString& rString) const
 {
-    const int nLen = GetTextLen(nIndex);
-    if (nLen == LB_ERR)
-    {
-        rString.Empty();
-        return LB_ERR;
-    }
-    const int n = (int)SendMessage(LB_GETTEXT, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(nLen + 1));
-    rString.ReleaseBuffer(n == LB_ERR ? 0 : n);
-    return n;
+    return AfxGetListItemText(m_hWnd, LB_GETTEXTLEN, LB_GETTEXT, nIndex, rString);
 }

@@ -32,8 +32,7 @@ int CALLBACK CompareBarrier(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
 
 BOOL CListCtrl::PreCreateWindow(CREATESTRUCTA& cs)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_LISTVIEW_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_LISTVIEW_CLASSES);
     if (cs.lpszClass == nullptr)
         cs.lpszClass = WC_LISTVIEWA;
     return TRUE;
@@ -41,8 +40,7 @@ BOOL CListCtrl::PreCreateWindow(CREATESTRUCTA& cs)
 
 BOOL CListCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_LISTVIEW_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_LISTVIEW_CLASSES);
     return CWnd::CreateEx(0, WC_LISTVIEWA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 

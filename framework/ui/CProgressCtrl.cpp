@@ -4,8 +4,7 @@ IMPLEMENT_DYNAMIC(CProgressCtrl, CWnd)
 
 BOOL CProgressCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_PROGRESS_CLASS };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_PROGRESS_CLASS);
     return CWnd::CreateEx(0, PROGRESS_CLASSA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 

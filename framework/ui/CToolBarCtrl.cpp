@@ -4,8 +4,7 @@ IMPLEMENT_DYNAMIC(CToolBarCtrl, CWnd)
 
 BOOL CToolBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_BAR_CLASSES);
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID))
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));

@@ -11,6 +11,8 @@
 #include "framework/ui/CMenu.h"
 #include "framework/docview/CWinApp.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -1023,6 +1025,25 @@ int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 
 // ---------------------------------------------------------------------------
 // Layout
+
+void AFXAPI AfxInitCommonControls(DWORD dwClasses)
+{
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), dwClasses };
+    ::InitCommonControlsEx(&icc);
+}
+
+int AFXAPI AfxGetListItemText(HWND hWnd, UINT nLengthMsg, UINT nTextMsg, int nIndex, CString& rString)
+{
+    const int nLen = (int)::SendMessageA(hWnd, nLengthMsg, (WPARAM)nIndex, 0);
+    if (nLen < 0) // LB_ERR and CB_ERR
+    {
+        rString.Empty();
+        return nLen;
+    }
+    const int n = (int)::SendMessageA(hWnd, nTextMsg, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(nLen + 1));
+    rString.ReleaseBuffer(n < 0 ? 0 : n);
+    return n;
+}
 
 void AFXAPI AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRect)
 {
