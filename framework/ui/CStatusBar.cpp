@@ -1,5 +1,6 @@
 #include "framework/ui/CStatusBar.h"
 
+#include "framework/base/CUiChannel.h"
 #include "framework/gdi/CClientDC.h"
 #include "framework/gdi/CFont.h"
 #include "framework/gdi/CScopedSelect.h"
@@ -134,6 +135,10 @@ void CStatusBar::ShowPaneText(int nIndex)
 
 BOOL CStatusBar::SetPaneText(int nIndex, LPCSTR lpszNewText, BOOL bUpdate)
 {
+    // Workers set status texts too; the panes belong to the interface
+    // thread, which paints from them.
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return SetPaneText(nIndex, lpszNewText, bUpdate); });
     if (nIndex < 0 || nIndex >= GetCount())
         return FALSE;
     m_panes[(size_t)nIndex].strText = lpszNewText ? lpszNewText : "";

@@ -3,6 +3,10 @@
 // window's last message (WM_NCDESTROY), after which PostNcDestroy runs:
 // frames and views delete themselves there.
 //
+// Worker threads may call the wrappers that are single SendMessage calls
+// (texts, positions, items of controls); they never look a window up in the
+// handle maps (FromHandle, GetDlgItem), which belong to the thread that asks.
+//
 // Messages arrive through one window procedure that catches every exception
 // (none may unwind through user32), are looked up in the message map chain
 // (ON_WM_* entries of framework/ui/AfxWinMsgMap.h), and otherwise go to the

@@ -17,6 +17,7 @@
 #include "framework/ui/CListCtrl.h"
 #include "framework/ui/CProgressCtrl.h"
 #include "framework/ui/CStatic.h"
+#include "framework/ui/CStatusBar.h"
 #include "framework/ui/CToolBarCtrl.h"
 #include "framework/ui/CToolTipCtrl.h"
 #include "framework/ui/CTreeCtrl.h"
@@ -528,6 +529,10 @@ TEST(WorkerWindowTest, WorkersSetTextsPositionsAndTreeItemsWhileTheInterfaceThre
         progress.SetRange32(0, 100);
         CTreeCtrl tree;
         ASSERT_TRUE(tree.Create(WS_VISIBLE | TVS_HASLINES, CRect(0, 60, 200, 200), &host, 21223));
+        CStatusBar status;
+        ASSERT_TRUE(status.Create(&host));
+        const UINT indicators[] = { ID_SEPARATOR };
+        status.SetIndicators(indicators, 1);
 
         CRecordingPrompts prompts(IDYES);
         std::atomic<bool> bDone(false);
@@ -538,6 +543,7 @@ TEST(WorkerWindowTest, WorkersSetTextsPositionsAndTreeItemsWhileTheInterfaceThre
                 label.SetWindowText(("item " + std::to_string(i)).c_str());
                 progress.SetPos(i * 2);
                 tree.InsertItem(("node " + std::to_string(i)).c_str());
+                status.SetPaneText(0, ("step " + std::to_string(i)).c_str());
             }
             nAnswer = AfxMessageBox("Go on?", MB_YESNO);
             bDone = true;
@@ -554,6 +560,7 @@ TEST(WorkerWindowTest, WorkersSetTextsPositionsAndTreeItemsWhileTheInterfaceThre
         EXPECT_EQ("item 50", strLabel);
         EXPECT_EQ(100, progress.GetPos());
         EXPECT_EQ(50u, tree.GetCount());
+        EXPECT_EQ("step 50", status.GetPaneText(0));
         EXPECT_EQ(IDYES, nAnswer);
         ASSERT_EQ(1u, prompts.boxes.size());
         EXPECT_EQ("Go on?", prompts.boxes[0].text);
