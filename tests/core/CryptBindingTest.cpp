@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 TEST(CryptBindingTest, LoadsTheLibraryBesideTheProgramAndBindsEveryCalledOrdinal)
 {
     CLogWatch log;
@@ -202,29 +204,23 @@ TEST(CryptBindingTest, UnloadWaitsForTheCiphersOfWorkers)
         volatile LONG bRefusedWhileUnloading;
         volatile LONG bDeletedBeforeUnload;
     } work = { &crypt, &pCipher, FALSE, FALSE };
-    HANDLE hThread = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-            CWorker* w = static_cast<CWorker*>(p);
-            // Wait until the interface thread is in Unload.
-            for (int i = 0; i < 500 && w->pCrypt->AddUse(); ++i)
-            {
-                w->pCrypt->ReleaseUse();
-                Sleep(2);
-            }
-            w->bRefusedWhileUnloading = !w->pCrypt->AddUse();
-            // The library is still there: the cipher still works.
-            BYTE block[16] = {};
-            w->pCrypt->m_pfnProcessBuffer(w->pCipher->get(), block, sizeof(block));
-            w->bDeletedBeforeUnload = w->pCrypt->IsLoaded();
-            w->pCipher->reset();
-            return 0;
-        },
-        &work, 0, nullptr);
-    ASSERT_NE(nullptr, hThread);
+    std::thread worker([&work]() {
+        CWorker* w = &work;
+        // Wait until the interface thread is in Unload.
+        for (int i = 0; i < 500 && w->pCrypt->AddUse(); ++i)
+        {
+            w->pCrypt->ReleaseUse();
+            Sleep(2);
+        }
+        w->bRefusedWhileUnloading = !w->pCrypt->AddUse();
+        // The library is still there: the cipher still works.
+        BYTE block[16] = {};
+        w->pCrypt->m_pfnProcessBuffer(w->pCipher->get(), block, sizeof(block));
+        w->bDeletedBeforeUnload = w->pCrypt->IsLoaded();
+        w->pCipher->reset();
+    });
     crypt.Unload();
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 10000));
-    CloseHandle(hThread);
+    worker.join();
 
     EXPECT_TRUE(work.bRefusedWhileUnloading);
     EXPECT_TRUE(work.bDeletedBeforeUnload);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -200,35 +201,26 @@ TEST(LogTest, ThreadsKeepTheirOwnIndentationAndWholeLines)
         log.Open();
         ASSERT_TRUE(log.IsOpen());
         strPath = log.GetLogFilePath();
-        struct CArgs
-        {
-            CLog* pLog;
-            std::string tag;
-        };
-        auto run = [](LPVOID p) -> DWORD {
-            CArgs* a = static_cast<CArgs*>(p);
+        auto run = [&log](const std::string& tag) {
             for (int i = 0; i < 200; ++i)
             {
-                a->pLog->Indent(); // depth 1
-                a->pLog->Write((a->tag + " step ").c_str());
+                log.Indent(); // depth 1
+                log.Write((tag + " step ").c_str());
                 Sleep(0);
-                a->pLog->WriteLine(std::to_string(i).c_str());
-                a->pLog->Indent(); // depth 2
-                a->pLog->WriteLine((a->tag + " inner").c_str());
-                a->pLog->Outdent();
-                a->pLog->Outdent();
+                log.WriteLine(std::to_string(i).c_str());
+                log.Indent(); // depth 2
+                log.WriteLine((tag + " inner").c_str());
+                log.Outdent();
+                log.Outdent();
             }
-            return 0;
         };
-        CArgs a = { &log, "A" + marker };
-        CArgs b = { &log, "B" + marker };
-        HANDLE h[2] = { CreateThread(nullptr, 0, run, &a, 0, nullptr), CreateThread(nullptr, 0, run, &b, 0, nullptr) };
+        std::thread a(run, "A" + marker);
+        std::thread b(run, "B" + marker);
         // This thread logs at depth 0 meanwhile.
         for (int i = 0; i < 200; ++i)
             log.WriteLine(("main " + marker).c_str());
-        WaitForMultipleObjects(2, h, TRUE, INFINITE);
-        CloseHandle(h[0]);
-        CloseHandle(h[1]);
+        a.join();
+        b.join();
     }
 
     const std::vector<std::string> lines = Lines(Text(ReadFileBytes(strPath)));
