@@ -4,6 +4,8 @@
 #include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
 
+#include "framework/base/AfxPath.h"
+
 IMPLEMENT_DYNAMIC(CAboutDlg, CDialog)
 
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
@@ -31,12 +33,7 @@ BOOL CAboutDlg::OnInitDialog()
 
 CString CAboutDlg::GetLicensePath()
 {
-    char szModule[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    CString strFolder = szModule;
-    const int i = strFolder.ReverseFind('\\');
-    strFolder = i >= 0 ? strFolder.Left(i) : CString(".");
-    return strFolder + "\\LICENSE.txt";
+    return AfxGetModuleFolder() + "\\LICENSE.txt";
 }
 
 void CAboutDlg::OnLicense()

@@ -6,6 +6,7 @@
 
 #include "framework/gdi/CBitmap.h"
 #include "framework/gdi/CDC.h"
+#include "framework/gdi/CScopedSelect.h"
 
 #include "imaging/PLWinBmp.h"
 
@@ -86,13 +87,12 @@ void CBlankAreaView::OnDraw(CDC* pDC)
     CBitmap bitmap;
     if (!bitmap.CreateCompatibleBitmap(pDC->m_hDC, rcLogo.Width(), rcLogo.Height()))
         return;
-    CBitmap* pOld = dcMem.SelectObject(&bitmap);
+    CScopedSelect select(dcMem.m_hDC, bitmap.m_hObject);
     CRect rcFrame(0, 0, rcLogo.Width(), rcLogo.Height());
     dcMem.FillSolidRect(rcFrame, ::GetSysColor(COLOR_BTNFACE));
     m_pLogo->Draw(dcMem.m_hDC, 2, 2);
     dcMem.DrawEdge(rcFrame, EDGE_SUNKEN, BF_RECT);
     pDC->BitBlt(rcLogo.left, rcLogo.top, rcLogo.Width(), rcLogo.Height(), &dcMem, 0, 0, SRCCOPY);
-    dcMem.SelectObject(pOld);
 }
 
 UINT CBlankAreaView::OnGetDlgCode()

@@ -10,6 +10,7 @@
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CToolBar.h"
 
+#include <atomic>
 #include <shellapi.h>
 
 class CDockState;
@@ -37,7 +38,7 @@ public:
     // --- Status token (IQlcStatusHost) -----------------------------------------
     CStatusBar* GetStatusBarIfVisible() override;
     void SetStatusToken(DWORD dwToken) override;
-    DWORD GetStatusToken() const override { return m_dwStatusToken; }
+    DWORD GetStatusToken() const override { return m_dwStatusToken.load(); }
 
     // --- Bars -------------------------------------------------------------------
     void LoadToolbarState(LPCSTR lpszSection);
@@ -99,7 +100,7 @@ protected:
     CToolBar m_wndToolBar;
     CToolBar m_wndImageBar;
     CWnd* m_pFindNodesDlg;       // the Find in Nodes window once opened
-    DWORD m_dwStatusToken;
+    std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;

@@ -1,6 +1,7 @@
 #include "app/CParagraphDlg.h"
 
 #include "app/res/ParagraphDlgRes.h"
+#include "app/res/Resource.h"
 
 #include "framework/ui/CDataExchange.h"
 
@@ -9,7 +10,8 @@ IMPLEMENT_DYNAMIC(CParagraphDlg, CDialog)
 namespace {
 
 const int kMaxIndentPoints = 432;
-const char* const kAlignments[] = { "Left", "Center", "Right", "Justify" };
+// In the order of the alignment list's indexes.
+const UINT kAlignments[] = { IDS_ALIGN_LEFT, IDS_ALIGN_CENTER, IDS_ALIGN_RIGHT, IDS_ALIGN_JUSTIFY };
 
 } // namespace
 
@@ -52,8 +54,12 @@ BOOL CParagraphDlg::OnInitDialog()
     m_nLeft = m_bLeftKnown ? TwipsToPoints(m_pf.dxStartIndent) : 0;
     m_nRight = m_bRightKnown ? TwipsToPoints(m_pf.dxRightIndent) : 0;
 
-    for (const char* pszAlignment : kAlignments)
-        SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_ADDSTRING, 0, (LPARAM)pszAlignment);
+    for (UINT nID : kAlignments)
+    {
+        CString strAlignment;
+        strAlignment.LoadString(nID);
+        SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_ADDSTRING, 0, (LPARAM)(LPCSTR)strAlignment);
+    }
     return CDialog::OnInitDialog();
 }
 

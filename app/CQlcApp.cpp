@@ -13,11 +13,15 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/QlcVersion.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCommandLineInfo.h"
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 #include "framework/docview/CRecentFileList.h"
+#include "framework/gdi/CScopedDC.h"
+#include "framework/gdi/CScopedGdiObject.h"
+#include "framework/gdi/CScopedSelect.h"
 #include "framework/ui/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
@@ -82,11 +86,7 @@ BOOL CQlcApp::IsRegRequest(LPCSTR lpszCmdLine)
 
 CString CQlcApp::GetProgramFolder()
 {
-    char szModule[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    CString s = szModule;
-    const int i = s.ReverseFind('\\');
-    return i >= 0 ? s.Left(i) : CString(".");
+    return AfxGetModuleFolder();
 }
 
 CString CQlcApp::GetSettingsKeyPath() const
@@ -172,17 +172,15 @@ void AddIcons(CImageList& list, const UINT* pIcons, int nIcons)
         HICON hIcon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(pIcons[i]), IMAGE_ICON, 16, 16, 0);
         if (hIcon == nullptr)
         {
-            HBITMAP hbm = ::CreateBitmap(16, 16, 1, 1, nullptr);
-            HBITMAP hMask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-            // An all-transparent image: a white mask.
-            HDC hDC = ::CreateCompatibleDC(nullptr);
-            HGDIOBJ hOld = ::SelectObject(hDC, hMask);
-            ::PatBlt(hDC, 0, 0, 16, 16, WHITENESS);
-            ::SelectObject(hDC, hOld);
-            ::DeleteDC(hDC);
-            ImageList_Add(list.m_hImageList, hbm, hMask);
-            ::DeleteObject(hbm);
-            ::DeleteObject(hMask);
+            CScopedGdiObject<HBITMAP> bitmap(::CreateBitmap(16, 16, 1, 1, nullptr));
+            CScopedGdiObject<HBITMAP> mask(::CreateBitmap(16, 16, 1, 1, nullptr));
+            {
+                // An all-transparent image: a white mask.
+                CScopedDC dc = CScopedDC::Compatible(nullptr);
+                CScopedSelect select(dc, mask);
+                ::PatBlt(dc, 0, 0, 16, 16, WHITENESS);
+            }
+            ImageList_Add(list.m_hImageList, bitmap, mask);
             continue;
         }
         list.Add(hIcon);
@@ -282,15 +280,16 @@ void CQlcApp::PlaceMainWindow(CMainFrame* pFrame)
 
 BOOL CQlcApp::InitInstance()
 {
-    // 1. The crash handler is installed here once it exists (its own part).
+    // The crash handler goes in first, once it exists.
 
-    // 2.
+    // The document manager, the wait cursor and whether this run only
+    // registers the file types ("/reg").
     if (m_pDocManager == nullptr)
         m_pDocManager = new CDocManager;
     CWaitCursor wait;
     m_bRegRequest = IsRegRequest(m_lpCmdLine);
 
-    // 3.
+    // The program's name, its prompts and the day log.
     CString strTitle;
     strTitle.LoadString(AFX_IDS_APP_TITLE);
     SetAppName(strTitle);
@@ -299,16 +298,16 @@ BOOL CQlcApp::InitInstance()
     g_log.WriteLine("#LOADING QUILLCREST#");
     g_log.Indent();
 
-    // 4.
+    // The system libraries the program cannot run without.
     if (!CheckLibraries())
         return FALSE;
 
-    // 5.
+    // The message that tells every window the options changed.
     CString strMessage;
     strMessage.LoadString(IDS_OPTIONS_CHANGED_MESSAGE);
     g_uOptionsChangedMsg = ::RegisterWindowMessageA(strMessage);
 
-    // 6.
+    // Sockets.
     g_log.Write("Initializing Sockets...");
     WSADATA wsa;
     if (::WSAStartup(MAKEWORD(1, 1), &wsa) != 0)
@@ -320,7 +319,7 @@ BOOL CQlcApp::InitInstance()
     m_bSocketsInitialized = TRUE;
     g_log.WriteLine("Done.");
 
-    // 7.
+    // OLE, for the objects embedded in notes and for drag and drop.
     g_log.Write("Initializing OLE...");
     if (FAILED(::OleInitialize(nullptr)))
     {
@@ -331,17 +330,17 @@ BOOL CQlcApp::InitInstance()
     m_bOleInitialized = TRUE;
     g_log.WriteLine("Done.");
 
-    // 8. (Dialogs need no control container or 3-D switch here.)
+    // Settings: the registry key, the recent files and the options.
     SetRegistryKey(IDS_REGISTRY_KEY);
     LoadStdProfileSettings(4);
     LoadSettings();
 
-    // 9.
+    // The notebook document template.
     g_log.Write("Creating main document template...");
     CMultiDocTemplate* pTemplate = CreateDocTemplate();
     g_log.WriteLine("Done.");
 
-    // 10.
+    // The main window.
     g_log.Write("Creating MDI frame window...");
     CMainFrame* pMainFrame = new CMainFrame;
     if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
@@ -353,19 +352,19 @@ BOOL CQlcApp::InitInstance()
     pMainFrame->SetAppTitle();
     m_pMainWnd = pMainFrame;
 
-    // 11. The splash screen starts here once it exists (never for "/reg").
+    // The splash screen starts here once it exists (never for "/reg").
 
-    // 12.
+    // The encryption library and the rich-text control.
     LoadCryptLibrary();
     LoadRichEditLibrary();
 
-    // 13.
+    // The images of the trees and the task list.
     g_log.Write("Loading control images...");
     LoadTreeImages();
     LoadTaskImages();
     g_log.WriteLine("Done.");
 
-    // 14.
+    // The default logo, dropped files and the shell's open command.
     try
     {
         m_defaultLogo.LoadFromResource(AfxGetResourceHandle(), IDB_DEFAULT_LOGO);
@@ -379,17 +378,17 @@ BOOL CQlcApp::InitInstance()
     pMainFrame->DragAcceptFiles();
     EnableShellOpen();
 
-    // 15.
+    // "/reg" only registers the file types, then ends.
     if (m_bRegRequest)
     {
         RegisterFileTypes();
         return FALSE;
     }
 
-    // 16.
+    // The text converters for import and export.
     m_textConverters.LoadConverters();
 
-    // 17.
+    // The menus with and without an open notebook.
     if (HMENU hDocumentMenu = pMainFrame->LoadDocumentMenu())
     {
         if (pTemplate->m_hMenuShared != nullptr && pTemplate->m_hMenuShared != hDocumentMenu)
@@ -398,17 +397,17 @@ BOOL CQlcApp::InitInstance()
     }
     pMainFrame->SetDefaultMenu(pMainFrame->LoadDefaultMenu());
 
-    // 18. No empty notebook at start.
+    // The command line; no empty notebook at start.
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
     if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
         cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
 
-    // 19.
+    // Opens or prints what the command line names.
     if (!ProcessShellCommand(cmdInfo))
         return FALSE;
 
-    // 20.
+    // Without a file to open, the last notebook when the user asked for it.
     if (m_settings.m_nReloadLast && cmdInfo.m_nShellCommand == CCommandLineInfo::FileNothing &&
         m_pRecentFileList != nullptr && !(*m_pRecentFileList)[0].IsEmpty())
     {
@@ -416,10 +415,10 @@ BOOL CQlcApp::InitInstance()
         OpenDocumentFile(strLast);
     }
 
-    // 21.
+    // Shows the main window where it was last (or in the tray).
     PlaceMainWindow(pMainFrame);
 
-    // 23.
+    // Start-up is complete: settings may be saved on exit from now on.
     g_log.Outdent();
     g_log.WriteLine("#LOADING COMPLETE#");
     g_log.WriteLine("");

@@ -3,6 +3,7 @@
 #include "app/CSetPasswordDlg.h"
 
 #include "framework/base/AfxPrompt.h"
+#include "framework/base/CUiChannel.h"
 
 int CQlcPrompts::MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {
@@ -16,6 +17,10 @@ int CQlcPrompts::FrameworkMessageBox(LPCSTR lpszText, UINT nType)
 
 BOOL CQlcPrompts::AskPassword(CString& strPassword)
 {
+    // A worker's request is asked by the interface thread, which owns the
+    // main window the dialog belongs to.
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return AskPassword(strPassword); });
     CSetPasswordDlg dlg(AfxGetMainWnd());
     dlg.m_nFlags = CSetPasswordDlg::modeEnter;
     if (dlg.DoModal() != IDOK)

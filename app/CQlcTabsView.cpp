@@ -2,6 +2,7 @@
 
 #include "app/CBookmarkTreeCtrl.h"
 #include "app/CQlcTreeCtrl.h"
+#include "app/res/Resource.h"
 
 #include "core/CQuillcrestDoc.h"
 
@@ -67,8 +68,11 @@ void CQlcTabsView::OnInitialUpdate()
 {
     if (m_wndTabs.GetItemCount() == 0)
     {
-        m_wndTabs.InsertItem(0, "Main");
-        m_wndTabs.InsertItem(1, "Bookmarks");
+        CString strTab;
+        strTab.LoadString(IDS_TAB_MAIN);
+        m_wndTabs.InsertItem(0, strTab);
+        strTab.LoadString(IDS_TAB_BOOKMARKS);
+        m_wndTabs.InsertItem(1, strTab);
     }
     m_pBookmarks->ShowWindow(SW_HIDE);
     RecalcLayout();

@@ -17,7 +17,6 @@
 
 IMPLEMENT_DYNAMIC(CQlcTreeCtrl, CTreeCtrl)
 
-const char CQlcTreeCtrl::kPlaceholderText[] = "(empty)";
 
 BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_WM_CREATE()
@@ -108,7 +107,9 @@ void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
     tvis.hParent = hParent;
     tvis.hInsertAfter = TVI_LAST;
     tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    tvis.item.pszText = const_cast<LPSTR>(kPlaceholderText);
+    CString strText;
+    strText.LoadString(IDS_TREE_EMPTY);
+    tvis.item.pszText = const_cast<LPSTR>((LPCSTR)strText);
     tvis.item.iImage = tvis.item.iSelectedImage = imagePlaceholder;
     tvis.item.lParam = (LPARAM)kPlaceholderId;
     InsertItem(&tvis);

@@ -22,7 +22,6 @@ public:
 
     // Item data of the placeholder.
     static constexpr DWORD kPlaceholderId = (DWORD)-1;
-    static const char kPlaceholderText[];
     // Images of the application's tree image list.
     enum
     {

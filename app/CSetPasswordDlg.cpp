@@ -5,6 +5,7 @@
 
 #include "core/CQlcNode.h"
 
+#include "framework/base/AfxSecure.h"
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CDataExchange.h"
 
@@ -13,6 +14,13 @@ IMPLEMENT_DYNAMIC(CSetPasswordDlg, CDialog)
 CSetPasswordDlg::CSetPasswordDlg(CWnd* pParent)
     : CDialog(IDD_SET_PASSWORD, pParent), m_nFlags(0), m_pDoc(nullptr), m_dwNodeId(0), m_bFirstInUse(FALSE)
 {
+}
+
+CSetPasswordDlg::~CSetPasswordDlg()
+{
+    AfxSecureWipe(m_strPassword);
+    AfxSecureWipe(m_strNewPassword);
+    AfxSecureWipe(m_strRetypePassword);
 }
 
 void CSetPasswordDlg::DoDataExchange(CDataExchange* pDX)

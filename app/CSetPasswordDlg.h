@@ -12,6 +12,8 @@ class CSetPasswordDlg : public CDialog
     DECLARE_DYNAMIC(CSetPasswordDlg)
 public:
     explicit CSetPasswordDlg(CWnd* pParent = nullptr);
+    // Wipes the passwords it held.
+    ~CSetPasswordDlg() override;
 
     enum { modeEnter = 1, modeNew = 2, modeConfirm = 4 };
 

@@ -3,6 +3,9 @@
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/AfxSecure.h"
+#include "framework/base/CUiChannel.h"
+
 #include <algorithm>
 
 namespace {
@@ -10,6 +13,9 @@ namespace {
 // Cipher blocks larger than this would make the chunk buffers absurd; no
 // block cipher has them.
 const DWORD kMaxBlockSize = 256;
+
+// How long Unload waits for workers to stop using the module.
+const DWORD kUnloadWaitMs = 10000;
 
 template <class T>
 void BindOrdinal(HMODULE hModule, T& pfn, int nOrdinal)
@@ -25,14 +31,53 @@ CCryptDLLHandler* QlcCrypt()
     return pCrypt != nullptr && pCrypt->IsLoaded() ? pCrypt : nullptr;
 }
 
-CCryptDLLHandler::CCryptDLLHandler() : m_hModule(nullptr), m_nMissingOrdinal(0)
+void CQlcCipherDeleter::operator()(QLC_CIPHER* pCipher) const
 {
+    QlcCipher_Delete(pCipher);
+    if (pOwner != nullptr)
+        pOwner->ReleaseUse();
+}
+
+CCryptDLLHandler::CCryptDLLHandler()
+    : m_hModule(nullptr), m_nMissingOrdinal(0), m_nUses(0), m_bUnloading(FALSE),
+      m_hNoUses(CreateEventA(nullptr, TRUE, TRUE, nullptr))
+{
+    InitializeCriticalSection(&m_csUses);
     ClearPointers();
 }
 
 CCryptDLLHandler::~CCryptDLLHandler()
 {
     Unload();
+    if (m_hNoUses != nullptr)
+        CloseHandle(m_hNoUses);
+    DeleteCriticalSection(&m_csUses);
+}
+
+BOOL CCryptDLLHandler::AddUse() const
+{
+    EnterCriticalSection(&m_csUses);
+    const BOOL bOk = m_hModule != nullptr && !m_bUnloading;
+    if (bOk && m_nUses++ == 0 && m_hNoUses != nullptr)
+        ResetEvent(m_hNoUses);
+    LeaveCriticalSection(&m_csUses);
+    return bOk;
+}
+
+void CCryptDLLHandler::ReleaseUse() const
+{
+    EnterCriticalSection(&m_csUses);
+    if (m_nUses > 0 && --m_nUses == 0 && m_hNoUses != nullptr)
+        SetEvent(m_hNoUses);
+    LeaveCriticalSection(&m_csUses);
+}
+
+LONG CCryptDLLHandler::GetUseCount() const
+{
+    EnterCriticalSection(&m_csUses);
+    const LONG n = m_nUses;
+    LeaveCriticalSection(&m_csUses);
+    return n;
 }
 
 void CCryptDLLHandler::ClearPointers()
@@ -152,22 +197,40 @@ void CCryptDLLHandler::Unload()
     if (!IsLoaded())
         return;
     g_log.Write("Unloading qlccrypt.dll...");
+    EnterCriticalSection(&m_csUses);
+    m_bUnloading = TRUE; // no new uses from here on
+    LeaveCriticalSection(&m_csUses);
+    // A worker still in the library (or holding a cipher) finishes first;
+    // it may need the interface thread meanwhile, so its calls are taken.
+    if (m_hNoUses == nullptr || CUiChannel::WaitPumping(m_hNoUses, kUnloadWaitMs) != WAIT_OBJECT_0)
+    {
+        // Freeing it now could pull code out from under a worker; the
+        // system frees it with the process.
+        EnterCriticalSection(&m_csUses);
+        m_bUnloading = FALSE;
+        LeaveCriticalSection(&m_csUses);
+        g_log.WriteLine("still in use; left loaded.");
+        return;
+    }
     FreeLibrary(m_hModule);
     m_hModule = nullptr;
     ClearPointers();
+    m_bUnloading = FALSE;
     g_log.WriteLine("Done.");
 }
 
 BOOL CCryptDLLHandler::CanUseCipher(DWORD dwCipherId, DWORD dwKeyLength) const
 {
-    return IsLoaded() && m_pfnIsAlgorithmSupported(dwCipherId) && m_pfnGetMaxKeyLength() >= dwKeyLength;
+    CCryptUse use(this);
+    return use.IsHeld() && m_pfnIsAlgorithmSupported(dwCipherId) && m_pfnGetMaxKeyLength() >= dwKeyLength;
 }
 
 BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength,
                                  std::vector<BYTE>& key, DWORD dwKeyLength) const
 {
     key.assign(dwKeyLength, 0);
-    if (!IsLoaded() || dwKeyLength == 0)
+    CCryptUse use(this);
+    if (!use.IsHeld() || dwKeyLength == 0)
         return FALSE;
     return m_pfnDeriveKey(dwHashId, lpszPassword ? lpszPassword : "", lpszPassword ? dwPasswordLength : 0,
                           key.data(), dwKeyLength);
@@ -176,10 +239,17 @@ BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPa
 CQlcCipherPtr CCryptDLLHandler::CreateCipherFromKey(BOOL bEncryptor, DWORD dwCipherId,
                                                      const std::vector<BYTE>& key) const
 {
-    if (!IsLoaded() || key.empty())
+    if (key.empty() || !AddUse())
         return CQlcCipherPtr();
-    CQlcCipherPtr pCipher(bEncryptor ? m_pfnCreateEncryptor(dwCipherId, key.data(), (DWORD)key.size())
-                                     : m_pfnCreateDecryptor(dwCipherId, key.data(), (DWORD)key.size()));
+    QLC_CIPHER* pMade = bEncryptor ? m_pfnCreateEncryptor(dwCipherId, key.data(), (DWORD)key.size())
+                                   : m_pfnCreateDecryptor(dwCipherId, key.data(), (DWORD)key.size());
+    if (pMade == nullptr)
+    {
+        ReleaseUse();
+        return CQlcCipherPtr();
+    }
+    // The object holds the use until it is deleted.
+    CQlcCipherPtr pCipher(pMade, CQlcCipherDeleter{ this });
     // An object whose block size the chunk rule cannot use is no cipher.
     if (pCipher && GetBlockSize(pCipher.get()) == 0)
         pCipher.reset();
@@ -192,18 +262,19 @@ CQlcCipherPtr CCryptDLLHandler::CreateCipher(BOOL bEncryptor, DWORD dwCipherId, 
     std::vector<BYTE> key;
     if (!DeriveKey(dwHashId, lpszPassword, dwPasswordLength, key, dwKeyLength))
     {
-        std::fill(key.begin(), key.end(), 0);
+        AfxSecureWipe(key);
         return CQlcCipherPtr();
     }
     CQlcCipherPtr pCipher = CreateCipherFromKey(bEncryptor, dwCipherId, key);
-    std::fill(key.begin(), key.end(), 0);
+    AfxSecureWipe(key);
     return pCipher;
 }
 
 std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
 {
     std::vector<BYTE> verifier;
-    if (!IsLoaded() || pEncryptor == nullptr)
+    CCryptUse use(this);
+    if (!use.IsHeld() || pEncryptor == nullptr)
         return verifier;
     verifier.assign(m_pfnGetVerifierSize(pEncryptor), 0);
     if (verifier.empty())
@@ -216,7 +287,8 @@ std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
 std::vector<BYTE> CCryptDLLHandler::MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const
 {
     std::vector<BYTE> block;
-    if (!IsLoaded())
+    CCryptUse use(this);
+    if (!use.IsHeld())
         return block;
     if (lpszPassword == nullptr)
     {

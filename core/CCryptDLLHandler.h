@@ -11,10 +11,14 @@
 #include <memory>
 #include <vector>
 
-// Deletes a cipher object through its own table (slot 0, called with 1).
+class CCryptDLLHandler;
+
+// Deletes a cipher object through its own table (slot 0, called with 1),
+// then lets go of the use of the module the object held.
 struct CQlcCipherDeleter
 {
-    void operator()(QLC_CIPHER* pCipher) const { QlcCipher_Delete(pCipher); }
+    const CCryptDLLHandler* pOwner = nullptr;
+    void operator()(QLC_CIPHER* pCipher) const;
 };
 typedef std::unique_ptr<QLC_CIPHER, CQlcCipherDeleter> CQlcCipherPtr;
 
@@ -29,7 +33,19 @@ public:
     // program calls is freed again and counts as not loaded.
     BOOL Load(LPCSTR lpszModule = "qlccrypt.dll");
     BOOL IsLoaded() const { return m_hModule != nullptr; }
+    // Frees the module once nobody uses it: waits (taking the calls workers
+    // send to the interface thread meanwhile) until every use has ended, and
+    // leaves it loaded when uses remain after a while.
     void Unload();
+
+    // Workers run the library while the interface thread may be closing the
+    // program, so every call into the module holds a use: a cipher object
+    // holds one for its life, the helpers below one per call, and code that
+    // calls the bound exports itself holds a CCryptUse. AddUse is FALSE when
+    // the module is not loaded or is being unloaded.
+    BOOL AddUse() const;
+    void ReleaseUse() const;
+    LONG GetUseCount() const;
 
     // Ordinal of the first missing export the last Load met; 0 when none.
     int GetMissingOrdinal() const { return m_nMissingOrdinal; }
@@ -90,6 +106,32 @@ private:
 
     HMODULE m_hModule;
     int m_nMissingOrdinal;
+    mutable CRITICAL_SECTION m_csUses;
+    mutable LONG m_nUses;
+    BOOL m_bUnloading;
+    HANDLE m_hNoUses; // set while m_nUses is 0
+};
+
+// A use of the module for a scope (see CCryptDLLHandler::AddUse).
+class CCryptUse
+{
+public:
+    explicit CCryptUse(const CCryptDLLHandler* pHandler)
+        : m_pHandler(pHandler != nullptr && pHandler->AddUse() ? pHandler : nullptr)
+    {
+    }
+    ~CCryptUse()
+    {
+        if (m_pHandler != nullptr)
+            m_pHandler->ReleaseUse();
+    }
+    // FALSE when the module is absent or going away: do not call it then.
+    BOOL IsHeld() const { return m_pHandler != nullptr; }
+
+private:
+    CCryptUse(const CCryptUse&) = delete;
+    CCryptUse& operator=(const CCryptUse&) = delete;
+    const CCryptDLLHandler* m_pHandler;
 };
 
 // The application's binding when it is loaded, else null.

@@ -2,6 +2,8 @@
 
 #include "core/QlcVersion.h"
 
+#include "framework/base/AfxPath.h"
+
 CLog g_log __attribute__((init_priority(101)));
 
 namespace {
@@ -30,26 +32,20 @@ private:
 
 } // namespace
 
-CLog::CLog() : m_bAtLineStart(TRUE), m_nIndentDepth(0), m_bOpen(FALSE)
+CLog::CLog() : m_bOpen(FALSE)
 {
     InitializeCriticalSection(&m_cs);
 }
 
 CLog::~CLog()
 {
-    m_bOpen = FALSE;
-    m_file.Abort();
+    Close();
     DeleteCriticalSection(&m_cs);
 }
 
 CString CLog::GetLogFolder()
 {
-    char szModule[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    CString strFolder = szModule;
-    const int i = strFolder.ReverseFind('\\');
-    strFolder = i >= 0 ? strFolder.Left(i) : CString(".");
-    return strFolder + "\\Logs";
+    return AfxGetModuleFolder() + "\\Logs";
 }
 
 CString CLog::GetDayFileName(LPCSTR lpszFolder, const SYSTEMTIME& st)
@@ -70,6 +66,7 @@ LONGLONG CLog::AgeInDays(const FILETIME& ftNow, const FILETIME& ftCreated)
 
 void CLog::Open()
 {
+    CLogLock lock(&m_cs);
     if (m_bOpen)
         return;
     const CString strFolder = GetLogFolder();
@@ -92,7 +89,12 @@ void CLog::Open()
         return;
     }
     m_bOpen = TRUE;
-    m_bAtLineStart = TRUE;
+    // Lines begun before the file was open are dropped, not glued on.
+    for (auto& entry : m_threads)
+    {
+        entry.second.strPending.Empty();
+        entry.second.bPending = FALSE;
+    }
     WriteHeader();
 }
 
@@ -136,53 +138,80 @@ void CLog::WriteRaw(LPCSTR lpsz, size_t n)
 void CLog::Close()
 {
     CLogLock lock(&m_cs);
+    // A step begun and never ended ("Saving...") still shows it began.
+    if (m_bOpen)
+    {
+        for (auto& entry : m_threads)
+        {
+            if (entry.second.bPending)
+                WriteRaw(entry.second.strPending, (size_t)entry.second.strPending.GetLength());
+            entry.second.strPending.Empty();
+            entry.second.bPending = FALSE;
+        }
+    }
     m_bOpen = FALSE;
     m_file.Abort();
 }
 
+CLog::ThreadState& CLog::CurrentThread()
+{
+    return m_threads[GetCurrentThreadId()];
+}
+
+void CLog::ForgetIfIdle(DWORD dwThreadId)
+{
+    auto it = m_threads.find(dwThreadId);
+    if (it != m_threads.end() && it->second.nIndentDepth == 0 && !it->second.bPending)
+        m_threads.erase(it);
+}
+
 void CLog::Write(LPCSTR lpszText)
 {
+    CLogLock lock(&m_cs);
     if (!m_bOpen)
         return;
-    CLogLock lock(&m_cs);
-    if (m_bAtLineStart)
-        WriteRaw(m_strIndent, (size_t)m_strIndent.GetLength());
+    ThreadState& state = CurrentThread();
+    if (!state.bPending)
+    {
+        state.strPending = CString('\t', state.nIndentDepth);
+        state.bPending = TRUE;
+    }
     if (lpszText != nullptr)
-        WriteRaw(lpszText, strlen(lpszText));
-    m_bAtLineStart = FALSE;
+        state.strPending += lpszText;
 }
 
 void CLog::WriteLine(LPCSTR lpszText)
 {
+    CLogLock lock(&m_cs);
     if (!m_bOpen)
         return;
-    CLogLock lock(&m_cs);
-    Write(lpszText);
-    WriteRaw("\r\n", 2);
-    m_bAtLineStart = TRUE;
+    Write(lpszText); // the lock is re-entrant
+    ThreadState& state = CurrentThread();
+    state.strPending += "\r\n";
+    WriteRaw(state.strPending, (size_t)state.strPending.GetLength());
+    state.strPending.Empty();
+    state.bPending = FALSE;
+    ForgetIfIdle(GetCurrentThreadId());
 }
 
 void CLog::Indent()
 {
     CLogLock lock(&m_cs);
-    ++m_nIndentDepth;
-    m_strIndent.Insert(0, '\t');
+    ++CurrentThread().nIndentDepth;
 }
 
 void CLog::Outdent()
 {
     CLogLock lock(&m_cs);
-    if (m_nIndentDepth == 0)
-        return;
-    --m_nIndentDepth;
-    if (m_nIndentDepth == 0)
-        m_strIndent.Empty();
-    else
-        m_strIndent.Delete(0, 1);
+    ThreadState& state = CurrentThread();
+    if (state.nIndentDepth > 0)
+        --state.nIndentDepth;
+    ForgetIfIdle(GetCurrentThreadId());
 }
 
 CString CLog::GetLogFilePath() const
 {
+    CLogLock lock(const_cast<CRITICAL_SECTION*>(&m_cs));
     return m_bOpen ? m_file.GetFilePath() : CString();
 }
 

@@ -1,9 +1,16 @@
 // The program's day log: one text file a day in "Logs" beside the program,
 // appended line by line with tab indentation for nested steps.
+//
+// Any thread may log. Each thread has its own indentation and its own line
+// in the making: a worker's nested steps never indent the interface
+// thread's lines, and a line reaches the file whole, never mixed with
+// another thread's. Opening, closing and every write take the log's lock.
 #pragma once
 
 #include "framework/base/CFile.h"
 #include "framework/base/CString.h"
+
+#include <map>
 
 class CLog
 {
@@ -43,12 +50,23 @@ private:
     void WriteRaw(LPCSTR lpsz, size_t n);
     void WriteHeader();
 
-    BOOL m_bAtLineStart;
-    CString m_strIndent;
-    int m_nIndentDepth;
+    // What one thread has under way: its depth and the start of a line that
+    // Write began and WriteLine has not ended yet.
+    struct ThreadState
+    {
+        int nIndentDepth = 0;
+        CString strPending;
+        BOOL bPending = FALSE;
+    };
+    // The calling thread's state (made on first use). Needs the lock.
+    ThreadState& CurrentThread();
+    // Forgets a thread's state once it holds nothing.
+    void ForgetIfIdle(DWORD dwThreadId);
+
+    std::map<DWORD, ThreadState> m_threads;
     BOOL m_bOpen;
     CFile m_file;
-    CRITICAL_SECTION m_cs; // keeps lines from two threads apart
+    CRITICAL_SECTION m_cs;
 };
 
 // The one log of the program. It is constructed before and destroyed after

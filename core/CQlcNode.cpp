@@ -6,6 +6,7 @@
 #include "core/CQlcFileWriter.h"
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
+#include "core/res/CoreRes.h"
 
 #include <algorithm>
 
@@ -134,17 +135,21 @@ WORD CQlcNode::GetDefaultIcon(BYTE nType)
     }
 }
 
-LPCSTR CQlcNode::GetDefaultName(BYTE nType)
+CString CQlcNode::GetDefaultName(BYTE nType)
 {
+    UINT nID = 0;
     switch (nType)
     {
-    case QLC_NODE_FOLDER: return "New Folder";
-    case QLC_NODE_NOTE: return "New Note";
-    case QLC_NODE_IMAGE: return "New Image";
-    case QLC_NODE_HTML: return "New HTML";
-    case QLC_NODE_FOREIGN: return "New Foreign Data";
-    default: return "";
+    case QLC_NODE_FOLDER: nID = IDS_QLC_NEW_FOLDER; break;
+    case QLC_NODE_NOTE: nID = IDS_QLC_NEW_NOTE; break;
+    case QLC_NODE_IMAGE: nID = IDS_QLC_NEW_IMAGE; break;
+    case QLC_NODE_HTML: nID = IDS_QLC_NEW_HTML; break;
+    case QLC_NODE_FOREIGN: nID = IDS_QLC_NEW_FOREIGN; break;
+    default: return CString();
     }
+    CString strName;
+    strName.LoadString(nID);
+    return strName;
 }
 
 BOOL CQlcNode::Create(CQuillcrestDoc* pDoc, BYTE nType, LPCSTR lpszName, DWORD dwParentId)
@@ -159,7 +164,7 @@ BOOL CQlcNode::Create(CQuillcrestDoc* pDoc, BYTE nType, LPCSTR lpszName, DWORD d
     m_node.dwParentId = dwParentId;
     m_node.nType = nType;
     m_node.wIcon = GetDefaultIcon(nType);
-    m_node.strName = lpszName != nullptr ? lpszName : GetDefaultName(nType);
+    m_node.strName = lpszName != nullptr ? CString(lpszName) : GetDefaultName(nType);
     pDoc->Data_SetNode(dwId, m_node);
     return TRUE;
 }

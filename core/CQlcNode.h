@@ -78,7 +78,7 @@ public:
     // as it is.
     BOOL Create(CQuillcrestDoc* pDoc, BYTE nType, LPCSTR lpszName, DWORD dwParentId);
     static WORD GetDefaultIcon(BYTE nType);
-    static LPCSTR GetDefaultName(BYTE nType);
+    static CString GetDefaultName(BYTE nType);
 
     // Tree and find-list entries: text, image, node id and the overlay
     // (encrypted before linked task). The text points into this handle.

@@ -7,6 +7,8 @@
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
+#include "framework/base/AfxSecure.h"
+
 #include <cryptopp/gzip.h>
 
 #include <algorithm>
@@ -680,7 +682,7 @@ BOOL CQlcNodeData::ChangeEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD d
             const std::vector<BYTE> verifier = pCrypt->MakeVerifier(pCheck.get());
             bProven = !verifier.empty() && CompareStored(verifier.data(), (DWORD)verifier.size());
         }
-        std::fill(key.begin(), key.end(), 0);
+        AfxSecureWipe(key);
         if (!pDecryptor)
         {
             g_log.WriteLine("WARNING: A node's encryption cannot change: the library refused its cipher.");

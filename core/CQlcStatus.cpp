@@ -4,6 +4,8 @@
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CWnd.h"
 
+#include <atomic>
+
 CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
 {
     m_pHost = dynamic_cast<IQlcStatusHost*>(AfxGetMainWnd());
@@ -23,13 +25,18 @@ CQlcStatus::~CQlcStatus()
 
 DWORD CQlcStatus::NextToken()
 {
-    static DWORD s_dwLast = 0;
-    DWORD dw = AfxGetTickCount();
-    if ((LONG)(dw - s_dwLast) <= 0)
-        dw = s_dwLast + 1;
-    if (dw == 0)
-        dw = 1;
-    s_dwLast = dw;
+    // Workers set status texts too: the last token is swapped in atomically
+    // so two threads never get the same one.
+    static std::atomic<DWORD> s_dwLast(0);
+    const DWORD dwNow = AfxGetTickCount();
+    DWORD dwLast = s_dwLast.load();
+    DWORD dw;
+    do
+    {
+        dw = (LONG)(dwNow - dwLast) <= 0 ? dwLast + 1 : dwNow;
+        if (dw == 0)
+            dw = 1;
+    } while (!s_dwLast.compare_exchange_weak(dwLast, dw));
     return dw;
 }
 

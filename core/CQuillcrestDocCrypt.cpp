@@ -9,6 +9,8 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/AfxSecure.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -19,7 +21,7 @@ const DWORD kBlocksPerChunk = 2048;
 
 void Wipe(std::vector<BYTE>& bytes)
 {
-    std::fill(bytes.begin(), bytes.end(), 0);
+    AfxSecureWipe(bytes);
     bytes.clear();
 }
 

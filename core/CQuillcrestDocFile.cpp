@@ -9,6 +9,7 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/ui/CWaitCursor.h"
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLTextException.h"
@@ -916,9 +917,9 @@ BOOL CQuillcrestDoc::ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget)
 {
     // Copy next to the target first, then rename over it: the rename is the
     // only step that touches the target, and it either happens or not.
-    CString strDir = lpszTarget;
-    const int i = (int)strDir.str().find_last_of("\\/");
-    strDir = i >= 0 ? strDir.Left(i + 1) : CString(".\\");
+    CString strDir = AfxPathGetFolderWithSeparator(lpszTarget);
+    if (strDir.IsEmpty())
+        strDir = ".\\";
 
     char szSibling[MAX_PATH + 1] = {};
     if (GetTempFileNameA(strDir, "Qlc", 0, szSibling) == 0)

@@ -9,10 +9,11 @@
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/ui/CFrameWnd.h"
+#include "framework/base/AfxSecure.h"
 #include "framework/docview/CView.h"
-#include "framework/ui/CWaitCursor.h"
 #include "framework/res/AfxRes.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CWaitCursor.h"
 #include "imaging/PLTextException.h"
 
 #include <cryptopp/cryptlib.h>
@@ -62,8 +63,8 @@ CQuillcrestDoc::~CQuillcrestDoc()
     // outlives its document.
     Data_ReleaseFiles();
 
-    std::fill(m_key.begin(), m_key.end(), 0);
-    std::fill(m_checkBlock.begin(), m_checkBlock.end(), 0);
+    AfxSecureWipe(m_key);
+    AfxSecureWipe(m_checkBlock);
 }
 
 // --- Frame and modified state ---------------------------------------------------

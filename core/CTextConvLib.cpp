@@ -2,6 +2,7 @@
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/res/AfxRes.h"
 #include "outside/textconv/TextConvApi.h"
@@ -155,8 +156,11 @@ void CTextConvLib::ReadConverters(HKEY hKey, CTextConverterArray& converters)
     }
     converters.RemoveAll();
     converters.SetSize((INT_PTR)dwSubKeys + 2);
-    converters.SetAt(0, MakeBuiltIn("rtf", "Rich Text Format", CTextConverter::kindRtf));
-    converters.SetAt(1, MakeBuiltIn("txt", "Plain Text", CTextConverter::kindPlainText));
+    CString strRtf, strText;
+    strRtf.LoadString(IDS_QLC_CONVERTER_RTF);
+    strText.LoadString(IDS_QLC_CONVERTER_TEXT);
+    converters.SetAt(0, MakeBuiltIn("rtf", strRtf, CTextConverter::kindRtf));
+    converters.SetAt(1, MakeBuiltIn("txt", strText, CTextConverter::kindPlainText));
 
     INT_PTR nStored = 2;
     for (DWORD dwIndex = 0; hKey != nullptr; ++dwIndex)
@@ -296,7 +300,9 @@ void CTextConvLib::BuildFilter(CTextConverterArray& converters, std::vector<char
         }
         if (!strAllPattern.IsEmpty())
         {
-            AppendString(filter, "All Supported File Types");
+            CString strAll;
+            strAll.LoadString(IDS_QLC_CONVERTER_ALL);
+            AppendString(filter, strAll);
             AppendString(filter, strAllPattern);
         }
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/base/AfxDefs.h"
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/base/CArray.h"
 #include "framework/base/CCmdTarget.h"
@@ -15,6 +16,7 @@
 #include "framework/base/CMapStringToPtr.h"
 #include "framework/base/CMutex.h"
 #include "framework/base/CObject.h"
+#include "framework/base/CProgressSync.h"
 #include "framework/base/CPtrArray.h"
 #include "framework/base/CPtrList.h"
 #include "framework/base/CSingleLock.h"
@@ -23,5 +25,6 @@
 #include "framework/base/CStringList.h"
 #include "framework/base/CTypedPtrArray.h"
 #include "framework/base/CTypedPtrMap.h"
-#include "framework/ui/CWaitCursor.h"
+#include "framework/base/CUiChannel.h"
 #include "framework/base/CWinThread.h"
+#include "framework/ui/CWaitCursor.h"

@@ -69,4 +69,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
 fi
+# Wine's own fonts (Marlett for the caption buttons, Tahoma for the bars).
+"$HERE/wine-fonts.sh" "$WINEPREFIX"
 cd "$BUILD/bin" && "$WINE64" explorer /desktop=Quillcrest,1024x768 quillapp.exe "$@"

@@ -19,6 +19,7 @@
 # WINEPREFIX may be given in the environment instead of --prefix.
 set -u
 
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${QLC_WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=${QLC_WINEDEBUG:--all}
@@ -57,9 +58,12 @@ start_server() {
       # for one to unmap each managed window it destroys.
       "$WINE64" wineboot 9>&- &&
         "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- &&
+        "$HERE/wine-fonts.sh" "$WINEPREFIX" &&
         touch "$WINEPREFIX/.qlc-ready"
     elif [ $started = 0 ]; then
       "$WINE64" wineboot 9>&-
+      # A prefix made before the fonts were copied in gets them now.
+      "$HERE/wine-fonts.sh" "$WINEPREFIX"
     fi
   ) 9>"$WINEPREFIX/.lock" </dev/null >/dev/null 2>&1
 }

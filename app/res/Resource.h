@@ -140,3 +140,10 @@
 #define IDS_NODE_NAME_EMPTY             1138
 #define IDS_STATUS_DECOMPRESSING        1139
 #define IDS_STATUS_SAVING_NOTE          1140
+#define IDS_TAB_MAIN                    21250
+#define IDS_TAB_BOOKMARKS               21251
+#define IDS_TREE_EMPTY                  21252
+#define IDS_ALIGN_LEFT                  21253
+#define IDS_ALIGN_CENTER                21254
+#define IDS_ALIGN_RIGHT                 21255
+#define IDS_ALIGN_JUSTIFY               21256

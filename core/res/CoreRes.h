@@ -26,3 +26,11 @@
 #define IDS_QLC_EXPORT_NOT_WRITTEN      7026
 #define IDS_QLC_EXPORT_NO_MEMORY        7027
 #define IDS_QLC_EXPORT_NOT_DECODED      7028
+#define IDS_QLC_NEW_FOLDER              21240
+#define IDS_QLC_NEW_NOTE                21241
+#define IDS_QLC_NEW_IMAGE               21242
+#define IDS_QLC_NEW_HTML                21243
+#define IDS_QLC_NEW_FOREIGN             21244
+#define IDS_QLC_CONVERTER_RTF           21245
+#define IDS_QLC_CONVERTER_TEXT          21246
+#define IDS_QLC_CONVERTER_ALL           21247

@@ -1,6 +1,7 @@
 #include "framework/base/AfxPrompt.h"
 
 #include "framework/base/CString.h"
+#include "framework/base/CUiChannel.h"
 
 namespace {
 
@@ -24,6 +25,9 @@ IAfxPromptHook* AFXAPI AfxGetPromptHook()
 
 int AFXAPI AfxShowMessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {
+    // A worker's box is shown by the interface thread.
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return AfxShowMessageBox(hOwner, lpszText, lpszCaption, nType); });
     if (g_pHook != nullptr)
         return g_pHook->OnMessageBox(hOwner, lpszText, lpszCaption, nType);
     return ::MessageBoxA(hOwner, lpszText, lpszCaption, nType);
@@ -44,8 +48,11 @@ void AFXAPI AfxSetMessageBoxOwnerProvider(HWND (*pfnGetOwner)())
     g_pfnGetOwner = pfnGetOwner;
 }
 
-int AFXAPI AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/)
+int AFXAPI AfxMessageBox(LPCSTR lpszText, UINT nType, UINT nIDHelp)
 {
+    // The owner is found on the interface thread, where the windows are.
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return AfxMessageBox(lpszText, nType, nIDHelp); });
     HWND hOwner = g_pfnGetOwner ? g_pfnGetOwner() : GetActiveWindow();
     if (hOwner != nullptr && !IsWindowEnabled(hOwner))
         hOwner = nullptr;

@@ -1,5 +1,9 @@
 #include "framework/base/CFile.h"
 
+#include "framework/base/AfxPath.h"
+
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
 const HANDLE CFile::hFileNull = INVALID_HANDLE_VALUE;
@@ -109,12 +113,21 @@ void CFile::Abort()
 
 UINT CFile::Read(void* lpBuf, UINT nCount)
 {
-    if (nCount == 0)
-        return 0;
-    DWORD dwRead = 0;
-    if (!ReadFile(m_hFile, lpBuf, nCount, &dwRead, nullptr))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
-    return (UINT)dwRead;
+    // In chunks: one ReadFile of hundreds of megabytes fails on some file
+    // systems (network shares among them).
+    BYTE* p = static_cast<BYTE*>(lpBuf);
+    UINT nTotal = 0;
+    while (nTotal < nCount)
+    {
+        const DWORD dwAsk = (DWORD)std::min<UINT>(nCount - nTotal, kIoChunk);
+        DWORD dwRead = 0;
+        if (!ReadFile(m_hFile, p + nTotal, dwAsk, &dwRead, nullptr))
+            CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
+        nTotal += (UINT)dwRead;
+        if (dwRead < dwAsk)
+            break; // the end of the file
+    }
+    return nTotal;
 }
 
 void CFile::ReadExact(void* lpBuf, UINT nCount)
@@ -133,13 +146,18 @@ void CFile::ReadExact(void* lpBuf, UINT nCount)
 
 void CFile::Write(const void* lpBuf, UINT nCount)
 {
-    if (nCount == 0)
-        return;
-    DWORD dwWritten = 0;
-    if (!WriteFile(m_hFile, lpBuf, nCount, &dwWritten, nullptr))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
-    if (dwWritten != nCount)
-        throw CFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
+    const BYTE* p = static_cast<const BYTE*>(lpBuf);
+    while (nCount > 0)
+    {
+        const DWORD dwChunk = (DWORD)std::min<UINT>(nCount, kIoChunk);
+        DWORD dwWritten = 0;
+        if (!WriteFile(m_hFile, p, dwChunk, &dwWritten, nullptr))
+            CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
+        if (dwWritten != dwChunk)
+            throw CFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
+        p += dwChunk;
+        nCount -= dwChunk;
+    }
 }
 
 ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom)
@@ -196,18 +214,12 @@ HANDLE CFile::Detach()
 
 CString CFile::GetFileName() const
 {
-    const int i = m_strFileName.FindOneOf("\\/:") < 0 ? -1
-        : (int)m_strFileName.str().find_last_of("\\/:");
-    return m_strFileName.Mid(i + 1);
+    return AfxPathGetFileName(m_strFileName);
 }
 
 CString CFile::GetFileTitle() const
 {
-    CString strName = GetFileName();
-    const int iDot = strName.ReverseFind('.');
-    if (iDot > 0)
-        strName = strName.Left(iDot);
-    return strName;
+    return AfxPathGetTitle(m_strFileName);
 }
 
 void AFXAPI CFile::Rename(LPCSTR lpszOldName, LPCSTR lpszNewName)

@@ -40,6 +40,8 @@ public:
     virtual void Close();
     virtual void Abort();                         // closes, ignoring errors
 
+    // Reads and writes go to the system in chunks of at most kIoChunk bytes.
+    static constexpr UINT kIoChunk = 4 * 1024 * 1024;
     virtual UINT Read(void* lpBuf, UINT nCount);  // bytes read; 0 at the end
     void ReadExact(void* lpBuf, UINT nCount);     // all or CFileException(endOfFile)
     virtual void Write(const void* lpBuf, UINT nCount);

@@ -1,5 +1,6 @@
 #include "framework/base/CString.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,30 @@ HINSTANCE g_hResource = nullptr;
 bool IsIn(char ch, LPCSTR pszSet)
 {
     return pszSet != nullptr && ch != 0 && std::strchr(pszSet, ch) != nullptr;
+}
+
+// The index of the character after the one at i. In a double-byte code page a
+// lead byte and its trail byte are one character: the trail byte may look
+// like '\\' or any other ASCII letter and must never be matched on its own.
+size_t NextChar(const std::string& s, size_t i)
+{
+    LPCSTR p = s.c_str() + i;
+    LPCSTR pNext = CharNextA(p);
+    if (pNext <= p) // at an embedded zero
+        return i + 1;
+    return std::min(s.size(), i + (size_t)(pNext - p));
+}
+
+// Whether a single-byte ch (or a single-byte character of a set) can be
+// what sits at i: only when i starts a character of its own length 1.
+bool IsSingle(const std::string& s, size_t i)
+{
+    return NextChar(s, i) == i + 1;
+}
+
+bool IsSpace(char ch)
+{
+    return ch == ' ' || (ch >= '\t' && ch <= '\r');
 }
 
 } // namespace
@@ -76,7 +101,7 @@ CString CString::Right(int nCount) const
 CString CString::SpanIncluding(LPCSTR pszCharSet) const
 {
     size_t n = 0;
-    while (n < m_str.size() && IsIn(m_str[n], pszCharSet))
+    while (n < m_str.size() && IsSingle(m_str, n) && IsIn(m_str[n], pszCharSet))
         ++n;
     return Left((int)n);
 }
@@ -84,8 +109,8 @@ CString CString::SpanIncluding(LPCSTR pszCharSet) const
 CString CString::SpanExcluding(LPCSTR pszCharSet) const
 {
     size_t n = 0;
-    while (n < m_str.size() && !IsIn(m_str[n], pszCharSet))
-        ++n;
+    while (n < m_str.size() && !(IsSingle(m_str, n) && IsIn(m_str[n], pszCharSet)))
+        n = NextChar(m_str, n);
     return Left((int)n);
 }
 
@@ -103,18 +128,28 @@ void CString::MakeLower()
 
 void CString::MakeReverse()
 {
-    std::string r(m_str.rbegin(), m_str.rend());
+    // Characters are reversed, not bytes: a double-byte character keeps its
+    // lead byte first.
+    std::string r(m_str.size(), '\0');
+    size_t nOut = m_str.size();
+    for (size_t i = 0; i < m_str.size();)
+    {
+        const size_t iNext = NextChar(m_str, i);
+        nOut -= iNext - i;
+        r.replace(nOut, iNext - i, m_str, i, iNext - i);
+        i = iNext;
+    }
     m_str.swap(r);
 }
 
 int CString::Replace(char chOld, char chNew)
 {
     int n = 0;
-    for (char& c : m_str)
+    for (size_t i = 0; i < m_str.size(); i = NextChar(m_str, i))
     {
-        if (c == chOld)
+        if (m_str[i] == chOld && IsSingle(m_str, i))
         {
-            c = chNew;
+            m_str[i] = chNew;
             ++n;
         }
     }
@@ -128,11 +163,11 @@ int CString::Replace(LPCSTR pszOld, LPCSTR pszNew)
     const size_t nOld = std::strlen(pszOld);
     const std::string strNew = pszNew ? pszNew : "";
     int n = 0;
-    size_t pos = 0;
-    while ((pos = m_str.find(pszOld, pos, nOld)) != std::string::npos)
+    int pos = 0;
+    while ((pos = Find(pszOld, pos)) >= 0)
     {
-        m_str.replace(pos, nOld, strNew);
-        pos += strNew.size();
+        m_str.replace((size_t)pos, nOld, strNew);
+        pos += (int)strNew.size();
         ++n;
     }
     return n;
@@ -143,10 +178,12 @@ int CString::Remove(char ch)
     const size_t nBefore = m_str.size();
     std::string r;
     r.reserve(nBefore);
-    for (char c : m_str)
+    for (size_t i = 0; i < m_str.size();)
     {
-        if (c != ch)
-            r += c;
+        const size_t iNext = NextChar(m_str, i);
+        if (!(iNext == i + 1 && m_str[i] == ch))
+            r.append(m_str, i, iNext - i);
+        i = iNext;
     }
     m_str.swap(r);
     return (int)(nBefore - m_str.size());
@@ -182,82 +219,110 @@ int CString::Delete(int nIndex, int nCount)
     return GetLength();
 }
 
-void CString::TrimLeft()
+// Trimming walks forward by character: going backwards byte by byte would
+// take the trail byte of a double-byte character for a character.
+template <class Pred>
+void TrimLeftIf(std::string& s, Pred pred)
 {
     size_t n = 0;
-    while (n < m_str.size() && (m_str[n] == ' ' || (m_str[n] >= '\t' && m_str[n] <= '\r')))
+    while (n < s.size() && IsSingle(s, n) && pred(s[n]))
         ++n;
-    m_str.erase(0, n);
+    s.erase(0, n);
+}
+
+template <class Pred>
+void TrimRightIf(std::string& s, Pred pred)
+{
+    size_t nKeep = 0; // end of the last character that is not trimmed
+    for (size_t i = 0; i < s.size();)
+    {
+        const size_t iNext = NextChar(s, i);
+        if (!(iNext == i + 1 && pred(s[i])))
+            nKeep = iNext;
+        i = iNext;
+    }
+    s.resize(nKeep);
+}
+
+void CString::TrimLeft()
+{
+    TrimLeftIf(m_str, IsSpace);
 }
 
 void CString::TrimRight()
 {
-    size_t n = m_str.size();
-    while (n > 0 && (m_str[n - 1] == ' ' || (m_str[n - 1] >= '\t' && m_str[n - 1] <= '\r')))
-        --n;
-    m_str.resize(n);
+    TrimRightIf(m_str, IsSpace);
 }
 
 void CString::TrimLeft(char chTarget)
 {
-    size_t n = 0;
-    while (n < m_str.size() && m_str[n] == chTarget)
-        ++n;
-    m_str.erase(0, n);
+    TrimLeftIf(m_str, [chTarget](char c) { return c == chTarget; });
 }
 
 void CString::TrimRight(char chTarget)
 {
-    size_t n = m_str.size();
-    while (n > 0 && m_str[n - 1] == chTarget)
-        --n;
-    m_str.resize(n);
+    TrimRightIf(m_str, [chTarget](char c) { return c == chTarget; });
 }
 
 void CString::TrimLeft(LPCSTR pszTargets)
 {
-    size_t n = 0;
-    while (n < m_str.size() && IsIn(m_str[n], pszTargets))
-        ++n;
-    m_str.erase(0, n);
+    TrimLeftIf(m_str, [pszTargets](char c) { return IsIn(c, pszTargets); });
 }
 
 void CString::TrimRight(LPCSTR pszTargets)
 {
-    size_t n = m_str.size();
-    while (n > 0 && IsIn(m_str[n - 1], pszTargets))
-        --n;
-    m_str.resize(n);
+    TrimRightIf(m_str, [pszTargets](char c) { return IsIn(c, pszTargets); });
 }
 
+// Searches match only at character starts (nStart is taken to be one).
 int CString::Find(char ch, int nStart) const
 {
     if (nStart < 0 || nStart >= GetLength())
         return -1;
-    const size_t pos = m_str.find(ch, (size_t)nStart);
-    return pos == std::string::npos ? -1 : (int)pos;
+    for (size_t i = (size_t)nStart; i < m_str.size(); i = NextChar(m_str, i))
+    {
+        if (m_str[i] == ch && IsSingle(m_str, i))
+            return (int)i;
+    }
+    return -1;
 }
 
 int CString::Find(LPCSTR pszSub, int nStart) const
 {
     if (pszSub == nullptr || nStart < 0 || nStart > GetLength())
         return -1;
-    const size_t pos = m_str.find(pszSub, (size_t)nStart);
-    return pos == std::string::npos ? -1 : (int)pos;
+    const size_t nSub = std::strlen(pszSub);
+    for (size_t i = (size_t)nStart; i + nSub <= m_str.size(); i = NextChar(m_str, i))
+    {
+        // Starting at a character, equal bytes parse as the same characters,
+        // so the match also ends at one.
+        if (m_str.compare(i, nSub, pszSub) == 0)
+            return (int)i;
+    }
+    return -1;
 }
 
 int CString::ReverseFind(char ch) const
 {
-    const size_t pos = m_str.rfind(ch);
-    return pos == std::string::npos ? -1 : (int)pos;
+    int iFound = -1;
+    for (size_t i = 0; i < m_str.size(); i = NextChar(m_str, i))
+    {
+        if (m_str[i] == ch && IsSingle(m_str, i))
+            iFound = (int)i;
+    }
+    return iFound;
 }
 
 int CString::FindOneOf(LPCSTR pszCharSet) const
 {
     if (pszCharSet == nullptr)
         return -1;
-    const size_t pos = m_str.find_first_of(pszCharSet);
-    return pos == std::string::npos ? -1 : (int)pos;
+    for (size_t i = 0; i < m_str.size(); i = NextChar(m_str, i))
+    {
+        if (IsSingle(m_str, i) && IsIn(m_str[i], pszCharSet))
+            return (int)i;
+    }
+    return -1;
 }
 
 void CString::FormatV(LPCSTR pszFormat, va_list args)

@@ -1,12 +1,13 @@
 #include "framework/docview/CDocument.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
-#include "framework/docview/CDocTemplate.h"
 #include "framework/base/CFileException.h"
-#include "framework/ui/CFrameWnd.h"
+#include "framework/docview/CDocTemplate.h"
 #include "framework/docview/CView.h"
-#include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CWaitCursor.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -48,11 +49,7 @@ void CDocument::SetPathName(LPCSTR lpszPathName, BOOL bAddToMRU)
     else
         m_strPathName = lpszPathName;
 
-    CString strTitle = m_strPathName;
-    const int i = (int)strTitle.str().find_last_of("\\/:");
-    if (i >= 0)
-        strTitle = strTitle.Mid(i + 1);
-    SetTitle(strTitle);
+    SetTitle(AfxPathGetFileName(m_strPathName));
 
     if (bAddToMRU)
     {

@@ -1,5 +1,6 @@
 #include "framework/docview/CRecentFileList.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/CCmdUI.h"
 #include "framework/docview/CWinApp.h"
 
@@ -79,12 +80,12 @@ BOOL CRecentFileList::GetDisplayName(CString& strName, int nIndex) const
         return TRUE;
     }
     // Long paths keep their root and file name: "C:\...\name.qlc".
-    const int iName = (int)strPath.str().find_last_of('\\');
+    const int iName = (int)(AfxPathFindFileName(strPath) - (LPCSTR)strPath);
     const int iRoot = strPath.Find('\\');
-    if (iName <= iRoot || iRoot < 0)
+    if (iName <= iRoot + 1 || iRoot < 0)
         strName = strPath;
     else
-        strName = strPath.Left(iRoot + 1) + "..." + strPath.Mid(iName);
+        strName = strPath.Left(iRoot + 1) + "..." + strPath.Mid(iName - 1);
     return TRUE;
 }
 

@@ -1,12 +1,14 @@
 #include "framework/docview/CWinApp.h"
 
+#include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
-#include "framework/ui/AfxState.h"
+#include "framework/base/CException.h"
+#include "framework/base/CUiChannel.h"
 #include "framework/docview/CCommandLineInfo.h"
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CDocTemplate.h"
-#include "framework/base/CException.h"
 #include "framework/docview/CRecentFileList.h"
+#include "framework/ui/AfxState.h"
 #include "framework/ui/CWnd.h"
 
 #include <commctrl.h>
@@ -129,14 +131,7 @@ BOOL CWinApp::InitApplication()
 {
     char szModule[MAX_PATH] = "";
     ::GetModuleFileNameA(m_hInstance, szModule, MAX_PATH);
-    CString strExe = szModule;
-    const int iSlash = (int)strExe.str().find_last_of('\\');
-    if (iSlash >= 0)
-        strExe = strExe.Mid(iSlash + 1);
-    const int iDot = strExe.ReverseFind('.');
-    if (iDot >= 0)
-        strExe = strExe.Left(iDot);
-    m_strExeName = strExe;
+    m_strExeName = AfxPathGetTitle(szModule);
     m_pszExeName = m_strExeName;
     if (m_pszAppName == nullptr)
     {
@@ -638,6 +633,13 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdL
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return -1;
+    // The thread that runs the program is its interface thread: workers
+    // hand it their message boxes and questions through the channel.
+    struct CChannelScope
+    {
+        CChannelScope() { CUiChannel::Create(); }
+        ~CChannelScope() { CUiChannel::Destroy(); }
+    } channel;
     try
     {
         if (!AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow) || !pApp->InitApplication())

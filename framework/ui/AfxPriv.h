@@ -3,6 +3,8 @@
 
 #include "framework/base/AfxDefs.h"
 
+class CString;
+
 #define WM_QUERYAFXWNDPROC  0x0360  // answers 1 for windows of the framework
 #define WM_SIZEPARENT       0x0361  // lParam = AFX_SIZEPARENTPARAMS*
 #define WM_SETMESSAGESTRING 0x0362  // wParam = string id (or 0), lParam = text
@@ -26,3 +28,12 @@ enum { reposDefault = 0, reposQuery = 1, reposExtra = 2 };
 
 // Moves a window within a layout pass (deferred when the pass defers).
 void AFXAPI AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRect);
+
+// Registers the common-control window classes of dwClasses (ICC_* flags)
+// before a control of them is created.
+void AFXAPI AfxInitCommonControls(DWORD dwClasses);
+
+// An item's text from a list or combo box: nLengthMsg asks its length and
+// nTextMsg copies it. Returns the length, or the control's error value
+// (with the string emptied).
+int AFXAPI AfxGetListItemText(HWND hWnd, UINT nLengthMsg, UINT nTextMsg, int nIndex, CString& rString);

@@ -41,8 +41,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM /*wParam*/, LPARAM /
 }
 
 CDialog::CDialog()
-    : m_nIDHelp(0), m_lpszTemplateName(nullptr), m_pParentWnd(nullptr), m_nModalResult(-1), m_bContinueModal(FALSE),
-      m_bModal(FALSE)
+    : m_nIDHelp(0), m_lpszTemplateName(nullptr), m_pParentWnd(nullptr), m_bModal(FALSE)
 {
 }
 
@@ -82,7 +81,12 @@ const DLGTEMPLATE* CDialog::LoadTemplate(HINSTANCE& hInst) const
 
 HWND CDialog::GetModalOwner() const
 {
-    HWND hWnd = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    return GetModalOwnerOf(m_pParentWnd);
+}
+
+HWND PASCAL CDialog::GetModalOwnerOf(CWnd* pParentWnd)
+{
+    HWND hWnd = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
     if (hWnd == nullptr)
     {
         CWnd* pMain = AfxGetMainWnd();
@@ -160,73 +164,6 @@ INT_PTR CDialog::DoModal()
     m_bModal = FALSE;
     m_bContinueModal = FALSE;
     return m_nModalResult;
-}
-
-int CDialog::RunModalLoop(DWORD dwFlags)
-{
-    BOOL bIdle = TRUE;
-    LONG lIdleCount = 0;
-    BOOL bShowIdle = (dwFlags & MLF_SHOWONIDLE) && !(GetStyle() & WS_VISIBLE);
-    HWND hWndParent = ::GetParent(m_hWnd);
-    MSG msg;
-    for (;;)
-    {
-        while (bIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        {
-            if (bShowIdle)
-            {
-                ShowWindow(SW_SHOWNORMAL);
-                UpdateWindow();
-                bShowIdle = FALSE;
-            }
-            if (!(dwFlags & MLF_NOIDLEMSG) && hWndParent != nullptr && lIdleCount == 0)
-                ::SendMessageA(hWndParent, WM_ENTERIDLE, MSGF_DIALOGBOX, (LPARAM)m_hWnd);
-            if ((dwFlags & MLF_NOKICKIDLE) || !SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, lIdleCount++))
-                bIdle = FALSE;
-        }
-        do
-        {
-            if (!ContinueModal())
-                return m_nModalResult;
-            if (!::GetMessageA(&msg, nullptr, 0, 0))
-            {
-                // The program is ending: leave the quit for the outer loop.
-                ::PostQuitMessage((int)msg.wParam);
-                return -1;
-            }
-            CWinThread* pThread = AfxGetThread();
-            const BOOL bTaken = pThread ? pThread->PreTranslateMessage(&msg)
-                                        : CWnd::WalkPreTranslateTree(nullptr, &msg);
-            if (!bTaken)
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-            if (bShowIdle && (msg.message == 0x118 || msg.message == WM_SYSKEYDOWN))
-            {
-                ShowWindow(SW_SHOWNORMAL);
-                UpdateWindow();
-                bShowIdle = FALSE;
-            }
-            if (!ContinueModal())
-                return m_nModalResult;
-            if (msg.message != WM_PAINT && msg.message != 0x118 && msg.message != WM_TIMER)
-            {
-                bIdle = TRUE;
-                lIdleCount = 0;
-            }
-        } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    }
-}
-
-void CDialog::EndModalLoop(int nResult)
-{
-    m_nModalResult = nResult;
-    if (m_bContinueModal)
-    {
-        m_bContinueModal = FALSE;
-        PostMessage(WM_NULL);
-    }
 }
 
 void CDialog::EndDialog(int nResult)

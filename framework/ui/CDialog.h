@@ -1,6 +1,7 @@
 // A dialog box from a dialog template, modal (DoModal: created modeless,
-// owner disabled, then a modal loop of its own so PreTranslateMessage and
-// idle updates keep working) or modeless (Create). OnInitDialog fills the
+// owner disabled, then the window's modal loop so PreTranslateMessage and
+// idle updates keep working) or modeless (Create). DoModal may run again on
+// the same object once it has returned. OnInitDialog fills the
 // controls (DoDataExchange); OnOK validates and takes them back. After
 // OnInitDialog the installed dialog hook sees the dialog (tests answer it).
 #pragma once
@@ -32,9 +33,6 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
-    int RunModalLoop(DWORD dwFlags = 0);
-    void EndModalLoop(int nResult);
-    BOOL ContinueModal() const { return m_bContinueModal; }
     BOOL IsModal() const { return m_bModal; }
 
     void NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
@@ -46,14 +44,15 @@ public:
 
     // The window a modal dialog is owned by (its top-level one).
     HWND GetModalOwner() const;
+    // The same for any modal window meant to belong to pParentWnd (null:
+    // the main window).
+    static HWND PASCAL GetModalOwnerOf(CWnd* pParentWnd);
 
     UINT m_nIDHelp;
     LPCSTR m_lpszTemplateName;
     CWnd* m_pParentWnd;
 
 protected:
-    int m_nModalResult;
-    BOOL m_bContinueModal;
     BOOL m_bModal;
 
     const DLGTEMPLATE* LoadTemplate(HINSTANCE& hInst) const;
@@ -62,7 +61,3 @@ protected:
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 
-// Modal-loop flags.
-#define MLF_NOIDLEMSG   0x0001
-#define MLF_NOKICKIDLE  0x0002
-#define MLF_SHOWONIDLE  0x0004

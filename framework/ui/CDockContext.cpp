@@ -1,5 +1,6 @@
 #include "framework/ui/CDockContext.h"
 
+#include "framework/gdi/CScopedDC.h"
 #include "framework/ui/CControlBar.h"
 #include "framework/ui/CDockBar.h"
 
@@ -13,14 +14,13 @@ CDockContext::CDockContext(CControlBar* pBar)
 
 void CDockContext::DrawDragRect(const CRect& rect)
 {
-    HDC hDC = ::GetDCEx(nullptr, nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
-    if (hDC == nullptr)
+    CScopedDC dc = CScopedDC::OfWindowEx(nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    if (dc.Get() == nullptr)
         return;
     CRect r = rect;
-    ::DrawFocusRect(hDC, &r);
+    ::DrawFocusRect(dc, &r);
     r.DeflateRect(1, 1);
-    ::DrawFocusRect(hDC, &r);
-    ::ReleaseDC(nullptr, hDC);
+    ::DrawFocusRect(dc, &r);
 }
 
 void CDockContext::StartDrag(CPoint pt)

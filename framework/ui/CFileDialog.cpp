@@ -1,5 +1,7 @@
 #include "framework/ui/CFileDialog.h"
 
+#include "framework/base/AfxPath.h"
+
 IMPLEMENT_DYNAMIC(CFileDialog, CCommonDialog)
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName, DWORD dwFlags,
@@ -46,7 +48,5 @@ INT_PTR CFileDialog::DoModal()
 
 CString CFileDialog::GetFileName() const
 {
-    CString s(m_szFileName);
-    const int i = (int)s.str().find_last_of("\\/");
-    return i >= 0 ? s.Mid(i + 1) : s;
+    return AfxPathGetFileName(m_szFileName);
 }

@@ -1,14 +1,15 @@
 #include "framework/ui/CFontDialog.h"
 
+#include "framework/gdi/CScopedDC.h"
+
 IMPLEMENT_DYNAMIC(CFontDialog, CCommonDialog)
 
 namespace {
 
 int ScreenLogPixelsY()
 {
-    HDC hDC = ::GetDC(nullptr);
-    const int n = ::GetDeviceCaps(hDC, LOGPIXELSY);
-    ::ReleaseDC(nullptr, hDC);
+    CScopedDC dc = CScopedDC::OfWindow(nullptr);
+    const int n = ::GetDeviceCaps(dc, LOGPIXELSY);
     return n > 0 ? n : 96;
 }
 

@@ -1,7 +1,9 @@
 #include "framework/ui/CStatusBar.h"
 
+#include "framework/base/CUiChannel.h"
 #include "framework/gdi/CClientDC.h"
 #include "framework/gdi/CFont.h"
+#include "framework/gdi/CScopedSelect.h"
 
 #include <algorithm>
 
@@ -72,9 +74,7 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
 {
     m_panes.clear();
     CClientDC dc(this);
-    HGDIOBJ hOldFont = nullptr;
-    if (HFONT hFont = (HFONT)SendMessage(WM_GETFONT))
-        hOldFont = ::SelectObject(dc.m_hDC, hFont);
+    CScopedSelect font(dc.m_hDC, (HFONT)SendMessage(WM_GETFONT));
     BOOL bResult = TRUE;
     for (int i = 0; i < nIDCount; i++)
     {
@@ -96,8 +96,6 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
         }
         m_panes.push_back(pane);
     }
-    if (hOldFont != nullptr)
-        ::SelectObject(dc.m_hDC, hOldFont);
     UpdateAllPanes();
     return bResult;
 }
@@ -137,6 +135,10 @@ void CStatusBar::ShowPaneText(int nIndex)
 
 BOOL CStatusBar::SetPaneText(int nIndex, LPCSTR lpszNewText, BOOL bUpdate)
 {
+    // Workers set status texts too; the panes belong to the interface
+    // thread, which paints from them.
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return SetPaneText(nIndex, lpszNewText, bUpdate); });
     if (nIndex < 0 || nIndex >= GetCount())
         return FALSE;
     m_panes[(size_t)nIndex].strText = lpszNewText ? lpszNewText : "";
@@ -227,13 +229,11 @@ void CStatusBar::UpdateAllPanes()
 CSize CStatusBar::CalcFixedLayout(BOOL bStretch, BOOL /*bHorz*/)
 {
     CClientDC dc(this);
-    HGDIOBJ hOldFont = nullptr;
-    if (HFONT hFont = (HFONT)SendMessage(WM_GETFONT))
-        hOldFont = ::SelectObject(dc.m_hDC, hFont);
     TEXTMETRICA tm = {};
-    dc.GetTextMetrics(&tm);
-    if (hOldFont != nullptr)
-        ::SelectObject(dc.m_hDC, hOldFont);
+    {
+        CScopedSelect font(dc.m_hDC, (HFONT)SendMessage(WM_GETFONT));
+        dc.GetTextMetrics(&tm);
+    }
     const int cy = tm.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) + 6;
     return CSize(bStretch ? 32767 : 0, cy);
 }

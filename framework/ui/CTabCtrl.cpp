@@ -11,8 +11,7 @@ BOOL CTabCtrl::PreCreateWindow(CREATESTRUCTA& cs)
 
 BOOL CTabCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_TAB_CLASSES };
-    ::InitCommonControlsEx(&icc);
+    AfxInitCommonControls(ICC_TAB_CLASSES);
     return CWnd::CreateEx(0, WC_TABCONTROLA, nullptr, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 

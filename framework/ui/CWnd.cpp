@@ -11,6 +11,8 @@
 #include "framework/ui/CMenu.h"
 #include "framework/docview/CWinApp.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -272,7 +274,7 @@ BOOL AFXAPI AfxUnhookWindowCreate()
 // ---------------------------------------------------------------------------
 // Objects and handles
 
-CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_hWndOwner(nullptr)
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_hWndOwner(nullptr), m_nModalResult(-1), m_bContinueModal(FALSE)
 {
 }
 
@@ -693,6 +695,95 @@ void PASCAL CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wPara
 }
 
 // ---------------------------------------------------------------------------
+// Modal loop
+
+int CWnd::RunModalLoop(DWORD dwFlags)
+{
+    // A window that was never made (a popup whose creation failed) has no
+    // loop to run.
+    if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
+    {
+        m_bContinueModal = FALSE;
+        return m_nModalResult;
+    }
+    m_bContinueModal = TRUE;
+    BOOL bIdle = TRUE;
+    LONG lIdleCount = 0;
+    BOOL bShowIdle = (dwFlags & MLF_SHOWONIDLE) && !(GetStyle() & WS_VISIBLE);
+    HWND hWndParent = ::GetParent(m_hWnd);
+    MSG msg;
+    for (;;)
+    {
+        while (bIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        {
+            if (bShowIdle)
+            {
+                ShowWindow(SW_SHOWNORMAL);
+                UpdateWindow();
+                bShowIdle = FALSE;
+            }
+            if (!(dwFlags & MLF_NOIDLEMSG) && hWndParent != nullptr && lIdleCount == 0)
+                ::SendMessageA(hWndParent, WM_ENTERIDLE, MSGF_DIALOGBOX, (LPARAM)m_hWnd);
+            if ((dwFlags & MLF_NOKICKIDLE) || !SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, lIdleCount++))
+                bIdle = FALSE;
+        }
+        do
+        {
+            if (!ContinueModal())
+                return m_nModalResult;
+            if (!::IsWindow(m_hWnd))
+            {
+                // Destroyed without EndModalLoop: nothing is left to wait for.
+                m_bContinueModal = FALSE;
+                return m_nModalResult;
+            }
+            if (!::GetMessageA(&msg, nullptr, 0, 0))
+            {
+                // The program is ending: leave the quit for the outer loop.
+                ::PostQuitMessage((int)msg.wParam);
+                return -1;
+            }
+            CWinThread* pThread = AfxGetThread();
+            const BOOL bTaken = pThread ? pThread->PreTranslateMessage(&msg)
+                                        : CWnd::WalkPreTranslateTree(nullptr, &msg);
+            if (!bTaken)
+            {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+            if (bShowIdle && (msg.message == 0x118 || msg.message == WM_SYSKEYDOWN))
+            {
+                ShowWindow(SW_SHOWNORMAL);
+                UpdateWindow();
+                bShowIdle = FALSE;
+            }
+            if (!ContinueModal())
+                return m_nModalResult;
+            if (msg.message != WM_PAINT && msg.message != 0x118 && msg.message != WM_TIMER)
+            {
+                bIdle = TRUE;
+                lIdleCount = 0;
+            }
+        } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void CWnd::EndModalLoop(int nResult)
+{
+    m_nModalResult = nResult;
+    if (m_bContinueModal)
+    {
+        m_bContinueModal = FALSE;
+        PostMessage(WM_NULL);
+    }
+}
+
+BOOL CWnd::ContinueModal()
+{
+    return m_bContinueModal;
+}
+
+// ---------------------------------------------------------------------------
 // Family and geometry
 
 CWnd* CWnd::GetOwner() const
@@ -935,6 +1026,25 @@ int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 // ---------------------------------------------------------------------------
 // Layout
 
+void AFXAPI AfxInitCommonControls(DWORD dwClasses)
+{
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), dwClasses };
+    ::InitCommonControlsEx(&icc);
+}
+
+int AFXAPI AfxGetListItemText(HWND hWnd, UINT nLengthMsg, UINT nTextMsg, int nIndex, CString& rString)
+{
+    const int nLen = (int)::SendMessageA(hWnd, nLengthMsg, (WPARAM)nIndex, 0);
+    if (nLen < 0) // LB_ERR and CB_ERR
+    {
+        rString.Empty();
+        return nLen;
+    }
+    const int n = (int)::SendMessageA(hWnd, nTextMsg, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(nLen + 1));
+    rString.ReleaseBuffer(n < 0 ? 0 : n);
+    return n;
+}
+
 void AFXAPI AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRect)
 {
     HWND hWndParent = ::GetParent(hWnd);
@@ -1053,6 +1163,10 @@ void CWnd::CalcWindowRect(LPRECT lpClientRect, UINT /*nAdjustType*/)
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
+    // Without controls there is nothing to exchange: the members stay (a
+    // property page that was never shown keeps its values).
+    if (m_hWnd == nullptr)
+        return TRUE;
     CDataExchange dx(this, bSaveAndValidate);
     try
     {

@@ -3,6 +3,10 @@
 // window's last message (WM_NCDESTROY), after which PostNcDestroy runs:
 // frames and views delete themselves there.
 //
+// Worker threads may call the wrappers that are single SendMessage calls
+// (texts, positions, items of controls); they never look a window up in the
+// handle maps (FromHandle, GetDlgItem), which belong to the thread that asks.
+//
 // Messages arrive through one window procedure that catches every exception
 // (none may unwind through user32), are looked up in the message map chain
 // (ON_WM_* entries of framework/ui/AfxWinMsgMap.h), and otherwise go to the
@@ -225,6 +229,15 @@ public:
     // A message box owned by this window (through the framework's prompt hook).
     int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
 
+    // --- Modal loop -------------------------------------------------------------
+    // Pumps messages (with PreTranslateMessage and idle updates) until
+    // EndModalLoop, and returns its result. A window that does not exist
+    // (never created, or destroyed meanwhile) ends the loop at once with -1
+    // or the result already set. MLF_* flags below.
+    int RunModalLoop(DWORD dwFlags = 0);
+    virtual BOOL ContinueModal();
+    virtual void EndModalLoop(int nResult);
+
     // --- Bars and layout --------------------------------------------------------
     // Lays out the control bars (ids nIDFirst..nIDLast) and gives what is left
     // to the child nIDLeftOver.
@@ -312,6 +325,8 @@ protected:
     virtual WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
     WNDPROC m_pfnSuper;
     HWND m_hWndOwner;   // owner for GetOwner (frames route bar notifications there)
+    int m_nModalResult;
+    BOOL m_bContinueModal;
 
     friend LRESULT AFXAPI AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     friend LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam);
@@ -328,3 +343,8 @@ inline HWND AfxGetSafeHwnd(const CWnd* pWnd)
 
 // The application's main window as a framework object (null when none).
 CWnd* AFXAPI AfxGetMainWnd();
+
+// Modal-loop flags.
+#define MLF_NOIDLEMSG   0x0001
+#define MLF_NOKICKIDLE  0x0002
+#define MLF_SHOWONIDLE  0x0004

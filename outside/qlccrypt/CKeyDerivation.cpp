@@ -32,7 +32,7 @@ BOOL CKeyDerivation::DeriveKey(DWORD dwHashId, const char *pPassword, DWORD dwPa
     const QlcHashInfo *pHash = CCryptAlgorithms::FindHash(dwHashId);
     if (!pHash || (!pPassword && dwPasswordLength)) {
         if (dwKeyLength)
-            std::memset(pKey, 0, dwKeyLength);
+            SecureZeroMemory(pKey, dwKeyLength);
         return FALSE;
     }
     if (dwKeyLength == 0)

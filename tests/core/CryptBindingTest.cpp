@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 TEST(CryptBindingTest, LoadsTheLibraryBesideTheProgramAndBindsEveryCalledOrdinal)
 {
     CLogWatch log;
@@ -177,4 +179,52 @@ TEST(CryptBindingTest, ChunkedEncipheringInvertsForBothBlockSizes)
         back.resize(plain.size());
         EXPECT_EQ(plain, back);
     }
+}
+
+// A worker's cipher keeps the module loaded: Unload waits for it to be
+// deleted, and refuses new uses meanwhile.
+TEST(CryptBindingTest, UnloadWaitsForTheCiphersOfWorkers)
+{
+    CCryptDLLHandler crypt;
+    ASSERT_TRUE(crypt.Load());
+    CQlcCipherPtr pCipher = crypt.CreateCipher(TRUE, kAes, kSha256, 16, "pw", 2);
+    ASSERT_TRUE(pCipher);
+    EXPECT_EQ(1, crypt.GetUseCount());
+    {
+        CCryptUse use(&crypt);
+        EXPECT_TRUE(use.IsHeld());
+        EXPECT_EQ(2, crypt.GetUseCount());
+    }
+    EXPECT_EQ(1, crypt.GetUseCount());
+
+    struct CWorker
+    {
+        CCryptDLLHandler* pCrypt;
+        CQlcCipherPtr* pCipher;
+        volatile LONG bRefusedWhileUnloading;
+        volatile LONG bDeletedBeforeUnload;
+    } work = { &crypt, &pCipher, FALSE, FALSE };
+    std::thread worker([&work]() {
+        CWorker* w = &work;
+        // Wait until the interface thread is in Unload.
+        for (int i = 0; i < 500 && w->pCrypt->AddUse(); ++i)
+        {
+            w->pCrypt->ReleaseUse();
+            Sleep(2);
+        }
+        w->bRefusedWhileUnloading = !w->pCrypt->AddUse();
+        // The library is still there: the cipher still works.
+        BYTE block[16] = {};
+        w->pCrypt->m_pfnProcessBuffer(w->pCipher->get(), block, sizeof(block));
+        w->bDeletedBeforeUnload = w->pCrypt->IsLoaded();
+        w->pCipher->reset();
+    });
+    crypt.Unload();
+    worker.join();
+
+    EXPECT_TRUE(work.bRefusedWhileUnloading);
+    EXPECT_TRUE(work.bDeletedBeforeUnload);
+    EXPECT_FALSE(crypt.IsLoaded());
+    EXPECT_EQ(0, crypt.GetUseCount());
+    EXPECT_FALSE(crypt.AddUse());
 }

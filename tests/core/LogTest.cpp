@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -187,4 +188,62 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     EXPECT_EQ(0u, lines[i + 12].find("Windows"));
     EXPECT_EQ("", lines[i + 13]);
     EXPECT_EQ("second " + marker, lines[i + 14]);
+}
+
+// Two threads log nested steps at once: each line keeps its own thread's
+// indentation and comes out whole.
+TEST(LogTest, ThreadsKeepTheirOwnIndentationAndWholeLines)
+{
+    const std::string marker = "mt-" + std::to_string(GetTickCount());
+    CString strPath;
+    {
+        CLog log;
+        log.Open();
+        ASSERT_TRUE(log.IsOpen());
+        strPath = log.GetLogFilePath();
+        auto run = [&log](const std::string& tag) {
+            for (int i = 0; i < 200; ++i)
+            {
+                log.Indent(); // depth 1
+                log.Write((tag + " step ").c_str());
+                Sleep(0);
+                log.WriteLine(std::to_string(i).c_str());
+                log.Indent(); // depth 2
+                log.WriteLine((tag + " inner").c_str());
+                log.Outdent();
+                log.Outdent();
+            }
+        };
+        std::thread a(run, "A" + marker);
+        std::thread b(run, "B" + marker);
+        // This thread logs at depth 0 meanwhile.
+        for (int i = 0; i < 200; ++i)
+            log.WriteLine(("main " + marker).c_str());
+        a.join();
+        b.join();
+    }
+
+    const std::vector<std::string> lines = Lines(Text(ReadFileBytes(strPath)));
+    size_t nMain = 0, nSteps = 0, nInner = 0;
+    for (const std::string& line : lines)
+    {
+        if (line.find(marker) == std::string::npos)
+            continue;
+        if (line == "main " + marker)
+            ++nMain;
+        else if (line.rfind("\tA" + marker + " step ", 0) == 0 || line.rfind("\tB" + marker + " step ", 0) == 0)
+        {
+            // "\t<tag> step <n>": nothing of another line inside it.
+            const std::string n = line.substr(line.rfind(' ') + 1);
+            EXPECT_EQ(std::string::npos, n.find_first_not_of("0123456789")) << line;
+            ++nSteps;
+        }
+        else if (line == "\t\tA" + marker + " inner" || line == "\t\tB" + marker + " inner")
+            ++nInner;
+        else
+            ADD_FAILURE() << "mixed or misindented line: " << line;
+    }
+    EXPECT_EQ(200u, nMain);
+    EXPECT_EQ(400u, nSteps);
+    EXPECT_EQ(400u, nInner);
 }

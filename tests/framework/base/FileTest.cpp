@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 CString TempPath(LPCSTR lpszName)
@@ -86,4 +89,35 @@ TEST(CFileTest, NamesOfTheFile)
     EXPECT_EQ(CString("week.plan"), f.GetFileTitle());
     f.SetFilePath("README");
     EXPECT_EQ(CString("README"), f.GetFileTitle());
+}
+
+// Reads and writes larger than one chunk go through whole, in order, and a
+// read past the end stops at the end.
+TEST(CFileTest, LargeReadsAndWritesCrossChunkBoundaries)
+{
+    const CString strPath = TempPath("fwtest_chunks.bin");
+    const UINT nSize = 2 * CFile::kIoChunk + 12345;
+    std::vector<BYTE> data(nSize);
+    UINT x = 12345;
+    for (BYTE& b : data)
+    {
+        x = x * 1103515245u + 12345u;
+        b = (BYTE)(x >> 16);
+    }
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(strPath, CFile::modeCreate | CFile::modeWrite));
+        file.Write(data.data(), nSize);
+        EXPECT_EQ(nSize, file.GetLength());
+    }
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(strPath, CFile::modeRead));
+        std::vector<BYTE> back(nSize + 100, 0xEE);
+        EXPECT_EQ(nSize, file.Read(back.data(), nSize + 100)); // asks for more than there is
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin()));
+        EXPECT_EQ(0xEE, back[nSize]);
+        EXPECT_EQ(0u, file.Read(back.data(), 10));
+    }
+    DeleteFileA(strPath);
 }

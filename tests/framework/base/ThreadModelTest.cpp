@@ -1,0 +1,194 @@
+// The thread model: workers hand work to the interface thread through the
+// channel, and report progress through a progress-sync object.
+#include "framework/base/AfxPrompt.h"
+#include "framework/base/CProgressSync.h"
+#include "framework/base/CUiChannel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// Opens the channel on the test's thread for one test.
+class UiChannelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(CUiChannel::Create()); }
+    void TearDown() override { CUiChannel::Destroy(); }
+};
+
+// Answers message boxes and notes the thread that was asked.
+class CThreadNotingPrompts : public IAfxPromptHook
+{
+public:
+    CThreadNotingPrompts() : m_pOld(AfxSetPromptHook(this)) {}
+    ~CThreadNotingPrompts() override { AfxSetPromptHook(m_pOld); }
+    int OnMessageBox(HWND, LPCSTR lpszText, LPCSTR, UINT) override
+    {
+        dwThread = ::GetCurrentThreadId();
+        strText = lpszText;
+        return IDNO;
+    }
+    DWORD dwThread = 0;
+    std::string strText;
+
+private:
+    IAfxPromptHook* m_pOld;
+};
+
+} // namespace
+
+TEST_F(UiChannelTest, AWorkersQuestionIsAnsweredOnTheInterfaceThreadWhileItPumps)
+{
+    const DWORD dwUi = ::GetCurrentThreadId();
+    EXPECT_TRUE(CUiChannel::IsUiThread());
+
+    // The interface thread keeps handling its own messages (a timer here)
+    // while the worker waits for its answer.
+    std::atomic<int> nTicks(0);
+    std::atomic<bool> bWorkerDone(false);
+    DWORD dwRanOn = 0;
+    int nAnswer = 0;
+    std::thread worker([&]() {
+        EXPECT_FALSE(CUiChannel::IsUiThread());
+        // Let the interface thread tick before and after the question.
+        while (nTicks.load() < 2)
+            ::Sleep(5);
+        nAnswer = CUiChannel::Call([&]() {
+            dwRanOn = ::GetCurrentThreadId();
+            return 42;
+        });
+        bWorkerDone = true;
+    });
+
+    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 10, nullptr);
+    MSG msg;
+    const DWORD dwStart = ::GetTickCount();
+    while (!bWorkerDone.load() && ::GetTickCount() - dwStart < 10000)
+    {
+        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_TIMER)
+                ++nTicks;
+            ::DispatchMessageA(&msg);
+        }
+        else
+        {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    ::KillTimer(nullptr, nTimer);
+    worker.join();
+
+    EXPECT_TRUE(bWorkerDone.load());
+    EXPECT_EQ(42, nAnswer);
+    EXPECT_EQ(dwUi, dwRanOn);
+    EXPECT_GE(nTicks.load(), 2);
+}
+
+TEST_F(UiChannelTest, MessageBoxesOfWorkersAndTheirExceptionsCrossOver)
+{
+    CThreadNotingPrompts prompts;
+    int nButton = 0;
+    bool bCaught = false;
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread worker([&]() {
+        nButton = AfxMessageBox("Replace the node?", MB_YESNO);
+        try
+        {
+            CUiChannel::Run([]() { throw std::runtime_error("refused"); });
+        }
+        catch (const std::runtime_error& e)
+        {
+            bCaught = std::string(e.what()) == "refused";
+        }
+        ::SetEvent(hDone);
+    });
+    // The interface thread waits for the worker but still takes its calls.
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 10000));
+    worker.join();
+    ::CloseHandle(hDone);
+
+    EXPECT_EQ(IDNO, nButton);
+    EXPECT_EQ(::GetCurrentThreadId(), prompts.dwThread);
+    EXPECT_EQ("Replace the node?", prompts.strText);
+    EXPECT_TRUE(bCaught);
+}
+
+TEST_F(UiChannelTest, AClosedChannelRefusesAndTheInterfaceThreadRunsInPlace)
+{
+    int nInPlace = 0;
+    EXPECT_TRUE(CUiChannel::Run([&]() { nInPlace = 1; }));
+    EXPECT_EQ(1, nInPlace);
+
+    CUiChannel::Destroy();
+    EXPECT_FALSE(CUiChannel::IsOpen());
+    // Without a channel every thread counts as the interface thread.
+    BOOL bRan = FALSE;
+    std::thread worker([&]() { bRan = CUiChannel::Run([]() {}); });
+    worker.join();
+    EXPECT_TRUE(bRan);
+    EXPECT_EQ(WAIT_TIMEOUT, CUiChannel::WaitPumping(::GetCurrentThread(), 20));
+}
+
+TEST(ProgressSyncTest, AReaderSeesConsistentSnapshotsAndTheWorkerSeesCancel)
+{
+    CProgressSync sync;
+    sync.SetTotal(100000);
+    std::atomic<bool> bStop(false);
+    ULONGLONG ullLastSeen = 0;
+    bool bConsistent = true;
+    int nReads = 0;
+    std::thread reader([&]() {
+        DWORD dwLastChanges = 0;
+        while (!bStop.load())
+        {
+            const CProgressSync::CState st = sync.GetState();
+            // Written together, read together: the text always names the
+            // position it came with.
+            if (!st.strStatus.IsEmpty())
+            {
+                const ULONGLONG ullText = _strtoui64(st.strStatus, nullptr, 10);
+                if (ullText != st.ullCurrent)
+                    bConsistent = false;
+            }
+            if (st.ullCurrent < ullLastSeen || st.dwChanges < dwLastChanges)
+                bConsistent = false;
+            ullLastSeen = st.ullCurrent;
+            dwLastChanges = st.dwChanges;
+            ++nReads;
+            if (st.ullCurrent >= 50000)
+                sync.RequestCancel();
+            if (st.bFinished)
+                break;
+        }
+    });
+
+    ULONGLONG i = 0;
+    for (; i < 100000 && !sync.IsCancelRequested(); ++i)
+    {
+        char sz[32];
+        sprintf(sz, "%llu", i + 1);
+        sync.Update(i + 1, sz);
+    }
+    sync.SetFinished();
+    reader.join();
+    bStop = true;
+
+    EXPECT_TRUE(bConsistent);
+    EXPECT_GT(nReads, 0);
+    EXPECT_LT(i, 100000u); // the cancel stopped the worker
+    const CProgressSync::CState st = sync.GetState();
+    EXPECT_TRUE(st.bCancelRequested);
+    EXPECT_TRUE(st.bFinished);
+    EXPECT_EQ(i, st.ullCurrent);
+    EXPECT_EQ(st.ullCurrent * 100 / 100000, (ULONGLONG)st.GetPercent());
+
+    sync.Reset();
+    EXPECT_FALSE(sync.IsCancelRequested());
+    EXPECT_FALSE(sync.IsFinished());
+    EXPECT_EQ(0, sync.GetState().GetPercent());
+}
