@@ -13,6 +13,7 @@
 
 class CQlcFileReader;
 class CQlcFileWriter;
+class CQlcTempFile;
 class CQuillcrestDoc;
 class IQlcFrameCallbacks;
 
@@ -263,34 +264,33 @@ protected:
 
     int Data_ReadFileInner();
     BOOL Data_WriteFileInner();
+    // Writes the whole plain notebook through the writer (from its start);
+    // the old header tells where the logo lay in the source file.
+    void Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER& oldHeader);
     // Reading after the magic of a plain notebook.
     int Data_ReadPlain(CQlcFileReader& reader);
     // Encrypted envelope, reader just after its magic: asks for the password
     // and deciphers into a temporary copy that becomes the source file.
     // 1 done, 0 no decryptor (not a notebook), 2 refused or cancelled.
     int Data_OpenEnvelope(CQlcFileReader& reader);
-    // Enciphers the finished plain file T1 into a new temporary file T2.
-    // FALSE (and no T2) when no encryptor can be made.
-    BOOL Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2);
-    // Closes, overwrites and deletes a decrypted copy serving as the source
-    // file; the source becomes the notebook file again.
+    // Enciphers the finished plain file T1 into a new file T2 beside the
+    // notebook. FALSE (and no T2) when no encryptor can be made.
+    BOOL Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& cipherFile);
+    // Overwrites a decrypted copy serving as the source file with zeros and
+    // closes it, which deletes it; the source becomes the notebook file again.
     void Data_DiscardDecryptedCopy();
-    // Puts the new file in place of the target so that a failure leaves the
-    // target as it was.
-    static BOOL ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget);
 
 public:
     // Overwrites a file with zeros (whole sectors) before it is deleted.
     static BOOL WipeFile(LPCSTR lpszPathName);
-    static BOOL WipeHandle(HANDLE hFile, DWORD dwBlock);
 
 protected:
 
     HWND GetMessageOwner(BOOL bOnlyVisible) const;
-    static HANDLE CreateTempFile(CString& strPath, DWORD dwFlags);
 
 public:
-    // Closes the notebook file and the source file (the document keeps its tables).
+    // Closes the notebook file and the source file (the document keeps its
+    // tables); a decrypted copy goes with its handle, overwritten first.
     void Data_CloseNotebookFiles();
 
 protected:

@@ -5,6 +5,8 @@
 #include "core/CQlcAppServices.h"
 #include "core/CQlcFileReader.h"
 #include "core/CQlcFileWriter.h"
+#include "core/CQlcTempFile.h"
+#include "core/IQlcFileProbe.h"
 #include "core/IQlcFrameCallbacks.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
@@ -15,12 +17,16 @@
 
 #include <cryptopp/gzip.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
 namespace {
 
 typedef CMap<DWORD, DWORD, DWORD, DWORD> CIdMap;
+
+// The new file is written, and payloads copied, in blocks of this size.
+const size_t kSaveBlock = 4 * 1024 * 1024;
 
 // A decompressed logo larger than this is not a picture anyone chose.
 const size_t kMaxLogoBytes = 64 * 1024 * 1024;
@@ -552,8 +558,20 @@ void CQuillcrestDoc::Data_WriteSectionTable(CQlcFileWriter& writer)
 
 void CQuillcrestDoc::Data_WriteKeywords(CQlcFileWriter& writer, const CIdMap& mapNewIds)
 {
+    // A list whose node no longer exists is dropped: written with node 0 it
+    // would merge with others like it on the next read.
+    DWORD dwListCount = 0;
+    for (POSITION pos = m_mapNodeKeywords.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwNodeId;
+        QLCNODE_KEYWORDS keywords;
+        m_mapNodeKeywords.GetNextAssoc(pos, dwNodeId, keywords);
+        if (NewNodeNumber(mapNewIds, keywords.dwNodeId) != 0)
+            ++dwListCount;
+    }
+
     writer.WriteU32((DWORD)m_mapKeywords.GetCount());
-    writer.WriteU32((DWORD)m_mapNodeKeywords.GetCount());
+    writer.WriteU32(dwListCount);
     writer.WriteU32(0);
     writer.WriteU32(0);
 
@@ -572,7 +590,10 @@ void CQuillcrestDoc::Data_WriteKeywords(CQlcFileWriter& writer, const CIdMap& ma
         DWORD dwNodeId;
         QLCNODE_KEYWORDS keywords;
         m_mapNodeKeywords.GetNextAssoc(pos, dwNodeId, keywords);
-        writer.WriteU32(NewNodeNumber(mapNewIds, keywords.dwNodeId));
+        const DWORD dwNewNodeId = NewNodeNumber(mapNewIds, keywords.dwNodeId);
+        if (dwNewNodeId == 0)
+            continue;
+        writer.WriteU32(dwNewNodeId);
         writer.WriteU32(keywords.GetCount());
         for (DWORD dwKeywordId : keywords.keywordIds)
             writer.WriteU32(dwKeywordId);
@@ -640,6 +661,152 @@ BOOL CQuillcrestDoc::Data_WriteFile()
     return bResult;
 }
 
+void CQuillcrestDoc::Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER& oldHeader)
+{
+    WriteMagic(writer, QLC_MAGIC_PLAIN);
+    const DWORD dwHeaderPos = writer.GetPosition();
+    GetSystemTime(&m_header.stModified);
+    m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
+    Data_WriteHeader(writer);
+
+    // The nodes in table order, numbered 1, 2, 3 ... in that order.
+    std::vector<std::pair<DWORD, QLCNODE>> nodes;
+    nodes.reserve((size_t)m_mapNodes.GetCount());
+    CIdMap mapNewIds;
+    for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
+    {
+        nodes.emplace_back();
+        m_mapNodes.GetNextAssoc(pos, nodes.back().first, nodes.back().second);
+        mapNewIds.SetAt(nodes.back().first, (DWORD)nodes.size());
+    }
+
+    // Payloads follow the node table in its order, so every record can be
+    // written with its payload's final offset at once.
+    struct CPayload
+    {
+        DWORD dwNodeId;
+        DWORD dwStoredSize;
+        QLCDATALOC loc;
+        DWORD dwNewOffset;
+    };
+    std::vector<CPayload> payloads;
+    std::vector<BOOL> carries(nodes.size(), FALSE);
+    ULONGLONG ullNext = writer.GetPosition();
+    for (size_t i = 0; i < nodes.size(); ++i)
+    {
+        const QLCNODE& node = nodes[i].second;
+        ullNext += QLC_NODE_RECORD_SIZE + strlen(node.strName) + 1;
+        QLCDATALOC loc = {};
+        if (IsDataType(node.nType) && m_mapDataLocs.Lookup(nodes[i].first, loc) && loc.bHasData)
+        {
+            payloads.push_back({ nodes[i].first, node.dwStoredSize, loc, 0 });
+            carries[i] = TRUE;
+        }
+    }
+
+    size_t iPayload = 0;
+    for (size_t i = 0; i < nodes.size(); ++i)
+    {
+        const DWORD dwId = nodes[i].first;
+        const QLCNODE& node = nodes[i].second;
+        DWORD dwDataOffset = node.dwDataOffset;
+        if (carries[i])
+        {
+            if (ullNext > 0xFFFFFFFFull)
+                throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE, writer.GetFileName());
+            dwDataOffset = payloads[iPayload].dwNewOffset = (DWORD)ullNext;
+            ullNext += payloads[iPayload++].dwStoredSize;
+        }
+        writer.WriteU32(dwDataOffset);
+        writer.WriteByte(node.nType);
+        writer.WriteByte(node.bSpare);
+        writer.WriteU16(node.wIcon);
+        writer.WriteU32(NewNodeNumber(mapNewIds, dwId));
+        writer.WriteU32(node.dwParentId != 0 ? NewNodeNumber(mapNewIds, node.dwParentId) : 0);
+        writer.WriteU32(node.dwFlags);
+        writer.WriteU32(node.dwStoredSize);
+        writer.WriteU32(node.dwPlainSize);
+        writer.WriteU32(node.dwKeyLength);
+        writer.WriteU32(node.dwHashId);
+        writer.WriteU32(node.dwCipherId);
+        writer.WriteU32(node.dwVerifierLength);
+        for (DWORD dw : node.dwReserved)
+            writer.WriteU32(dw);
+        writer.WriteString(node.strName);
+    }
+    nodes.clear();
+
+    // Payloads, copied from where they lie now.
+    for (const CPayload& payload : payloads)
+    {
+        const HANDLE hFrom = payload.loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
+        const CString& strFrom = payload.loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
+        if (hFrom == INVALID_HANDLE_VALUE && payload.dwStoredSize != 0)
+            throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
+
+        const DWORD dwPos = writer.GetPosition();
+        if (dwPos != payload.dwNewOffset)
+            throw CFileException(CFileException::genericException, ERROR_INVALID_DATA, writer.GetFileName());
+        if (payload.dwStoredSize != 0)
+            writer.CopyFrom(hFrom, strFrom, payload.loc.dwOffset, payload.dwStoredSize);
+        const QLCDATALOC newLoc = { 1, 0, 0, dwPos };
+        m_mapDataLocs.SetAt(payload.dwNodeId, newLoc);
+        QlcFileProbeStep(IQlcFileProbe::stepPayloadCopied);
+    }
+
+    // Logo
+    if (!m_bHasLogo)
+    {
+        m_header.dwLogoOffset = 0;
+        m_header.dwLogoLength = 0;
+    }
+    else if (m_dwNewLogoLength != 0)
+    {
+        m_header.dwLogoOffset = writer.GetEnd();
+        writer.CopyFrom(m_hWorkFile, m_strWorkPath, m_dwNewLogoOffset, m_dwNewLogoLength);
+        m_header.dwLogoLength = m_dwNewLogoLength;
+    }
+    else
+    {
+        m_header.dwLogoOffset = writer.GetEnd();
+        writer.CopyFrom(m_hSourceFile, m_strSourcePath, oldHeader.dwLogoOffset, oldHeader.dwLogoLength);
+        m_header.dwLogoLength = oldHeader.dwLogoLength;
+    }
+
+    // Bookmarks, numbered from 0 in table order.
+    m_header.dwBookmarkOffset = writer.GetEnd();
+    writer.WriteU32((DWORD)m_mapBookmarks.GetCount());
+    writer.WriteU32(0);
+    writer.WriteU32(0);
+    DWORD dwBookmarkNumber = 0;
+    for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCBOOKMARK bookmark;
+        m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
+        writer.WriteU32(dwBookmarkNumber++);
+        writer.WriteU32(bookmark.dwKept1);
+        writer.WriteU32(bookmark.dwKept2);
+        writer.WriteU32(NewNodeNumber(mapNewIds, bookmark.dwNodeId));
+        writer.WriteString(bookmark.strName);
+    }
+
+    m_header.dwKeywordOffset = writer.GetEnd();
+    Data_WriteKeywords(writer, mapNewIds);
+
+    m_header.dwSectionTableOffset = writer.GetEnd();
+    Data_WriteSectionTable(writer);
+
+    m_sectionTable.dwTaskOffset = writer.GetEnd();
+    Data_WriteTasks(writer, mapNewIds);
+
+    writer.Seek(dwHeaderPos);
+    Data_WriteHeader(writer);
+    writer.Seek(m_header.dwSectionTableOffset);
+    Data_WriteSectionTable(writer);
+    writer.Flush();
+}
+
 BOOL CQuillcrestDoc::Data_WriteFileInner()
 {
     // Everything the write changes in memory, to put back when it fails.
@@ -666,162 +833,37 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
             m_strNotebookPath = m_strNotebookHandlePath;
     };
 
-    CString strT1, strT2;
-    HANDLE hT1 = CreateTempFile(strT1, FILE_ATTRIBUTE_NORMAL);
-    HANDLE hT2 = INVALID_HANDLE_VALUE;
-    if (hT1 == INVALID_HANDLE_VALUE)
+    // The plain file: for a plain notebook beside it, so that it replaces it
+    // by a rename; for an encrypted one in the temporary folder, where it
+    // becomes the decrypted copy. Neither survives the program dying.
+    const BOOL bEncrypted = IsEncryptedNotebook();
+    CQlcTempFile plainFile;
+    CQlcTempFile cipherFile;
+    const BOOL bCreated =
+        bEncrypted ? plainFile.CreateInTempFolder(FILE_SHARE_READ) : plainFile.CreateBeside(m_strNotebookPath);
+    if (!bCreated)
     {
-        g_log.WriteLine("WARNING: A temporary file for saving could not be created.");
+        g_log.WriteLine("WARNING: A file to save the notebook to could not be created.");
         return FALSE;
     }
-    const BOOL bEncrypted = IsEncryptedNotebook();
+    QlcFileProbeStep(IQlcFileProbe::stepFilesCreated);
     auto discardTemps = [&]() {
-        if (hT1 != INVALID_HANDLE_VALUE)
-            CloseHandle(hT1);
-        if (hT2 != INVALID_HANDLE_VALUE)
-            CloseHandle(hT2);
-        hT1 = hT2 = INVALID_HANDLE_VALUE;
-        // T1 holds the notebook in plain text: never leave it readable.
-        if (bEncrypted)
-            WipeFile(strT1);
-        DeleteFileA(strT1);
-        if (!strT2.IsEmpty())
-            DeleteFileA(strT2);
+        // The plain file of an encrypted notebook holds it in plain text.
+        plainFile.Discard(bEncrypted);
+        cipherFile.Discard(FALSE);
     };
 
     try
     {
-        CQlcFileWriter writer(hT1, strT1);
+        CQlcFileWriter writer(plainFile.GetHandle(), plainFile.GetPath(), kSaveBlock);
+        Data_WritePlain(writer, savedHeader);
+        QlcFileProbeStep(IQlcFileProbe::stepPlainWritten);
+        // The plain file of a plain notebook is the notebook from now on;
+        // that of an encrypted one is only ever a copy.
+        if (!bEncrypted && !FlushFileBuffers(plainFile.GetHandle()))
+            CFileException::ThrowOsError((LONG)GetLastError(), plainFile.GetPath());
 
-        WriteMagic(writer, QLC_MAGIC_PLAIN);
-        const DWORD dwHeaderPos = writer.GetPosition();
-        GetSystemTime(&m_header.stModified);
-        m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
-        Data_WriteHeader(writer);
-
-        // Nodes are numbered 1, 2, 3 ... in table order.
-        CIdMap mapNewIds;
-        DWORD dwNumber = 0;
-        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCNODE node;
-            m_mapNodes.GetNextAssoc(pos, dwId, node);
-            mapNewIds.SetAt(dwId, ++dwNumber);
-        }
-
-        struct CPayload
-        {
-            DWORD dwNodeId;
-            DWORD dwRecordPos;
-            DWORD dwStoredSize;
-        };
-        std::vector<CPayload> payloads;
-
-        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCNODE node;
-            m_mapNodes.GetNextAssoc(pos, dwId, node);
-
-            QLCDATALOC loc = {};
-            if (IsDataType(node.nType) && m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData)
-                payloads.push_back({ dwId, writer.GetPosition(), node.dwStoredSize });
-
-            writer.WriteU32(node.dwDataOffset);
-            writer.WriteByte(node.nType);
-            writer.WriteByte(node.bSpare);
-            writer.WriteU16(node.wIcon);
-            writer.WriteU32(NewNodeNumber(mapNewIds, dwId));
-            writer.WriteU32(node.dwParentId != 0 ? NewNodeNumber(mapNewIds, node.dwParentId) : 0);
-            writer.WriteU32(node.dwFlags);
-            writer.WriteU32(node.dwStoredSize);
-            writer.WriteU32(node.dwPlainSize);
-            writer.WriteU32(node.dwKeyLength);
-            writer.WriteU32(node.dwHashId);
-            writer.WriteU32(node.dwCipherId);
-            writer.WriteU32(node.dwVerifierLength);
-            for (DWORD dw : node.dwReserved)
-                writer.WriteU32(dw);
-            writer.WriteString(node.strName);
-        }
-
-        // Payloads, copied from where they lie now.
-        for (const CPayload& payload : payloads)
-        {
-            QLCDATALOC loc = {};
-            m_mapDataLocs.Lookup(payload.dwNodeId, loc);
-            const HANDLE hFrom = loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
-            const CString strFrom = loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
-            if (hFrom == INVALID_HANDLE_VALUE && payload.dwStoredSize != 0)
-                throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
-
-            const DWORD dwPos = writer.GetEnd();
-            writer.Seek(payload.dwRecordPos);
-            writer.WriteU32(dwPos);
-            writer.Seek(dwPos);
-            if (payload.dwStoredSize != 0)
-                writer.CopyFrom(hFrom, strFrom, loc.dwOffset, payload.dwStoredSize);
-
-            const QLCDATALOC newLoc = { 1, 0, 0, dwPos };
-            m_mapDataLocs.SetAt(payload.dwNodeId, newLoc);
-        }
-
-        // Logo
-        if (!m_bHasLogo)
-        {
-            m_header.dwLogoOffset = 0;
-            m_header.dwLogoLength = 0;
-        }
-        else if (m_dwNewLogoLength != 0)
-        {
-            m_header.dwLogoOffset = writer.GetEnd();
-            writer.CopyFrom(m_hWorkFile, m_strWorkPath, m_dwNewLogoOffset, m_dwNewLogoLength);
-            m_header.dwLogoLength = m_dwNewLogoLength;
-        }
-        else
-        {
-            m_header.dwLogoOffset = writer.GetEnd();
-            writer.CopyFrom(m_hSourceFile, m_strSourcePath, savedHeader.dwLogoOffset, savedHeader.dwLogoLength);
-            m_header.dwLogoLength = savedHeader.dwLogoLength;
-        }
-
-        // Bookmarks, numbered from 0 in table order.
-        m_header.dwBookmarkOffset = writer.GetEnd();
-        writer.WriteU32((DWORD)m_mapBookmarks.GetCount());
-        writer.WriteU32(0);
-        writer.WriteU32(0);
-        DWORD dwBookmarkNumber = 0;
-        for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCBOOKMARK bookmark;
-            m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
-            writer.WriteU32(dwBookmarkNumber++);
-            writer.WriteU32(bookmark.dwKept1);
-            writer.WriteU32(bookmark.dwKept2);
-            writer.WriteU32(NewNodeNumber(mapNewIds, bookmark.dwNodeId));
-            writer.WriteString(bookmark.strName);
-        }
-
-        m_header.dwKeywordOffset = writer.GetEnd();
-        Data_WriteKeywords(writer, mapNewIds);
-
-        m_header.dwSectionTableOffset = writer.GetEnd();
-        Data_WriteSectionTable(writer);
-
-        m_sectionTable.dwTaskOffset = writer.GetEnd();
-        Data_WriteTasks(writer, mapNewIds);
-
-        writer.Seek(dwHeaderPos);
-        Data_WriteHeader(writer);
-        writer.Seek(m_header.dwSectionTableOffset);
-        Data_WriteSectionTable(writer);
-        writer.Flush();
-        if (!FlushFileBuffers(hT1))
-            CFileException::ThrowOsError((LONG)GetLastError(), strT1);
-
-        if (bEncrypted && !Data_EncipherFile(hT1, strT1, hT2, strT2))
+        if (bEncrypted && !Data_EncipherFile(plainFile, cipherFile))
         {
             // No encryptor: the target is not touched.
             g_log.WriteLine("WARNING: The notebook could not be enciphered; it was not saved.");
@@ -845,12 +887,6 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         throw;
     }
 
-    CloseHandle(hT1);
-    hT1 = INVALID_HANDLE_VALUE;
-    if (hT2 != INVALID_HANDLE_VALUE)
-        CloseHandle(hT2);
-    hT2 = INVALID_HANDLE_VALUE;
-
     // The notebook must be closed to be replaced; remember how to reopen it.
     const BOOL bHadNotebook = m_hNotebookFile != INVALID_HANDLE_VALUE;
     const BOOL bSourceIsNotebook = m_hSourceFile == m_hNotebookFile;
@@ -860,8 +896,8 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (bSourceIsNotebook)
         m_hSourceFile = INVALID_HANDLE_VALUE;
 
-    const CString& strNew = bEncrypted ? strT2 : strT1;
-    if (!ReplaceNotebookFile(strNew, m_strNotebookPath))
+    CQlcTempFile& newFile = bEncrypted ? cipherFile : plainFile;
+    if (!newFile.ReplaceTarget(m_strNotebookPath))
     {
         g_log.WriteLine("WARNING: The saved notebook could not replace the file; the file was left as it was.");
         discardTemps();
@@ -881,19 +917,11 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         }
         return FALSE;
     }
+    QlcFileProbeStep(IQlcFileProbe::stepTargetReplaced);
 
-    // The previous decrypted copy is replaced by T1.
+    // The previous decrypted copy gives way to the new plain file.
     if (!bSourceIsNotebook && m_hSourceFile != INVALID_HANDLE_VALUE)
-    {
-        CloseHandle(m_hSourceFile);
-        m_hSourceFile = INVALID_HANDLE_VALUE;
-        // It holds the notebook in plain text.
-        if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
-        {
-            WipeFile(m_strSourcePath);
-            DeleteFileA(m_strSourcePath);
-        }
-    }
+        Data_DiscardDecryptedCopy();
 
     if (!Data_OpenNotebookHandle(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING))
         g_log.WriteLine("WARNING: The saved notebook could not be opened again.");
@@ -905,54 +933,16 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     }
     else
     {
-        m_strSourcePath = strT1;
-        m_hSourceFile = CreateFileA(strT1, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Still open as it was made, so it goes with its handle whatever happens.
+        m_strSourcePath = plainFile.GetPath();
+        m_hSourceFile = plainFile.Detach();
     }
-    return TRUE;
-}
-
-BOOL CQuillcrestDoc::ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget)
-{
-    // Copy next to the target first, then rename over it: the rename is the
-    // only step that touches the target, and it either happens or not.
-    CString strDir = lpszTarget;
-    const int i = (int)strDir.str().find_last_of("\\/");
-    strDir = i >= 0 ? strDir.Left(i + 1) : CString(".\\");
-
-    char szSibling[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(strDir, "Qlc", 0, szSibling) == 0)
-        return FALSE;
-    if (!CopyFileA(lpszNewFile, szSibling, FALSE))
-    {
-        DeleteFileA(szSibling);
-        return FALSE;
-    }
-    if (!MoveFileExA(szSibling, lpszTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    {
-        DeleteFileA(szSibling);
-        return FALSE;
-    }
-    // The encrypted file T2 is gone once in place; a plain T1 likewise.
-    DeleteFileA(lpszNewFile);
     return TRUE;
 }
 
 DWORD CQuillcrestDoc::GetWipeBlockSize(LPCSTR lpszPathName)
 {
-    // Bytes per sector of the file's volume; a full block when unknown.
-    CString strRoot = lpszPathName;
-    int iStart = 0;
-    if (strRoot.Left(2) == "\\\\")
-        iStart = 2;
-    const int iSlash = strRoot.Find('\\', iStart);
-    strRoot = iSlash >= 0 ? strRoot.Left(iSlash + 1) : CString();
-    DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFree = 0, dwTotal = 0;
-    if (strRoot.IsEmpty() ||
-        !GetDiskFreeSpaceA(strRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFree, &dwTotal) ||
-        dwBytesPerSector == 0)
-        dwBytesPerSector = 4096;
-    return dwBytesPerSector;
+    return CQlcTempFile::GetSectorSize(lpszPathName);
 }
 
 BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
@@ -962,25 +952,7 @@ BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
-    const BOOL bResult = WipeHandle(h, dwBlock);
+    const BOOL bResult = CQlcTempFile::Wipe(h, dwBlock);
     CloseHandle(h);
     return bResult;
-}
-
-BOOL CQuillcrestDoc::WipeHandle(HANDLE hFile, DWORD dwBlock)
-{
-    LARGE_INTEGER liSize;
-    if (!GetFileSizeEx(hFile, &liSize))
-        return FALSE;
-    LARGE_INTEGER liZero = {};
-    if (!SetFilePointerEx(hFile, liZero, nullptr, FILE_BEGIN))
-        return FALSE;
-    std::vector<BYTE> zeros(dwBlock ? dwBlock : 4096, 0);
-    for (LONGLONG llDone = 0; llDone < liSize.QuadPart; llDone += (LONGLONG)zeros.size())
-    {
-        DWORD dwWritten = 0;
-        if (!WriteFile(hFile, zeros.data(), (DWORD)zeros.size(), &dwWritten, nullptr) || dwWritten != zeros.size())
-            return FALSE;
-    }
-    return FlushFileBuffers(hFile);
 }

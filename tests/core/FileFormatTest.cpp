@@ -371,9 +371,9 @@ TEST(FileFormatTest, KeywordListsAndSparseKeywordIds)
     ASSERT_TRUE(back.Data_GetNodeKeywords(1, kw));
     EXPECT_EQ((std::vector<DWORD>{ 9, 5 }), kw.keywordIds);
     EXPECT_EQ(3, back.GetKeywordTable().GetCount());
-    // The list of the missing node is written for node 0.
-    EXPECT_TRUE(back.Data_GetNodeKeywords(0, kw));
-    EXPECT_EQ((std::vector<DWORD>{ 5 }), kw.keywordIds);
+    // The list of the missing node is dropped, not written for node 0.
+    EXPECT_FALSE(back.Data_GetNodeKeywords(0, kw));
+    EXPECT_EQ(1, back.GetNodeKeywordsTable().GetCount());
 }
 
 TEST(FileFormatTest, OlderVersionsAreReadThroughTheirGatesAndSavedAsSix)

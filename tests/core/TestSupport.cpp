@@ -78,7 +78,9 @@ CString CTempDir::Path(LPCSTR lpszName) const
 Bytes ReadFileBytes(LPCSTR lpszPath)
 {
     Bytes bytes;
-    HANDLE h = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Beside any holder, also one that opened it delete-on-close.
+    HANDLE h = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
     BYTE buf[65536];
