@@ -73,8 +73,14 @@ public:
     void Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream);
 
     // --- Payload streams ----------------------------------------------------
+    // Whether a node's payload may be opened at all: it is not enciphered, or
+    // the encryption library is there and supports its cipher, hash and key
+    // length. Every way to a payload passes here first, so that a damaged
+    // record never reaches key derivation.
+    BOOL Data_CanOpenPayload(const QLCNODE& node) const;
     // Opens a stream on a node's payload: reading where it lies, writing at
-    // the end of the work file. Always TRUE; the handle says what was opened.
+    // the end of the work file. The handle says what was opened. FALSE, and
+    // no stream, for a node Data_CanOpenPayload refuses.
     BOOL Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDLE& handle, BOOL bCompress);
     // Closes a stream; a write stream's node takes the new payload. FALSE
     // for an unknown id.
@@ -191,6 +197,7 @@ public:
     const CString& Data_GetWorkPath() const { return m_strWorkPath; }
 
     // 1 loaded, 0 not a notebook or unusable version, 2 refused at the password.
+    // Damage that reading found is told to the user once, at the end.
     int Data_ReadFile();
     // Writes the whole notebook to the notebook path; TRUE when it replaced it.
     BOOL Data_WriteFile();
@@ -198,6 +205,20 @@ public:
     // The frame that shows this document, or null (tests may set one).
     IQlcFrameCallbacks* GetFrameCallbacks() const;
     void SetFrameCallbacks(IQlcFrameCallbacks* pCallbacks) { m_pFrameCallbacks = pCallbacks; }
+
+    // What the last read found damaged: sections left out (or cut short),
+    // and nodes whose stored payload the file does not hold. Those nodes read
+    // as empty and are saved so; everything else of them is kept.
+    enum
+    {
+        damagedLogo = 1,
+        damagedBookmarks = 2,
+        damagedKeywords = 4,
+        damagedSectionTable = 8,
+        damagedTasks = 16
+    };
+    DWORD Data_GetDamagedSections() const { return m_dwDamagedSections; }
+    const std::vector<DWORD>& Data_GetDamagedNodes() const { return m_damagedNodes; }
 
     // Logo state (the logo section as stored in the file).
     BOOL HasLogo() const { return m_bHasLogo; }
@@ -269,6 +290,8 @@ protected:
     void Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER& oldHeader);
     // Reading after the magic of a plain notebook.
     int Data_ReadPlain(CQlcFileReader& reader);
+    // Tells the user what reading found damaged, if anything.
+    void Data_ReportDamage();
     // Encrypted envelope, reader just after its magic: asks for the password
     // and deciphers into a temporary copy that becomes the source file.
     // 1 done, 0 no decryptor (not a notebook), 2 refused or cancelled.
@@ -338,6 +361,10 @@ protected:
 
     BOOL m_bDocModified;
     IQlcFrameCallbacks* m_pFrameCallbacks;
+
+    // Damage found by the last read
+    DWORD m_dwDamagedSections;
+    std::vector<DWORD> m_damagedNodes;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -17,6 +17,7 @@
 
 #include <cryptopp/gzip.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -27,6 +28,9 @@ typedef CMap<DWORD, DWORD, DWORD, DWORD> CIdMap;
 
 // The new file is written, and payloads copied, in blocks of this size.
 const size_t kSaveBlock = 4 * 1024 * 1024;
+
+// Damaged nodes named by the message at open; the rest are counted.
+const size_t kMaxDamagedListed = 10;
 
 // A decompressed logo larger than this is not a picture anyone chose.
 const size_t kMaxLogoBytes = 64 * 1024 * 1024;
@@ -172,7 +176,8 @@ int CQuillcrestDoc::Data_ReadFile()
 
 int CQuillcrestDoc::Data_ReadFileInner()
 {
-
+    m_dwDamagedSections = 0;
+    m_damagedNodes.clear();
     m_hSourceFile = m_hNotebookFile;
     m_strSourcePath = m_strNotebookPath;
 
@@ -265,7 +270,56 @@ int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
 
     if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
         pFrame->OnDocumentLoaded();
+    Data_ReportDamage();
     return 1;
+}
+
+void CQuillcrestDoc::Data_ReportDamage()
+{
+    if (m_damagedNodes.empty() && m_dwDamagedSections == 0)
+        return;
+
+    CString strText;
+    const size_t nNodes = m_damagedNodes.size();
+    if (nNodes == 1)
+        strText = AfxLoadText(IDS_QLC_DAMAGED_NODE);
+    else if (nNodes > 1)
+        strText.Format(AfxLoadText(IDS_QLC_DAMAGED_NODES), (unsigned long)nNodes);
+    for (size_t i = 0; i < nNodes && i < kMaxDamagedListed; ++i)
+        strText += "\n    " + Data_GetNodePath(m_damagedNodes[i]);
+    if (nNodes > kMaxDamagedListed)
+    {
+        CString strMore;
+        strMore.Format(AfxLoadText(IDS_QLC_DAMAGED_MORE), (unsigned long)(nNodes - kMaxDamagedListed));
+        strText += "\n    " + strMore;
+    }
+
+    if (m_dwDamagedSections != 0)
+    {
+        if (!strText.IsEmpty())
+            strText += "\n\n";
+        strText += AfxLoadText(IDS_QLC_DAMAGED_SECTIONS);
+        static const struct
+        {
+            DWORD dwBit;
+            UINT nId;
+        } kSections[] = {
+            { damagedLogo, IDS_QLC_DAMAGED_LOGO },
+            { damagedBookmarks, IDS_QLC_DAMAGED_BOOKMARKS },
+            { damagedKeywords, IDS_QLC_DAMAGED_KEYWORDS },
+            { damagedSectionTable, IDS_QLC_DAMAGED_SECTION_TABLE },
+            { damagedTasks, IDS_QLC_DAMAGED_TASKS },
+        };
+        for (const auto& section : kSections)
+        {
+            if (m_dwDamagedSections & section.dwBit)
+                strText += "\n    " + AfxLoadText(section.nId);
+        }
+    }
+    strText += "\n\n";
+    strText += AfxLoadText(IDS_QLC_DAMAGED_REST);
+    QlcPrompts().MessageBox(GetMessageOwner(TRUE), strText, AfxLoadText(IDS_QLC_CAPTION_DAMAGED),
+                            MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
 }
 
 void CQuillcrestDoc::Data_ReadHeader(CQlcFileReader& reader)
@@ -303,6 +357,7 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
     // Each record takes at least its fixed part and a NUL: a count the file
     // cannot hold is damage, not a reason to allocate.
     reader.Require((ULONGLONG)m_header.dwNodeCount * (dwRecordSize + 1));
+    const ULONGLONG ullFileLength = reader.GetLength();
 
     for (DWORD i = 0; i < m_header.dwNodeCount; ++i)
     {
@@ -331,6 +386,20 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
             node.wIcon = 3;
         node.bPasswordKnown = FALSE;
         node.strPassword.Empty();
+
+        // A payload the file does not hold cannot be read nor copied on save:
+        // the node keeps everything else and reads as empty.
+        if (IsDataType(node.nType) && node.dwStoredSize != 0 &&
+            (ULONGLONG)node.dwDataOffset + node.dwStoredSize > ullFileLength)
+        {
+            CString strLine;
+            strLine.Format("WARNING: Node %lu's stored data runs past the end of the file; it reads as empty.",
+                           (unsigned long)node.dwNodeId);
+            g_log.WriteLine(strLine);
+            node.dwStoredSize = 0;
+            node.dwPlainSize = 0;
+            m_damagedNodes.push_back(node.dwNodeId);
+        }
         m_mapNodes.SetAt(node.dwNodeId, node);
 
         QLCDATALOC loc;
@@ -340,6 +409,16 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
         loc.dwOffset = node.dwDataOffset;
         m_mapDataLocs.SetAt(node.dwNodeId, loc);
     }
+
+    // A record read again under the same id replaced the damaged one.
+    std::sort(m_damagedNodes.begin(), m_damagedNodes.end());
+    m_damagedNodes.erase(std::unique(m_damagedNodes.begin(), m_damagedNodes.end()), m_damagedNodes.end());
+    m_damagedNodes.erase(std::remove_if(m_damagedNodes.begin(), m_damagedNodes.end(),
+                                        [this](DWORD dwId) {
+                                            QLCDATALOC loc = {};
+                                            return m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData;
+                                        }),
+                         m_damagedNodes.end());
 
     // Ids in the file may be sparse (written by other programs): never hand
     // out one that is taken.
@@ -388,6 +467,8 @@ void CQuillcrestDoc::Data_ReadLogoSection(CQlcFileReader& reader)
     {
         g_log.WriteLine("WARNING: The notebook logo is too large; the notebook has no logo.");
     }
+    if (!m_bHasLogo)
+        m_dwDamagedSections |= damagedLogo;
 }
 
 BOOL CQuillcrestDoc::DecodeLogo(const BYTE* pData, size_t nSize)
@@ -433,6 +514,7 @@ void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The bookmark section is damaged; bookmarks after the damage were skipped.");
+        m_dwDamagedSections |= damagedBookmarks;
     }
     if (!m_mapBookmarks.IsEmpty())
         m_dwNextBookmarkId = std::max(MaxKey(m_mapBookmarks), (DWORD)m_mapBookmarks.GetCount()) + 1;
@@ -469,6 +551,7 @@ void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The keyword section is damaged; keywords after the damage were skipped.");
+        m_dwDamagedSections |= damagedKeywords;
     }
     // Loaded ids may be sparse: a new keyword must not take one of them.
     if (!m_mapKeywords.IsEmpty())
@@ -488,6 +571,7 @@ void CQuillcrestDoc::Data_ReadSectionTable(CQlcFileReader& reader)
     {
         g_log.WriteLine("WARNING: The section table is damaged; tasks were not read.");
         m_sectionTable = QLCSECTIONTABLE();
+        m_dwDamagedSections |= damagedSectionTable;
     }
 }
 
@@ -523,6 +607,7 @@ void CQuillcrestDoc::Data_ReadTasks(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The task section is damaged; tasks after the damage were skipped.");
+        m_dwDamagedSections |= damagedTasks;
     }
 
     m_dwNextTaskId = std::max(MaxKey(m_mapTasks), (DWORD)m_mapTasks.GetCount()) + 1;
