@@ -33,8 +33,9 @@ void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
         writer.WriteU16((WORD)(BYTE)lpszMagic[i]);
 }
 
-// Enciphers dwLength bytes from the reader's position into the writer in
-// chunks of whole blocks, the last one padded with zeros to a block.
+// Enciphers (or deciphers) dwLength bytes from the reader's position into
+// the writer in chunks of whole blocks, the last one padded with zeros to a
+// block; each chunk written is reported to the file probe as nProbeStep.
 BOOL ProcessChunks(CCryptDLLHandler& crypt, QLC_CIPHER* pCipher, CQlcFileReader& reader, ULONGLONG ullLength,
                    CQlcFileWriter& writer, int nProbeStep)
 {
@@ -178,7 +179,6 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
 
 BOOL CQuillcrestDoc::Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& cipherFile)
 {
-
     CCryptDLLHandler* pCrypt = QlcCrypt();
     if (pCrypt == nullptr)
     {

@@ -821,22 +821,33 @@ void CQuillcrestDoc::Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER
     }
     nodes.clear();
 
-    // Payloads, copied from where they lie now.
-    for (const CPayload& payload : payloads)
+    // Payloads, copied from where they lie now. Those that lie one after
+    // another in the same file (all of them after a save) go as one run of
+    // up to a block, so a notebook of many small notes costs few reads.
+    for (size_t i = 0; i < payloads.size();)
     {
-        const HANDLE hFrom = payload.loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
-        const CString& strFrom = payload.loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
-        if (hFrom == INVALID_HANDLE_VALUE && payload.dwStoredSize != 0)
-            throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
+        const CPayload& first = payloads[i];
+        const HANDLE hFrom = first.loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
+        const CString& strFrom = first.loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
+        size_t iEnd = i + 1;
+        ULONGLONG ullRun = first.dwStoredSize;
+        while (iEnd < payloads.size() && payloads[iEnd].loc.bInWorkFile == first.loc.bInWorkFile &&
+               payloads[iEnd].loc.dwOffset == first.loc.dwOffset + ullRun &&
+               ullRun + payloads[iEnd].dwStoredSize <= kSaveBlock)
+            ullRun += payloads[iEnd++].dwStoredSize;
 
-        const DWORD dwPos = writer.GetPosition();
-        if (dwPos != payload.dwNewOffset)
+        if (hFrom == INVALID_HANDLE_VALUE && ullRun != 0)
+            throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
+        if (writer.GetPosition() != first.dwNewOffset)
             throw CFileException(CFileException::genericException, ERROR_INVALID_DATA, writer.GetFileName());
-        if (payload.dwStoredSize != 0)
-            writer.CopyFrom(hFrom, strFrom, payload.loc.dwOffset, payload.dwStoredSize);
-        const QLCDATALOC newLoc = { 1, 0, 0, dwPos };
-        m_mapDataLocs.SetAt(payload.dwNodeId, newLoc);
-        QlcFileProbeStep(IQlcFileProbe::stepPayloadCopied);
+        if (ullRun != 0)
+            writer.CopyFrom(hFrom, strFrom, first.loc.dwOffset, (DWORD)ullRun);
+        for (; i < iEnd; ++i)
+        {
+            const QLCDATALOC newLoc = { 1, 0, 0, payloads[i].dwNewOffset };
+            m_mapDataLocs.SetAt(payloads[i].dwNodeId, newLoc);
+            QlcFileProbeStep(IQlcFileProbe::stepPayloadCopied);
+        }
     }
 
     // Logo

@@ -631,6 +631,7 @@ TEST(FileFormatTest, AFailedSaveLeavesFileAndNotebookIntact)
     EXPECT_FALSE(doc.Data_WriteFile());
     EXPECT_EQ(saved, ReadFileBytes(strPath));
     EXPECT_NE(original, saved);
+    EXPECT_TRUE(ListQlcTempFiles(dir.Dir()).empty()) << "the new file beside it is gone";
     for (const auto& p : payloads)
         EXPECT_EQ(p.second, ReadStoredPayload(doc, p.first)) << p.first;
     EXPECT_EQ(tempsBefore, ListQlcTempFiles());
