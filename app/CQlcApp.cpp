@@ -10,6 +10,7 @@
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
+#include "core/CQlcTempFile.h"
 #include "core/CQuillcrestDoc.h"
 #include "core/QlcVersion.h"
 
@@ -297,6 +298,10 @@ BOOL CQlcApp::InitInstance()
     g_log.Open();
     g_log.WriteLine("#LOADING QUILLCREST#");
     g_log.Indent();
+    // What a run that died left in the temporary folder (only our own names).
+    g_log.Write("Removing stale temporary files...");
+    CQlcTempFile::SweepStale();
+    g_log.WriteLine("Done.");
 
     // The system libraries the program cannot run without.
     if (!CheckLibraries())

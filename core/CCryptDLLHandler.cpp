@@ -228,10 +228,12 @@ BOOL CCryptDLLHandler::CanUseCipher(DWORD dwCipherId, DWORD dwKeyLength) const
 BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength,
                                  std::vector<BYTE>& key, DWORD dwKeyLength) const
 {
-    key.assign(dwKeyLength, 0);
+    key.clear();
     CCryptUse use(this);
-    if (!use.IsHeld() || dwKeyLength == 0)
+    // A length from a damaged record must not become an allocation.
+    if (!use.IsHeld() || dwKeyLength == 0 || dwKeyLength > m_pfnGetMaxKeyLength())
         return FALSE;
+    key.assign(dwKeyLength, 0);
     return m_pfnDeriveKey(dwHashId, lpszPassword ? lpszPassword : "", lpszPassword ? dwPasswordLength : 0,
                           key.data(), dwKeyLength);
 }

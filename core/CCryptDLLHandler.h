@@ -56,7 +56,8 @@ public:
 
     // --- Helpers over the pointers (all need IsLoaded) -------------------------
     // A key of dwKeyLength bytes from the password; FALSE when the library
-    // refuses (unknown hash). The key is zeros then.
+    // refuses (unknown hash; the key is zeros then) or the length is longer
+    // than the library's longest key (the key is empty then).
     BOOL DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength, std::vector<BYTE>& key,
                    DWORD dwKeyLength) const;
     // An encryptor or decryptor for a password: derives the key, creates the

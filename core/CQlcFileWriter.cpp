@@ -1,5 +1,6 @@
 #include "core/CQlcFileWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 CQlcFileWriter::CQlcFileWriter(HANDLE hFile, LPCSTR lpszFileName, size_t nBufferSize)
@@ -85,20 +86,26 @@ void CQlcFileWriter::WriteString(LPCSTR lpsz)
 
 void CQlcFileWriter::CopyFrom(HANDLE hSource, LPCSTR lpszSourceName, ULONGLONG ullOffset, DWORD dwCount)
 {
+    if (m_ullPos + dwCount > 0xFFFFFFFFull)
+        throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE, m_strFileName);
     LARGE_INTEGER li;
     li.QuadPart = (LONGLONG)ullOffset;
     if (!SetFilePointerEx(hSource, li, nullptr, FILE_BEGIN))
         CFileException::ThrowOsError((LONG)GetLastError(), lpszSourceName);
-    BYTE buf[4096];
     while (dwCount > 0)
     {
-        const DWORD n = std::min<DWORD>(dwCount, sizeof(buf));
+        if (m_nBufLen == m_buf.size())
+            Flush();
+        const DWORD n = (DWORD)std::min<size_t>(dwCount, m_buf.size() - m_nBufLen);
         DWORD dwRead = 0;
-        if (!ReadFile(hSource, buf, n, &dwRead, nullptr))
+        if (!ReadFile(hSource, m_buf.data() + m_nBufLen, n, &dwRead, nullptr))
             CFileException::ThrowOsError((LONG)GetLastError(), lpszSourceName);
         if (dwRead != n)
             throw CFileException(CFileException::endOfFile, ERROR_HANDLE_EOF, lpszSourceName);
-        Write(buf, n);
+        m_nBufLen += n;
+        m_ullPos += n;
+        if (m_ullPos > m_ullEnd)
+            m_ullEnd = m_ullPos;
         dwCount -= n;
     }
 }

@@ -14,6 +14,7 @@ public:
     CQlcFileWriter(HANDLE hFile, LPCSTR lpszFileName, size_t nBufferSize = 4096);
     ~CQlcFileWriter();
 
+    const CString& GetFileName() const { return m_strFileName; }
     DWORD GetPosition() const { return (DWORD)m_ullPos; }
     DWORD GetEnd() const { return (DWORD)m_ullEnd; }
     void Seek(DWORD dwPos);
@@ -25,7 +26,8 @@ public:
     void WriteU32(DWORD dw);
     void WriteI32(LONG l) { WriteU32((DWORD)l); }
     void WriteString(LPCSTR lpsz);  // with its NUL
-    // Copies nCount bytes from another file at an absolute offset.
+    // Copies nCount bytes from another file at an absolute offset, read
+    // straight into the write buffer: the buffer's size is the block size.
     void CopyFrom(HANDLE hSource, LPCSTR lpszSourceName, ULONGLONG ullOffset, DWORD dwCount);
 
     void Flush();

@@ -215,6 +215,11 @@ BOOL CQlcNode::CheckPassword(LPCSTR lpszPassword)
     CCryptDLLHandler* pCrypt = QlcCrypt();
     if (pCrypt == nullptr)
         return FALSE;
+    // Opened first: a cipher the library cannot use is refused before any
+    // key is derived.
+    CQlcNodeData data;
+    if (!data.Open(*this, CQlcNodeData::modeRaw, FALSE))
+        return FALSE;
     const DWORD dwLength = lpszPassword != nullptr ? (DWORD)strlen(lpszPassword) : 0;
     CQlcCipherPtr pEncryptor =
         pCrypt->CreateCipher(TRUE, m_node.dwCipherId, m_node.dwHashId, m_node.dwKeyLength, lpszPassword, dwLength);
@@ -224,9 +229,6 @@ BOOL CQlcNode::CheckPassword(LPCSTR lpszPassword)
     pEncryptor.reset();
     if (verifier.empty() || verifier.size() != m_node.dwVerifierLength)
         return FALSE;
-
-    CQlcNodeData data;
-    data.Open(*this, CQlcNodeData::modeRaw, FALSE);
     return data.CompareStored(verifier.data(), (DWORD)verifier.size());
 }
 
@@ -265,6 +267,12 @@ BOOL CQlcNode::CopyTo(CQuillcrestDoc* pTarget, const CQlcNode& source)
         return FALSE;
     CQuillcrestDoc* pSourceDoc = source.GetDocument();
     const DWORD dwSourceId = source.GetId();
+    // A payload the document refuses to open is not copied, nor is its node.
+    if (source.HasData() && !pSourceDoc->Data_CanOpenPayload(source.GetRecord()))
+    {
+        g_log.WriteLine("WARNING: A node whose cipher the encryption library does not support was not copied.");
+        return FALSE;
+    }
 
     // 1. The record under a new id, at the top level.
     const DWORD dwId = pTarget->Data_NewNodeId();

@@ -183,6 +183,26 @@ BOOL CQlcNodeData::Open(const CQlcNode& node, int nMode, BOOL bCompress)
 
     QLCDATALOC loc = {};
     m_bHasData = m_pDoc->Data_GetDataLoc(m_node.dwNodeId, loc) && loc.bHasData;
+
+    // A cipher the library cannot use is refused before anything is read or
+    // derived: reading gives an empty, damaged payload; writing and raw
+    // access are not opened.
+    if (!m_pDoc->Data_CanOpenPayload(m_node))
+    {
+        if (nMode != modeRead)
+        {
+            g_log.WriteLine("WARNING: An encrypted node cannot be opened: the encryption library does not support it.");
+            Close();
+            return FALSE;
+        }
+        m_nOpenMode = nMode;
+        m_bOpen = TRUE;
+        SetDamaged(QlcCrypt() == nullptr
+                       ? "WARNING: A node is encrypted and the encryption library is not available; it reads as empty."
+                       : "WARNING: A node's cipher, hash or key length is not one the encryption library supports; "
+                         "it reads as empty.");
+        return TRUE;
+    }
     m_nOpenMode = nMode;
     m_bOpen = TRUE;
 

@@ -40,7 +40,9 @@ public:
     virtual ~CQlcNodeData();
 
     // Closes what was open and opens the node's payload in a mode. Reading
-    // decodes it at once. FALSE when the node is not in its document.
+    // decodes it at once. FALSE when the node is not in its document, and
+    // for writing or raw access when the document refuses its cipher
+    // (reading such a node gives an empty, damaged payload).
     BOOL Open(const CQlcNode& node, int nMode, BOOL bCompress);
     // Takes payload bytes (write mode). Throws CFileException on a write
     // error of the uncompressed way or when the payload would pass 4 GB.

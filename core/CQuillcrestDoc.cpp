@@ -2,6 +2,7 @@
 #include "core/CQuillcrestDoc.h"
 
 #include "core/CLog.h"
+#include "core/CQlcTempFile.h"
 #include "core/IQlcFrameCallbacks.h"
 
 #include <algorithm>
@@ -18,10 +19,17 @@ CQuillcrestDoc::CQuillcrestDoc()
       m_hWorkFile(INVALID_HANDLE_VALUE), m_hNotebookFile(INVALID_HANDLE_VALUE), m_dwNotebookAccess(0),
       m_dwNotebookShare(0), m_hSourceFile(INVALID_HANDLE_VALUE), m_header(), m_sectionTable(), m_cryptHeader(),
       m_bHasLogo(FALSE), m_dwNewLogoOffset(0), m_dwNewLogoLength(0), m_bDocModified(FALSE),
-      m_pFrameCallbacks(nullptr)
+      m_pFrameCallbacks(nullptr), m_dwDamagedSections(0)
 {
     // Every payload written while the notebook is open goes to this file.
-    m_hWorkFile = CreateTempFile(m_strWorkPath, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY);
+    // It may hold payloads in plain text: the system deletes it with its
+    // handle, also when the program dies.
+    CQlcTempFile work;
+    if (work.CreateInTempFolder(0))
+    {
+        m_strWorkPath = work.GetPath();
+        m_hWorkFile = work.Detach();
+    }
     if (m_hWorkFile == INVALID_HANDLE_VALUE)
     {
         char szTempDir[MAX_PATH + 1] = {};
@@ -31,27 +39,9 @@ CQuillcrestDoc::CQuillcrestDoc()
     }
 }
 
-HANDLE CQuillcrestDoc::CreateTempFile(CString& strPath, DWORD dwFlags)
-{
-    char szTempDir[MAX_PATH + 1] = {};
-    char szTempFile[MAX_PATH + 1] = {};
-    strPath.Empty();
-    if (GetTempPathA(MAX_PATH, szTempDir) == 0 || GetTempFileNameA(szTempDir, "Qlc", 0, szTempFile) == 0)
-        return INVALID_HANDLE_VALUE;
-    HANDLE h = CreateFileA(szTempFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, dwFlags, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-    {
-        DeleteFileA(szTempFile);
-        return INVALID_HANDLE_VALUE;
-    }
-    strPath = szTempFile;
-    return h;
-}
-
 void CQuillcrestDoc::Data_CloseNotebookFiles()
 {
-    if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
-        CloseHandle(m_hSourceFile);
+    Data_DiscardDecryptedCopy();
     if (m_hNotebookFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hNotebookFile);
     m_hSourceFile = m_hNotebookFile = INVALID_HANDLE_VALUE;

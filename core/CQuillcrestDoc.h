@@ -13,6 +13,7 @@
 
 class CQlcFileReader;
 class CQlcFileWriter;
+class CQlcTempFile;
 class CQuillcrestDoc;
 class IQlcFrameCallbacks;
 
@@ -72,8 +73,14 @@ public:
     void Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream);
 
     // --- Payload streams ----------------------------------------------------
+    // Whether a node's payload may be opened at all: it is not enciphered, or
+    // the encryption library is there and supports its cipher, hash and key
+    // length. Every way to a payload passes here first, so that a damaged
+    // record never reaches key derivation.
+    BOOL Data_CanOpenPayload(const QLCNODE& node) const;
     // Opens a stream on a node's payload: reading where it lies, writing at
-    // the end of the work file. Always TRUE; the handle says what was opened.
+    // the end of the work file. The handle says what was opened. FALSE, and
+    // no stream, for a node Data_CanOpenPayload refuses.
     BOOL Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDLE& handle, BOOL bCompress);
     // Closes a stream; a write stream's node takes the new payload. FALSE
     // for an unknown id.
@@ -190,6 +197,7 @@ public:
     const CString& Data_GetWorkPath() const { return m_strWorkPath; }
 
     // 1 loaded, 0 not a notebook or unusable version, 2 refused at the password.
+    // Damage that reading found is told to the user once, at the end.
     int Data_ReadFile();
     // Writes the whole notebook to the notebook path; TRUE when it replaced it.
     BOOL Data_WriteFile();
@@ -197,6 +205,20 @@ public:
     // The frame that shows this document, or null (tests may set one).
     IQlcFrameCallbacks* GetFrameCallbacks() const;
     void SetFrameCallbacks(IQlcFrameCallbacks* pCallbacks) { m_pFrameCallbacks = pCallbacks; }
+
+    // What the last read found damaged: sections left out (or cut short),
+    // and nodes whose stored payload the file does not hold. Those nodes read
+    // as empty and are saved so; everything else of them is kept.
+    enum
+    {
+        damagedLogo = 1,
+        damagedBookmarks = 2,
+        damagedKeywords = 4,
+        damagedSectionTable = 8,
+        damagedTasks = 16
+    };
+    DWORD Data_GetDamagedSections() const { return m_dwDamagedSections; }
+    const std::vector<DWORD>& Data_GetDamagedNodes() const { return m_damagedNodes; }
 
     // Logo state (the logo section as stored in the file).
     BOOL HasLogo() const { return m_bHasLogo; }
@@ -263,34 +285,35 @@ protected:
 
     int Data_ReadFileInner();
     BOOL Data_WriteFileInner();
+    // Writes the whole plain notebook through the writer (from its start);
+    // the old header tells where the logo lay in the source file.
+    void Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER& oldHeader);
     // Reading after the magic of a plain notebook.
     int Data_ReadPlain(CQlcFileReader& reader);
+    // Tells the user what reading found damaged, if anything.
+    void Data_ReportDamage();
     // Encrypted envelope, reader just after its magic: asks for the password
     // and deciphers into a temporary copy that becomes the source file.
     // 1 done, 0 no decryptor (not a notebook), 2 refused or cancelled.
     int Data_OpenEnvelope(CQlcFileReader& reader);
-    // Enciphers the finished plain file T1 into a new temporary file T2.
-    // FALSE (and no T2) when no encryptor can be made.
-    BOOL Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2);
-    // Closes, overwrites and deletes a decrypted copy serving as the source
-    // file; the source becomes the notebook file again.
+    // Enciphers the finished plain file T1 into a new file T2 beside the
+    // notebook. FALSE (and no T2) when no encryptor can be made.
+    BOOL Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& cipherFile);
+    // Overwrites a decrypted copy serving as the source file with zeros and
+    // closes it, which deletes it; the source becomes the notebook file again.
     void Data_DiscardDecryptedCopy();
-    // Puts the new file in place of the target so that a failure leaves the
-    // target as it was.
-    static BOOL ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget);
 
 public:
     // Overwrites a file with zeros (whole sectors) before it is deleted.
     static BOOL WipeFile(LPCSTR lpszPathName);
-    static BOOL WipeHandle(HANDLE hFile, DWORD dwBlock);
 
 protected:
 
     HWND GetMessageOwner(BOOL bOnlyVisible) const;
-    static HANDLE CreateTempFile(CString& strPath, DWORD dwFlags);
 
 public:
-    // Closes the notebook file and the source file (the document keeps its tables).
+    // Closes the notebook file and the source file (the document keeps its
+    // tables); a decrypted copy goes with its handle, overwritten first.
     void Data_CloseNotebookFiles();
 
 protected:
@@ -338,6 +361,10 @@ protected:
 
     BOOL m_bDocModified;
     IQlcFrameCallbacks* m_pFrameCallbacks;
+
+    // Damage found by the last read
+    DWORD m_dwDamagedSections;
+    std::vector<DWORD> m_damagedNodes;
 
     DECLARE_MESSAGE_MAP()
 };

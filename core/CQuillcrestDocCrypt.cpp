@@ -6,6 +6,8 @@
 #include "core/CQlcAppServices.h"
 #include "core/CQlcFileReader.h"
 #include "core/CQlcFileWriter.h"
+#include "core/CQlcTempFile.h"
+#include "core/IQlcFileProbe.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
@@ -33,10 +35,11 @@ void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
         writer.WriteU16((WORD)(BYTE)lpszMagic[i]);
 }
 
-// Enciphers dwLength bytes from the reader's position into the writer in
-// chunks of whole blocks, the last one padded with zeros to a block.
+// Enciphers (or deciphers) dwLength bytes from the reader's position into
+// the writer in chunks of whole blocks, the last one padded with zeros to a
+// block; each chunk written is reported to the file probe as nProbeStep.
 BOOL ProcessChunks(CCryptDLLHandler& crypt, QLC_CIPHER* pCipher, CQlcFileReader& reader, ULONGLONG ullLength,
-                   CQlcFileWriter& writer)
+                   CQlcFileWriter& writer, int nProbeStep)
 {
     const DWORD dwBlock = CCryptDLLHandler::GetBlockSize(pCipher);
     const DWORD dwChunk = dwBlock * kBlocksPerChunk;
@@ -51,6 +54,7 @@ BOOL ProcessChunks(CCryptDLLHandler& crypt, QLC_CIPHER* pCipher, CQlcFileReader&
             return FALSE;
         writer.Write(chunk.data(), dwPadded);
         ullDone += u;
+        QlcFileProbeStep(nProbeStep);
     }
     return TRUE;
 }
@@ -136,10 +140,11 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
         header.dwCheckBlockLength = (DWORD)checkBlock.size();
     }
 
-    // The decrypted copy: the plain notebook the document reads from.
-    CString strCopy;
-    HANDLE hCopy = CreateTempFile(strCopy, FILE_ATTRIBUTE_NORMAL);
-    if (hCopy == INVALID_HANDLE_VALUE)
+    // The decrypted copy: the plain notebook the document reads from. It is
+    // deleted with its handle, also when the program dies, so the handle
+    // that writes it is the one the document reads through.
+    CQlcTempFile copy;
+    if (!copy.CreateInTempFolder(0))
     {
         Wipe(key);
         Wipe(checkBlock);
@@ -148,36 +153,24 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     }
     try
     {
-        CQlcFileWriter writer(hCopy, strCopy, CCryptDLLHandler::GetBlockSize(pDecryptor.get()) * kBlocksPerChunk);
-        if (!ProcessChunks(*pCrypt, pDecryptor.get(), reader, reader.GetRemaining(), writer))
+        CQlcFileWriter writer(copy.GetHandle(), copy.GetPath(),
+                              CCryptDLLHandler::GetBlockSize(pDecryptor.get()) * kBlocksPerChunk);
+        if (!ProcessChunks(*pCrypt, pDecryptor.get(), reader, reader.GetRemaining(), writer,
+                           IQlcFileProbe::stepChunkDeciphered))
             throw CFileException(CFileException::invalidFile, ERROR_INVALID_DATA);
         writer.Flush();
     }
     catch (...)
     {
-        CloseHandle(hCopy);
-        WipeFile(strCopy);
-        DeleteFileA(strCopy);
+        copy.Discard(TRUE);
         Wipe(key);
         Wipe(checkBlock);
         throw;
     }
     pDecryptor.reset();
-    CloseHandle(hCopy);
 
-    HANDLE hSource = CreateFileA(strCopy, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hSource == INVALID_HANDLE_VALUE)
-    {
-        const LONG lError = (LONG)GetLastError();
-        WipeFile(strCopy);
-        DeleteFileA(strCopy);
-        Wipe(key);
-        Wipe(checkBlock);
-        CFileException::ThrowOsError(lError, strCopy);
-    }
-
-    m_hSourceFile = hSource;
-    m_strSourcePath = strCopy;
+    m_strSourcePath = copy.GetPath();
+    m_hSourceFile = copy.Detach();
     Wipe(m_key);
     Wipe(m_checkBlock);
     m_key.swap(key);
@@ -186,11 +179,8 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     return 1;
 }
 
-BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, CString& strT2)
+BOOL CQuillcrestDoc::Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& cipherFile)
 {
-    hT2 = INVALID_HANDLE_VALUE;
-    strT2.Empty();
-
     CCryptDLLHandler* pCrypt = QlcCrypt();
     if (pCrypt == nullptr)
     {
@@ -205,16 +195,16 @@ BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, C
         return FALSE;
     }
 
-    hT2 = CreateTempFile(strT2, FILE_ATTRIBUTE_NORMAL);
-    if (hT2 == INVALID_HANDLE_VALUE)
+    // Beside the notebook, which it replaces by a rename.
+    if (!cipherFile.CreateBeside(m_strNotebookPath))
     {
-        g_log.WriteLine("WARNING: A temporary file for the encrypted notebook could not be created.");
+        g_log.WriteLine("WARNING: A file for the encrypted notebook could not be created.");
         return FALSE;
     }
     BOOL bDone = FALSE;
     try
     {
-        CQlcFileWriter writer(hT2, strT2,
+        CQlcFileWriter writer(cipherFile.GetHandle(), cipherFile.GetPath(),
                               CCryptDLLHandler::GetBlockSize(pEncryptor.get()) * kBlocksPerChunk);
         WriteMagic(writer, QLC_MAGIC_ENCRYPTED_V2);
         m_cryptHeader.dwVerifierLength = (DWORD)verifier.size();
@@ -230,31 +220,26 @@ BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, C
         if (!m_checkBlock.empty())
             writer.Write(m_checkBlock.data(), (UINT)m_checkBlock.size());
 
-        CQlcFileReader reader(hT1, lpszT1);
+        CQlcFileReader reader(plainFile.GetHandle(), plainFile.GetPath());
         reader.Seek(0);
-        bDone = ProcessChunks(*pCrypt, pEncryptor.get(), reader, reader.GetLength(), writer);
+        bDone = ProcessChunks(*pCrypt, pEncryptor.get(), reader, reader.GetLength(), writer,
+                              IQlcFileProbe::stepChunkEnciphered);
         if (bDone)
         {
             writer.Flush();
-            if (!FlushFileBuffers(hT2))
-                CFileException::ThrowOsError((LONG)GetLastError(), strT2);
+            if (!FlushFileBuffers(cipherFile.GetHandle()))
+                CFileException::ThrowOsError((LONG)GetLastError(), cipherFile.GetPath());
         }
     }
     catch (...)
     {
-        CloseHandle(hT2);
-        DeleteFileA(strT2);
-        hT2 = INVALID_HANDLE_VALUE;
-        strT2.Empty();
+        cipherFile.Discard(FALSE);
         throw;
     }
     if (!bDone)
     {
         g_log.WriteLine("WARNING: The encryption library failed to encipher the notebook.");
-        CloseHandle(hT2);
-        DeleteFileA(strT2);
-        hT2 = INVALID_HANDLE_VALUE;
-        strT2.Empty();
+        cipherFile.Discard(FALSE);
         return FALSE;
     }
     return TRUE;
@@ -309,12 +294,13 @@ BOOL CQuillcrestDoc::Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength,
 
 void CQuillcrestDoc::Data_DiscardDecryptedCopy()
 {
+    // The copy was opened delete-on-close: zeros through its handle, and
+    // closing it deletes it.
     if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
-        CloseHandle(m_hSourceFile);
-    if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
     {
-        WipeFile(m_strSourcePath);
-        DeleteFileA(m_strSourcePath);
+        if (!CQlcTempFile::Wipe(m_hSourceFile, GetWipeBlockSize(m_strSourcePath)))
+            g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be overwritten.");
+        CloseHandle(m_hSourceFile);
     }
     m_hSourceFile = m_hNotebookFile;
     m_strSourcePath = m_strNotebookPath;

@@ -5,6 +5,8 @@
 #include "core/CQlcAppServices.h"
 #include "core/CQlcFileReader.h"
 #include "core/CQlcFileWriter.h"
+#include "core/CQlcTempFile.h"
+#include "core/IQlcFileProbe.h"
 #include "core/IQlcFrameCallbacks.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
@@ -16,12 +18,20 @@
 
 #include <cryptopp/gzip.h>
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 namespace {
 
 typedef CMap<DWORD, DWORD, DWORD, DWORD> CIdMap;
+
+// The new file is written, and payloads copied, in blocks of this size.
+const size_t kSaveBlock = 4 * 1024 * 1024;
+
+// Damaged nodes named by the message at open; the rest are counted.
+const size_t kMaxDamagedListed = 10;
 
 // A decompressed logo larger than this is not a picture anyone chose.
 const size_t kMaxLogoBytes = 64 * 1024 * 1024;
@@ -167,7 +177,8 @@ int CQuillcrestDoc::Data_ReadFile()
 
 int CQuillcrestDoc::Data_ReadFileInner()
 {
-
+    m_dwDamagedSections = 0;
+    m_damagedNodes.clear();
     m_hSourceFile = m_hNotebookFile;
     m_strSourcePath = m_strNotebookPath;
 
@@ -260,7 +271,56 @@ int CQuillcrestDoc::Data_ReadPlain(CQlcFileReader& reader)
 
     if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
         pFrame->OnDocumentLoaded();
+    Data_ReportDamage();
     return 1;
+}
+
+void CQuillcrestDoc::Data_ReportDamage()
+{
+    if (m_damagedNodes.empty() && m_dwDamagedSections == 0)
+        return;
+
+    CString strText;
+    const size_t nNodes = m_damagedNodes.size();
+    if (nNodes == 1)
+        strText = AfxLoadText(IDS_QLC_DAMAGED_NODE);
+    else if (nNodes > 1)
+        strText.Format(AfxLoadText(IDS_QLC_DAMAGED_NODES), (unsigned long)nNodes);
+    for (size_t i = 0; i < nNodes && i < kMaxDamagedListed; ++i)
+        strText += "\n    " + Data_GetNodePath(m_damagedNodes[i]);
+    if (nNodes > kMaxDamagedListed)
+    {
+        CString strMore;
+        strMore.Format(AfxLoadText(IDS_QLC_DAMAGED_MORE), (unsigned long)(nNodes - kMaxDamagedListed));
+        strText += "\n    " + strMore;
+    }
+
+    if (m_dwDamagedSections != 0)
+    {
+        if (!strText.IsEmpty())
+            strText += "\n\n";
+        strText += AfxLoadText(IDS_QLC_DAMAGED_SECTIONS);
+        static const struct
+        {
+            DWORD dwBit;
+            UINT nId;
+        } kSections[] = {
+            { damagedLogo, IDS_QLC_DAMAGED_LOGO },
+            { damagedBookmarks, IDS_QLC_DAMAGED_BOOKMARKS },
+            { damagedKeywords, IDS_QLC_DAMAGED_KEYWORDS },
+            { damagedSectionTable, IDS_QLC_DAMAGED_SECTION_TABLE },
+            { damagedTasks, IDS_QLC_DAMAGED_TASKS },
+        };
+        for (const auto& section : kSections)
+        {
+            if (m_dwDamagedSections & section.dwBit)
+                strText += "\n    " + AfxLoadText(section.nId);
+        }
+    }
+    strText += "\n\n";
+    strText += AfxLoadText(IDS_QLC_DAMAGED_REST);
+    QlcPrompts().MessageBox(GetMessageOwner(TRUE), strText, AfxLoadText(IDS_QLC_CAPTION_DAMAGED),
+                            MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
 }
 
 void CQuillcrestDoc::Data_ReadHeader(CQlcFileReader& reader)
@@ -298,6 +358,7 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
     // Each record takes at least its fixed part and a NUL: a count the file
     // cannot hold is damage, not a reason to allocate.
     reader.Require((ULONGLONG)m_header.dwNodeCount * (dwRecordSize + 1));
+    const ULONGLONG ullFileLength = reader.GetLength();
 
     for (DWORD i = 0; i < m_header.dwNodeCount; ++i)
     {
@@ -326,6 +387,20 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
             node.wIcon = 3;
         node.bPasswordKnown = FALSE;
         node.strPassword.Empty();
+
+        // A payload the file does not hold cannot be read nor copied on save:
+        // the node keeps everything else and reads as empty.
+        if (IsDataType(node.nType) && node.dwStoredSize != 0 &&
+            (ULONGLONG)node.dwDataOffset + node.dwStoredSize > ullFileLength)
+        {
+            CString strLine;
+            strLine.Format("WARNING: Node %lu's stored data runs past the end of the file; it reads as empty.",
+                           (unsigned long)node.dwNodeId);
+            g_log.WriteLine(strLine);
+            node.dwStoredSize = 0;
+            node.dwPlainSize = 0;
+            m_damagedNodes.push_back(node.dwNodeId);
+        }
         m_mapNodes.SetAt(node.dwNodeId, node);
 
         QLCDATALOC loc;
@@ -335,6 +410,16 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
         loc.dwOffset = node.dwDataOffset;
         m_mapDataLocs.SetAt(node.dwNodeId, loc);
     }
+
+    // A record read again under the same id replaced the damaged one.
+    std::sort(m_damagedNodes.begin(), m_damagedNodes.end());
+    m_damagedNodes.erase(std::unique(m_damagedNodes.begin(), m_damagedNodes.end()), m_damagedNodes.end());
+    m_damagedNodes.erase(std::remove_if(m_damagedNodes.begin(), m_damagedNodes.end(),
+                                        [this](DWORD dwId) {
+                                            QLCDATALOC loc = {};
+                                            return m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData;
+                                        }),
+                         m_damagedNodes.end());
 
     // Ids in the file may be sparse (written by other programs): never hand
     // out one that is taken.
@@ -383,6 +468,8 @@ void CQuillcrestDoc::Data_ReadLogoSection(CQlcFileReader& reader)
     {
         g_log.WriteLine("WARNING: The notebook logo is too large; the notebook has no logo.");
     }
+    if (!m_bHasLogo)
+        m_dwDamagedSections |= damagedLogo;
 }
 
 BOOL CQuillcrestDoc::DecodeLogo(const BYTE* pData, size_t nSize)
@@ -428,6 +515,7 @@ void CQuillcrestDoc::Data_ReadBookmarks(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The bookmark section is damaged; bookmarks after the damage were skipped.");
+        m_dwDamagedSections |= damagedBookmarks;
     }
     if (!m_mapBookmarks.IsEmpty())
         m_dwNextBookmarkId = std::max(MaxKey(m_mapBookmarks), (DWORD)m_mapBookmarks.GetCount()) + 1;
@@ -464,6 +552,7 @@ void CQuillcrestDoc::Data_ReadKeywords(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The keyword section is damaged; keywords after the damage were skipped.");
+        m_dwDamagedSections |= damagedKeywords;
     }
     // Loaded ids may be sparse: a new keyword must not take one of them.
     if (!m_mapKeywords.IsEmpty())
@@ -483,6 +572,7 @@ void CQuillcrestDoc::Data_ReadSectionTable(CQlcFileReader& reader)
     {
         g_log.WriteLine("WARNING: The section table is damaged; tasks were not read.");
         m_sectionTable = QLCSECTIONTABLE();
+        m_dwDamagedSections |= damagedSectionTable;
     }
 }
 
@@ -518,6 +608,7 @@ void CQuillcrestDoc::Data_ReadTasks(CQlcFileReader& reader)
     catch (CFileException&)
     {
         g_log.WriteLine("WARNING: The task section is damaged; tasks after the damage were skipped.");
+        m_dwDamagedSections |= damagedTasks;
     }
 
     m_dwNextTaskId = std::max(MaxKey(m_mapTasks), (DWORD)m_mapTasks.GetCount()) + 1;
@@ -553,8 +644,20 @@ void CQuillcrestDoc::Data_WriteSectionTable(CQlcFileWriter& writer)
 
 void CQuillcrestDoc::Data_WriteKeywords(CQlcFileWriter& writer, const CIdMap& mapNewIds)
 {
+    // A list whose node no longer exists is dropped: written with node 0 it
+    // would merge with others like it on the next read.
+    DWORD dwListCount = 0;
+    for (POSITION pos = m_mapNodeKeywords.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwNodeId;
+        QLCNODE_KEYWORDS keywords;
+        m_mapNodeKeywords.GetNextAssoc(pos, dwNodeId, keywords);
+        if (NewNodeNumber(mapNewIds, keywords.dwNodeId) != 0)
+            ++dwListCount;
+    }
+
     writer.WriteU32((DWORD)m_mapKeywords.GetCount());
-    writer.WriteU32((DWORD)m_mapNodeKeywords.GetCount());
+    writer.WriteU32(dwListCount);
     writer.WriteU32(0);
     writer.WriteU32(0);
 
@@ -573,7 +676,10 @@ void CQuillcrestDoc::Data_WriteKeywords(CQlcFileWriter& writer, const CIdMap& ma
         DWORD dwNodeId;
         QLCNODE_KEYWORDS keywords;
         m_mapNodeKeywords.GetNextAssoc(pos, dwNodeId, keywords);
-        writer.WriteU32(NewNodeNumber(mapNewIds, keywords.dwNodeId));
+        const DWORD dwNewNodeId = NewNodeNumber(mapNewIds, keywords.dwNodeId);
+        if (dwNewNodeId == 0)
+            continue;
+        writer.WriteU32(dwNewNodeId);
         writer.WriteU32(keywords.GetCount());
         for (DWORD dwKeywordId : keywords.keywordIds)
             writer.WriteU32(dwKeywordId);
@@ -641,6 +747,163 @@ BOOL CQuillcrestDoc::Data_WriteFile()
     return bResult;
 }
 
+void CQuillcrestDoc::Data_WritePlain(CQlcFileWriter& writer, const QLCFILEHEADER& oldHeader)
+{
+    WriteMagic(writer, QLC_MAGIC_PLAIN);
+    const DWORD dwHeaderPos = writer.GetPosition();
+    GetSystemTime(&m_header.stModified);
+    m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
+    Data_WriteHeader(writer);
+
+    // The nodes in table order, numbered 1, 2, 3 ... in that order.
+    std::vector<std::pair<DWORD, QLCNODE>> nodes;
+    nodes.reserve((size_t)m_mapNodes.GetCount());
+    CIdMap mapNewIds;
+    for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
+    {
+        nodes.emplace_back();
+        m_mapNodes.GetNextAssoc(pos, nodes.back().first, nodes.back().second);
+        mapNewIds.SetAt(nodes.back().first, (DWORD)nodes.size());
+    }
+
+    // Payloads follow the node table in its order, so every record can be
+    // written with its payload's final offset at once.
+    struct CPayload
+    {
+        DWORD dwNodeId;
+        DWORD dwStoredSize;
+        QLCDATALOC loc;
+        DWORD dwNewOffset;
+    };
+    std::vector<CPayload> payloads;
+    std::vector<BOOL> carries(nodes.size(), FALSE);
+    ULONGLONG ullNext = writer.GetPosition();
+    for (size_t i = 0; i < nodes.size(); ++i)
+    {
+        const QLCNODE& node = nodes[i].second;
+        ullNext += QLC_NODE_RECORD_SIZE + strlen(node.strName) + 1;
+        QLCDATALOC loc = {};
+        if (IsDataType(node.nType) && m_mapDataLocs.Lookup(nodes[i].first, loc) && loc.bHasData)
+        {
+            payloads.push_back({ nodes[i].first, node.dwStoredSize, loc, 0 });
+            carries[i] = TRUE;
+        }
+    }
+
+    size_t iPayload = 0;
+    for (size_t i = 0; i < nodes.size(); ++i)
+    {
+        const DWORD dwId = nodes[i].first;
+        const QLCNODE& node = nodes[i].second;
+        DWORD dwDataOffset = node.dwDataOffset;
+        if (carries[i])
+        {
+            if (ullNext > 0xFFFFFFFFull)
+                throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE, writer.GetFileName());
+            dwDataOffset = payloads[iPayload].dwNewOffset = (DWORD)ullNext;
+            ullNext += payloads[iPayload++].dwStoredSize;
+        }
+        writer.WriteU32(dwDataOffset);
+        writer.WriteByte(node.nType);
+        writer.WriteByte(node.bSpare);
+        writer.WriteU16(node.wIcon);
+        writer.WriteU32(NewNodeNumber(mapNewIds, dwId));
+        writer.WriteU32(node.dwParentId != 0 ? NewNodeNumber(mapNewIds, node.dwParentId) : 0);
+        writer.WriteU32(node.dwFlags);
+        writer.WriteU32(node.dwStoredSize);
+        writer.WriteU32(node.dwPlainSize);
+        writer.WriteU32(node.dwKeyLength);
+        writer.WriteU32(node.dwHashId);
+        writer.WriteU32(node.dwCipherId);
+        writer.WriteU32(node.dwVerifierLength);
+        for (DWORD dw : node.dwReserved)
+            writer.WriteU32(dw);
+        writer.WriteString(node.strName);
+    }
+    nodes.clear();
+
+    // Payloads, copied from where they lie now. Those that lie one after
+    // another in the same file (all of them after a save) go as one run of
+    // up to a block, so a notebook of many small notes costs few reads.
+    for (size_t i = 0; i < payloads.size();)
+    {
+        const CPayload& first = payloads[i];
+        const HANDLE hFrom = first.loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
+        const CString& strFrom = first.loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
+        size_t iEnd = i + 1;
+        ULONGLONG ullRun = first.dwStoredSize;
+        while (iEnd < payloads.size() && payloads[iEnd].loc.bInWorkFile == first.loc.bInWorkFile &&
+               payloads[iEnd].loc.dwOffset == first.loc.dwOffset + ullRun &&
+               ullRun + payloads[iEnd].dwStoredSize <= kSaveBlock)
+            ullRun += payloads[iEnd++].dwStoredSize;
+
+        if (hFrom == INVALID_HANDLE_VALUE && ullRun != 0)
+            throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
+        if (writer.GetPosition() != first.dwNewOffset)
+            throw CFileException(CFileException::genericException, ERROR_INVALID_DATA, writer.GetFileName());
+        if (ullRun != 0)
+            writer.CopyFrom(hFrom, strFrom, first.loc.dwOffset, (DWORD)ullRun);
+        for (; i < iEnd; ++i)
+        {
+            const QLCDATALOC newLoc = { 1, 0, 0, payloads[i].dwNewOffset };
+            m_mapDataLocs.SetAt(payloads[i].dwNodeId, newLoc);
+            QlcFileProbeStep(IQlcFileProbe::stepPayloadCopied);
+        }
+    }
+
+    // Logo
+    if (!m_bHasLogo)
+    {
+        m_header.dwLogoOffset = 0;
+        m_header.dwLogoLength = 0;
+    }
+    else if (m_dwNewLogoLength != 0)
+    {
+        m_header.dwLogoOffset = writer.GetEnd();
+        writer.CopyFrom(m_hWorkFile, m_strWorkPath, m_dwNewLogoOffset, m_dwNewLogoLength);
+        m_header.dwLogoLength = m_dwNewLogoLength;
+    }
+    else
+    {
+        m_header.dwLogoOffset = writer.GetEnd();
+        writer.CopyFrom(m_hSourceFile, m_strSourcePath, oldHeader.dwLogoOffset, oldHeader.dwLogoLength);
+        m_header.dwLogoLength = oldHeader.dwLogoLength;
+    }
+
+    // Bookmarks, numbered from 0 in table order.
+    m_header.dwBookmarkOffset = writer.GetEnd();
+    writer.WriteU32((DWORD)m_mapBookmarks.GetCount());
+    writer.WriteU32(0);
+    writer.WriteU32(0);
+    DWORD dwBookmarkNumber = 0;
+    for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCBOOKMARK bookmark;
+        m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
+        writer.WriteU32(dwBookmarkNumber++);
+        writer.WriteU32(bookmark.dwKept1);
+        writer.WriteU32(bookmark.dwKept2);
+        writer.WriteU32(NewNodeNumber(mapNewIds, bookmark.dwNodeId));
+        writer.WriteString(bookmark.strName);
+    }
+
+    m_header.dwKeywordOffset = writer.GetEnd();
+    Data_WriteKeywords(writer, mapNewIds);
+
+    m_header.dwSectionTableOffset = writer.GetEnd();
+    Data_WriteSectionTable(writer);
+
+    m_sectionTable.dwTaskOffset = writer.GetEnd();
+    Data_WriteTasks(writer, mapNewIds);
+
+    writer.Seek(dwHeaderPos);
+    Data_WriteHeader(writer);
+    writer.Seek(m_header.dwSectionTableOffset);
+    Data_WriteSectionTable(writer);
+    writer.Flush();
+}
+
 BOOL CQuillcrestDoc::Data_WriteFileInner()
 {
     // Everything the write changes in memory, to put back when it fails.
@@ -667,162 +930,37 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
             m_strNotebookPath = m_strNotebookHandlePath;
     };
 
-    CString strT1, strT2;
-    HANDLE hT1 = CreateTempFile(strT1, FILE_ATTRIBUTE_NORMAL);
-    HANDLE hT2 = INVALID_HANDLE_VALUE;
-    if (hT1 == INVALID_HANDLE_VALUE)
+    // The plain file: for a plain notebook beside it, so that it replaces it
+    // by a rename; for an encrypted one in the temporary folder, where it
+    // becomes the decrypted copy. Neither survives the program dying.
+    const BOOL bEncrypted = IsEncryptedNotebook();
+    CQlcTempFile plainFile;
+    CQlcTempFile cipherFile;
+    const BOOL bCreated =
+        bEncrypted ? plainFile.CreateInTempFolder(FILE_SHARE_READ) : plainFile.CreateBeside(m_strNotebookPath);
+    if (!bCreated)
     {
-        g_log.WriteLine("WARNING: A temporary file for saving could not be created.");
+        g_log.WriteLine("WARNING: A file to save the notebook to could not be created.");
         return FALSE;
     }
-    const BOOL bEncrypted = IsEncryptedNotebook();
+    QlcFileProbeStep(IQlcFileProbe::stepFilesCreated);
     auto discardTemps = [&]() {
-        if (hT1 != INVALID_HANDLE_VALUE)
-            CloseHandle(hT1);
-        if (hT2 != INVALID_HANDLE_VALUE)
-            CloseHandle(hT2);
-        hT1 = hT2 = INVALID_HANDLE_VALUE;
-        // T1 holds the notebook in plain text: never leave it readable.
-        if (bEncrypted)
-            WipeFile(strT1);
-        DeleteFileA(strT1);
-        if (!strT2.IsEmpty())
-            DeleteFileA(strT2);
+        // The plain file of an encrypted notebook holds it in plain text.
+        plainFile.Discard(bEncrypted);
+        cipherFile.Discard(FALSE);
     };
 
     try
     {
-        CQlcFileWriter writer(hT1, strT1);
+        CQlcFileWriter writer(plainFile.GetHandle(), plainFile.GetPath(), kSaveBlock);
+        Data_WritePlain(writer, savedHeader);
+        QlcFileProbeStep(IQlcFileProbe::stepPlainWritten);
+        // The plain file of a plain notebook is the notebook from now on;
+        // that of an encrypted one is only ever a copy.
+        if (!bEncrypted && !FlushFileBuffers(plainFile.GetHandle()))
+            CFileException::ThrowOsError((LONG)GetLastError(), plainFile.GetPath());
 
-        WriteMagic(writer, QLC_MAGIC_PLAIN);
-        const DWORD dwHeaderPos = writer.GetPosition();
-        GetSystemTime(&m_header.stModified);
-        m_header.dwNodeCount = (DWORD)m_mapNodes.GetCount();
-        Data_WriteHeader(writer);
-
-        // Nodes are numbered 1, 2, 3 ... in table order.
-        CIdMap mapNewIds;
-        DWORD dwNumber = 0;
-        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCNODE node;
-            m_mapNodes.GetNextAssoc(pos, dwId, node);
-            mapNewIds.SetAt(dwId, ++dwNumber);
-        }
-
-        struct CPayload
-        {
-            DWORD dwNodeId;
-            DWORD dwRecordPos;
-            DWORD dwStoredSize;
-        };
-        std::vector<CPayload> payloads;
-
-        for (POSITION pos = m_mapNodes.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCNODE node;
-            m_mapNodes.GetNextAssoc(pos, dwId, node);
-
-            QLCDATALOC loc = {};
-            if (IsDataType(node.nType) && m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData)
-                payloads.push_back({ dwId, writer.GetPosition(), node.dwStoredSize });
-
-            writer.WriteU32(node.dwDataOffset);
-            writer.WriteByte(node.nType);
-            writer.WriteByte(node.bSpare);
-            writer.WriteU16(node.wIcon);
-            writer.WriteU32(NewNodeNumber(mapNewIds, dwId));
-            writer.WriteU32(node.dwParentId != 0 ? NewNodeNumber(mapNewIds, node.dwParentId) : 0);
-            writer.WriteU32(node.dwFlags);
-            writer.WriteU32(node.dwStoredSize);
-            writer.WriteU32(node.dwPlainSize);
-            writer.WriteU32(node.dwKeyLength);
-            writer.WriteU32(node.dwHashId);
-            writer.WriteU32(node.dwCipherId);
-            writer.WriteU32(node.dwVerifierLength);
-            for (DWORD dw : node.dwReserved)
-                writer.WriteU32(dw);
-            writer.WriteString(node.strName);
-        }
-
-        // Payloads, copied from where they lie now.
-        for (const CPayload& payload : payloads)
-        {
-            QLCDATALOC loc = {};
-            m_mapDataLocs.Lookup(payload.dwNodeId, loc);
-            const HANDLE hFrom = loc.bInWorkFile ? m_hWorkFile : m_hSourceFile;
-            const CString strFrom = loc.bInWorkFile ? m_strWorkPath : m_strSourcePath;
-            if (hFrom == INVALID_HANDLE_VALUE && payload.dwStoredSize != 0)
-                throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, strFrom);
-
-            const DWORD dwPos = writer.GetEnd();
-            writer.Seek(payload.dwRecordPos);
-            writer.WriteU32(dwPos);
-            writer.Seek(dwPos);
-            if (payload.dwStoredSize != 0)
-                writer.CopyFrom(hFrom, strFrom, loc.dwOffset, payload.dwStoredSize);
-
-            const QLCDATALOC newLoc = { 1, 0, 0, dwPos };
-            m_mapDataLocs.SetAt(payload.dwNodeId, newLoc);
-        }
-
-        // Logo
-        if (!m_bHasLogo)
-        {
-            m_header.dwLogoOffset = 0;
-            m_header.dwLogoLength = 0;
-        }
-        else if (m_dwNewLogoLength != 0)
-        {
-            m_header.dwLogoOffset = writer.GetEnd();
-            writer.CopyFrom(m_hWorkFile, m_strWorkPath, m_dwNewLogoOffset, m_dwNewLogoLength);
-            m_header.dwLogoLength = m_dwNewLogoLength;
-        }
-        else
-        {
-            m_header.dwLogoOffset = writer.GetEnd();
-            writer.CopyFrom(m_hSourceFile, m_strSourcePath, savedHeader.dwLogoOffset, savedHeader.dwLogoLength);
-            m_header.dwLogoLength = savedHeader.dwLogoLength;
-        }
-
-        // Bookmarks, numbered from 0 in table order.
-        m_header.dwBookmarkOffset = writer.GetEnd();
-        writer.WriteU32((DWORD)m_mapBookmarks.GetCount());
-        writer.WriteU32(0);
-        writer.WriteU32(0);
-        DWORD dwBookmarkNumber = 0;
-        for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
-        {
-            DWORD dwId;
-            QLCBOOKMARK bookmark;
-            m_mapBookmarks.GetNextAssoc(pos, dwId, bookmark);
-            writer.WriteU32(dwBookmarkNumber++);
-            writer.WriteU32(bookmark.dwKept1);
-            writer.WriteU32(bookmark.dwKept2);
-            writer.WriteU32(NewNodeNumber(mapNewIds, bookmark.dwNodeId));
-            writer.WriteString(bookmark.strName);
-        }
-
-        m_header.dwKeywordOffset = writer.GetEnd();
-        Data_WriteKeywords(writer, mapNewIds);
-
-        m_header.dwSectionTableOffset = writer.GetEnd();
-        Data_WriteSectionTable(writer);
-
-        m_sectionTable.dwTaskOffset = writer.GetEnd();
-        Data_WriteTasks(writer, mapNewIds);
-
-        writer.Seek(dwHeaderPos);
-        Data_WriteHeader(writer);
-        writer.Seek(m_header.dwSectionTableOffset);
-        Data_WriteSectionTable(writer);
-        writer.Flush();
-        if (!FlushFileBuffers(hT1))
-            CFileException::ThrowOsError((LONG)GetLastError(), strT1);
-
-        if (bEncrypted && !Data_EncipherFile(hT1, strT1, hT2, strT2))
+        if (bEncrypted && !Data_EncipherFile(plainFile, cipherFile))
         {
             // No encryptor: the target is not touched.
             g_log.WriteLine("WARNING: The notebook could not be enciphered; it was not saved.");
@@ -846,12 +984,6 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         throw;
     }
 
-    CloseHandle(hT1);
-    hT1 = INVALID_HANDLE_VALUE;
-    if (hT2 != INVALID_HANDLE_VALUE)
-        CloseHandle(hT2);
-    hT2 = INVALID_HANDLE_VALUE;
-
     // The notebook must be closed to be replaced; remember how to reopen it.
     const BOOL bHadNotebook = m_hNotebookFile != INVALID_HANDLE_VALUE;
     const BOOL bSourceIsNotebook = m_hSourceFile == m_hNotebookFile;
@@ -861,8 +993,8 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (bSourceIsNotebook)
         m_hSourceFile = INVALID_HANDLE_VALUE;
 
-    const CString& strNew = bEncrypted ? strT2 : strT1;
-    if (!ReplaceNotebookFile(strNew, m_strNotebookPath))
+    CQlcTempFile& newFile = bEncrypted ? cipherFile : plainFile;
+    if (!newFile.ReplaceTarget(m_strNotebookPath))
     {
         g_log.WriteLine("WARNING: The saved notebook could not replace the file; the file was left as it was.");
         discardTemps();
@@ -882,19 +1014,11 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         }
         return FALSE;
     }
+    QlcFileProbeStep(IQlcFileProbe::stepTargetReplaced);
 
-    // The previous decrypted copy is replaced by T1.
+    // The previous decrypted copy gives way to the new plain file.
     if (!bSourceIsNotebook && m_hSourceFile != INVALID_HANDLE_VALUE)
-    {
-        CloseHandle(m_hSourceFile);
-        m_hSourceFile = INVALID_HANDLE_VALUE;
-        // It holds the notebook in plain text.
-        if (!m_strSourcePath.IsEmpty() && m_strSourcePath.CompareNoCase(m_strNotebookPath) != 0)
-        {
-            WipeFile(m_strSourcePath);
-            DeleteFileA(m_strSourcePath);
-        }
-    }
+        Data_DiscardDecryptedCopy();
 
     if (!Data_OpenNotebookHandle(m_strNotebookPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING))
         g_log.WriteLine("WARNING: The saved notebook could not be opened again.");
@@ -906,54 +1030,16 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     }
     else
     {
-        m_strSourcePath = strT1;
-        m_hSourceFile = CreateFileA(strT1, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Still open as it was made, so it goes with its handle whatever happens.
+        m_strSourcePath = plainFile.GetPath();
+        m_hSourceFile = plainFile.Detach();
     }
-    return TRUE;
-}
-
-BOOL CQuillcrestDoc::ReplaceNotebookFile(LPCSTR lpszNewFile, LPCSTR lpszTarget)
-{
-    // Copy next to the target first, then rename over it: the rename is the
-    // only step that touches the target, and it either happens or not.
-    CString strDir = AfxPathGetFolderWithSeparator(lpszTarget);
-    if (strDir.IsEmpty())
-        strDir = ".\\";
-
-    char szSibling[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(strDir, "Qlc", 0, szSibling) == 0)
-        return FALSE;
-    if (!CopyFileA(lpszNewFile, szSibling, FALSE))
-    {
-        DeleteFileA(szSibling);
-        return FALSE;
-    }
-    if (!MoveFileExA(szSibling, lpszTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    {
-        DeleteFileA(szSibling);
-        return FALSE;
-    }
-    // The encrypted file T2 is gone once in place; a plain T1 likewise.
-    DeleteFileA(lpszNewFile);
     return TRUE;
 }
 
 DWORD CQuillcrestDoc::GetWipeBlockSize(LPCSTR lpszPathName)
 {
-    // Bytes per sector of the file's volume; a full block when unknown.
-    CString strRoot = lpszPathName;
-    int iStart = 0;
-    if (strRoot.Left(2) == "\\\\")
-        iStart = 2;
-    const int iSlash = strRoot.Find('\\', iStart);
-    strRoot = iSlash >= 0 ? strRoot.Left(iSlash + 1) : CString();
-    DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFree = 0, dwTotal = 0;
-    if (strRoot.IsEmpty() ||
-        !GetDiskFreeSpaceA(strRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFree, &dwTotal) ||
-        dwBytesPerSector == 0)
-        dwBytesPerSector = 4096;
-    return dwBytesPerSector;
+    return CQlcTempFile::GetSectorSize(lpszPathName);
 }
 
 BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
@@ -963,25 +1049,7 @@ BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
-    const BOOL bResult = WipeHandle(h, dwBlock);
+    const BOOL bResult = CQlcTempFile::Wipe(h, dwBlock);
     CloseHandle(h);
     return bResult;
-}
-
-BOOL CQuillcrestDoc::WipeHandle(HANDLE hFile, DWORD dwBlock)
-{
-    LARGE_INTEGER liSize;
-    if (!GetFileSizeEx(hFile, &liSize))
-        return FALSE;
-    LARGE_INTEGER liZero = {};
-    if (!SetFilePointerEx(hFile, liZero, nullptr, FILE_BEGIN))
-        return FALSE;
-    std::vector<BYTE> zeros(dwBlock ? dwBlock : 4096, 0);
-    for (LONGLONG llDone = 0; llDone < liSize.QuadPart; llDone += (LONGLONG)zeros.size())
-    {
-        DWORD dwWritten = 0;
-        if (!WriteFile(hFile, zeros.data(), (DWORD)zeros.size(), &dwWritten, nullptr) || dwWritten != zeros.size())
-            return FALSE;
-    }
-    return FlushFileBuffers(hFile);
 }

@@ -5,6 +5,7 @@
 
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
+#include "core/CQlcTempFile.h"
 #include "core/IQlcFrameCallbacks.h"
 #include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
@@ -53,7 +54,7 @@ CQuillcrestDoc::~CQuillcrestDoc()
     // plain text: zeros over it before the close deletes it.
     if (m_hWorkFile != INVALID_HANDLE_VALUE)
     {
-        if (!WipeHandle(m_hWorkFile, GetWipeBlockSize(m_strWorkPath)))
+        if (!CQlcTempFile::Wipe(m_hWorkFile, GetWipeBlockSize(m_strWorkPath)))
             g_log.WriteLine("WARNING: The temporary work file could not be overwritten before its removal.");
         CloseHandle(m_hWorkFile); // deleted on close
         m_hWorkFile = INVALID_HANDLE_VALUE;
@@ -391,17 +392,5 @@ BOOL CQuillcrestDoc::IsSourceDecryptedCopy() const
 
 void CQuillcrestDoc::Data_ReleaseFiles()
 {
-    if (IsSourceDecryptedCopy())
-    {
-        if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
-            CloseHandle(m_hSourceFile);
-        m_hSourceFile = INVALID_HANDLE_VALUE;
-        // It holds the notebook in plain text.
-        if (!WipeFile(m_strSourcePath))
-            g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be overwritten.");
-        if (!DeleteFileA(m_strSourcePath) && GetLastError() != ERROR_FILE_NOT_FOUND)
-            g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be deleted.");
-        m_strSourcePath = m_strNotebookPath;
-    }
     Data_CloseNotebookFiles();
 }

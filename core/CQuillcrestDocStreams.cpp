@@ -2,8 +2,18 @@
 // stream callbacks over a node's payload.
 #include "core/CQuillcrestDoc.h"
 
+#include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
 #include "core/CQlcNodeData.h"
+
+BOOL CQuillcrestDoc::Data_CanOpenPayload(const QLCNODE& node) const
+{
+    if ((node.dwFlags & QLC_NODEFLAG_ENCRYPTED) == 0)
+        return TRUE;
+    const CCryptDLLHandler* pCrypt = QlcCrypt();
+    return pCrypt != nullptr && node.dwKeyLength != 0 && pCrypt->CanUseCipher(node.dwCipherId, node.dwKeyLength) &&
+           pCrypt->m_pfnIsAlgorithmSupported(node.dwHashId);
+}
 
 BOOL CQuillcrestDoc::Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDLE& handle, BOOL bCompress)
 {
@@ -16,6 +26,14 @@ BOOL CQuillcrestDoc::Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDL
     {
         handle.dwStreamId = QLC_STREAM_NO_NODE;
         return TRUE;
+    }
+    if (!Data_CanOpenPayload(node))
+    {
+        g_log.WriteLine(QlcCrypt() == nullptr
+                            ? "WARNING: A node is encrypted and the encryption library is not available; it was not opened."
+                            : "WARNING: A node's cipher, hash or key length is not one the encryption library supports; "
+                              "it was not opened.");
+        return FALSE;
     }
     QLCDATALOC loc = {};
     const BOOL bHasLoc = Data_GetDataLoc(dwNodeId, loc);

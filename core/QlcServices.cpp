@@ -1,5 +1,6 @@
-// The installed prompts and application services.
+// The installed prompts, application services and file probe.
 #include "core/CQlcAppServices.h"
+#include "core/IQlcFileProbe.h"
 #include "core/IQlcPrompts.h"
 
 #include "framework/base/AfxPrompt.h"
@@ -25,6 +26,8 @@ public:
 
 CDefaultPrompts g_defaultPrompts;
 IQlcPrompts* g_pPrompts = &g_defaultPrompts;
+
+IQlcFileProbe* g_pFileProbe = nullptr;
 
 CQlcAppServices g_defaultServices;
 CQlcAppServices* g_pServices = &g_defaultServices;
@@ -62,4 +65,17 @@ CQlcAppServices* QlcSetApp(CQlcAppServices* pServices)
     CQlcAppServices* pOld = g_pServices;
     g_pServices = pServices ? pServices : &g_defaultServices;
     return pOld;
+}
+
+IQlcFileProbe* QlcSetFileProbe(IQlcFileProbe* pProbe)
+{
+    IQlcFileProbe* pOld = g_pFileProbe;
+    g_pFileProbe = pProbe;
+    return pOld;
+}
+
+void QlcFileProbeStep(int nStep)
+{
+    if (g_pFileProbe != nullptr)
+        g_pFileProbe->OnStep(nStep);
 }

@@ -1,5 +1,6 @@
 // String ids of the notebook core. 1003 and 1015 are fixed; the core's other
-// texts use 7000-7999, which the program's own resources leave free.
+// texts use 7000-7999, which the program's own resources leave free: 7000-7099
+// the notebook lifecycle and node export, 7100-7199 damage found in notebooks.
 #pragma once
 
 #define IDS_QLC_NOT_A_NOTEBOOK          1003
@@ -34,3 +35,15 @@
 #define IDS_QLC_CONVERTER_RTF           21245
 #define IDS_QLC_CONVERTER_TEXT          21246
 #define IDS_QLC_CONVERTER_ALL           21247
+
+#define IDS_QLC_CAPTION_DAMAGED         7100
+#define IDS_QLC_DAMAGED_NODES           7101
+#define IDS_QLC_DAMAGED_NODE            7102
+#define IDS_QLC_DAMAGED_MORE            7103
+#define IDS_QLC_DAMAGED_SECTIONS        7104
+#define IDS_QLC_DAMAGED_LOGO            7105
+#define IDS_QLC_DAMAGED_BOOKMARKS       7106
+#define IDS_QLC_DAMAGED_KEYWORDS        7107
+#define IDS_QLC_DAMAGED_SECTION_TABLE   7108
+#define IDS_QLC_DAMAGED_TASKS           7109
+#define IDS_QLC_DAMAGED_REST            7110

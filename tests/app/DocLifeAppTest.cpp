@@ -1,8 +1,9 @@
 // The notebook document in the program's windows: opened by the document
 // template into an MDI child frame, which it then asks for its note, its
 // Tasks bar and its editor's modified state; closed through the frame; saved
-// under a new name through the file prompt; and the recent-file command with
-// a wrong password, which keeps the entry.
+// under a new name through the file prompt; a damaged notebook, which opens
+// with a word on what is damaged; and the recent-file command with a wrong
+// password, which keeps the entry.
 #include "AppTestSupport.h"
 
 #include "app/CQlcPrompts.h"
@@ -10,6 +11,7 @@
 #include "app/res/SetPasswordDlgRes.h"
 
 #include "core/CQlcNode.h"
+#include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
 #include "core/IQlcFrameCallbacks.h"
 
@@ -229,6 +231,54 @@ TEST_F(DocLifeAppTest, TheTemplatesChildFrameIsTheDocumentsFrameUntilItClosesThe
     EXPECT_FALSE(IsHeld(strPath));
     EXPECT_EQ(nullptr, QlcApp().GetHeldDocument());
     EXPECT_FALSE(app.m_nodeClipboard.bHasContent);
+}
+
+TEST_F(DocLifeAppTest, ADamagedNotebookOpensInItsWindowAndTheUserIsToldWhatIsDamaged)
+{
+    CRecordingPrompts prompts;
+    AddLifeTemplate();
+    const CString strPath = Path("damaged.qlc");
+    {
+        CQuillcrestDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        CQlcNode note;
+        note.Create(&doc, QLC_NODE_NOTE, "Lost note", 0);
+        CQlcNodeData* pData = note.GetDataForWrite(FALSE);
+        ASSERT_NE(nullptr, pData);
+        const BYTE text[] = "some text";
+        pData->Put(text, sizeof(text));
+        ASSERT_TRUE(pData->Flush());
+        ASSERT_TRUE(doc.OnSaveDocument(strPath));
+    }
+    // The only node's stored size (its record follows magic and header)
+    // now runs past the end of the file.
+    HANDLE h = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    ::SetFilePointer(h, 36 + 76 + 20, nullptr, FILE_BEGIN);
+    const DWORD dwHuge = 0x7FFFFFFF;
+    DWORD dwWritten = 0;
+    ::WriteFile(h, &dwHuge, 4, &dwWritten, nullptr);
+    ::CloseHandle(h);
+
+    CQuillcrestDoc* pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strPath));
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_EQ(1, QlcApp().GetLastReadResult());
+    EXPECT_EQ(1, CLifeChildFrame::s_nLoaded);
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ(0u, prompts.boxes[0].text.find("1 node of this notebook is damaged; its contents cannot be read:\n"
+                                             "    //Lost note\n\n"));
+    EXPECT_EQ("Damaged Notebook", prompts.boxes[0].caption);
+    EXPECT_EQ((UINT)MB_ICONWARNING, prompts.boxes[0].type & MB_ICONMASK);
+
+    // Saved, the node stays with empty contents and nothing is told again.
+    EXPECT_TRUE(pDoc->OnSaveDocument(strPath));
+    app.CloseAllDocuments(TRUE);
+    pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strPath));
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_EQ(1u, prompts.boxes.size());
+    CQlcNode note(pDoc, 1);
+    EXPECT_STREQ("Lost note", note.GetName());
+    EXPECT_FALSE(note.HasData());
 }
 
 TEST_F(DocLifeAppTest, AFrameThatIsNoNotebookFrameGivesNoFrameCallbacks)

@@ -371,9 +371,9 @@ TEST(FileFormatTest, KeywordListsAndSparseKeywordIds)
     ASSERT_TRUE(back.Data_GetNodeKeywords(1, kw));
     EXPECT_EQ((std::vector<DWORD>{ 9, 5 }), kw.keywordIds);
     EXPECT_EQ(3, back.GetKeywordTable().GetCount());
-    // The list of the missing node is written for node 0.
-    EXPECT_TRUE(back.Data_GetNodeKeywords(0, kw));
-    EXPECT_EQ((std::vector<DWORD>{ 5 }), kw.keywordIds);
+    // The list of the missing node is dropped, not written for node 0.
+    EXPECT_FALSE(back.Data_GetNodeKeywords(0, kw));
+    EXPECT_EQ(1, back.GetNodeKeywordsTable().GetCount());
 }
 
 TEST(FileFormatTest, OlderVersionsAreReadThroughTheirGatesAndSavedAsSix)
@@ -566,6 +566,17 @@ TEST(FileFormatTest, DamagedFilesEndCleanly)
         EXPECT_EQ(0, doc.GetBookmarkTable().GetCount());
         EXPECT_EQ(1, doc.GetTaskTable().GetCount());
         EXPECT_EQ(Range(9, 50), ReadStoredPayload(doc, 1));
+        EXPECT_EQ((DWORD)(CQuillcrestDoc::damagedLogo | CQuillcrestDoc::damagedBookmarks |
+                          CQuillcrestDoc::damagedKeywords),
+                  doc.Data_GetDamagedSections());
+        EXPECT_TRUE(doc.Data_GetDamagedNodes().empty());
+        ASSERT_EQ(1u, prompts.boxes.size());
+        EXPECT_EQ("These parts of the notebook are damaged and were read only in part or not at all:\n"
+                  "    the logo\n    the bookmarks\n    the keywords\n\n"
+                  "Everything else can be edited and saved. The file is not changed until you save it; saving "
+                  "keeps damaged nodes with empty contents.",
+                  prompts.boxes[0].text);
+        EXPECT_EQ((UINT)(MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING), prompts.boxes[0].nType);
     }
     // A logo offset past the end of the file.
     {
@@ -578,7 +589,8 @@ TEST(FileFormatTest, DamagedFilesEndCleanly)
         ASSERT_EQ(1, OpenNotebook(doc, dir.Path("logo.qlc")));
         EXPECT_FALSE(doc.HasLogo());
     }
-    EXPECT_TRUE(prompts.boxes.empty());
+    ASSERT_EQ(2u, prompts.boxes.size());
+    EXPECT_NE(std::string::npos, prompts.boxes[1].text.find("the logo"));
 }
 
 TEST(FileFormatTest, AFailedSaveLeavesFileAndNotebookIntact)
@@ -619,6 +631,7 @@ TEST(FileFormatTest, AFailedSaveLeavesFileAndNotebookIntact)
     EXPECT_FALSE(doc.Data_WriteFile());
     EXPECT_EQ(saved, ReadFileBytes(strPath));
     EXPECT_NE(original, saved);
+    EXPECT_TRUE(ListQlcTempFiles(dir.Dir()).empty()) << "the new file beside it is gone";
     for (const auto& p : payloads)
         EXPECT_EQ(p.second, ReadStoredPayload(doc, p.first)) << p.first;
     EXPECT_EQ(tempsBefore, ListQlcTempFiles());

@@ -108,8 +108,12 @@ TEST(LogoTest, DamagedLogosLeaveNoLogoAndTheNotebookOpens)
         CQuillcrestDoc doc;
         ASSERT_EQ(1, OpenNotebook(doc, strPath)) << i;
         EXPECT_FALSE(doc.HasLogo()) << i;
+        EXPECT_EQ((DWORD)CQuillcrestDoc::damagedLogo, doc.Data_GetDamagedSections()) << i;
         QLCNODE n;
         EXPECT_TRUE(doc.Data_GetNode(1, n)) << i;
+        // The user is told, once for each notebook.
+        ASSERT_EQ((size_t)i, prompts.boxes.size());
+        EXPECT_EQ("Damaged Notebook", prompts.boxes.back().caption);
+        EXPECT_NE(std::string::npos, prompts.boxes.back().text.find("\n    the logo")) << prompts.boxes.back().text;
     }
-    EXPECT_TRUE(prompts.boxes.empty());
 }

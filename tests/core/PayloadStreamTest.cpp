@@ -538,6 +538,7 @@ TEST(PayloadStreamTest, GetInBufferModeWithoutABufferWritesNothing)
 
 TEST(PayloadStreamTest, StreamRecordsFollowTheNodeAndItsLocation)
 {
+    CCryptInstall crypt;
     CQuillcrestDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
     const DWORD dwId = AddNode(doc, QLC_NODE_NOTE, "n");
@@ -593,10 +594,18 @@ TEST(PayloadStreamTest, StreamRecordsFollowTheNodeAndItsLocation)
     EXPECT_EQ(1234u, loc.dwOffset);
     EXPECT_TRUE(doc.Data_GetStream(dwWriteId, stream)); // closed streams stay in the table
 
-    // Reading a node whose payload lies in the work file, and an encrypted one.
+    // Reading a node whose payload lies in the work file, and an encrypted
+    // one; a key longer than the library's is refused with no stream.
     node.dwFlags = QLC_NODEFLAG_COMPRESSED | QLC_NODEFLAG_ENCRYPTED;
     node.dwCipherId = kBlowfish;
     node.dwHashId = kSha1;
+    node.dwKeyLength = 57;
+    doc.Data_SetNode(dwId, node);
+    EXPECT_FALSE(doc.Data_OpenStream(dwId, FALSE, handle, FALSE));
+    EXPECT_EQ(0u, handle.dwStreamId);
+    EXPECT_FALSE(doc.Data_OpenStream(dwId, TRUE, handle, FALSE));
+    EXPECT_EQ(0u, handle.dwStreamId);
+    node.dwKeyLength = 56;
     doc.Data_SetNode(dwId, node);
     EXPECT_TRUE(doc.Data_OpenStream(dwId, FALSE, handle, FALSE));
     ASSERT_TRUE(doc.Data_GetStream(handle.dwStreamId, stream));

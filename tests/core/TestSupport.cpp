@@ -78,7 +78,9 @@ CString CTempDir::Path(LPCSTR lpszName) const
 Bytes ReadFileBytes(LPCSTR lpszPath)
 {
     Bytes bytes;
-    HANDLE h = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Beside any holder, also one that opened it delete-on-close.
+    HANDLE h = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
     BYTE buf[65536];
@@ -99,13 +101,16 @@ void WriteFileBytes(LPCSTR lpszPath, const Bytes& bytes)
     CloseHandle(h);
 }
 
-std::vector<std::string> ListQlcTempFiles()
+std::vector<std::string> ListQlcTempFiles(LPCSTR lpszFolder)
 {
     std::vector<std::string> names;
     char szTemp[MAX_PATH + 1];
     GetTempPathA(MAX_PATH, szTemp);
+    std::string folder = lpszFolder != nullptr ? lpszFolder : szTemp;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((std::string(szTemp) + "Qlc*.tmp").c_str(), &fd);
+    HANDLE h = FindFirstFileA((folder + "Qlc*.tmp").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
         return names;
     do

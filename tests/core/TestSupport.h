@@ -55,8 +55,8 @@ private:
 
 Bytes ReadFileBytes(LPCSTR lpszPath);
 void WriteFileBytes(LPCSTR lpszPath, const Bytes& bytes);
-// Names of the Qlc*.tmp files in %TEMP% now.
-std::vector<std::string> ListQlcTempFiles();
+// Names of the Qlc*.tmp files in a folder (%TEMP% when none) now.
+std::vector<std::string> ListQlcTempFiles(LPCSTR lpszFolder = nullptr);
 
 // Little-endian byte builder for hand-made files.
 class CByteBuilder
