@@ -64,6 +64,13 @@ public:
     static void RefreshDrawnMenu(CMenu* pMenu);
     // The WM_MENUCHAR answer: MNC_EXECUTE with the item's position, or 0.
     static LRESULT FindMnemonicItem(UINT nChar, UINT nFlags, CMenu* pMenu);
+    // The routing of a window that shows these menus, each TRUE when it
+    // handled the message: WM_MEASUREITEM of a popup item (measured by pAny,
+    // the window's own menu object), WM_MENUCHAR of an owned popup, and what
+    // follows the default WM_INITMENUPOPUP handling.
+    static BOOL MeasurePopupItem(LPMEASUREITEMSTRUCT lpMIS, GlyphMenu* pAny);
+    static BOOL AnswerMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu, LRESULT& lResult);
+    static void AfterInitMenuPopup(CMenu* pPopupMenu, BOOL bSysMenu);
     static BOOL ClassicThemeActive();
     static int GetWindowsVersionCode();
 

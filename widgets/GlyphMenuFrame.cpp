@@ -5,9 +5,17 @@
 
 #include <cstring>
 #include <new>
+#include <vector>
 
 int GlyphMenu::s_versionCode = GlyphMenu::GetWindowsVersionCode();
 BOOL GlyphMenu::s_classicThemeCache[2] = { FALSE, FALSE };
+
+namespace {
+
+// A theme file's path; anything longer is not a path.
+const DWORD kMaxThemePath = 32768;
+
+} // namespace
 
 BOOL GlyphMenu::OwnsMenuHandle(HMENU hMenu)
 {
@@ -73,6 +81,30 @@ LRESULT GlyphMenu::FindMnemonicItem(UINT nChar, UINT nFlags, CMenu* pMenu)
     return 0;
 }
 
+BOOL GlyphMenu::MeasurePopupItem(LPMEASUREITEMSTRUCT lpMIS, GlyphMenu* pAny)
+{
+    if (lpMIS == nullptr || lpMIS->CtlType != ODT_MENU || !OwnsMenuItemID(lpMIS->itemID))
+        return FALSE;
+    // Measuring depends on the item's record only: any object answers.
+    GlyphMenu measurer;
+    (pAny != nullptr ? pAny : &measurer)->MeasureItem(lpMIS);
+    return TRUE;
+}
+
+BOOL GlyphMenu::AnswerMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu, LRESULT& lResult)
+{
+    if (!OwnsMenuHandle(pMenu))
+        return FALSE;
+    lResult = FindMnemonicItem(nChar, nFlags, pMenu);
+    return TRUE;
+}
+
+void GlyphMenu::AfterInitMenuPopup(CMenu* pPopupMenu, BOOL bSysMenu)
+{
+    if (!bSysMenu && OwnsMenuHandle(pPopupMenu))
+        RefreshDrawnMenu(pPopupMenu);
+}
+
 BOOL GlyphMenu::ClassicThemeActive()
 {
     if (s_classicThemeCache[1])
@@ -83,19 +115,24 @@ BOOL GlyphMenu::ClassicThemeActive()
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Plus!\\Themes\\Current", 0, KEY_READ, &hKey) !=
         ERROR_SUCCESS)
         return FALSE;
-    // The registry does not promise a terminator: one byte more, ours.
-    char szPath[261] = "";
-    DWORD cb = 260;
+    // The registry does not promise a terminator: the value is read whole
+    // (its size asked first) into a buffer one byte longer, ended by us.
+    DWORD cb = 0;
     DWORD dwType = 0;
-    if (::RegQueryValueExA(hKey, nullptr, nullptr, &dwType, (LPBYTE)szPath, &cb) == ERROR_SUCCESS &&
-        (dwType == REG_SZ || dwType == REG_EXPAND_SZ))
+    if (::RegQueryValueExA(hKey, nullptr, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS &&
+        (dwType == REG_SZ || dwType == REG_EXPAND_SZ) && cb > 0 && cb <= kMaxThemePath)
     {
-        szPath[cb < 260 ? cb : 260] = '\0';
-        static const char kClassic[] = "Windows Classic.theme";
-        const size_t nLen = std::strlen(szPath);
-        const size_t nName = sizeof(kClassic) - 1;
-        if (nLen >= nName && ::lstrcmpiA(szPath + nLen - nName, kClassic) == 0)
-            s_classicThemeCache[0] = TRUE;
+        std::vector<char> path(cb + 1, '\0');
+        if (::RegQueryValueExA(hKey, nullptr, nullptr, &dwType, (LPBYTE)path.data(), &cb) == ERROR_SUCCESS &&
+            cb < path.size())
+        {
+            path[cb] = '\0';
+            static const char kClassic[] = "Windows Classic.theme";
+            const size_t nLen = std::strlen(path.data());
+            const size_t nName = sizeof(kClassic) - 1;
+            if (nLen >= nName && ::lstrcmpiA(path.data() + nLen - nName, kClassic) == 0)
+                s_classicThemeCache[0] = TRUE;
+        }
     }
     ::RegCloseKey(hKey);
     return s_classicThemeCache[0];
