@@ -88,6 +88,9 @@ public:
 
     // --- Picture filters (bitmaps of s_imageWidth x s_imageHeight) -------------
     static HBITMAP GetImageBitmap(HIMAGELIST hList, int nIndex, HDC hdcTarget);
+    // The icon calls behind GetImageBitmap (tests count them).
+    static HICON(WINAPI* s_pfnGetIcon)(HIMAGELIST hList, int nIndex, UINT nFlags);
+    static BOOL(WINAPI* s_pfnDestroyIcon)(HICON hIcon);
     static void MakeFadedBitmap(HBITMAP hbm);
     static void MakeShadowBitmap(HBITMAP hbm);
     static void MakeDisabledBitmap(HBITMAP hbm, COLORREF crReplacement);

@@ -277,6 +277,9 @@ COLORREF GlyphMenu::DarkenShade(COLORREF cr, double dFactor)
 // ---------------------------------------------------------------------------
 // Picture filters
 
+HICON(WINAPI* GlyphMenu::s_pfnGetIcon)(HIMAGELIST, int, UINT) = &ImageList_GetIcon;
+BOOL(WINAPI* GlyphMenu::s_pfnDestroyIcon)(HICON) = &::DestroyIcon;
+
 HBITMAP GlyphMenu::GetImageBitmap(HIMAGELIST hList, int nIndex, HDC hdcTarget)
 {
     HDC hdcScreen = hdcTarget ? nullptr : ::GetDC(nullptr);
@@ -290,11 +293,11 @@ HBITMAP GlyphMenu::GetImageBitmap(HIMAGELIST hList, int nIndex, HDC hdcTarget)
         RECT rc = { 0, 0, s_imageWidth, s_imageHeight };
         ::FillRect(hdc, &rc, hFace);
         // The icon is ours for this one drawing only.
-        HICON hIcon = hList ? ImageList_GetIcon(hList, nIndex, ILD_NORMAL) : nullptr;
+        HICON hIcon = hList ? s_pfnGetIcon(hList, nIndex, ILD_NORMAL) : nullptr;
         if (hIcon != nullptr)
         {
             ::DrawIconEx(hdc, 0, 0, hIcon, s_imageWidth, s_imageHeight, 0, nullptr, DI_NORMAL);
-            ::DestroyIcon(hIcon);
+            s_pfnDestroyIcon(hIcon);
         }
         ::SelectObject(hdc, hOld);
         ::DeleteDC(hdc);

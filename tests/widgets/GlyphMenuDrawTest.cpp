@@ -338,28 +338,58 @@ TEST(GlyphMenuDrawTest, XPItemsPaintTheColumnTheSelectionAndTheDerivedPictures)
     }
 }
 
-TEST(GlyphMenuDrawTest, PaintingADisabledClassicItemKeepsNoIcon)
+namespace {
+
+int g_nIconsFetched = 0;
+int g_nIconsDestroyed = 0;
+
+HICON WINAPI CountingGetIcon(HIMAGELIST hList, int nIndex, UINT nFlags)
 {
-    CForcedLook look(1, FALSE);
+    HICON hIcon = ImageList_GetIcon(hList, nIndex, nFlags);
+    if (hIcon != nullptr)
+        g_nIconsFetched++;
+    return hIcon;
+}
+
+BOOL WINAPI CountingDestroyIcon(HICON hIcon)
+{
+    g_nIconsDestroyed++;
+    return ::DestroyIcon(hIcon);
+}
+
+} // namespace
+
+TEST(GlyphMenuDrawTest, PaintingADisabledItemKeepsNoIcon)
+{
     DrawFixture f;
-    const int h = ClassicHeight();
-    CMemoryCanvas canvas(kWidth, h, kSentinel);
-    // A freed slot of the handle table is the next one taken: an icon
-    // kept by a paint would take it first.
-    ICONINFO ii = {};
-    ii.fIcon = TRUE;
-    ii.hbmMask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-    ii.hbmColor = ::CreateBitmap(16, 16, 1, 32, nullptr);
-    HICON hFirst = ::CreateIconIndirect(&ii);
-    ASSERT_NE(nullptr, hFirst);
-    ::DestroyIcon(hFirst);
-    for (int i = 0; i < 20; i++)
-        f.Draw(canvas, 0, ODS_GRAYED, h);
-    HICON hAfter = ::CreateIconIndirect(&ii);
-    EXPECT_EQ(LOWORD((UINT_PTR)hFirst), LOWORD((UINT_PTR)hAfter));
-    ::DestroyIcon(hAfter);
-    ::DeleteObject(ii.hbmMask);
-    ::DeleteObject(ii.hbmColor);
+    g_nIconsFetched = g_nIconsDestroyed = 0;
+    GlyphMenu::s_pfnGetIcon = &CountingGetIcon;
+    GlyphMenu::s_pfnDestroyIcon = &CountingDestroyIcon;
+    const BOOL bOld = GlyphMenu::s_colorMappedBitmaps;
+    {
+        CForcedLook look(1, FALSE);
+        CMemoryCanvas canvas(kWidth, ClassicHeight(), kSentinel);
+        for (BOOL bMapped : { TRUE, FALSE }) // greyed and embossed
+        {
+            GlyphMenu::s_colorMappedBitmaps = bMapped;
+            for (int i = 0; i < 10; i++)
+                f.Draw(canvas, 0, ODS_GRAYED, ClassicHeight());
+        }
+    }
+    {
+        // Under the XP look without derived pictures: embossed too.
+        CForcedLook look(7, FALSE);
+        GlyphMenu::s_xpImageEffects = FALSE;
+        CMemoryCanvas canvas(kWidth, XPHeight(), kSentinel);
+        for (int i = 0; i < 10; i++)
+            f.Draw(canvas, 0, ODS_GRAYED, XPHeight());
+        GlyphMenu::s_xpImageEffects = TRUE;
+    }
+    GlyphMenu::s_colorMappedBitmaps = bOld;
+    GlyphMenu::s_pfnGetIcon = &ImageList_GetIcon;
+    GlyphMenu::s_pfnDestroyIcon = &::DestroyIcon;
+    EXPECT_EQ(30, g_nIconsFetched);
+    EXPECT_EQ(g_nIconsFetched, g_nIconsDestroyed);
 }
 
 TEST(GlyphMenuFilterTest, ShadesAndDerivedPictures)
