@@ -703,42 +703,31 @@ void GlyphMenu::DrawItemXP(LPDRAWITEMSTRUCT lpDIS)
                     Frame3d(hdc, rc, crHighlight, crHighlight);
             }
         }
+        else if (bHasPicture && bChecked)
+        {
+            // A pale framed box (paler when not selected), the picture lifted.
+            FillSolid(hdc, rcImage, LightenShade(crHighlight, bSelected ? 0.55 : 0.85));
+            Frame3d(hdc, rcImage, crHighlight, crHighlight);
+            DrawPicture(hdc, pic.hList, pic.nIndex, x - 1, y - 1);
+        }
         else if (bSelectedPicture)
         {
-            if (bChecked)
+            FillSolid(hdc, rcImage, crSelection);
+            if (bDerived)
             {
-                FillSolid(hdc, rcImage, LightenShade(crHighlight, 0.55));
-                Frame3d(hdc, rcImage, crHighlight, crHighlight);
+                DrawPicture(hdc, pic.hList, iShadow, x + 1, y + 1);
                 DrawPicture(hdc, pic.hList, pic.nIndex, x - 1, y - 1);
             }
             else
             {
-                FillSolid(hdc, rcImage, crSelection);
-                if (bDerived)
-                {
-                    DrawPicture(hdc, pic.hList, iShadow, x + 1, y + 1);
-                    DrawPicture(hdc, pic.hList, pic.nIndex, x - 1, y - 1);
-                }
-                else
-                {
-                    DrawPicture(hdc, pic.hList, pic.nIndex, x, y);
-                }
+                DrawPicture(hdc, pic.hList, pic.nIndex, x, y);
             }
         }
         else if (bHasPicture)
         {
-            if (bChecked)
-            {
-                FillSolid(hdc, rcImage, LightenShade(crHighlight, 0.85));
-                Frame3d(hdc, rcImage, crHighlight, crHighlight);
-                DrawPicture(hdc, pic.hList, pic.nIndex, x - 1, y - 1);
-            }
-            else
-            {
-                FillSolid(hdc, rcImage, crMargin);
-                Frame3d(hdc, rcImage, crMargin, crMargin);
-                DrawPicture(hdc, pic.hList, bDerived ? iFaded : pic.nIndex, x, y);
-            }
+            FillSolid(hdc, rcImage, crMargin);
+            Frame3d(hdc, rcImage, crMargin, crMargin);
+            DrawPicture(hdc, pic.hList, bDerived ? iFaded : pic.nIndex, x, y);
         }
 
         if (bChecked && !bHasPicture && !bCheckImage)
