@@ -586,10 +586,11 @@ TEST_F(RichTextViewTest, OnceActiveTheViewGetsTheWindowsCommandsBeforeTheDocumen
 TEST_F(RichTextViewTest, TheContextMenuIsOwnerDrawnAndGreysCutAndCopyWithoutASelection)
 {
     ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
-    // The frame's menus put the toolbar pictures in the shared list.
+    // The frame's document menu puts the Standard bar's pictures (Cut
+    // among them) in the shared list.
     CMainFrame* pMain = static_cast<CMainFrame*>(AfxGetMainWnd());
     ASSERT_NE(nullptr, pMain);
-    ::DestroyMenu(pMain->LoadDefaultMenu());
+    ::DestroyMenu(pMain->LoadDocumentMenu());
 
     Ctrl().SetSel(0, 0);
     GlyphMenu menu;
