@@ -29,6 +29,8 @@ HINSTANCE(WINAPI* CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, L
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_WM_CREATE()
     ON_WM_INITMENUPOPUP()
+    ON_WM_MEASUREITEM()
+    ON_WM_MENUCHAR()
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_STANDARD, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_STANDARD, OnUpdateControlBarMenu)
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_IMAGE, OnBarCheck)
@@ -140,18 +142,20 @@ void CMainFrame::SetAppTitle()
 
 HMENU CMainFrame::LoadDocumentMenu()
 {
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_QLCTYPE))
+    if (!m_menuDocument.LoadMenu(IDR_QLCTYPE))
         return nullptr;
-    return menu.Detach();
+    // A toolbar that does not load leaves its commands without pictures.
+    static const UINT s_toolbars[] = { IDR_MAINFRAME, IDR_FORMATBAR };
+    m_menuDocument.TakeToolbarImageSets(s_toolbars, (int)(sizeof(s_toolbars) / sizeof(s_toolbars[0])));
+    return m_menuDocument.Detach();
 }
 
 HMENU CMainFrame::LoadDefaultMenu()
 {
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_MAINFRAME))
+    if (!m_menuDefault.LoadMenu(IDR_MAINFRAME))
         return nullptr;
-    return menu.Detach();
+    m_menuDefault.TakeToolbarImages(IDR_MAINFRAME);
+    return m_menuDefault.Detach();
 }
 
 void CMainFrame::SetDefaultMenu(HMENU hMenu)
@@ -261,6 +265,22 @@ void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
     // The Divide By Zero item never shows.
     if (!bSysMenu && pPopupMenu != nullptr)
         pPopupMenu->RemoveMenu(ID_TOOLS_DIVIDEBYZERO, MF_BYCOMMAND);
+    // Items the updates added or retitled become owner-drawn again.
+    GlyphMenu::AfterInitMenuPopup(pPopupMenu, bSysMenu);
+}
+
+void CMainFrame::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    if (!GlyphMenu::MeasurePopupItem(lpMeasureItemStruct, &m_menuDocument))
+        CMDIFrameWnd::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
+}
+
+LRESULT CMainFrame::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
+{
+    LRESULT lResult = 0;
+    if (GlyphMenu::AnswerMenuChar(nChar, nFlags, pMenu, lResult))
+        return lResult;
+    return CMDIFrameWnd::OnMenuChar(nChar, nFlags, pMenu);
 }
 
 // ---------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CToolBar.h"
 
+#include "widgets/GlyphMenu.h"
+
 #include <atomic>
 #include <shellapi.h>
 
@@ -24,8 +26,9 @@ public:
 
     // --- Start-up -------------------------------------------------------------
     void SetAppTitle();
-    // Menu 129 for the document windows and menu 128 for the frame, handed
-    // over as handles (the caller owns them from then on).
+    // Menu 129 for the document windows and menu 128 for the frame, owner-
+    // drawn with the toolbar pictures, handed over as handles (the caller
+    // owns them from then on; the popups' objects stay with the frame).
     HMENU LoadDocumentMenu();
     HMENU LoadDefaultMenu();
     // Makes hMenu the frame's own menu and shows it (the old one is destroyed).
@@ -80,6 +83,8 @@ public:
     // --- Handlers ------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
     void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
     void OnSendToTray() { SendToTray(); }
     void OnTrayRestore() { RestoreFromTray(); }
     void OnTrayExit();
@@ -96,6 +101,8 @@ protected:
     void RemoveTrayIcon();
     int MeasureToolbarHeight();
 
+    GlyphMenu m_menuDocument;    // resource 129
+    GlyphMenu m_menuDefault;     // resource 128
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     CToolBar m_wndImageBar;

@@ -34,6 +34,9 @@ BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
     ON_WM_CREATE()
     ON_WM_RBUTTONUP()
     ON_WM_CONTEXTMENU()
+    ON_WM_MEASUREITEM()
+    ON_WM_MENUCHAR()
+    ON_WM_INITMENUPOPUP()
     ON_WM_SETCURSOR()
     ON_NOTIFY_REFLECT(EN_SELCHANGE, OnSelChangeEx)
     ON_NOTIFY_REFLECT(EN_LINK, OnLink)
@@ -58,7 +61,8 @@ BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
     ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
 END_MESSAGE_MAP()
 
-CQlcRichEditViewEx::CQlcRichEditViewEx() : m_bContextMenuUp(FALSE), m_hArrowCursor(nullptr)
+CQlcRichEditViewEx::CQlcRichEditViewEx()
+    : m_bContextMenuUp(FALSE), m_hArrowCursor(nullptr), m_pContextMenu(nullptr)
 {
 }
 
@@ -399,14 +403,13 @@ void CQlcRichEditViewEx::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
     ShowContextMenu(point);
 }
 
-void CQlcRichEditViewEx::ShowContextMenu(CPoint ptScreen)
+GlyphMenu* CQlcRichEditViewEx::LoadContextMenu(GlyphMenu& menu)
 {
-    CMenu menu;
     if (!menu.LoadMenu(IDR_RICHEDIT_POPUP))
-        return;
-    CMenu* pPopup = menu.GetSubMenu(0);
+        return nullptr;
+    GlyphMenu* pPopup = DYNAMIC_DOWNCAST(GlyphMenu, menu.GetSubMenu(0));
     if (pPopup == nullptr)
-        return;
+        return nullptr;
     CRichEditCtrl& ctrl = GetRichEditCtrl();
     CHARRANGE cr = { 0, 0 };
     ctrl.GetSel(cr);
@@ -417,13 +420,43 @@ void CQlcRichEditViewEx::ShowContextMenu(CPoint ptScreen)
     }
     if (!ctrl.CanPaste())
         pPopup->EnableMenuItem(ID_EDIT_PASTE, MF_BYCOMMAND | MF_GRAYED);
+    return pPopup;
+}
 
+void CQlcRichEditViewEx::ShowContextMenu(CPoint ptScreen)
+{
+    GlyphMenu menu;
+    GlyphMenu* pPopup = LoadContextMenu(menu);
+    if (pPopup == nullptr)
+        return;
     if (m_hArrowCursor == nullptr)
         m_hArrowCursor = ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     ::SetCursor(m_hArrowCursor);
     m_bContextMenuUp = TRUE;
+    m_pContextMenu = pPopup;
     pPopup->TrackPopupMenu(TPM_LEFTALIGN, ptScreen.x, ptScreen.y, this);
+    m_pContextMenu = nullptr;
     m_bContextMenuUp = FALSE;
+}
+
+void CQlcRichEditViewEx::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    if (!GlyphMenu::MeasurePopupItem(lpMeasureItemStruct, m_pContextMenu))
+        CRichEditView::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
+}
+
+LRESULT CQlcRichEditViewEx::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
+{
+    LRESULT lResult = 0;
+    if (GlyphMenu::AnswerMenuChar(nChar, nFlags, pMenu, lResult))
+        return lResult;
+    return CRichEditView::OnMenuChar(nChar, nFlags, pMenu);
+}
+
+void CQlcRichEditViewEx::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    CRichEditView::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    GlyphMenu::AfterInitMenuPopup(pPopupMenu, bSysMenu);
 }
 
 BOOL CQlcRichEditViewEx::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)

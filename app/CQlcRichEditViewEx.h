@@ -7,6 +7,8 @@
 
 #include "framework/docview/CRichEditView.h"
 
+#include "widgets/GlyphMenu.h"
+
 class CQuillcrestDoc;
 
 class CQlcRichEditViewEx : public CRichEditView
@@ -57,12 +59,18 @@ public:
     int OnCreate(LPCREATESTRUCTA lpcs);
     void OnRButtonUp(UINT nFlags, CPoint point);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     void OnSelChangeEx(NMHDR* pNMHDR, LRESULT* pResult);
     void OnLink(NMHDR* pNMHDR, LRESULT* pResult);
     LRESULT OnOptionsChanged(WPARAM wParam, LPARAM lParam);
 
     BOOL IsContextMenuUp() const { return m_bContextMenuUp; }
+    // Builds the context menu into menu, enabled for the selection and the
+    // clipboard; the popup to track, or null.
+    GlyphMenu* LoadContextMenu(GlyphMenu& menu);
 
 protected:
     // The context menu at a screen point.
@@ -70,6 +78,7 @@ protected:
 
     BOOL m_bContextMenuUp;
     HCURSOR m_hArrowCursor;
+    GlyphMenu* m_pContextMenu;   // the popup being tracked
 
     DECLARE_MESSAGE_MAP()
 };

@@ -34,6 +34,10 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_NOTIFY_REFLECT(TVN_SELCHANGINGA, OnSelChanging)
     ON_NOTIFY_REFLECT(TVN_ITEMEXPANDINGA, OnItemExpanding)
     ON_NOTIFY_REFLECT(NM_CLICK, OnClick)
+    ON_WM_CONTEXTMENU()
+    ON_WM_MEASUREITEM()
+    ON_WM_MENUCHAR()
+    ON_WM_INITMENUPOPUP()
     ON_COMMAND(ID_QLCPOPUP_NEWNOTE, OnQlcPopupNewNote)
     ON_COMMAND(ID_QLCPOPUP_NEWFOLDER, OnQlcPopupNewFolder)
     ON_COMMAND(ID_QLCPOPUP_RENAME, OnQlcPopupRename)
@@ -52,7 +56,7 @@ CQlcApp* App()
 CQlcTreeCtrl::CQlcTreeCtrl(CQuillcrestDoc* pDoc)
     : m_pBookmarks(nullptr), m_bLabelEditing(FALSE), m_bSingleClick(FALSE), m_hCutItem(nullptr), m_pDoc(pDoc),
       m_bLabelEditBlocked(FALSE), m_bKeyPressed(FALSE), m_hPressedItem(nullptr), m_hShownItem(nullptr),
-      m_hContextItem(nullptr)
+      m_hContextItem(nullptr), m_pContextMenu(nullptr)
 {
 }
 
@@ -773,6 +777,119 @@ void CQlcTreeCtrl::OnClick(NMHDR* /*pNMHDR*/, LRESULT* pResult)
         SelectNodeItem(hItem);
     else if (!node.IsFolder())
         SelectNodeItem(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Context menu
+
+void CQlcTreeCtrl::EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder)
+{
+    const int nCount = (int)pMenu->GetMenuItemCount();
+    for (int nPos = 0; nPos < nCount; nPos++)
+    {
+        if (HMENU hSub = ::GetSubMenu(pMenu->m_hMenu, nPos))
+        {
+            EnableContextItems(CMenu::FromHandle(hSub), bNode, bFolder);
+            continue;
+        }
+        const UINT nID = pMenu->GetMenuItemID(nPos);
+        if (nID == 0)
+            continue;
+        AFX_CMDHANDLERINFO info = {};
+        BOOL bEnable = OnCmdMsg(nID, (int)CN_COMMAND, nullptr, &info);
+        switch (nID)
+        {
+        case ID_QLCPOPUP_DELETE:
+        case ID_QLCPOPUP_RENAME:
+        case ID_QLCPOPUP_COPY:
+        case ID_QLCPOPUP_CUT:
+            bEnable = bEnable && bNode;
+            break;
+        case ID_QLCPOPUP_EXPORT:
+        case ID_QLCPOPUP_ADDTOBOOKMARKS:
+        case ID_QLCPOPUP_PROPERTIES:
+        case ID_QLCPOPUP_ADDTONEWTASK:
+        case ID_QLCPOPUP_ADDTOEXISTINGTASK:
+            bEnable = bEnable && bNode && !bFolder;
+            break;
+        default:
+            break;
+        }
+        pMenu->EnableMenuItem(nPos, MF_BYPOSITION | (bEnable ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+GlyphMenu* CQlcTreeCtrl::LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem)
+{
+    if (!menu.LoadMenu(IDR_QLCTREE_POPUP))
+        return nullptr;
+    menu.TakeToolbarImages(IDR_TREE_POPUP_TOOLBAR);
+    GlyphMenu* pPopup = DYNAMIC_DOWNCAST(GlyphMenu, menu.GetSubMenu(0));
+    if (pPopup == nullptr)
+        return nullptr;
+    const BOOL bNode = hItem != nullptr && !IsPlaceholder(hItem);
+    const BOOL bFolder = bNode && CQlcNode(m_pDoc, (DWORD)GetItemData(hItem)).IsFolder();
+    EnableContextItems(pPopup, bNode, bFolder);
+    return pPopup;
+}
+
+void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen)
+{
+    GlyphMenu menu;
+    GlyphMenu* pPopup = LoadContextMenu(menu, m_hContextItem);
+    if (pPopup == nullptr)
+        return;
+    m_pContextMenu = pPopup;
+    pPopup->TrackPopupMenu(TPM_LEFTALIGN, ptScreen.x, ptScreen.y, this);
+    m_pContextMenu = nullptr;
+}
+
+void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
+{
+    if (point.x == -1 && point.y == -1)
+    {
+        // From the keyboard: the caret item, below its label.
+        HTREEITEM hCaret = GetSelectedItem();
+        m_hContextItem = hCaret;
+        CRect rc(0, 0, 0, 0);
+        if (hCaret != nullptr)
+        {
+            GetItemRect(hCaret, &rc, TRUE);
+            point = CPoint(rc.left, rc.bottom);
+        }
+        else
+        {
+            point = CPoint(0, 0);
+        }
+        ClientToScreen(&point);
+    }
+    else
+    {
+        CPoint ptClient = point;
+        ScreenToClient(&ptClient);
+        m_hContextItem = HitTestNode(ptClient, TVHT_ONITEM);
+    }
+    ShowContextMenu(point);
+}
+
+void CQlcTreeCtrl::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    if (!GlyphMenu::MeasurePopupItem(lpMeasureItemStruct, m_pContextMenu))
+        CTreeCtrl::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
+}
+
+LRESULT CQlcTreeCtrl::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
+{
+    LRESULT lResult = 0;
+    if (GlyphMenu::AnswerMenuChar(nChar, nFlags, pMenu, lResult))
+        return lResult;
+    return CTreeCtrl::OnMenuChar(nChar, nFlags, pMenu);
+}
+
+void CQlcTreeCtrl::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    CTreeCtrl::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    GlyphMenu::AfterInitMenuPopup(pPopupMenu, bSysMenu);
 }
 
 UINT CQlcTreeCtrl::OnGetDlgCode()

@@ -8,6 +8,8 @@
 
 #include "framework/ui/CTreeCtrl.h"
 
+#include "widgets/GlyphMenu.h"
+
 #include <vector>
 
 class CBookmarkTreeCtrl;
@@ -103,6 +105,12 @@ public:
     // was deleted.
     BOOL DeleteBranch(HTREEITEM hItem);
     BOOL IsLabelEditing() const { return m_bLabelEditing; }
+    // Builds the context menu for an item (null: empty space) into menu:
+    // owner-drawn with its pictures, commands greyed that cannot act on the
+    // item or that nothing handles. The popup to track, or null.
+    GlyphMenu* LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem);
+    // The context menu at a screen point, acting on the context item.
+    void ShowContextMenu(CPoint ptScreen);
 
     // --- Handlers -----------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
@@ -120,6 +128,10 @@ public:
     void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
     void OnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
 
 protected:
     // Marks of the shown node: overlay 1 and bold, its folders overlay 2 and bold.
@@ -133,6 +145,7 @@ protected:
     void NewNode(BYTE nType);
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
     void RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const;
+    void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder);
 
     CBookmarkTreeCtrl* m_pBookmarks;
     BOOL m_bLabelEditing;
@@ -144,6 +157,7 @@ protected:
     HTREEITEM m_hPressedItem;      // the item under the last mouse press
     HTREEITEM m_hShownItem;
     HTREEITEM m_hContextItem;
+    GlyphMenu* m_pContextMenu;   // the popup being tracked
 
     DECLARE_MESSAGE_MAP()
 };

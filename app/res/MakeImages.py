@@ -479,6 +479,110 @@ def tb_fit():
 
 
 # --- Large bitmaps ---------------------------------------------------------------
+# --- Formatting bar and tree menu pictures (16 x 15) ------------------------------
+GLYPHS = {
+    'B': ["111110", "110011", "110011", "111110", "110011", "110011", "110011", "111110"],
+    'I': ["001111", "000110", "000110", "001100", "001100", "011000", "011000", "111100"],
+    'U': ["110011", "110011", "110011", "110011", "110011", "110011", "110011", "011110"],
+    'S': ["011110", "110011", "110000", "011110", "000011", "000011", "110011", "011110"],
+    'A': ["001100", "011110", "110011", "110011", "111111", "110011", "110011", "110011"],
+}
+
+
+def glyph(cv, x, y, ch, c):
+    for ry, row in enumerate(GLYPHS[ch]):
+        for rx, bit in enumerate(row):
+            if bit == '1':
+                cv.set(x + rx, y + ry, c)
+
+
+def tb_blank():
+    return btn()
+
+
+def tb_letter(ch):
+    cv = btn()
+    glyph(cv, 5, 2, ch, BLACK)
+    if ch == 'U':
+        cv.line(4, 12, 11, 12, BLACK)
+    if ch == 'S':
+        cv.line(3, 6, 12, 6, RED)
+    return cv
+
+
+def tb_lines(kind):
+    cv = btn()
+    for i, y in enumerate((2, 5, 8, 11)):
+        w = 12 if (kind == 'justify' or i % 2 == 0) else 8
+        x0 = {'left': 2, 'center': 2 + (12 - w) // 2, 'right': 2 + 12 - w, 'justify': 2}[kind]
+        cv.line(x0, y, x0 + w - 1, y, BLACK)
+    return cv
+
+
+def tb_bullets():
+    cv = btn()
+    for y in (3, 7, 11):
+        cv.fill(2, y - 1, 3, y, BLUE)
+        cv.line(6, y, 13, y, BLACK)
+    return cv
+
+
+def tb_indent(more):
+    cv = btn()
+    for y in (2, 5, 8, 11):
+        cv.line(7, y, 14, y, BLACK)
+    if more:
+        cv.poly([(1, 4), (4, 7), (1, 10)], BLUE)
+    else:
+        cv.poly([(4, 4), (1, 7), (4, 10)], BLUE)
+    return cv
+
+
+def tb_font_colour():
+    cv = btn()
+    glyph(cv, 5, 1, 'A', BLACK)
+    cv.fill(2, 11, 13, 14, RED)
+    return cv
+
+
+def tb_highlight():
+    cv = btn()
+    cv.line(4, 9, 10, 3, DARK)
+    cv.line(5, 9, 11, 3, DARK)
+    cv.line(6, 9, 12, 3, DARK)
+    cv.fill(2, 11, 13, 14, YELLOW)
+    return cv
+
+
+def tb_font():
+    cv = btn()
+    glyph(cv, 1, 4, 'A', BLUE)
+    text(cv, 9, 7, "A", BLACK)
+    return cv
+
+
+def tb_new_note():
+    cv = btn()
+    page(cv, 2, 1, 11, 14)
+    cv.poly([(13, 0), (15, 3), (13, 6), (11, 3)], YELLOW_DARK)
+    return cv
+
+
+def tb_new_folder():
+    cv = btn()
+    folder(cv)
+    cv.poly([(13, 0), (15, 3), (13, 6), (11, 3)], YELLOW_DARK)
+    return cv
+
+
+def tb_delete():
+    cv = btn()
+    for d in (0, 1):
+        cv.line(3 + d, 2, 12 + d, 12, RED)
+        cv.line(12 + d, 2, 3 + d, 12, RED)
+    return cv
+
+
 def splash():
     w, h = 320, 180
     cv = Canvas(w, h)
@@ -583,6 +687,13 @@ def main(outdir):
                      tb_print(), tb_find(), tb_help()]))
     write_bmp(os.path.join(outdir, 'toolbar_image.bmp'),
               strip([tb_arrow(True), tb_arrow(False), tb_zoom(), tb_fit()]))
+    write_bmp(os.path.join(outdir, 'toolbar_format.bmp'),
+              strip([tb_blank(), tb_blank(), tb_letter('B'), tb_letter('I'), tb_letter('U'), tb_letter('S'),
+                     tb_lines('left'), tb_lines('center'), tb_lines('right'), tb_lines('justify'),
+                     tb_bullets(), tb_indent(False), tb_indent(True),
+                     tb_font_colour(), tb_highlight(), tb_font(), tb_find()]))
+    write_bmp(os.path.join(outdir, 'toolbar_tree.bmp'),
+              strip([tb_new_note(), tb_new_folder(), tb_delete(), tb_cut(), tb_copy(), tb_paste()]))
     write_bmp(os.path.join(outdir, 'splash.bmp'), splash())
     write_bmp(os.path.join(outdir, 'logo.bmp'), logo(), bg=(236, 240, 248))
 

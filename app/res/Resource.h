@@ -12,6 +12,9 @@
 #define IDR_TRAY_MENU                   205
 #define IDR_RICHEDIT_POPUP              227   // context menu of a note
 #define IDR_TOOLBAR_IMAGE               231
+#define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
+#define IDR_FORMATBAR                   145   // toolbar "Formatting"; its pictures serve the menus too
+#define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
 
 // Bitmaps
 #define IDB_SPLASH                      102   // splash screen and About box picture
@@ -81,6 +84,19 @@
 #define ID_QLCPOPUP_NEWFOLDER           32773
 #define ID_QLCPOPUP_DELETE              32774
 #define ID_QLCPOPUP_RENAME              32775
+#define ID_QLCPOPUP_CUT                 32776
+#define ID_QLCPOPUP_COPY                32777
+#define ID_QLCPOPUP_PASTE               32778
+#define ID_QLCPOPUP_IMPORTIMAGES        32817
+#define ID_QLCPOPUP_EXPORT              32822
+#define ID_QLCPOPUP_IMPORTNOTES         32825
+#define ID_QLCPOPUP_ADDTOBOOKMARKS      32833
+#define ID_QLCPOPUP_PROPERTIES          32837
+#define ID_QLCPOPUP_IMPORTHTML          32838
+#define ID_QLCPOPUP_ADDTOEXISTINGTASK   32867
+#define ID_QLCPOPUP_ADDTONEWTASK        32868
+#define ID_QLCPOPUP_REMOVETASKLINK      32872
+#define ID_QLCPOPUP_IMPORTFOREIGNDATA   32873
 
 // Bookmark list commands
 #define ID_BOOKMARK_DELETE              32834
@@ -88,6 +104,8 @@
 
 // Note formatting commands (Bold, Italic, Underline and the Left, Center and
 // Right alignments are the framework's ID_CHAR_* and ID_PARA_*)
+#define ID_FORMAT_FONTNAME              32780   // Formatting bar: the font-name combo's place
+#define ID_FORMAT_FONTSIZE              32781   // Formatting bar: the font-size combo's place
 #define ID_PARA_JUSTIFY                 32801
 #define ID_CHAR_STRIKEOUT               32802
 #define ID_PARA_BULLETS                 32804

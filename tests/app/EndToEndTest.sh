@@ -4,8 +4,8 @@
 # windows have frames), the keyboard picks the last top-level note, opens it,
 # moves to the note, types a word and saves with Ctrl+S; Alt+F4 ends the
 # program. The saved file, read back by the program's own core, must hold the
-# word in that note. A screenshot of the open notebook is kept in the build
-# folder.
+# word in that note. Screenshots of the open notebook and of its opened Edit
+# menu (owner-drawn, with the toolbar pictures) are kept in the build folder.
 #
 #   EndToEndTest.sh <bin folder> <wine prefix> <screenshot path>
 #
@@ -67,6 +67,12 @@ sleep 2
 import -window root "$SHOT" 2>/dev/null
 xdotool key --delay 150 Tab
 xdotool type --delay 60 "$WORD "
+sleep 0.5
+# The Edit menu opened from the keyboard, then closed again.
+xdotool key alt+e
+sleep 1.5
+import -window root "$(dirname "$SHOT")/end-to-end-menu.png" 2>/dev/null
+xdotool key Escape Escape
 sleep 0.5
 xdotool key ctrl+s
 sleep 3

@@ -329,3 +329,54 @@ TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)
     EXPECT_EQ("For Help, press F1", bar.GetPaneText(0));
     EXPECT_EQ(0u, pFrame->GetStatusToken());
 }
+
+TEST_F(MainFrameTest, BothMenusAreOwnerDrawnWithTheToolbarPicturesAndTheFrameRoutesThem)
+{
+    pFrame->SetDefaultMenu(pFrame->LoadDefaultMenu());
+    CMenu* pMenu = pFrame->GetMenu();
+    ASSERT_NE(nullptr, pMenu);
+    GlyphMenu* pFile = DYNAMIC_DOWNCAST(GlyphMenu, pMenu->GetSubMenu(0));
+    ASSERT_NE(nullptr, pFile);
+    EXPECT_EQ(ID_FILE_NEW, pFile->m_itemData[0]->commandId);
+    EXPECT_GE(pFile->m_itemData[0]->globalImageIndex, 0);
+
+    // The update removes Divide By Zero and keeps the records in step.
+    GlyphMenu* pTools = DYNAMIC_DOWNCAST(GlyphMenu, pMenu->GetSubMenu(2));
+    ASSERT_NE(nullptr, pTools);
+    pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)pTools->m_hMenu, MAKELPARAM(2, FALSE));
+    EXPECT_EQ((UINT)-1, pTools->GetMenuState(ID_TOOLS_DIVIDEBYZERO, MF_BYCOMMAND));
+    EXPECT_EQ((INT_PTR)pTools->GetMenuItemCount(), pTools->m_itemData.GetSize());
+    // Mnemonics through the frame: E&xit in File.
+    pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)pFile->m_hMenu, MAKELPARAM(0, FALSE));
+    const LRESULT lExit = pFrame->SendMessage(WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), (LPARAM)pFile->m_hMenu);
+    ASSERT_EQ(MNC_EXECUTE, HIWORD(lExit));
+    EXPECT_EQ(ID_APP_EXIT, pFile->GetMenuItemID(LOWORD(lExit)));
+    // A popup item is measured by its handle.
+    GlyphMenu* pView = DYNAMIC_DOWNCAST(GlyphMenu, pMenu->GetSubMenu(1));
+    ASSERT_NE(nullptr, pView);
+    MEASUREITEMSTRUCT mis = {};
+    mis.CtlType = ODT_MENU;
+    mis.itemID = (UINT)pView->m_itemData[0]->commandId; // Toolbars
+    mis.itemData = (ULONG_PTR)pView->m_itemData[0];
+    pFrame->SendMessage(WM_MEASUREITEM, 0, (LPARAM)&mis);
+    EXPECT_GE(mis.itemHeight, 19u);
+
+    // The document menu: Format's Bold takes the Formatting bar's picture.
+    HMENU hDocument = pFrame->LoadDocumentMenu();
+    ASSERT_NE(nullptr, hDocument);
+    GlyphMenu* pFormat = DYNAMIC_DOWNCAST(GlyphMenu, CMenu::FromHandlePermanent(::GetSubMenu(hDocument, 3)));
+    ASSERT_NE(nullptr, pFormat);
+    for (INT_PTR i = 0; i < pFormat->m_itemData.GetSize(); i++)
+    {
+        const UINT_PTR nID = pFormat->m_itemData[i]->commandId;
+        if (nID == ID_CHAR_BOLD || nID == ID_PARA_BULLETS)
+        {
+            EXPECT_GE(pFormat->m_itemData[i]->globalImageIndex, 0) << nID;
+        }
+        if (nID == ID_FORMAT_PARAGRAPH)
+        {
+            EXPECT_EQ(-1, pFormat->m_itemData[i]->globalImageIndex);
+        }
+    }
+    ::DestroyMenu(hDocument);
+}

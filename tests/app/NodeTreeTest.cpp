@@ -695,3 +695,59 @@ TEST_F(NodeTreeTest, ACutNodeShowsItsCutImagesAndItsItemGoesWithADeletedBranch)
     EXPECT_EQ(nullptr, pTree->GetContextItem());
     EXPECT_NE(0u, dwFolder);
 }
+
+TEST_F(NodeTreeTest, TheContextMenuIsOwnerDrawnWithPicturesAndGreysWhatCannotAct)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    builder.Folder("Empty");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->ExpandAll();
+    auto greyed = [](GlyphMenu* pPopup, UINT nID) {
+        return (pPopup->GetMenuState(nID, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+
+    // On a note: its commands work; what nothing handles yet is greyed.
+    GlyphMenu onNote;
+    GlyphMenu* pPopup = pTree->LoadContextMenu(onNote, FindItem(*pTree, "Note"));
+    ASSERT_NE(nullptr, pPopup);
+    EXPECT_TRUE(GlyphMenu::OwnsMenuHandle(pPopup));
+    EXPECT_EQ((INT_PTR)pPopup->GetMenuItemCount(), pPopup->m_itemData.GetSize());
+    for (UINT nID : { ID_QLCPOPUP_NEWNOTE, ID_QLCPOPUP_NEWFOLDER, ID_QLCPOPUP_DELETE, ID_QLCPOPUP_RENAME })
+        EXPECT_FALSE(greyed(pPopup, nID)) << nID;
+    EXPECT_TRUE(greyed(pPopup, ID_QLCPOPUP_PASTE));
+    // The tree's toolbar pictures: Delete and, in the New popup, Note.
+    GlyphMenu* pNew = DYNAMIC_DOWNCAST(GlyphMenu, pPopup->GetSubMenu(0));
+    ASSERT_NE(nullptr, pNew);
+    EXPECT_GE(pNew->m_itemData[0]->globalImageIndex, 0);
+    for (INT_PTR i = 0; i < pPopup->m_itemData.GetSize(); i++)
+    {
+        if (pPopup->m_itemData[i]->commandId == ID_QLCPOPUP_DELETE)
+        {
+            EXPECT_GE(pPopup->m_itemData[i]->globalImageIndex, 0);
+        }
+        if (pPopup->m_itemData[i]->commandId == ID_QLCPOPUP_EXPORT)
+        {
+            EXPECT_EQ(-1, pPopup->m_itemData[i]->globalImageIndex);
+        }
+    }
+
+    // On the placeholder and on empty space: nothing to delete or rename.
+    for (HTREEITEM hItem : { FindItem(*pTree, "Empty/(empty)"), (HTREEITEM) nullptr })
+    {
+        GlyphMenu menu;
+        GlyphMenu* p = pTree->LoadContextMenu(menu, hItem);
+        ASSERT_NE(nullptr, p);
+        EXPECT_TRUE(greyed(p, ID_QLCPOPUP_DELETE));
+        EXPECT_TRUE(greyed(p, ID_QLCPOPUP_RENAME));
+        EXPECT_FALSE(greyed(p, ID_QLCPOPUP_NEWNOTE));
+    }
+
+    // The tree routes the menu's mnemonics: D is Delete's.
+    LRESULT lResult = pTree->SendMessage(WM_MENUCHAR, MAKEWPARAM('d', MF_POPUP), (LPARAM)pPopup->m_hMenu);
+    ASSERT_EQ(MNC_EXECUTE, HIWORD(lResult));
+    EXPECT_EQ(ID_QLCPOPUP_DELETE, pPopup->GetMenuItemID(LOWORD(lResult)));
+}

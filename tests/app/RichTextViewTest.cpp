@@ -582,3 +582,30 @@ TEST_F(RichTextViewTest, OnceActiveTheViewGetsTheWindowsCommandsBeforeTheDocumen
     ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, m_dwOther));
     EXPECT_EQ(m_pFrame->GetTabsView(), m_pFrame->GetActiveView());
 }
+
+TEST_F(RichTextViewTest, TheContextMenuIsOwnerDrawnAndGreysCutAndCopyWithoutASelection)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    // The frame's document menu puts the Standard bar's pictures (Cut
+    // among them) in the shared list.
+    CMainFrame* pMain = static_cast<CMainFrame*>(AfxGetMainWnd());
+    ASSERT_NE(nullptr, pMain);
+    ::DestroyMenu(pMain->LoadDocumentMenu());
+
+    Ctrl().SetSel(0, 0);
+    GlyphMenu menu;
+    GlyphMenu* pPopup = m_pView->LoadContextMenu(menu);
+    ASSERT_NE(nullptr, pPopup);
+    EXPECT_NE(0u, pPopup->GetMenuState(ID_EDIT_CUT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_NE(0u, pPopup->GetMenuState(ID_EDIT_COPY, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(0u, pPopup->GetMenuState(ID_FORMAT_PARAGRAPH, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_GE(pPopup->m_itemData[0]->globalImageIndex, 0); // Cut has the Standard bar's picture
+
+    Ctrl().SetSel(0, 5);
+    GlyphMenu selected;
+    pPopup = m_pView->LoadContextMenu(selected);
+    ASSERT_NE(nullptr, pPopup);
+    EXPECT_EQ(0u, pPopup->GetMenuState(ID_EDIT_COPY, MF_BYCOMMAND) & MF_GRAYED);
+    // The view answers the menu's mnemonics: "&Paste" is the third item.
+    EXPECT_EQ(0x20002, m_pView->SendMessage(WM_MENUCHAR, MAKEWPARAM('P', MF_POPUP), (LPARAM)pPopup->m_hMenu));
+}
