@@ -103,6 +103,14 @@ public:
     // was deleted.
     BOOL DeleteBranch(HTREEITEM hItem);
     BOOL IsLabelEditing() const { return m_bLabelEditing; }
+    // Properties of the context item's node (or the caret item's): an
+    // encrypted node's password is asked first unless it is remembered.
+    void OnQlcPopupProperties();
+    // Runs the node's properties with its password (remembered or just
+    // asked; empty for a plain node) and applies a changed encryption: the
+    // node is re-encoded, which proves the old password first. TRUE when the
+    // sheet ended with OK.
+    BOOL EditNodeProperties(DWORD dwNodeId, LPCSTR lpszPassword);
 
     // --- Handlers -----------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
