@@ -9,6 +9,7 @@
 #include "app/CQlcPrompts.h"
 #include "app/res/CryptSettingsDlgRes.h"
 #include "app/res/FileOptionsCryptDlgRes.h"
+#include "app/res/FileOptionsSortDlgRes.h"
 #include "app/res/Resource.h"
 #include "app/res/SetPasswordDlgRes.h"
 
@@ -206,4 +207,34 @@ TEST_F(FilePropertiesTest, AnUnlistedCipherNeverProducesANotebookThatCannotBeOpe
     EXPECT_EQ(1, nDialogs);
     EXPECT_EQ(kBlowfish, pDoc->GetCryptHeader().dwCipherId);
     EXPECT_EQ(rtf, ReadPayload(pDoc, NodeIdByName(pDoc, "Note")));
+}
+
+TEST_F(FilePropertiesTest, ANewSortOrderRebuildsTheTree)
+{
+    CNotebookBuilder builder;
+    const DWORD dwFolder = builder.Folder("Folder");
+    builder.Note("inner b", dwFolder);
+    builder.Note("inner a", dwFolder);
+    builder.Note("beta");
+    builder.Note("10 alpha");
+    builder.Note("9 gamma");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder, "sorted.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    pTree->Expand(FindItem(*pTree, "Folder"), TVE_EXPAND);
+    EXPECT_EQ("Folder{inner a, inner b}, 10 alpha, 9 gamma, beta", DescribeTree(*pTree));
+
+    CSheetScripts scripts;
+    scripts.sheet = [&](CPropertySheet* pSheet) {
+        CFileOptionsPage_Sort* pPage = &Sheet(pSheet)->m_pageSort;
+        Press(pPage, IDC_SORT_FOLDERS_LAST);
+        Press(pPage, IDC_SORT_Z_TO_A);
+        Press(pPage, IDC_SORT_NUMERICAL);
+        ClickButton(pSheet, IDOK);
+    };
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_FILE_PROPERTIES);
+    // Z to A with numbers by value (ascending), folders last and still open.
+    EXPECT_EQ("beta, 9 gamma, 10 alpha, Folder{inner b, inner a}", DescribeTree(*pTree));
+    EXPECT_TRUE(pTree->GetItemState(FindItem(*pTree, "Folder"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(pDoc->IsModified());
 }
