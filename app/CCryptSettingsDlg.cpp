@@ -52,6 +52,41 @@ BOOL CCryptSettingsDlg::LookUpHash(DWORD dwHashId, QLC_CRYPT_TYPE& type)
     return pCrypt->m_pfnGetNextHash(&dwPosition, &type) && type.dwId == dwHashId;
 }
 
+BOOL CCryptSettingsDlg::IsEncryptionUsable()
+{
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    CCryptUse use(pCrypt);
+    return use.IsHeld() && pCrypt->m_pfnGetMaxKeyLength() != 0;
+}
+
+DWORD CCryptSettingsDlg::DefaultCipher()
+{
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    CCryptUse use(pCrypt);
+    return use.IsHeld() ? pCrypt->m_pfnGetDefaultCipher() : 0;
+}
+
+DWORD CCryptSettingsDlg::DefaultHash()
+{
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    CCryptUse use(pCrypt);
+    return use.IsHeld() ? pCrypt->m_pfnGetDefaultHash() : 0;
+}
+
+BOOL CCryptSettingsDlg::Choose(CWnd* pParent, DWORD& dwCipherId, DWORD& dwHashId, DWORD& dwKeyLength)
+{
+    CCryptSettingsDlg dlg(pParent);
+    dlg.m_dwCipherId = dwCipherId;
+    dlg.m_dwHashId = dwHashId;
+    dlg.m_dwKeyLength = dwKeyLength;
+    if (dlg.DoModal() != IDOK)
+        return FALSE;
+    dwCipherId = dlg.m_dwCipherId;
+    dwHashId = dlg.m_dwHashId;
+    dwKeyLength = dlg.m_dwKeyLength;
+    return TRUE;
+}
+
 void CCryptSettingsDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);

@@ -22,6 +22,13 @@ public:
     // FALSE without the library or for an id it does not list.
     static BOOL LookUpCipher(DWORD dwCipherId, QLC_CRYPT_TYPE& type);
     static BOOL LookUpHash(DWORD dwHashId, QLC_CRYPT_TYPE& type);
+    // The library is loaded and offers some key: encryption can be chosen.
+    static BOOL IsEncryptionUsable();
+    // The library's default cipher and hash; 0 without the library.
+    static DWORD DefaultCipher();
+    static DWORD DefaultHash();
+    // Runs the dialog on the three values; on OK they take the choice.
+    static BOOL Choose(CWnd* pParent, DWORD& dwCipherId, DWORD& dwHashId, DWORD& dwKeyLength);
 
     BOOL OnInitDialog() override;
     void OnOK() override;

@@ -65,16 +65,8 @@ void CFileOptionsPage_Crypt::OnEncryptFile()
 
 void CFileOptionsPage_Crypt::OnAdvanced()
 {
-    CCryptSettingsDlg dlg(this);
-    dlg.m_dwCipherId = m_dwCipherId;
-    dlg.m_dwHashId = m_dwHashId;
-    dlg.m_dwKeyLength = m_dwKeyLength;
-    if (dlg.DoModal() != IDOK)
-        return;
-    m_dwCipherId = dlg.m_dwCipherId;
-    m_dwHashId = dlg.m_dwHashId;
-    m_dwKeyLength = dlg.m_dwKeyLength;
-    m_wndPassword.SetWindowText("");
+    if (CCryptSettingsDlg::Choose(this, m_dwCipherId, m_dwHashId, m_dwKeyLength))
+        m_wndPassword.SetWindowText("");
 }
 
 void CFileOptionsPage_Crypt::OnSetFocusPassword()

@@ -6,7 +6,6 @@
 #include "app/CSetPasswordDlg.h"
 #include "app/res/Resource.h"
 
-#include "core/CCryptDLLHandler.h"
 #include "core/CQuillcrestDoc.h"
 
 #include "framework/base/AfxPrompt.h"
@@ -81,9 +80,7 @@ BOOL CFileOptionsSheet::Run(CQuillcrestDoc* pDoc, QLCCRYPTCHOICE& crypt)
 
 void CFileOptionsSheet::InitCryptPage()
 {
-    CCryptDLLHandler* pCrypt = QlcCrypt();
-    CCryptUse use(pCrypt);
-    if (!use.IsHeld() || pCrypt->m_pfnGetMaxKeyLength() == 0)
+    if (!CCryptSettingsDlg::IsEncryptionUsable())
     {
         m_pageCrypt.m_bUnusable = TRUE;
         m_pageCrypt.m_strStatus = AfxLoadText(IDS_ENCRYPTION_UNAVAILABLE);
@@ -98,12 +95,12 @@ void CFileOptionsSheet::InitCryptPage()
     }
     else
     {
-        m_pageCrypt.m_dwCipherId = use.IsHeld() ? pCrypt->m_pfnGetDefaultCipher() : 0;
+        m_pageCrypt.m_dwCipherId = CCryptSettingsDlg::DefaultCipher();
     }
     if (header.dwHashId != 0)
         m_pageCrypt.m_dwHashId = header.dwHashId;
     else
-        m_pageCrypt.m_dwHashId = use.IsHeld() ? pCrypt->m_pfnGetDefaultHash() : 0;
+        m_pageCrypt.m_dwHashId = CCryptSettingsDlg::DefaultHash();
 }
 
 INT_PTR CFileOptionsSheet::DoModal()
@@ -221,17 +218,10 @@ BOOL CFileOptionsSheet::CheckEncryption()
         return FALSE;
     }
 
-    DWORD dwCipherId = m_pageCrypt.m_dwCipherId;
-    DWORD dwHashId = m_pageCrypt.m_dwHashId;
+    const DWORD dwCipherId =
+        m_pageCrypt.m_dwCipherId != 0 ? m_pageCrypt.m_dwCipherId : CCryptSettingsDlg::DefaultCipher();
+    const DWORD dwHashId = m_pageCrypt.m_dwHashId != 0 ? m_pageCrypt.m_dwHashId : CCryptSettingsDlg::DefaultHash();
     DWORD dwKeyLength = m_pageCrypt.m_dwKeyLength;
-    {
-        CCryptDLLHandler* pCrypt = QlcCrypt();
-        CCryptUse use(pCrypt);
-        if (dwCipherId == 0 && use.IsHeld())
-            dwCipherId = pCrypt->m_pfnGetDefaultCipher();
-        if (dwHashId == 0 && use.IsHeld())
-            dwHashId = pCrypt->m_pfnGetDefaultHash();
-    }
     const BOOL bPlaceholder = strPassword == CFileOptionsPage_Crypt::kPasswordPlaceholder;
     if (dwCipherId == header.dwCipherId && dwHashId == header.dwHashId && dwKeyLength == header.dwKeyLength &&
         bPlaceholder)

@@ -61,15 +61,7 @@ void CNodePropsPage_Crypt::OnEncryptNode()
 
 void CNodePropsPage_Crypt::OnAdvanced()
 {
-    CCryptSettingsDlg dlg(this);
-    dlg.m_dwCipherId = m_dwCipherId;
-    dlg.m_dwHashId = m_dwHashId;
-    dlg.m_dwKeyLength = m_dwKeyLength;
-    if (dlg.DoModal() != IDOK)
-        return;
-    m_dwCipherId = dlg.m_dwCipherId;
-    m_dwHashId = dlg.m_dwHashId;
-    m_dwKeyLength = dlg.m_dwKeyLength;
+    CCryptSettingsDlg::Choose(this, m_dwCipherId, m_dwHashId, m_dwKeyLength);
 }
 
 void CNodePropsPage_Crypt::OnChangePassword()

@@ -5,7 +5,6 @@
 #include "app/res/NodePropsKeywordsDlgRes.h"
 #include "app/res/Resource.h"
 
-#include "core/CCryptDLLHandler.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
@@ -44,9 +43,7 @@ void CNodePropsSheet::AddPages()
 
 void CNodePropsSheet::LoadNode()
 {
-    CCryptDLLHandler* pCrypt = QlcCrypt();
-    CCryptUse use(pCrypt);
-    if (!use.IsHeld() || pCrypt->m_pfnGetMaxKeyLength() == 0)
+    if (!CCryptSettingsDlg::IsEncryptionUsable())
     {
         m_pageCrypt.m_bUnusable = TRUE;
         m_pageCrypt.m_strStatus = AfxLoadText(IDS_ENCRYPTION_UNAVAILABLE);
@@ -60,12 +57,12 @@ void CNodePropsSheet::LoadNode()
     }
     else
     {
-        m_pageCrypt.m_dwCipherId = use.IsHeld() ? pCrypt->m_pfnGetDefaultCipher() : 0;
+        m_pageCrypt.m_dwCipherId = CCryptSettingsDlg::DefaultCipher();
     }
     if (node.GetHashId() != 0)
         m_pageCrypt.m_dwHashId = node.GetHashId();
     else
-        m_pageCrypt.m_dwHashId = use.IsHeld() ? pCrypt->m_pfnGetDefaultHash() : 0;
+        m_pageCrypt.m_dwHashId = CCryptSettingsDlg::DefaultHash();
     m_pageKeywords.FillKeywordList(m_pDoc, m_dwNodeId);
 }
 
@@ -144,17 +141,13 @@ BOOL CNodePropsSheet::CheckEncryption()
     DWORD dwHashId = m_pageCrypt.m_dwHashId;
     DWORD dwKeyLength = m_pageCrypt.m_dwKeyLength;
     QLC_CRYPT_TYPE cipher, hash;
+    if (dwCipherId == 0)
     {
-        CCryptDLLHandler* pCrypt = QlcCrypt();
-        CCryptUse use(pCrypt);
-        if (dwCipherId == 0 && use.IsHeld())
-        {
-            dwCipherId = pCrypt->m_pfnGetDefaultCipher();
-            dwKeyLength = CCryptSettingsDlg::LookUpCipher(dwCipherId, cipher) ? cipher.dwDefaultKeyLength : 0;
-        }
-        if (dwHashId == 0 && use.IsHeld())
-            dwHashId = pCrypt->m_pfnGetDefaultHash();
+        dwCipherId = CCryptSettingsDlg::DefaultCipher();
+        dwKeyLength = CCryptSettingsDlg::LookUpCipher(dwCipherId, cipher) ? cipher.dwDefaultKeyLength : 0;
     }
+    if (dwHashId == 0)
+        dwHashId = CCryptSettingsDlg::DefaultHash();
     if (bEncrypted && dwCipherId == node.GetCipherId() && dwHashId == node.GetHashId() &&
         dwKeyLength == node.GetKeyLength() && !m_pageCrypt.m_nChangePassword)
         return TRUE; // as it was
