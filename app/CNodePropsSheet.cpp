@@ -80,7 +80,7 @@ BOOL CNodePropsSheet::OnCommand(WPARAM wParam, LPARAM lParam)
     if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED)
     {
         // Enter in the keyword edit adds the keyword.
-        if (m_pageKeywords.IsKeywordEdit(::GetFocus()))
+        if (GetActivePage() == &m_pageKeywords && m_pageKeywords.IsKeywordEdit(::GetFocus()))
         {
             HWND hAdd = ::GetDlgItem(m_pageKeywords.m_hWnd, IDC_KEYWORD_ADD);
             m_pageKeywords.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_KEYWORD_ADD, BN_CLICKED), (LPARAM)hAdd);

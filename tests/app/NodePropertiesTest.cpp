@@ -380,7 +380,7 @@ TEST_F(NodePropertiesTest, ThePropertiesCommandAsksAnEncryptedNodesPasswordBefor
 {
     CNotebookBuilder builder;
     const std::string data = BinaryPayload();
-    const DWORD dwFolder = builder.Folder("Folder");
+    builder.Folder("Folder");
     builder.Encrypt(builder.Node(QLC_NODE_FOREIGN, "Data", 0, data), "right");
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
@@ -454,4 +454,29 @@ TEST_F(NodePropertiesTest, WithoutTheLibraryAnEncryptedNodesPropertiesAreRefused
     EXPECT_EQ((std::vector<std::string>{ "You cannot access this encrypted node.\n\nEncryption is not available or not compatible." }),
               TakeMessages());
     EXPECT_TRUE(CQlcNode(pDoc, dwNode).IsEncrypted());
+}
+
+TEST_F(NodePropertiesTest, WithoutTheLibraryAPlainNodeKeepsItsKeywordsPageAndCannotBeEncrypted)
+{
+    CNotebookBuilder builder;
+    const DWORD dwNote = builder.Note("Plain");
+    app.m_cryptHandler.Unload();
+    std::string strStatus;
+    BOOL bCheckEnabled = TRUE;
+    CSheetScripts scripts;
+    scripts.sheet = [&](CPropertySheet* pSheet) {
+        CNodePropsSheet* pProps = Sheet(pSheet);
+        Type(&pProps->m_pageKeywords, IDC_KEYWORD_EDIT, "offline");
+        Press(&pProps->m_pageKeywords, IDC_KEYWORD_ADD);
+        pSheet->SetActivePage(&pProps->m_pageCrypt);
+        strStatus = TextOf(&pProps->m_pageCrypt, IDC_NODECRYPT_STATUS);
+        bCheckEnabled = IsEnabled(&pProps->m_pageCrypt, IDC_NODECRYPT_ENCRYPT);
+        ClickButton(pSheet, IDOK);
+    };
+    CNodePropsSheet sheet(IDS_NODE_PROPERTIES_CAPTION);
+    EXPECT_EQ(IDOK, RunSheet(sheet, &builder.doc, dwNote));
+    EXPECT_EQ("Encryption is not available.", strStatus);
+    EXPECT_FALSE(bCheckEnabled);
+    EXPECT_FALSE(sheet.m_bCryptChanged);
+    EXPECT_EQ((std::vector<std::string>{ "offline" }), KeywordsOf(&builder.doc, dwNote));
 }
