@@ -6,6 +6,7 @@
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------
@@ -341,6 +342,48 @@ void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel)
 }
 
 // ---------------------------------------------------------------------------
+// Menus
+
+HMENU OpenMenu(CWnd* pFrame, LPCSTR lpszText)
+{
+    HMENU hBar = ::GetMenu(pFrame->m_hWnd);
+    const int nCount = hBar ? ::GetMenuItemCount(hBar) : 0;
+    for (int i = 0; i < nCount; i++)
+    {
+        char szText[64] = "";
+        ::GetMenuStringA(hBar, (UINT)i, szText, sizeof(szText), MF_BYPOSITION);
+        if (lstrcmpA(szText, lpszText) != 0)
+            continue;
+        HMENU hPopup = ::GetSubMenu(hBar, i);
+        pFrame->SendMessage(WM_INITMENU, (WPARAM)hBar, 0);
+        pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)hPopup, MAKELPARAM(i, FALSE));
+        return hPopup;
+    }
+    return nullptr;
+}
+
+CMenuItemState ItemState(HMENU hMenu, UINT nID)
+{
+    const UINT nState = ::GetMenuState(hMenu, nID, MF_BYCOMMAND);
+    if (nState == (UINT)-1)
+        return { FALSE, FALSE, FALSE };
+    return { TRUE, (nState & (MF_GRAYED | MF_DISABLED)) == 0, (nState & MF_CHECKED) != 0 };
+}
+
+void ChooseMenuItem(CWnd* pFrame, UINT nID)
+{
+    pFrame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    CUserInput::Pump();
+}
+
+POINT CharPoint(CRichEditCtrl& ctrl, long nChar)
+{
+    const CPoint pt = ctrl.PosFromChar((UINT)nChar);
+    return { pt.x + 2, pt.y + 4 };
+}
+
+// ---------------------------------------------------------------------------
 // Notes
 
 namespace {
@@ -372,6 +415,56 @@ std::string PlainText(CRichEditCtrl& ctrl)
 std::string SimpleRtf(LPCSTR lpszText)
 {
     return std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ") + lpszText + "\\par}";
+}
+
+namespace {
+
+struct CRtfSource
+{
+    const std::string* pRtf;
+    size_t nPos;
+};
+
+DWORD CALLBACK FeedIn(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    CRtfSource* pSource = reinterpret_cast<CRtfSource*>(dwCookie);
+    const size_t nLeft = pSource->pRtf->size() - pSource->nPos;
+    const size_t n = std::min(nLeft, (size_t)cb);
+    memcpy(pbBuff, pSource->pRtf->data() + pSource->nPos, n);
+    pSource->nPos += n;
+    *pcb = (LONG)n;
+    return 0;
+}
+
+} // namespace
+
+CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord)
+{
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    HWND hWnd = ::CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    if (hWnd == nullptr)
+        return cf;
+    // The control's own default face is bold: text the RTF leaves plain must read plain.
+    CHARFORMAT2A cfPlain = {};
+    cfPlain.cbSize = sizeof(cfPlain);
+    cfPlain.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    ::SendMessageA(hWnd, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cfPlain);
+    CRtfSource source = { &rtf, 0 };
+    EDITSTREAM es = { (DWORD_PTR)&source, 0, &FeedIn };
+    ::SendMessageA(hWnd, EM_STREAMIN, SF_RTF, (LPARAM)&es);
+    FINDTEXTEXA ft = {};
+    ft.chrg.cpMin = 0;
+    ft.chrg.cpMax = -1;
+    ft.lpstrText = lpszWord;
+    if (::SendMessageA(hWnd, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft) >= 0)
+    {
+        ::SendMessageA(hWnd, EM_EXSETSEL, 0, (LPARAM)&ft.chrgText);
+        ::SendMessageA(hWnd, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    }
+    ::DestroyWindow(hWnd);
+    return cf;
 }
 
 std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId)

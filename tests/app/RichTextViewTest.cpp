@@ -582,3 +582,56 @@ TEST_F(RichTextViewTest, OnceActiveTheViewGetsTheWindowsCommandsBeforeTheDocumen
     ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, m_dwOther));
     EXPECT_EQ(m_pFrame->GetTabsView(), m_pFrame->GetActiveView());
 }
+
+// --- As the user meets it: keys and clicks through the program's loop ---------------
+
+TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpenedOverTheTree)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    HTREEITEM hNote = FindItem(*pTree, "Note");
+    ASSERT_NE(nullptr, hNote);
+
+    // The tree has the commands: the Format menu is greyed.
+    CRect rcItem;
+    pTree->GetItemRect(hNote, rcItem, TRUE);
+    CUserInput::Click(pTree->m_hWnd, rcItem.CenterPoint());
+    HMENU hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    ASSERT_NE(nullptr, hFormat);
+    EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bEnabled);
+
+    // Opened with a double click; a click into its text and a word picked
+    // with the keyboard.
+    CUserInput::Click(pTree->m_hWnd, rcItem.CenterPoint(), TRUE);
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+    ASSERT_NE(nullptr, pView);
+    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 8));
+    CUserInput::Key(VK_HOME, CUserInput::ctrl);
+    CUserInput::Key(VK_RIGHT, CUserInput::ctrl | CUserInput::shift);
+
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    for (UINT nID : { ID_CHAR_BOLD, ID_CHAR_ITALIC, ID_CHAR_UNDERLINE, ID_CHAR_STRIKEOUT, ID_PARA_LEFT, ID_PARA_CENTER,
+                      ID_PARA_RIGHT, ID_PARA_JUSTIFY, ID_PARA_BULLETS })
+    {
+        EXPECT_TRUE(ItemState(hFormat, nID).bFound) << nID;
+        EXPECT_TRUE(ItemState(hFormat, nID).bEnabled) << nID;
+    }
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_LEFT).bChecked);
+    EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
+
+    // Ctrl+B makes the word bold, Ctrl+S stores it.
+    CUserInput::Key('B', CUserInput::ctrl);
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    const std::string rtf = ReadPayload(pDoc, NodeIdByName(pDoc, "Note"));
+    const CHARFORMAT2A cfWord = FormatOfWord(rtf, "alpha");
+    EXPECT_TRUE((cfWord.dwMask & CFM_BOLD) && (cfWord.dwEffects & CFE_BOLD)) << rtf;
+    const CHARFORMAT2A cfRest = FormatOfWord(rtf, "Beta");
+    EXPECT_TRUE((cfRest.dwMask & CFM_BOLD) && !(cfRest.dwEffects & CFE_BOLD)) << rtf;
+}
