@@ -635,3 +635,89 @@ TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpene
     const CHARFORMAT2A cfRest = FormatOfWord(rtf, "Beta");
     EXPECT_TRUE((cfRest.dwMask & CFM_BOLD) && !(cfRest.dwEffects & CFE_BOLD)) << rtf;
 }
+
+namespace {
+
+// Thirty numbered lines; "needle" ends lines 6 and 22.
+std::string LinesRtf()
+{
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ";
+    for (int i = 1; i <= 30; i++)
+        rtf += "line " + std::to_string(i) + (i == 6 || i == 22 ? " needle" : "") + "\\par ";
+    return rtf + "}";
+}
+
+// The screen rectangle of the selection's line, up to the next line.
+CRect SelectionLine(CRichEditCtrl& ctrl)
+{
+    long nStart = 0, nEnd = 0;
+    ctrl.GetSel(nStart, nEnd);
+    const CPoint ptStart = ctrl.PosFromChar((UINT)nStart);
+    const CPoint ptEnd = ctrl.PosFromChar((UINT)nEnd);
+    const int nLine = (int)ctrl.SendMessage(EM_EXLINEFROMCHAR, 0, nStart);
+    const CPoint ptNext = ctrl.PosFromChar((UINT)ctrl.SendMessage(EM_LINEINDEX, nLine + 1, 0));
+    CRect rc(ptStart.x, ptStart.y, std::max(ptEnd.x, ptStart.x + 1), ptNext.y);
+    ctrl.ClientToScreen(rc);
+    return rc;
+}
+
+BOOL Overlaps(HWND hDialog, const CRect& rcText)
+{
+    CRect rcDialog, rcCommon;
+    ::GetWindowRect(hDialog, rcDialog);
+    return rcCommon.IntersectRect(rcDialog, rcText);
+}
+
+} // namespace
+
+TEST_F(RichTextViewTest, FindWorksFromTheKeyboardAndKeepsClearOfWhatItFinds)
+{
+    ASSERT_NE(nullptr, OpenWithNote(LinesRtf().c_str()));
+    // The first "needle" selected with the mouse and the keyboard: it is
+    // near the top, where the dialog opens by default.
+    const CString strText = PlainText(Ctrl()).c_str();
+    const long nFirst = strText.Find("needle");
+    const long nSecond = strText.Find("needle", nFirst + 1);
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), nFirst));
+    CUserInput::Key(VK_END, CUserInput::shift);
+    long nStart = 0, nEnd = 0;
+    Ctrl().GetSel(nStart, nEnd);
+    ASSERT_EQ(nFirst + 6, nEnd);
+
+    CUserInput::Key('F', CUserInput::ctrl);
+    CFindReplaceDialog* pDlg = AfxGetRichEditState()->pFindReplaceDlg;
+    ASSERT_NE(nullptr, pDlg);
+    HWND hDialog = pDlg->m_hWnd;
+    HWND hFindWhat = ::GetDlgItem(hDialog, 0x480); // the "Find What" edit
+    ASSERT_NE(nullptr, hFindWhat);
+    EXPECT_EQ(hFindWhat, ::GetFocus());
+    EXPECT_FALSE(Overlaps(hDialog, SelectionLine(Ctrl())));
+
+    // The selection is the text to find; typed again it is the same.
+    CUserInput::Type("needle");
+    CUserInput::Key(VK_RETURN);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(nSecond, nStart);
+    EXPECT_EQ(nSecond + 6, nEnd);
+    EXPECT_FALSE(Overlaps(hDialog, SelectionLine(Ctrl())));
+    // The series began at the first: Enter again finds nothing more.
+    CUserInput::Key(VK_RETURN);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(nSecond, nStart);
+
+    // Tab leaves the text box for the dialog's next control; Escape closes.
+    CUserInput::Key(VK_TAB);
+    EXPECT_NE(hFindWhat, ::GetFocus());
+    EXPECT_TRUE(::IsChild(hDialog, ::GetFocus()));
+    CUserInput::Key(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(hDialog));
+    EXPECT_EQ(nullptr, AfxGetRichEditState()->pFindReplaceDlg);
+
+    // Replace closes with Escape as well.
+    CUserInput::Key('H', CUserInput::ctrl);
+    pDlg = AfxGetRichEditState()->pFindReplaceDlg;
+    ASSERT_NE(nullptr, pDlg);
+    hDialog = pDlg->m_hWnd;
+    CUserInput::Key(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(hDialog));
+}
