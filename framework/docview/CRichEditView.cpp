@@ -320,9 +320,11 @@ void CRichEditView::OnFormatFont()
     CFontDialog dlg(GetCharFormatSelection(), CF_SCREENFONTS | CF_EFFECTS | CF_NOOEMFONTS, nullptr, this);
     if (dlg.DoModal() != IDOK)
         return;
+    // What the user left alone stays as it is in every part of the selection.
     CHARFORMAT2A cf;
-    dlg.GetCharFormat(cf);
-    SetCharFormat(cf);
+    dlg.GetChangedCharFormat(cf);
+    if (cf.dwMask != 0)
+        SetCharFormat(cf);
 }
 
 // ---------------------------------------------------------------------------

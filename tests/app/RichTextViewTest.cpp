@@ -721,3 +721,90 @@ TEST_F(RichTextViewTest, FindWorksFromTheKeyboardAndKeepsClearOfWhatItFinds)
     CUserInput::Key(VK_ESCAPE);
     EXPECT_FALSE(::IsWindow(hDialog));
 }
+
+namespace {
+
+// The face GDI draws when asked for this one.
+std::string DrawnFace(LPCSTR lpszFace)
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = -16;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, lpszFace, LF_FACESIZE);
+    HDC hdc = ::GetDC(nullptr);
+    HFONT hFont = ::CreateFontIndirectA(&lf);
+    HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+    char szFace[LF_FACESIZE] = "";
+    ::GetTextFaceA(hdc, LF_FACESIZE, szFace);
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hFont);
+    ::ReleaseDC(nullptr, hdc);
+    return szFace;
+}
+
+std::string ComboText(HWND hCombo)
+{
+    char szText[LF_FACESIZE * 2] = "";
+    ::GetWindowTextA(hCombo, szText, sizeof(szText));
+    return szText;
+}
+
+} // namespace
+
+TEST_F(RichTextViewTest, TheFontDialogStartsOnTheSelectionsFontAndAppliesOnlyWhatWasChanged)
+{
+    ASSERT_NE(nullptr, OpenWithNote("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs32 alpha Beta gamma\\par}"));
+    // "Beta" picked with the mouse and the keyboard.
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 6));
+    CUserInput::Key(VK_RIGHT, CUserInput::ctrl | CUserInput::shift);
+
+    std::string face, size, style;
+    std::vector<std::string> faces;
+    CWindowScript script("Font", [&](HWND hDialog) {
+        HWND hFace = ::GetDlgItem(hDialog, 0x470);  // face combo
+        HWND hStyle = ::GetDlgItem(hDialog, 0x471); // style combo
+        HWND hSize = ::GetDlgItem(hDialog, 0x472);  // size combo
+        face = ComboText(hFace);
+        style = ComboText(hStyle);
+        size = ComboText(hSize);
+        const int nFaces = (int)::SendMessageA(hFace, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < nFaces; i++)
+        {
+            char szFace[LF_FACESIZE * 2] = "";
+            ::SendMessageA(hFace, CB_GETLBTEXT, (WPARAM)i, (LPARAM)szFace);
+            faces.push_back(szFace);
+        }
+        // A click on "Bold" in the style list, then Enter.
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof(info);
+        ::GetComboBoxInfo(hStyle, &info);
+        const int nBold = (int)::SendMessageA(info.hwndList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "Bold");
+        RECT rcItem = {};
+        ::SendMessageA(info.hwndList, LB_GETITEMRECT, (WPARAM)nBold, (LPARAM)&rcItem);
+        const LPARAM lPoint = MAKELPARAM((rcItem.left + rcItem.right) / 2, (rcItem.top + rcItem.bottom) / 2);
+        ::PostMessageA(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(info.hwndList, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(info.hwndList, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageA(info.hwndList, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_FORMAT_FONT);
+    EXPECT_TRUE(script.HasRun());
+    EXPECT_FALSE(script.TimedOut());
+
+    // It showed the font the word is drawn in, at its size, in its style.
+    EXPECT_EQ(DrawnFace("Arial"), DrawnFace(face.c_str())) << face;
+    EXPECT_NE('@', face.empty() ? '@' : face[0]) << face;
+    EXPECT_EQ("16", size);
+    EXPECT_EQ("Regular", style);
+    for (const std::string& listed : faces)
+        EXPECT_NE('@', listed.empty() ? ' ' : listed[0]) << "a vertical font is listed: " << listed;
+
+    // Only the weight changed: the word keeps its face and size.
+    const CHARFORMAT2A cf = FormatOf(6, 10);
+    EXPECT_TRUE((cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD));
+    EXPECT_STREQ("Arial", cf.szFaceName);
+    EXPECT_EQ(320, cf.yHeight);
+    const CHARFORMAT2A cfOther = FormatOf(0, 5);
+    EXPECT_FALSE(cfOther.dwEffects & CFE_BOLD);
+    EXPECT_STREQ("Arial", cfOther.szFaceName);
+}
