@@ -83,6 +83,7 @@ public:
     void OnTrayRestore() { RestoreFromTray(); }
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
@@ -103,6 +104,9 @@ protected:
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;
+    BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
+
+    enum { kTrayIconTimer = 21300 };
 
     DECLARE_MESSAGE_MAP()
 };

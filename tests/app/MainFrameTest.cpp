@@ -2,6 +2,7 @@
 // the options broadcast, the menus, the stored bar layout, the web commands
 // and the status token.
 #include "AppTestSupport.h"
+#include "CUserInput.h"
 
 #include "app/res/Resource.h"
 
@@ -35,7 +36,24 @@ protected:
         DestroyMainFrame();
         DeleteProgramKey();
     }
+    // A command chosen from the menu: the frame gets it once the menu closes.
+    void ChooseCommand(UINT nID)
+    {
+        pFrame->PostMessage(WM_COMMAND, nID);
+        CUserInput::Pump();
+    }
 };
+
+// Runs the loop for a while, as the program does between clicks.
+void RunLoopFor(DWORD dwMilliseconds)
+{
+    const DWORD dwEnd = ::GetTickCount() + dwMilliseconds;
+    while ((LONG)(::GetTickCount() - dwEnd) < 0)
+    {
+        CUserInput::Pump();
+        ::Sleep(20);
+    }
+}
 
 // A window that counts "Options Changed".
 class CCountingWnd : public CWnd
@@ -106,11 +124,69 @@ TEST_F(MainFrameTest, StartInTrayEndsHiddenWithTheTrayIcon)
     EXPECT_EQ(1, TrayRecorder::s_nAdds);
     EXPECT_EQ("Varlo Quillcrest", TrayRecorder::s_strTip);
 
-    // A left click brings it back and the icon goes.
+    // A left click brings it back; the icon goes once the click is over.
     pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_FALSE(pFrame->IsInTray());
+    RunLoopFor(::GetDoubleClickTime() + 300);
     EXPECT_EQ(1, TrayRecorder::s_nDeletes);
+}
+
+namespace {
+
+// The taskbar of the tray: a window of its own, which a click activates.
+class CTaskbar : public CWnd
+{
+public:
+    CTaskbar() { CreateEx(0, AfxRegisterWndClass(0), "Taskbar", WS_POPUP | WS_VISIBLE, 0, 740, 1000, 28, nullptr, nullptr); }
+    ~CTaskbar() override { DestroyWindow(); }
+    // One click on the icon: the taskbar takes the activation on the press,
+    // and the icon's owner hears of the press and the release only while
+    // the icon is there.
+    void ClickIcon(CWnd* pOwner, UINT nPress)
+    {
+        ::SetActiveWindow(m_hWnd);
+        for (UINT nMessage : { nPress, (UINT)WM_LBUTTONUP })
+        {
+            if (TrayRecorder::s_bIconShown)
+                pOwner->PostMessage(CMainFrame::WM_TRAYNOTIFY, 0, nMessage);
+            CUserInput::Pump();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconBringsTheWindowBackActive)
+{
+    TrayRecorder tray;
+    pFrame->MoveWindow(0, 0, 800, 600);
+    pFrame->ShowWindow(SW_SHOW);
+    CTaskbar taskbar;
+    ChooseCommand(ID_FILE_SENDTOTRAY);
+    ASSERT_FALSE(pFrame->IsWindowVisible());
+    ASSERT_TRUE(TrayRecorder::s_bIconShown);
+
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDOWN);
+    RunLoopFor(::GetDoubleClickTime() / 4);
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDBLCLK);
+    RunLoopFor(::GetDoubleClickTime() + 300);
+
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsIconic());
+    EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    // The icon has gone once the clicks are over.
+    EXPECT_FALSE(TrayRecorder::s_bIconShown);
+    EXPECT_FALSE(pFrame->IsInTray());
+
+    // Sent there again and brought back with one click.
+    ChooseCommand(ID_FILE_SENDTOTRAY);
+    ASSERT_FALSE(pFrame->IsWindowVisible());
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDOWN);
+    RunLoopFor(::GetDoubleClickTime() + 300);
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    EXPECT_FALSE(TrayRecorder::s_bIconShown);
 }
 
 TEST_F(MainFrameTest, WithoutATrayIconTheWindowStaysVisible)
