@@ -1,5 +1,7 @@
 #include "app/CMainFrame.h"
 
+#include "app/CChildFrame.h"
+
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
@@ -190,6 +192,17 @@ BOOL CMainFrame::DestroyWindow()
     if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
     return CMDIFrameWnd::DestroyWindow();
+}
+
+void CMainFrame::SetPlaced()
+{
+    m_bPlaced = TRUE;
+    for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (CChildFrame* pChild = DYNAMIC_DOWNCAST(CChildFrame, CWnd::FromHandlePermanent(hChild)))
+            pChild->ApplyPendingPlacement();
+    }
 }
 
 // ---------------------------------------------------------------------------

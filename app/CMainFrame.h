@@ -31,7 +31,8 @@ public:
     void SetDefaultMenu(HMENU hMenu);
     // Start-up placed and showed the frame: from now on its placement and
     // bar layout are worth keeping.
-    void SetPlaced() { m_bPlaced = TRUE; }
+    // The window has its place: notebook windows shown before it take theirs.
+    void SetPlaced();
     BOOL IsPlaced() const { return m_bPlaced; }
 
     // --- Status token (IQlcStatusHost) -----------------------------------------
