@@ -299,10 +299,14 @@ void CChildFrame::SetNodeTitle(DWORD dwNodeId)
 
 void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
 {
-    CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
     CDocument* pDoc = GetNotebook();
     if (!bAddToTitle || pDoc == nullptr || (GetStyle() & FWS_ADDTOTITLE) == 0)
+    {
+        CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
         return;
+    }
+    // "<notebook> - <shown node>", set once (a maximised window's title is
+    // in the main window's caption too), then the main window's.
     CString strTitle = pDoc->GetTitle();
     if (m_nWindow > 0)
         strTitle.AppendFormat(":%d", m_nWindow);
@@ -312,6 +316,8 @@ void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
     GetWindowText(strOld);
     if (strOld != strTitle)
         SetWindowText(strTitle);
+    if (CMDIFrameWnd* pFrame = GetMDIFrame())
+        pFrame->OnUpdateFrameTitle(TRUE);
 }
 
 void CChildFrame::DiscardNoteChanges()

@@ -265,3 +265,48 @@ TEST_F(ChildFrameTest, AnEmbeddedObjectBecomesTheDocumentsSelectedItemAndIsStore
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
     EXPECT_EQ(1, pFrame->GetRichEditView()->GetRichEditOle()->GetObjectCount());
 }
+
+TEST_F(ChildFrameTest, TheMainWindowsTitleFollowsOneRuleWhateverTheNotebookWindowDoes)
+{
+    CNotebookBuilder builder;
+    builder.Note("Shopping list", 0, kNoteRtf);
+    builder.Note("Other", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder, "Sample.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    auto title = [&]() {
+        CUserInput::Pump();
+        CString strTitle;
+        m_pMainFrame->GetWindowText(strTitle);
+        return std::string((LPCSTR)strTitle);
+    };
+    auto open = [&](LPCSTR lpszNote) {
+        CRect rc;
+        pTree->GetItemRect(FindItem(*pTree, lpszNote), rc, TRUE);
+        CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
+    };
+    // "<program> - <notebook>"; a maximised notebook window's own title is
+    // added by the system as " - [<its title>]" to the program's name alone.
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    open("Shopping list");
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Shopping list]", title());
+    open("Other");
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+
+    CNotebookBuilder second;
+    second.Note("One");
+    CQuillcrestDoc* pSecond = OpenBuilt(second, "two.qlc");
+    ASSERT_NE(nullptr, pSecond);
+    EXPECT_EQ("Varlo Quillcrest - [two.qlc]", title());
+    FrameOf(pSecond)->SendMessage(WM_CLOSE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+    pFrame->SendMessage(WM_CLOSE);
+    EXPECT_EQ("Varlo Quillcrest", title());
+}

@@ -45,6 +45,10 @@ void CUserInput::Pump()
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    // The queue is empty: the loop's idle work (command states, titles).
+    for (LONG lCount = 0; pThread != nullptr && lCount < 10 && pThread->OnIdle(lCount); lCount++)
+    {
+    }
 }
 
 void CUserInput::SetModifiers(UINT nModifiers)
