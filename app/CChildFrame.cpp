@@ -27,6 +27,7 @@ IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_WM_SHOWWINDOW()
     ON_WM_DESTROY()
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
     ON_COMMAND(ID_TREE_REFRESH, OnTreeRefresh)
     ON_UPDATE_COMMAND_UI(ID_TREE_REFRESH, OnUpdateAlwaysEnabled)
     ON_COMMAND(ID_TREE_COLLAPSEALL, OnTreeCollapseAll)
@@ -504,6 +505,13 @@ void CChildFrame::OnDestroy()
     if (CQlcApp* pApp = QlcGetApp())
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
     CMDIChildWnd::OnDestroy();
+}
+
+void CChildFrame::OnUpdateFileSave(CCmdUI* pCmdUI)
+{
+    // The notebook's own changes or the shown note's unsaved ones.
+    CQuillcrestDoc* pDoc = GetNotebook();
+    pCmdUI->Enable(pDoc != nullptr && pDoc->IsModified());
 }
 
 void CChildFrame::OnTreeRefresh()

@@ -80,6 +80,7 @@ public:
     // the main window has its own place (at start-up the first notebook
     // window shows before that), sized to fit the MDI client.
     void ApplyPendingPlacement();
+    void OnUpdateFileSave(CCmdUI* pCmdUI);
     void OnTreeRefresh();
     void OnTreeCollapseAll();
     void OnTreeExpandAll();

@@ -310,3 +310,46 @@ TEST_F(ChildFrameTest, TheMainWindowsTitleFollowsOneRuleWhateverTheNotebookWindo
     pFrame->SendMessage(WM_CLOSE);
     EXPECT_EQ("Varlo Quillcrest", title());
 }
+
+TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    CToolBar& bar = m_pMainFrame->GetStandardBar();
+    auto saveOffered = [&]() {
+        CUserInput::Pump(); // the toolbar follows on idle
+        const BOOL bButton = bar.SendMessage(TB_ISBUTTONENABLED, ID_FILE_SAVE) != 0;
+        const BOOL bItem = ItemState(OpenMenu(m_pMainFrame, "&File"), ID_FILE_SAVE).bEnabled;
+        EXPECT_EQ(bItem, bButton);
+        return bItem;
+    };
+    EXPECT_FALSE(saveOffered());
+    const CString strPath = pDoc->GetPathName();
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &before);
+
+    // Ctrl+S on an unchanged notebook writes nothing.
+    ::Sleep(20);
+    CUserInput::Key('S', CUserInput::ctrl);
+    WIN32_FILE_ATTRIBUTE_DATA after = {};
+    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &after);
+    EXPECT_EQ(0, ::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
+
+    // Typing into the note offers it; saving takes the offer back.
+    CRect rc;
+    pTree->GetItemRect(FindItem(*pTree, "Note"), rc, TRUE);
+    CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+    ASSERT_NE(nullptr, pView);
+    EXPECT_FALSE(saveOffered());
+    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
+    CUserInput::Type("new ");
+    EXPECT_TRUE(saveOffered());
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_FALSE(saveOffered());
+}
