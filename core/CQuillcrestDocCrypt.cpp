@@ -207,6 +207,7 @@ BOOL CQuillcrestDoc::Data_EncipherFile(HANDLE hT1, LPCSTR lpszT1, HANDLE& hT2, C
     if (hT2 == INVALID_HANDLE_VALUE)
     {
         g_log.WriteLine("WARNING: A temporary file for the encrypted notebook could not be created.");
+        m_nWriteFailure = IDS_QLC_SAVE_NO_TEMP_FILE;
         return FALSE;
     }
     BOOL bDone = FALSE;

@@ -624,6 +624,7 @@ BOOL CQuillcrestDoc::Data_WriteFile()
 {
     g_log.WriteLine("Writing notebook file...");
     g_log.Indent();
+    m_nWriteFailure = 0;
     BOOL bResult = FALSE;
     try
     {
@@ -672,6 +673,7 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (hT1 == INVALID_HANDLE_VALUE)
     {
         g_log.WriteLine("WARNING: A temporary file for saving could not be created.");
+        m_nWriteFailure = IDS_QLC_SAVE_NO_TEMP_FILE;
         return FALSE;
     }
     const BOOL bEncrypted = IsEncryptedNotebook();
@@ -825,6 +827,8 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         {
             // No encryptor: the target is not touched.
             g_log.WriteLine("WARNING: The notebook could not be enciphered; it was not saved.");
+            if (m_nWriteFailure == 0)
+                m_nWriteFailure = IDS_QLC_SAVE_NOT_ENCIPHERED;
             discardTemps();
             restore();
             return FALSE;
@@ -864,6 +868,7 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (!ReplaceNotebookFile(strNew, m_strNotebookPath))
     {
         g_log.WriteLine("WARNING: The saved notebook could not replace the file; the file was left as it was.");
+        m_nWriteFailure = IDS_QLC_SAVE_NOT_REPLACED;
         discardTemps();
         restore();
         if (bHadNotebook)

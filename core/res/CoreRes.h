@@ -1,5 +1,6 @@
 // String ids of the notebook core. 1003 and 1015 are fixed; the core's other
-// texts use 7000-7999, which the program's own resources leave free.
+// texts use 7000-7999 and 21300-21399, which the program's own resources
+// leave free.
 #pragma once
 
 #define IDS_QLC_NOT_A_NOTEBOOK          1003
@@ -26,3 +27,9 @@
 #define IDS_QLC_EXPORT_NOT_WRITTEN      7026
 #define IDS_QLC_EXPORT_NO_MEMORY        7027
 #define IDS_QLC_EXPORT_NOT_DECODED      7028
+
+// Why a save did not happen, added to the warning that it did not.
+#define IDS_QLC_NOT_SAVED_BECAUSE       21300
+#define IDS_QLC_SAVE_NO_TEMP_FILE       21301
+#define IDS_QLC_SAVE_NOT_ENCIPHERED     21302
+#define IDS_QLC_SAVE_NOT_REPLACED       21303

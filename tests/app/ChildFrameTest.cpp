@@ -4,7 +4,9 @@
 // keeps, the logo of the blank view, and objects embedded in a note.
 #include "NotebookWindowSupport.h"
 
+#include "app/CQlcPrompts.h"
 #include "app/res/Resource.h"
+#include "app/res/SetPasswordDlgRes.h"
 
 #include "core/CQlcCntrItem.h"
 #include "core/CQlcNode.h"
@@ -352,4 +354,45 @@ TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
     CUserInput::Key('S', CUserInput::ctrl);
     EXPECT_FALSE(pDoc->IsModified());
     EXPECT_FALSE(saveOffered());
+}
+
+TEST_F(ChildFrameTest, ASaveThatFailsWithoutAnErrorOfItsOwnSaysSoOnceWithTheReason)
+{
+    ASSERT_TRUE(app.m_cryptHandler.Load());
+    CQlcPrompts appPrompts;
+    QlcSetPrompts(&appPrompts);
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    ASSERT_TRUE(builder.doc.Data_SetFileEncryption(app.m_cryptHandler.m_pfnGetDefaultCipher(), 32,
+                                                   app.m_cryptHandler.m_pfnGetDefaultHash(), "secret", 6));
+    CScriptedDialogs passwords([](CWnd* pDlg) {
+        ::SetDlgItemTextA(pDlg->m_hWnd, IDC_PASSWORD_FIRST, "secret");
+        ClickButton(pDlg, IDOK);
+    });
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    const std::string before = ReadFileBytes(pDoc->GetPathName());
+    // The encryption library is gone, as when it cannot be loaded.
+    app.m_cryptHandler.Unload();
+    TakeMessages();
+
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    CRect rc;
+    pTree->GetItemRect(FindItem(*pTree, "Note"), rc, TRUE);
+    CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+    ASSERT_NE(nullptr, pView);
+    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
+    CUserInput::Type("more ");
+    CUserInput::Key('S', CUserInput::ctrl);
+
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find(std::string("Warning, file '") + (LPCSTR)pDoc->GetPathName() +
+                                   "' has not been saved.\n\n"))
+        << messages[0];
+    EXPECT_NE(std::string::npos, messages[0].find("encrypt")) << messages[0];
+    EXPECT_TRUE(pDoc->IsModified());
+    EXPECT_TRUE(before == ReadFileBytes(pDoc->GetPathName()));
 }

@@ -467,6 +467,21 @@ CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord)
     return cf;
 }
 
+std::string ReadFileBytes(LPCSTR lpszPath)
+{
+    std::string bytes;
+    HANDLE h = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buf[4096];
+    DWORD dwRead = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &dwRead, nullptr) && dwRead != 0)
+        bytes.append(buf, dwRead);
+    ::CloseHandle(h);
+    return bytes;
+}
+
 std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId)
 {
     CQlcNode node(pDoc, dwNodeId);

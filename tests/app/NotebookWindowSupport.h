@@ -131,6 +131,8 @@ std::string SimpleRtf(LPCSTR lpszText);
 // The format of the first occurrence of a word once the RTF is loaded into a
 // rich-edit control (dwMask 0 when the word is not there).
 CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord);
+// A file's bytes (read while the notebook holds it open).
+std::string ReadFileBytes(LPCSTR lpszPath);
 // The stored payload of a node (decoded), read through the core.
 std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId);
 // The id of the first node with this name, or 0.
