@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 #include "CUserInput.h"
 
+#include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
 
 #include "core/CQlcStatus.h"
@@ -404,4 +405,56 @@ TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)
     delete pB; // the last one brings the idle text back
     EXPECT_EQ("For Help, press F1", bar.GetPaneText(0));
     EXPECT_EQ(0u, pFrame->GetStatusToken());
+}
+
+namespace {
+
+std::string s_shellFile;
+INT_PTR s_nShellResult = 42;
+HINSTANCE WINAPI RecordShellOpen(HWND, LPCSTR lpszVerb, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_shellFile = std::string(lpszVerb) + " " + lpszFile;
+    return (HINSTANCE)s_nShellResult;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, TheAboutBoxOpensTheLicenceBesideTheProgramOrSaysWhereToFindIt)
+{
+    CRecordingPrompts prompts;
+    pFrame->MoveWindow(0, 0, 800, 600);
+    pFrame->ShowWindow(SW_SHOW);
+    auto pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = &RecordShellOpen;
+    // Help > About, a click on License, then OK.
+    CScriptedDialogs about([](CWnd* pDlg) {
+        HWND hLicense = ::GetDlgItem(pDlg->m_hWnd, IDC_ABOUT_LICENSE);
+        RECT rc;
+        ::GetClientRect(hLicense, &rc);
+        const LPARAM lPoint = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+        ::PostMessageA(hLicense, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(hLicense, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(pDlg->m_hWnd, WM_COMMAND, IDOK, 0);
+    });
+
+    char szModule[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    std::string folder = szModule;
+    folder = folder.substr(0, folder.rfind('\\'));
+    s_nShellResult = 42;
+    ChooseCommand(ID_APP_ABOUT);
+    EXPECT_EQ(1, about.nDialogs);
+    EXPECT_EQ("open " + folder + "\\LICENSE.txt", s_shellFile);
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // Without the file: where to find it, spelled right, each line short
+    // enough to be shown whole.
+    s_nShellResult = SE_ERR_FNF;
+    ChooseCommand(ID_APP_ABOUT);
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("Could not display license agreement!\n\nPlease visit http://www.varlosoft.com/\nfor a copy of the "
+              "license agreement.",
+              prompts.boxes[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), prompts.boxes[0].type);
 }
