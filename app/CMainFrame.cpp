@@ -48,7 +48,7 @@ END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame()
     : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE),
-      m_bIconLeaving(FALSE)
+      m_bIconLeaving(FALSE), m_hWndFocusBeforeTray(nullptr)
 {
 }
 
@@ -318,6 +318,7 @@ void CMainFrame::RemoveTrayIcon()
     s_pfnShellNotifyIcon(NIM_DELETE, &nid);
     m_bInTray = FALSE;
     m_bIconLeaving = FALSE;
+    m_hWndFocusBeforeTray = nullptr;
 }
 
 void CMainFrame::SendToTray()
@@ -337,6 +338,9 @@ void CMainFrame::SendToTray()
         return;
     }
     m_bInTray = TRUE;
+    // Where the keyboard was, for when the window comes back.
+    HWND hFocus = ::GetFocus();
+    m_hWndFocusBeforeTray = (hFocus != nullptr && ::IsChild(m_hWnd, hFocus)) ? hFocus : nullptr;
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_HIDE);
 }
@@ -347,6 +351,13 @@ void CMainFrame::RestoreFromTray()
     ShowWindow(SW_RESTORE);
     SetForegroundWindow();
     SetActiveWindow();
+    // Activated while still minimised, the window took no focus: the keys
+    // go back where they went before it left.
+    HWND hFocus = m_hWndFocusBeforeTray;
+    if (hFocus != nullptr && ::IsChild(m_hWnd, hFocus) && ::IsWindowVisible(hFocus))
+        ::SetFocus(hFocus);
+    else if (!::IsChild(m_hWnd, ::GetFocus()))
+        SetFocus();
     if (!m_bInTray)
         return;
     // The icon goes once the click that restored the window is over: the

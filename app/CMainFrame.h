@@ -106,6 +106,7 @@ protected:
     BOOL m_bPlaced;
     BOOL m_bInTray;
     BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
+    HWND m_hWndFocusBeforeTray;  // where the keyboard was when it went to the tray
 
     enum { kTrayIconTimer = 21300 };
 

@@ -164,6 +164,11 @@ TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconBringsTheWindowBackActive)
     pFrame->MoveWindow(0, 0, 800, 600);
     pFrame->ShowWindow(SW_SHOW);
     CTaskbar taskbar;
+    // A text box inside the window has the keyboard.
+    HWND hBox = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24,
+                                  pFrame->m_hWndMDIClient, nullptr, nullptr, nullptr);
+    ::SetFocus(hBox);
+    ASSERT_EQ(hBox, ::GetFocus());
     ChooseCommand(ID_FILE_SENDTOTRAY);
     ASSERT_FALSE(pFrame->IsWindowVisible());
     ASSERT_TRUE(TrayRecorder::s_bIconShown);
@@ -176,6 +181,12 @@ TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconBringsTheWindowBackActive)
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_FALSE(pFrame->IsIconic());
     EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    // The keys go where they went before, without a click.
+    EXPECT_EQ(hBox, ::GetFocus());
+    CUserInput::Type("back");
+    char szText[16] = "";
+    ::GetWindowTextA(hBox, szText, sizeof(szText));
+    EXPECT_STREQ("back", szText);
     // The icon has gone once the clicks are over.
     EXPECT_FALSE(TrayRecorder::s_bIconShown);
     EXPECT_FALSE(pFrame->IsInTray());
@@ -187,6 +198,7 @@ TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconBringsTheWindowBackActive)
     RunLoopFor(::GetDoubleClickTime() + 300);
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    EXPECT_EQ(hBox, ::GetFocus());
     EXPECT_FALSE(TrayRecorder::s_bIconShown);
 }
 

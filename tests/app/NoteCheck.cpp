@@ -1,22 +1,88 @@
-// Reads a notebook with the program's own core and says whether the named
-// note holds a word: the end-to-end test's look at what the program saved.
+// Reads a notebook with the program's own core and says whether a note holds
+// what the end-to-end test typed and formatted: the test's look at what the
+// program saved. The note's RTF is shown in a rich-edit control, so text and
+// formats are checked as the note view shows them.
 //
-//   qlcnotecheck <notebook> <note name> <word>
+//   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]...
 //
-// Exit status 0 when it does, 1 when it does not, 2 when the notebook or the
-// note cannot be read.
+// --text: the note's text holds TEXT; --bold: WORD is in the note and bold
+// throughout. Exit status 0 when everything holds, 1 when something does
+// not, 2 when the notebook or the note cannot be read.
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
 
+#include <richedit.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
+
+namespace {
+
+struct CSource
+{
+    const std::string* pRtf;
+    size_t nPos;
+};
+
+DWORD CALLBACK FeedRtf(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    CSource* pSource = reinterpret_cast<CSource*>(dwCookie);
+    const size_t n = std::min(pSource->pRtf->size() - pSource->nPos, (size_t)cb);
+    memcpy(pbBuff, pSource->pRtf->data() + pSource->nPos, n);
+    pSource->nPos += n;
+    *pcb = (LONG)n;
+    return 0;
+}
+
+// The note in a hidden rich-edit control, plain by default as in the view.
+HWND ShowNote(const std::string& rtf)
+{
+    ::LoadLibraryA("RICHED20.DLL");
+    HWND hWnd = ::CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr,
+                                  nullptr, nullptr);
+    if (hWnd == nullptr)
+        return nullptr;
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    ::SendMessageA(hWnd, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf);
+    CSource source = { &rtf, 0 };
+    EDITSTREAM es = { (DWORD_PTR)&source, 0, &FeedRtf };
+    ::SendMessageA(hWnd, EM_STREAMIN, SF_RTF, (LPARAM)&es);
+    return hWnd;
+}
+
+// The range of the first occurrence, or cpMin -1.
+CHARRANGE Find(HWND hNote, const char* lpszText)
+{
+    FINDTEXTEXA ft = {};
+    ft.chrg.cpMin = 0;
+    ft.chrg.cpMax = -1;
+    ft.lpstrText = lpszText;
+    if (::SendMessageA(hNote, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft) < 0)
+        ft.chrgText.cpMin = -1;
+    return ft.chrgText;
+}
+
+std::string PlainText(HWND hNote)
+{
+    const int n = ::GetWindowTextLengthA(hNote);
+    std::vector<char> text((size_t)n + 1);
+    ::GetWindowTextA(hNote, text.data(), n + 1);
+    return text.data();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc < 3 || (argc - 3) % 2 != 0)
     {
-        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> <word>\n");
+        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]...\n");
         return 2;
     }
     try
@@ -49,13 +115,49 @@ int main(int argc, char** argv)
         BYTE buf[4096];
         for (UINT n; (n = pData->Get(buf, sizeof(buf))) != 0;)
             rtf.append((const char*)buf, n);
-        if (rtf.find(argv[3]) == std::string::npos)
+        HWND hNote = ShowNote(rtf);
+        if (hNote == nullptr)
         {
-            fprintf(stderr, "qlcnotecheck: \"%s\" is not in the note; it reads:\n%s\n", argv[3], rtf.c_str());
-            return 1;
+            fprintf(stderr, "qlcnotecheck: no rich-edit control to show the note in\n");
+            return 2;
         }
-        printf("qlcnotecheck: \"%s\" found in \"%s\"\n", argv[3], argv[2]);
-        return 0;
+
+        int nFailed = 0;
+        for (int i = 3; i + 1 < argc; i += 2)
+        {
+            const std::string option = argv[i];
+            const char* lpszWhat = argv[i + 1];
+            const CHARRANGE range = Find(hNote, lpszWhat);
+            if (range.cpMin < 0)
+            {
+                fprintf(stderr, "qlcnotecheck: \"%s\" is not in \"%s\"\n", lpszWhat, argv[2]);
+                nFailed++;
+                continue;
+            }
+            if (option == "--bold")
+            {
+                ::SendMessageA(hNote, EM_EXSETSEL, 0, (LPARAM)&range);
+                CHARFORMAT2A cf = {};
+                cf.cbSize = sizeof(cf);
+                ::SendMessageA(hNote, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+                if (!(cf.dwMask & CFM_BOLD) || !(cf.dwEffects & CFE_BOLD))
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not bold throughout\n", lpszWhat);
+                    nFailed++;
+                    continue;
+                }
+            }
+            else if (option != "--text")
+            {
+                fprintf(stderr, "qlcnotecheck: unknown check %s\n", option.c_str());
+                return 2;
+            }
+            printf("qlcnotecheck: %s \"%s\" holds in \"%s\"\n", option.c_str() + 2, lpszWhat, argv[2]);
+        }
+        if (nFailed != 0)
+            fprintf(stderr, "qlcnotecheck: the note reads:\n%s\nIts RTF:\n%s\n", PlainText(hNote).c_str(), rtf.c_str());
+        ::DestroyWindow(hNote);
+        return nFailed == 0 ? 0 : 1;
     }
     catch (...)
     {
