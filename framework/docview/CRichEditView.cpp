@@ -666,8 +666,14 @@ void CRichEditView::OnInsertObject()
     if (pDoc == nullptr)
         return;
     COleInsertDialog dlg(IOF_SELECTCREATENEW, this);
-    if (dlg.DoModal() != IDOK)
+    const INT_PTR nResult = dlg.DoModal();
+    if (nResult == IDCANCEL)
         return;
+    if (nResult != IDOK)
+    {
+        AfxMessageBox(AFX_IDP_FAILED_TO_CREATE, MB_ICONEXCLAMATION);
+        return;
+    }
 
     CWaitCursor wait;
     CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);

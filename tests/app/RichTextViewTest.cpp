@@ -808,3 +808,65 @@ TEST_F(RichTextViewTest, TheFontDialogStartsOnTheSelectionsFontAndAppliesOnlyWha
     EXPECT_FALSE(cfOther.dwEffects & CFE_BOLD);
     EXPECT_STREQ("Arial", cfOther.szFaceName);
 }
+
+TEST_F(RichTextViewTest, InsertObjectThatMakesNothingSaysSo)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 0));
+    const std::string before = StreamOutRtf(Ctrl());
+    // Edit > Insert New Object..., then OK on what the dialog offers first.
+    CWindowScript script("Insert Object", [](HWND hDialog) {
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, (LPARAM)::GetDlgItem(hDialog, IDOK));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_OLE_INSERT_NEW);
+    EXPECT_TRUE(script.HasRun());
+    EXPECT_FALSE(script.TimedOut());
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find("The object could not be created.")) << messages[0];
+    EXPECT_EQ(before, StreamOutRtf(Ctrl()));
+    EXPECT_FALSE(Ctrl().GetModify());
+
+    // "Package" clicked in the list, then OK: no program makes it here.
+    BOOL bListed = FALSE;
+    CWindowScript package("Insert Object", [&](HWND hDialog) {
+        HWND hList = ::FindWindowExA(hDialog, nullptr, "ListBox", nullptr);
+        const int nItem = (int)::SendMessageA(hList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "Package");
+        bListed = nItem >= 0;
+        RECT rc = {};
+        ::SendMessageA(hList, LB_GETITEMRECT, (WPARAM)std::max(nItem, 0), (LPARAM)&rc);
+        const LPARAM lPoint = MAKELPARAM(rc.left + 4, (rc.top + rc.bottom) / 2);
+        ::PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(hList, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, (LPARAM)::GetDlgItem(hDialog, IDOK));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_OLE_INSERT_NEW);
+    EXPECT_TRUE(package.HasRun());
+    if (bListed)
+    {
+        const std::vector<std::string> again = TakeMessages();
+        ASSERT_EQ(1u, again.size());
+        EXPECT_EQ(0u, again[0].find("The object could not be created.")) << again[0];
+        EXPECT_EQ(before, StreamOutRtf(Ctrl()));
+    }
+}
+
+TEST_F(RichTextViewTest, TheStoredNoteIsTheControlsOwnRtfIndentsIncluded)
+{
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 3));
+    // Format > Paragraph..., a left indent of one inch.
+    CScriptedDialogs dialogs([](CWnd* pDlg) {
+        ::SetDlgItemTextA(pDlg->m_hWnd, IDC_PARA_LEFT, "72");
+        ClickButton(pDlg, IDOK);
+    });
+    ChooseMenuItem(m_pMainFrame, ID_FORMAT_PARAGRAPH);
+    ASSERT_EQ(1, dialogs.nDialogs);
+    EXPECT_EQ(1440, ParaOf(3).dxStartIndent);
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    // Whatever the control writes for the indent is what the note keeps:
+    // the streaming adds and drops nothing.
+    EXPECT_EQ(StreamOutRtf(Ctrl()), ReadPayload(pDoc, m_dwNote));
+}
