@@ -283,11 +283,7 @@ TEST_F(ChildFrameTest, TheMainWindowsTitleFollowsOneRuleWhateverTheNotebookWindo
         m_pMainFrame->GetWindowText(strTitle);
         return std::string((LPCSTR)strTitle);
     };
-    auto open = [&](LPCSTR lpszNote) {
-        CRect rc;
-        pTree->GetItemRect(FindItem(*pTree, lpszNote), rc, TRUE);
-        CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
-    };
+    auto open = [&](LPCSTR lpszNote) { UserClickItem(*pTree, lpszNote, TRUE); };
     // "<program> - <notebook>"; a maximised notebook window's own title is
     // added by the system as " - [<its title>]" to the program's name alone.
     EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
@@ -319,8 +315,6 @@ TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
     builder.Note("Note", 0, kNoteRtf);
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
-    CChildFrame* pFrame = FrameOf(pDoc);
-    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
     CToolBar& bar = m_pMainFrame->GetStandardBar();
     auto saveOffered = [&]() {
         CUserInput::Pump(); // the toolbar follows on idle
@@ -342,13 +336,8 @@ TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
     EXPECT_EQ(0, ::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
 
     // Typing into the note offers it; saving takes the offer back.
-    CRect rc;
-    pTree->GetItemRect(FindItem(*pTree, "Note"), rc, TRUE);
-    CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
-    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
-    ASSERT_NE(nullptr, pView);
+    ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
     EXPECT_FALSE(saveOffered());
-    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
     CUserInput::Type("new ");
     EXPECT_TRUE(saveOffered());
     CUserInput::Key('S', CUserInput::ctrl);
@@ -376,14 +365,7 @@ TEST_F(ChildFrameTest, ASaveThatFailsWithoutAnErrorOfItsOwnSaysSoOnceWithTheReas
     app.m_cryptHandler.Unload();
     TakeMessages();
 
-    CChildFrame* pFrame = FrameOf(pDoc);
-    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
-    CRect rc;
-    pTree->GetItemRect(FindItem(*pTree, "Note"), rc, TRUE);
-    CUserInput::Click(pTree->m_hWnd, rc.CenterPoint(), TRUE);
-    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
-    ASSERT_NE(nullptr, pView);
-    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
+    ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
     CUserInput::Type("more ");
     CUserInput::Key('S', CUserInput::ctrl);
 

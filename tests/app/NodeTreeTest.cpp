@@ -771,11 +771,8 @@ TEST_F(NodeTreeTest, TheEnterThatEndsARenameDoesNotOpenTheNode)
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
     CQlcTreeCtrl* pTree = TreeOf(pDoc);
-    HTREEITEM hAlpha = FindItem(*pTree, "Alpha");
-    CRect rcItem;
-    pTree->GetItemRect(hAlpha, rcItem, TRUE);
-    CUserInput::Click(pTree->m_hWnd, rcItem.CenterPoint());
-    ASSERT_EQ(hAlpha, pTree->GetSelectedItem());
+    UserClickItem(*pTree, "Alpha");
+    ASSERT_EQ(FindItem(*pTree, "Alpha"), pTree->GetSelectedItem());
 
     CUserInput::Key(VK_F2);
     HWND hEdit = pTree->GetEditControl();

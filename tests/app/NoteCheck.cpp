@@ -12,71 +12,11 @@
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
 
-#include <richedit.h>
+#include "CShownNote.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
-namespace {
-
-struct CSource
-{
-    const std::string* pRtf;
-    size_t nPos;
-};
-
-DWORD CALLBACK FeedRtf(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
-{
-    CSource* pSource = reinterpret_cast<CSource*>(dwCookie);
-    const size_t n = std::min(pSource->pRtf->size() - pSource->nPos, (size_t)cb);
-    memcpy(pbBuff, pSource->pRtf->data() + pSource->nPos, n);
-    pSource->nPos += n;
-    *pcb = (LONG)n;
-    return 0;
-}
-
-// The note in a hidden rich-edit control, plain by default as in the view.
-HWND ShowNote(const std::string& rtf)
-{
-    ::LoadLibraryA("RICHED20.DLL");
-    HWND hWnd = ::CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr,
-                                  nullptr, nullptr);
-    if (hWnd == nullptr)
-        return nullptr;
-    CHARFORMAT2A cf = {};
-    cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    ::SendMessageA(hWnd, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf);
-    CSource source = { &rtf, 0 };
-    EDITSTREAM es = { (DWORD_PTR)&source, 0, &FeedRtf };
-    ::SendMessageA(hWnd, EM_STREAMIN, SF_RTF, (LPARAM)&es);
-    return hWnd;
-}
-
-// The range of the first occurrence, or cpMin -1.
-CHARRANGE Find(HWND hNote, const char* lpszText)
-{
-    FINDTEXTEXA ft = {};
-    ft.chrg.cpMin = 0;
-    ft.chrg.cpMax = -1;
-    ft.lpstrText = lpszText;
-    if (::SendMessageA(hNote, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft) < 0)
-        ft.chrgText.cpMin = -1;
-    return ft.chrgText;
-}
-
-std::string PlainText(HWND hNote)
-{
-    const int n = ::GetWindowTextLengthA(hNote);
-    std::vector<char> text((size_t)n + 1);
-    ::GetWindowTextA(hNote, text.data(), n + 1);
-    return text.data();
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -104,8 +44,8 @@ int main(int argc, char** argv)
             if (node.strName == argv[2])
                 dwNodeId = dwId;
         }
-        CQlcNode node(&doc, dwNodeId);
-        CQlcNodeData* pData = node.IsValid() ? node.GetDataForRead() : nullptr;
+        CQlcNode found(&doc, dwNodeId);
+        CQlcNodeData* pData = found.IsValid() ? found.GetDataForRead() : nullptr;
         if (pData == nullptr || pData->IsDamaged())
         {
             fprintf(stderr, "qlcnotecheck: no readable note named \"%s\"\n", argv[2]);
@@ -115,8 +55,8 @@ int main(int argc, char** argv)
         BYTE buf[4096];
         for (UINT n; (n = pData->Get(buf, sizeof(buf))) != 0;)
             rtf.append((const char*)buf, n);
-        HWND hNote = ShowNote(rtf);
-        if (hNote == nullptr)
+        const CShownNote note(rtf);
+        if (!note.IsShown())
         {
             fprintf(stderr, "qlcnotecheck: no rich-edit control to show the note in\n");
             return 2;
@@ -127,7 +67,7 @@ int main(int argc, char** argv)
         {
             const std::string option = argv[i];
             const char* lpszWhat = argv[i + 1];
-            const CHARRANGE range = Find(hNote, lpszWhat);
+            const CHARRANGE range = note.Find(lpszWhat);
             if (range.cpMin < 0)
             {
                 fprintf(stderr, "qlcnotecheck: \"%s\" is not in \"%s\"\n", lpszWhat, argv[2]);
@@ -136,10 +76,7 @@ int main(int argc, char** argv)
             }
             if (option == "--bold")
             {
-                ::SendMessageA(hNote, EM_EXSETSEL, 0, (LPARAM)&range);
-                CHARFORMAT2A cf = {};
-                cf.cbSize = sizeof(cf);
-                ::SendMessageA(hNote, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+                const CHARFORMAT2A cf = note.FormatOf(range);
                 if (!(cf.dwMask & CFM_BOLD) || !(cf.dwEffects & CFE_BOLD))
                 {
                     fprintf(stderr, "qlcnotecheck: \"%s\" is not bold throughout\n", lpszWhat);
@@ -155,8 +92,7 @@ int main(int argc, char** argv)
             printf("qlcnotecheck: %s \"%s\" holds in \"%s\"\n", option.c_str() + 2, lpszWhat, argv[2]);
         }
         if (nFailed != 0)
-            fprintf(stderr, "qlcnotecheck: the note reads:\n%s\nIts RTF:\n%s\n", PlainText(hNote).c_str(), rtf.c_str());
-        ::DestroyWindow(hNote);
+            fprintf(stderr, "qlcnotecheck: the note reads:\n%s\nIts RTF:\n%s\n", note.Text().c_str(), rtf.c_str());
         return nFailed == 0 ? 0 : 1;
     }
     catch (...)

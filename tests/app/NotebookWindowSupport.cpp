@@ -1,5 +1,7 @@
 #include "NotebookWindowSupport.h"
 
+#include "CShownNote.h"
+
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 
@@ -341,6 +343,24 @@ void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel)
     PumpMessages();
 }
 
+void UserClickItem(CTreeCtrl& tree, LPCSTR lpszPath, BOOL bDouble)
+{
+    HTREEITEM hItem = FindItem(tree, lpszPath);
+    EXPECT_NE(nullptr, hItem) << lpszPath;
+    if (hItem == nullptr)
+        return;
+    CUserInput::Click(tree.m_hWnd, LabelCentre(tree, hItem), bDouble);
+}
+
+CQlcRichEditViewEx* OpenNoteAsUser(CChildFrame* pFrame, LPCSTR lpszPath)
+{
+    UserClickItem(*pFrame->GetTreeCtrl(), lpszPath, TRUE);
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+    if (pView != nullptr)
+        CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
+    return pView;
+}
+
 // ---------------------------------------------------------------------------
 // Menus
 
@@ -417,54 +437,17 @@ std::string SimpleRtf(LPCSTR lpszText)
     return std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ") + lpszText + "\\par}";
 }
 
-namespace {
-
-struct CRtfSource
-{
-    const std::string* pRtf;
-    size_t nPos;
-};
-
-DWORD CALLBACK FeedIn(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
-{
-    CRtfSource* pSource = reinterpret_cast<CRtfSource*>(dwCookie);
-    const size_t nLeft = pSource->pRtf->size() - pSource->nPos;
-    const size_t n = std::min(nLeft, (size_t)cb);
-    memcpy(pbBuff, pSource->pRtf->data() + pSource->nPos, n);
-    pSource->nPos += n;
-    *pcb = (LONG)n;
-    return 0;
-}
-
-} // namespace
-
 CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord)
 {
-    CHARFORMAT2A cf = {};
-    cf.cbSize = sizeof(cf);
-    HWND hWnd = ::CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
-                                  nullptr, nullptr);
-    if (hWnd == nullptr)
-        return cf;
-    // The control's own default face is bold: text the RTF leaves plain must read plain.
-    CHARFORMAT2A cfPlain = {};
-    cfPlain.cbSize = sizeof(cfPlain);
-    cfPlain.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    ::SendMessageA(hWnd, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cfPlain);
-    CRtfSource source = { &rtf, 0 };
-    EDITSTREAM es = { (DWORD_PTR)&source, 0, &FeedIn };
-    ::SendMessageA(hWnd, EM_STREAMIN, SF_RTF, (LPARAM)&es);
-    FINDTEXTEXA ft = {};
-    ft.chrg.cpMin = 0;
-    ft.chrg.cpMax = -1;
-    ft.lpstrText = lpszWord;
-    if (::SendMessageA(hWnd, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft) >= 0)
+    const CShownNote note(rtf);
+    const CHARRANGE range = note.Find(lpszWord);
+    if (range.cpMin < 0)
     {
-        ::SendMessageA(hWnd, EM_EXSETSEL, 0, (LPARAM)&ft.chrgText);
-        ::SendMessageA(hWnd, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+        CHARFORMAT2A cf = {};
+        cf.cbSize = sizeof(cf);
+        return cf;
     }
-    ::DestroyWindow(hWnd);
-    return cf;
+    return note.FormatOf(range);
 }
 
 std::string ReadFileBytes(LPCSTR lpszPath)

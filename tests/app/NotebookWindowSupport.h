@@ -105,6 +105,12 @@ void PressKey(CWnd& wnd, UINT nVirtKey);
 // (bCancel: Escape).
 void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel = FALSE);
 
+// A click (or double click) on an item's label through the program's loop.
+void UserClickItem(CTreeCtrl& tree, LPCSTR lpszPath, BOOL bDouble = FALSE);
+// Opens a note as the user does, a double click in the frame's tree, and
+// clicks into its text; the note view, or null when none shows.
+CQlcRichEditViewEx* OpenNoteAsUser(CChildFrame* pFrame, LPCSTR lpszPath);
+
 // --- Menus as the user opens them ---------------------------------------------------
 // Opens the frame's top-level menu whose text is lpszText (as "F&ormat") the
 // way a click on it does: the frame is told the menu starts and the popup

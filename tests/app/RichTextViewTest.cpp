@@ -592,24 +592,16 @@ TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpene
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
     CChildFrame* pFrame = FrameOf(pDoc);
-    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
-    HTREEITEM hNote = FindItem(*pTree, "Note");
-    ASSERT_NE(nullptr, hNote);
 
     // The tree has the commands: the Format menu is greyed.
-    CRect rcItem;
-    pTree->GetItemRect(hNote, rcItem, TRUE);
-    CUserInput::Click(pTree->m_hWnd, rcItem.CenterPoint());
+    UserClickItem(*pFrame->GetTreeCtrl(), "Note");
     HMENU hFormat = OpenMenu(m_pMainFrame, "F&ormat");
     ASSERT_NE(nullptr, hFormat);
     EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bEnabled);
 
     // Opened with a double click; a click into its text and a word picked
     // with the keyboard.
-    CUserInput::Click(pTree->m_hWnd, rcItem.CenterPoint(), TRUE);
-    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
-    ASSERT_NE(nullptr, pView);
-    CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 8));
+    ASSERT_NE(nullptr, OpenNoteAsUser(pFrame, "Note"));
     CUserInput::Key(VK_HOME, CUserInput::ctrl);
     CUserInput::Key(VK_RIGHT, CUserInput::ctrl | CUserInput::shift);
 
