@@ -615,15 +615,33 @@ TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpene
     EXPECT_TRUE(ItemState(hFormat, ID_PARA_LEFT).bChecked);
     EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
 
-    // Ctrl+B makes the word bold, Ctrl+S stores it.
+    // Ctrl+B, Ctrl+I and Ctrl+U format the word; Center and Bullets from
+    // the menu its paragraph; Ctrl+S stores it.
     CUserInput::Key('B', CUserInput::ctrl);
+    CUserInput::Key('I', CUserInput::ctrl);
+    CUserInput::Key('U', CUserInput::ctrl);
     hFormat = OpenMenu(m_pMainFrame, "F&ormat");
     EXPECT_TRUE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_ITALIC).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_UNDERLINE).bChecked);
+    ChooseMenuItem(m_pMainFrame, ID_PARA_CENTER);
+    ChooseMenuItem(m_pMainFrame, ID_PARA_BULLETS);
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_CENTER).bChecked);
+    EXPECT_FALSE(ItemState(hFormat, ID_PARA_LEFT).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_BULLETS).bChecked);
+    PARAFORMAT2 pf = {};
+    pf.cbSize = sizeof(pf);
+    pFrame->GetRichEditView()->GetRichEditCtrl().GetParaFormat(pf);
+    EXPECT_EQ(PFA_CENTER, pf.wAlignment);
+    EXPECT_EQ(PFN_BULLET, pf.wNumbering);
     CUserInput::Key('S', CUserInput::ctrl);
     EXPECT_FALSE(pDoc->IsModified());
     const std::string rtf = ReadPayload(pDoc, NodeIdByName(pDoc, "Note"));
     const CHARFORMAT2A cfWord = FormatOfWord(rtf, "alpha");
     EXPECT_TRUE((cfWord.dwMask & CFM_BOLD) && (cfWord.dwEffects & CFE_BOLD)) << rtf;
+    EXPECT_TRUE((cfWord.dwMask & CFM_ITALIC) && (cfWord.dwEffects & CFE_ITALIC)) << rtf;
+    EXPECT_TRUE((cfWord.dwMask & CFM_UNDERLINE) && (cfWord.dwEffects & CFE_UNDERLINE)) << rtf;
     const CHARFORMAT2A cfRest = FormatOfWord(rtf, "Beta");
     EXPECT_TRUE((cfRest.dwMask & CFM_BOLD) && !(cfRest.dwEffects & CFE_BOLD)) << rtf;
 }
