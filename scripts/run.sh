@@ -19,7 +19,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SRC=$(cd "$HERE/.." && pwd)
 BUILD=$SRC/build/x86_64
-EXE=$BUILD/bin/quillapp.exe
 export WINEPREFIX=$BUILD/wine-app
 export WINEDEBUG=${QLC_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
