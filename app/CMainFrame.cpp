@@ -1,5 +1,7 @@
 #include "app/CMainFrame.h"
 
+#include "app/CChildFrame.h"
+
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
@@ -42,11 +44,13 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
     ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
+    ON_WM_TIMER()
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame()
-    : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE)
+    : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE),
+      m_bIconLeaving(FALSE), m_hWndFocusBeforeTray(nullptr)
 {
 }
 
@@ -189,9 +193,20 @@ BOOL CMainFrame::DestroyWindow()
         }
         SaveBarState("Toolbars");
     }
-    if (m_bInTray)
+    if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
     return CMDIFrameWnd::DestroyWindow();
+}
+
+void CMainFrame::SetPlaced()
+{
+    m_bPlaced = TRUE;
+    for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (CChildFrame* pChild = DYNAMIC_DOWNCAST(CChildFrame, CWnd::FromHandlePermanent(hChild)))
+            pChild->ApplyPendingPlacement();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -314,25 +329,38 @@ BOOL CMainFrame::AddTrayIcon()
 
 void CMainFrame::RemoveTrayIcon()
 {
+    if (m_bIconLeaving)
+        KillTimer(kTrayIconTimer);
     NOTIFYICONDATAA nid = {};
     nid.cbSize = sizeof(nid);
     nid.hWnd = m_hWnd;
     nid.uID = 0;
     s_pfnShellNotifyIcon(NIM_DELETE, &nid);
     m_bInTray = FALSE;
+    m_bIconLeaving = FALSE;
+    m_hWndFocusBeforeTray = nullptr;
 }
 
 void CMainFrame::SendToTray()
 {
     if (m_bInTray)
         return;
+    if (m_bIconLeaving)
+    {
+        // Back before its icon went: the icon stays.
+        KillTimer(kTrayIconTimer);
+        m_bIconLeaving = FALSE;
+    }
     // Without an icon the window would be lost: it stays visible then.
-    if (!AddTrayIcon())
+    else if (!AddTrayIcon())
     {
         g_log.WriteLine("WARNING: The tray icon could not be added.");
         return;
     }
     m_bInTray = TRUE;
+    // Where the keyboard was, for when the window comes back.
+    HWND hFocus = ::GetFocus();
+    m_hWndFocusBeforeTray = (hFocus != nullptr && ::IsChild(m_hWnd, hFocus)) ? hFocus : nullptr;
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_HIDE);
 }
@@ -342,13 +370,41 @@ void CMainFrame::RestoreFromTray()
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
     SetForegroundWindow();
-    if (m_bInTray)
+    SetActiveWindow();
+    // Activated while still minimised, the window took no focus: the keys
+    // go back where they went before it left.
+    HWND hFocus = m_hWndFocusBeforeTray;
+    if (hFocus != nullptr && ::IsChild(m_hWnd, hFocus) && ::IsWindowVisible(hFocus))
+        ::SetFocus(hFocus);
+    else if (!::IsChild(m_hWnd, ::GetFocus()))
+        SetFocus();
+    if (!m_bInTray)
+        return;
+    // The icon goes once the click that restored the window is over: the
+    // second click of a double click lands on the icon, not on the bare
+    // taskbar, which would take the activation away again.
+    m_bInTray = FALSE;
+    if (SetTimer(kTrayIconTimer, ::GetDoubleClickTime() + 100, nullptr) != 0)
+        m_bIconLeaving = TRUE;
+    else
+        RemoveTrayIcon();
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kTrayIconTimer)
+    {
+        CMDIFrameWnd::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kTrayIconTimer);
+    if (m_bIconLeaving)
         RemoveTrayIcon();
 }
 
 void CMainFrame::OnTrayExit()
 {
-    if (m_bInTray)
+    if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
     HWND hWnd = m_hWnd;
     SendMessage(WM_CLOSE);

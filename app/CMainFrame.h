@@ -35,7 +35,8 @@ public:
     void SetDefaultMenu(HMENU hMenu);
     // Start-up placed and showed the frame: from now on its placement and
     // bar layout are worth keeping.
-    void SetPlaced() { m_bPlaced = TRUE; }
+    // The window has its place: notebook windows shown before it take theirs.
+    void SetPlaced();
     BOOL IsPlaced() const { return m_bPlaced; }
 
     // --- Status token (IQlcStatusHost) -----------------------------------------
@@ -89,6 +90,7 @@ public:
     void OnTrayRestore() { RestoreFromTray(); }
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
@@ -111,6 +113,10 @@ protected:
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;
+    BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
+    HWND m_hWndFocusBeforeTray;  // where the keyboard was when it went to the tray
+
+    enum { kTrayIconTimer = 21300 };
 
     DECLARE_MESSAGE_MAP()
 };

@@ -73,6 +73,9 @@ int CQlcTreeCtrl::OnCreate(LPCREATESTRUCTA lpcs)
         return -1;
     ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
                        WS_VSCROLL | WS_CLIPSIBLINGS);
+    // The control shows its scroll bar itself once there is something to
+    // scroll; one put there by the style alone it would never take away.
+    ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
     if (CQlcApp* pApp = App())
     {
         SetImageList(pApp->m_treeImages.GetSafeHandle(), TVSIL_NORMAL);
@@ -957,6 +960,9 @@ void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
 
 void CQlcTreeCtrl::OnKillFocus(CWnd* pNewWnd)
 {
+    // A key pressed here is released elsewhere (F2 goes on in the label's
+    // edit box): its release must not count when the focus comes back.
+    m_bKeyPressed = FALSE;
     m_hPressedItem = nullptr;
     m_bLabelEditBlocked = TRUE;
     CTreeCtrl::OnKillFocus(pNewWnd);
