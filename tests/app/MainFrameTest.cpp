@@ -468,6 +468,8 @@ TEST_F(MainFrameTest, BothMenusAreOwnerDrawnWithTheToolbarPicturesAndTheFrameRou
         }
     }
     ::DestroyMenu(hDocument);
+}
+
 namespace {
 
 std::string s_shellFile;

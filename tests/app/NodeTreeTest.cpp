@@ -752,6 +752,8 @@ TEST_F(NodeTreeTest, TheContextMenuIsOwnerDrawnWithPicturesAndGreysWhatCannotAct
     LRESULT lResult = pTree->SendMessage(WM_MENUCHAR, MAKEWPARAM('d', MF_POPUP), (LPARAM)pPopup->m_hMenu);
     ASSERT_EQ(MNC_EXECUTE, HIWORD(lResult));
     EXPECT_EQ(ID_QLCPOPUP_DELETE, pPopup->GetMenuItemID(LOWORD(lResult)));
+}
+
 TEST_F(NodeTreeTest, TheTreeShowsAScrollBarOnlyWithSomethingToScroll)
 {
     CNotebookBuilder builder;

@@ -608,6 +608,8 @@ TEST_F(RichTextViewTest, TheContextMenuIsOwnerDrawnAndGreysCutAndCopyWithoutASel
     EXPECT_EQ(0u, pPopup->GetMenuState(ID_EDIT_COPY, MF_BYCOMMAND) & MF_GRAYED);
     // The view answers the menu's mnemonics: "&Paste" is the third item.
     EXPECT_EQ(0x20002, m_pView->SendMessage(WM_MENUCHAR, MAKEWPARAM('P', MF_POPUP), (LPARAM)pPopup->m_hMenu));
+}
+
 // --- As the user meets it: keys and clicks through the program's loop ---------------
 
 TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpenedOverTheTree)
