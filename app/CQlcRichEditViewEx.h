@@ -40,6 +40,7 @@ public:
     void OnIndentLess();
     void OnIndentMore();
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+    void OnSingleUnderline() { SetUnderlineType(CFU_UNDERLINE); }
     void OnDoubleUnderline() { SetUnderlineType(CFU_UNDERLINEDOUBLE); }
     void OnDottedUnderline() { SetUnderlineType(CFU_UNDERLINEDOTTED); }
     void SetUnderlineType(BYTE bType);
@@ -55,6 +56,8 @@ public:
 
     // --- Handlers -------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnSetFocus(CWnd* pOldWnd);
+    void OnDestroy();
     void OnRButtonUp(UINT nFlags, CPoint point);
     void OnContextMenu(CWnd* pWnd, CPoint point);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
@@ -63,6 +66,9 @@ public:
     LRESULT OnOptionsChanged(WPARAM wParam, LPARAM lParam);
 
     BOOL IsContextMenuUp() const { return m_bContextMenuUp; }
+
+    // The Formatting bar shows the selection's face and size.
+    void ShowSelectionFormat();
 
 protected:
     // The context menu at a screen point.

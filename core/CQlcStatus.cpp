@@ -1,12 +1,15 @@
 #include "core/CQlcStatus.h"
 
+#include "widgets/CProgressBar.h"
+
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CWnd.h"
 
 #include <atomic>
+#include <climits>
 
-CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
+CQlcStatus::CQlcStatus() : m_pProgress(nullptr), m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
 {
     m_pHost = dynamic_cast<IQlcStatusHost*>(AfxGetMainWnd());
 }
@@ -15,8 +18,18 @@ CQlcStatus::~CQlcStatus()
 {
     try
     {
-        if (m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() == m_dwToken)
+        const BOOL bNewerText = m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() != m_dwToken;
+        if (m_pHost != nullptr && m_bHasToken && !bNewerText)
             m_pHost->SetStatusToken(0);
+        if (m_pProgress != nullptr)
+        {
+            // The bar gives its pane the text it had back, unless a newer
+            // status owns the pane by now.
+            if (bNewerText && m_pProgress->m_hWnd != nullptr)
+                m_pProgress->DestroyWindow();
+            delete m_pProgress;
+            m_pProgress = nullptr;
+        }
     }
     catch (...)
     {
@@ -51,13 +64,23 @@ void CQlcStatus::SetText(LPCSTR lpszText)
     m_pHost->SetStatusToken(m_dwToken);
 }
 
-void CQlcStatus::ShowProgress(DWORD /*dwMaximum*/)
+void CQlcStatus::ShowProgress(DWORD dwMaximum)
 {
-    // The status bar's progress control comes with the small widgets; until
-    // then there is no bar to show.
+    if (m_pHost == nullptr)
+        return;
+    CStatusBar* pBar = m_pHost->GetStatusBarIfVisible();
+    delete m_pProgress;
+    m_pProgress = nullptr;
+    if (pBar == nullptr)
+        return;
+    // The range is an int: a larger maximum would run the bar backwards.
+    const int nMaximum = dwMaximum > (DWORD)INT_MAX ? INT_MAX : (int)dwMaximum;
+    m_pProgress = new CProgressBar(pBar->GetPaneText(0), 98, nMaximum, TRUE, 0, pBar);
 }
 
-void CQlcStatus::StepProgress(int /*nStep*/)
+void CQlcStatus::StepProgress(int nStep)
 {
-    // Nothing without a progress bar (see ShowProgress).
+    if (m_pHost == nullptr || m_pProgress == nullptr)
+        return;
+    m_pProgress->SetPos(m_pProgress->GetPos() + nStep);
 }

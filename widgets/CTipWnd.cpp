@@ -19,8 +19,10 @@ CTipWnd::CTipWnd()
 
 BOOL CTipWnd::Create(CWnd* pOwner)
 {
+    m_strText.Empty();
     LPCSTR lpszClass = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
-    return CreateEx(0, lpszClass, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0, AfxGetSafeHwnd(pOwner), nullptr);
+    // Above everything, as the dropped list it stands beside.
+    return CreateEx(WS_EX_TOPMOST, lpszClass, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0, AfxGetSafeHwnd(pOwner), nullptr);
 }
 
 void CTipWnd::ShowFontName(int x, int y, LPCSTR lpszName)

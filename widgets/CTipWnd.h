@@ -11,7 +11,8 @@ class CTipWnd : public CWnd
 public:
     CTipWnd();
 
-    // A hidden, empty popup owned by pOwner.
+    // A hidden, empty popup owned by pOwner (made again after a destroy,
+    // it starts empty again).
     BOOL Create(CWnd* pOwner);
     // Shows the name in its face at the screen point, sized to the text. The
     // name already shown is left alone (no move, no repaint).

@@ -6,6 +6,7 @@
 // Frames, menus, toolbars
 #define IDR_MAINFRAME                   128   // main frame: menu, accelerators, icon, toolbar "Standard"
 #define IDR_QLCTYPE                     129   // notebook document: template string, menu, accelerators, icon
+#define IDR_FORMATBAR                   145   // toolbar "Formatting" and its pictures
 #define IDR_CNTR_INPLACE                157   // menu while an embedded object is active in place
 #define IDR_UNDERLINE_POPUP             160   // "POPUP_UNDERLINE": underline types
 #define IDR_BOOKMARK_POPUP              186   // context menu of the bookmark list
@@ -16,6 +17,12 @@
 // Bitmaps
 #define IDB_SPLASH                      102   // splash screen and About box picture
 #define IDB_DEFAULT_LOGO                131   // notebook logo when a notebook has none
+#define IDB_FONTCOLOUR_BASE             155   // the Font Colour button's picture above its colour bar
+#define IDB_HIGHLIGHT_BASE              156   // the Font Highlight button's picture above its colour bar
+
+// Font list images
+#define IDI_FONT_PRINTER                151
+#define IDI_FONT_TRUETYPE               152
 
 // Tree and task images
 #define IDI_TREE_SHOWN_MARK             162
@@ -50,6 +57,8 @@
 #define ID_VIEW_TOOLBAR_IMAGE           32867
 #define ID_HELP_HELPBAR                 32797
 #define ID_TOOLS_OPTIONS                32800
+#define ID_FORMAT_FONTNAME              32780   // the Formatting bar's font list
+#define ID_FORMAT_FONTSIZE              32781   // the Formatting bar's size list
 #define ID_FORMAT_FONTCOLOUR            32788
 #define ID_FORMAT_HIGHLIGHT             32803
 #define ID_HELP_WEB_HOME                32810
@@ -147,3 +156,8 @@
 #define IDS_ALIGN_CENTER                21254
 #define IDS_ALIGN_RIGHT                 21255
 #define IDS_ALIGN_JUSTIFY               21256
+
+// The Formatting bar and the colour popup (22760-22799)
+#define IDS_TOOLBAR_FORMATTING          22760
+#define IDS_COLOUR_AUTOMATIC            22761
+#define IDS_COLOUR_MORE                 22762

@@ -7,6 +7,8 @@
 
 #include "core/CQlcStatus.h"
 
+#include "widgets/CHyperLink.h"
+
 #include "framework/ui/CDockState.h"
 #include "framework/docview/CDocManager.h"
 #include "framework/ui/CMDIChildWnd.h"
@@ -192,8 +194,12 @@ TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
     pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_STANDARD);
     EXPECT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
     EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
-    // A bar that does not exist yet is not offered.
-    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nEnabled);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_FALSE(pFrame->GetFormatBar().IsWindowVisible());
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_TRUE(pFrame->GetFormatBar().IsWindowVisible());
 }
 
 TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
@@ -284,7 +290,7 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
     DestroyMainFrame();
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastPlacement.length);
-    EXPECT_EQ(3u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and two toolbars
+    EXPECT_EQ(4u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and three toolbars
 
     // The next frame comes up with the Image bar hidden.
     pFrame = MakeMainFrame();
@@ -292,6 +298,18 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     EXPECT_FALSE(pFrame->GetImageBar().GetStyle() & WS_VISIBLE);
     EXPECT_TRUE(pFrame->GetStandardBar().GetStyle() & WS_VISIBLE);
 }
+
+namespace {
+
+std::string s_strWebOpened;
+
+HINSTANCE WINAPI RecordWebOpen(HWND, LPCSTR, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_strWebOpened = lpszFile;
+    return (HINSTANCE)42;
+}
+
+} // namespace
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
 {
@@ -301,11 +319,15 @@ TEST(WebTest, TheWebCommandsOpenTheirAddresses)
               CMainFrame::GetWebURL(ID_HELP_WEB_UPGRADE));
     EXPECT_EQ("http://www.varlosoft.com/bugreport.asp?id=quillcrest&version=20090817",
               CMainFrame::GetWebURL(ID_HELP_WEB_BUGREPORT));
-    // The browser fallback: the command cut at its placeholder.
-    EXPECT_EQ("\"C:\\web\\browse.exe\" -nohome http://x/",
-              CMainFrame::MakeBrowserCommand("\"C:\\web\\browse.exe\" -nohome \"%1\"", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe %1", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe", "http://x/"));
+    // They open as links do: one opener, one place to replace it.
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    EXPECT_EQ(pfnOld, CHyperLink::s_pfnShellExecute);
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    EXPECT_EQ(&RecordWebOpen, CHyperLink::s_pfnShellExecute);
+    s_strWebOpened.clear();
+    EXPECT_TRUE(CMainFrame::OpenURLInBrowser(CMainFrame::GetWebURL(ID_HELP_WEB_HOME), SW_SHOWNORMAL));
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("http://www.varlosoft.com/", s_strWebOpened);
 }
 
 TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)

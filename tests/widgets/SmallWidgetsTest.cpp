@@ -480,6 +480,13 @@ TEST(TipWndTest, TheTipShowsANameInItsFaceAndIgnoresTheSameNameAgain)
     tip.ShowFontName(50, 60, "Courier New");
     EXPECT_EQ("Courier New", tip.GetText());
     EXPECT_GT(tip.nPaints, nPaints);
+
+    // Made again, it starts empty: the same name shows.
+    tip.DestroyWindow();
+    ASSERT_TRUE(tip.Create(&host));
+    EXPECT_EQ("", tip.GetText());
+    tip.ShowFontName(50, 60, "Courier New");
+    EXPECT_TRUE(tip.IsWindowVisible());
     tip.DestroyWindow();
 }
 
