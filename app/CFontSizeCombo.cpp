@@ -9,6 +9,7 @@ IMPLEMENT_DYNAMIC(CFontSizeCombo, CComboBoxEx)
 BEGIN_MESSAGE_MAP(CFontSizeCombo, CComboBoxEx)
     ON_WM_CREATE()
     ON_CONTROL_REFLECT(CBN_SELCHANGE, OnSelChange)
+    ON_MESSAGE(WM_FOCUS_NOTE, OnFocusNote)
 END_MESSAGE_MAP()
 
 namespace {
@@ -76,16 +77,23 @@ int CFontSizeCombo::GetTwipsToApply(BOOL bTyped) const
     return ParseTwips(szText);
 }
 
-void CFontSizeCombo::ApplySize(BOOL bTyped)
+BOOL CFontSizeCombo::ApplySize(BOOL bTyped)
 {
     const int nTwips = GetTwipsToApply(bTyped);
     if (nTwips == 0)
-        return;
+        return FALSE;
     CHARFORMAT2A cf = {};
     cf.cbSize = sizeof(cf);
     cf.dwMask = CFM_SIZE;
     cf.yHeight = nTwips;
-    CFormatBar::ApplyToNote(cf);
+    return CFormatBar::ApplyToNote(cf);
+}
+
+LRESULT CFontSizeCombo::OnFocusNote(WPARAM, LPARAM)
+{
+    if (CWnd* pView = (CWnd*)CFormatBar::GetOpenNoteView())
+        pView->SetFocus();
+    return 0;
 }
 
 void CFontSizeCombo::OnSelChange()
@@ -95,10 +103,13 @@ void CFontSizeCombo::OnSelChange()
 
 BOOL CFontSizeCombo::PreTranslateMessage(MSG* pMsg)
 {
-    // Enter applies the size typed; the key then goes on as usual.
+    // Enter applies the size typed; the key then goes on as usual, and the
+    // note gets the keyboard back once the field has had the key (the field
+    // takes the focus again on Enter).
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN)
     {
-        ApplySize(TRUE);
+        if (ApplySize(TRUE))
+            PostMessage(WM_FOCUS_NOTE);
         return FALSE;
     }
     return CComboBoxEx::PreTranslateMessage(pMsg);

@@ -21,8 +21,12 @@ public:
     static int ParseTwips(LPCSTR lpszText);
     enum { kMaxPoints = 1638 };
 
-    // Applies the size to the open note (nothing when it is not a size).
-    void ApplySize(BOOL bTyped);
+    // Applies the size to the open note (nothing when it is not a size);
+    // FALSE when nothing was applied.
+    BOOL ApplySize(BOOL bTyped);
+    // Posted after Enter: the note takes the keyboard back.
+    enum { WM_FOCUS_NOTE = WM_APP + 1 };
+    LRESULT OnFocusNote(WPARAM wParam, LPARAM lParam);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     int OnCreate(LPCREATESTRUCTA lpcs);

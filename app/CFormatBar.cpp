@@ -147,9 +147,6 @@ int CFormatBar::OnCreate(LPCREATESTRUCTA lpcs)
     rect.bottom = kComboDropHeight;
     if (!m_wndFontSize.Create(dwComboStyle, rect, this, ID_FORMAT_FONTSIZE))
         return -1;
-    m_wndFontName.SetItemHeight(-1, kComboFieldHeight);
-    m_wndFontSize.SetItemHeight(-1, kComboFieldHeight);
-
     // The lists' font: the system font where double-byte text is shown.
     if (::GetSystemMetrics(SM_DBCSENABLED))
     {
@@ -166,6 +163,9 @@ int CFormatBar::OnCreate(LPCREATESTRUCTA lpcs)
     }
     m_wndFontName.SetFont(&m_font);
     m_wndFontSize.SetFont(&m_font);
+    // The field's height after the font (a new font sizes the field anew).
+    m_wndFontName.SetItemHeight(-1, kComboFieldHeight);
+    m_wndFontSize.SetItemHeight(-1, kComboFieldHeight);
 
     m_wndFontName.EnableWindow(FALSE);
     m_wndFontSize.EnableWindow(FALSE);

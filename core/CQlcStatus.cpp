@@ -18,18 +18,11 @@ CQlcStatus::~CQlcStatus()
 {
     try
     {
-        const BOOL bNewerText = m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() != m_dwToken;
-        if (m_pHost != nullptr && m_bHasToken && !bNewerText)
+        if (m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() == m_dwToken)
             m_pHost->SetStatusToken(0);
-        if (m_pProgress != nullptr)
-        {
-            // The bar gives its pane the text it had back, unless a newer
-            // status owns the pane by now.
-            if (bNewerText && m_pProgress->m_hWnd != nullptr)
-                m_pProgress->DestroyWindow();
-            delete m_pProgress;
-            m_pProgress = nullptr;
-        }
+        // The bar gives its pane the text it had before back.
+        delete m_pProgress;
+        m_pProgress = nullptr;
     }
     catch (...)
     {

@@ -66,6 +66,12 @@ BOOL CProgressBar::Create(LPCSTR lpszMessage, int nSize, int nMaxValue, BOOL bSm
     if (nPane < 0 || nPane >= m_pStatusBar->GetCount())
         return FALSE;
 
+    // Known before the window exists: its first paint lays it out.
+    m_strMessage = lpszMessage ? lpszMessage : "";
+    m_nSize = nSize;
+    m_nPane = nPane;
+    m_strPrevText = m_pStatusBar->GetPaneText(nPane);
+
     CRect rect;
     m_pStatusBar->GetItemRect(nPane, rect);
     rect.right -= 1;
@@ -78,10 +84,6 @@ BOOL CProgressBar::Create(LPCSTR lpszMessage, int nSize, int nMaxValue, BOOL bSm
 
     SetRange(0, nMaxValue, 1);
     SetStep(1);
-    m_strMessage = lpszMessage ? lpszMessage : "";
-    m_nSize = nSize;
-    m_nPane = nPane;
-    m_strPrevText = m_pStatusBar->GetPaneText(nPane);
     Resize();
     return TRUE;
 }
