@@ -331,6 +331,7 @@ void CQlcRichEditViewEx::OnBullets()
 
 void CQlcRichEditViewEx::OnUpdateBullets(CCmdUI* pCmdUI)
 {
+    pCmdUI->Enable(TRUE);
     const PARAFORMAT2& pf = GetParaFormatSelection();
     if (!(pf.dwMask & PFM_NUMBERING))
         pCmdUI->SetCheck(2);

@@ -2,10 +2,12 @@
 # The real program driven by input events: quillapp.exe opens a copy of the
 # sample notebook from its command line inside a wine virtual desktop (so its
 # windows have frames), the keyboard picks the last top-level note, opens it,
-# moves to the note, types a word and saves with Ctrl+S; Alt+F4 ends the
+# moves to the note, types a word, makes it 15 points in the Formatting
+# bar's size field and saves with Ctrl+S; Alt+F4 ends the
 # program. The saved file, read back by the program's own core, must hold the
-# word in that note. A screenshot of the open notebook is kept in the build
-# folder.
+# word in that note. Screenshots of the open notebook, and of the note with
+# the Formatting bar showing the size given through it, are kept in the
+# build folder.
 #
 #   EndToEndTest.sh <bin folder> <wine prefix> <screenshot path>
 #
@@ -18,6 +20,8 @@ WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 NOTE="Welcome to Quillcrest"
+# The size field of the Formatting bar (second row of bars) in the desktop.
+SIZE_X=236 SIZE_Y=87
 WORD="Zebrafish$$"
 DESK="QlcEndToEnd$$"
 
@@ -68,6 +72,17 @@ import -window root "$SHOT" 2>/dev/null
 xdotool key --delay 150 Tab
 xdotool type --delay 60 "$WORD "
 sleep 0.5
+# The word made 15 points through the Formatting bar: selected, the size
+# typed into the size field and entered (the note has the keyboard again
+# after Enter); the bar then shows the selection's size.
+xdotool key --delay 150 ctrl+shift+Left ctrl+shift+Left
+xdotool mousemove --window "$WIN" "$SIZE_X" "$SIZE_Y" click 1
+sleep 0.5
+xdotool key --delay 100 Home shift+End
+xdotool type --delay 100 "15"
+xdotool key Return
+sleep 1.5
+import -window root "${SHOT%.png}-formatting.png" 2>/dev/null
 xdotool key ctrl+s
 sleep 3
 xdotool key alt+F4
@@ -82,4 +97,6 @@ if kill -0 "$DESK_PID" 2>/dev/null; then
   exit 1
 fi
 
-"$WINE64" "$BIN/qlcnotecheck.exe" e2e.qlc "$NOTE" "$WORD"
+# The word, in the size given in the Formatting bar (15 points are 30 half
+# points in RTF).
+"$WINE64" "$BIN/qlcnotecheck.exe" e2e.qlc "$NOTE" "$WORD" 30

@@ -90,6 +90,8 @@ protected:
         if (m_pView == nullptr)
             return FALSE;
         m_pFrame->MDIActivate();
+        // As a click or Tab into the note makes it.
+        m_pFrame->SetActiveView(m_pView, FALSE);
         m_pView->SetFocus();
         PumpMessages();
         return TRUE;
@@ -221,6 +223,16 @@ TEST_F(FormatBarTest, FormattingFollowsTheNotesFocus)
         EXPECT_TRUE(State(nID) & TBSTATE_ENABLED) << nID;
     EXPECT_EQ(1, QueryCommand(&bar, ID_FORMAT_FONTCOLOUR).nEnabled);
     EXPECT_EQ(1, QueryCommand(&bar, ID_FORMAT_HIGHLIGHT).nEnabled);
+    // The note's own handlers give the other buttons back at idle time.
+    Ctrl().SetSel(0, 3);
+    bar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    for (UINT nID : { ID_CHAR_BOLD, ID_CHAR_ITALIC, ID_CHAR_UNDERLINE, ID_PARA_LEFT, ID_PARA_CENTER, ID_PARA_BULLETS })
+    {
+        EXPECT_TRUE(State(nID) & TBSTATE_ENABLED) << nID;
+        EXPECT_FALSE(State(nID) & TBSTATE_INDETERMINATE) << nID;
+    }
+    EXPECT_TRUE(State(ID_PARA_LEFT) & TBSTATE_CHECKED);
+    EXPECT_FALSE(State(ID_CHAR_BOLD) & TBSTATE_CHECKED);
 
     // The tree takes the keyboard: nothing to format.
     m_pFrame->GetTabsView()->GetTreeCtrl()->SetFocus();

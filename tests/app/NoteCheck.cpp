@@ -1,7 +1,8 @@
 // Reads a notebook with the program's own core and says whether the named
-// note holds a word: the end-to-end test's look at what the program saved.
+// note holds a word (and, if asked, in which font size): the end-to-end
+// test's look at what the program saved.
 //
-//   qlcnotecheck <notebook> <note name> <word>
+//   qlcnotecheck <notebook> <note name> <word> [size in half points]
 //
 // Exit status 0 when it does, 1 when it does not, 2 when the notebook or the
 // note cannot be read.
@@ -10,13 +11,14 @@
 #include "core/CQuillcrestDoc.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
     {
-        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> <word>\n");
+        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> <word> [size in half points]\n");
         return 2;
     }
     try
@@ -49,10 +51,23 @@ int main(int argc, char** argv)
         BYTE buf[4096];
         for (UINT n; (n = pData->Get(buf, sizeof(buf))) != 0;)
             rtf.append((const char*)buf, n);
-        if (rtf.find(argv[3]) == std::string::npos)
+        const size_t nWord = rtf.find(argv[3]);
+        if (nWord == std::string::npos)
         {
             fprintf(stderr, "qlcnotecheck: \"%s\" is not in the note; it reads:\n%s\n", argv[3], rtf.c_str());
             return 1;
+        }
+        if (argc == 5)
+        {
+            // The size in force at the word: the last \fsN before it.
+            const size_t nSize = rtf.rfind("\\fs", nWord);
+            const int nHalfPoints = nSize == std::string::npos ? -1 : atoi(rtf.c_str() + nSize + 3);
+            if (nHalfPoints != atoi(argv[4]))
+            {
+                fprintf(stderr, "qlcnotecheck: \"%s\" is in size %d, not %s; the note reads:\n%s\n", argv[3],
+                        nHalfPoints, argv[4], rtf.c_str());
+                return 1;
+            }
         }
         printf("qlcnotecheck: \"%s\" found in \"%s\"\n", argv[3], argv[2]);
         return 0;

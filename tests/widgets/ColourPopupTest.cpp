@@ -49,6 +49,12 @@ public:
                 return &*it;
         return nullptr;
     }
+    // The colour of the last such notification (CLR_NONE when none came).
+    COLORREF LastColour(UINT message) const
+    {
+        const Note* pNote = Last(message);
+        return pNote != nullptr ? pNote->colour : CLR_NONE;
+    }
 };
 
 // Answers the colour dialog: OK with a colour (and an edited custom
@@ -240,7 +246,7 @@ TEST(ColourPopupTest, HoverAndClickReachTheParentWithTheColour)
     popup.SendMessage(WM_MOUSEMOVE, 0, At(Centre(popup, kRedCell)));
     EXPECT_EQ(kRedCell, popup.GetHotIndex());
     ASSERT_NE(nullptr, parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE));
-    EXPECT_EQ(kRed, parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE)->colour);
+    EXPECT_EQ(kRed, parent.LastColour(VarloColourPopup::NM_COLOUR_SELCHANGE));
     EXPECT_EQ(kRed, popup.GetColour());
     // A move within the same cell tells nothing new.
     const size_t nNotes = parent.notes.size();
@@ -248,9 +254,9 @@ TEST(ColourPopupTest, HoverAndClickReachTheParentWithTheColour)
     EXPECT_EQ(nNotes, parent.notes.size());
 
     popup.SendMessage(WM_MOUSEMOVE, 0, At(Centre(popup, VarloColourPopup::kCustomCell)));
-    EXPECT_EQ(RGB(0x12, 0x34, 0x56), parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE)->colour);
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), parent.LastColour(VarloColourPopup::NM_COLOUR_SELCHANGE));
     popup.SendMessage(WM_MOUSEMOVE, 0, At(Centre(popup, VarloColourPopup::kDefaultButton)));
-    EXPECT_EQ(VarloColourPopup::kAutomatic, parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE)->colour);
+    EXPECT_EQ(VarloColourPopup::kAutomatic, parent.LastColour(VarloColourPopup::NM_COLOUR_SELCHANGE));
     EXPECT_EQ(VarloColourPopup::kAutomatic, popup.GetColour());
 
     // Over nothing the parent hears the initial colour, and the colour last
@@ -258,7 +264,7 @@ TEST(ColourPopupTest, HoverAndClickReachTheParentWithTheColour)
     popup.SendMessage(WM_MOUSEMOVE, 0, At(Centre(popup, kRedCell)));
     popup.SendMessage(WM_MOUSEMOVE, 0, At(CPoint(popup.GetItemRect(0).left, popup.GetItemRect(0).top - 4)));
     EXPECT_EQ(VarloColourPopup::kNothing, popup.GetHotIndex());
-    EXPECT_EQ(clrInitial, parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE)->colour);
+    EXPECT_EQ(clrInitial, parent.LastColour(VarloColourPopup::NM_COLOUR_SELCHANGE));
     EXPECT_EQ(kRed, popup.GetColour());
 
     // A click on the red cell chooses red.
@@ -267,7 +273,7 @@ TEST(ColourPopupTest, HoverAndClickReachTheParentWithTheColour)
     popup.PostMessage(WM_LBUTTONUP, 0, At(Centre(popup, kRedCell)));
     EXPECT_EQ(0, popup.RunModalLoop());
     ASSERT_NE(nullptr, parent.Last(VarloColourPopup::NM_COLOUR_CHOSEN));
-    EXPECT_EQ(kRed, parent.Last(VarloColourPopup::NM_COLOUR_CHOSEN)->colour);
+    EXPECT_EQ(kRed, parent.LastColour(VarloColourPopup::NM_COLOUR_CHOSEN));
     EXPECT_EQ(nullptr, parent.Last(VarloColourPopup::NM_COLOUR_CANCELLED));
     EXPECT_NE(popup.m_hWnd, ::GetCapture());
 }
@@ -282,7 +288,7 @@ TEST(ColourPopupTest, AReleaseInsideButOverNoCellChoosesTheLastColour)
     popup.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(ptEmpty));
     popup.PostMessage(WM_LBUTTONUP, 0, At(ptEmpty));
     EXPECT_EQ(0, popup.RunModalLoop());
-    EXPECT_EQ(VarloColourPopup::GetPaletteColour(3), parent.Last(VarloColourPopup::NM_COLOUR_CHOSEN)->colour);
+    EXPECT_EQ(VarloColourPopup::GetPaletteColour(3), parent.LastColour(VarloColourPopup::NM_COLOUR_CHOSEN));
 }
 
 TEST(ColourPopupTest, TheCancelPathsGiveBackTheInitialColour)
@@ -301,7 +307,7 @@ TEST(ColourPopupTest, TheCancelPathsGiveBackTheInitialColour)
         popup.PostMessage(WM_LBUTTONUP, 0, At(ptOutside));
         EXPECT_EQ(-1, popup.RunModalLoop());
         ASSERT_NE(nullptr, parent.Last(VarloColourPopup::NM_COLOUR_CANCELLED));
-        EXPECT_EQ(clrInitial, parent.Last(VarloColourPopup::NM_COLOUR_CANCELLED)->colour);
+        EXPECT_EQ(clrInitial, parent.LastColour(VarloColourPopup::NM_COLOUR_CANCELLED));
         EXPECT_EQ(clrInitial, popup.GetColour());
         EXPECT_EQ(nullptr, parent.Last(VarloColourPopup::NM_COLOUR_CHOSEN));
     }
@@ -312,7 +318,7 @@ TEST(ColourPopupTest, TheCancelPathsGiveBackTheInitialColour)
         popup.SendMessage(WM_MOUSEMOVE, 0, At(Centre(popup, kRedCell)));
         popup.PostMessage(WM_ACTIVATEAPP, FALSE, 0);
         EXPECT_EQ(-1, popup.RunModalLoop());
-        EXPECT_EQ(clrInitial, parent.Last(VarloColourPopup::NM_COLOUR_CANCELLED)->colour);
+        EXPECT_EQ(clrInitial, parent.LastColour(VarloColourPopup::NM_COLOUR_CANCELLED));
     }
     {
         // "More Colours..." cancelled at the colour dialog.
@@ -325,7 +331,7 @@ TEST(ColourPopupTest, TheCancelPathsGiveBackTheInitialColour)
         popup.PostMessage(WM_LBUTTONUP, 0, At(pt));
         EXPECT_EQ(-1, popup.RunModalLoop());
         EXPECT_EQ(1, answer.nCalls);
-        EXPECT_EQ(clrInitial, parent.Last(VarloColourPopup::NM_COLOUR_CANCELLED)->colour);
+        EXPECT_EQ(clrInitial, parent.LastColour(VarloColourPopup::NM_COLOUR_CANCELLED));
         // What was edited in the dialog stays with the popup.
         EXPECT_EQ(RGB(1, 2, 3), popup.GetCustomColour(5));
     }
@@ -345,14 +351,14 @@ TEST(ColourPopupTest, MoreColoursTakesTheDialogsColourAndKeepsItsCustomColours)
     const CPoint pt = Centre(popup, VarloColourPopup::kCustomButton);
     popup.SendMessage(WM_MOUSEMOVE, 0, At(pt));
     // Over the button the parent hears the initial colour.
-    EXPECT_EQ(kRed, parent.Last(VarloColourPopup::NM_COLOUR_SELCHANGE)->colour);
+    EXPECT_EQ(kRed, parent.LastColour(VarloColourPopup::NM_COLOUR_SELCHANGE));
     popup.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(pt));
     popup.PostMessage(WM_LBUTTONUP, 0, At(pt));
     EXPECT_EQ(0, popup.RunModalLoop());
     EXPECT_EQ(1, answer.nCalls);
     EXPECT_EQ((DWORD)(CC_FULLOPEN | CC_ANYCOLOR), answer.flags & (CC_FULLOPEN | CC_ANYCOLOR));
     EXPECT_EQ(kRed, answer.initial);
-    EXPECT_EQ(RGB(10, 20, 30), parent.Last(VarloColourPopup::NM_COLOUR_CHOSEN)->colour);
+    EXPECT_EQ(RGB(10, 20, 30), parent.LastColour(VarloColourPopup::NM_COLOUR_CHOSEN));
     EXPECT_EQ(RGB(10, 20, 30), popup.GetColour());
     EXPECT_EQ("#00030201;", Custom(popup).substr(50, 10));
 }
