@@ -203,6 +203,23 @@ int VarloColourPopup::GetCustomColours(LPSTR lpszBuffer, int nSize) const
 // ---------------------------------------------------------------------------
 // Layout
 
+CRect VarloColourPopup::PlaceOnMonitor(const CRect& rectWindow, const CRect& rectMonitor, int cyParent)
+{
+    CRect rect = rectWindow;
+    if (rect.right > rectMonitor.right)
+        rect.OffsetRect(rectMonitor.right - rect.right, 0);
+    if (rect.left < rectMonitor.left)
+        rect.OffsetRect(rectMonitor.left - rect.left, 0);
+    if (rect.bottom > rectMonitor.bottom)
+    {
+        // Open above the window it drops from.
+        rect.OffsetRect(0, -(rect.Height() + cyParent));
+        if (rect.top < rectMonitor.top)
+            rect.OffsetRect(0, rectMonitor.top - rect.top);
+    }
+    return rect;
+}
+
 void VarloColourPopup::KeepOnMonitor(CRect& rect) const
 {
     // The monitor the popup opens on, not the primary screen.
@@ -212,25 +229,14 @@ void VarloColourPopup::KeepOnMonitor(CRect& rect) const
     CRect rectScreen(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     if (hMonitor != nullptr && ::GetMonitorInfoA(hMonitor, &mi))
         rectScreen = mi.rcMonitor;
-
-    if (rect.right > rectScreen.right)
-        rect.OffsetRect(rectScreen.right - rect.right, 0);
-    if (rect.left < rectScreen.left)
-        rect.OffsetRect(rectScreen.left - rect.left, 0);
-    if (rect.bottom > rectScreen.bottom)
+    int cyParent = 0;
+    if (m_pParent != nullptr && m_pParent->m_hWnd != nullptr)
     {
-        // Open above the window it drops from.
-        int cyParent = 0;
-        if (m_pParent != nullptr && m_pParent->m_hWnd != nullptr)
-        {
-            CRect rectParent;
-            m_pParent->GetWindowRect(rectParent);
-            cyParent = rectParent.Height();
-        }
-        rect.OffsetRect(0, -(rect.Height() + cyParent));
-        if (rect.top < rectScreen.top)
-            rect.OffsetRect(0, rectScreen.top - rect.top);
+        CRect rectParent;
+        m_pParent->GetWindowRect(rectParent);
+        cyParent = rectParent.Height();
     }
+    rect = PlaceOnMonitor(rect, rectScreen, cyParent);
 }
 
 void VarloColourPopup::ComputeLayout()

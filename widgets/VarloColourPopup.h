@@ -71,6 +71,10 @@ public:
     CRect GetItemRect(int nIndex) const;
     // The colour an index stands for (the initial colour for none).
     COLORREF GetIndexColour(int nIndex) const;
+    // Where a popup window goes on its monitor: moved in from the right and
+    // left edges, and above the window it drops from (cyParent high) when it
+    // would pass the bottom.
+    static CRect PlaceOnMonitor(const CRect& rectWindow, const CRect& rectMonitor, int cyParent);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
@@ -91,8 +95,7 @@ protected:
     void MoveHighlight(int nIndex);
     void FinishPick(int nMessage);
     void InvalidateItem(int nIndex);
-    // Keeps a window rectangle on the monitor of its top-left point; opens
-    // above the parent when it would pass the bottom.
+    // Keeps a window rectangle on the monitor of its top-left point.
     void KeepOnMonitor(CRect& rectWindow) const;
 
     void DrawCell(CDC* pDC, int nIndex);

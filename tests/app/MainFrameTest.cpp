@@ -3,6 +3,8 @@
 // and the status token.
 #include "AppTestSupport.h"
 
+#include "app/CAboutDlg.h"
+#include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
 
 #include "core/CQlcStatus.h"
@@ -328,6 +330,36 @@ TEST(WebTest, TheWebCommandsOpenTheirAddresses)
     EXPECT_TRUE(CMainFrame::OpenURLInBrowser(CMainFrame::GetWebURL(ID_HELP_WEB_HOME), SW_SHOWNORMAL));
     CMainFrame::s_pfnShellExecute = pfnOld;
     EXPECT_EQ("http://www.varlosoft.com/", s_strWebOpened);
+}
+
+TEST(AboutDlgTest, TheSupportAddressIsALinkThatWritesAMail)
+{
+    TestApp();
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    s_strWebOpened.clear();
+    std::string strText, strTarget;
+    BOOL bVisited = FALSE;
+    CScriptedDialogs script([&](CWnd* pDialog) {
+        CHyperLink* pLink = dynamic_cast<CHyperLink*>(CWnd::FromHandlePermanent(::GetDlgItem(pDialog->m_hWnd, IDC_ABOUT_LINK)));
+        if (pLink != nullptr)
+        {
+            CString str;
+            pLink->GetWindowText(str);
+            strText = str;
+            strTarget = pLink->GetLinkTarget();
+            pDialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED), (LPARAM)pLink->m_hWnd);
+            bVisited = pLink->GetVisited();
+        }
+        ClickButton(pDialog, IDOK);
+    });
+    CAboutDlg dlg;
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("support@varlosoft.com", strText);
+    EXPECT_EQ("mailto:support@varlosoft.com", strTarget);
+    EXPECT_EQ("mailto:support@varlosoft.com", s_strWebOpened);
+    EXPECT_TRUE(bVisited);
 }
 
 TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)

@@ -412,6 +412,22 @@ TEST(ColourPopupTest, TooltipsNameThePaletteAndDescribeCustomColours)
     EXPECT_EQ(300, (int)::SendMessageA(hTip, TTM_GETMAXTIPWIDTH, 0, 0));
 }
 
+TEST(ColourPopupTest, ThePopupStaysOnTheMonitorItOpensOn)
+{
+    // A second monitor to the right of a 1280 x 1024 one: the popup keeps to
+    // the monitor of its position, not the primary screen's edges.
+    const CRect second(1280, 0, 2560, 1024);
+    EXPECT_EQ(CRect(2400, 100, 2560, 400), VarloColourPopup::PlaceOnMonitor(CRect(2500, 100, 2660, 400), second, 30));
+    EXPECT_EQ(CRect(1500, 100, 1660, 400), VarloColourPopup::PlaceOnMonitor(CRect(1500, 100, 1660, 400), second, 30));
+    EXPECT_EQ(CRect(1280, 100, 1440, 400), VarloColourPopup::PlaceOnMonitor(CRect(1270, 100, 1430, 400), second, 30));
+    // Near its bottom: above the bar it drops from.
+    EXPECT_EQ(CRect(1500, 570, 1660, 870), VarloColourPopup::PlaceOnMonitor(CRect(1500, 900, 1660, 1200), second, 30));
+    // A monitor above the primary one (negative coordinates).
+    const CRect above(0, -768, 1024, 0);
+    EXPECT_EQ(CRect(864, -500, 1024, -200), VarloColourPopup::PlaceOnMonitor(CRect(900, -500, 1060, -200), above, 30));
+    EXPECT_EQ(CRect(100, -768, 260, -468), VarloColourPopup::PlaceOnMonitor(CRect(100, -100, 260, 200), above, 600));
+}
+
 TEST(ColourPopupTest, ThePopupStaysOnTheScreenAndOpensAboveNearTheBottom)
 {
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN);
