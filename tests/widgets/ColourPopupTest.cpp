@@ -107,6 +107,22 @@ std::string Custom(const VarloColourPopup& popup)
     return sz;
 }
 
+struct TipSearch
+{
+    HWND hOwner;
+    HWND hTip;
+};
+
+BOOL CALLBACK FindOwnedTip(HWND hWnd, LPARAM lParam)
+{
+    TipSearch* p = (TipSearch*)lParam;
+    char szClass[64] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (lstrcmpiA(szClass, TOOLTIPS_CLASSA) == 0 && ::GetWindow(hWnd, GW_OWNER) == p->hOwner)
+        p->hTip = hWnd;
+    return TRUE;
+}
+
 std::string Repeat(const std::string& s, int n)
 {
     std::string out;
@@ -373,21 +389,8 @@ TEST(ColourPopupTest, TooltipsNameThePaletteAndDescribeCustomColours)
     CPopupParent parent;
     VarloColourPopup popup(100, 130, RGB(0, 0, 255), &parent, "Automatic", "More Colours...", "#000000ff;");
     // The popup's tooltip window: the one it owns.
-    struct Search
-    {
-        HWND hOwner;
-        HWND hTip;
-    } search = { popup.m_hWnd, nullptr };
-    ::EnumThreadWindows(::GetCurrentThreadId(),
-                        [](HWND hWnd, LPARAM lParam) -> BOOL {
-                            Search* p = (Search*)lParam;
-                            char szClass[64] = "";
-                            ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-                            if (lstrcmpiA(szClass, TOOLTIPS_CLASSA) == 0 && ::GetWindow(hWnd, GW_OWNER) == p->hOwner)
-                                p->hTip = hWnd;
-                            return TRUE;
-                        },
-                        (LPARAM)&search);
+    TipSearch search = { popup.m_hWnd, nullptr };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindOwnedTip, (LPARAM)&search);
     HWND hTip = search.hTip;
     ASSERT_NE(nullptr, hTip);
     EXPECT_EQ(56, (int)::SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0));
