@@ -60,13 +60,7 @@ int CFontNameCombo::OnCreate(LPCREATESTRUCTA lpcs)
 
 void CFontNameCombo::OnDestroy()
 {
-    if (m_nTimer != 0)
-    {
-        KillTimer(m_nTimer);
-        m_nTimer = 0;
-    }
-    if (m_tip.m_hWnd != nullptr)
-        m_tip.DestroyWindow();
+    OnCloseUp();
     DeleteFonts();
     CComboBoxEx::OnDestroy();
 }

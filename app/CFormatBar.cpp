@@ -247,38 +247,25 @@ BOOL CFormatBar::PickColour(UINT nID, COLORREF clrInitial, COLORREF& clrChosen)
     return TRUE;
 }
 
-LRESULT CFormatBar::OnFontColourDropDown()
+LRESULT CFormatBar::OnColourDropDown(BOOL bHighlight)
 {
     CQlcRichEditViewEx* pView = GetOpenNoteView();
     if (pView == nullptr)
         return TBDDRET_DEFAULT;
-    CHARFORMATA cf = {};
-    cf.cbSize = sizeof(cf);
-    pView->GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
-    const COLORREF clrInitial = (cf.dwEffects & CFE_AUTOCOLOR) ? VarloColourPopup::kAutomatic : cf.crTextColor;
-    COLORREF clr = 0;
-    if (PickColour(ID_FORMAT_FONTCOLOUR, clrInitial, clr))
-    {
-        m_clrFont = clr;
-        ApplyFontColour();
-    }
-    return TBDDRET_DEFAULT;
-}
-
-LRESULT CFormatBar::OnHighlightDropDown()
-{
-    CQlcRichEditViewEx* pView = GetOpenNoteView();
-    if (pView == nullptr)
-        return TBDDRET_DEFAULT;
+    // The popup starts at the selection's own colour.
     CHARFORMAT2A cf = {};
     cf.cbSize = sizeof(cf);
     pView->GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
-    const COLORREF clrInitial = (cf.dwEffects & CFE_AUTOBACKCOLOR) ? VarloColourPopup::kAutomatic : cf.crBackColor;
+    COLORREF clrInitial = 0;
+    if (bHighlight)
+        clrInitial = (cf.dwEffects & CFE_AUTOBACKCOLOR) ? VarloColourPopup::kAutomatic : cf.crBackColor;
+    else
+        clrInitial = (cf.dwEffects & CFE_AUTOCOLOR) ? VarloColourPopup::kAutomatic : cf.crTextColor;
     COLORREF clr = 0;
-    if (PickColour(ID_FORMAT_HIGHLIGHT, clrInitial, clr))
+    if (PickColour(bHighlight ? ID_FORMAT_HIGHLIGHT : ID_FORMAT_FONTCOLOUR, clrInitial, clr))
     {
-        m_clrHighlight = clr;
-        ApplyHighlightColour();
+        (bHighlight ? m_clrHighlight : m_clrFont) = clr;
+        ApplyColour(bHighlight);
     }
     return TBDDRET_DEFAULT;
 }

@@ -42,8 +42,8 @@ public:
     void ShowCharFormat(const CHARFORMATA& cf);
 
     // The arrows of the buttons (answers for TBN_DROPDOWN).
-    LRESULT OnFontColourDropDown();
-    LRESULT OnHighlightDropDown();
+    LRESULT OnFontColourDropDown() { return OnColourDropDown(FALSE); }
+    LRESULT OnHighlightDropDown() { return OnColourDropDown(TRUE); }
     LRESULT OnUnderlineDropDown();
     // The colours the buttons apply, applied to the open note.
     void ApplyFontColour();
@@ -75,6 +75,7 @@ protected:
     // Runs the popup below a button; TRUE with the colour chosen (-1 for
     // "Automatic"). The custom colours go back to the settings either way.
     BOOL PickColour(UINT nID, COLORREF clrInitial, COLORREF& clrChosen);
+    LRESULT OnColourDropDown(BOOL bHighlight);
     void ApplyColour(BOOL bHighlight);
     int ImageIndexOf(UINT nID) const;
 

@@ -246,24 +246,20 @@ void VarloColourPopup::ComputeLayout()
     const int cxGrid = kColumns * kCellSize;
 
     int cy = 0, cx = cxGrid;
-    m_rectDefault.SetRectEmpty();
-    m_rectCustom.SetRectEmpty();
-    if (!m_strDefaultText.IsEmpty())
-    {
-        const CSize size = dc.GetTextExtent(m_strDefaultText);
-        m_rectDefault = CRect(0, cy, size.cx + 8, cy + size.cy + 8);
-        cx = std::max<int>(cx, m_rectDefault.Width());
-        cy += m_rectDefault.Height() + kGap;
-    }
+    // A text button (none for no text) is its text and 8 pixels more.
+    auto stackButton = [&](const CString& strText, CRect& rect) {
+        rect.SetRectEmpty();
+        if (strText.IsEmpty())
+            return;
+        const CSize size = dc.GetTextExtent(strText);
+        rect = CRect(0, cy, size.cx + 8, cy + size.cy + 8);
+        cx = std::max<int>(cx, rect.Width());
+        cy += rect.Height() + kGap;
+    };
+    stackButton(m_strDefaultText, m_rectDefault);
     m_rectPalette = CRect(0, cy, cxGrid, cy + kPaletteRows * kCellSize);
     cy += m_rectPalette.Height() + kGap;
-    if (!m_strCustomText.IsEmpty())
-    {
-        const CSize size = dc.GetTextExtent(m_strCustomText);
-        m_rectCustom = CRect(0, cy, size.cx + 8, cy + size.cy + 8);
-        cx = std::max<int>(cx, m_rectCustom.Width());
-        cy += m_rectCustom.Height() + kGap;
-    }
+    stackButton(m_strCustomText, m_rectCustom);
     m_rectCustomGrid = CRect(0, cy, cxGrid, cy + kCustomRows * kCellSize);
     cy += m_rectCustomGrid.Height();
     if (!m_rectDefault.IsRectEmpty())
