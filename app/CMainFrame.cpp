@@ -14,6 +14,8 @@
 #include "framework/ui/CMiniDockFrameWnd.h"
 #include "framework/ui/CWaitCursor.h"
 
+#include "widgets/CHyperLink.h"
+
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
 namespace {
@@ -26,7 +28,8 @@ const UINT s_indicators[] = { ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
 } // namespace
 
 BOOL(WINAPI* CMainFrame::s_pfnShellNotifyIcon)(DWORD, PNOTIFYICONDATAA) = &::Shell_NotifyIconA;
-HINSTANCE(WINAPI* CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = &::ShellExecuteA;
+HINSTANCE(WINAPI*& CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) =
+    CHyperLink::s_pfnShellExecute;
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_WM_CREATE()
@@ -35,6 +38,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_WM_MENUCHAR()
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_STANDARD, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_STANDARD, OnUpdateControlBarMenu)
+    ON_COMMAND_EX(ID_VIEW_TOOLBAR_FORMATTING, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_FORMATTING, OnUpdateControlBarMenu)
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_IMAGE, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_IMAGE, OnUpdateControlBarMenu)
     ON_COMMAND(ID_FILE_SENDTOTRAY, OnSendToTray)
@@ -43,6 +48,9 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_VIEW_ALWAYSONTOP, OnAlwaysOnTop)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
     ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
+    ON_COMMAND(ID_FORMAT_FONTCOLOUR, OnFontColour)
+    ON_COMMAND(ID_FORMAT_HIGHLIGHT, OnHighlight)
+    ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
     ON_WM_TIMER()
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
@@ -60,24 +68,6 @@ CMainFrame::~CMainFrame()
 
 // ---------------------------------------------------------------------------
 // Creation
-
-int CMainFrame::MeasureToolbarHeight()
-{
-    // The selection field of a drop-down combo in the bars' font, as the
-    // Formatting bar's font combo has it.
-    HWND hCombo = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 200, m_hWnd, nullptr,
-                                    ::GetModuleHandleA(nullptr), nullptr);
-    int nItemHeight = 14;
-    if (hCombo != nullptr)
-    {
-        ::SendMessageA(hCombo, WM_SETFONT, (WPARAM)::GetStockObject(DEFAULT_GUI_FONT), FALSE);
-        const LRESULT l = ::SendMessageA(hCombo, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
-        if (l > 0 && l != CB_ERR)
-            nItemHeight = (int)l;
-        ::DestroyWindow(hCombo);
-    }
-    return nItemHeight + 15;
-}
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
 {
@@ -107,7 +97,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_TOP);
 
-    // The Formatting bar joins here once it exists (its own part of the program).
+    if (!m_wndFormatBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_FORMATTING))
+    {
+        TRACE("Failed to create the Formatting toolbar.\n");
+        return -1;
+    }
+    DockControlBar(&m_wndFormatBar, AFX_IDW_DOCKBAR_TOP);
 
     if (!m_wndImageBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_IMAGE) ||
         !m_wndImageBar.LoadToolBar(IDR_TOOLBAR_IMAGE))
@@ -123,7 +118,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     // The Help Bar (a docking browser pane) joins here once the sizing bars
     // and the browser control exist; its failure must not fail the frame.
 
-    m_nToolbarHeight = MeasureToolbarHeight();
+    // Every bar as high as the font list's field with room around it.
+    int nFieldHeight = m_wndFormatBar.GetFontNameCombo().GetItemHeight(-1);
+    if (nFieldHeight <= 0 || nFieldHeight == CB_ERR)
+        nFieldHeight = 14;
+    m_nToolbarHeight = nFieldHeight + 15;
+    m_wndFormatBar.SetHeight(m_nToolbarHeight);
     m_wndToolBar.SetHeight(m_nToolbarHeight);
     m_wndImageBar.SetHeight(m_nToolbarHeight);
 
@@ -533,39 +533,42 @@ void CMainFrame::OnWebCommand(UINT nID)
         OpenURLInBrowser(strURL, SW_SHOWNORMAL);
 }
 
-CString CMainFrame::MakeBrowserCommand(LPCSTR lpszCommandTemplate, LPCSTR lpszURL)
-{
-    CString strCommand = lpszCommandTemplate;
-    const int iPlaceholder = strCommand.Find("%1");
-    if (iPlaceholder >= 0)
-    {
-        int iCut = iPlaceholder;
-        if (iCut > 0 && strCommand[iCut - 1] == '"')
-            iCut--; // a quoted placeholder is cut at its quotation mark
-        strCommand = strCommand.Left(iCut);
-    }
-    strCommand.TrimRight();
-    strCommand += ' ';
-    strCommand += lpszURL;
-    return strCommand;
-}
-
 BOOL CMainFrame::OpenURLInBrowser(LPCSTR lpszURL, int nShowCmd)
 {
-    if ((INT_PTR)s_pfnShellExecute(nullptr, "open", lpszURL, nullptr, nullptr, nShowCmd) > 32)
-        return TRUE;
-    // The ".htm" class's open command, started directly.
-    char szClass[MAX_PATH] = "";
-    LONG lSize = (LONG)sizeof(szClass);
-    if (::RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szClass, &lSize) != ERROR_SUCCESS || szClass[0] == 0)
-        return FALSE;
-    CString strKey = szClass;
-    strKey += "\\shell\\open\\command";
-    char szCommand[MAX_PATH] = "";
-    lSize = (LONG)sizeof(szCommand);
-    if (::RegQueryValueA(HKEY_CLASSES_ROOT, strKey, szCommand, &lSize) != ERROR_SUCCESS || szCommand[0] == 0)
-        return FALSE;
-    return ::WinExec(MakeBrowserCommand(szCommand, lpszURL), (UINT)nShowCmd) > 31;
+    return CHyperLink::OpenLinkTarget(lpszURL, nShowCmd) > 32;
+}
+
+// ---------------------------------------------------------------------------
+// Formatting bar
+
+void CMainFrame::OnFontColour()
+{
+    m_wndFormatBar.ApplyFontColour();
+}
+
+void CMainFrame::OnHighlight()
+{
+    m_wndFormatBar.ApplyHighlightColour();
+}
+
+void CMainFrame::OnFormatBarDropDown(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTOOLBARA* pToolBar = (NMTOOLBARA*)pNMHDR;
+    *pResult = TBDDRET_DEFAULT;
+    switch (pToolBar->iItem)
+    {
+    case ID_CHAR_UNDERLINE:
+        *pResult = m_wndFormatBar.OnUnderlineDropDown();
+        break;
+    case ID_FORMAT_FONTCOLOUR:
+        *pResult = m_wndFormatBar.OnFontColourDropDown();
+        break;
+    case ID_FORMAT_HIGHLIGHT:
+        *pResult = m_wndFormatBar.OnHighlightDropDown();
+        break;
+    default:
+        break;
+    }
 }
 
 void CMainFrame::OnChildFrameClosing(CWnd* /*pChildFrame*/)

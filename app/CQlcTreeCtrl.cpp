@@ -2,6 +2,7 @@
 
 #include "app/CBookmarkTreeCtrl.h"
 #include "app/CChildFrame.h"
+#include "app/CFormatBar.h"
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
@@ -954,6 +955,9 @@ void CQlcTreeCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
 {
+    // No note has the keyboard now: nothing for the Formatting bar to format.
+    if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
+        pBar->EnableFormatting(FALSE);
     m_hPressedItem = nullptr;
     CTreeCtrl::OnSetFocus(pOldWnd);
 }

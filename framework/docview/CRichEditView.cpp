@@ -234,6 +234,8 @@ void CRichEditView::OnCharEffect(DWORD dwMask, DWORD dwEffect)
 
 void CRichEditView::OnUpdateCharEffect(CCmdUI* pCmdUI, DWORD dwMask, DWORD dwEffect)
 {
+    // Always there to apply (a bar may have greyed the button meanwhile).
+    pCmdUI->Enable(TRUE);
     const CHARFORMAT2A& cf = GetCharFormatSelection();
     pCmdUI->SetCheck((cf.dwMask & dwMask) ? ((cf.dwEffects & dwEffect) ? 1 : 0) : 2);
 }
@@ -249,6 +251,7 @@ void CRichEditView::OnParaAlign(WORD wAlign)
 
 void CRichEditView::OnUpdateParaAlign(CCmdUI* pCmdUI, WORD wAlign)
 {
+    pCmdUI->Enable(TRUE);
     const PARAFORMAT2& pf = GetParaFormatSelection();
     pCmdUI->SetCheck((pf.dwMask & PFM_ALIGNMENT) ? (pf.wAlignment == wAlign ? 1 : 0) : 2);
 }

@@ -6,16 +6,17 @@
 # mouse:
 #   - send the window to the tray and bring it back with a double click on
 #     the tray icon; the keys that follow must reach it;
-#   - pick the last top-level note and open it, move into it, type a word and
-#     make it bold with Ctrl+B (the Format menu is photographed then, with the
-#     word selected);
+#   - pick the last top-level note and open it, move into it, type a word,
+#     make it bold with Ctrl+B and 15 points in the Formatting bar's size field
+#     (the bar and the Format menu are photographed then, with the word
+#     selected);
 #   - find a word with Ctrl+F, the word and Enter, close Find with Escape and
 #     type over what was found;
 #   - open the Edit menu (owner-drawn, with the toolbar pictures) for a
 #     screenshot and close it;
 #   - save with Ctrl+S and end with Alt+F4.
 # The saved file, read back by the program's own core, must hold the typed
-# words, the bold range and the replaced word in that note.
+# words, the bold range in its size and the replaced word in that note.
 #
 #   EndToEndTest.sh <program folder> <qlcnotecheck.exe> <wine prefix> <artifacts folder>
 #
@@ -29,6 +30,8 @@ WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 NOTE="Welcome to Quillcrest"
+# The size field of the Formatting bar (second row of bars) in the desktop.
+SIZE_X=236 SIZE_Y=87
 WORD="Zebrafish$$"
 FOUND="Things"
 REPLACED="Marmot$$"
@@ -104,6 +107,16 @@ xdotool key --delay 150 Tab ctrl+End
 xdotool type --delay 60 " $WORD"
 xdotool key --delay 150 ctrl+shift+Left ctrl+b
 sleep 0.5
+# The word made 15 points through the Formatting bar: still selected, the size
+# typed into the size field and entered (the note has the keyboard again
+# after Enter); the bar then shows the selection's size.
+xdotool mousemove --window "$WIN" "$SIZE_X" "$SIZE_Y" click 1
+sleep 0.5
+xdotool key --delay 100 Home shift+End
+xdotool type --delay 100 "15"
+xdotool key Return
+sleep 1.5
+import -window root "$ARTIFACTS/end-to-end-formatting.png" 2>/dev/null
 # The Format menu with the word selected, for the record.
 xdotool key alt+o
 sleep 1
@@ -136,5 +149,7 @@ if kill -0 "$DESK_PID" 2>/dev/null; then
   fail "the program did not end after Alt+F4 (a question left open?)"
 fi
 
-"$WINE64" "$CHECK" ../e2e.qlc "$NOTE" --text "$WORD" --bold "$WORD" --text "$REPLACED to try" </dev/null ||
+# The word, bold and in the size given in the Formatting bar (15 points are
+# 30 half points).
+"$WINE64" "$CHECK" ../e2e.qlc "$NOTE" --text "$WORD" --bold "$WORD" --size "$WORD=30" --text "$REPLACED to try" </dev/null ||
   fail "the saved note is not as typed"

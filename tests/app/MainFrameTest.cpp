@@ -4,10 +4,13 @@
 #include "AppTestSupport.h"
 #include "CUserInput.h"
 
+#include "app/CAboutDlg.h"
 #include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
 
 #include "core/CQlcStatus.h"
+
+#include "widgets/CHyperLink.h"
 
 #include "framework/ui/CDockState.h"
 #include "framework/docview/CDocManager.h"
@@ -281,8 +284,12 @@ TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
     pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_STANDARD);
     EXPECT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
     EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
-    // A bar that does not exist yet is not offered.
-    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nEnabled);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_FALSE(pFrame->GetFormatBar().IsWindowVisible());
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_TRUE(pFrame->GetFormatBar().IsWindowVisible());
 }
 
 TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
@@ -373,7 +380,7 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
     DestroyMainFrame();
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastPlacement.length);
-    EXPECT_EQ(3u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and two toolbars
+    EXPECT_EQ(4u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and three toolbars
 
     // The next frame comes up with the Image bar hidden.
     pFrame = MakeMainFrame();
@@ -381,6 +388,18 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     EXPECT_FALSE(pFrame->GetImageBar().GetStyle() & WS_VISIBLE);
     EXPECT_TRUE(pFrame->GetStandardBar().GetStyle() & WS_VISIBLE);
 }
+
+namespace {
+
+std::string s_strWebOpened;
+
+HINSTANCE WINAPI RecordWebOpen(HWND, LPCSTR, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_strWebOpened = lpszFile;
+    return (HINSTANCE)42;
+}
+
+} // namespace
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
 {
@@ -390,11 +409,45 @@ TEST(WebTest, TheWebCommandsOpenTheirAddresses)
               CMainFrame::GetWebURL(ID_HELP_WEB_UPGRADE));
     EXPECT_EQ("http://www.varlosoft.com/bugreport.asp?id=quillcrest&version=20090817",
               CMainFrame::GetWebURL(ID_HELP_WEB_BUGREPORT));
-    // The browser fallback: the command cut at its placeholder.
-    EXPECT_EQ("\"C:\\web\\browse.exe\" -nohome http://x/",
-              CMainFrame::MakeBrowserCommand("\"C:\\web\\browse.exe\" -nohome \"%1\"", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe %1", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe", "http://x/"));
+    // They open as links do: one opener, one place to replace it.
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    EXPECT_EQ(pfnOld, CHyperLink::s_pfnShellExecute);
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    EXPECT_EQ(&RecordWebOpen, CHyperLink::s_pfnShellExecute);
+    s_strWebOpened.clear();
+    EXPECT_TRUE(CMainFrame::OpenURLInBrowser(CMainFrame::GetWebURL(ID_HELP_WEB_HOME), SW_SHOWNORMAL));
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("http://www.varlosoft.com/", s_strWebOpened);
+}
+
+TEST(AboutDlgTest, TheSupportAddressIsALinkThatWritesAMail)
+{
+    TestApp();
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    s_strWebOpened.clear();
+    std::string strText, strTarget;
+    BOOL bVisited = FALSE;
+    CScriptedDialogs script([&](CWnd* pDialog) {
+        CHyperLink* pLink = dynamic_cast<CHyperLink*>(CWnd::FromHandlePermanent(::GetDlgItem(pDialog->m_hWnd, IDC_ABOUT_LINK)));
+        if (pLink != nullptr)
+        {
+            CString str;
+            pLink->GetWindowText(str);
+            strText = str;
+            strTarget = pLink->GetLinkTarget();
+            pDialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED), (LPARAM)pLink->m_hWnd);
+            bVisited = pLink->GetVisited();
+        }
+        ClickButton(pDialog, IDOK);
+    });
+    CAboutDlg dlg;
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("support@varlosoft.com", strText);
+    EXPECT_EQ("mailto:support@varlosoft.com", strTarget);
+    EXPECT_EQ("mailto:support@varlosoft.com", s_strWebOpened);
+    EXPECT_TRUE(bVisited);
 }
 
 TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)

@@ -3,10 +3,11 @@
 // program saved. The note's RTF is shown in a rich-edit control, so text and
 // formats are checked as the note view shows them.
 //
-//   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]...
+//   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... [--size WORD=HALFPOINTS]...
 //
 // --text: the note's text holds TEXT; --bold: WORD is in the note and bold
-// throughout. Exit status 0 when everything holds, 1 when something does
+// throughout; --size: WORD is in the note in that size throughout (half
+// points, as RTF gives sizes). Exit status 0 when everything holds, 1 when something does
 // not, 2 when the notebook or the note cannot be read.
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
@@ -15,6 +16,7 @@
 #include "CShownNote.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 
@@ -22,7 +24,8 @@ int main(int argc, char** argv)
 {
     if (argc < 3 || (argc - 3) % 2 != 0)
     {
-        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]...\n");
+        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... "
+                        "[--size WORD=HALFPOINTS]...\n");
         return 2;
     }
     try
@@ -66,7 +69,20 @@ int main(int argc, char** argv)
         for (int i = 3; i + 1 < argc; i += 2)
         {
             const std::string option = argv[i];
-            const char* lpszWhat = argv[i + 1];
+            std::string what = argv[i + 1];
+            int nHalfPoints = 0;
+            if (option == "--size")
+            {
+                const size_t nEq = what.rfind('=');
+                nHalfPoints = nEq == std::string::npos ? 0 : atoi(what.c_str() + nEq + 1);
+                if (nHalfPoints <= 0)
+                {
+                    fprintf(stderr, "qlcnotecheck: --size wants WORD=HALFPOINTS, not %s\n", what.c_str());
+                    return 2;
+                }
+                what.resize(nEq);
+            }
+            const char* lpszWhat = what.c_str();
             const CHARRANGE range = note.Find(lpszWhat);
             if (range.cpMin < 0)
             {
@@ -80,6 +96,18 @@ int main(int argc, char** argv)
                 if (!(cf.dwMask & CFM_BOLD) || !(cf.dwEffects & CFE_BOLD))
                 {
                     fprintf(stderr, "qlcnotecheck: \"%s\" is not bold throughout\n", lpszWhat);
+                    nFailed++;
+                    continue;
+                }
+            }
+            else if (option == "--size")
+            {
+                // Twips in the control: ten to the half point.
+                const CHARFORMAT2A cf = note.FormatOf(range);
+                if (!(cf.dwMask & CFM_SIZE) || cf.yHeight != nHalfPoints * 10)
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not in size %d throughout (%ld twips)\n", lpszWhat,
+                            nHalfPoints, (long)cf.yHeight);
                     nFailed++;
                     continue;
                 }
