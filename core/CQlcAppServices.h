@@ -8,6 +8,7 @@
 #include "framework/base/CString.h"
 
 class CCryptDLLHandler;
+class CNodeProcess;
 class CQuillcrestDoc;
 class CTextConvLib;
 class PLWinBmp;
@@ -51,6 +52,11 @@ public:
     // owns it); null while there is none.
     virtual PLWinBmp* GetDefaultLogo() const { return m_pDefaultLogo; }
     void SetDefaultLogo(PLWinBmp* pLogo) { m_pDefaultLogo = pLogo; }
+
+    // Runs a job on its worker under the processing dialog and returns when
+    // it has finished: 1, or 2 after the user cancelled it. Without the
+    // program there is no dialog: the job is not run (-1).
+    virtual INT_PTR RunJob(CNodeProcess& /*job*/) { return -1; }
 
 protected:
     int m_nLastReadResult;
