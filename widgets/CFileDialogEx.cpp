@@ -67,10 +67,13 @@ CFileDialogEx::CFileDialogEx(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lps
         // '|' only where it is a character of its own, never a trail byte.
         m_filter = lpszFilter;
         m_filter.push_back('\0');
-        for (LPSTR p = &m_filter[0]; *p != '\0'; p = ::CharNextA(p))
+        const size_t nLength = strlen(lpszFilter);
+        for (size_t i = 0; i < nLength; ++i)
         {
-            if (*p == '|')
-                *p = '\0';
+            if (::IsDBCSLeadByte((BYTE)m_filter[i]) && i + 1 < nLength)
+                ++i; // the trail byte is never a separator
+            else if (m_filter[i] == '|')
+                m_filter[i] = '\0';
         }
         m_ofn.lpstrFilter = m_filter.c_str();
     }
