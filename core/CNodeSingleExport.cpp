@@ -125,11 +125,13 @@ BOOL CNodeSingleExport::RunExport()
 {
     m_bSucceeded = FALSE;
     m_strError.Empty();
-    QlcApp().RunJob(*this);
+    const INT_PTR nResult = QlcApp().RunJob(*this);
     if (m_bSucceeded)
         return TRUE;
-    // The worker's reason, or why it never ran.
-    CString strReason = m_strError.IsEmpty() ? GetFailure() : m_strError;
+    // A job that could not run (or broke off) was told by its dialog.
+    if (nResult >= 0 && !GetFailure().IsEmpty())
+        return FALSE;
+    const CString strReason = m_strError.IsEmpty() ? GetFailure() : m_strError;
     CString strMessage;
     strMessage.Format(AfxLoadText(IDS_QLC_EXPORT_FAILED), (LPCSTR)m_strTargetPath, (LPCSTR)strReason);
     QlcPrompts().FrameworkMessageBox(strMessage, MB_OK | MB_ICONWARNING);

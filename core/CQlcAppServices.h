@@ -54,9 +54,10 @@ public:
     void SetDefaultLogo(PLWinBmp* pLogo) { m_pDefaultLogo = pLogo; }
 
     // Runs a job on its worker under the processing dialog and returns when
-    // it has finished: 1, or 2 after the user cancelled it. Without the
-    // program there is no dialog: the job is not run (-1).
-    virtual INT_PTR RunJob(CNodeProcess& /*job*/) { return -1; }
+    // it has finished: 1, or 2 after the user cancelled it; the dialog tells
+    // the user when the job could not run. Without the program there is no
+    // dialog: the job is not run (-1, with its failure set).
+    virtual INT_PTR RunJob(CNodeProcess& job);
 
 protected:
     int m_nLastReadResult;

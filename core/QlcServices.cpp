@@ -1,6 +1,8 @@
 // The installed prompts and application services.
 #include "core/CQlcAppServices.h"
+#include "core/CNodeProcess.h"
 #include "core/IQlcPrompts.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/base/AfxPrompt.h"
 
@@ -50,6 +52,12 @@ CQlcAppServices::CQlcAppServices() : m_nLastReadResult(0), m_pHeldDocument(nullp
 HWND CQlcAppServices::GetMainWindow()
 {
     return nullptr;
+}
+
+INT_PTR CQlcAppServices::RunJob(CNodeProcess& job)
+{
+    job.SetFailure(AfxLoadText(IDS_QLC_JOB_NOT_STARTED));
+    return -1;
 }
 
 CQlcAppServices& QlcApp()

@@ -37,6 +37,12 @@ BOOL CTestPrompts::AskPassword(CString& strPassword)
     return TRUE;
 }
 
+BOOL CTestPrompts::UnlockNode(CQuillcrestDoc* /*pDoc*/, DWORD dwNodeId, CString& strPassword)
+{
+    unlockRequests.push_back(dwNodeId);
+    return AskPassword(strPassword);
+}
+
 CTempDir::CTempDir()
 {
     char szTemp[MAX_PATH + 1];
