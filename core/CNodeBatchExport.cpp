@@ -23,6 +23,10 @@ void CNodeBatchExport::Run()
     if (lpszLast + 1 != lpszEnd || (*lpszLast != '\\' && *lpszLast != '/'))
         strDirectory += '\\';
 
+    // A destination typed into the folder browser may not exist yet; one
+    // that cannot be made shows up as failed writes.
+    ::CreateDirectoryA(m_strDestination, nullptr);
+
     // Every node counts, folders too.
     SetTotal((int)m_pDoc->GetNodeTable().GetCount());
     SetCurrent(0);
