@@ -358,7 +358,9 @@ TEST_F(NodeExportTest, AFailingNodeIsAskedAboutAndRetryIgnoreOrAbortAnswered)
             QLCNODE node;
             doc.Data_GetNode(dwId, node);
             if (node.nType == QLC_NODE_NOTE)
+            {
                 EXPECT_TRUE(Exists(NotePath(doc, m_strDest, dwId).c_str())) << (LPCSTR)node.strName;
+            }
         }
         // An ignored node counts as done: the progress reaches the end.
         EXPECT_EQ((int)order.size(), job.GetCurrent());
