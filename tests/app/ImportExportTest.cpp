@@ -142,24 +142,6 @@ protected:
         NotebookWindowTest::TearDown();
     }
 
-    CString MakeFile(LPCSTR lpszName, const std::string& bytes)
-    {
-        const CString strPath = Path(lpszName);
-        HANDLE h = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD dw = 0;
-        ::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &dw, nullptr);
-        ::CloseHandle(h);
-        return strPath;
-    }
-    // The open dialog's buffer for files of the fixture's folder.
-    std::string Selection(std::initializer_list<const char*> names) const
-    {
-        std::string s = m_szDir;
-        s.push_back('\0');
-        for (const char* name : names)
-            s.append(name).push_back('\0');
-        return s;
-    }
     void Command(CWnd* pWnd, UINT nID) { pWnd->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0); }
 
     std::string m_strOut;

@@ -159,24 +159,11 @@ protected:
         NotebookWindowTest::TearDown();
     }
 
-    // A file of the fixture's folder with these bytes.
-    CString MakeFile(LPCSTR lpszName, const std::string& bytes)
-    {
-        const CString strPath = Path(lpszName);
-        HANDLE h = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD dw = 0;
-        ::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &dw, nullptr);
-        ::CloseHandle(h);
-        return strPath;
-    }
     // The multiple selection of files of the fixture's folder.
     void Select(CFileDialogEx& dlg, std::vector<char>& buffer, std::initializer_list<const char*> names)
     {
+        const std::string s = Selection(names);
         buffer.assign(4096, '\0');
-        std::string s = m_szDir;
-        s.push_back('\0');
-        for (const char* name : names)
-            s.append(name).push_back('\0');
         memcpy(buffer.data(), s.data(), s.size());
         dlg.m_ofn.lpstrFile = buffer.data();
         dlg.m_ofn.nMaxFile = (DWORD)buffer.size();
