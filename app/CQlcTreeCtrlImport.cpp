@@ -3,11 +3,11 @@
 
 #include "app/CChildFrame.h"
 #include "app/CProcessingDlg.h"
-#include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
 #include "core/CNodeBatchImport.h"
 #include "core/CNodeSingleExport.h"
+#include "core/CQlcAppServices.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 #include "core/CTextConvLib.h"
@@ -102,8 +102,7 @@ void CQlcTreeCtrl::ImportChosenFilesOnWorker(int nJobCode, UINT nTitleId, UINT n
 
 void CQlcTreeCtrl::OnQlcPopupImportNotes()
 {
-    CQlcApp* pApp = QlcGetApp();
-    const CTextConvLib* pConverters = pApp != nullptr ? &pApp->m_textConverters : nullptr;
+    const CTextConvLib* pConverters = QlcApp().GetTextConverters();
     ImportChosenFiles(IDS_IMPORT_NOTES_TITLE, nullptr, pConverters ? pConverters->GetImportFilter() : nullptr);
 }
 
