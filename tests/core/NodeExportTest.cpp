@@ -434,6 +434,30 @@ TEST_F(NodeExportTest, NamesFromTheNotebookNeverLeaveTheDestination)
     EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\_CON.rtf"));
 }
 
+TEST_F(NodeExportTest, AFolderThatIsItsOwnParentIsNotWalkedForever)
+{
+    // A damaged notebook: a folder listed as its own parent, and a folder
+    // numbered 0 at the top level.
+    const DWORD dwLoop = AddNode(doc, QLC_NODE_FOLDER, "loop");
+    CQlcNode loop(&doc, dwLoop);
+    loop.SetParent(dwLoop);
+    loop.Update(TRUE);
+    QLCNODE zero;
+    doc.Data_GetNode(dwLoop, zero);
+    zero.dwNodeId = 0;
+    zero.dwParentId = 0;
+    zero.strName = "zero";
+    doc.Data_SetNode(0, zero);
+    AddWithData(doc, QLC_NODE_NOTE, "note", 0, BytesOf(kRtf));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+    // Neither is anybody's child: only the note is written, and the export ends.
+    EXPECT_EQ((std::vector<std::string>{ "note.rtf" }), ListEntries(m_strDest));
+    EXPECT_EQ(1, job.GetCurrent());
+}
+
 TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedThroughTheJobAndForgottenAfterwards)
 {
     CCryptInstall crypt;
