@@ -8,6 +8,7 @@
 #include "app/CChildFrame.h"
 #include "app/CFileOptionsSheet.h"
 #include "app/CMainFrame.h"
+#include "app/CProcessingDlg.h"
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
@@ -18,7 +19,6 @@
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCommandLineInfo.h"
-#include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 #include "framework/docview/CRecentFileList.h"
 #include "framework/gdi/CScopedDC.h"
@@ -27,6 +27,7 @@
 #include "framework/ui/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
+#include "widgets/CDocManagerEx.h"
 
 #include <ole2.h>
 
@@ -74,6 +75,12 @@ void CQlcApp::GetImportFont(CString& strFace, int& nSize) const
 {
     strFace = m_settings.m_strImportFontName;
     nSize = m_settings.m_nImportFontSize;
+}
+
+INT_PTR CQlcApp::RunJob(CNodeProcess& job)
+{
+    CProcessingDlg dlg(AfxGetMainWnd());
+    return dlg.DoModalProcess(&job);
 }
 
 CMainFrame* CQlcApp::GetMainFrame() const
@@ -287,7 +294,7 @@ BOOL CQlcApp::InitInstance()
     // The document manager, the wait cursor and whether this run only
     // registers the file types ("/reg").
     if (m_pDocManager == nullptr)
-        m_pDocManager = new CDocManager;
+        m_pDocManager = new CDocManagerEx;
     CWaitCursor wait;
     m_bRegRequest = IsRegRequest(m_lpCmdLine);
 

@@ -68,6 +68,8 @@ public:
     // --- Services for the notebook core ---------------------------------------
     HWND GetMainWindow() override;
     void GetImportFont(CString& strFace, int& nSize) const override;
+    // The processing dialog, owned by the main window.
+    INT_PTR RunJob(CNodeProcess& job) override;
     // The held document is the node clipboard's: a notebook that goes away
     // empties the clipboard, so no pointer to it is left behind.
     CQuillcrestDoc* GetHeldDocument() const override { return m_nodeClipboard.pDocument; }

@@ -3,6 +3,8 @@
 // a failed start-up that must leave the user's settings alone.
 #include "AppTestSupport.h"
 
+#include "widgets/CDocManagerEx.h"
+
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
@@ -126,6 +128,8 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_TRUE(pFrame->IsPlaced());
     EXPECT_EQ(0, app.GetOpenDocumentCount()); // no empty notebook at start
+    // File Open and Save As use the Explorer-style dialog.
+    EXPECT_NE(nullptr, DYNAMIC_DOWNCAST(CDocManagerEx, app.m_pDocManager));
     CString strTitle;
     pFrame->GetWindowText(strTitle);
     EXPECT_EQ("Varlo Quillcrest", strTitle);
