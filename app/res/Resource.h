@@ -147,3 +147,10 @@
 #define IDS_ALIGN_CENTER                21254
 #define IDS_ALIGN_RIGHT                 21255
 #define IDS_ALIGN_JUSTIFY               21256
+
+// Crash handling (22500-22599)
+#define IDS_CRASH_FATAL                 22500
+#define IDS_CRASH_SEND_FILES            22501
+#define IDS_CRASH_SAVE_OFFER            22502
+#define IDS_CRASH_RECOVERED_NAME        22503
+#define IDS_CRASH_REPLACE_FILE          22504

@@ -4,6 +4,8 @@
 
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/CWinThread.h"
+
 #include <gtest/gtest.h>
 
 CQlcApp& TestApp()
@@ -96,4 +98,19 @@ BOOL WINAPI TrayRecorder::Notify(DWORD dwMessage, PNOTIFYICONDATAA pData)
     if (dwMessage == NIM_DELETE)
         s_nDeletes++;
     return TRUE;
+}
+
+CSplashClock::CSplashClock(BOOL bHurried) : m_bHurried(bHurried), m_pOld(AfxSetClock(this))
+{
+}
+
+CSplashClock::~CSplashClock()
+{
+    AfxSetClock(m_pOld);
+}
+
+void RemoveCrashHandler()
+{
+    ::SetUnhandledExceptionFilter(nullptr);
+    AfxSetEscapedExceptionsFatal(FALSE);
 }

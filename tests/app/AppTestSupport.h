@@ -8,6 +8,8 @@
 
 #include "core/CQuillcrestDoc.h"
 
+#include <atomic>
+
 // The one application object of the test program (as quillapp has its own).
 CQlcApp& TestApp();
 
@@ -44,3 +46,27 @@ struct TrayRecorder
     static BOOL s_bAddResult;
     static CString s_strTip;
 };
+
+// A clock for start-ups with a splash: the splash thread reads it while the
+// test moves it. Sleeps do not wait; a hurried clock jumps 5 s at each, so a
+// splash started under it is past its deadline at once and closes at its
+// first tick after the release.
+class CSplashClock : public IAfxClock
+{
+public:
+    explicit CSplashClock(BOOL bHurried = FALSE);
+    ~CSplashClock() override;
+    DWORD GetTickCount() override { return m_dwNow.load(); }
+    void Sleep(DWORD dwMilliseconds) override { m_dwNow += m_bHurried ? 5000 : dwMilliseconds; }
+    void Advance(DWORD dwMilliseconds) { m_dwNow += dwMilliseconds; }
+
+    std::atomic<DWORD> m_dwNow{ 100000 };
+
+private:
+    BOOL m_bHurried;
+    IAfxClock* m_pOld;
+};
+
+// Start-up installs the crash filter; a test process takes it out again, so
+// that its own faults end it as they would without the program.
+void RemoveCrashHandler();

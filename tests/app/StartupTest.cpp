@@ -3,6 +3,7 @@
 // a failed start-up that must leave the user's settings alone.
 #include "AppTestSupport.h"
 
+#include "app/CSplashThread.h"
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
@@ -23,6 +24,8 @@ class StartupTest : public ::testing::Test
 protected:
     CQlcApp& app = TestApp();
     CRecordingPrompts prompts;
+    // The splash of each start closes at its first tick after the release.
+    CSplashClock clock{ TRUE };
 
     void SetUp() override
     {
@@ -36,6 +39,8 @@ protected:
     }
     void TearDown() override
     {
+        RemoveCrashHandler();
+        app.EndSplash();
         if (app.m_pMainWnd != nullptr)
         {
             app.CloseAllDocuments(TRUE);
@@ -139,7 +144,10 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     EXPECT_NE(0u, g_uOptionsChangedMsg);
     EXPECT_TRUE(prompts.boxes.empty());
 
-    // A picture of the window for the record (kept in the build folder).
+    // A picture of the window for the record (kept in the build folder),
+    // once the splash has gone.
+    ASSERT_NE(nullptr, app.m_pSplashThread);
+    EXPECT_TRUE(app.m_pSplashThread->WaitForEnd(5000));
     PumpMessages();
     pFrame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     ::CreateDirectoryA("..\\screenshots", nullptr);
@@ -154,7 +162,8 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     const char* phases[] = {
         "#BEGIN CHECKING LIBRARIES#", "comctl32.dll Version: ", "shell32.dll Version: ", "riched20.dll Version: ",
         "#END CHECKING LIBRARIES#", "Initializing Sockets...Done.", "Initializing OLE...Done.",
-        "Creating main document template...Done.", "Creating MDI frame window...Done.", "#BEGIN QLCCRYPT.DLL LOAD#",
+        "Creating main document template...Done.", "Creating MDI frame window...Done.",
+        "Creating splash screen...Done.", "#BEGIN QLCCRYPT.DLL LOAD#",
         "Calling LoadLibrary(\"qlccrypt.dll\")...", "#END QLCCRYPT.DLL LOAD#", "#BEGIN RICHED20.DLL LOAD#",
         "Calling LoadLibrary(\"riched20.dll\")...Done.", "#END RICHED20.DLL LOAD#", "Loading control images...Done.",
         "#LOADING COMPLETE#", "#BEGIN EXITINSTANCE#", "Saving settings...Done.", "Unloading riched20.dll...Done.",
