@@ -29,6 +29,9 @@ typedef BOOL(WINAPI* PFN_MINIDUMPWRITEDUMP)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE
 // (the filter's guard), so no lock.
 PFN_MINIDUMPWRITEDUMP g_pfnMiniDumpWriteDump = nullptr;
 int g_nDumpResult = QLC_DUMP_NOT_BOUND;
+// How the binding went: not tried, bound, no library or no entry. Kept
+// apart from the last result, which a bad argument overwrites.
+int g_nBindResult = QLC_DUMP_NOT_BOUND;
 
 CCrashSeams g_seams;
 
@@ -109,6 +112,7 @@ void ResetMiniDumpWriter()
 {
     g_pfnMiniDumpWriteDump = nullptr;
     g_nDumpResult = QLC_DUMP_NOT_BOUND;
+    g_nBindResult = QLC_DUMP_NOT_BOUND;
 }
 
 int GetMiniDumpResult()
@@ -132,16 +136,17 @@ BOOL LoadDbgHelp()
         hModule = ::LoadLibraryA(g_seams.lpszDbgHelpName);
     if (hModule == nullptr)
     {
-        g_nDumpResult = QLC_DUMP_NO_LIBRARY;
+        g_nDumpResult = g_nBindResult = QLC_DUMP_NO_LIBRARY;
         return FALSE;
     }
     g_pfnMiniDumpWriteDump = reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
         reinterpret_cast<void*>(::GetProcAddress(hModule, g_seams.lpszEntryName)));
     if (g_pfnMiniDumpWriteDump == nullptr)
     {
-        g_nDumpResult = QLC_DUMP_NO_ENTRY;
+        g_nDumpResult = g_nBindResult = QLC_DUMP_NO_ENTRY;
         return FALSE;
     }
+    g_nBindResult = QLC_DUMP_WRITTEN;
     return TRUE;
 }
 
@@ -163,10 +168,10 @@ int WriteMiniDumpW(DWORD dwDumpType, LPCWSTR lpszPath, DWORD dwThreadId, EXCEPTI
     {
         // Bound once: a library or entry that was missing is not looked for
         // again.
-        if (g_nDumpResult == QLC_DUMP_NOT_BOUND)
+        if (g_nBindResult == QLC_DUMP_NOT_BOUND)
             LoadDbgHelp();
         if (g_pfnMiniDumpWriteDump == nullptr)
-            return g_nDumpResult;
+            return StoreResult(g_nBindResult);
     }
     if (lpszPath == nullptr || ::IsBadStringPtrW(lpszPath, MAX_PATH + 1) || wcsnlen(lpszPath, MAX_PATH + 1) > MAX_PATH ||
         pExceptionPointers == nullptr || ::IsBadReadPtr(pExceptionPointers, sizeof(EXCEPTION_POINTERS)) ||
