@@ -9,6 +9,7 @@
 #include "core/CQuillcrestDoc.h"
 
 #include <atomic>
+#include <string>
 
 // The one application object of the test program (as quillapp has its own).
 CQlcApp& TestApp();
@@ -70,3 +71,13 @@ private:
 // Start-up installs the crash filter; a test process takes it out again, so
 // that its own faults end it as they would without the program.
 void RemoveCrashHandler();
+
+// Puts the application object as a fresh start of the program finds it: no
+// stored settings, an empty command line, the scripted notebook class and
+// the program's own splash thread.
+void PrepareStartup();
+
+// A folder of the test's own in the temporary folder ("<prefix>-<process>"),
+// and its removal with everything in it.
+std::string MakeTestFolder(LPCSTR lpszPrefix);
+void DeleteTestFolder(const std::string& strDir);

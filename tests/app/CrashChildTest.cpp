@@ -121,12 +121,7 @@ protected:
         stored.m_nShowSplash = 0;
         stored.Save(HKEY_CURRENT_USER, SettingsKeyPath());
 
-        char szTemp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, szTemp);
-        char szDir[MAX_PATH];
-        wsprintfA(szDir, "%sqlcchild-%lu", szTemp, ::GetCurrentProcessId());
-        m_strDir = szDir;
-        ::CreateDirectoryA(szDir, nullptr);
+        m_strDir = MakeTestFolder("qlcchild");
         m_strNotebook = m_strDir + "\\crash.qlc";
         {
             CQuillcrestDoc doc;
@@ -140,16 +135,7 @@ protected:
     }
     void TearDown() override
     {
-        WIN32_FIND_DATAA fd;
-        HANDLE h = ::FindFirstFileA((m_strDir + "\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE)
-        {
-            do
-                ::DeleteFileA((m_strDir + "\\" + fd.cFileName).c_str());
-            while (::FindNextFileA(h, &fd));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(m_strDir.c_str());
+        DeleteTestFolder(m_strDir);
         DeleteProgramKey();
     }
 
@@ -218,6 +204,17 @@ protected:
         EXPECT_EQ("MDMP", ReadFile(result.strDump).substr(0, 4));
         ::DeleteFileA(result.strDump.c_str());
     }
+    // Yes to the offer and the proposed name taken: the notebook with the
+    // change under "<name> (recovered).qlc", the original as it was.
+    void CheckRecoverySaved(const ChildResult& result) const
+    {
+        const std::string strRecovered = m_strDir + "\\crash (recovered).qlc";
+        ASSERT_EQ(1, DialogCount(result));
+        EXPECT_EQ(strRecovered, result.lines.back().text);
+        EXPECT_EQ(1, NodeCount(strRecovered, "Added before the crash"));
+        EXPECT_EQ(1, NodeCount(strRecovered, "Saved before"));
+        EXPECT_EQ(m_strOriginal, ReadFile(m_strNotebook));
+    }
     static std::vector<RecordLine> Boxes(const ChildResult& result)
     {
         std::vector<RecordLine> boxes;
@@ -280,12 +277,7 @@ TEST_F(CrashChildTest, YesSavesTheModifiedNotebookUnderTheRecoveryNameAndLeavesT
     EXPECT_EQ((DWORD)EXCEPTION_ACCESS_VIOLATION, result.dwExitCode);
     CheckAndRemoveDump(result);
     CheckMessages(result, Boxes(result));
-    const std::string strRecovered = m_strDir + "\\crash (recovered).qlc";
-    ASSERT_EQ(1, DialogCount(result));
-    EXPECT_EQ(strRecovered, result.lines.back().text);
-    EXPECT_EQ(1, NodeCount(strRecovered, "Added before the crash"));
-    EXPECT_EQ(1, NodeCount(strRecovered, "Saved before"));
-    EXPECT_EQ(m_strOriginal, ReadFile(m_strNotebook));
+    CheckRecoverySaved(result);
 }
 
 TEST_F(CrashChildTest, AWorkersFaultIsToldAndSavedByTheInterfaceThread)
@@ -300,9 +292,7 @@ TEST_F(CrashChildTest, AWorkersFaultIsToldAndSavedByTheInterfaceThread)
     // Every box and the file dialog ran on the interface thread.
     ASSERT_EQ(3u, Boxes(result).size());
     CheckMessages(result, Boxes(result));
-    EXPECT_EQ(1, DialogCount(result));
-    EXPECT_EQ(1, NodeCount(m_strDir + "\\crash (recovered).qlc", "Added before the crash"));
-    EXPECT_EQ(m_strOriginal, ReadFile(m_strNotebook));
+    CheckRecoverySaved(result);
 }
 
 TEST_F(CrashChildTest, AWorkersFaultWhileTheInterfaceThreadCannotAnswerSkipsTheOfferAndSaysSo)

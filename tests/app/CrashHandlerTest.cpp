@@ -89,28 +89,6 @@ BOOL Exists(const std::string& strPath)
     return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void DeleteTree(const std::string& strDir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((strDir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            const std::string strName = fd.cFileName;
-            if (strName == "." || strName == "..")
-                continue;
-            const std::string strPath = strDir + "\\" + strName;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(strPath);
-            else
-                ::DeleteFileA(strPath.c_str());
-        } while (::FindNextFileA(h, &fd));
-        ::FindClose(h);
-    }
-    ::RemoveDirectoryA(strDir.c_str());
-}
-
 class CrashHandlerTest : public ::testing::Test
 {
 protected:
@@ -118,13 +96,8 @@ protected:
 
     void SetUp() override
     {
-        char szTemp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, szTemp);
-        char szDir[MAX_PATH];
-        wsprintfA(szDir, "%sqlccrash-%lu", szTemp, ::GetCurrentProcessId());
-        m_strDir = szDir;
-        ::CreateDirectoryA(m_strDir.c_str(), nullptr);
-        lstrcpynA(g_szAppData, szDir, MAX_PATH);
+        m_strDir = MakeTestFolder("qlccrash");
+        lstrcpynA(g_szAppData, m_strDir.c_str(), MAX_PATH);
         g_bHasAppData = TRUE;
         SetNow(9, 5, 3);
         CrashSeams() = CCrashSeams();
@@ -137,7 +110,7 @@ protected:
         g_log.Close();
         CrashSeams() = CCrashSeams();
         ResetMiniDumpWriter();
-        DeleteTree(m_strDir);
+        DeleteTestFolder(m_strDir);
     }
     std::string DumpFolder() const { return m_strDir + "\\Varlo\\Quillcrest\\"; }
 };
@@ -337,12 +310,7 @@ protected:
 
     void SetUp() override
     {
-        char szTemp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, szTemp);
-        char szDir[MAX_PATH];
-        wsprintfA(szDir, "%sqlcrecover-%lu", szTemp, ::GetCurrentProcessId());
-        m_strDir = szDir;
-        ::CreateDirectoryA(szDir, nullptr);
+        m_strDir = MakeTestFolder("qlcrecover");
         m_pManager = new CRecoveryDocManager;
         app.m_pDocManager = m_pManager;
         m_pTemplate = new CMultiDocTemplate(IDR_QLCTYPE, RUNTIME_CLASS(CQuillcrestDoc), RUNTIME_CLASS(CMDIChildWnd),
@@ -354,7 +322,7 @@ protected:
         CloseAll();
         delete app.m_pDocManager;
         app.m_pDocManager = nullptr;
-        DeleteTree(m_strDir);
+        DeleteTestFolder(m_strDir);
     }
     // The documents let go of their files.
     void CloseAll()

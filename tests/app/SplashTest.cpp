@@ -127,22 +127,12 @@ protected:
     CQlcApp& app = TestApp();
     CRecordingPrompts prompts;
     CSplashClock clock;
-    char m_szDir[MAX_PATH] = {};
+    std::string m_strDir;
 
     void SetUp() override
     {
-        DeleteProgramKey();
-        app.m_settings = CQlcSettings();
-        app.m_bStartupComplete = FALSE;
-        app.m_bSettingsLoaded = FALSE;
-        app.m_lpCmdLine = (LPSTR) "";
-        app.SetCommandLineArgs({ CString("quillapp.exe") });
-        app.m_pDocumentClass = RUNTIME_CLASS(CScriptedDoc);
-        app.m_pSplashThreadClass = RUNTIME_CLASS(CSplashThread);
-        char szTemp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, szTemp);
-        wsprintfA(m_szDir, "%sqlcsplash-%lu", szTemp, ::GetCurrentProcessId());
-        ::CreateDirectoryA(m_szDir, nullptr);
+        PrepareStartup();
+        m_strDir = MakeTestFolder("qlcsplash");
     }
     void TearDown() override
     {
@@ -162,18 +152,9 @@ protected:
         QlcSetPrompts(nullptr);
         g_log.Close();
         PumpMessages();
-        WIN32_FIND_DATAA fd;
-        HANDLE h = ::FindFirstFileA((std::string(m_szDir) + "\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE)
-        {
-            do
-                ::DeleteFileA((std::string(m_szDir) + "\\" + fd.cFileName).c_str());
-            while (::FindNextFileA(h, &fd));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(m_szDir);
+        DeleteTestFolder(m_strDir);
     }
-    std::string Path(LPCSTR lpszName) const { return std::string(m_szDir) + "\\" + lpszName; }
+    std::string Path(LPCSTR lpszName) const { return m_strDir + "\\" + lpszName; }
     int FinishStart(BOOL bStarted)
     {
         if (bStarted)

@@ -27,16 +27,7 @@ protected:
     // The splash of each start closes at its first tick after the release.
     CSplashClock clock{ TRUE };
 
-    void SetUp() override
-    {
-        DeleteProgramKey();
-        app.m_settings = CQlcSettings();
-        app.m_bStartupComplete = FALSE;
-        app.m_bSettingsLoaded = FALSE;
-        app.m_lpCmdLine = (LPSTR) "";
-        app.SetCommandLineArgs({ CString("quillapp.exe") });
-        app.m_pDocumentClass = RUNTIME_CLASS(CScriptedDoc);
-    }
+    void SetUp() override { PrepareStartup(); }
     void TearDown() override
     {
         RemoveCrashHandler();
