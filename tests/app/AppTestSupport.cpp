@@ -1,14 +1,17 @@
 #include "AppTestSupport.h"
 
+#include "app/CSplashThread.h"
 #include "app/res/Resource.h"
 
-#include "app/CSplashThread.h"
-
+#include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
 #include "framework/base/CWinThread.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 CQlcApp& TestApp()
 {
@@ -161,4 +164,18 @@ void DeleteTestFolder(const std::string& strDir)
         ::FindClose(h);
     }
     ::RemoveDirectoryA(strDir.c_str());
+}
+
+std::string ReadDayLog(BOOL bLastStartOnly)
+{
+    const CString strPath = g_log.GetLogFilePath();
+    g_log.Close();
+    std::ifstream in((LPCSTR)strPath, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string log = ss.str();
+    if (!bLastStartOnly)
+        return log;
+    const size_t start = log.rfind("#LOADING QUILLCREST#");
+    return start == std::string::npos ? std::string() : log.substr(start);
 }

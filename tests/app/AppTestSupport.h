@@ -81,3 +81,7 @@ void PrepareStartup();
 // and its removal with everything in it.
 std::string MakeTestFolder(LPCSTR lpszPrefix);
 void DeleteTestFolder(const std::string& strDir);
+
+// Closes the day log and returns its text (from the last start-up on when
+// bLastStartOnly).
+std::string ReadDayLog(BOOL bLastStartOnly = FALSE);

@@ -215,6 +215,15 @@ protected:
         EXPECT_EQ(1, NodeCount(strRecovered, "Saved before"));
         EXPECT_EQ(m_strOriginal, ReadFile(m_strNotebook));
     }
+    // A modified notebook, a crash on the given thread, Yes to the offer and
+    // the proposed name taken.
+    ChildResult RunAndSave(LPCSTR lpszMode)
+    {
+        return Run({ { "QLC_CRASH_MODE", lpszMode },
+                     { "QLC_CRASH_MODIFY", "1" },
+                     { "QLC_CRASH_ANSWERS", "ok,ok,yes" },
+                     { "QLC_CRASH_SAVEAS", "accept" } });
+    }
     static std::vector<RecordLine> Boxes(const ChildResult& result)
     {
         std::vector<RecordLine> boxes;
@@ -269,10 +278,7 @@ TEST_F(CrashChildTest, AFaultOnTheInterfaceThreadLeavesADumpAndNoSavesNothingOnN
 
 TEST_F(CrashChildTest, YesSavesTheModifiedNotebookUnderTheRecoveryNameAndLeavesTheOriginal)
 {
-    const ChildResult result = Run({ { "QLC_CRASH_MODE", "ui" },
-                                     { "QLC_CRASH_MODIFY", "1" },
-                                     { "QLC_CRASH_ANSWERS", "ok,ok,yes" },
-                                     { "QLC_CRASH_SAVEAS", "accept" } });
+    const ChildResult result = RunAndSave("ui");
     ASSERT_TRUE(result.bEnded);
     EXPECT_EQ((DWORD)EXCEPTION_ACCESS_VIOLATION, result.dwExitCode);
     CheckAndRemoveDump(result);
@@ -282,10 +288,7 @@ TEST_F(CrashChildTest, YesSavesTheModifiedNotebookUnderTheRecoveryNameAndLeavesT
 
 TEST_F(CrashChildTest, AWorkersFaultIsToldAndSavedByTheInterfaceThread)
 {
-    const ChildResult result = Run({ { "QLC_CRASH_MODE", "worker" },
-                                     { "QLC_CRASH_MODIFY", "1" },
-                                     { "QLC_CRASH_ANSWERS", "ok,ok,yes" },
-                                     { "QLC_CRASH_SAVEAS", "accept" } });
+    const ChildResult result = RunAndSave("worker");
     ASSERT_TRUE(result.bEnded);
     EXPECT_EQ((DWORD)EXCEPTION_ACCESS_VIOLATION, result.dwExitCode);
     CheckAndRemoveDump(result);

@@ -164,17 +164,6 @@ protected:
         PumpMessages();
         return app.ExitInstance();
     }
-    static std::string ReadLog()
-    {
-        const CString strPath = g_log.GetLogFilePath();
-        g_log.Close();
-        std::ifstream in((LPCSTR)strPath, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        const std::string log = ss.str();
-        const size_t start = log.rfind("#LOADING QUILLCREST#");
-        return start == std::string::npos ? std::string() : log.substr(start);
-    }
 };
 
 } // namespace
@@ -346,7 +335,7 @@ TEST_F(SplashTest, ShowSplashOffStartsNoSplash)
     EXPECT_EQ(nullptr, app.m_pSplashThread);
     EXPECT_FALSE(app.m_bSplashPending);
     FinishStart(TRUE);
-    const std::string log = ReadLog();
+    const std::string log = ReadDayLog(TRUE);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(std::string::npos, log.find("splash"));
     EXPECT_NE(std::string::npos, log.find("#LOADING COMPLETE#"));
@@ -360,7 +349,7 @@ TEST_F(SplashTest, ASplashThreadThatCannotStartStopsStartUpWithItsMessage)
     EXPECT_EQ("Failed to create splash screen", prompts.boxes[0].text);
     EXPECT_EQ((UINT)MB_ICONSTOP, prompts.boxes[0].type & MB_ICONMASK);
     FinishStart(FALSE);
-    const std::string log = ReadLog();
+    const std::string log = ReadDayLog(TRUE);
     EXPECT_NE(std::string::npos, log.find("Creating splash screen...FAILED."));
     EXPECT_EQ(std::string::npos, log.find("#LOADING COMPLETE#"));
 }

@@ -67,15 +67,6 @@ protected:
         ::RegCloseKey(h);
         return TRUE;
     }
-    static std::string ReadLog()
-    {
-        const CString strPath = g_log.GetLogFilePath();
-        g_log.Close();
-        std::ifstream in((LPCSTR)strPath, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
 };
 
 // Saves the window as it is on the screen.
@@ -147,7 +138,7 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     CloseAndExit();
     EXPECT_EQ(nullptr, app.m_pMainWnd);
 
-    const std::string log = ReadLog();
+    const std::string log = ReadDayLog();
     const size_t start = log.rfind("#LOADING QUILLCREST#");
     ASSERT_NE(std::string::npos, start);
     const char* phases[] = {
