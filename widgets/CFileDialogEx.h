@@ -40,6 +40,8 @@ public:
     // While the dialog runs, the path shown in it; afterwards the buffer.
     CString GetPathName() const;
     CString GetFileName() const;
+    // Sets what OK returns (the framework's seam for answering the dialog).
+    void SetPathName(LPCSTR lpszPathName) { lstrcpynA(m_ofn.lpstrFile, lpszPathName, (int)m_ofn.nMaxFile); }
     // Multiple selection: the position of the first name (null when the
     // buffer is empty), then each full path in turn until pos is null.
     POSITION GetStartPosition() const;
