@@ -6,6 +6,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CBlankAreaView.h"
 #include "app/CChildFrame.h"
+#include "app/CFileOptionsSheet.h"
 #include "app/CMainFrame.h"
 #include "app/res/Resource.h"
 
@@ -530,4 +531,9 @@ void CQlcApp::SetHeldDocument(CQuillcrestDoc* pDoc)
         m_nodeClipboard = QLCNODECLIPBOARD();
     else
         m_nodeClipboard.pDocument = pDoc;
+}
+
+BOOL CQlcApp::RunNotebookOptions(CQuillcrestDoc* pDoc, QLCCRYPTCHOICE& crypt)
+{
+    return CFileOptionsSheet::Run(pDoc, crypt);
 }

@@ -72,6 +72,8 @@ public:
     // empties the clipboard, so no pointer to it is left behind.
     CQuillcrestDoc* GetHeldDocument() const override { return m_nodeClipboard.pDocument; }
     void SetHeldDocument(CQuillcrestDoc* pDoc) override;
+    // The notebook options sheet (File > Properties).
+    BOOL RunNotebookOptions(CQuillcrestDoc* pDoc, QLCCRYPTCHOICE& crypt) override;
 
     // --- Shared state -----------------------------------------------------------
     void AddToHistoryList(LPCSTR lpszQuery);

@@ -111,6 +111,14 @@ public:
     GlyphMenu* LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem);
     // The context menu at a screen point, acting on the context item.
     void ShowContextMenu(CPoint ptScreen);
+    // Properties of the context item's node (or the caret item's): an
+    // encrypted node's password is asked first unless it is remembered.
+    void OnQlcPopupProperties();
+    // Runs the node's properties with its password (remembered or just
+    // asked; empty for a plain node) and applies a changed encryption: the
+    // node is re-encoded, which proves the old password first. TRUE when the
+    // sheet ended with OK.
+    BOOL EditNodeProperties(DWORD dwNodeId, LPCSTR lpszPassword);
 
     // --- Handlers -----------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);

@@ -12,6 +12,18 @@ class CQuillcrestDoc;
 class CTextConvLib;
 class PLWinBmp;
 
+// What the notebook options decided about the notebook's encryption: with
+// bChanged, the cipher, hash and key length to set (all 0: encryption off)
+// and the new password.
+struct QLCCRYPTCHOICE
+{
+    BOOL bChanged = FALSE;
+    DWORD dwCipherId = 0;
+    DWORD dwHashId = 0;
+    DWORD dwKeyLength = 0;
+    CString strPassword;
+};
+
 class CQlcAppServices
 {
 public:
@@ -51,6 +63,12 @@ public:
     // owns it); null while there is none.
     virtual PLWinBmp* GetDefaultLogo() const { return m_pDefaultLogo; }
     void SetDefaultLogo(PLWinBmp* pLogo) { m_pDefaultLogo = pLogo; }
+
+    // Shows the options of an open notebook (sort order, logo, encryption),
+    // which apply the sort order and logo themselves. TRUE when the user
+    // pressed OK; the encryption choice is then left in crypt for the
+    // document to apply. Without a user interface: FALSE.
+    virtual BOOL RunNotebookOptions(CQuillcrestDoc* /*pDoc*/, QLCCRYPTCHOICE& /*crypt*/) { return FALSE; }
 
 protected:
     int m_nLastReadResult;

@@ -254,6 +254,9 @@ public:
     BOOL FileSaveAs();
     void OnFileSave();
     void OnFileSaveAs();
+    // File > Properties: the notebook's options; a changed encryption is set
+    // up here for the next save.
+    void OnFileProperties();
 
     // Block size WipeFile writes for a file: the bytes per sector of its
     // volume, 4096 when the volume cannot be asked.

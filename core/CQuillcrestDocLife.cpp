@@ -41,8 +41,7 @@ BOOL IsAccessRefused(DWORD dwError)
 BEGIN_MESSAGE_MAP(CQuillcrestDoc, CDocBase)
     ON_COMMAND(ID_FILE_SAVE, OnFileSave)
     ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
-    // File > Properties has no handler until the notebook options sheet
-    // exists, so the command stays disabled.
+    ON_COMMAND(ID_FILE_PROPERTIES, OnFileProperties)
 END_MESSAGE_MAP()
 
 CQuillcrestDoc::~CQuillcrestDoc()
@@ -362,6 +361,28 @@ void CQuillcrestDoc::OnFileSave()
         strText.Format(AfxLoadText(IDS_QLC_NOT_SAVED), (LPCSTR)strPath);
         QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
     }
+}
+
+void CQuillcrestDoc::OnFileProperties()
+{
+    QLCCRYPTCHOICE crypt;
+    if (!QlcApp().RunNotebookOptions(this, crypt))
+        return;
+    if (crypt.bChanged)
+    {
+        if (Data_SetFileEncryption(crypt.dwCipherId, crypt.dwKeyLength, crypt.dwHashId, crypt.strPassword,
+                                   (DWORD)crypt.strPassword.GetLength()))
+        {
+            // Only a save writes the new envelope: closing must ask for it.
+            SetModified(TRUE);
+        }
+        else
+        {
+            QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_FILE_CRYPT_FAILED),
+                                    AfxLoadText(IDS_QLC_CAPTION_WARNING), MB_OK | MB_ICONWARNING);
+        }
+    }
+    AfxSecureWipe(crypt.strPassword);
 }
 
 void CQuillcrestDoc::OnFileSaveAs()

@@ -123,6 +123,7 @@
 #define IDS_SETTINGS_SECTION            1008
 #define IDS_LIBRARY_MISSING             1009
 #define IDS_RICHED_MISSING              1010
+#define IDS_ENCRYPTION_UNAVAILABLE      1013
 #define IDS_NODE_ENCRYPTION_UNAVAILABLE 1014
 #define IDS_ACCESS_DENIED               1016
 
@@ -158,6 +159,25 @@
 #define IDS_NODE_NAME_EMPTY             1138
 #define IDS_STATUS_DECOMPRESSING        1139
 #define IDS_STATUS_SAVING_NOTE          1140
+// Notebook options, encryption settings and node properties
+#define IDS_FILE_PROPERTIES_CAPTION     22300
+#define IDS_NEW_PASSWORD_CAPTION        22301
+#define IDS_CRYPT_UNKNOWN_CIPHER        22302
+#define IDS_CRYPT_UNKNOWN_HASH          22303
+#define IDS_CRYPT_STRENGTH              22304
+#define IDS_CRYPT_SETTINGS_CAPTION      22305
+#define IDS_CRYPT_CHOOSE_CIPHER         22306
+#define IDS_CRYPT_CHOOSE_HASH           22307
+#define IDS_CHANGE_LOGO_TITLE           22308
+#define IDS_CHANGE_LOGO_FILTER          22309
+#define IDS_LOGO_UNREADABLE             22310
+#define IDS_KEYWORD_EMPTY               22311
+#define IDS_KEYWORD_EXISTS              22312
+#define IDS_KEYWORD_CAPTION             22313
+#define IDS_CHANGE_PASSWORD_NOTE        22314
+#define IDS_CHANGE_PASSWORD_CAPTION     22315
+#define IDS_NODE_PROPERTIES_CAPTION     22316
+#define IDS_NODE_CRYPT_FAILED           22317
 #define IDS_TAB_MAIN                    21250
 #define IDS_TAB_BOOKMARKS               21251
 #define IDS_TREE_EMPTY                  21252

@@ -27,6 +27,7 @@
 #define IDS_QLC_EXPORT_NOT_WRITTEN      7026
 #define IDS_QLC_EXPORT_NO_MEMORY        7027
 #define IDS_QLC_EXPORT_NOT_DECODED      7028
+#define IDS_QLC_FILE_CRYPT_FAILED       22320
 #define IDS_QLC_NEW_FOLDER              21240
 #define IDS_QLC_NEW_NOTE                21241
 #define IDS_QLC_NEW_IMAGE               21242
@@ -47,3 +48,8 @@
 #define IDS_QLC_DAMAGED_SECTION_TABLE   7108
 #define IDS_QLC_DAMAGED_TASKS           7109
 #define IDS_QLC_DAMAGED_REST            7110
+
+// The document's File > Properties command (the program's menus carry it).
+#ifndef ID_FILE_PROPERTIES
+#define ID_FILE_PROPERTIES              32827
+#endif

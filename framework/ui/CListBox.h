@@ -13,6 +13,8 @@ public:
 
     int GetCount() const { return (int)SendMessage(LB_GETCOUNT); }
     int AddString(LPCSTR lpszItem) { return (int)SendMessage(LB_ADDSTRING, 0, (LPARAM)lpszItem); }
+    // The count left, or LB_ERR for an index out of range.
+    int DeleteString(UINT nIndex) { return (int)SendMessage(LB_DELETESTRING, (WPARAM)nIndex); }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
     int GetText(int nIndex, CString& rString) const;
     int GetTextLen(int nIndex) const { return (int)SendMessage(LB_GETTEXTLEN, (WPARAM)nIndex); }

@@ -6,6 +6,7 @@
 #include "core/CQlcAppServices.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/base/CCmdUI.h"
 #include "framework/base/CFileException.h"
@@ -599,18 +600,102 @@ TEST_F(DocLifeTest, SaveWithoutAPathAndSaveAsThatFailSayTheFileWasNotSaved)
               MB_ICONEXCLAMATION);
 }
 
-TEST_F(DocLifeTest, FilePropertiesStaysDisabledWhileSaveCommandsHaveHandlers)
+namespace {
+
+// The notebook options as the user would close them, without a window.
+class COptionsServices : public CQlcAppServices
+{
+public:
+    explicit COptionsServices(CCryptDLLHandler* pCrypt) : m_pPrevious(QlcSetApp(this)) { SetCryptHandler(pCrypt); }
+    ~COptionsServices() override { QlcSetApp(m_pPrevious); }
+    BOOL RunNotebookOptions(CQuillcrestDoc* pDoc, QLCCRYPTCHOICE& crypt) override
+    {
+        nRuns++;
+        pShown = pDoc;
+        crypt = answer;
+        return bOk;
+    }
+    BOOL bOk = TRUE;
+    QLCCRYPTCHOICE answer;
+    int nRuns = 0;
+    CQuillcrestDoc* pShown = nullptr;
+
+private:
+    CQlcAppServices* m_pPrevious;
+};
+
+} // namespace
+
+TEST_F(DocLifeTest, FilePropertiesHasAHandlerBesideTheSaveCommands)
 {
     CQuillcrestDoc doc;
-    CRecordingCmdUI properties(32827);
-    properties.DoUpdate(&doc, TRUE);
-    EXPECT_EQ(0, properties.nEnabled);
-    CRecordingCmdUI save(ID_FILE_SAVE);
-    save.DoUpdate(&doc, TRUE);
-    EXPECT_EQ(1, save.nEnabled);
-    CRecordingCmdUI saveAs(ID_FILE_SAVE_AS);
-    saveAs.DoUpdate(&doc, TRUE);
-    EXPECT_EQ(1, saveAs.nEnabled);
+    const UINT ids[] = { ID_FILE_PROPERTIES, ID_FILE_SAVE, ID_FILE_SAVE_AS };
+    for (UINT nID : ids)
+    {
+        CRecordingCmdUI cmd(nID);
+        cmd.DoUpdate(&doc, TRUE);
+        EXPECT_EQ(1, cmd.nEnabled) << nID;
+    }
+    // Without a user interface nothing is shown and nothing changes.
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.SetModified(FALSE);
+    EXPECT_TRUE(doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(DocLifeTest, FilePropertiesSetsUpTheEncryptionTheOptionsChose)
+{
+    CCryptInstall crypt;
+    ASSERT_TRUE(crypt.handler.IsLoaded());
+    COptionsServices options(&crypt.handler);
+    CQuillcrestDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.SetModified(FALSE);
+
+    // Cancelled: nothing.
+    options.bOk = FALSE;
+    options.answer.bChanged = TRUE;
+    options.answer.dwCipherId = crypt.handler.m_pfnGetDefaultCipher();
+    options.answer.dwHashId = crypt.handler.m_pfnGetDefaultHash();
+    options.answer.dwKeyLength = 32;
+    options.answer.strPassword = "chosen";
+    doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(1, options.nRuns);
+    EXPECT_EQ(&doc, options.pShown);
+    EXPECT_FALSE(doc.IsEncryptedNotebook());
+    EXPECT_FALSE(doc.IsModified());
+
+    // OK: set up for the next save, which a close must now ask for.
+    options.bOk = TRUE;
+    doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr);
+    EXPECT_TRUE(doc.IsEncryptedNotebook());
+    EXPECT_EQ(options.answer.dwCipherId, doc.GetCryptHeader().dwCipherId);
+    EXPECT_EQ(32u, doc.GetCryptHeader().dwKeyLength);
+    EXPECT_NE(0u, doc.GetCryptHeader().dwCheckBlockLength);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // A choice the library refuses is told, and the notebook keeps its encryption.
+    const QLCCRYPTHEADER before = doc.GetCryptHeader();
+    doc.SetModified(FALSE);
+    options.answer.dwCipherId = 0x999;
+    doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(0, memcmp(&before, &doc.GetCryptHeader(), sizeof(before)));
+    EXPECT_FALSE(doc.IsModified());
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("The encryption of the notebook could not be changed: the encryption library refused the chosen "
+              "settings.\n\nThe notebook keeps its previous encryption.",
+              prompts.boxes[0].text);
+    EXPECT_EQ((UINT)MB_ICONWARNING, prompts.boxes[0].nType & MB_ICONMASK);
+
+    // Turned off: the next save writes a plain notebook.
+    options.answer = QLCCRYPTCHOICE();
+    options.answer.bChanged = TRUE;
+    doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr);
+    EXPECT_FALSE(doc.IsEncryptedNotebook());
+    EXPECT_EQ(0u, doc.GetCryptHeader().dwKeyLength);
+    EXPECT_TRUE(doc.IsModified());
 }
 
 // --- Temporary files ---------------------------------------------------------------------
