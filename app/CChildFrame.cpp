@@ -20,6 +20,8 @@
 #include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
 
+#include "widgets/CSCBMiniDockFrameWnd.h"
+
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
@@ -35,7 +37,8 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_MAINTREE, OnUpdateViewMainTree)
     ON_COMMAND(ID_VIEW_BOOKMARKS, OnViewBookmarks)
     ON_UPDATE_COMMAND_UI(ID_VIEW_BOOKMARKS, OnUpdateViewBookmarks)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_TASKBAR, OnUpdateNotYetAvailable)
+    ON_COMMAND(ID_VIEW_TASKBAR, OnViewTaskBar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TASKBAR, OnUpdateViewTaskBar)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNotYetAvailable)
@@ -49,9 +52,11 @@ END_MESSAGE_MAP()
 
 CChildFrame::CChildFrame()
     : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
-      m_bFirstShow(TRUE), m_bTasksBarVisible(FALSE)
+      m_bFirstShow(TRUE)
 {
 }
+
+const char CChildFrame::kTasksBarProfile[] = "TasksBar";
 
 CChildFrame::~CChildFrame()
 {
@@ -75,7 +80,53 @@ BOOL CChildFrame::OnCreateClient(LPCREATESTRUCTA /*lpcs*/, CCreateContext* pCont
     // Commands reach the tabs view (and so the tree) first.
     SetActiveView(m_pTabsView, FALSE);
     m_wndSplitter.RecalcLayout();
+    return CreateTasksBar(pContext);
+}
+
+BOOL CChildFrame::CreateTasksBar(CCreateContext* pContext)
+{
+    EnableDocking(CBRS_ALIGN_BOTTOM);
+    m_pFloatingFrameClass = RUNTIME_CLASS(CSCBMiniDockFrameWnd);
+    if (!m_wndTasksBar.Create(AfxLoadText(IDS_TASKS_BAR_TITLE), this, IDW_TASKS_BAR, WS_CHILD | CBRS_BOTTOM))
+        return FALSE;
+    m_wndTasksBar.SetSCBStyle(SCBS_SIZECHILD);
+    m_wndTasksBar.SetBarStyle((m_wndTasksBar.GetBarStyle() & ~CBRS_BORDER_TOP) | CBRS_GRIPPER | CBRS_FLYBY |
+                              CBRS_SIZE_DYNAMIC);
+    CDocument* pDoc = pContext != nullptr ? pContext->m_pCurrentDoc : nullptr;
+    m_wndTaskCtrl.SetDocument(pDoc ? DYNAMIC_DOWNCAST(CQuillcrestDoc, pDoc) : nullptr);
+    if (!m_wndTaskCtrl.CreateEx(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
+                                &m_wndTasksBar, IDC_TASK_LIST))
+        return FALSE;
+    m_wndTasksBar.EnableDocking(CBRS_ALIGN_BOTTOM);
+    DockControlBar(&m_wndTasksBar, AFX_IDW_DOCKBAR_BOTTOM);
+    // Its sizes are the program's, not the notebook's.
+    CSizingControlBar::RestoreAllBarStates(this, kTasksBarProfile);
     return TRUE;
+}
+
+void CChildFrame::ShowTasksBar(BOOL bShow)
+{
+    if (m_wndTasksBar.m_hWnd == nullptr)
+        return;
+    ShowControlBar(&m_wndTasksBar, bShow, FALSE);
+    RecalcLayout();
+}
+
+void CChildFrame::OnViewTaskBar()
+{
+    ShowTasksBar(!m_wndTasksBar.IsVisible());
+}
+
+void CChildFrame::OnUpdateViewTaskBar(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_wndTasksBar.m_hWnd != nullptr);
+    pCmdUI->SetCheck(m_wndTasksBar.m_hWnd != nullptr && m_wndTasksBar.IsVisible());
+}
+
+void CChildFrame::AddTaskItem(DWORD dwTaskId)
+{
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+        m_wndTaskCtrl.AddTaskItem(dwTaskId);
 }
 
 CQuillcrestDoc* CChildFrame::GetNotebook() const
@@ -351,11 +402,17 @@ void CChildFrame::OnDocumentLoaded()
     CQuillcrestDoc* pDoc = GetNotebook();
     if (pDoc == nullptr)
         return;
-    m_bTasksBarVisible = (pDoc->GetFileFlags() & QLC_FILEFLAG_TASKBAR) != 0;
+    if (pDoc->GetFileFlags() & QLC_FILEFLAG_TASKBAR)
+        ShowTasksBar(TRUE);
     if (CQlcTreeCtrl* pTree = GetTreeCtrl())
         pTree->RefreshTree(FALSE);
     if (CBookmarkTreeCtrl* pBookmarks = GetBookmarkTreeCtrl())
         pBookmarks->FillBookmarks();
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+    {
+        m_wndTaskCtrl.SetDocument(pDoc);
+        m_wndTaskCtrl.RefreshTasks();
+    }
     if (m_pBlankView != nullptr)
         m_pBlankView->RefreshLogo();
 }
@@ -369,7 +426,7 @@ BOOL CChildFrame::SaveCurrentNote()
 
 BOOL CChildFrame::IsTasksBarVisible()
 {
-    return m_bTasksBarVisible;
+    return m_wndTasksBar.m_hWnd != nullptr && m_wndTasksBar.IsVisible();
 }
 
 void CChildFrame::SetRichEditHostNames(LPCSTR lpszTitle)
@@ -384,9 +441,10 @@ BOOL CChildFrame::IsEditorModified()
     return m_pRichEditView != nullptr && m_pRichEditView->GetRichEditCtrl().GetModify();
 }
 
-void CChildFrame::UpdateTaskItem(DWORD /*dwTaskId*/)
+void CChildFrame::UpdateTaskItem(DWORD dwTaskId)
 {
-    // The task list is not part of the window yet: nothing shows tasks.
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+        m_wndTaskCtrl.UpdateTaskItem(dwTaskId);
 }
 
 void CChildFrame::RefreshTreeNodeItem(DWORD dwNodeId)
@@ -448,6 +506,8 @@ void CChildFrame::OnDestroy()
 {
     if (CQlcApp* pApp = QlcGetApp())
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
+    if (m_wndTasksBar.m_hWnd != nullptr)
+        CSizingControlBar::StoreAllBarStates(this, kTasksBarProfile);
     CMDIChildWnd::OnDestroy();
 }
 
