@@ -149,7 +149,11 @@ protected:
     }
 
     // What the program's message loop does when it is idle.
-    void Idle() { pFrame->SendMessage(WM_IDLEUPDATECMDUI, TRUE); }
+    void Idle()
+    {
+        pFrame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+        pFrame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    }
 
     // The client size of the frame becomes cx x cy.
     void SetClientSize(int cx, int cy)
@@ -535,4 +539,47 @@ TEST_F(SizingBarTest, LosingTheCaptureEndsTheResizeAndLeavesTheOtherWindowItsCap
     bar.SendMessage(WM_MOUSEMOVE, 0, ClientLParam(bar, ptTop + CPoint(0, -40)));
     Idle();
     EXPECT_EQ(200, bar.m_szHorz.cy);
+}
+
+TEST_F(SizingBarTest, TheCaptionIsActiveWhileTheFocusIsInsideAndTheButtonHotUnderTheCursor)
+{
+    CSizingControlBarCF bar;
+    MakeBar(bar, 0xE88B, "Help", CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT, AFX_IDW_DOCKBAR_LEFT);
+    pFrame->RecalcLayout();
+    pFrame->SetForegroundWindow();
+    CRect rcClient;
+    bar.GetClientRect(rcClient);
+    bar.ClientToScreen(rcClient);
+    const CRect rcBar = WindowRectOf(bar);
+    rcClient.OffsetRect(-rcBar.left, -rcBar.top);
+    // Docked at the left: the caption runs along the top, left of the button.
+    const CRect rcCaption = bar.GetCaptionRect(rcClient);
+    EXPECT_LT(rcCaption.bottom, rcClient.top);
+    EXPECT_LT(rcCaption.right, bar.GetCloseRect().left);
+    auto CaptionStart = [&]() {
+        bar.SendMessage(WM_NCPAINT);
+        HDC hdc = ::GetWindowDC(bar.m_hWnd);
+        const COLORREF cr = ::GetPixel(hdc, rcCaption.left, rcCaption.CenterPoint().y);
+        ::ReleaseDC(bar.m_hWnd, hdc);
+        return cr;
+    };
+
+    ::SetFocus(pFrame->m_hWnd);
+    Idle();
+    EXPECT_FALSE(bar.IsActive());
+    EXPECT_EQ(::GetSysColor(COLOR_INACTIVECAPTION), CaptionStart());
+    ::SetFocus(::GetWindow(bar.m_hWnd, GW_CHILD));
+    Idle();
+    EXPECT_TRUE(bar.IsActive());
+    EXPECT_EQ(::GetSysColor(COLOR_ACTIVECAPTION), CaptionStart());
+
+    CRect rcClose = bar.GetCloseRect();
+    rcClose.OffsetRect(rcBar.left, rcBar.top);
+    ::SetCursorPos(rcClose.CenterPoint().x, rcClose.CenterPoint().y);
+    Idle();
+    EXPECT_TRUE(bar.IsCloseHot());
+    EXPECT_FALSE(bar.IsClosePushed());
+    ::SetCursorPos(rcBar.right + 200, rcBar.bottom + 200);
+    Idle();
+    EXPECT_FALSE(bar.IsCloseHot());
 }
