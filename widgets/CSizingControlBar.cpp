@@ -462,24 +462,28 @@ void CSizingControlBar::StoreBarState(LPCSTR lpszProfileName)
     pApp->WriteProfileInt(strSection, "sizeFloatCY", m_szFloat.cy);
 }
 
-void CSizingControlBar::RestoreAllBarStates(CFrameWnd* pFrame, LPCSTR lpszProfileName)
+namespace {
+
+// Calls pfn on every sizing bar of the frame.
+void ForEachSizingBar(CFrameWnd* pFrame, void (CSizingControlBar::*pfn)(LPCSTR), LPCSTR lpszProfileName)
 {
     POSITION pos = pFrame->m_listControlBars.GetHeadPosition();
     while (pos != nullptr)
     {
         CControlBar* pBar = (CControlBar*)pFrame->m_listControlBars.GetNext(pos);
         if (CSizingControlBar* pSizingBar = DYNAMIC_DOWNCAST(CSizingControlBar, pBar))
-            pSizingBar->RestoreBarState(lpszProfileName);
+            (pSizingBar->*pfn)(lpszProfileName);
     }
+}
+
+} // namespace
+
+void CSizingControlBar::RestoreAllBarStates(CFrameWnd* pFrame, LPCSTR lpszProfileName)
+{
+    ForEachSizingBar(pFrame, &CSizingControlBar::RestoreBarState, lpszProfileName);
 }
 
 void CSizingControlBar::StoreAllBarStates(CFrameWnd* pFrame, LPCSTR lpszProfileName)
 {
-    POSITION pos = pFrame->m_listControlBars.GetHeadPosition();
-    while (pos != nullptr)
-    {
-        CControlBar* pBar = (CControlBar*)pFrame->m_listControlBars.GetNext(pos);
-        if (CSizingControlBar* pSizingBar = DYNAMIC_DOWNCAST(CSizingControlBar, pBar))
-            pSizingBar->StoreBarState(lpszProfileName);
-    }
+    ForEachSizingBar(pFrame, &CSizingControlBar::StoreBarState, lpszProfileName);
 }

@@ -14,28 +14,11 @@
 set -uo pipefail
 
 BIN=$1 PREFIX=$2 SHOT=$3
-WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
-export WINEPREFIX=$PREFIX WINEDEBUG=-all
-export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
+TAG="end-to-end"
 NOTE="Welcome to Quillcrest"
 WORD="Zebrafish$$"
 DESK="QlcEndToEnd$$"
-
-if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  echo "end-to-end: no X display, skipped"
-  exit 77
-fi
-command -v import >/dev/null || { echo "end-to-end: ImageMagick's import is missing"; exit 1; }
-
-WORK=$(mktemp -d)
-DESK_PID=""
-cleanup() {
-  if [ -n "$DESK_PID" ] && kill -0 "$DESK_PID" 2>/dev/null; then
-    kill "$DESK_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 
 cp "$BIN/Sample.qlc" "$WORK/e2e.qlc" || { echo "end-to-end: no sample notebook in $BIN"; exit 1; }
 cp "$BIN/quillapp.exe" "$WORK/" || exit 1

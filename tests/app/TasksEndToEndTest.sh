@@ -16,31 +16,14 @@
 set -uo pipefail
 
 BIN=$1 PREFIX=$2 SHOT=$3
-WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
-export WINEPREFIX=$PREFIX WINEDEBUG=-all
-export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
+TAG="panes end-to-end"
 KEY='HKCU\Software\Varlosoft\Varlo Quillcrest'
 DESK="QlcPanes$$"
-
-if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  echo "panes end-to-end: no X display, skipped"
-  exit 77
-fi
-command -v import >/dev/null || { echo "panes end-to-end: ImageMagick's import is missing"; exit 1; }
-
-WORK=$(mktemp -d)
-DESK_PID=""
-cleanup() {
-  if [ -n "$DESK_PID" ] && kill -0 "$DESK_PID" 2>/dev/null; then
-    kill "$DESK_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 
 cp "$BIN/quillapp.exe" "$WORK/" || exit 1
 cd "$WORK"
-"$WINE64" "$BIN/qlctasknotebook.exe" tasks.qlc || { echo "panes end-to-end: the notebook was not made"; exit 1; }
+"$WINE64" "$BIN/qlctasknotebook.exe" tasks.qlc || { echo "$TAG: the notebook was not made"; exit 1; }
 
 # A registry value as a number ("" when missing).
 reg_dword() {
@@ -61,7 +44,7 @@ run_program() {
     [ -n "$win" ] && break
     sleep 0.2
   done
-  [ -n "$win" ] || { echo "panes end-to-end: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
+  [ -n "$win" ] || { echo "$TAG: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
   sleep 8
   xdotool mousemove --window "$win" 300 10 click 1
   sleep 1
@@ -75,7 +58,7 @@ run_program() {
     sleep 0.2
   done
   if kill -0 "$DESK_PID" 2>/dev/null; then
-    echo "panes end-to-end: the program did not end after Alt+F4"
+    echo "$TAG: the program did not end after Alt+F4"
     import -window root "${SHOT%.png}-stuck.png" 2>/dev/null
     return 1
   fi
@@ -87,11 +70,11 @@ run_program() {
 
 # 1. Both panes show; the picture is kept.
 run_program 'sleep 1; import -window root "$SHOT" 2>/dev/null' || exit 1
-[ -s "$SHOT" ] || { echo "panes end-to-end: no screenshot"; exit 1; }
+[ -s "$SHOT" ] || { echo "$TAG: no screenshot"; exit 1; }
 cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
 shown=$(reg_dword Settings ShowHelpBar)
-[ "$cy" = 200 ] || { echo "panes end-to-end: the Tasks bar's height was stored as '$cy', not 200"; exit 1; }
-[ "$shown" = 1 ] || { echo "panes end-to-end: the Help Bar was stored as '$shown', not shown"; exit 1; }
+[ "$cy" = 200 ] || { echo "$TAG: the Tasks bar's height was stored as '$cy', not 200"; exit 1; }
+[ "$shown" = 1 ] || { echo "$TAG: the Help Bar was stored as '$shown', not shown"; exit 1; }
 
 # 2. Sizes from the registry come back and are stored again; F1 hides the Help Bar.
 "$WINE64" reg add "$KEY\\TasksBar-SCBar-126" /v sizeHorzCY /t REG_DWORD /d 260 /f >/dev/null 2>&1
@@ -100,7 +83,7 @@ run_program 'xdotool key F1; sleep 1; import -window root "${SHOT%.png}-second.p
 cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
 cx=$(reg_dword Toolbars-SCBar-127 sizeVertCX)
 shown=$(reg_dword Settings ShowHelpBar)
-[ "$cy" = 260 ] || { echo "panes end-to-end: the Tasks bar's height did not survive the restart ('$cy')"; exit 1; }
-[ "$cx" = 240 ] || { echo "panes end-to-end: the Help Bar's width did not survive the restart ('$cx')"; exit 1; }
-[ "$shown" = 0 ] || { echo "panes end-to-end: F1 did not hide the Help Bar for the next run ('$shown')"; exit 1; }
-echo "panes end-to-end: passed"
+[ "$cy" = 260 ] || { echo "$TAG: the Tasks bar's height did not survive the restart ('$cy')"; exit 1; }
+[ "$cx" = 240 ] || { echo "$TAG: the Help Bar's width did not survive the restart ('$cx')"; exit 1; }
+[ "$shown" = 0 ] || { echo "$TAG: F1 did not hide the Help Bar for the next run ('$shown')"; exit 1; }
+echo "$TAG: passed"

@@ -327,13 +327,15 @@ TEST_F(SizingBarTest, ARowTooShortForItsBarsEnds)
     const int t1 = WindowRectOf(tb1).Width(), t2 = WindowRectOf(tb2).Width();
     ASSERT_GT(t1, 0);
     ASSERT_GT(t2, 0);
-
-    {
+    // A layout that loops forever ends the test run (with a failure).
+    auto LayOutAtWidth = [&](int cx) {
         CWatchdog watchdog(20);
-        SetClientSize(t1 + t2 + 58, 400);
+        SetClientSize(cx, 400);
         pFrame->RecalcLayout();
         Idle();
-    }
+    };
+
+    LayOutAtWidth(t1 + t2 + 58);
     // Still one row, both sizing bars at their least length.
     int nRow1, nIndex1, nRow2, nIndex2;
     pTop->GetBarPosition(&tb1, nRow1, nIndex1);
@@ -342,14 +344,9 @@ TEST_F(SizingBarTest, ARowTooShortForItsBarsEnds)
     EXPECT_EQ(bar1.m_szMinHorz.cx, bar1.m_szHorz.cx);
     EXPECT_EQ(bar2.m_szMinHorz.cx, bar2.m_szHorz.cx);
 
-    {
-        // Room for the first sizing bar's least length but not the second's:
-        // the second goes to a row of its own.
-        CWatchdog watchdog(20);
-        SetClientSize(t1 + t2 + 40, 400);
-        pFrame->RecalcLayout();
-        Idle();
-    }
+    // Room for the first sizing bar's least length but not the second's:
+    // the second goes to a row of its own.
+    LayOutAtWidth(t1 + t2 + 40);
     int nRowTb, nRowBar1, nRowBar2, nIndex;
     pTop->GetBarPosition(&tb1, nRowTb, nIndex);
     pTop->GetBarPosition(&bar1, nRowBar1, nIndex);
