@@ -17,6 +17,7 @@
 
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCreateContext.h"
+#include "framework/ui/CDockState.h"
 #include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
 
@@ -99,8 +100,17 @@ BOOL CChildFrame::CreateTasksBar(CCreateContext* pContext)
         return FALSE;
     m_wndTasksBar.EnableDocking(CBRS_ALIGN_BOTTOM);
     DockControlBar(&m_wndTasksBar, AFX_IDW_DOCKBAR_BOTTOM);
-    // Its sizes are the program's, not the notebook's.
+    // Its sizes and place are the program's, not the notebook's; whether it
+    // shows is the notebook's (once it is read).
     CSizingControlBar::RestoreAllBarStates(this, kTasksBarProfile);
+    CDockState state;
+    state.LoadState(kTasksBarProfile);
+    if (state.m_arrBarInfo.GetSize() > 0)
+    {
+        CMainFrame::FixFloatingPositions(state);
+        SetDockState(state);
+    }
+    ShowControlBar(&m_wndTasksBar, FALSE, FALSE);
     return TRUE;
 }
 
@@ -507,7 +517,10 @@ void CChildFrame::OnDestroy()
     if (CQlcApp* pApp = QlcGetApp())
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
     if (m_wndTasksBar.m_hWnd != nullptr)
+    {
         CSizingControlBar::StoreAllBarStates(this, kTasksBarProfile);
+        SaveBarState(kTasksBarProfile);
+    }
     CMDIChildWnd::OnDestroy();
 }
 

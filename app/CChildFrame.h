@@ -32,8 +32,8 @@ public:
 
     // The shown node id when none is shown.
     static constexpr DWORD kNoNode = (DWORD)-1;
-    // The profile name of the Tasks bar's sizes: one set for every notebook
-    // window, kept from one run to the next.
+    // The profile name of the Tasks bar's sizes and place: one set for every
+    // notebook window, kept from one run to the next.
     static const char kTasksBarProfile[];
 
     // --- Panes ------------------------------------------------------------------------

@@ -8,7 +8,6 @@
 #include "framework/gdi/CScopedGdiObject.h"
 #include "framework/gdi/CScopedSelect.h"
 #include "framework/ui/CDockBar.h"
-#include "framework/ui/CDockState.h"
 #include "framework/ui/CMiniDockFrameWnd.h"
 
 #include <algorithm>
@@ -414,26 +413,10 @@ void CSizingControlBar::RestoreBarState(LPCSTR lpszProfileName)
         return;
     const int nID = GetDlgCtrlID();
 
-    // A floating frame comes back without its caption: the frame's stored
-    // place moves by what the caption took, so the bar stays where it was.
+    // A floating frame keeps its place when it drops its caption, so the
+    // place stored for it is used as it is (moving it down by a caption
+    // here would move the bar further down at every start).
     CString strSection;
-    strSection.Format("%s-Summary", lpszProfileName);
-    const int nBars = (int)pApp->GetProfileInt(strSection, "Bars", 0);
-    for (int i = 0; i < nBars && i < 256; i++)
-    {
-        CControlBarInfo info;
-        if (!info.LoadState(lpszProfileName, i) || !info.m_bFloating)
-            continue;
-        BOOL bListed = FALSE;
-        for (INT_PTR j = 0; j < info.m_arrBarID.GetSize(); j++)
-            bListed = bListed || (int)(UINT_PTR)info.m_arrBarID[j] == nID;
-        if (!bListed)
-            continue;
-        info.m_pointPos.x += 1;
-        info.m_pointPos.y += ::GetSystemMetrics(SM_CYSMCAPTION) + 1;
-        info.SaveState(lpszProfileName, i);
-    }
-
     strSection.Format("%s-SCBar-%d", lpszProfileName, nID);
     auto Read = [&](LPCSTR lpszEntry, LONG nCurrent, LONG nMin) {
         const int nValue = (int)pApp->GetProfileInt(strSection, lpszEntry, (int)nCurrent);

@@ -725,3 +725,55 @@ TEST_F(TaskListTest, TheTasksBarFollowsItsCommandAndKeepsItsSizeForTheNextWindow
     EXPECT_FALSE(FrameOf(pDoc)->IsTasksBarVisible());
     DeleteProgramKey();
 }
+
+TEST_F(TaskListTest, AFloatingTasksBarFloatsAgainInTheNextWindowShownOnlyWhenItsNotebookAsks)
+{
+    DeleteProgramKey();
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    pFrame->ShowTasksBar(TRUE);
+    pFrame->FloatControlBar(&pFrame->GetTasksBar(), CPoint(300, 260), CBRS_ALIGN_BOTTOM);
+    ASSERT_TRUE(pFrame->GetTasksBar().IsFloating());
+    pFrame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    pFrame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    CRect rcFloating;
+    pFrame->GetTasksBar().GetParentFrame()->GetWindowRect(rcFloating);
+    // Hidden from its close button, still floating.
+    CSizingControlBarCF& bar = pFrame->GetTasksBar();
+    CRect rcBar;
+    bar.GetWindowRect(rcBar);
+    CRect rcClose = bar.GetCloseRect();
+    rcClose.OffsetRect(rcBar.left, rcBar.top);
+    bar.SendMessage(WM_NCLBUTTONUP, HTCLOSE, MAKELPARAM(rcClose.CenterPoint().x, rcClose.CenterPoint().y));
+    EXPECT_FALSE(pFrame->IsTasksBarVisible());
+    EXPECT_FALSE(bar.GetParentFrame()->IsWindowVisible());
+    EXPECT_TRUE(bar.IsFloating());
+    pDoc->OnCloseDocument();
+    PumpMessages();
+
+    // The next window: floating at the same place, hidden until asked.
+    CNotebookBuilder second;
+    second.Note("Other", 0, kNoteRtf);
+    pDoc = OpenBuilt(second, "second.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    pFrame = FrameOf(pDoc);
+    CSizingControlBarCF& next = pFrame->GetTasksBar();
+    EXPECT_TRUE(next.IsFloating());
+    EXPECT_FALSE(pFrame->IsTasksBarVisible());
+    EXPECT_FALSE(next.GetParentFrame()->IsWindowVisible());
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
+    EXPECT_TRUE(pFrame->IsTasksBarVisible());
+    EXPECT_TRUE(next.GetParentFrame()->IsWindowVisible());
+    pFrame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    CRect rcAgain;
+    next.GetParentFrame()->GetWindowRect(rcAgain);
+    EXPECT_EQ(rcFloating.TopLeft(), rcAgain.TopLeft());
+    // Docked again by a double-click on its caption.
+    next.SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 4));
+    EXPECT_FALSE(next.IsFloating());
+    EXPECT_EQ((UINT)AFX_IDW_DOCKBAR_BOTTOM, next.GetDockBarID());
+    DeleteProgramKey();
+}
