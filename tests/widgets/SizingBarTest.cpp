@@ -450,6 +450,15 @@ TEST_F(SizingBarTest, FloatingDropsTheFrameCaptionAndDockingComesBack)
     // No caption or system menu of its own; a sizing border.
     EXPECT_EQ(0u, pMini->GetStyle() & (WS_CAPTION | WS_SYSMENU | MFS_4THICKFRAME));
     EXPECT_NE(0u, pMini->GetStyle() & WS_THICKFRAME);
+    // Its system menu hides the bar rather than closing anything.
+    char szClose[32] = "";
+    ::GetMenuStringA(::GetSystemMenu(pMini->m_hWnd, FALSE), SC_CLOSE, szClose, sizeof(szClose), MF_BYCOMMAND);
+    EXPECT_STREQ("&Hide", szClose);
+    pMini->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(bar.IsWindowVisible());
+    EXPECT_FALSE(pMini->IsWindowVisible());
+    pFrame->ShowControlBar(&bar, TRUE, FALSE);
+    EXPECT_TRUE(pMini->IsWindowVisible());
     // Laid out at idle time: the client area holds the bar less 2 pixels a side.
     Idle();
     CRect rcMiniClient;
