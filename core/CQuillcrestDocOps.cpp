@@ -625,12 +625,10 @@ void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS
 
 BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
 {
-    for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
+    // Asked for every item of a list: the tasks are looked at, not copied.
+    for (const CQlcTaskMap::CPair* p = m_mapTasks.PGetFirstAssoc(); p != nullptr; p = m_mapTasks.PGetNextAssoc(p))
     {
-        DWORD dwTaskId;
-        QLCTASK task;
-        m_mapTasks.GetNextAssoc(pos, dwTaskId, task);
-        if ((task.dwFlags & QLC_TASKFLAG_LINKED) && task.dwLinkedNodeId == dwNodeId)
+        if ((p->value.dwFlags & QLC_TASKFLAG_LINKED) && p->value.dwLinkedNodeId == dwNodeId)
             return TRUE;
     }
     return FALSE;
