@@ -35,6 +35,7 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_NOTIFY_REFLECT(TVN_SELCHANGINGA, OnSelChanging)
     ON_NOTIFY_REFLECT(TVN_ITEMEXPANDINGA, OnItemExpanding)
     ON_NOTIFY_REFLECT(NM_CLICK, OnClick)
+    ON_NOTIFY_REFLECT(TVN_DELETEITEMA, OnDeleteItem)
     ON_COMMAND(ID_QLCPOPUP_NEWNOTE, OnQlcPopupNewNote)
     ON_COMMAND(ID_QLCPOPUP_NEWFOLDER, OnQlcPopupNewFolder)
     ON_COMMAND(ID_QLCPOPUP_RENAME, OnQlcPopupRename)
@@ -100,10 +101,10 @@ BOOL CQlcTreeCtrl::IsPlaceholder(HTREEITEM hItem) const
     return hItem != nullptr && (DWORD)GetItemData(hItem) == kPlaceholderId;
 }
 
-void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
+HTREEITEM CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
 {
     if (hParent == nullptr || hParent == TVI_ROOT)
-        return; // the top level never shows "(empty)"
+        return nullptr; // the top level never shows "(empty)"
     TVINSERTSTRUCTA tvis = {};
     tvis.hParent = hParent;
     tvis.hInsertAfter = TVI_LAST;
@@ -111,7 +112,7 @@ void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
     tvis.item.pszText = const_cast<LPSTR>(kPlaceholderText);
     tvis.item.iImage = tvis.item.iSelectedImage = imagePlaceholder;
     tvis.item.lParam = (LPARAM)kPlaceholderId;
-    InsertItem(&tvis);
+    return InsertItem(&tvis);
 }
 
 int CQlcTreeCtrl::LeadingNumber(LPCSTR lpszName)
@@ -143,6 +144,25 @@ int CQlcTreeCtrl::LeadingNumber(LPCSTR lpszName)
     return (int)n;
 }
 
+int CQlcTreeCtrl::CompareRecords(const QLCNODE& node1, int nNumber1, const QLCNODE& node2, int nNumber2, WORD wOrder,
+                                 WORD wFolders)
+{
+    if (node1.nType != node2.nType && wFolders != 2)
+    {
+        const int nFirst = wFolders == 1 ? 1 : -1;
+        if (CQlcNode::IsFolderType(node1.nType))
+            return nFirst;
+        if (CQlcNode::IsFolderType(node2.nType))
+            return -nFirst;
+    }
+    // Numbers first by value (ascending whatever the order), compared,
+    // never subtracted: large numbers must not overflow.
+    if ((wOrder & 2) && nNumber1 != nNumber2 && nNumber1 != 0 && nNumber2 != 0)
+        return nNumber1 < nNumber2 ? -1 : 1;
+    const int nResult = _mbsicmp((const unsigned char*)(LPCSTR)node1.strName, (const unsigned char*)(LPCSTR)node2.strName);
+    return (wOrder & 1) ? -nResult : nResult;
+}
+
 int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
 {
     // The placeholder always comes last.
@@ -150,33 +170,22 @@ int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
         return 1;
     if (dwId2 == kPlaceholderId)
         return -1;
-    CQlcNode node1(m_pDoc, dwId1);
-    CQlcNode node2(m_pDoc, dwId2);
+    // A stale id compares as a nameless node of no type.
+    static const QLCNODE s_missing = [] {
+        QLCNODE node;
+        node.nType = 255;
+        return node;
+    }();
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    const QLCNODE* p1 = nodes.PLookup(dwId1);
+    const QLCNODE* p2 = nodes.PLookup(dwId2);
+    const QLCNODE& node1 = p1 ? *p1 : s_missing;
+    const QLCNODE& node2 = p2 ? *p2 : s_missing;
     WORD wOrder = 0, wFolders = 0;
     m_pDoc->GetSortOptions(wOrder, wFolders);
-
-    if (node1.GetType() != node2.GetType() && wFolders != 2)
-    {
-        const int nFirst = wFolders == 1 ? 1 : -1;
-        if (node1.IsFolder())
-            return nFirst;
-        if (node2.IsFolder())
-            return -nFirst;
-    }
-
-    LPCSTR lpsz1 = node1.IsValid() ? node1.GetName() : "";
-    LPCSTR lpsz2 = node2.IsValid() ? node2.GetName() : "";
-    if (wOrder & 2)
-    {
-        // Numbers first by value (ascending whatever the order), compared,
-        // never subtracted: large numbers must not overflow.
-        const int n1 = LeadingNumber(lpsz1);
-        const int n2 = LeadingNumber(lpsz2);
-        if (n1 != n2 && n1 != 0 && n2 != 0)
-            return n1 < n2 ? -1 : 1;
-    }
-    const int nResult = _mbsicmp((const unsigned char*)lpsz1, (const unsigned char*)lpsz2);
-    return (wOrder & 1) ? -nResult : nResult;
+    const bool bNumbers = (wOrder & 2) != 0;
+    return CompareRecords(node1, bNumbers ? LeadingNumber(node1.strName) : 0, node2,
+                          bNumbers ? LeadingNumber(node2.strName) : 0, wOrder, wFolders);
 }
 
 int CALLBACK CQlcTreeCtrl::CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
@@ -223,58 +232,36 @@ HTREEITEM CQlcTreeCtrl::InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEI
         tvis.item.mask |= TVIF_HANDLE;
         SetItem(&tvis.item);
         SetItemState(hFirst, 0, TVIS_BOLD);
+        m_nodeItems[dwNodeId] = hFirst;
         return hFirst;
     }
-    return InsertItem(&tvis);
+    HTREEITEM hItem = InsertItem(&tvis);
+    if (hItem != nullptr)
+        m_nodeItems[dwNodeId] = hItem;
+    return hItem;
 }
 
-int CQlcTreeCtrl::FillChildren(DWORD dwParentId, HTREEITEM hParent, DWORD dwShownId)
+void CQlcTreeCtrl::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    int nInserted = 0;
+    const NMTREEVIEWA* pInfo = (const NMTREEVIEWA*)pNMHDR;
+    auto found = m_nodeItems.find((DWORD)pInfo->itemOld.lParam);
+    if (found != m_nodeItems.end() && found->second == pInfo->itemOld.hItem)
+        m_nodeItems.erase(found);
+    *pResult = 0;
+}
+
+void CQlcTreeCtrl::RecordExpanded(std::vector<DWORD>& expanded) const
+{
+    // Only folders open: the index leads to their items without walking the
+    // tree.
     const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
-    POSITION pos = nodes.GetStartPosition();
-    while (pos != nullptr)
+    for (const auto& entry : m_nodeItems)
     {
-        DWORD dwId = 0;
-        QLCNODE record;
-        nodes.GetNextAssoc(pos, dwId, record);
-        if (record.dwParentId != dwParentId || dwId == dwParentId)
+        const QLCNODE* pNode = nodes.PLookup(entry.first);
+        if (pNode == nullptr || !CQlcNode::IsFolderType(pNode->nType))
             continue;
-        HTREEITEM hItem = InsertNodeItem(dwId, hParent, GetSortedInsertAfter(hParent, dwId));
-        if (hItem == nullptr)
-            continue;
-        nInserted++;
-        if (CQlcNode::IsFolderType(record.nType) && FillChildren(dwId, hItem, dwShownId) == 0)
-            AddPlaceholder(hItem);
-        if (dwId == dwShownId)
-        {
-            m_hShownItem = hItem;
-            MarkShownItem(hItem);
-        }
-        if (CQlcApp* pApp = App())
-        {
-            const QLCNODECLIPBOARD& clip = pApp->m_nodeClipboard;
-            if (clip.bHasContent && clip.bCut && clip.pDocument == m_pDoc && clip.dwNodeId == dwId)
-            {
-                m_hCutItem = hItem;
-                int nImage = 0, nSelected = 0;
-                GetItemImage(hItem, nImage, nSelected);
-                SetItemImage(hItem, nImage + imageCutOffset, nSelected + imageCutOffset);
-            }
-        }
-    }
-    return nInserted;
-}
-
-void CQlcTreeCtrl::RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const
-{
-    for (HTREEITEM h = GetChildItem(hParent); h != nullptr; h = GetNextSiblingItem(h))
-    {
-        if (IsPlaceholder(h))
-            continue;
-        if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
-            expanded.push_back((DWORD)GetItemData(h));
-        RecordExpanded(h, expanded);
+        if (GetItemState(entry.second, TVIS_EXPANDED) & TVIS_EXPANDED)
+            expanded.push_back(entry.first);
     }
 }
 
@@ -286,10 +273,11 @@ void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
     const DWORD dwShownId = m_hShownItem ? (DWORD)GetItemData(m_hShownItem) : kPlaceholderId;
     std::vector<DWORD> expanded;
     if (bKeepExpanded)
-        RecordExpanded(nullptr, expanded);
+        RecordExpanded(expanded);
 
     // No handle of the old items survives the rebuild.
     m_hShownItem = m_hContextItem = m_hPressedItem = m_hCutItem = nullptr;
+    m_nodeItems.clear();
     DeleteAllItems();
     FillChildren(0, TVI_ROOT, dwShownId);
     for (DWORD dwId : expanded)
@@ -375,12 +363,18 @@ void CQlcTreeCtrl::SyncShownItem(HTREEITEM hPrevious)
 
 HTREEITEM CQlcTreeCtrl::FindNodeItem(DWORD dwNodeId, HTREEITEM hBelow) const
 {
-    for (HTREEITEM h = GetChildItem(hBelow == TVI_ROOT ? nullptr : hBelow); h != nullptr; h = GetNextSiblingItem(h))
+    // A node has one item at most, so the index answers what a depth-first
+    // search would find.
+    auto found = m_nodeItems.find(dwNodeId);
+    if (found == m_nodeItems.end())
+        return nullptr;
+    const HTREEITEM hItem = found->second;
+    if (hBelow == TVI_ROOT || hBelow == nullptr)
+        return hItem;
+    for (HTREEITEM h = GetParentItem(hItem); h != nullptr; h = GetParentItem(h))
     {
-        if ((DWORD)GetItemData(h) == dwNodeId)
-            return h;
-        if (HTREEITEM hFound = FindNodeItem(dwNodeId, h))
-            return hFound;
+        if (h == hBelow)
+            return hItem;
     }
     return nullptr;
 }

@@ -4,15 +4,22 @@
 // here (double-click, Enter or Space, or a click in single-click mode) and
 // renamed, created and deleted here. Item data is the node id (the
 // placeholder's is -1).
+//
+// Node items are inserted only by the fill and InsertNodeItem, which keep an
+// index from node id to item (items leave it as the control deletes them):
+// finding a node's item never searches the tree, whose every call costs time
+// in proportion to the items on some platforms.
 #pragma once
 
 #include "framework/ui/CTreeCtrl.h"
 
+#include <unordered_map>
 #include <vector>
 
 class CBookmarkTreeCtrl;
 class CChildFrame;
 class CQuillcrestDoc;
+struct QLCNODE;
 
 class CQlcTreeCtrl : public CTreeCtrl
 {
@@ -61,6 +68,10 @@ public:
     // the tree.
     static int CALLBACK CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
     int CompareNodes(DWORD dwId1, DWORD dwId2) const;
+    // The same comparison on two records, with the leading numbers of their
+    // names when numerical sorting is on (LeadingNumber, else unused).
+    static int CompareRecords(const QLCNODE& node1, int nNumber1, const QLCNODE& node2, int nNumber2, WORD wOrder,
+                              WORD wFolders);
     // The leading decimal number of a name (white space and a sign allowed),
     // clamped to the int range; 0 when the name does not begin with one.
     static int LeadingNumber(LPCSTR lpszName);
@@ -70,7 +81,7 @@ public:
     // Inserts a node's item (text, images, data, overlay) under hParent after
     // hInsertAfter; a placeholder under hParent is reused.
     HTREEITEM InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEITEM hInsertAfter);
-    void AddPlaceholder(HTREEITEM hParent);
+    HTREEITEM AddPlaceholder(HTREEITEM hParent);
     BOOL IsPlaceholder(HTREEITEM hItem) const;
     DWORD GetItemNodeId(HTREEITEM hItem) const { return hItem ? (DWORD)GetItemData(hItem) : 0; }
 
@@ -133,7 +144,12 @@ protected:
     // A new note or folder at the context item's place.
     void NewNode(BYTE nType);
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
-    void RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const;
+    // The folders whose items are expanded.
+    void RecordExpanded(std::vector<DWORD>& expanded) const;
+    void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
+
+    class CFill;
+    friend class CFill;
 
     CBookmarkTreeCtrl* m_pBookmarks;
     BOOL m_bLabelEditing;
@@ -145,6 +161,7 @@ protected:
     HTREEITEM m_hPressedItem;      // the item under the last mouse press
     HTREEITEM m_hShownItem;
     HTREEITEM m_hContextItem;
+    std::unordered_map<DWORD, HTREEITEM> m_nodeItems; // node id -> its item
 
     DECLARE_MESSAGE_MAP()
 };
