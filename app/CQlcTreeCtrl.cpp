@@ -12,6 +12,7 @@
 #include "framework/base/AfxPrompt.h"
 #include "framework/ui/CWaitCursor.h"
 
+#include <algorithm>
 #include <climits>
 #include <mbstring.h>
 
@@ -269,7 +270,7 @@ void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
 {
     if (m_hWnd == nullptr || m_pDoc == nullptr)
         return;
-    SetRedraw(FALSE);
+    const BOOL bWasVisible = RedrawOff();
     const DWORD dwShownId = m_hShownItem ? (DWORD)GetItemData(m_hShownItem) : kPlaceholderId;
     std::vector<DWORD> expanded;
     if (bKeepExpanded)
@@ -288,8 +289,7 @@ void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
             SetItemImage(h, imageFolderOpen, imageFolderOpen);
         }
     }
-    SetRedraw(TRUE);
-    Invalidate();
+    RedrawOn(bWasVisible);
 }
 
 // ---------------------------------------------------------------------------
@@ -435,36 +435,72 @@ void CQlcTreeCtrl::ShowBookmarkItem(DWORD dwNodeId)
     SelectNodeItem(hItem);
 }
 
-namespace {
-
-void ExpandBranch(CQlcTreeCtrl& tree, HTREEITEM hParent, UINT nCode, int nImage)
+BOOL CQlcTreeCtrl::RedrawOff()
 {
-    for (HTREEITEM h = tree.GetChildItem(hParent); h != nullptr; h = tree.GetNextSiblingItem(h))
-    {
-        if (tree.GetChildItem(h) == nullptr)
-            continue;
-        ExpandBranch(tree, h, nCode, nImage);
-        tree.Expand(h, nCode);
-        tree.SetItemImage(h, nImage, nImage);
-    }
+    const BOOL bWasVisible = (GetStyle() & WS_VISIBLE) != 0;
+    SetRedraw(FALSE);
+    ::DefWindowProcA(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    return bWasVisible;
 }
 
-} // namespace
+void CQlcTreeCtrl::RedrawOn(BOOL bWasVisible)
+{
+    if (bWasVisible)
+        ::DefWindowProcA(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+void CQlcTreeCtrl::ExpandFolders(UINT nCode, int nImage)
+{
+    // Every folder item, found through the index rather than by walking the
+    // tree. Some controls go over every shown item whenever a shown folder
+    // opens or closes, and hardly do anything for one inside a closed
+    // folder: so the top folders close first (the last first, leaving the
+    // fewest shown items behind each), the folders inside them change while
+    // nothing of theirs is shown, and when opening the top folders open last.
+    const BOOL bWasVisible = RedrawOff();
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    std::vector<HTREEITEM> inner;
+    for (const auto& entry : m_nodeItems)
+    {
+        const QLCNODE* pNode = nodes.PLookup(entry.first);
+        if (pNode != nullptr && CQlcNode::IsFolderType(pNode->nType) && pNode->dwParentId != 0)
+            inner.push_back(entry.second);
+    }
+    std::vector<HTREEITEM> top;
+    for (HTREEITEM h = GetRootItem(); h != nullptr; h = GetNextSiblingItem(h))
+    {
+        if (GetChildItem(h) != nullptr)
+            top.push_back(h);
+    }
+
+    auto apply = [this](HTREEITEM h, UINT nHow, int nNewImage) {
+        if (GetChildItem(h) == nullptr)
+            return;
+        Expand(h, nHow);
+        SetItemImage(h, nNewImage, nNewImage);
+    };
+    for (auto it = top.rbegin(); it != top.rend(); ++it)
+        apply(*it, TVE_COLLAPSE, imageFolder);
+    for (HTREEITEM h : inner)
+        apply(h, nCode, nImage);
+    if (nCode == TVE_EXPAND)
+    {
+        for (HTREEITEM h : top)
+            apply(h, TVE_EXPAND, imageFolderOpen);
+    }
+    RedrawOn(bWasVisible);
+}
 
 void CQlcTreeCtrl::CollapseAll()
 {
-    SetRedraw(FALSE);
-    ExpandBranch(*this, nullptr, TVE_COLLAPSE, imageFolder);
-    SetRedraw(TRUE);
-    Invalidate();
+    ExpandFolders(TVE_COLLAPSE, imageFolder);
 }
 
 void CQlcTreeCtrl::ExpandAll()
 {
-    SetRedraw(FALSE);
-    ExpandBranch(*this, nullptr, TVE_EXPAND, imageFolderOpen);
-    SetRedraw(TRUE);
-    Invalidate();
+    ExpandFolders(TVE_EXPAND, imageFolderOpen);
 }
 
 void CQlcTreeCtrl::RefreshNodeItem(DWORD dwNodeId)

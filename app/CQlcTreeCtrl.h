@@ -146,6 +146,14 @@ protected:
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
     // The folders whose items are expanded.
     void RecordExpanded(std::vector<DWORD>& expanded) const;
+    // Every item that has children expanded or collapsed, with its image.
+    void ExpandFolders(UINT nCode, int nImage);
+    // Redraw off as the system's default handling has it: beside the
+    // control's own flag the window stops counting as visible, so that no
+    // change scrolls or paints anything. On again, it is visible again only
+    // when it was before.
+    BOOL RedrawOff();
+    void RedrawOn(BOOL bWasVisible);
     void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
 
     class CFill;

@@ -55,6 +55,8 @@ private:
         bool bCut;   // it or a folder above it is the cut node
         bool bOwn;   // the caller's parent: never given a placeholder here
         int nInserted;
+        size_t nFirstChild; // its folders' entries in the list of parents
+        size_t nChildren;
     };
 
     // The children of a node in sort order: [begin, end) of m_entries.
@@ -190,7 +192,7 @@ int CQlcTreeCtrl::CFill::Fill(DWORD dwParentId, HTREEITEM hParent, bool bFresh)
     std::vector<CParent> parents;
     int nOwn = 0;
     if (bFresh)
-        parents.push_back({ dwParentId, hParent, false, true, 0 });
+        parents.push_back({ dwParentId, hParent, false, true, 0, 0, 0 });
     else
     {
         // Items are there already: each child goes to its sorted place among
@@ -211,13 +213,15 @@ int CQlcTreeCtrl::CFill::Fill(DWORD dwParentId, HTREEITEM hParent, bool bFresh)
             if (m_bHasCut && node.dwNodeId == m_dwCutId)
                 m_hCut = hItem;
             if (CQlcNode::IsFolderType(node.nType))
-                parents.push_back({ node.dwNodeId, hItem, bCut, false, 0 });
+                parents.push_back({ node.dwNodeId, hItem, bCut, false, 0, 0, 0 });
         }
     }
+    const size_t nRoots = parents.size();
 
     // Folders first, breadth first, each at the end of its siblings so far.
     for (size_t p = 0; p < parents.size(); ++p)
     {
+        parents[p].nFirstChild = parents.size();
         const CGroup group = Sorted(parents[p].dwId);
         for (size_t i = group.nBegin; i < group.nEnd; ++i)
         {
@@ -228,15 +232,42 @@ int CQlcTreeCtrl::CFill::Fill(DWORD dwParentId, HTREEITEM hParent, bool bFresh)
             if (HTREEITEM hItem = Insert(i, parents[p].hItem, TVI_LAST, bCut))
             {
                 parents[p].nInserted++;
-                parents.push_back({ node.dwNodeId, hItem, bCut, false, 0 });
+                parents.push_back({ node.dwNodeId, hItem, bCut, false, 0, 0, 0 });
             }
         }
+        parents[p].nChildren = parents.size() - parents[p].nFirstChild;
     }
 
     // Then the other nodes: a run before the first folder at TVI_FIRST, a
-    // run after a folder directly after it, the last run at TVI_LAST.
-    for (CParent& parent : parents)
+    // run after a folder directly after it, the last run at TVI_LAST. The
+    // folders are taken deepest first (each after the folders below it), the
+    // order in which the control deletes items, which then finds each one
+    // near the start of its list.
+    std::vector<size_t> order;
+    order.reserve(parents.size());
+    std::vector<std::pair<size_t, size_t>> stack; // parent, its next folder
+    for (size_t r = 0; r < nRoots; ++r)
     {
+        stack.emplace_back(r, 0);
+        while (!stack.empty())
+        {
+            const size_t nTop = stack.back().first;
+            const size_t nNext = stack.back().second;
+            if (nNext < parents[nTop].nChildren)
+            {
+                stack.back().second++;
+                stack.emplace_back(parents[nTop].nFirstChild + nNext, 0);
+            }
+            else
+            {
+                order.push_back(nTop);
+                stack.pop_back();
+            }
+        }
+    }
+    for (size_t p : order)
+    {
+        CParent& parent = parents[p];
         const CGroup group = Sorted(parent.dwId);
         size_t nRun = group.nBegin;
         HTREEITEM hAfter = TVI_FIRST;

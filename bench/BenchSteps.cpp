@@ -381,6 +381,21 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
         if (pTree->GetCount() != nExpected)
             fail("the refreshed tree holds " + std::to_string(pTree->GetCount()) + " items, not " + std::to_string(nExpected));
 
+        // Every folder opened at once, then back as it was.
+        watchdog.Begin("expand");
+        t = Now();
+        pTree->ExpandAll();
+        PumpMessages();
+        results.Put(Key("expand", r), Now() - t);
+        watchdog.End();
+        pTree->CollapseAll();
+        for (HTREEITEM h = pTree->GetRootItem(); h != nullptr; h = pTree->GetNextSiblingItem(h))
+        {
+            if (pTree->ItemHasChildren(h))
+                pTree->Expand(h, TVE_EXPAND);
+        }
+        PumpMessages();
+
         watchdog.Begin("close");
         t = Now();
         pDoc->OnCloseDocument();
