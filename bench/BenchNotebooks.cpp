@@ -252,15 +252,10 @@ std::string MakeRtf(unsigned long long& seed, size_t nBytes)
 DWORD FirstNoteId(const CQuillcrestDoc& doc)
 {
     const CQlcNodeMap& nodes = doc.GetNodeTable();
-    for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
-    {
-        DWORD dwId = 0;
-        QLCNODE node;
-        nodes.GetNextAssoc(pos, dwId, node);
-        if (node.nType == QLC_NODE_NOTE)
-            return dwId;
-    }
-    return 0;
+    const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc();
+    while (p != nullptr && p->value.nType != QLC_NODE_NOTE)
+        p = nodes.PGetNextAssoc(p);
+    return p ? p->key : 0;
 }
 
 bool MakeBenchNotebook(const BenchSpec& spec, LPCSTR lpszPath, std::string& strError)

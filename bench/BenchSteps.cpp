@@ -18,6 +18,8 @@
 #include <psapi.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -244,6 +246,17 @@ std::string Key(const char* pszStep, int nRep)
     return std::string(pszStep) + "#" + std::to_string(nRep);
 }
 
+// Every top-level folder open.
+void OpenTopFolders(CQlcTreeCtrl& tree)
+{
+    for (HTREEITEM h = tree.GetRootItem(); h != nullptr; h = tree.GetNextSiblingItem(h))
+    {
+        if (tree.ItemHasChildren(h))
+            tree.Expand(h, TVE_EXPAND);
+    }
+    PumpMessages();
+}
+
 } // namespace
 
 int RunMakeStep(const BenchSpec& spec, LPCSTR lpszNotebook)
@@ -277,37 +290,39 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
         results.Fail(strWhat);
         ++nFailures;
     };
+    // One run of a step, with the messages it leaves, under the cap.
+    auto timed = [&](const char* pszStep, int nRep, const std::function<void()>& step) {
+        watchdog.Begin(pszStep);
+        const double t = Now();
+        step();
+        PumpMessages();
+        results.Put(Key(pszStep, nRep), Now() - t);
+        watchdog.End();
+    };
 
     // The core alone: copy, read, one edit and save.
     UINT nNodes = 0;
     for (int r = 0; r < options.nReps; ++r)
     {
-        watchdog.Begin("copy");
-        double t = Now();
-        const bool bCopied = CopyAndSync(lpszNotebook, strWork.c_str());
-        results.Put(Key("copy", r), Now() - t);
-        watchdog.End();
+        bool bCopied = false;
+        timed("copy", r, [&] { bCopied = CopyAndSync(lpszNotebook, strWork.c_str()); });
         if (!bCopied)
         {
             fail("the notebook could not be copied");
             return 1;
         }
 
-        CQuillcrestDoc* pDoc = new CQuillcrestDoc;
-        watchdog.Begin("read");
-        t = Now();
-        const BOOL bRead = pDoc->OnOpenDocument(strWork.c_str());
-        results.Put(Key("read", r), Now() - t);
-        watchdog.End();
+        std::unique_ptr<CQuillcrestDoc> pDoc(new CQuillcrestDoc);
+        BOOL bRead = FALSE;
+        timed("read", r, [&] { bRead = pDoc->OnOpenDocument(strWork.c_str()); });
         if (!bRead)
         {
             fail("the notebook could not be read");
-            delete pDoc;
             return 1;
         }
         nNodes = (UINT)pDoc->GetNodeTable().GetCount();
 
-        CQlcNode note(pDoc, FirstNoteId(*pDoc));
+        CQlcNode note(pDoc.get(), FirstNoteId(*pDoc));
         CQlcNodeData* pData = note.GetDataForWrite(TRUE);
         unsigned long long seed = 1000 + r;
         const std::string strRtf = MakeRtf(seed, 2000);
@@ -319,19 +334,15 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
             if (!pData->Flush())
                 fail("the edit could not be stored");
         }
-        watchdog.Begin("save");
-        t = Now();
-        const BOOL bSaved = pDoc->OnSaveDocument(strWork.c_str());
-        results.Put(Key("save", r), Now() - t);
-        watchdog.End();
+        BOOL bSaved = FALSE;
+        timed("save", r, [&] { bSaved = pDoc->OnSaveDocument(strWork.c_str()); });
         if (!bSaved)
             fail("the notebook could not be saved");
-        delete pDoc;
     }
     results.Put("nodes", nNodes);
     results.Put("core_mb", PeakMegabytes());
 
-    // The program: open to a filled tree, fill again, refresh, close.
+    // The program: open to a filled tree, fill again, refresh, expand, close.
     if (!program.Start())
     {
         fail("the program's windows could not be made");
@@ -339,11 +350,8 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
     }
     for (int r = 0; r < options.nReps; ++r)
     {
-        watchdog.Begin("open");
-        double t = Now();
-        CQuillcrestDoc* pDoc = program.Open(strWork.c_str());
-        results.Put(Key("open", r), Now() - t);
-        watchdog.End();
+        CQuillcrestDoc* pDoc = nullptr;
+        timed("open", r, [&] { pDoc = program.Open(strWork.c_str()); });
         CQlcTreeCtrl* pTree = pDoc ? CBenchProgram::TreeOf(pDoc) : nullptr;
         if (pTree == nullptr)
         {
@@ -351,57 +359,27 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
             return 1;
         }
         const UINT nExpected = ExpectedItems(*pDoc);
-        if (pTree->GetCount() != nExpected)
-            fail("the tree holds " + std::to_string(pTree->GetCount()) + " items, not " + std::to_string(nExpected));
+        auto check = [&](const char* pszWhen) {
+            if (pTree->GetCount() != nExpected)
+                fail(std::string(pszWhen) + " the tree holds " + std::to_string(pTree->GetCount()) + " items, not " +
+                     std::to_string(nExpected));
+        };
+        check("opened,");
 
         pTree->DeleteAllItems();
         PumpMessages();
-        watchdog.Begin("fill");
-        t = Now();
-        pTree->RefreshTree(FALSE);
-        PumpMessages();
-        results.Put(Key("fill", r), Now() - t);
-        watchdog.End();
-        if (pTree->GetCount() != nExpected)
-            fail("the filled tree holds " + std::to_string(pTree->GetCount()) + " items, not " + std::to_string(nExpected));
+        timed("fill", r, [&] { pTree->RefreshTree(FALSE); });
+        check("filled again,");
 
-        // Every top-level folder open, then rebuilt keeping them open.
-        for (HTREEITEM h = pTree->GetRootItem(); h != nullptr; h = pTree->GetNextSiblingItem(h))
-        {
-            if (pTree->ItemHasChildren(h))
-                pTree->Expand(h, TVE_EXPAND);
-        }
-        PumpMessages();
-        watchdog.Begin("refresh");
-        t = Now();
-        pTree->RefreshTree(TRUE);
-        PumpMessages();
-        results.Put(Key("refresh", r), Now() - t);
-        watchdog.End();
-        if (pTree->GetCount() != nExpected)
-            fail("the refreshed tree holds " + std::to_string(pTree->GetCount()) + " items, not " + std::to_string(nExpected));
+        OpenTopFolders(*pTree);
+        timed("refresh", r, [&] { pTree->RefreshTree(TRUE); });
+        check("refreshed,");
 
-        // Every folder opened at once, then back as it was.
-        watchdog.Begin("expand");
-        t = Now();
-        pTree->ExpandAll();
-        PumpMessages();
-        results.Put(Key("expand", r), Now() - t);
-        watchdog.End();
+        timed("expand", r, [&] { pTree->ExpandAll(); });
         pTree->CollapseAll();
-        for (HTREEITEM h = pTree->GetRootItem(); h != nullptr; h = pTree->GetNextSiblingItem(h))
-        {
-            if (pTree->ItemHasChildren(h))
-                pTree->Expand(h, TVE_EXPAND);
-        }
-        PumpMessages();
+        OpenTopFolders(*pTree); // as it was before
 
-        watchdog.Begin("close");
-        t = Now();
-        pDoc->OnCloseDocument();
-        PumpMessages();
-        results.Put(Key("close", r), Now() - t);
-        watchdog.End();
+        timed("close", r, [&] { pDoc->OnCloseDocument(); });
     }
     results.Put("peak_mb", PeakMegabytes());
     DeleteFileA(strWork.c_str());

@@ -14,6 +14,19 @@ const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello tree\\p
 
 class NodeTreeTest : public NotebookWindowTest
 {
+protected:
+    // The node clipboard holds the named node as cut (its commands come
+    // later); the tree is rebuilt to show it.
+    void HoldAsCut(CQuillcrestDoc* pDoc, LPCSTR lpszName)
+    {
+        CQlcTreeCtrl* pTree = TreeOf(pDoc);
+        app.m_nodeClipboard.bHasContent = TRUE;
+        app.m_nodeClipboard.pDocument = pDoc;
+        app.m_nodeClipboard.pTree = pTree;
+        app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, lpszName);
+        app.m_nodeClipboard.bCut = TRUE;
+        pTree->RefreshTree(FALSE);
+    }
 };
 
 // Names in the order the tree shows them under the root.
@@ -672,13 +685,7 @@ TEST_F(NodeTreeTest, ACutNodeShowsItsCutImagesAndItsItemGoesWithADeletedBranch)
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
     CQlcTreeCtrl* pTree = TreeOf(pDoc);
-    // The clipboard holds the note as cut (its commands come later).
-    app.m_nodeClipboard.bHasContent = TRUE;
-    app.m_nodeClipboard.pDocument = pDoc;
-    app.m_nodeClipboard.pTree = pTree;
-    app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, "Cut note");
-    app.m_nodeClipboard.bCut = TRUE;
-    pTree->RefreshTree(FALSE);
+    HoldAsCut(pDoc, "Cut note");
     HTREEITEM hCut = FindItem(*pTree, "Folder/Cut note");
     ASSERT_NE(nullptr, hCut);
     EXPECT_EQ(hCut, pTree->GetCutItem());
@@ -917,12 +924,7 @@ TEST_F(NodeTreeTest, ACutFolderShowsItsCutImagesDownToItsPlaceholders)
     ASSERT_NE(nullptr, pDoc);
     EXPECT_NE(0u, dwFolder);
     CQlcTreeCtrl* pTree = TreeOf(pDoc);
-    app.m_nodeClipboard.bHasContent = TRUE;
-    app.m_nodeClipboard.pDocument = pDoc;
-    app.m_nodeClipboard.pTree = pTree;
-    app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, "Folder");
-    app.m_nodeClipboard.bCut = TRUE;
-    pTree->RefreshTree(FALSE);
+    HoldAsCut(pDoc, "Folder");
     const int kCut = CQlcTreeCtrl::imageCutOffset;
     EXPECT_EQ(FindItem(*pTree, "Folder"), pTree->GetCutItem());
     EXPECT_EQ(CQlcTreeCtrl::imageFolder + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder")));
