@@ -10,7 +10,7 @@
 # Arguments after -- go to qlcbench.exe, for example:
 #   bench/run.sh -- --notes 2500,5000,10000 --nodes 25000,50000,100000 --cap 300
 #   bench/run.sh -- --smoke
-# The notebooks are made on the first run (a few minutes and about 600 MB in
+# The notebooks are made on the first run (a few minutes and about 450 MB in
 # <build>/bin/bench-data) and kept for later runs.
 set -uo pipefail
 
