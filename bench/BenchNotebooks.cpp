@@ -258,16 +258,16 @@ DWORD FirstNoteId(const CQuillcrestDoc& doc)
     return p ? p->key : 0;
 }
 
-bool MakeBenchNotebook(const BenchSpec& spec, LPCSTR lpszPath, std::string& strError)
+bool MakeBenchNotebook(const BenchCase& benchCase, LPCSTR lpszPath, std::string& strError)
 {
-    unsigned long long seed = 0x5eed0000ull + spec.nSize + (spec.strSet == "notes" ? 1 : 2);
+    unsigned long long seed = 0x5eed0000ull + benchCase.nSize + (benchCase.strSet == "notes" ? 1 : 2);
     CQuillcrestDoc doc;
     if (!doc.OnNewDocument())
     {
         strError = "no new document";
         return false;
     }
-    const bool bMade = spec.strSet == "notes" ? MakeNotes(doc, spec.nSize, seed) : MakeNodes(doc, spec.nSize, seed);
+    const bool bMade = benchCase.strSet == "notes" ? MakeNotes(doc, benchCase.nSize, seed) : MakeNodes(doc, benchCase.nSize, seed);
     if (!bMade)
     {
         strError = "the nodes could not be made";

@@ -11,14 +11,14 @@
 
 #include <string>
 
-struct BenchSpec
+struct BenchCase
 {
     std::string strSet; // "notes" or "nodes"
     unsigned nSize = 0; // nodes in the notebook
 };
 
-// Writes the notebook of a spec to the path. FALSE with a reason on failure.
-bool MakeBenchNotebook(const BenchSpec& spec, LPCSTR lpszPath, std::string& strError);
+// Writes the notebook of a case to the path. FALSE with a reason on failure.
+bool MakeBenchNotebook(const BenchCase& benchCase, LPCSTR lpszPath, std::string& strError);
 
 // The id of a note that the save step edits (the first note in table order).
 DWORD FirstNoteId(const class CQuillcrestDoc& doc);

@@ -259,20 +259,20 @@ void OpenTopFolders(CQlcTreeCtrl& tree)
 
 } // namespace
 
-int RunMakeStep(const BenchSpec& spec, LPCSTR lpszNotebook)
+int RunMakeStep(const BenchCase& benchCase, LPCSTR lpszNotebook)
 {
     CBenchPrompts prompts;
     AfxSetPromptHook(&prompts);
     std::string strError;
-    if (!MakeBenchNotebook(spec, lpszNotebook, strError))
+    if (!MakeBenchNotebook(benchCase, lpszNotebook, strError))
     {
-        fprintf(stderr, "qlcbench: making %s %u: %s\n", spec.strSet.c_str(), spec.nSize, strError.c_str());
+        fprintf(stderr, "qlcbench: making %s %u: %s\n", benchCase.strSet.c_str(), benchCase.nSize, strError.c_str());
         return 1;
     }
     return prompts.nBoxes == 0 ? 0 : 1;
 }
 
-int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkDir, LPCSTR lpszResults,
+int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpszWorkDir, LPCSTR lpszResults,
                     const BenchOptions& options)
 {
     CResultFile results;
@@ -281,7 +281,7 @@ int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkD
     CBenchPrompts prompts;
     AfxSetPromptHook(&prompts);
     CWatchdog watchdog(results, options.dCapSeconds);
-    const std::string strWork = std::string(lpszWorkDir) + "\\work-" + spec.strSet + "-" + std::to_string(spec.nSize) + ".qlc";
+    const std::string strWork = std::string(lpszWorkDir) + "\\work-" + benchCase.strSet + "-" + std::to_string(benchCase.nSize) + ".qlc";
     results.Put("file_mb", FileMegabytes(lpszNotebook));
 
     CBenchProgram program;

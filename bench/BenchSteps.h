@@ -12,13 +12,13 @@ struct BenchOptions
     double dCapSeconds = 300; // a step running longer is stopped and reported as "more than"
 };
 
-// Makes the notebook of a spec (process entry of "--make").
-int RunMakeStep(const BenchSpec& spec, LPCSTR lpszNotebook);
+// Makes the notebook of a case (process entry of "--make").
+int RunMakeStep(const BenchCase& benchCase, LPCSTR lpszNotebook);
 
 // Times the steps on a notebook (process entry of "--measure"): copying it
 // (with a flush to disk), reading it with the core, saving it after one edit,
 // then, with the program's windows up, opening it to a filled tree, filling
 // the tree again, refreshing it with folders open and closing it.
 // Non-zero when a step did not do its work.
-int RunMeasureSteps(const BenchSpec& spec, LPCSTR lpszNotebook, LPCSTR lpszWorkDir, LPCSTR lpszResults,
+int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpszWorkDir, LPCSTR lpszResults,
                     const BenchOptions& options);

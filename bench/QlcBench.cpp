@@ -346,13 +346,13 @@ int main(int argc, char** argv)
             plan.bRemake = true;
         else if (arg == "--make" && i + 3 < argc)
         {
-            BenchSpec spec{ argv[i + 1], (unsigned)strtoul(argv[i + 2], nullptr, 10) };
-            return RunMakeStep(spec, argv[i + 3]);
+            BenchCase benchCase{ argv[i + 1], (unsigned)strtoul(argv[i + 2], nullptr, 10) };
+            return RunMakeStep(benchCase, argv[i + 3]);
         }
         else if (arg == "--measure" && i + 5 < argc)
         {
-            BenchSpec spec{ argv[i + 1], (unsigned)strtoul(argv[i + 2], nullptr, 10) };
-            return RunMeasureSteps(spec, argv[i + 3], argv[i + 4], argv[i + 5], plan.options);
+            BenchCase benchCase{ argv[i + 1], (unsigned)strtoul(argv[i + 2], nullptr, 10) };
+            return RunMeasureSteps(benchCase, argv[i + 3], argv[i + 4], argv[i + 5], plan.options);
         }
         else
         {
