@@ -14,7 +14,7 @@
 struct BenchCase
 {
     std::string strSet; // "notes" or "nodes"
-    unsigned nSize = 0; // nodes in the notebook
+    unsigned nSize = 0; // notes, or nodes in all
 };
 
 // Writes the notebook of a case to the path. FALSE with a reason on failure.
