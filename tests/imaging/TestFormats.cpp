@@ -964,6 +964,100 @@ Bytes MakePictVectorOnly()
     PutBE16(out, 0x00FF);
     return out;
 }
+// --- metafiles, byte by byte ----------------------------------------------------
+
+EmfBuilder::EmfBuilder(unsigned handles)
+{
+    Add(1, {0, 0, 100, 100, 0, 0, 2000, 2000, 0x464D4520u, 0x10000u, 0, 0, handles, 0, 0, 0, 1024, 768, 320, 240});
+    m_Records = 1;
+}
+
+EmfBuilder& EmfBuilder::Add(uint32_t type, std::initializer_list<uint32_t> words)
+{
+    Bytes body;
+    for (uint32_t w : words)
+        PutLE32(body, w);
+    return AddBody(type, body);
+}
+
+EmfBuilder& EmfBuilder::AddBody(uint32_t type, const Bytes& body)
+{
+    PutLE32(m_Data, type);
+    PutLE32(m_Data, uint32_t(8 + body.size()));
+    Append(m_Data, body);
+    ++m_Records;
+    return *this;
+}
+
+Bytes EmfBuilder::Finish(bool withEnd) const
+{
+    Bytes out = m_Data;
+    if (withEnd)
+        AppendEnd(out);
+    PutLE32(&out[48], uint32_t(out.size()));
+    PutLE32(&out[52], m_Records + (withEnd ? 1 : 0));
+    return out;
+}
+
+void EmfBuilder::AppendEnd(Bytes& out)
+{
+    for (uint32_t w : {14u, 20u, 0u, 16u, 20u})
+        PutLE32(out, w);
+}
+
+WmfBuilder& WmfBuilder::Add(unsigned function, std::initializer_list<unsigned> params)
+{
+    PutLE32(m_Records, uint32_t(3 + params.size()));
+    PutLE16(m_Records, function);
+    for (unsigned p : params)
+        PutLE16(m_Records, p);
+    return *this;
+}
+
+WmfBuilder& WmfBuilder::AddBytes(unsigned function, const Bytes& params)
+{
+    PutLE32(m_Records, uint32_t(3 + (params.size() + 1) / 2));
+    PutLE16(m_Records, function);
+    Append(m_Records, params);
+    if (params.size() & 1)
+        m_Records.push_back(0);
+    return *this;
+}
+
+Bytes WmfBuilder::Finish() const
+{
+    Bytes out;
+    PutLE16(out, 1);
+    PutLE16(out, 9);
+    PutLE16(out, 0x300);
+    PutLE32(out, uint32_t((18 + m_Records.size() + 6) / 2));
+    PutLE16(out, m_Objects);
+    PutLE32(out, 100);
+    PutLE16(out, 0);
+    Append(out, m_Records);
+    PutLE32(out, 3);
+    PutLE16(out, 0);
+    return out;
+}
+
+Bytes MakeDib(int width, int height, int bpp, uint32_t compression, size_t lineBytesGiven)
+{
+    Bytes out;
+    PutLE32(out, 40);
+    PutLE32(out, uint32_t(width));
+    PutLE32(out, uint32_t(height));
+    PutLE16(out, 1);
+    PutLE16(out, unsigned(bpp));
+    PutLE32(out, compression);
+    out.insert(out.end(), 20, 0);
+    if (bpp <= 8)
+        out.insert(out.end(), size_t(4) << bpp, 0x40);
+    const size_t stride = ((size_t(width) * size_t(bpp) + 31) / 32) * 4;
+    const size_t lines = size_t(height < 0 ? -height : height);
+    out.insert(out.end(), lineBytesGiven ? lineBytesGiven : stride * lines, 0x11);
+    return out;
+}
+
 #ifdef _WIN32
 // --- metafiles, recorded through GDI -------------------------------------------
 

@@ -5,6 +5,7 @@
 // be compared with the picture the file was made from.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,45 @@ Bytes MakePict(const PLBmp& pic, const PictLayout& layout);
 Bytes MakePictJpeg(const Bytes& jpeg);
 // A picture of vector opcodes only.
 Bytes MakePictVectorOnly();
+
+// --- metafiles, byte by byte ----------------------------------------------------
+// An enhanced metafile: the header record (a frame of 20 x 20 mm on a
+// reference device of 1024 x 768 pixels and 320 x 240 mm), the records
+// added, the end record.
+class EmfBuilder
+{
+public:
+    explicit EmfBuilder(unsigned handles = 1);
+    EmfBuilder& Add(uint32_t type, std::initializer_list<uint32_t> words);
+    // A record of the given type whose body (after type and size) is given.
+    EmfBuilder& AddBody(uint32_t type, const Bytes& body);
+    Bytes Finish(bool withEnd = true) const;
+    // The end-of-file record.
+    static void AppendEnd(Bytes& out);
+
+private:
+    Bytes m_Data;
+    uint32_t m_Records = 1;
+};
+
+// A Windows metafile (no placeable header) with room for the given number
+// of objects.
+class WmfBuilder
+{
+public:
+    explicit WmfBuilder(unsigned objects = 0) : m_Objects(objects) {}
+    WmfBuilder& Add(unsigned function, std::initializer_list<unsigned> params);
+    WmfBuilder& AddBytes(unsigned function, const Bytes& params);
+    Bytes Finish() const;
+
+private:
+    unsigned m_Objects;
+    Bytes m_Records;
+};
+
+// A packed DIB: 40-byte header, colour table (of 2^bpp entries, 0x40 bytes,
+// unless colours is given), lines of 0x11 bytes (or lineBytesGiven bytes).
+Bytes MakeDib(int width, int height, int bpp, uint32_t compression = 0, size_t lineBytesGiven = 0);
 
 #ifdef _WIN32
 // --- metafiles (GDI) -----------------------------------------------------------
