@@ -43,12 +43,6 @@ int ReadData(GifFileType* gif, GifByteType* buffer, int length)
     const char* text = GifErrorString(error);
     PLPicDecoder::ThrowError(PL_ERR_FORMAT, text ? text : "GIF decoding failed");
 }
-
-void Check(GifFileType* gif, int result)
-{
-    if (result == GIF_ERROR)
-        ThrowGifError(gif->Error);
-}
 } // namespace
 
 PLGIFDecoder::PLGIFDecoder() = default;

@@ -101,6 +101,7 @@ void FitRenderingSize(int64_t& width, int64_t& height, int64_t maxBytes)
             height = 1;
     }
 }
+
 std::atomic<unsigned> g_PlaybackLimit(5000);
 // Time the playing thread gets to stop at its next record once told to.
 const DWORD kGraceMilliseconds = 1000;

@@ -12,6 +12,10 @@
 #include "TestImages.h"
 #include "imaging/PLBmp.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace testimg
 {
 // PackBits of one row, in units of one or two bytes.
@@ -148,6 +152,12 @@ private:
 // unless colours is given), lines of 0x11 bytes (or lineBytesGiven bytes).
 Bytes MakeDib(int width, int height, int bpp, uint32_t compression = 0, size_t lineBytesGiven = 0);
 
+// An 8 x 8 DIB of 8 bits: pixel (x, y) (top row first) is index y * 8 + x,
+// of colour DibColour(index) (its fourth byte 0). colourCount 0 leaves the
+// colour count to the bit depth.
+Bytes MakeDib8(uint32_t colourCount);
+PLPixel32 DibColour(int index);
+
 #ifdef _WIN32
 // --- metafiles (GDI) -----------------------------------------------------------
 // Pictures whose left half is red. An enhanced metafile with a frame of the
@@ -156,5 +166,16 @@ Bytes MakeDib(int width, int height, int bpp, uint32_t compression = 0, size_t l
 Bytes MakeEmf(int width, int height);
 Bytes MakeWmf(int width, int height);
 Bytes MakePlaceable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch);
+// Drawing of many kinds through the system's recorders (pens, hatched and
+// null brushes, saved states, curves, polygons, regions, text, bitmaps of
+// the given colour count): the left half red, the right half white but for
+// things near its top. The recorder of enhanced metafiles under Wine does
+// not survive bitmaps of colour count 0, as most programs hand them over.
+void DrawMany(HDC dc, int width, int height, uint32_t colourCount);
+// A Windows metafile of that drawing in logical units 0..width, 0..height.
+Bytes MakeRecordedWmf(int width, int height);
+// An enhanced metafile of it, in pixels of the screen, and the Windows
+// metafile the system converts it to.
+Bytes MakeRecordedEmf(int width, int height, Bytes* converted);
 #endif
 } // namespace testimg

@@ -58,39 +58,6 @@ bool AllWhite(const PLBmp& bmp)
     return true;
 }
 
-// An 8 x 8 DIB of 8 bits: pixel (x, y) (top row first) is index
-// y * 8 + x, whose colour is Colour(index). colourCount 0 leaves the
-// colour count to the bit depth.
-PLPixel32 Colour(int index)
-{
-    return PLPixel32(uint8_t(index * 4), uint8_t(255 - index * 3), uint8_t(index * 7 % 256), 0);
-}
-
-Bytes Dib8(uint32_t colourCount)
-{
-    Bytes dib;
-    PutLE32(dib, 40);
-    PutLE32(dib, 8);
-    PutLE32(dib, 8);
-    PutLE16(dib, 1);
-    PutLE16(dib, 8);
-    PutLE32(dib, 0);
-    PutLE32(dib, 0);
-    PutLE32(dib, 0);
-    PutLE32(dib, 0);
-    PutLE32(dib, colourCount);
-    PutLE32(dib, 0);
-    for (int i = 0; i < 256; ++i)
-    {
-        const PLPixel32 c = Colour(i);
-        dib.insert(dib.end(), {c.b, c.g, c.r, 0});
-    }
-    for (int row = 7; row >= 0; --row)  // bottom-up
-        for (int x = 0; x < 8; ++x)
-            dib.push_back(uint8_t(row * 8 + x));
-    return dib;
-}
-
 // A Windows metafile of 40 x 40 logical units holding one record, behind a
 // placeable header of 40 x 40 at the screen's resolution (40 pixels).
 Bytes Placeable40(const std::function<void(WmfBuilder&)>& add, unsigned objects = 0)
@@ -150,99 +117,8 @@ void ExpectDibColours(const PLBmp& bmp, int cell, const std::string& what)
     ASSERT_GE(bmp.GetWidth(), 8 * cell) << what;
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            ASSERT_EQ(At(bmp, x * cell + cell / 2, y * cell + cell / 2), Colour(y * 8 + x))
+            ASSERT_EQ(At(bmp, x * cell + cell / 2, y * cell + cell / 2), DibColour(y * 8 + x))
                 << what << " at " << x << "," << y;
-}
-
-// Drawing of many kinds through the system's own recorder; the left half
-// red, the right half white but for things drawn near its top. Bitmaps go
-// with the colour count given (0, as most programs hand them over, takes
-// the recorder of enhanced metafiles down under Wine).
-void DrawMany(HDC dc, int width, int height, uint32_t colourCount)
-{
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT left = {0, 0, width / 2, height};
-    FillRect(dc, &left, red);
-    DeleteObject(red);
-
-    const int x = width / 2 + width / 20, top = height / 20, cell = width / 12;
-    HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 255));
-    HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(0, 128, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, hatch);
-    SaveDC(dc);
-    Ellipse(dc, x, top, x + cell, top + cell);
-    Arc(dc, x + cell, top, x + 2 * cell, top + cell, x, top, x + 2 * cell, top + cell);
-    Pie(dc, x + 2 * cell, top, x + 3 * cell, top + cell, x, top, x + 2 * cell, top + cell);
-    RestoreDC(dc, -1);
-    SelectObject(dc, GetStockObject(NULL_BRUSH));
-    POINT points[4] = {{x, top + cell}, {x + cell, top + 2 * cell}, {x + 2 * cell, top + cell}, {x, top + cell}};
-    Polygon(dc, points, 4);
-    Polyline(dc, points, 3);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(hatch);
-
-    HRGN region = CreateRectRgn(x, top + 2 * cell, x + cell, top + 3 * cell);
-    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-    FillRgn(dc, region, blue);
-    FrameRgn(dc, region, blue, 1, 1);
-    DeleteObject(region);
-    DeleteObject(blue);
-
-    HFONT font = CreateFontA(-cell / 2, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, x + cell, top + 2 * cell, "Note", 4);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
-
-    // Bitmaps without an image size.
-    const Bytes dib = Dib8(colourCount);
-    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
-    const uint8_t* bits = dib.data() + 40 + 1024;
-    StretchDIBits(dc, x + 2 * cell, top + 2 * cell, cell, cell, 0, 0, 8, 8, bits, info, DIB_RGB_COLORS, SRCCOPY);
-    SetDIBitsToDevice(dc, x + 3 * cell, top + 2 * cell, 8, 8, 0, 0, 0, 8, bits, info, DIB_RGB_COLORS);
-}
-
-Bytes RecordedWmf(int width, int height)
-{
-    HDC dc = CreateMetaFileA(nullptr);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetWindowExtEx(dc, width, height, nullptr);
-    DrawMany(dc, width, height, 0);
-    HMETAFILE wmf = CloseMetaFile(dc);
-    const UINT bytes = GetMetaFileBitsEx(wmf, 0, nullptr);
-    Bytes out(bytes);
-    GetMetaFileBitsEx(wmf, bytes, out.data());
-    DeleteMetaFile(wmf);
-    return out;
-}
-
-// An enhanced metafile of the drawing (in pixels of the screen), and the
-// Windows metafile the system converts it to.
-Bytes RecordedEmf(int width, int height, Bytes* converted)
-{
-    HDC screen = GetDC(nullptr);
-    const int mmWidth = width * GetDeviceCaps(screen, HORZSIZE) * 100 / GetDeviceCaps(screen, HORZRES);
-    const int mmHeight = height * GetDeviceCaps(screen, VERTSIZE) * 100 / GetDeviceCaps(screen, VERTRES);
-    RECT frame = {0, 0, mmWidth, mmHeight};
-    HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
-    DrawMany(dc, width, height, 256);
-    HENHMETAFILE emf = CloseEnhMetaFile(dc);
-    UINT bytes = GetEnhMetaFileBits(emf, 0, nullptr);
-    Bytes out(bytes);
-    GetEnhMetaFileBits(emf, bytes, out.data());
-    if (converted)
-    {
-        bytes = GetWinMetaFileBits(emf, 0, nullptr, MM_ANISOTROPIC, screen);
-        converted->assign(bytes, 0);
-        GetWinMetaFileBits(emf, bytes, converted->data(), MM_ANISOTROPIC, screen);
-    }
-    DeleteEnhMetaFile(emf);
-    ReleaseDC(nullptr, screen);
-    return out;
 }
 
 void ExpectRedHalf(const PLBmp& bmp, const std::string& what)
@@ -267,7 +143,7 @@ TEST(MetafileSafety, EightBitBitmapsWithoutAColourCountDecodeToTheirPixels)
 {
     for (uint32_t colours : {0u, 256u})
     {
-        const Bytes dib = Dib8(colours);
+        const Bytes dib = MakeDib8(colours);
         const std::string c = " colours " + std::to_string(colours);
         PLWinBmp bmp;
         ASSERT_EQ(Decode(Placeable40([&](WmfBuilder& w) { w.AddBytes(0x0F43, StretchDib(dib, 40, 40)); }), bmp).code, 0);
@@ -300,7 +176,7 @@ TEST(MetafileSafety, RunLengthBitmapsOfAnyImageSize)
         PutLE32(dib, 0);
         for (int i = 0; i < 256; ++i)
         {
-            const PLPixel32 c = Colour(i);
+            const PLPixel32 c = DibColour(i);
             dib.insert(dib.end(), {c.b, c.g, c.r, 0});
         }
         dib.insert(dib.end(), runs, runs + stated);
@@ -313,9 +189,9 @@ TEST(MetafileSafety, RunLengthBitmapsOfAnyImageSize)
         const ImageError e = Decode(Placeable40([&](WmfBuilder& w) { w.AddBytes(0x0F43, params); }), bmp);
         ASSERT_EQ(e.code, 0) << stated << " " << e.text;
         // The first line of the file is the bottom one.
-        EXPECT_EQ(At(bmp, 10, 30), Colour(5)) << stated;
-        EXPECT_EQ(At(bmp, 30, 30), Colour(5)) << stated;
-        EXPECT_EQ(At(bmp, 10, 10), Colour(9)) << stated;
+        EXPECT_EQ(At(bmp, 10, 30), DibColour(5)) << stated;
+        EXPECT_EQ(At(bmp, 30, 30), DibColour(5)) << stated;
+        EXPECT_EQ(At(bmp, 10, 10), DibColour(9)) << stated;
     }
 }
 
@@ -432,7 +308,7 @@ TEST(MetafileSafety, ViewportExtentsBeyondTheRange)
 
 TEST(MetafileSafety, WindowsMetafilesTheSystemRecorded)
 {
-    const Bytes wmf = RecordedWmf(1200, 800);
+    const Bytes wmf = MakeRecordedWmf(1200, 800);
     PLWinBmp bmp;
     const ImageError e = Decode(MakePlaceable(wmf, 0, 0, 1200, 800, 600), bmp);
     ASSERT_EQ(e.code, 0) << e.text;
@@ -450,7 +326,7 @@ TEST(MetafileSafety, WindowsMetafilesTheSystemRecorded)
 TEST(MetafileSafety, EnhancedMetafilesTheSystemRecordedAndConverted)
 {
     Bytes converted;
-    const Bytes emf = RecordedEmf(300, 200, &converted);
+    const Bytes emf = MakeRecordedEmf(300, 200, &converted);
     PLWinBmp bmp;
     ASSERT_EQ(Decode(emf, bmp).code, 0);
     EXPECT_NEAR(bmp.GetWidth(), 300, 2);
