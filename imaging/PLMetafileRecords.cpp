@@ -695,10 +695,12 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
         const uint64_t rect = (param(3) & 0x0006) ? 8 : 0;
         return fits(14 + rect + param(2));
     }
+    // Blits without a bitmap have parameters of their own, all of which the
+    // player reads: such a record must hold them whole.
     case 0x0940:  // DIB bit blit, with a bitmap when longer than 12 words
-        return n <= 24 || packedDib(22);
-    case 0x0B41:  // DIB stretch blit
-        return n <= 28 || packedDib(26);
+        return n == 24 || (n > 24 && packedDib(22));
+    case 0x0B41:  // DIB stretch blit, with a bitmap when longer than 14 words
+        return n == 28 || (n > 28 && packedDib(26));
     case 0x0F43:  // stretch DIB
         return packedDib(28);
     case 0x0D33:  // set DIB to device
@@ -708,9 +710,9 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     case 0x01F9:  // pattern brush of an old bitmap
         return fits(6 + 10) && create(kBrush);
     case 0x0922:  // bit blit of an old bitmap
-        return n <= 24 || bitmap16(22);
+        return n == 24 || (n > 24 && bitmap16(22));
     case 0x0B23:  // stretch blit of an old bitmap
-        return n <= 28 || bitmap16(26);
+        return n == 28 || (n > 28 && bitmap16(26));
     case 0x02FC:  // create brush: solid, hollow or one of the six hatches
         return fits(14) && param(0) <= 2 && (param(0) != 2 || param(3) <= 5) && create(kBrush);
     case 0x00F7:  // create palette: version, entries

@@ -374,6 +374,24 @@ TEST(MetafileRecords, WindowsRegionsAsTheSystemWritesThem)
     EXPECT_FALSE(Sound(frameBeyond));
 }
 
+TEST(MetafileRecords, BlitsWithoutABitmapHoldTheirParameters)
+{
+    // A stretch blit without a bitmap has eleven parameter words; a record of
+    // two (a move-to with another function) would be read past its end.
+    Wmf whole(0);
+    whole.Add(0x0B41, {0x0020, 0x00CC, 8, 8, 0, 0, 0, 20, 20, 0, 0});
+    EXPECT_TRUE(Sound(whole));
+    for (unsigned function : {0x0B41u, 0x0940u, 0x0B23u, 0x0922u})
+    {
+        Wmf cut(0);
+        cut.Add(function, {5, 5});
+        EXPECT_FALSE(Sound(cut)) << function;
+    }
+    Wmf bitBlt(0);
+    bitBlt.Add(0x0940, {0x0020, 0x00CC, 0, 0, 0, 8, 8, 0, 0});
+    EXPECT_TRUE(Sound(bitBlt));
+}
+
 TEST(MetafileRecords, PlayableCopiesOfWindowsMetafiles)
 {
     auto playable = [](const Bytes& wmf) {

@@ -291,6 +291,21 @@ TEST(MetafileSafety, RegionFramesNamingMissingObjects)
     EXPECT_EQ(At(bmp, 10, 10), PLPixel32(255, 255, 255, 0));
 }
 
+TEST(MetafileSafety, BlitsTooShortForTheirParameters)
+{
+    // Found by the fuzz run: a move-to whose function became a stretch blit.
+    PLWinBmp bmp;
+    for (unsigned function : {0x0B41u, 0x0940u, 0x0B23u, 0x0922u})
+        EXPECT_EQ(Decode(Placeable40([&](WmfBuilder& w) { w.Add(function, {5, 5}); }), bmp).code, 2) << function;
+    // Without a bitmap and whole: a pattern blit of the current brush.
+    ASSERT_EQ(Decode(Placeable40([&](WmfBuilder& w) {
+                  w.Add(0x0B41, {0x0021, 0x00F0, 8, 8, 0, 0, 0, 20, 20, 0, 0});
+              }),
+                     bmp).code,
+              0);
+    EXPECT_EQ(At(bmp, 10, 10), PLPixel32(255, 255, 255, 0));
+}
+
 TEST(MetafileSafety, ViewportExtentsBeyondTheRange)
 {
     PLWinBmp bmp;
