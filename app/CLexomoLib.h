@@ -103,10 +103,6 @@ public:
     // Whether a character ends inside a word (its last byte is a word character).
     BOOL EndsInWord(const CPiece& piece, int nChar);
 
-    // Turns text of the system code page into the control's characters, and back.
-    static std::wstring Widen(LPCSTR lpsz);
-    static CString Narrow(const std::wstring& text);
-
 protected:
     // Shows the dialog for the word at nStart (nLength characters); the
     // dialog's result code.

@@ -54,7 +54,7 @@ void CLexomoLib::CPiece::Assign(const std::wstring& text)
         }
         char sz[8] = {};
         BOOL bDefault = FALSE;
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, &ch, 1, sz, sizeof(sz), nullptr, &bDefault);
+        const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, sz, sizeof(sz), nullptr, &bDefault);
         if (n <= 0 || bDefault || memchr(sz, 0, (size_t)n) != nullptr)
             m_bytes += kUnmappedByte;
         else
@@ -100,31 +100,6 @@ BOOL CLexomoLib::EndsInWord(const CPiece& piece, int nChar)
         return FALSE;
     const std::string bytes = piece.CharBytes(nChar);
     return !bytes.empty() && m_engine.pfnIsWordChar((unsigned char)bytes.back()) == 1;
-}
-
-std::wstring CLexomoLib::Widen(LPCSTR lpsz)
-{
-    if (lpsz == nullptr || *lpsz == '\0')
-        return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, lpsz, -1, nullptr, 0);
-    if (n <= 1)
-        return std::wstring();
-    std::wstring text((size_t)n, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, lpsz, -1, &text[0], n);
-    text.resize((size_t)n - 1);
-    return text;
-}
-
-CString CLexomoLib::Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return CString();
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return CString();
-    std::string bytes((size_t)n, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &bytes[0], n, nullptr, nullptr);
-    return CString(bytes.c_str());
 }
 
 // ---------------------------------------------------------------------------
