@@ -12,6 +12,11 @@
 #include "app/res/Resource.h"
 #include "app/res/SpellCheckDlgRes.h"
 
+#include "core/CQlcCntrItem.h"
+#include "framework/ole/COleClientItem.h"
+
+#include <ole2.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -448,6 +453,50 @@ TEST_F(SpellCheckTest, TextOutsideTheCodePageAndObjectsDoNotShiftTheWords)
     while (!after.empty() && after.back() == L'\r')
         after.pop_back();
     EXPECT_TRUE(after == L"\x03b1\x03b2\x03b3 \x65e5\x672c the cat which");
+}
+
+TEST_F(SpellCheckTest, AnEmbeddedObjectBeforeAWordDoesNotMoveTheChange)
+{
+    CLexomoLib lib;
+    Bind(lib);
+    SetText("the teh cat wich");
+    // A static picture inserted at the start, as Insert Object does.
+    CQuillcrestDoc* pDoc = m_pFrame->GetNotebook();
+    CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);
+    ASSERT_NE(nullptr, pItem);
+    IStorage* pStorage = nullptr;
+    ASSERT_TRUE(COleClientItem::CreateMemoryStorage(&pStorage));
+    IOleClientSite* pSite = m_pView->GetClientSite();
+    ASSERT_NE(nullptr, pSite);
+    CMetafileData data(60, 30);
+    FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
+    IOleObject* pObject = nullptr;
+    const HRESULT hr =
+        ::OleCreateStaticFromData(&data, IID_IOleObject, OLERENDER_FORMAT, &fmt, pSite, pStorage, (void**)&pObject);
+    pSite->Release();
+    if (FAILED(hr) || pObject == nullptr)
+    {
+        pStorage->Release();
+        pItem->Delete();
+        GTEST_SKIP() << "this system makes no static picture objects";
+    }
+    pItem->Attach(pObject, pStorage);
+    pObject->Release();
+    pStorage->Release();
+    Ctrl().SetSel(0, 0);
+    ASSERT_EQ(S_OK, m_pView->InsertItem(pItem));
+    ASSERT_EQ(1, m_pView->GetRichEditOle()->GetObjectCount());
+
+    CSpellScript script(Ctrl(), { Change("the"), Change("which") });
+    EXPECT_TRUE(lib.CheckSpelling(Ctrl()));
+    EXPECT_EQ((std::vector<std::string>{ "teh", "wich" }), script.Words());
+    for (const Asked& a : script.asked)
+        EXPECT_EQ(a.word, a.selected);
+    EXPECT_EQ(5, script.asked[0].nStart);
+    EXPECT_EQ(1, m_pView->GetRichEditOle()->GetObjectCount());
+    const std::string text = Text();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ("the the cat which", text.substr(text.size() - 17));
 }
 
 TEST(CLexomoLibPiece, ByteOffsetsMapBackToCharacters)
