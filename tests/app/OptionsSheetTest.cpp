@@ -2,6 +2,7 @@
 // user works them, the font dialog answered through its seam, the language
 // list read from dictionaries of the test's own, and Tools > Options telling
 // the open note views.
+#include "CTestDictionaries.h"
 #include "NotebookWindowSupport.h"
 #include "SheetScripts.h"
 
@@ -57,42 +58,6 @@ private:
     std::vector<Choice> m_choices;
     size_t m_nNext = 0;
     IAfxCommonDialogHook* m_pOld;
-};
-
-// Dictionary folders of the test's own, each with a configuration naming it.
-class CDictionaryFolders
-{
-public:
-    explicit CDictionaryFolders(const CString& strRoot) : m_strRoot(strRoot + "\\Dictionaries\\")
-    {
-        ::CreateDirectoryA(m_strRoot, nullptr);
-    }
-    ~CDictionaryFolders()
-    {
-        for (const CString& strFolder : m_folders)
-        {
-            ::DeleteFileA(strFolder + "\\Lexomo.dat");
-            ::RemoveDirectoryA(strFolder);
-        }
-        ::RemoveDirectoryA(m_strRoot);
-    }
-    void Add(LPCSTR lpszFolder, LPCSTR lpszName)
-    {
-        const CString strFolder = m_strRoot + lpszFolder;
-        ::CreateDirectoryA(strFolder, nullptr);
-        m_folders.push_back(strFolder);
-        const std::string config =
-            std::string("@LEXOMO\r\n@DICTIONARY\r\nN=") + lpszName + "\r\nD=words.dic\r\n@END\r\n";
-        HANDLE h = ::CreateFileA(strFolder + "\\Lexomo.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD dw = 0;
-        ::WriteFile(h, config.data(), (DWORD)config.size(), &dw, nullptr);
-        ::CloseHandle(h);
-    }
-    const CString& Root() const { return m_strRoot; }
-
-private:
-    CString m_strRoot;
-    std::vector<CString> m_folders;
 };
 
 std::vector<std::string> ComboEntries(HWND hCombo)
@@ -174,18 +139,28 @@ protected:
 
 TEST_F(OptionsSheetTest, OkCopiesEveryValueAndCancelNone)
 {
-    const CQlcSettings before = app.m_settings;
-    {
+    // Every value changed on every page, the fonts through the font dialog,
+    // then the sheet ended with the button; what the font dialogs were shown.
+    std::vector<CFontAnswers::Choice> shown;
+    std::vector<DWORD> flags;
+    std::vector<LONG> heights;
+    auto run = [&](int nButton) {
         CFontAnswers fonts({ { "Arial", 14 }, { "Courier New", 9 } });
         CSheetScripts scripts;
         scripts.sheet = [&](CPropertySheet* pSheet) {
             ChangeEverything(pSheet);
-            ClickButton(pSheet, IDCANCEL);
+            ClickButton(pSheet, nButton);
         };
         COptionsSheet sheet(IDS_OPTIONS_CAPTION, m_pMainFrame);
-        EXPECT_EQ(IDCANCEL, sheet.DoModal());
+        EXPECT_EQ(nButton, sheet.DoModal());
         EXPECT_EQ(1, scripts.nSheets);
-    }
+        shown = fonts.shown;
+        flags = fonts.flags;
+        heights = fonts.heights;
+    };
+
+    const CQlcSettings before = app.m_settings;
+    run(IDCANCEL);
     const CQlcSettings& s = app.m_settings;
     EXPECT_EQ(before.m_nPromptDelete, s.m_nPromptDelete);
     EXPECT_EQ(before.m_nPromptMove, s.m_nPromptMove);
@@ -202,25 +177,16 @@ TEST_F(OptionsSheetTest, OkCopiesEveryValueAndCancelNone)
     EXPECT_EQ(before.m_nAutoWordSelection, s.m_nAutoWordSelection);
     EXPECT_STREQ(before.m_strSpellLang, s.m_strSpellLang);
 
-    {
-        CFontAnswers fonts({ { "Arial", 14 }, { "Courier New", 9 } });
-        CSheetScripts scripts;
-        scripts.sheet = [&](CPropertySheet* pSheet) {
-            ChangeEverything(pSheet);
-            ClickButton(pSheet, IDOK);
-        };
-        COptionsSheet sheet(IDS_OPTIONS_CAPTION, m_pMainFrame);
-        EXPECT_EQ(IDOK, sheet.DoModal());
-        // Each font dialog started from the font it changes, screen fonts
-        // without effects or the script list.
-        ASSERT_EQ(2u, fonts.shown.size());
-        EXPECT_EQ("Courier New", fonts.shown[0].face);
-        EXPECT_EQ(100, fonts.shown[0].nPoints);
-        EXPECT_EQ("Times New Roman", fonts.shown[1].face);
-        EXPECT_EQ(120, fonts.shown[1].nPoints);
-        EXPECT_LT(fonts.heights[1], 0);
-        EXPECT_EQ((DWORD)(CF_SCREENFONTS | CF_NOSCRIPTSEL), fonts.flags[0] & (CF_SCREENFONTS | CF_NOSCRIPTSEL | CF_EFFECTS));
-    }
+    run(IDOK);
+    // Each font dialog started from the font it changes, screen fonts
+    // without effects or the script list.
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Courier New", shown[0].face);
+    EXPECT_EQ(100, shown[0].nPoints);
+    EXPECT_EQ("Times New Roman", shown[1].face);
+    EXPECT_EQ(120, shown[1].nPoints);
+    EXPECT_LT(heights[1], 0);
+    EXPECT_EQ((DWORD)(CF_SCREENFONTS | CF_NOSCRIPTSEL), flags[0] & (CF_SCREENFONTS | CF_NOSCRIPTSEL | CF_EFFECTS));
     EXPECT_EQ("Arial, 14 pt", m_strEditorLabel);
     EXPECT_EQ("Courier New, 9 pt", m_strImportLabel);
     EXPECT_EQ(0, s.m_nPromptDelete);
@@ -283,7 +249,7 @@ TEST_F(OptionsSheetTest, PagesShowTheSettingsAndACancelledFontDialogChangesNothi
 
 TEST_F(OptionsSheetTest, TheLanguageListComesFromTheDictionaryFolderAndPrefersTheWholeName)
 {
-    CDictionaryFolders folders(m_szDir);
+    CTestDictionaries folders(m_szDir);
     folders.Add("uk", "English (UK)");
     folders.Add("us", "English");
     folders.Add("de", "Deutsch");

@@ -2,6 +2,7 @@
 // English dictionary and the note view's RichEdit control, every word's answer
 // given through the Spelling dialog as the user gives it; the dialog's
 // placement; and the Check Spelling command with its messages.
+#include "CTestDictionaries.h"
 #include "NotebookWindowSupport.h"
 #include "SheetScripts.h"
 
@@ -12,10 +13,6 @@
 #include "app/res/Resource.h"
 #include "app/res/SpellCheckDlgRes.h"
 
-#include "core/CQlcCntrItem.h"
-#include "framework/ole/COleClientItem.h"
-
-#include <ole2.h>
 
 #include <deque>
 #include <string>
@@ -116,58 +113,6 @@ private:
     CRichEditCtrl& m_ctrl;
     std::deque<Answer> m_answers;
     CScriptedDialogs m_hook;
-};
-
-// Copies of the program's English dictionary in a folder of the test's own,
-// so that words added to it never reach the program's.
-class CDictionaryCopy
-{
-public:
-    explicit CDictionaryCopy(const CString& strRoot) : m_strRoot(strRoot + "\\Dictionaries")
-    {
-        ::CreateDirectoryA(m_strRoot, nullptr);
-    }
-    ~CDictionaryCopy()
-    {
-        for (const CString& strFile : m_files)
-        {
-            ::SetFileAttributesA(strFile, FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA(strFile);
-        }
-        for (auto it = m_folders.rbegin(); it != m_folders.rend(); ++it)
-            ::RemoveDirectoryA(*it);
-        ::RemoveDirectoryA(m_strRoot);
-    }
-    // A dictionary folder named lpszFolder whose configuration names it
-    // lpszName, with the English word lists.
-    void AddEnglish(LPCSTR lpszFolder, LPCSTR lpszName)
-    {
-        const CString strFolder = m_strRoot + "\\" + lpszFolder;
-        ::CreateDirectoryA(strFolder, nullptr);
-        m_folders.push_back(strFolder);
-        const CString strSource = CLexomoLib::GetDictionaryFolder() + "English\\";
-        for (LPCSTR lpszFile : { "English.dic", "English.set" })
-        {
-            ::CopyFileA(strSource + lpszFile, strFolder + "\\" + lpszFile, FALSE);
-            m_files.push_back(strFolder + "\\" + lpszFile);
-        }
-        const std::string config = std::string("@LEXOMO\r\n@DICTIONARY\r\nN=") + lpszName +
-                                   "\r\nD=English.dic\r\nL=English.set\r\n@END\r\n";
-        const CString strConfig = strFolder + "\\Lexomo.dat";
-        HANDLE h = ::CreateFileA(strConfig, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD dw = 0;
-        ::WriteFile(h, config.data(), (DWORD)config.size(), &dw, nullptr);
-        ::CloseHandle(h);
-        m_files.push_back(strConfig);
-        // The user word list the engine may write beside the word list.
-        m_files.push_back(strFolder + "\\English.usr");
-    }
-    const CString& Root() const { return m_strRoot; }
-
-private:
-    CString m_strRoot;
-    std::vector<CString> m_folders;
-    std::vector<CString> m_files;
 };
 
 // Known words, as many as fit in nLength characters, each followed by a space.
@@ -412,8 +357,8 @@ TEST_F(SpellCheckTest, WithoutTheBrokerOrAnEngineEveryCallIsHarmless)
 
 TEST_F(SpellCheckTest, AnAddedWordIsKnownToTheNextCheckAndTheNextRun)
 {
-    CDictionaryCopy dictionaries(m_szDir);
-    dictionaries.AddEnglish("English", "English");
+    CTestDictionaries dictionaries(m_szDir);
+    dictionaries.Add("English", "English", TRUE);
     SetText("the zorblax cat");
     {
         CLexomoLib lib;
@@ -430,7 +375,7 @@ TEST_F(SpellCheckTest, AnAddedWordIsKnownToTheNextCheckAndTheNextRun)
         EXPECT_TRUE(lib.CheckSpelling(Ctrl()));
         EXPECT_TRUE(script.asked.empty());
     }
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(dictionaries.Root() + "\\English\\English.usr"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(dictionaries.Root() + "English\\English.usr"));
 }
 
 TEST_F(SpellCheckTest, TextOutsideTheCodePageAndObjectsDoNotShiftTheWords)
@@ -461,30 +406,12 @@ TEST_F(SpellCheckTest, AnEmbeddedObjectBeforeAWordDoesNotMoveTheChange)
     Bind(lib);
     SetText("the teh cat wich");
     // A static picture inserted at the start, as Insert Object does.
-    CQuillcrestDoc* pDoc = m_pFrame->GetNotebook();
-    CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);
-    ASSERT_NE(nullptr, pItem);
-    IStorage* pStorage = nullptr;
-    ASSERT_TRUE(COleClientItem::CreateMemoryStorage(&pStorage));
-    IOleClientSite* pSite = m_pView->GetClientSite();
-    ASSERT_NE(nullptr, pSite);
-    CMetafileData data(60, 30);
-    FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
-    IOleObject* pObject = nullptr;
-    const HRESULT hr =
-        ::OleCreateStaticFromData(&data, IID_IOleObject, OLERENDER_FORMAT, &fmt, pSite, pStorage, (void**)&pObject);
-    pSite->Release();
-    if (FAILED(hr) || pObject == nullptr)
-    {
-        pStorage->Release();
-        pItem->Delete();
-        GTEST_SKIP() << "this system makes no static picture objects";
-    }
-    pItem->Attach(pObject, pStorage);
-    pObject->Release();
-    pStorage->Release();
     Ctrl().SetSel(0, 0);
-    ASSERT_EQ(S_OK, m_pView->InsertItem(pItem));
+    CRichEditCntrItem* pItem = nullptr;
+    const HRESULT hr = InsertStaticPicture(m_pFrame->GetNotebook(), m_pView, 60, 30, &pItem);
+    if (pItem == nullptr)
+        GTEST_SKIP() << "this system makes no static picture objects (0x" << std::hex << hr << ")";
+    ASSERT_EQ(S_OK, hr);
     ASSERT_EQ(1, m_pView->GetRichEditOle()->GetObjectCount());
 
     CSpellScript script(Ctrl(), { Change("the"), Change("which") });

@@ -43,20 +43,7 @@ KEY='HKCU\Software\Varlosoft\Varlo Quillcrest\Settings'
 "$WINE64" reg add "$KEY" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
 "$WINE64" reg add "$KEY" /v SpellLang /t REG_SZ /d English /f >/dev/null 2>&1
 
-"$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe '..\e2e.qlc' </dev/null >"$WORK/wine.log" 2>&1 &
-DESK_PID=$!
-
-WIN=""
-for i in $(seq 100); do
-  WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-  [ -n "$WIN" ] && break
-  sleep 0.2
-done
-[ -n "$WIN" ] || { cat "$WORK/wine.log"; fail "the wine desktop did not appear"; }
-sleep 8
-
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 1
+open_desktop '..\e2e.qlc' || fail "the program did not start"
 # The last top-level note, then its text replaced.
 xdotool key --delay 150 End Return
 sleep 2
@@ -81,13 +68,7 @@ xdotool key ctrl+s
 sleep 3
 xdotool key alt+F4
 
-for i in $(seq 100); do
-  kill -0 "$DESK_PID" 2>/dev/null || break
-  sleep 0.2
-done
-if kill -0 "$DESK_PID" 2>/dev/null; then
-  fail "the program did not end after Alt+F4 (a question left open?)"
-fi
+await_end || fail "the program is still running"
 
 "$WINE64" "$CHECK" ../e2e.qlc "$NOTE" --text "$CORRECTED" </dev/null ||
   fail "the saved note does not hold the corrected word"
