@@ -78,13 +78,17 @@ TEST_F(ChildFrameTest, CommandsOfWindowsStillToComeAreDisabled)
     ASSERT_NE(nullptr, pDoc);
     CChildFrame* pFrame = FrameOf(pDoc);
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
-    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_TOOLS_CHECKSPELLING,
-                      (UINT)ID_IMAGE_ZOOM })
+    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_IMAGE_ZOOM })
         EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
+    // Check Spelling while a note is on screen only.
+    EXPECT_EQ(1, QueryCommand(pFrame, ID_TOOLS_CHECKSPELLING).nEnabled);
     for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL,
                       (UINT)ID_TREE_BATCHEXPORT })
         EXPECT_EQ(1, QueryCommand(pFrame, nID).nEnabled) << nID;
     EXPECT_EQ(1, QueryCommand(pFrame, ID_VIEW_MAINTREE).nChecked);
+    ASSERT_TRUE(pFrame->DisplayNode(FALSE, CChildFrame::kNoNode));
+    EXPECT_EQ(nullptr, pFrame->GetRichEditView());
+    EXPECT_EQ(0, QueryCommand(pFrame, ID_TOOLS_CHECKSPELLING).nEnabled);
 }
 
 TEST_F(ChildFrameTest, TabMovesBetweenTheTreeAndTheContentPane)

@@ -441,6 +441,46 @@ TEST(CLexomoLibPiece, ByteOffsetsMapBackToCharacters)
     EXPECT_EQ("ax", piece.Bytes());
 }
 
+TEST_F(SpellCheckTest, TheDialogsOwnWays)
+{
+    CLexomoLib lib;
+    Bind(lib);
+    SetText("I recieve teh adress");
+    std::vector<POINT> places;
+    CScriptedDialogs hook([&](CWnd* pWnd) {
+        CSpellCheckDlg* pDlg = DYNAMIC_DOWNCAST(CSpellCheckDlg, pWnd);
+        ASSERT_NE(nullptr, pDlg);
+        RECT rc = {};
+        pDlg->GetWindowRect(&rc);
+        places.push_back({ rc.left, rc.top });
+        HWND hList = Item(pDlg, IDC_SPELL_SUGGESTIONS);
+        switch (places.size())
+        {
+        case 1:
+            // A double click on the first suggestion changes the word to it;
+            // the dialog is left elsewhere first.
+            pDlg->SetWindowPos(nullptr, 20, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::SendMessageA(hList, LB_SETCURSEL, 0, 0);
+            pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SPELL_SUGGESTIONS, LBN_DBLCLK), (LPARAM)hList);
+            break;
+        case 2:
+            // Escape reaching the dialog window itself is Ignore.
+            pDlg->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+            break;
+        default:
+            // The dialog's own cancel (Escape through the dialog manager).
+            pDlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+            break;
+        }
+    });
+    EXPECT_FALSE(lib.CheckSpelling(Ctrl()));
+    ASSERT_EQ(3u, places.size());
+    EXPECT_EQ("I receive teh adress", Text());
+    // The second word found the dialog where it was left.
+    EXPECT_EQ(20, places[1].x);
+    EXPECT_EQ(500, places[1].y);
+}
+
 // --- The dialog's place ------------------------------------------------------------------------
 
 TEST(SpellCheckDlgPlacement, BesideTheWordAndNeverOverIt)
