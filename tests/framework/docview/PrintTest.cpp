@@ -7,6 +7,7 @@
 // on a printer gone offline. The control's page layout is the stand-in's
 // (see CFormatRangeStandIn.h).
 #include "CFormatRangeStandIn.h"
+#include "PrintTestSupport.h"
 #include "WindowTestSupport.h"
 
 #include "framework/base/AfxPrompt.h"
@@ -40,32 +41,6 @@ CWinApp& PrintTestApp()
     }
     return *s_pApp;
 }
-
-// Answers the print dialogs with a display device context as the printer.
-class CDisplayPrinter : public IAfxCommonDialogHook
-{
-public:
-    CDisplayPrinter() : m_pOld(AfxSetCommonDialogHook(this)) {}
-    ~CDisplayPrinter() override { AfxSetCommonDialogHook(m_pOld); }
-    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
-    {
-        CPrintDialog* pPrint = DYNAMIC_DOWNCAST(CPrintDialog, pDialog);
-        if (pPrint == nullptr)
-            return IDCANCEL;
-        nAsked++;
-        dwLastFlags = pPrint->m_pd.Flags;
-        if (!bAnswer)
-            return IDCANCEL;
-        pPrint->m_pd.hDC = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        return IDOK;
-    }
-    int nAsked = 0;
-    DWORD dwLastFlags = 0;
-    BOOL bAnswer = TRUE;
-
-private:
-    IAfxCommonDialogHook* m_pOld;
-};
 
 class CNoteFrame : public CFrameWnd
 {
@@ -118,51 +93,6 @@ struct NoteFixture
     }
 };
 
-int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
-{
-    if (pRecord->iType == EMR_EXTTEXTOUTA)
-    {
-        const EMREXTTEXTOUTA* pText = (const EMREXTTEXTOUTA*)pRecord;
-        const char* pch = (const char*)pText + pText->emrtext.offString;
-        *(std::string*)lParam += std::string(pch, pText->emrtext.nChars) + " ";
-    }
-    else if (pRecord->iType == EMR_EXTTEXTOUTW)
-    {
-        const EMREXTTEXTOUTW* pText = (const EMREXTTEXTOUTW*)pRecord;
-        const WCHAR* pch = (const WCHAR*)((const BYTE*)pText + pText->emrtext.offString);
-        std::string& str = *(std::string*)lParam;
-        if (!(pText->emrtext.fOptions & ETO_GLYPH_INDEX))
-            for (DWORD i = 0; i < pText->emrtext.nChars; i++)
-                str += pch[i] < 128 ? (char)pch[i] : '?';
-        str += ' ';
-    }
-    return 1;
-}
-
-// The numbers of the words a page shows, in drawing order.
-std::vector<int> WordsOf(HENHMETAFILE hPage)
-{
-    std::string strText;
-    ::EnumEnhMetaFile(nullptr, hPage, CollectText, &strText, nullptr);
-    std::vector<int> words;
-    const std::regex word("w(\\d{4})");
-    for (std::sregex_iterator it(strText.begin(), strText.end(), word), end; it != end; ++it)
-        words.push_back(std::stoi((*it)[1].str()));
-    return words;
-}
-
-CPrintPreviewWnd* FindPreview()
-{
-    HWND hWnd = ::FindWindowA(nullptr, "Print Preview");
-    return hWnd ? DYNAMIC_DOWNCAST(CPrintPreviewWnd, CWnd::FromHandlePermanent(hWnd)) : nullptr;
-}
-
-void ClickToolBar(CPrintPreviewWnd* pPreview, int nID)
-{
-    ::SendMessageA(::GetDlgItem(pPreview->GetToolBar(), nID), BM_CLICK, 0, 0);
-    PumpMessages();
-}
-
 } // namespace
 
 TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
@@ -179,7 +109,7 @@ TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
     // Preview asks for the default printer, without showing the dialog.
     EXPECT_EQ(1, printer.nAsked);
     EXPECT_NE(0u, printer.dwLastFlags & PD_RETURNDEFAULT);
-    CPrintPreviewWnd* pPreview = FindPreview();
+    CPrintPreviewWnd* pPreview = FindPrintPreview();
     ASSERT_NE(nullptr, pPreview);
     EXPECT_FALSE(::IsWindowEnabled(f.pFrame->m_hWnd));
     EXPECT_EQ(1u, pPreview->GetCurrentPage());
@@ -191,12 +121,12 @@ TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
     for (UINT nPage = 1; nPage < 100; nPage++)
     {
         EXPECT_EQ(nPage, pPreview->GetCurrentPage());
-        const std::vector<int> words = WordsOf(pPreview->GetPageMetafile(nPage));
+        const std::vector<int> words = WordsOfPage(pPreview->GetPageMetafile(nPage));
         perPage.push_back(words.size());
         all.insert(all.end(), words.begin(), words.end());
         if (!::IsWindowEnabled(::GetDlgItem(pPreview->GetToolBar(), AFX_ID_PREVIEW_NEXT)))
             break;
-        ClickToolBar(pPreview, AFX_ID_PREVIEW_NEXT);
+        ClickPreviewButton(pPreview, AFX_ID_PREVIEW_NEXT);
     }
     ASSERT_GE(perPage.size(), 3u);
     ASSERT_EQ((size_t)kWords, all.size());
@@ -221,10 +151,10 @@ TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
 
     // Back a page, then Close: the owner is enabled again, the view keeps
     // its text and its control lays out for the screen again.
-    ClickToolBar(pPreview, AFX_ID_PREVIEW_PREV);
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_PREV);
     EXPECT_EQ((UINT)perPage.size() - 1, pPreview->GetCurrentPage());
-    ClickToolBar(pPreview, AFX_ID_PREVIEW_CLOSE);
-    EXPECT_EQ(nullptr, FindPreview());
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_CLOSE);
+    EXPECT_EQ(nullptr, FindPrintPreview());
     EXPECT_TRUE(::IsWindowEnabled(f.pFrame->m_hWnd));
     EXPECT_TRUE(f.pView->GetPageStarts().empty());
     EXPECT_GE(f.pLayout->nClears, 1);
@@ -238,13 +168,13 @@ TEST(PrintTest, AnEmptyNoteHasOnePageAndEscapeClosesThePreview)
     CDisplayPrinter printer;
     CRecordingPrompts prompts;
     f.pView->OnFilePrintPreview();
-    CPrintPreviewWnd* pPreview = FindPreview();
+    CPrintPreviewWnd* pPreview = FindPrintPreview();
     ASSERT_NE(nullptr, pPreview);
     EXPECT_EQ(1u, pPreview->GetPagesDrawn());
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(pPreview->GetToolBar(), AFX_ID_PREVIEW_NEXT)));
     ::SendMessageA(pPreview->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages();
-    EXPECT_EQ(nullptr, FindPreview());
+    EXPECT_EQ(nullptr, FindPrintPreview());
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
@@ -257,7 +187,7 @@ TEST(PrintTest, WithoutAPrinterPreviewSaysCommandFailed)
     CRecordingPrompts prompts;
     f.pView->OnFilePrintPreview();
     PumpMessages();
-    EXPECT_EQ(nullptr, FindPreview());
+    EXPECT_EQ(nullptr, FindPrintPreview());
     ASSERT_EQ(1u, prompts.boxes.size());
     EXPECT_EQ("Command failed.", prompts.boxes[0].text);
     EXPECT_TRUE(::IsWindowEnabled(f.pFrame->m_hWnd));
@@ -324,7 +254,7 @@ TEST(PrintTest, PagesAskedForFromTheMiddleAreLaidOutFromTheStart)
             HENHMETAFILE hPage = ::CloseEnhMetaFile(hdcMeta);
             if (nPage == 3)
             {
-                const std::vector<int> words = WordsOf(hPage);
+                const std::vector<int> words = WordsOfPage(hPage);
                 ASSERT_FALSE(words.empty());
                 if (nRun == 0)
                 {
@@ -354,7 +284,7 @@ TEST(PrintTest, AControlThatLaysNothingOutIsAFailureNotABlankPrint)
     CRecordingPrompts prompts;
     f.pView->OnFilePrintPreview();
     PumpMessages();
-    EXPECT_EQ(nullptr, FindPreview());
+    EXPECT_EQ(nullptr, FindPrintPreview());
     ASSERT_EQ(1u, prompts.boxes.size());
     EXPECT_EQ("Command failed.", prompts.boxes[0].text);
 
