@@ -3,6 +3,7 @@
 #include "framework/base/CString.h"
 #include "framework/docview/CPrintInfo.h"
 #include "framework/docview/CView.h"
+#include "framework/docview/CWinApp.h"
 #include "framework/gdi/CDC.h"
 #include "framework/gdi/CPaintDC.h"
 #include "framework/res/AfxRes.h"
@@ -23,6 +24,7 @@ BEGIN_MESSAGE_MAP(CPrintPreviewWnd, CWnd)
     ON_COMMAND(AFX_ID_PREVIEW_NEXT, OnPreviewNext)
     ON_COMMAND(AFX_ID_PREVIEW_PREV, OnPreviewPrev)
     ON_COMMAND(AFX_ID_PREVIEW_CLOSE, OnPreviewClose)
+    ON_COMMAND(AFX_ID_PREVIEW_NUMPAGE, OnPreviewNumPage)
 END_MESSAGE_MAP()
 
 namespace
@@ -42,6 +44,7 @@ public:
 
 CPrintPreviewWnd::CPrintPreviewWnd(CView* pView, CPrintInfo* pInfo)
     : m_pView(pView), m_hWndView(pView->m_hWnd), m_pInfo(pInfo), m_nLastPage(0), m_nPage(0),
+      m_nPagesShown(AfxGetApp() != nullptr && AfxGetApp()->m_nNumPreviewPages == 2 ? 2 : 1),
       m_hWndToolBar(nullptr), m_hWndOwner(nullptr), m_bBegun(FALSE), m_bEnded(FALSE), m_bPrintAfter(FALSE)
 {
 }
@@ -161,15 +164,36 @@ BOOL CPrintPreviewWnd::ShowPage(UINT nPage)
     return TRUE;
 }
 
+void CPrintPreviewWnd::SetPagesShown(UINT nPages)
+{
+    m_nPagesShown = nPages == 2 ? 2 : 1;
+    if (CWinApp* pApp = AfxGetApp())
+        pApp->m_nNumPreviewPages = m_nPagesShown;
+    UpdateToolBar();
+    Invalidate(TRUE);
+}
+
+void CPrintPreviewWnd::OnPreviewNumPage()
+{
+    SetPagesShown(m_nPagesShown == 2 ? 1 : 2);
+}
+
 void CPrintPreviewWnd::UpdateToolBar()
 {
     if (m_hWndToolBar == nullptr)
         return;
     ::EnableWindow(::GetDlgItem(m_hWndToolBar, AFX_ID_PREVIEW_NEXT), m_nPage < m_pages.size());
     ::EnableWindow(::GetDlgItem(m_hWndToolBar, AFX_ID_PREVIEW_PREV), m_nPage > 1);
+    const BOOL bTwo = m_nPagesShown == 2 && GetPageMetafile(m_nPage + 1) != nullptr;
     CString strPage;
-    strPage.Format(AfxLoadText(AFX_IDS_PREVIEW_PAGE), m_nPage);
+    if (bTwo)
+        strPage.Format(AfxLoadText(AFX_IDS_PREVIEW_PAGES), m_nPage, m_nPage + 1);
+    else
+        strPage.Format(AfxLoadText(AFX_IDS_PREVIEW_PAGE), m_nPage);
     ::SetDlgItemTextA(m_hWndToolBar, AFX_IDC_PREVIEW_PAGE, strPage);
+    // The button offers the other choice.
+    ::SetDlgItemTextA(m_hWndToolBar, AFX_ID_PREVIEW_NUMPAGE,
+                      AfxLoadText(m_nPagesShown == 2 ? AFX_IDS_PREVIEW_ONEPAGE : AFX_IDS_PREVIEW_TWOPAGE));
 }
 
 int CPrintPreviewWnd::GetToolBarHeight() const
@@ -212,11 +236,30 @@ void CPrintPreviewWnd::OnPaint()
     const HENHMETAFILE hPage = GetPageMetafile(m_nPage);
     if (hPage == nullptr)
         return;
-    // The page fitted into the area with a margin, in its own proportions.
+    const HENHMETAFILE hNext = m_nPagesShown == 2 ? GetPageMetafile(m_nPage + 1) : nullptr;
+    if (m_nPagesShown == 2)
+    {
+        // Two slots side by side; the second stays empty after the last page.
+        CRect rcLeft = rc, rcRight = rc;
+        rcLeft.right = rc.left + rc.Width() / 2;
+        rcRight.left = rcLeft.right;
+        DrawPage(&dc, hPage, rcLeft);
+        if (hNext != nullptr)
+            DrawPage(&dc, hNext, rcRight);
+    }
+    else
+        DrawPage(&dc, hPage, rc);
+}
+
+void CPrintPreviewWnd::DrawPage(CDC* pDC, HENHMETAFILE hPage, const CRect& rcSlot)
+{
+    // The page fitted into the slot with a margin, in its own proportions.
     const HDC hdcPrinter = m_pInfo->m_pPD->m_pd.hDC;
-    const double fWidth = (double)::GetDeviceCaps(hdcPrinter, HORZRES) / std::max(1, ::GetDeviceCaps(hdcPrinter, LOGPIXELSX));
-    const double fHeight = (double)::GetDeviceCaps(hdcPrinter, VERTRES) / std::max(1, ::GetDeviceCaps(hdcPrinter, LOGPIXELSY));
-    CRect rcArea = rc;
+    const double fWidth =
+        (double)::GetDeviceCaps(hdcPrinter, HORZRES) / std::max(1, ::GetDeviceCaps(hdcPrinter, LOGPIXELSX));
+    const double fHeight =
+        (double)::GetDeviceCaps(hdcPrinter, VERTRES) / std::max(1, ::GetDeviceCaps(hdcPrinter, LOGPIXELSY));
+    CRect rcArea = rcSlot;
     rcArea.DeflateRect(16, 16);
     if (rcArea.Width() <= 0 || rcArea.Height() <= 0 || fWidth <= 0 || fHeight <= 0)
         return;
@@ -227,10 +270,10 @@ void CPrintPreviewWnd::OnPaint()
     rcPage.OffsetRect(rcArea.left + (rcArea.Width() - cxPage) / 2, rcArea.top + (rcArea.Height() - cyPage) / 2);
     CRect rcShadow = rcPage;
     rcShadow.OffsetRect(4, 4);
-    ::FillRect(dc.m_hDC, &rcShadow, ::GetSysColorBrush(COLOR_3DDKSHADOW));
-    ::FillRect(dc.m_hDC, &rcPage, (HBRUSH)::GetStockObject(WHITE_BRUSH));
-    ::FrameRect(dc.m_hDC, &rcPage, (HBRUSH)::GetStockObject(BLACK_BRUSH));
-    ::PlayEnhMetaFile(dc.m_hDC, hPage, &rcPage);
+    ::FillRect(pDC->m_hDC, &rcShadow, ::GetSysColorBrush(COLOR_3DDKSHADOW));
+    ::FillRect(pDC->m_hDC, &rcPage, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+    ::FrameRect(pDC->m_hDC, &rcPage, (HBRUSH)::GetStockObject(BLACK_BRUSH));
+    ::PlayEnhMetaFile(pDC->m_hDC, hPage, &rcPage);
 }
 
 BOOL CPrintPreviewWnd::OnEraseBkgnd(CDC* /*pDC*/)

@@ -1,6 +1,8 @@
 // The print preview: a window over the program's main window that shows the
 // view's pages as the printer would print them, one at a time, under a
-// toolbar (Print, Next Page, Prev Page, Close). The main window is disabled
+// toolbar (Print, Next Page, Prev Page, One/Two Page, Close): one page at a
+// time, or two side by side (the choice is the application's
+// m_nNumPreviewPages, kept in its profile). The main window is disabled
 // while it shows. Each page is drawn once, by the view's own printing hooks,
 // into a metafile made for the printer, and played scaled to the window.
 #pragma once
@@ -22,6 +24,9 @@ public:
     static CPrintPreviewWnd* Start(CView* pView, CPrintInfo* pInfo);
 
     UINT GetCurrentPage() const { return m_nPage; }
+    // 1 or 2: the pages shown side by side.
+    UINT GetPagesShown() const { return m_nPagesShown; }
+    void SetPagesShown(UINT nPages);
     // The number of pages drawn so far (the shown one and the next).
     UINT GetPagesDrawn() const { return (UINT)m_pages.size(); }
     HENHMETAFILE GetPageMetafile(UINT nPage) const;
@@ -40,6 +45,7 @@ public:
     void OnPreviewNext();
     void OnPreviewPrev();
     void OnPreviewClose();
+    void OnPreviewNumPage();
 
 protected:
     CPrintPreviewWnd(CView* pView, CPrintInfo* pInfo);
@@ -50,6 +56,7 @@ protected:
     // does not exist.
     BOOL DrawPagesThrough(UINT nPage);
     void UpdateToolBar();
+    void DrawPage(CDC* pDC, HENHMETAFILE hPage, const CRect& rcSlot);
     int GetToolBarHeight() const;
     static INT_PTR CALLBACK ToolBarProc(HWND hDlg, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
@@ -59,6 +66,7 @@ protected:
     std::vector<HENHMETAFILE> m_pages;
     UINT m_nLastPage;         // 0 while the last page is not known
     UINT m_nPage;
+    UINT m_nPagesShown;
     HWND m_hWndToolBar;
     HWND m_hWndOwner;
     BOOL m_bBegun;

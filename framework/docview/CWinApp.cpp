@@ -593,10 +593,7 @@ void CWinApp::OnFilePrintSetup()
 
 void CWinApp::KeepPrinterSetup(const PRINTDLGA& pd)
 {
-    if (m_hDevMode != nullptr && m_hDevMode != pd.hDevMode)
-        ::GlobalFree(m_hDevMode);
-    if (m_hDevNames != nullptr && m_hDevNames != pd.hDevNames)
-        ::GlobalFree(m_hDevNames);
+    // Handles the dialog was given and replaced are the dialog's to free.
     m_hDevMode = pd.hDevMode;
     m_hDevNames = pd.hDevNames;
 }

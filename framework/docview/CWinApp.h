@@ -83,7 +83,7 @@ public:
     // one) into the structure; a device context the answer brought is left in
     // hDC for the caller. FALSE when there is no printer.
     BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
-    // Takes the set-up handles a print dialog left, freeing replaced ones.
+    // Takes the set-up handles a print dialog left (it frees those it replaced).
     void KeepPrinterSetup(const PRINTDLGA& pd);
     void OnAppExit();
     BOOL OnOpenRecentFile(UINT nID);

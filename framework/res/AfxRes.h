@@ -178,3 +178,7 @@
 #define AFX_ID_PREVIEW_PREV             22062
 #define AFX_ID_PREVIEW_CLOSE            22063
 #define AFX_IDC_PREVIEW_PAGE            22064
+#define AFX_ID_PREVIEW_NUMPAGE          22065
+#define AFX_IDS_PREVIEW_ONEPAGE         22054
+#define AFX_IDS_PREVIEW_TWOPAGE         22055
+#define AFX_IDS_PREVIEW_PAGES           22056

@@ -149,6 +149,23 @@ TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
     ::GetDlgItemTextA(pPreview->GetToolBar(), AFX_IDC_PREVIEW_PAGE, szPage, sizeof(szPage));
     EXPECT_EQ("Page " + std::to_string(perPage.size()), std::string(szPage));
 
+    // Two pages side by side, a choice the application keeps; the label
+    // names both pages while there is a second.
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_PREV);
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(2u, pPreview->GetPagesShown());
+    EXPECT_EQ(2u, PrintTestApp().m_nNumPreviewPages);
+    ::UpdateWindow(pPreview->m_hWnd);
+    const UINT nLast = (UINT)perPage.size();
+    ::GetDlgItemTextA(pPreview->GetToolBar(), AFX_IDC_PREVIEW_PAGE, szPage, sizeof(szPage));
+    EXPECT_EQ("Pages " + std::to_string(nLast - 1) + "-" + std::to_string(nLast), std::string(szPage));
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_NEXT);
+    ::GetDlgItemTextA(pPreview->GetToolBar(), AFX_IDC_PREVIEW_PAGE, szPage, sizeof(szPage));
+    EXPECT_EQ("Page " + std::to_string(nLast), std::string(szPage));
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(1u, pPreview->GetPagesShown());
+    EXPECT_EQ(1u, PrintTestApp().m_nNumPreviewPages);
+
     // Back a page, then Close: the owner is enabled again, the view keeps
     // its text and its control lays out for the screen again.
     ClickPreviewButton(pPreview, AFX_ID_PREVIEW_PREV);
