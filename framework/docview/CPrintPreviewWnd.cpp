@@ -330,10 +330,14 @@ INT_PTR CALLBACK CPrintPreviewWnd::ToolBarProc(HWND hDlg, UINT nMsg, WPARAM wPar
     {
         if (nMsg == WM_INITDIALOG)
             return FALSE;
-        // The buttons' clicks are the preview window's commands.
+        // The buttons' clicks are the preview window's commands; the keys
+        // (Escape, Page Up and Down) go back to the preview after a click.
         if (nMsg == WM_COMMAND)
         {
-            ::SendMessageA(::GetParent(hDlg), WM_COMMAND, wParam, lParam);
+            const HWND hPreview = ::GetParent(hDlg);
+            ::SendMessageA(hPreview, WM_COMMAND, wParam, lParam);
+            if (::IsWindow(hPreview) && ::IsWindowVisible(hPreview))
+                ::SetFocus(hPreview);
             return TRUE;
         }
     }

@@ -166,6 +166,12 @@ TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
     EXPECT_EQ(1u, pPreview->GetPagesShown());
     EXPECT_EQ(1u, PrintTestApp().m_nNumPreviewPages);
 
+    // After a click the keys are the preview's again: Page Up goes back.
+    EXPECT_EQ(pPreview->m_hWnd, ::GetFocus());
+    ::SendMessageA(::GetFocus(), WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(nLast - 1, pPreview->GetCurrentPage());
+    ClickPreviewButton(pPreview, AFX_ID_PREVIEW_NEXT);
+
     // Back a page, then Close: the owner is enabled again, the view keeps
     // its text and its control lays out for the screen again.
     ClickPreviewButton(pPreview, AFX_ID_PREVIEW_PREV);
