@@ -93,6 +93,18 @@ struct NoteFixture
     }
 };
 
+// A preview that cannot open: "Command failed." once, and the frame usable.
+void ExpectPreviewFails(NoteFixture& f)
+{
+    CRecordingPrompts prompts;
+    f.pView->OnFilePrintPreview();
+    PumpMessages();
+    EXPECT_EQ(nullptr, FindPrintPreview());
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("Command failed.", prompts.boxes[0].text);
+    EXPECT_TRUE(::IsWindowEnabled(f.pFrame->m_hWnd));
+}
+
 } // namespace
 
 TEST(PrintTest, PreviewLaysTheNoteOutOverPagesWithEveryWordOnceInOrder)
@@ -207,13 +219,7 @@ TEST(PrintTest, WithoutAPrinterPreviewSaysCommandFailed)
     ASSERT_NE(nullptr, f.pView);
     CDisplayPrinter printer;
     printer.bAnswer = FALSE;
-    CRecordingPrompts prompts;
-    f.pView->OnFilePrintPreview();
-    PumpMessages();
-    EXPECT_EQ(nullptr, FindPrintPreview());
-    ASSERT_EQ(1u, prompts.boxes.size());
-    EXPECT_EQ("Command failed.", prompts.boxes[0].text);
-    EXPECT_TRUE(::IsWindowEnabled(f.pFrame->m_hWnd));
+    ExpectPreviewFails(f);
 }
 
 TEST(PrintTest, PrintingAsksTheDialogAndReportsADeviceThatRefusesTheDocument)
@@ -243,6 +249,11 @@ TEST(PrintTest, PrintingAsksTheDialogAndReportsADeviceThatRefusesTheDocument)
     ::SendMessageA(f.pView->m_hWnd, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     EXPECT_NE(0u, printer.dwLastFlags & PD_RETURNDEFAULT);
     EXPECT_EQ(2u, prompts.boxes.size());
+    // Without a default printer there is no dialog to say so: the program does.
+    printer.bAnswer = FALSE;
+    ::SendMessageA(f.pView->m_hWnd, WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+    ASSERT_EQ(3u, prompts.boxes.size());
+    EXPECT_EQ(0u, prompts.boxes[2].text.find("No printer is available."));
 }
 
 TEST(PrintTest, PagesAskedForFromTheMiddleAreLaidOutFromTheStart)
@@ -304,12 +315,7 @@ TEST(PrintTest, AControlThatLaysNothingOutIsAFailureNotABlankPrint)
     ASSERT_NE(nullptr, f.pView);
     f.pLayout->bStuck = TRUE;
     CDisplayPrinter printer;
-    CRecordingPrompts prompts;
-    f.pView->OnFilePrintPreview();
-    PumpMessages();
-    EXPECT_EQ(nullptr, FindPrintPreview());
-    ASSERT_EQ(1u, prompts.boxes.size());
-    EXPECT_EQ("Command failed.", prompts.boxes[0].text);
+    ExpectPreviewFails(f);
 
     // Straight through the page loop with a device that takes documents is
     // not possible here; the loop's verdict on the first page is.
