@@ -1,5 +1,5 @@
 // Printing from a notebook window: File > Print and Print Preview greyed
-// while nothing printable is shown; with a note shown and the tree holding
+// while nothing printable (the blank view, a page view) is shown; with a note shown and the tree holding
 // the focus, the note (not the tree) is previewed and printed with half-inch
 // margins; the note's window is left as it was; Print Setup goes through the
 // print dialog. The control's page layout is the stand-in's (Wine's rich
@@ -12,6 +12,7 @@
 #include "app/CMainFrame.h"
 #include "app/res/Resource.h"
 
+#include "framework/docview/CHtmlView.h"
 #include "framework/docview/CPrintPreviewWnd.h"
 
 #include <memory>
@@ -20,6 +21,17 @@ namespace {
 
 class NotePrintTest : public NotebookWindowTest
 {
+};
+
+// Reaches the frame's own way of putting a view into the content pane, for
+// a page view (the program's own is not needed to know it does not print).
+class CContentPane : public CChildFrame
+{
+public:
+    static CView* Show(CChildFrame* pFrame, CRuntimeClass* pViewClass)
+    {
+        return static_cast<CContentPane*>(pFrame)->ReplaceContentView(pViewClass);
+    }
 };
 
 // A note of numbered words, four to a paragraph.
@@ -64,6 +76,19 @@ TEST_F(NotePrintTest, PrintCommandsFollowWhatTheContentPaneShows)
     // With the note's own view active too.
     pFrame->SetActiveView(pFrame->GetRichEditView(), FALSE);
     EXPECT_EQ(1, QueryCommand(pFrame, ID_FILE_PRINT_PREVIEW).nEnabled);
+
+    // A page view: greyed, and the commands do nothing.
+    pFrame->SetActiveView(pFrame->GetTabsView(), FALSE);
+    CView* pPage = CContentPane::Show(pFrame, RUNTIME_CLASS(CHtmlView));
+    ASSERT_NE(nullptr, pPage);
+    ASSERT_TRUE(pPage->IsKindOf(RUNTIME_CLASS(CHtmlView)));
+    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_DIRECT, (UINT)ID_FILE_PRINT_PREVIEW })
+    {
+        EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
+        m_pMainFrame->SendMessage(WM_COMMAND, nID, 0);
+    }
+    EXPECT_EQ(0, printer.nAsked);
+    EXPECT_EQ(nullptr, FindPrintPreview());
 
     // A folder shows the blank view again: greyed again.
     ASSERT_TRUE(pFrame->DisplayNode(FALSE, NodeIdByName(pDoc, "Folder")));
