@@ -171,7 +171,8 @@ public:
     void OnFileProperties();
     // Edit > Cut acts on a label being edited; otherwise others decide.
     void OnUpdateEditCut(CCmdUI* pCmdUI);
-    BOOL OnEditCut(UINT nID);
+    void OnEditCut();
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     // --- Imports and export (commands of the context menu) ------------------------------
     // Notes and images: a multiple selection imported by the batch import

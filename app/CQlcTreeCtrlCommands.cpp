@@ -123,11 +123,17 @@ void CQlcTreeCtrl::OnUpdateEditCut(CCmdUI* pCmdUI)
         pCmdUI->ContinueRouting();
 }
 
-BOOL CQlcTreeCtrl::OnEditCut(UINT /*nID*/)
+void CQlcTreeCtrl::OnEditCut()
 {
-    HWND hEdit = m_bLabelEditing ? GetEditControl() : nullptr;
-    if (hEdit == nullptr)
-        return FALSE; // for whoever comes next
-    ::SendMessageA(hEdit, WM_CUT, 0, 0);
-    return TRUE;
+    if (HWND hEdit = GetEditControl())
+        ::SendMessageA(hEdit, WM_CUT, 0, 0);
+}
+
+BOOL CQlcTreeCtrl::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    // Edit > Cut is the tree's only while a label is edited: otherwise
+    // neither its handler nor its presence may stop the routing.
+    if (nID == ID_EDIT_CUT && nCode == (int)CN_COMMAND && !(m_bLabelEditing && GetEditControl() != nullptr))
+        return FALSE;
+    return CTreeCtrl::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
