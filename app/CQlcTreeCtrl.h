@@ -227,9 +227,10 @@ protected:
     void NewNode(BYTE nType);
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
     void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder, BOOL bTasked);
-    // The context item (or the caret item) when it stands for a node other
-    // than a folder, selected; null otherwise. The context item is cleared.
-    HTREEITEM TakeContextNoteItem();
+    // The context item (or the caret item) when it stands for a node (a
+    // folder only with bFoldersToo), selected; null otherwise. The context
+    // item is cleared.
+    HTREEITEM TakeContextNodeItem(BOOL bFoldersToo);
     // Cut or Copy of the context item.
     void PutOnClipboard(BOOL bCut);
     // The batch import of files chosen in the open dialog.

@@ -16,14 +16,14 @@
 #include "framework/base/CCmdUI.h"
 #include "framework/docview/CWinApp.h"
 
-HTREEITEM CQlcTreeCtrl::TakeContextNoteItem()
+HTREEITEM CQlcTreeCtrl::TakeContextNodeItem(BOOL bFoldersToo)
 {
     HTREEITEM hItem = m_hContextItem != nullptr ? m_hContextItem : GetSelectedItem();
     m_hContextItem = nullptr;
     if (hItem == nullptr || IsPlaceholder(hItem))
         return nullptr;
     CQlcNode node(m_pDoc, GetItemNodeId(hItem));
-    if (!node.IsValid() || node.IsFolder())
+    if (!node.IsValid() || (node.IsFolder() && !bFoldersToo))
         return nullptr;
     SelectItem(hItem);
     return hItem;
@@ -31,7 +31,7 @@ HTREEITEM CQlcTreeCtrl::TakeContextNoteItem()
 
 void CQlcTreeCtrl::OnQlcPopupAddToBookmarks()
 {
-    HTREEITEM hItem = TakeContextNoteItem();
+    HTREEITEM hItem = TakeContextNodeItem(FALSE);
     if (hItem == nullptr)
         return;
     CAddBookmarkDlg dlg(this);
@@ -49,7 +49,7 @@ void CQlcTreeCtrl::OnQlcPopupAddToBookmarks()
 
 void CQlcTreeCtrl::OnQlcPopupAddToNewTask()
 {
-    HTREEITEM hItem = TakeContextNoteItem();
+    HTREEITEM hItem = TakeContextNodeItem(FALSE);
     if (hItem == nullptr)
         return;
     const DWORD dwNodeId = GetItemNodeId(hItem);
@@ -69,7 +69,7 @@ void CQlcTreeCtrl::OnQlcPopupAddToNewTask()
 
 void CQlcTreeCtrl::OnQlcPopupAddToExistingTask()
 {
-    HTREEITEM hItem = TakeContextNoteItem();
+    HTREEITEM hItem = TakeContextNodeItem(FALSE);
     if (hItem == nullptr)
         return;
     const DWORD dwNodeId = GetItemNodeId(hItem);
@@ -99,11 +99,9 @@ void CQlcTreeCtrl::OnQlcPopupAddToExistingTask()
 void CQlcTreeCtrl::OnQlcPopupRemoveTaskLink()
 {
     // Any node may carry a link, a folder too (from an older file).
-    HTREEITEM hItem = m_hContextItem != nullptr ? m_hContextItem : GetSelectedItem();
-    m_hContextItem = nullptr;
-    if (hItem == nullptr || IsPlaceholder(hItem))
+    HTREEITEM hItem = TakeContextNodeItem(TRUE);
+    if (hItem == nullptr)
         return;
-    SelectItem(hItem);
     const DWORD dwNodeId = GetItemNodeId(hItem);
     // Every task linked here lets go; their rows follow through the frame.
     m_pDoc->Data_RemoveNodeTasks(dwNodeId);
