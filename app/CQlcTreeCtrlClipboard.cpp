@@ -269,7 +269,13 @@ void CQlcTreeCtrl::OnQlcPopupPaste()
     HTREEITEM hNew = InsertBranchItems(dwNewId, hParent);
     if (hParent != nullptr && hNew != nullptr)
     {
+        // Expanding from here sends no notification: the open folder's
+        // picture is set here.
         Expand(hParent, TVE_EXPAND);
+        int nImage = 0, nSelected = 0;
+        GetItemImage(hParent, nImage, nSelected);
+        if (nImage == imageFolder)
+            SetItemImage(hParent, imageFolderOpen, imageFolderOpen);
         EnsureVisible(hNew);
     }
     m_pDoc->SetModified(TRUE);

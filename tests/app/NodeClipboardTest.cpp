@@ -234,6 +234,10 @@ TEST_F(NodeClipboardTest, CopyThenPasteTwiceGivesTwoIndependentCopiesInTheOtherN
               "Folder{Sub{(empty)}, Note}, B note",
               DescribeTree(*pTreeB));
     EXPECT_EQ(IdAt(m_pB, "Empty"), CQlcNode(m_pB, IdAt(m_pB, "Empty/Folder")).GetParentId());
+    // The folder opens to show what arrived.
+    HTREEITEM hEmpty = FindItem(*pTreeB, "Empty");
+    EXPECT_NE(0u, pTreeB->GetItemState(hEmpty, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(CQlcTreeCtrl::imageFolderOpen, ImageOf(*pTreeB, hEmpty));
 
     // The copies survive a save.
     std::unique_ptr<CQuillcrestDoc> pSaved = SaveAndRead(m_pB, "b-saved.qlc");
