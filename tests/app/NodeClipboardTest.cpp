@@ -369,6 +369,17 @@ TEST_F(NodeClipboardTest, APasteIntoTheClipboardsOwnBranchIsRefused)
     EXPECT_EQ(3u, copied.size());
     EXPECT_EQ(nNow + 3, m_pA->GetNodeTable().GetCount());
     EXPECT_EQ(dwFolder, CQlcNode(m_pA, dwCopy).GetParentId());
+
+    // A held node that went some other way than through the tree: nothing
+    // pasted, the clipboard let go.
+    Command(m_pA, "Other", ID_QLCPOPUP_COPY);
+    m_pA->Data_DeleteNode(IdAt(m_pA, "Other"));
+    const INT_PTR nLeft = m_pA->GetNodeTable().GetCount();
+    Command(m_pA, nullptr, ID_QLCPOPUP_PASTE);
+    EXPECT_EQ((std::vector<std::string>{ "The node on the clipboard no longer exists.\n\nNothing was pasted." }),
+              TakeMessages());
+    EXPECT_EQ(nLeft, m_pA->GetNodeTable().GetCount());
+    EXPECT_FALSE(Clip().bHasContent);
     if (m_pA != nullptr)
         m_pA->SetModified(FALSE);
 }
