@@ -177,6 +177,10 @@
 #define IDS_NODE_NAME_EMPTY             1138
 #define IDS_STATUS_DECOMPRESSING        1139
 #define IDS_STATUS_SAVING_NOTE          1140
+// Image view
+#define IDC_ZOOM_CURSOR                 104   // cursor over an image in zoom mode
+#define IDS_STATUS_LOADING_IMAGE        22000
+#define IDS_STATUS_RESIZING_IMAGE       22001
 // Notebook options, encryption settings and node properties
 #define IDS_FILE_PROPERTIES_CAPTION     22300
 #define IDS_NEW_PASSWORD_CAPTION        22301
