@@ -46,11 +46,12 @@ void WipeFile(LPCSTR lpszPath)
     ::CloseHandle(hFile);
 }
 
-// "QLC" followed by one to four hexadecimal digits, then the extension.
+// "QLC" followed by one to four hexadecimal digits, then the extension. The
+// prefix's case tells these apart from the notebook core's work files.
 BOOL IsOurTempName(LPCSTR lpszName, LPCSTR lpszExtension)
 {
     const size_t nPrefix = std::strlen(CQlcHtmlView::kTempPrefix);
-    if (_strnicmp(lpszName, CQlcHtmlView::kTempPrefix, nPrefix) != 0)
+    if (std::strncmp(lpszName, CQlcHtmlView::kTempPrefix, nPrefix) != 0)
         return FALSE;
     const char* p = lpszName + nPrefix;
     int nDigits = 0;
