@@ -470,3 +470,80 @@ TEST_F(ImageViewTest, AnEncryptedPictureOpensWithItsPassword)
     ASSERT_NE(nullptr, pFrame->GetScrollView());
     EXPECT_EQ(6, pFrame->GetScrollView()->GetDecodedImage().GetHeight());
 }
+
+TEST_F(ImageViewTest, ASmoothShrinkDrawsTheRightPartsWhenScrolled)
+{
+    app.m_settings.m_nResizeBilinear = 1;
+    // The left third red, the rest blue: a turned or shifted part shows.
+    CQlcScrollView* pView = OpenImage(MakeBmp(3000, 1000, [](int x, int) {
+                                          return x < 1000 ? RGB(255, 0, 0) : RGB(0, 0, 255);
+                                      }),
+                                      TRUE);
+    ASSERT_NE(nullptr, pView);
+    ASSERT_LT(pView->GetScale(), 0.5);
+    const CSize client = ClientSize(pView);
+    CCanvas canvas(client.cx, client.cy);
+    pView->OnDraw(canvas.DC());
+    const CRect rcShown = pView->GetShownRect();
+    EXPECT_EQ(RGB(255, 0, 0), canvas.At(rcShown.left + 2, rcShown.CenterPoint().y));
+    EXPECT_EQ(RGB(0, 0, 255), canvas.At(std::min<int>(rcShown.right, client.cx) - 3, rcShown.CenterPoint().y));
+
+    // Twice the fitted size is still a shrink, now with scroll bars.
+    pView->ImageZoomMore(CPoint(0, 0));
+    ASSERT_LT(pView->GetScale(), 1.0);
+    ASSERT_NE(0u, pView->GetStyle() & WS_HSCROLL);
+    const int cxTotal = pView->GetTotalSize().cx;
+    pView->ScrollToPosition(CPoint(cxTotal, 0));
+    const CSize scrolled = ClientSize(pView);
+    CCanvas right(scrolled.cx, scrolled.cy);
+    pView->OnPrepareDC(right.DC());
+    pView->OnDraw(right.DC());
+    // Scrolled to the far right: only blue shows.
+    const int y = pView->GetShownRect().CenterPoint().y - pView->GetDeviceScrollPosition().y;
+    EXPECT_EQ(RGB(0, 0, 255), right.At(2, y));
+    EXPECT_EQ(RGB(0, 0, 255), right.At(scrolled.cx - 3, y));
+    pView->ScrollToPosition(CPoint(0, 0));
+    pView->OnPrepareDC(right.DC());
+    pView->OnDraw(right.DC());
+    EXPECT_EQ(RGB(255, 0, 0), right.At(2, y));
+    app.m_settings.m_nResizeBilinear = 0;
+}
+
+TEST_F(ImageViewTest, TabGoesBetweenTheTreeAndThePicture)
+{
+    CQlcScrollView* pView = OpenImage(SolidBmp(20, 20, RGB(1, 1, 1)), TRUE);
+    ASSERT_NE(nullptr, pView);
+    CQlcTreeCtrl* pTree = m_pFrame->GetTreeCtrl();
+    pTree->SetFocus();
+    PressKey(*pTree, VK_TAB);
+    EXPECT_EQ(pView->m_hWnd, ::GetFocus());
+    PressKey(*pView, VK_TAB);
+    EXPECT_EQ(pTree->m_hWnd, ::GetFocus());
+}
+
+TEST_F(ImageViewTest, TheZoomCursorShowsOnlyOverThePictureInZoomMode)
+{
+    CQlcScrollView* pView = OpenImage(SolidBmp(60, 40, RGB(1, 1, 1)), FALSE);
+    ASSERT_NE(nullptr, pView);
+    const HCURSOR hZoom = ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_ZOOM_CURSOR));
+    ASSERT_NE(nullptr, hZoom);
+    CPoint ptCentre = pView->GetShownRect().CenterPoint();
+    pView->ClientToScreen(&ptCentre);
+    ::SetCursorPos(ptCentre.x, ptCentre.y);
+    const LPARAM lHit = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    pView->SendMessage(WM_SETCURSOR, (WPARAM)pView->m_hWnd, lHit);
+    EXPECT_NE(hZoom, ::GetCursor());
+
+    pView->SetZoomMode(TRUE);
+    EXPECT_TRUE(pView->SendMessage(WM_SETCURSOR, (WPARAM)pView->m_hWnd, lHit));
+    EXPECT_EQ(hZoom, ::GetCursor());
+
+    // Off the picture the zoom cursor goes again.
+    CPoint ptCorner(1, 1);
+    pView->ClientToScreen(&ptCorner);
+    ::SetCursorPos(ptCorner.x, ptCorner.y);
+    pView->SendMessage(WM_SETCURSOR, (WPARAM)pView->m_hWnd, lHit);
+    EXPECT_NE(hZoom, ::GetCursor());
+}
