@@ -356,7 +356,7 @@ void CQlcScrollView::DrawScaledPart(HDC hDC, int x, int y, int cx, int cy, const
 }
 
 void CQlcScrollView::PaintPicture(HDC hDC, const CRect& rcTarget, CPoint ptOrigin, BOOL bBackground,
-                                  BOOL bBilinear, int cxScaled, int cyScaled)
+                                  BOOL bBilinear, const CRect& rcPicture)
 {
     if (bBackground)
     {
@@ -372,8 +372,8 @@ void CQlcScrollView::PaintPicture(HDC hDC, const CRect& rcTarget, CPoint ptOrigi
     {
         ::SetBkMode(hDC, TRANSPARENT);
     }
-    DrawScaledPart(hDC, m_rcShown.left - ptOrigin.x + rcTarget.left, m_rcShown.top - ptOrigin.y + rcTarget.top,
-                   cxScaled, cyScaled, rcTarget, bBilinear);
+    DrawScaledPart(hDC, rcPicture.left - ptOrigin.x + rcTarget.left, rcPicture.top - ptOrigin.y + rcTarget.top,
+                   rcPicture.Width(), rcPicture.Height(), rcTarget, bBilinear);
 }
 
 void CQlcScrollView::DrawImage(CDC* pDC, BOOL bPrinter)
@@ -403,13 +403,15 @@ void CQlcScrollView::DrawImage(CDC* pDC, BOOL bPrinter)
 
     const int x = cxTarget > cxScaled ? cxTarget / 2 - cxScaled / 2 : 0;
     const int y = cyTarget > cyScaled ? cyTarget / 2 - cyScaled / 2 : 0;
-    m_rcShown.SetRect(x, y, x + cxScaled, y + cyScaled);
+    const CRect rcPicture(x, y, x + cxScaled, y + cyScaled);
 
     if (bPrinter)
     {
-        PaintPicture(pDC->GetSafeHdc(), rcTarget, CPoint(0, 0), FALSE, bBilinear, cxScaled, cyScaled);
+        // The screen's shown rectangle stays: zoom clicks keep using it.
+        PaintPicture(pDC->GetSafeHdc(), rcTarget, CPoint(0, 0), FALSE, bBilinear, rcPicture);
         return;
     }
+    m_rcShown = rcPicture;
 
     // The back buffer holds the visible part of the drawing surface: the
     // client area at the current scroll position.
@@ -426,13 +428,13 @@ void CQlcScrollView::DrawImage(CDC* pDC, BOOL bPrinter)
         // No memory for the buffer: straight onto the screen.
         DeleteBackBuffer();
         PaintPicture(pDC->GetSafeHdc(), CRect(ptScroll.x, ptScroll.y, ptScroll.x + cxTarget, ptScroll.y + cyTarget),
-                     ptScroll, bBackground, bBilinear, cxScaled, cyScaled);
+                     ptScroll, bBackground, bBilinear, rcPicture);
         return;
     }
     CScopedSelect select(dcMem, m_hBackBuffer);
     if (bRebuild)
     {
-        PaintPicture(dcMem, rcTarget, ptScroll, bBackground, bBilinear, cxScaled, cyScaled);
+        PaintPicture(dcMem, rcTarget, ptScroll, bBackground, bBilinear, rcPicture);
         m_rcBackBuffer = rcTarget;
         m_ptBackBuffer = ptScroll;
         ++m_nRebuildCount;

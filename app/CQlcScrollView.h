@@ -87,10 +87,10 @@ protected:
     // The picture scaled to (cx, cy) at (x, y) onto hDC, only the part that
     // falls inside rcClip.
     void DrawScaledPart(HDC hDC, int x, int y, int cx, int cy, const CRect& rcClip, BOOL bBilinear);
-    // Paints the picture and its background into a client-sized area whose
-    // top-left is ptOrigin of the view's drawing surface.
+    // Paints the picture (at rcPicture of the drawing surface) and its
+    // background into rcTarget, which shows the surface from ptOrigin on.
     void PaintPicture(HDC hDC, const CRect& rcTarget, CPoint ptOrigin, BOOL bBackground, BOOL bBilinear,
-                      int cxScaled, int cyScaled);
+                      const CRect& rcPicture);
     void DeleteBackBuffer();
     // Whether the point of the client area lies on the shown image.
     BOOL IsOverImage(CPoint ptClient) const;

@@ -547,3 +547,29 @@ TEST_F(ImageViewTest, TheZoomCursorShowsOnlyOverThePictureInZoomMode)
     pView->SendMessage(WM_SETCURSOR, (WPARAM)pView->m_hWnd, lHit);
     EXPECT_NE(hZoom, ::GetCursor());
 }
+
+TEST_F(ImageViewTest, OnAPageThePictureIsCentredAtTheWindowsScaleWithoutBackground)
+{
+    CQlcScrollView* pView = OpenImage(SolidBmp(50, 30, RGB(0, 90, 180)), FALSE);
+    ASSERT_NE(nullptr, pView);
+    pView->ImageZoomMore(CPoint(0, 0));
+    // A memory DC stands in for the printer: its page is the screen's size.
+    HDC hScreen = ::GetDC(nullptr);
+    const int cxPage = ::GetDeviceCaps(hScreen, HORZRES);
+    const int cyPage = ::GetDeviceCaps(hScreen, VERTRES);
+    ::ReleaseDC(nullptr, hScreen);
+    CCanvas page(cxPage, cyPage);
+    const int nBuilt = pView->GetRebuildCount();
+    const CRect rcScreen = pView->GetShownRect();
+    pView->DrawImage(page.DC(), TRUE);
+    // Neither the back buffer nor the window's picture place changes.
+    EXPECT_EQ(nBuilt, pView->GetRebuildCount());
+    EXPECT_EQ(rcScreen, pView->GetShownRect());
+    const CRect rcShown(cxPage / 2 - 50, cyPage / 2 - 30, cxPage / 2 + 50, cyPage / 2 + 30);
+    EXPECT_EQ(RGB(0, 90, 180), page.At(rcShown.left, rcShown.top));
+    EXPECT_EQ(RGB(0, 90, 180), page.At(rcShown.right - 1, rcShown.bottom - 1));
+    // Nothing but the picture is drawn.
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), page.At(0, 0));
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), page.At(rcShown.left - 1, rcShown.top));
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), page.At(rcShown.right, rcShown.bottom));
+}
