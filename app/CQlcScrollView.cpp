@@ -43,10 +43,10 @@ BEGIN_MESSAGE_MAP(CQlcScrollView, CScrollView)
     ON_WM_SIZE()
     ON_WM_ERASEBKGND()
     ON_WM_SETCURSOR()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONDBLCLK()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_RBUTTONDBLCLK()
+    ON_MESSAGE(WM_LBUTTONDOWN, OnZoomClick)
+    ON_MESSAGE(WM_LBUTTONDBLCLK, OnZoomClick)
+    ON_MESSAGE(WM_RBUTTONDOWN, OnZoomClick)
+    ON_MESSAGE(WM_RBUTTONDBLCLK, OnZoomClick)
     ON_WM_KEYDOWN()
     ON_WM_GETDLGCODE()
     ON_REGISTERED_MESSAGE(s_nOptionsChangedMsg, OnOptionsChanged)
@@ -132,6 +132,8 @@ BOOL CQlcScrollView::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*bPass
     m_dRotationAngle = 0.0;
     m_dAppliedAngle = 0.0;
     m_pResized.reset();
+    // A new picture is fitted to the window afresh.
+    m_dFitFactor = 1.0;
     m_bLoaded = TRUE;
     DoZoomUpdate();
     return TRUE;
@@ -456,11 +458,11 @@ int CQlcScrollView::OnCreate(LPCREATESTRUCTA lpcs)
 void CQlcScrollView::OnSize(UINT nType, int cx, int cy)
 {
     CScrollView::OnSize(nType, cx, cy);
-    if (m_bInUpdate)
+    // Without a picture there is nothing to fit yet.
+    if (m_bInUpdate || !m_bLoaded)
         return;
     m_dFitFactor = GetFitFactor(cx, cy, m_bmpDisplay.GetWidth(), m_bmpDisplay.GetHeight());
-    if (m_bLoaded)
-        DoZoomUpdate();
+    DoZoomUpdate();
 }
 
 BOOL CQlcScrollView::OnEraseBkgnd(CDC* /*pDC*/)
@@ -518,28 +520,11 @@ void CQlcScrollView::ImageHitTest(UINT nFlags, CPoint point)
         ImageZoomLess(ptImage);
 }
 
-void CQlcScrollView::OnLButtonDown(UINT nFlags, CPoint point)
+LRESULT CQlcScrollView::OnZoomClick(WPARAM wParam, LPARAM lParam)
 {
-    ImageHitTest(nFlags, point);
-    Default();
-}
-
-void CQlcScrollView::OnLButtonDblClk(UINT nFlags, CPoint point)
-{
-    ImageHitTest(nFlags, point);
-    Default();
-}
-
-void CQlcScrollView::OnRButtonDown(UINT nFlags, CPoint point)
-{
-    ImageHitTest(nFlags, point);
-    Default();
-}
-
-void CQlcScrollView::OnRButtonDblClk(UINT nFlags, CPoint point)
-{
-    ImageHitTest(nFlags, point);
-    Default();
+    // Before the default handling of the button message.
+    ImageHitTest((UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam)));
+    return Default();
 }
 
 UINT CQlcScrollView::OnGetDlgCode()

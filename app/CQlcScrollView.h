@@ -73,10 +73,8 @@ public:
     void OnSize(UINT nType, int cx, int cy);
     BOOL OnEraseBkgnd(CDC* pDC);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    void OnLButtonDblClk(UINT nFlags, CPoint point);
-    void OnRButtonDown(UINT nFlags, CPoint point);
-    void OnRButtonDblClk(UINT nFlags, CPoint point);
+    // Left and right button down and double click: zoom clicks.
+    LRESULT OnZoomClick(WPARAM wParam, LPARAM lParam);
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     UINT OnGetDlgCode();
     LRESULT OnOptionsChanged(WPARAM wParam, LPARAM lParam);
