@@ -6,7 +6,9 @@
 #include "app/CMainFrame.h"
 #include "app/CProcessingDlg.h"
 #include "app/CQlcApp.h"
+#include "app/CQlcHtmlView.h"
 #include "app/CQlcRichEditViewEx.h"
+#include "app/CQlcScrollView.h"
 #include "app/CQlcTabsView.h"
 #include "app/CQlcTreeCtrl.h"
 #include "app/CSetPasswordDlg.h"
@@ -53,14 +55,19 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdatePrintContent)
     ON_COMMAND(ID_TOOLS_CHECKSPELLING, OnToolsCheckSpelling)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateToolsCheckSpelling)
-    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATECW, OnUpdateNotYetAvailable)
-    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATEACW, OnUpdateNotYetAvailable)
-    ON_UPDATE_COMMAND_UI(ID_IMAGE_ZOOM, OnUpdateNotYetAvailable)
-    ON_UPDATE_COMMAND_UI(ID_IMAGE_SCALETOFIT, OnUpdateNotYetAvailable)
+    ON_COMMAND(ID_IMAGE_ROTATECW, OnImageRotateClockwise)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATECW, OnUpdateImageCommand)
+    ON_COMMAND(ID_IMAGE_ROTATEACW, OnImageRotateAnticlockwise)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATEACW, OnUpdateImageCommand)
+    ON_COMMAND(ID_IMAGE_ZOOM, OnImageZoom)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ZOOM, OnUpdateImageZoom)
+    ON_COMMAND(ID_IMAGE_SCALETOFIT, OnImageScaleToFit)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_SCALETOFIT, OnUpdateImageScaleToFit)
 END_MESSAGE_MAP()
 
 CChildFrame::CChildFrame()
-    : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
+    : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pScrollView(nullptr), m_pHtmlView(nullptr),
+      m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
       m_bFirstShow(TRUE), m_bPlacementPending(FALSE)
 {
 }
@@ -181,6 +188,8 @@ CView* CChildFrame::ReplaceContentView(CRuntimeClass* pViewClass)
     if (pOld != nullptr)
         m_wndSplitter.DeleteView(0, 1);
     m_pRichEditView = nullptr;
+    m_pScrollView = nullptr;
+    m_pHtmlView = nullptr;
     m_pBlankView = nullptr;
 
     CView* pView = nullptr;
@@ -199,6 +208,8 @@ CView* CChildFrame::ReplaceContentView(CRuntimeClass* pViewClass)
     {
         pView->SendMessage(WM_INITIALUPDATE);
         m_pRichEditView = DYNAMIC_DOWNCAST(CQlcRichEditViewEx, pView);
+        m_pScrollView = DYNAMIC_DOWNCAST(CQlcScrollView, pView);
+        m_pHtmlView = DYNAMIC_DOWNCAST(CQlcHtmlView, pView);
         m_pBlankView = DYNAMIC_DOWNCAST(CBlankAreaView, pView);
     }
     m_wndSplitter.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
@@ -298,12 +309,25 @@ BOOL CChildFrame::DisplayNode(BOOL bOpen, DWORD dwNodeId)
         break;
     }
     case QLC_NODE_IMAGE:
-    case QLC_NODE_HTML:
-        // Their views come later: the node is shown with the blank view.
-        if (m_pBlankView == nullptr || GetContentView() != m_pBlankView)
-            ReplaceContentView(RUNTIME_CLASS(CBlankAreaView));
+    {
+        ReplaceContentView(RUNTIME_CLASS(CQlcScrollView));
         m_dwShownNodeId = dwNodeId;
-        return TRUE;
+        if (m_pScrollView == nullptr)
+            break; // not loaded
+        CQlcNode loaded(pDoc, dwNodeId);
+        bLoaded = m_pScrollView->LoadNode(pDoc, dwNodeId, loaded.HasPassword(), loaded.GetPassword());
+        break;
+    }
+    case QLC_NODE_HTML:
+    {
+        ReplaceContentView(RUNTIME_CLASS(CQlcHtmlView));
+        m_dwShownNodeId = dwNodeId;
+        if (m_pHtmlView == nullptr)
+            break; // not loaded
+        CQlcNode loaded(pDoc, dwNodeId);
+        bLoaded = m_pHtmlView->LoadNode(pDoc, dwNodeId, loaded.HasPassword(), loaded.GetPassword());
+        break;
+    }
     case QLC_NODE_FOREIGN:
         AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_FOREIGN_DATA), AfxLoadText(IDS_FOREIGN_DATA_CAPTION), MB_OK | MB_ICONWARNING);
         ShowBlankView();
@@ -405,6 +429,58 @@ void CChildFrame::FocusNextPane()
     HWND hNext = ::GetNextDlgTabItem(m_hWnd, hFocus, FALSE);
     if (hNext != nullptr)
         ::SetFocus(hNext);
+}
+
+// ---------------------------------------------------------------------------
+// Image commands
+
+void CChildFrame::OnImageRotateClockwise()
+{
+    if (m_pScrollView != nullptr)
+        m_pScrollView->RotateClockwise();
+}
+
+void CChildFrame::OnImageRotateAnticlockwise()
+{
+    if (m_pScrollView != nullptr)
+        m_pScrollView->RotateAnticlockwise();
+}
+
+void CChildFrame::OnImageZoom()
+{
+    if (m_pScrollView == nullptr)
+        return;
+    // The next image view starts in the mode chosen last.
+    if (CQlcApp* pApp = QlcGetApp())
+        pApp->m_settings.m_nZoomMode = !pApp->m_settings.m_nZoomMode;
+    m_pScrollView->SetZoomMode(!m_pScrollView->GetZoomMode());
+}
+
+void CChildFrame::OnImageScaleToFit()
+{
+    if (m_pScrollView == nullptr)
+        return;
+    if (CQlcApp* pApp = QlcGetApp())
+        pApp->m_settings.m_nImageScaleToFit = !pApp->m_settings.m_nImageScaleToFit;
+    m_pScrollView->DoZoomUpdate();
+}
+
+void CChildFrame::OnUpdateImageCommand(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pScrollView != nullptr);
+}
+
+void CChildFrame::OnUpdateImageZoom(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pScrollView != nullptr);
+    pCmdUI->SetCheck(m_pScrollView != nullptr && m_pScrollView->GetZoomMode());
+}
+
+void CChildFrame::OnUpdateImageScaleToFit(CCmdUI* pCmdUI)
+{
+    const CQlcApp* pApp = QlcGetApp();
+    pCmdUI->Enable(m_pScrollView != nullptr);
+    pCmdUI->SetCheck(pApp != nullptr && pApp->m_settings.m_nImageScaleToFit == 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -18,6 +18,8 @@
 
 class CBlankAreaView;
 class CQlcRichEditViewEx;
+class CQlcHtmlView;
+class CQlcScrollView;
 class CQlcTabsView;
 class CQlcTreeCtrl;
 class CBookmarkTreeCtrl;
@@ -46,6 +48,8 @@ public:
     // The view of the content pane, whichever it is (or null).
     CView* GetContentView() const;
     CQlcRichEditViewEx* GetRichEditView() const { return m_pRichEditView; }
+    CQlcScrollView* GetScrollView() const { return m_pScrollView; }
+    CQlcHtmlView* GetHtmlView() const { return m_pHtmlView; }
     CBlankAreaView* GetBlankView() const { return m_pBlankView; }
     CSplitterWnd& GetSplitter() { return m_wndSplitter; }
     CSizingControlBarCF& GetTasksBar() { return m_wndTasksBar; }
@@ -120,8 +124,14 @@ public:
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
     void OnViewTaskBar();
     void OnUpdateViewTaskBar(CCmdUI* pCmdUI);
-    // Commands whose windows come later (the image view) stay disabled.
-    void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+    // The image commands act on the shown image view.
+    void OnImageRotateClockwise();
+    void OnImageRotateAnticlockwise();
+    void OnImageZoom();
+    void OnImageScaleToFit();
+    void OnUpdateImageCommand(CCmdUI* pCmdUI);
+    void OnUpdateImageZoom(CCmdUI* pCmdUI);
+    void OnUpdateImageScaleToFit(CCmdUI* pCmdUI);
 
 protected:
     // Replaces the content pane's view by a new one of the class; null (and
@@ -140,6 +150,8 @@ protected:
     CSplitterWnd m_wndSplitter;
     CQlcTabsView* m_pTabsView;
     CQlcRichEditViewEx* m_pRichEditView;
+    CQlcScrollView* m_pScrollView;
+    CQlcHtmlView* m_pHtmlView;
     CBlankAreaView* m_pBlankView;
     DWORD m_dwShownNodeId;
     BOOL m_bFirstShow;

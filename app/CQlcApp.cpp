@@ -2,6 +2,7 @@
 #include <winsock2.h>
 
 #include "app/CQlcApp.h"
+#include "app/CQlcHtmlView.h"
 
 #include "app/CAboutDlg.h"
 #include "app/CBlankAreaView.h"
@@ -394,6 +395,8 @@ BOOL CQlcApp::InitInstance()
     SetRegistryKey(IDS_REGISTRY_KEY);
     LoadStdProfileSettings(4);
     LoadSettings();
+    // Pages that an earlier run could not remove (it ended abruptly).
+    CQlcHtmlView::RemoveStaleFiles();
 
     // The notebook document template.
     g_log.Write("Creating main document template...");

@@ -781,6 +781,27 @@ def write_ico(path, canvases):
         f.write(out)
 
 
+def write_cur(path, cv, hotspot):
+    img = ico_image(cv)
+    out = struct.pack('<HHH', 0, 2, 1)
+    out += struct.pack('<BBBBHHII', cv.w % 256, cv.h % 256, 0, 0, hotspot[0], hotspot[1], len(img), 22)
+    with open(path, 'wb') as f:
+        f.write(out + img)
+
+
+def cursor_zoom():
+    # A magnifier with a plus; the hot spot is the lens's centre.
+    cv = Canvas(32, 32)
+    cv.disc(11, 11, 9, BLACK)
+    cv.disc(11, 11, 7, WHITE)
+    cv.line(7, 11, 15, 11, BLACK)
+    cv.line(11, 7, 11, 15, BLACK)
+    for d in range(3):
+        cv.line(17 + d, 18, 27 + d, 28, BLACK)
+        cv.line(18, 17 + d, 28, 27 + d, BLACK)
+    return cv
+
+
 def strip(buttons):
     cv = Canvas(16 * len(buttons), 15)
     for i, b in enumerate(buttons):
@@ -821,6 +842,7 @@ def main(outdir):
     write_ico(os.path.join(outdir, 'font_printer.ico'), [icon_font_printer()])
     write_bmp(os.path.join(outdir, 'toolbar_tree.bmp'),
               strip([tb_new_note(), tb_new_folder(), tb_delete(), tb_cut(), tb_copy(), tb_paste()]))
+    write_cur(os.path.join(outdir, 'zoom.cur'), cursor_zoom(), (11, 11))
     write_bmp(os.path.join(outdir, 'splash.bmp'), splash())
     write_bmp(os.path.join(outdir, 'logo.bmp'), logo(), bg=(236, 240, 248))
 

@@ -187,6 +187,10 @@
 #define IDS_SPELL_NO_SUGGESTIONS        22205
 #define IDS_OPTIONS_CAPTION             22206
 #define IDS_OPTIONS_FONT_LABEL          22207
+// Image view
+#define IDC_ZOOM_CURSOR                 104   // cursor over an image in zoom mode
+#define IDS_STATUS_LOADING_IMAGE        22000
+#define IDS_STATUS_RESIZING_IMAGE       22001
 // Notebook options, encryption settings and node properties
 #define IDS_FILE_PROPERTIES_CAPTION     22300
 #define IDS_NEW_PASSWORD_CAPTION        22301

@@ -1,6 +1,6 @@
 // Makes the sample notebook that the run command opens: a few folders,
-// notes with formatted text, keywords and a bookmark, written by the
-// program's own notebook core.
+// notes with formatted text, a picture, a web page, keywords and a
+// bookmark, written by the program's own notebook core.
 //
 //   qlcsample.exe <notebook path>
 //
@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -45,6 +46,73 @@ const char kMeeting[] =
 const char kTips[] =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}\\f0\\fs20 "
     "Keyboard:\\par {\\f1 F5} rebuilds the tree, {\\f1 Alt+1} and {\\f1 Alt+2} switch tabs.\\par}";
+
+const char kPage[] =
+    "<html><head><title>Garden page</title></head><body style=\"font-family: Arial\">"
+    "<h1>The garden</h1><p>An HTML page kept in the notebook. It opens in the browser view.</p>"
+    "<ul><li>Raised beds</li><li>Apple tree</li><li>Bench</li></ul></body></html>";
+
+// A 24-bpp BMP file of a small garden scene, drawn here: sky, sun, lawn, a
+// house and a tree.
+std::string GardenPicture()
+{
+    const int w = 320, h = 200;
+    const int nRow = (w * 3 + 3) & ~3;
+    std::string bytes(54 + (size_t)nRow * h, '\0');
+    auto put16 = [&](size_t at, unsigned v) { bytes[at] = (char)(v & 0xFF); bytes[at + 1] = (char)(v >> 8); };
+    auto put32 = [&](size_t at, unsigned v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, (unsigned)bytes.size());
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, (unsigned)(nRow * h));
+    for (int y = 0; y < h; ++y)
+    {
+        for (int x = 0; x < w; ++x)
+        {
+            int r = 90 + y / 2, g = 150 + y / 3, b = 235; // sky, lighter near the ground
+            if ((x - 260) * (x - 260) + (y - 40) * (y - 40) < 22 * 22)
+                r = 255, g = 215, b = 60; // sun
+            if (y > 140)
+                r = 60, g = 150 - (y - 140), b = 50; // lawn
+            if (x >= 60 && x < 150 && y >= 95 && y < 150)
+                r = 200, g = 180, b = 150; // house
+            const int nRoof = (y - 60) * 50 / 35; // half the roof's width on this line
+            if (y >= 60 && y < 95 && x >= 105 - nRoof && x < 105 + nRoof)
+                r = 170, g = 50, b = 40; // roof
+            if (x >= 95 && x < 115 && y >= 120 && y < 150)
+                r = 110, g = 70, b = 40; // door
+            if (x >= 228 && x < 236 && y >= 110 && y < 160)
+                r = 100, g = 70, b = 40; // trunk
+            if ((x - 232) * (x - 232) + (y - 95) * (y - 95) < 26 * 26)
+                r = 40, g = 120, b = 40; // crown
+            char* px = &bytes[54 + (size_t)(h - 1 - y) * nRow + (size_t)x * 3];
+            px[0] = (char)b;
+            px[1] = (char)g;
+            px[2] = (char)r;
+        }
+    }
+    return bytes;
+}
+
+// A node of a type with these bytes as its payload (compressed).
+DWORD AddData(CQuillcrestDoc& doc, BYTE nType, LPCSTR lpszName, DWORD dwParentId, const std::string& bytes)
+{
+    CQlcNode node;
+    node.Create(&doc, nType, lpszName, dwParentId);
+    CQlcNodeData* pData = node.GetDataForWrite(TRUE);
+    if (pData == nullptr)
+        return 0;
+    pData->Put((const BYTE*)bytes.data(), (UINT)bytes.size());
+    if (!pData->Flush())
+        return 0;
+    return node.GetId();
+}
 
 // A node with the RTF as its payload (compressed, as the program stores notes).
 DWORD AddNote(CQuillcrestDoc& doc, LPCSTR lpszName, DWORD dwParentId, LPCSTR lpszRtf)
@@ -91,7 +159,9 @@ BOOL WriteSample(LPCSTR lpszPath, INT_PTR& nNodes)
     const DWORD dwMeeting = AddNote(doc, "Meeting notes", dwWork, kMeeting);
     AddFolder(doc, "Archive", dwWork); // an empty folder shows "(empty)"
     const DWORD dwTips = AddNote(doc, "Tips", 0, kTips);
-    if (!dwWelcome || !dwShopping || !dwIdeas || !dwMeeting || !dwTips)
+    const DWORD dwPicture = AddData(doc, QLC_NODE_IMAGE, "Garden sketch", 0, GardenPicture());
+    const DWORD dwPage = AddData(doc, QLC_NODE_HTML, "Garden page", 0, kPage);
+    if (!dwWelcome || !dwShopping || !dwIdeas || !dwMeeting || !dwTips || !dwPicture || !dwPage)
         return FALSE;
 
     SetKeywords(doc, dwWelcome, { "quillcrest", "start" });

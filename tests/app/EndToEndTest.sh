@@ -6,6 +6,8 @@
 # mouse:
 #   - send the window to the tray and bring it back with a double click on
 #     the tray icon; the keys that follow must reach it;
+#   - open the sample's picture and its web page from the tree (each
+#     photographed; the picture's sun must be on the screen);
 #   - pick the last top-level note and open it, move into it, type a word,
 #     make it bold with Ctrl+B and 15 points in the Formatting bar's size field
 #     (the bar and the Format menu are photographed then, with the word
@@ -99,6 +101,17 @@ xdotool key --delay 200 alt+f t
 sleep 1.5
 xdotool mousemove --window "$WIN" 1013 757 click --repeat 2 --delay 80 1
 sleep 2
+
+# The sample's picture and web page, the two items above the last two
+# notes: each opens in the content pane, the tree keeping the keyboard.
+xdotool key --delay 150 End Up Up Return
+sleep 2
+import -window root "$ARTIFACTS/image-view.png" 2>/dev/null
+SUN=$(convert "$ARTIFACTS/image-view.png" -depth 8 txt:- 2>/dev/null | grep -c '#FFD73C')
+[ "${SUN:-0}" -gt 100 ] || fail "the sample's picture is not on the screen (sun pixels: ${SUN:-none})"
+xdotool key --delay 150 Up Return
+sleep 2
+import -window root "$ARTIFACTS/html-view.png" 2>/dev/null
 
 xdotool key --delay 150 End Return
 sleep 2
