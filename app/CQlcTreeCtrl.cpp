@@ -25,6 +25,17 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_WM_LBUTTONDOWN()
     ON_WM_RBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
+    ON_WM_LBUTTONUP()
+    ON_WM_RBUTTONUP()
+    ON_WM_RBUTTONDBLCLK()
+    ON_WM_MOUSEMOVE()
+    ON_WM_TIMER()
+    ON_WM_DROPFILES()
+    ON_WM_DESTROY()
+    ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
+    ON_NOTIFY_REFLECT(TVN_BEGINRDRAGA, OnBeginRDrag)
+    ON_COMMAND(ID_QLCDRAG_MOVEHERE, OnQlcDragMoveHere)
+    ON_COMMAND(ID_QLCDRAG_COPYHERE, OnQlcDragCopyHere)
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
     ON_WM_CHAR()
@@ -65,7 +76,10 @@ CQlcApp* App()
 CQlcTreeCtrl::CQlcTreeCtrl(CQuillcrestDoc* pDoc)
     : m_pBookmarks(nullptr), m_bLabelEditing(FALSE), m_bSingleClick(FALSE), m_hCutItem(nullptr), m_pDoc(pDoc),
       m_bLabelEditBlocked(FALSE), m_bKeyPressed(FALSE), m_hPressedItem(nullptr), m_hShownItem(nullptr),
-      m_hContextItem(nullptr), m_pContextMenu(nullptr)
+      m_hContextItem(nullptr), m_pContextMenu(nullptr), m_dropTarget(this), m_bContextMenuAllowed(FALSE),
+      m_bSkipNextDrag(FALSE), m_bDragging(FALSE), m_bFocusJustSet(FALSE), m_bOverTree(FALSE), m_bPopupUp(FALSE),
+      m_bRightDrag(FALSE), m_bRightPressRecorded(FALSE), m_ptRightPress(0, 0), m_nHoverTime(0),
+      m_hDraggedItem(nullptr), m_hDropTargetItem(nullptr), m_nTimerId(0), m_nDragTicks(0)
 {
 }
 
@@ -84,6 +98,10 @@ int CQlcTreeCtrl::OnCreate(LPCREATESTRUCTA lpcs)
     // The control shows its scroll bar itself once there is something to
     // scroll; one put there by the style alone it would never take away.
     ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
+    // Files from the shell come by OLE drag and drop, or as WM_DROPFILES
+    // where OLE is not there.
+    m_dropTarget.Register(this);
+    DragAcceptFiles(TRUE);
     if (CQlcApp* pApp = App())
     {
         SetImageList(pApp->m_treeImages.GetSafeHandle(), TVSIL_NORMAL);
@@ -105,6 +123,9 @@ void CQlcTreeCtrl::SetSingleClick(BOOL bSingleClick)
     m_bLabelEditBlocked = FALSE;
     m_bKeyPressed = FALSE;
     m_hPressedItem = nullptr;
+    m_bContextMenuAllowed = m_bSkipNextDrag = m_bFocusJustSet = m_bOverTree = m_bPopupUp = FALSE;
+    m_bRightDrag = m_bRightPressRecorded = FALSE;
+    m_hDraggedItem = m_hDropTargetItem = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -770,28 +791,6 @@ HTREEITEM CQlcTreeCtrl::HitTestNode(CPoint point, UINT nFlagsWanted) const
     return (hItem != nullptr && (nFlags & nFlagsWanted)) ? hItem : nullptr;
 }
 
-void CQlcTreeCtrl::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    // A press ends a label edit as losing the focus would.
-    if (HWND hEdit = GetEditControl())
-        ::DestroyWindow(hEdit);
-    m_bLabelEditBlocked = FALSE;
-    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
-    CTreeCtrl::OnLButtonDown(nFlags, point);
-}
-
-void CQlcTreeCtrl::OnRButtonDown(UINT nFlags, CPoint point)
-{
-    if (HWND hEdit = GetEditControl())
-        ::DestroyWindow(hEdit);
-    m_bLabelEditBlocked = FALSE;
-    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
-    // The item a right click lands on is what the next command acts on.
-    if (m_hPressedItem != nullptr)
-        m_hContextItem = m_hPressedItem;
-    CTreeCtrl::OnRButtonDown(nFlags, point);
-}
-
 void CQlcTreeCtrl::OnLButtonDblClk(UINT /*nFlags*/, CPoint point)
 {
     m_bLabelEditBlocked = TRUE;
@@ -880,8 +879,14 @@ void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen)
     if (pPopup == nullptr)
         return;
     m_pContextMenu = pPopup;
+    m_bPopupUp = TRUE;
     pPopup->TrackPopupMenu(TPM_LEFTALIGN, ptScreen.x, ptScreen.y, this);
     m_pContextMenu = nullptr;
+    if (m_bPopupUp)
+    {
+        m_bPopupUp = FALSE;
+        SelectDropTarget(nullptr);
+    }
 }
 
 void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
@@ -940,6 +945,11 @@ UINT CQlcTreeCtrl::OnGetDlgCode()
 void CQlcTreeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     m_bKeyPressed = TRUE;
+    if (nChar == VK_ESCAPE && m_bDragging)
+    {
+        CancelDragging();
+        return;
+    }
     if (nChar == VK_TAB)
     {
         if (CChildFrame* pFrame = GetChildFrame())
@@ -994,6 +1004,7 @@ void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
     if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
         pBar->EnableFormatting(FALSE);
     m_hPressedItem = nullptr;
+    m_bFocusJustSet = TRUE;
     CTreeCtrl::OnSetFocus(pOldWnd);
 }
 
