@@ -272,6 +272,7 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
 {
     CNotebookBuilder builder;
     builder.Folder("Archive");
+    builder.Folder("Cabinet");
     const DWORD dwLetter = builder.Note("Letter", 0, kLetterRtf);
     builder.Bookmark("Mark", dwLetter);
     builder.Task(dwLetter);
@@ -294,7 +295,7 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     // A left drag onto a sibling folder, without the move question.
     Drag(tree, "Letter", "Archive");
     EXPECT_TRUE(m_pPrompts->boxes.empty());
-    EXPECT_EQ("Archive[o2b]{Letter[o1b]}, Other", DescribeTree(tree, nullptr, TRUE));
+    EXPECT_EQ("Archive[o2b]{Letter[o1b]}, Cabinet{(empty)}, Other", DescribeTree(tree, nullptr, TRUE));
     const DWORD dwNew = NodeIdByName(pDoc, "Letter");
     EXPECT_NE(dwOld, dwNew);
     EXPECT_FALSE(CQlcNode(pDoc, dwOld).IsValid());
@@ -314,6 +315,18 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     EXPECT_TRUE(tasks.PGetFirstAssoc()->value.dwFlags & QLC_TASKFLAG_LINKED);
     EXPECT_TRUE(pDoc->GetModifiedFlag());
 
+    // The folder that holds it moved in turn: the open note follows again.
+    Drag(tree, "Archive", "Cabinet");
+    EXPECT_EQ("Cabinet[o2b]{Archive[o2b]{Letter[o1b]}}, Other", DescribeTree(tree, nullptr, TRUE));
+    const DWORD dwThird = NodeIdByName(pDoc, "Letter");
+    EXPECT_NE(dwNew, dwThird);
+    EXPECT_EQ(dwThird, pFrame->GetShownNodeId());
+    EXPECT_EQ(FindItem(tree, "Cabinet/Archive/Letter"), tree.GetShownItem());
+    EXPECT_EQ(dwThird, pDoc->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
+    EXPECT_EQ(dwThird, pDoc->GetTaskTable().PGetFirstAssoc()->value.dwLinkedNodeId);
+    EXPECT_EQ(payload, ReadPayload(pDoc, dwThird));
+    EXPECT_EQ(NodeIdByName(pDoc, "Cabinet"), ParentOf(pDoc, "Archive"));
+
     // Saved and read again, everything is where the move put it.
     const CString strPath = Path("moved.qlc");
     ASSERT_TRUE(pDoc->OnSaveDocument(strPath));
@@ -323,6 +336,7 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     ASSERT_NE(nullptr, pAgain);
     const DWORD dwSaved = NodeIdByName(pAgain, "Letter");
     EXPECT_EQ(NodeIdByName(pAgain, "Archive"), ParentOf(pAgain, "Letter"));
+    EXPECT_EQ(NodeIdByName(pAgain, "Cabinet"), ParentOf(pAgain, "Archive"));
     EXPECT_EQ(payload, ReadPayload(pAgain, dwSaved));
     EXPECT_EQ(dwSaved, pAgain->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
     EXPECT_EQ(dwSaved, pAgain->GetTaskTable().PGetFirstAssoc()->value.dwLinkedNodeId);
@@ -470,6 +484,33 @@ TEST_F(NodeTreeDragTest, EscapeOrAMoveWithoutButtonsCancelsAndReleasesEverything
     EXPECT_NE(tree.m_hWnd, ::GetCapture());
     EXPECT_FALSE(::KillTimer(tree.m_hWnd, CQlcTreeCtrl::kDragTimerId));
     EXPECT_EQ(before, DescribeTree(tree));
+}
+
+TEST_F(NodeTreeDragTest, APressThatEndsARenameStartsNoDragButTheNextOneDoes)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl& tree = *TreeOf(pDoc);
+    tree.SetContextItem(FindItem(tree, "Note"));
+    tree.SendMessage(WM_COMMAND, ID_QLCPOPUP_RENAME);
+    ASSERT_NE(nullptr, tree.GetEditControl());
+    StartDrag(tree, FindItem(tree, "Note"), FALSE);
+    EXPECT_EQ(nullptr, tree.GetEditControl());
+    EXPECT_FALSE(tree.IsDragging());
+    EXPECT_NE(tree.m_hWnd, ::GetCapture());
+    PumpMessages();
+    // The placeholder is never dragged.
+    tree.ExpandAll();
+    HTREEITEM hPlaceholder = FindItem(tree, "Folder/(empty)");
+    ASSERT_NE(nullptr, hPlaceholder);
+    StartDrag(tree, hPlaceholder, FALSE);
+    EXPECT_FALSE(tree.IsDragging());
+    PumpMessages();
+    Drag(tree, "Note", "Folder");
+    EXPECT_EQ(NodeIdByName(pDoc, "Folder"), ParentOf(pDoc, "Note"));
 }
 
 TEST_F(NodeTreeDragTest, TheDragScrollsFasterFartherOutAndOpensAFolderRestedOn)
