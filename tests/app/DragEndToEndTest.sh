@@ -33,18 +33,7 @@ cd "$WORK"
 "$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
 "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-"$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe drag.qlc </dev/null >"$WORK/wine.log" 2>&1 &
-DESK_PID=$!
-WIN=""
-for i in $(seq 100); do
-  WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-  [ -n "$WIN" ] && break
-  sleep 0.2
-done
-[ -n "$WIN" ] || { cat "$WORK/wine.log"; fail "the wine desktop did not appear"; }
-sleep 8
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 1
+start_program drag.qlc || fail "the program did not start"
 import -window root "$ARTIFACTS/drag-before.png" 2>/dev/null
 
 # Press on the note, move off it in steps (the control sees a drag start),
@@ -67,16 +56,7 @@ import -window root "$ARTIFACTS/drag-after.png" 2>/dev/null
 
 xdotool key ctrl+s
 sleep 2
-# Out of the tree (which keeps Alt+F4 to itself) into the content pane.
-xdotool key Tab
-sleep 0.5
-xdotool key alt+F4
-for i in $(seq 100); do
-  kill -0 "$DESK_PID" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$DESK_PID" 2>/dev/null && fail "the program did not end after Alt+F4 (a question left open?)"
-DESK_PID=""
+end_program || fail "the program did not end"
 
 "$WINE64" "$CHECK" drag.qlc Letter --in Filed --text "A letter to be filed away." </dev/null ||
   fail "the note was not saved inside the folder"

@@ -21,3 +21,40 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+
+# Starts the program (from the current folder) on a notebook inside a wine
+# virtual desktop named $DESK; sets DESK_PID and WIN (the desktop's window)
+# and gives the main window the keyboard. Fails when the desktop never shows.
+start_program() {
+  local i
+  "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe "$1" </dev/null >>"$WORK/wine.log" 2>&1 &
+  DESK_PID=$!
+  WIN=""
+  for i in $(seq 100); do
+    WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
+    [ -n "$WIN" ] && break
+    sleep 0.2
+  done
+  [ -n "$WIN" ] || { echo "$TAG: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
+  sleep 8
+  xdotool mousemove --window "$WIN" 300 10 click 1
+  sleep 1
+}
+
+# Ends the program with Alt+F4 from the content pane (the tree keeps Alt+F4
+# to itself) and waits for it. Fails when it does not end.
+end_program() {
+  local i
+  xdotool key Tab
+  sleep 0.5
+  xdotool key alt+F4
+  for i in $(seq 100); do
+    kill -0 "$DESK_PID" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$DESK_PID" 2>/dev/null; then
+    echo "$TAG: the program did not end after Alt+F4 (a question left open?)"
+    return 1
+  fi
+  DESK_PID=""
+}

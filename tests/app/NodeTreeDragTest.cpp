@@ -731,22 +731,18 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
 
     // Onto a note in a folder: into that folder. Onto "(empty)": into its
     // folder, whose first item is then selected.
-    {
-        CDraggedFiles files({ one });
+    auto dropOn = [&](const std::string& path, LPCSTR lpszItem) {
+        CDraggedFiles files({ path });
         DWORD dwEffect = DROPEFFECT_COPY;
-        pTarget->DragEnter(&files, 0, at("Folder/inside"), &dwEffect);
+        pTarget->DragEnter(&files, 0, at(lpszItem), &dwEffect);
         dwEffect = DROPEFFECT_COPY;
-        pTarget->Drop(&files, 0, at("Folder/inside"), &dwEffect);
-    }
+        pTarget->Drop(&files, 0, at(lpszItem), &dwEffect);
+        EXPECT_EQ((DWORD)DROPEFFECT_COPY, dwEffect) << lpszItem;
+    };
+    dropOn(one, "Folder/inside");
     EXPECT_NE(nullptr, FindItem(tree, "Folder/one"));
     EXPECT_EQ(FindItem(tree, "Folder/inside"), tree.GetSelectedItem());
-    {
-        CDraggedFiles files({ two });
-        DWORD dwEffect = DROPEFFECT_COPY;
-        pTarget->DragEnter(&files, 0, at("Empty/(empty)"), &dwEffect);
-        dwEffect = DROPEFFECT_COPY;
-        pTarget->Drop(&files, 0, at("Empty/(empty)"), &dwEffect);
-    }
+    dropOn(two, "Empty/(empty)");
     EXPECT_NE(nullptr, FindItem(tree, "Empty/two"));
     EXPECT_EQ(FindItem(tree, "Empty/two"), tree.GetSelectedItem());
     EXPECT_EQ(nBefore + 4, pDoc->GetNodeTable().GetCount());
