@@ -9,11 +9,12 @@ COleDataObject::~COleDataObject()
 
 void COleDataObject::Attach(IDataObject* pDataObject, BOOL bAutoRelease)
 {
+    // The new reference first: the object attached may be the one held.
+    if (pDataObject != nullptr && bAutoRelease)
+        pDataObject->AddRef();
     Release();
     m_lpDataObject = pDataObject;
     m_bAutoRelease = bAutoRelease;
-    if (m_lpDataObject != nullptr && m_bAutoRelease)
-        m_lpDataObject->AddRef();
 }
 
 IDataObject* COleDataObject::Detach()
