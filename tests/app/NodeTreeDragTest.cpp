@@ -513,6 +513,46 @@ TEST_F(NodeTreeDragTest, APressThatEndsARenameStartsNoDragButTheNextOneDoes)
     EXPECT_EQ(NodeIdByName(pDoc, "Folder"), ParentOf(pDoc, "Note"));
 }
 
+TEST_F(NodeTreeDragTest, ARightPressStartsADragOnceTheMouseMovesMoreThanThreePixels)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl& tree = *TreeOf(pDoc);
+    HTREEITEM hNote = FindItem(tree, "Note");
+    const CPoint pt = Centre(tree, hNote);
+    s_ptCursor = ToScreen(tree, pt);
+    // The control's own loop ends without a drag (another press comes) and
+    // opens the context menu, which Escape closes.
+    tree.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    tree.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1);
+    tree.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
+    ASSERT_FALSE(tree.IsDragging());
+    EXPECT_EQ(hNote, tree.GetContextItem());
+
+    auto move = [&](int dx, int dy) {
+        tree.SendMessage(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(pt.x + dx, pt.y + dy));
+    };
+    move(0, 0); // the first move after the focus came
+    move(0, 0); // the point recorded
+    move(3, -3);
+    EXPECT_FALSE(tree.IsDragging());
+    move(0, 4);
+    ASSERT_TRUE(tree.IsDragging());
+    EXPECT_TRUE(tree.IsRightDragPending());
+    EXPECT_EQ(hNote, tree.GetSelectedItem());
+    EXPECT_EQ(hNote, tree.GetDraggedItem());
+
+    s_dragMenu.nAnswer = ID_QLCDRAG_MOVEHERE;
+    MoveTo(tree, Centre(tree, FindItem(tree, "Folder")), TRUE);
+    Release(tree, Centre(tree, FindItem(tree, "Folder")), TRUE);
+    EXPECT_EQ(1, s_dragMenu.nShown);
+    EXPECT_EQ(NodeIdByName(pDoc, "Folder"), ParentOf(pDoc, "Note"));
+    EXPECT_FALSE(tree.IsRightDragPending());
+}
+
 TEST_F(NodeTreeDragTest, TheDragScrollsFasterFartherOutAndOpensAFolderRestedOn)
 {
     CNotebookBuilder builder;
