@@ -186,6 +186,8 @@ public:
     // Runs the drag menu at a screen point and answers the command chosen
     // (0: none); tests put their own here.
     static UINT (*s_pfnTrackDragMenu)(CQlcTreeCtrl* pTree, CMenu* pPopup, CPoint ptScreen);
+    // The beep of a refused drop; tests count them here.
+    static BOOL(WINAPI* s_pfnMessageBeep)(UINT uType);
     void OnQlcDragMoveHere();
     void OnQlcDragCopyHere();
 

@@ -52,6 +52,7 @@ BOOL BelowScrollLimit(HWND hWnd, int nBar)
 
 BOOL(WINAPI* CQlcTreeCtrl::s_pfnGetCursorPos)(LPPOINT lpPoint) = &::GetCursorPos;
 UINT (*CQlcTreeCtrl::s_pfnTrackDragMenu)(CQlcTreeCtrl* pTree, CMenu* pPopup, CPoint ptScreen) = &TrackDragMenu;
+BOOL(WINAPI* CQlcTreeCtrl::s_pfnMessageBeep)(UINT uType) = &::MessageBeep;
 
 // ---------------------------------------------------------------------------
 // Where a drop lands
@@ -550,7 +551,7 @@ void CQlcTreeCtrl::EndDragging(CPoint point)
     BOOL bOver = TRUE;
     if (!m_bOverTree)
     {
-        ::MessageBeep((UINT)-1);
+        s_pfnMessageBeep((UINT)-1);
         m_bRightDrag = FALSE;
         m_bRightPressRecorded = FALSE;
     }
@@ -563,14 +564,14 @@ void CQlcTreeCtrl::EndDragging(CPoint point)
         const BOOL bValid = m_hDropTargetItem != nullptr && m_hDraggedItem != nullptr &&
                             !IsInBranch(m_hDraggedItem, m_hDropTargetItem);
         if (!rcClient.PtInRect(point) || !bValid)
-            ::MessageBeep((UINT)-1);
+            s_pfnMessageBeep((UINT)-1);
         else if (AskMove())
             MoveItem(m_hDraggedItem, m_hDropTargetItem);
     }
     else if (m_hDropTargetItem == nullptr)
     {
         // A right drag let go over empty space: nothing to offer.
-        ::MessageBeep((UINT)-1);
+        s_pfnMessageBeep((UINT)-1);
         m_bRightDrag = FALSE;
     }
     else

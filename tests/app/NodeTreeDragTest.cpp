@@ -29,6 +29,13 @@ BOOL WINAPI InjectedCursorPos(LPPOINT lpPoint)
     return TRUE;
 }
 
+int s_nBeeps = 0;
+BOOL WINAPI CountBeep(UINT)
+{
+    s_nBeeps++;
+    return TRUE;
+}
+
 // The drag menu: what it offered and the answer given.
 struct CDragMenuRecord
 {
@@ -139,6 +146,9 @@ protected:
         m_pfnOldMenu = CQlcTreeCtrl::s_pfnTrackDragMenu;
         CQlcTreeCtrl::s_pfnGetCursorPos = &InjectedCursorPos;
         CQlcTreeCtrl::s_pfnTrackDragMenu = &AnswerDragMenu;
+        m_pfnOldBeep = CQlcTreeCtrl::s_pfnMessageBeep;
+        CQlcTreeCtrl::s_pfnMessageBeep = &CountBeep;
+        s_nBeeps = 0;
         s_dragMenu = CDragMenuRecord();
         app.m_settings.m_nPromptMove = 0;
     }
@@ -146,6 +156,7 @@ protected:
     {
         CQlcTreeCtrl::s_pfnGetCursorPos = m_pfnOldCursor;
         CQlcTreeCtrl::s_pfnTrackDragMenu = m_pfnOldMenu;
+        CQlcTreeCtrl::s_pfnMessageBeep = m_pfnOldBeep;
         app.m_nodeClipboard = QLCNODECLIPBOARD();
         CUiChannel::Destroy();
         NotebookWindowTest::TearDown();
@@ -216,6 +227,7 @@ protected:
     HRESULT m_hrOle = E_FAIL;
     BOOL(WINAPI* m_pfnOldCursor)(LPPOINT) = nullptr;
     UINT (*m_pfnOldMenu)(CQlcTreeCtrl*, CMenu*, CPoint) = nullptr;
+    BOOL(WINAPI* m_pfnOldBeep)(UINT) = nullptr;
 };
 
 DWORD ParentOf(CQuillcrestDoc* pDoc, LPCSTR lpszName)
@@ -362,6 +374,8 @@ TEST_F(NodeTreeDragTest, InvalidDropsChangeNothing)
     Drag(tree, "A", "A/A2/a21");
     Drag(tree, "A", "A");
     Drag(tree, "n1", nullptr);
+    EXPECT_EQ(3, s_nBeeps);
+    EXPECT_TRUE(m_pPrompts->boxes.empty());
     // The question is asked for a sibling note; nothing moves after Yes.
     app.m_settings.m_nPromptMove = 1;
     m_pPrompts->m_nAnswer = IDYES;
@@ -373,6 +387,7 @@ TEST_F(NodeTreeDragTest, InvalidDropsChangeNothing)
     m_pPrompts->m_nAnswer = IDNO;
     Drag(tree, "n1", "A/A2/a21");
     EXPECT_EQ(2u, m_pPrompts->boxes.size());
+    EXPECT_EQ(3, s_nBeeps);
 
     EXPECT_EQ(before, DescribeTree(tree));
     EXPECT_FALSE(pDoc->GetModifiedFlag());
@@ -439,8 +454,10 @@ TEST_F(NodeTreeDragTest, TheRightDragAsksWithItsMenuAndCopyHereNeverAsks)
     EXPECT_NE(nullptr, FindItem(tree, "Box/Sub/(empty)"));
     EXPECT_EQ(4, s_dragMenu.nShown);
 
-    // Let go over empty space: no menu at all.
+    // Let go over empty space: a beep and no menu at all.
+    EXPECT_EQ(0, s_nBeeps);
     Drag(tree, "Box/Letter", nullptr, TRUE);
+    EXPECT_EQ(1, s_nBeeps);
     EXPECT_EQ(4, s_dragMenu.nShown);
     EXPECT_EQ(nullptr, tree.GetDropHilightItem());
 }
