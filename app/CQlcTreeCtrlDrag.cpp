@@ -382,6 +382,11 @@ void CQlcTreeCtrl::OnMouseMove(UINT nFlags, CPoint point)
             m_bOverTree = bInside;
             m_nHoverTime = 0;
         }
+        else if (GetDropHilightItem() != m_hDropTargetItem)
+        {
+            // Some controls mark the dragged item once the drag has started.
+            SetDropTargetItem(m_hDropTargetItem);
+        }
         return;
     }
     if (m_bSkipNextDrag)

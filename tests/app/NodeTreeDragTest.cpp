@@ -477,6 +477,12 @@ TEST_F(NodeTreeDragTest, EscapeOrAMoveWithoutButtonsCancelsAndReleasesEverything
     StartDrag(tree, FindItem(tree, "Note"), FALSE);
     ASSERT_TRUE(tree.IsDragging());
     EXPECT_EQ(tree.m_hWnd, ::GetCapture());
+    // Over empty space nothing is marked, not even the dragged item.
+    CRect rcClient;
+    tree.GetClientRect(&rcClient);
+    MoveTo(tree, CPoint(rcClient.left + 5, rcClient.bottom - 5), FALSE);
+    EXPECT_EQ(nullptr, tree.GetDropTargetItem());
+    EXPECT_EQ(nullptr, tree.GetDropHilightItem());
     MoveTo(tree, Centre(tree, FindItem(tree, "Folder")), FALSE);
     EXPECT_EQ(FindItem(tree, "Folder"), tree.GetDropTargetItem());
     EXPECT_EQ(FindItem(tree, "Folder"), tree.GetDropHilightItem());
