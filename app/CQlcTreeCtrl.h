@@ -199,6 +199,7 @@ public:
     void OnRButtonDblClk(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnTimer(UINT_PTR nIDEvent);
+    void OnCaptureChanged(CWnd* pWnd);
     void OnDropFiles(HDROP hDropInfo);
     void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginRDrag(NMHDR* pNMHDR, LRESULT* pResult);

@@ -428,6 +428,14 @@ void CQlcTreeCtrl::OnTimer(UINT_PTR nIDEvent)
     CTreeCtrl::OnTimer(nIDEvent);
 }
 
+void CQlcTreeCtrl::OnCaptureChanged(CWnd* pWnd)
+{
+    // Another window took the mouse: the drag cannot end here any more.
+    if (m_bDragging && (pWnd == nullptr || pWnd->m_hWnd != m_hWnd))
+        CancelDragging();
+    CTreeCtrl::OnCaptureChanged(pWnd);
+}
+
 void CQlcTreeCtrl::OnDragTimer()
 {
     m_nDragTicks++;

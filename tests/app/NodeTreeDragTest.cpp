@@ -507,6 +507,15 @@ TEST_F(NodeTreeDragTest, EscapeOrAMoveWithoutButtonsCancelsAndReleasesEverything
     EXPECT_NE(tree.m_hWnd, ::GetCapture());
     EXPECT_FALSE(::KillTimer(tree.m_hWnd, CQlcTreeCtrl::kDragTimerId));
     EXPECT_EQ(before, DescribeTree(tree));
+
+    // Another window taking the mouse ends the drag as well.
+    StartDrag(tree, FindItem(tree, "Note"), FALSE);
+    ASSERT_TRUE(tree.IsDragging());
+    ::SetCapture(m_pMainFrame->m_hWnd);
+    EXPECT_FALSE(tree.IsDragging());
+    EXPECT_FALSE(::KillTimer(tree.m_hWnd, CQlcTreeCtrl::kDragTimerId));
+    ::ReleaseCapture();
+    EXPECT_EQ(before, DescribeTree(tree));
 }
 
 TEST_F(NodeTreeDragTest, APressThatEndsARenameStartsNoDragButTheNextOneDoes)
