@@ -81,24 +81,11 @@ HGLOBAL MakeFileList(const std::vector<std::string>& paths, POINT pt)
 }
 
 // A dragged object offering a file list (or, without paths, only text).
-class CDraggedFiles : public IDataObject
+class CDraggedFiles : public CTestDataObject
 {
 public:
     explicit CDraggedFiles(std::vector<std::string> paths) : m_paths(std::move(paths)) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject))
-        {
-            *ppv = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++m_nRefs; }
-    STDMETHODIMP_(ULONG) Release() override { return (ULONG)--m_nRefs; }
     STDMETHODIMP GetData(FORMATETC* pFormat, STGMEDIUM* pMedium) override
     {
         if (QueryGetData(pFormat) != S_OK)
@@ -106,28 +93,13 @@ public:
         pMedium->tymed = TYMED_HGLOBAL;
         pMedium->hGlobal = MakeFileList(m_paths, POINT{ 0, 0 });
         pMedium->pUnkForRelease = nullptr;
-        nGets++;
         return S_OK;
     }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     STDMETHODIMP QueryGetData(FORMATETC* pFormat) override
     {
         return (!m_paths.empty() && pFormat->cfFormat == CF_HDROP && (pFormat->tymed & TYMED_HGLOBAL)) ? S_OK
                                                                                                         : DV_E_FORMATETC;
     }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* pOut) override
-    {
-        pOut->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-    int nGets = 0;
-    LONG m_nRefs = 1;
 
 private:
     std::vector<std::string> m_paths;
@@ -775,7 +747,7 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
         dwEffect = DROPEFFECT_COPY;
         EXPECT_EQ(S_OK, pTarget->Drop(&text, 0, at("top"), &dwEffect));
         EXPECT_EQ((DWORD)DROPEFFECT_NONE, dwEffect);
-        EXPECT_EQ(1, text.m_nRefs);
+        EXPECT_EQ(1, text.nRefs);
     }
     const INT_PTR nBefore = pDoc->GetNodeTable().GetCount();
     EXPECT_EQ(4, (int)nBefore);
@@ -792,7 +764,7 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
         dwEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         ASSERT_EQ(S_OK, pTarget->Drop(&files, 0, at("Folder"), &dwEffect));
         EXPECT_EQ((DWORD)DROPEFFECT_COPY, dwEffect);
-        EXPECT_EQ(1, files.m_nRefs);
+        EXPECT_EQ(1, files.nRefs);
     }
     EXPECT_EQ(0u, ParentOf(pDoc, "one"));
     EXPECT_EQ(0u, ParentOf(pDoc, "two"));
@@ -827,7 +799,7 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
         pTarget->DragEnter(&files, 0, at("top"), &dwEffect);
         EXPECT_EQ(FindItem(tree, "top"), tree.GetDropHilightItem());
         pTarget->DragLeave();
-        EXPECT_EQ(1, files.m_nRefs);
+        EXPECT_EQ(1, files.nRefs);
     }
     EXPECT_EQ(nullptr, tree.GetDropHilightItem());
     EXPECT_EQ(hCaret, tree.GetSelectedItem());

@@ -2,6 +2,8 @@
 // system, cursor points turned into client coordinates, effects kept to what
 // the source allows, the dragged object held only for the drag, and no
 // exception let out into the system's call.
+#include "WindowTestSupport.h"
+
 #include "framework/FrameworkWin.h"
 #include "framework/ole/COleDataObject.h"
 #include "framework/ole/COleDropTarget.h"
@@ -14,19 +16,9 @@
 namespace {
 
 // A dragged object offering text in global memory only.
-class CTextObject : public IDataObject
+class CTextObject : public CTestDataObject
 {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        *ppv = (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) ? this : nullptr;
-        if (*ppv == nullptr)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++nRefs; }
-    STDMETHODIMP_(ULONG) Release() override { return (ULONG)--nRefs; }
     STDMETHODIMP GetData(FORMATETC* pFormat, STGMEDIUM* pMedium) override
     {
         if (QueryGetData(pFormat) != S_OK)
@@ -38,19 +30,10 @@ public:
         pMedium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     STDMETHODIMP QueryGetData(FORMATETC* pFormat) override
     {
         return pFormat->cfFormat == CF_TEXT && (pFormat->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
     }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-    LONG nRefs = 1;
 };
 
 // Answers with a set effect and records what it was told.
