@@ -25,6 +25,18 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_WM_LBUTTONDOWN()
     ON_WM_RBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
+    ON_WM_LBUTTONUP()
+    ON_WM_RBUTTONUP()
+    ON_WM_RBUTTONDBLCLK()
+    ON_WM_MOUSEMOVE()
+    ON_WM_TIMER()
+    ON_WM_CAPTURECHANGED()
+    ON_WM_DROPFILES()
+    ON_WM_DESTROY()
+    ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
+    ON_NOTIFY_REFLECT(TVN_BEGINRDRAGA, OnBeginRDrag)
+    ON_COMMAND(ID_QLCDRAG_MOVEHERE, OnQlcDragMoveHere)
+    ON_COMMAND(ID_QLCDRAG_COPYHERE, OnQlcDragCopyHere)
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
     ON_WM_CHAR()
@@ -61,7 +73,6 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_COMMAND(ID_FILE_PROPERTIES, OnFileProperties)
     ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
     ON_COMMAND(ID_EDIT_CUT, OnEditCut)
-    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -76,7 +87,10 @@ CQlcApp* App()
 CQlcTreeCtrl::CQlcTreeCtrl(CQuillcrestDoc* pDoc)
     : m_pBookmarks(nullptr), m_bLabelEditing(FALSE), m_bSingleClick(FALSE), m_hCutItem(nullptr), m_pDoc(pDoc),
       m_bLabelEditBlocked(FALSE), m_bKeyPressed(FALSE), m_hPressedItem(nullptr), m_hShownItem(nullptr),
-      m_hContextItem(nullptr), m_pContextMenu(nullptr)
+      m_hContextItem(nullptr), m_pContextMenu(nullptr), m_dropTarget(this), m_bContextMenuAllowed(FALSE),
+      m_bSkipNextDrag(FALSE), m_bDragging(FALSE), m_bFocusJustSet(FALSE), m_bOverTree(FALSE), m_bPopupUp(FALSE),
+      m_bRightDrag(FALSE), m_bRightPressRecorded(FALSE), m_ptRightPress(0, 0), m_nHoverTime(0),
+      m_hDraggedItem(nullptr), m_hDropTargetItem(nullptr), m_nTimerId(0), m_nDragTicks(0)
 {
 }
 
@@ -95,12 +109,31 @@ int CQlcTreeCtrl::OnCreate(LPCREATESTRUCTA lpcs)
     // The control shows its scroll bar itself once there is something to
     // scroll; one put there by the style alone it would never take away.
     ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
+    // Files from the shell come by OLE drag and drop, or as WM_DROPFILES
+    // where OLE is not there.
+    m_dropTarget.Register(this);
+    DragAcceptFiles(TRUE);
     if (CQlcApp* pApp = App())
     {
         SetImageList(pApp->m_treeImages.GetSafeHandle(), TVSIL_NORMAL);
         SetSingleClick(pApp->m_settings.m_nSingleClick != 0);
     }
     return 0;
+}
+
+void CQlcTreeCtrl::OnDestroy()
+{
+    if (m_bDragging)
+        CancelDragging();
+    m_dropTarget.Revoke();
+    // A clipboard entry never points at a tree that is gone.
+    if (CQlcApp* pApp = QlcGetApp())
+    {
+        if (pApp->m_nodeClipboard.pTree == this)
+            pApp->m_nodeClipboard = QLCNODECLIPBOARD();
+    }
+    m_hCutItem = nullptr;
+    CTreeCtrl::OnDestroy();
 }
 
 void CQlcTreeCtrl::SetSingleClick(BOOL bSingleClick)
@@ -116,6 +149,9 @@ void CQlcTreeCtrl::SetSingleClick(BOOL bSingleClick)
     m_bLabelEditBlocked = FALSE;
     m_bKeyPressed = FALSE;
     m_hPressedItem = nullptr;
+    m_bContextMenuAllowed = m_bSkipNextDrag = m_bFocusJustSet = m_bOverTree = m_bPopupUp = FALSE;
+    m_bRightDrag = m_bRightPressRecorded = FALSE;
+    m_hDraggedItem = m_hDropTargetItem = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -782,28 +818,6 @@ HTREEITEM CQlcTreeCtrl::HitTestNode(CPoint point, UINT nFlagsWanted) const
     return (hItem != nullptr && (nFlags & nFlagsWanted)) ? hItem : nullptr;
 }
 
-void CQlcTreeCtrl::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    // A press ends a label edit as losing the focus would.
-    if (HWND hEdit = GetEditControl())
-        ::DestroyWindow(hEdit);
-    m_bLabelEditBlocked = FALSE;
-    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
-    CTreeCtrl::OnLButtonDown(nFlags, point);
-}
-
-void CQlcTreeCtrl::OnRButtonDown(UINT nFlags, CPoint point)
-{
-    if (HWND hEdit = GetEditControl())
-        ::DestroyWindow(hEdit);
-    m_bLabelEditBlocked = FALSE;
-    m_hPressedItem = HitTestNode(point, TVHT_ONITEM);
-    // The item a right click lands on is what the next command acts on.
-    if (m_hPressedItem != nullptr)
-        m_hContextItem = m_hPressedItem;
-    CTreeCtrl::OnRButtonDown(nFlags, point);
-}
-
 void CQlcTreeCtrl::OnLButtonDblClk(UINT /*nFlags*/, CPoint point)
 {
     m_bLabelEditBlocked = TRUE;
@@ -902,8 +916,14 @@ void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen)
     if (pPopup == nullptr)
         return;
     m_pContextMenu = pPopup;
+    m_bPopupUp = TRUE;
     pPopup->TrackPopupMenu(TPM_LEFTALIGN, ptScreen.x, ptScreen.y, this);
     m_pContextMenu = nullptr;
+    if (m_bPopupUp)
+    {
+        m_bPopupUp = FALSE;
+        SelectDropTarget(nullptr);
+    }
 }
 
 void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
@@ -962,6 +982,11 @@ UINT CQlcTreeCtrl::OnGetDlgCode()
 void CQlcTreeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     m_bKeyPressed = TRUE;
+    if (nChar == VK_ESCAPE && m_bDragging)
+    {
+        CancelDragging();
+        return;
+    }
     if (nChar == VK_TAB)
     {
         if (CChildFrame* pFrame = GetChildFrame())
@@ -1016,6 +1041,7 @@ void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
     if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
         pBar->EnableFormatting(FALSE);
     m_hPressedItem = nullptr;
+    m_bFocusJustSet = TRUE;
     CTreeCtrl::OnSetFocus(pOldWnd);
 }
 

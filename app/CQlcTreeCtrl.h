@@ -11,10 +11,15 @@
 // in proportion to the items on some platforms.
 #pragma once
 
+#include "app/CQlcTreeDropTarget.h"
+
 #include "framework/base/CStringList.h"
+#include "framework/gdi/CImageList.h"
 #include "framework/ui/CTreeCtrl.h"
 
 #include "widgets/GlyphMenu.h"
+
+#include <shellapi.h>
 
 #include <unordered_map>
 #include <utility>
@@ -141,12 +146,10 @@ public:
     void OnQlcPopupCut();
     void OnQlcPopupCopy();
     void OnQlcPopupPaste();
-    // Copies a node and everything below it from a notebook (this one or
-    // another) into this notebook under a parent (0: the top level), records
-    // only: the source branch is listed before anything is copied, so a
-    // branch copied into itself never recurses. The new id of the top node
-    // (0 when it was not copied); pCopied receives (old id, new id) of every
-    // node copied; pbComplete whether no node was left out.
+    // Copies a branch of a notebook (this one or another) into this one
+    // under a parent (0: the top level), all or nothing (CQlcNode::CopyBranch).
+    // The new id of the top node, 0 when nothing was copied; pCopied receives
+    // (old id, new id) of every node; pbComplete whether the copy was made.
     DWORD CopyBranch(CQuillcrestDoc* pSource, DWORD dwSourceId, DWORD dwParentId,
                      std::vector<std::pair<DWORD, DWORD>>* pCopied, BOOL* pbComplete);
     // The item of a node just added under hParent (TVI_ROOT: the top level) at
@@ -193,8 +196,52 @@ public:
     // folder), beside any other node, at the top level without an item.
     DWORD GetNewNodeParentId(HTREEITEM hItem) const;
 
+    // --- Drag and drop ----------------------------------------------------------------------
+    // Where a move or copy of hDragged onto hTarget puts it: the destination
+    // item (TVI_ROOT: the top level), or null when the drop is not valid (no
+    // target, the item itself or below it, a sibling that is not a folder).
+    HTREEITEM GetDropDestination(HTREEITEM hDragged, HTREEITEM hTarget) const;
+    // Moves (new ids; the open node, bookmarks and task links follow) or
+    // copies the item's branch onto the target. FALSE when nothing changed.
+    BOOL MoveItem(HTREEITEM hDragged, HTREEITEM hTarget);
+    BOOL CopyItem(HTREEITEM hDragged, HTREEITEM hTarget);
+    // Files dropped at a client point are imported beside the item there
+    // (into the folder of an "(empty)" placeholder), then the tree is rebuilt.
+    void DropFiles(const CStringList& paths, CPoint point);
+    // The paths of a shell drop in its order; how many.
+    static int GetDroppedFiles(HDROP hDrop, CStringList& paths);
+    BOOL IsDragging() const { return m_bDragging; }
+    BOOL IsRightDragPending() const { return m_bRightDrag; }
+    HTREEITEM GetDraggedItem() const { return m_hDraggedItem; }
+    HTREEITEM GetDropTargetItem() const { return m_hDropTargetItem; }
+    CQlcTreeDropTarget& GetOleDropTarget() { return m_dropTarget; }
+    // The auto-scroll timer and its ticks since start-up.
+    static const UINT_PTR kDragTimerId = 1;
+    static const UINT kDragTimerElapse = 75;
+    UINT GetDragTicks() const { return m_nDragTicks; }
+    // Where the drag finds the cursor (screen coordinates); tests put their
+    // own here.
+    static BOOL(WINAPI* s_pfnGetCursorPos)(LPPOINT lpPoint);
+    // Runs the drag menu at a screen point and answers the command chosen
+    // (0: none); tests put their own here.
+    static UINT (*s_pfnTrackDragMenu)(CQlcTreeCtrl* pTree, CMenu* pPopup, CPoint ptScreen);
+    // The beep of a refused drop; tests count them here.
+    static BOOL(WINAPI* s_pfnMessageBeep)(UINT uType);
+    void OnQlcDragMoveHere();
+    void OnQlcDragCopyHere();
+
     // --- Handlers -----------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnDestroy();
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnRButtonUp(UINT nFlags, CPoint point);
+    void OnRButtonDblClk(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnCaptureChanged(CWnd* pWnd);
+    void OnDropFiles(HDROP hDropInfo);
+    void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnBeginRDrag(NMHDR* pNMHDR, LRESULT* pResult);
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnLButtonDblClk(UINT nFlags, CPoint point);
@@ -213,7 +260,6 @@ public:
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
     void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
-    void OnDestroy();
 
 protected:
     // Marks of the shown node: overlay 1 and bold, its folders overlay 2 and bold.
@@ -249,6 +295,26 @@ protected:
     void RedrawOn(BOOL bWasVisible);
     void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
 
+    // Drag and drop.
+    // A press of either button: ends a label edit and a menu, records the
+    // pressed item. FALSE when the press is ignored (a menu is up elsewhere).
+    BOOL OnMousePress(UINT nMessage, CPoint point);
+    void BeginDragging();
+    // Image, timer and capture of a drag given back (bOk: a drop follows).
+    void ReleaseDragImage();
+    void EndDragging(CPoint point);
+    void CancelDragging();
+    void ForgetDrag();
+    // The drag image moved to a screen point (hidden while the tree changes).
+    void SetDropTargetItem(HTREEITEM hItem);
+    BOOL IsPopupOverTree() const;
+    void OnDragTimer();
+    BOOL AskMove() const;
+    BOOL MoveOrCopy(HTREEITEM hDragged, HTREEITEM hTarget, BOOL bMove);
+    // Empties the node clipboard when it holds the item's node or one of its
+    // ancestors' (a cut item gets its normal images back).
+    void ReleaseClipboardFor(HTREEITEM hItem);
+
     class CFill;
     friend class CFill;
 
@@ -264,6 +330,24 @@ protected:
     HTREEITEM m_hContextItem;
     GlyphMenu* m_pContextMenu;   // the popup being tracked
     std::unordered_map<DWORD, HTREEITEM> m_nodeItems; // node id -> its item
+
+    // Drag state.
+    CQlcTreeDropTarget m_dropTarget;
+    BOOL m_bContextMenuAllowed;    // the last press was inside the client area
+    BOOL m_bSkipNextDrag;          // a press ended a label edit or a menu
+    BOOL m_bDragging;
+    BOOL m_bFocusJustSet;          // the first move after the focus came is ignored
+    BOOL m_bOverTree;              // the cursor was inside when the drop target last changed
+    BOOL m_bPopupUp;               // a menu of the tree is being tracked
+    BOOL m_bRightDrag;             // a right drag under way or waiting for its menu
+    BOOL m_bRightPressRecorded;
+    CPoint m_ptRightPress;
+    CImageList m_dragImage;
+    UINT m_nHoverTime;             // ms on the current drop target
+    HTREEITEM m_hDraggedItem;
+    HTREEITEM m_hDropTargetItem;
+    UINT_PTR m_nTimerId;
+    UINT m_nDragTicks;
 
     DECLARE_MESSAGE_MAP()
 };

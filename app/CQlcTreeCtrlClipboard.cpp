@@ -15,8 +15,6 @@
 #include "framework/base/AfxPrompt.h"
 #include "framework/ui/CWaitCursor.h"
 
-#include <unordered_map>
-#include <unordered_set>
 
 BOOL CQlcTreeCtrl::IsNodeInBranch(const CQuillcrestDoc* pDoc, DWORD dwBranchId, DWORD dwNodeId)
 {
@@ -83,18 +81,6 @@ void CQlcTreeCtrl::ReleaseClipboardBranch(DWORD dwNodeId)
         EmptyNodeClipboard();
 }
 
-void CQlcTreeCtrl::OnDestroy()
-{
-    // A clipboard entry never points at a tree that is gone.
-    if (CQlcApp* pApp = QlcGetApp())
-    {
-        if (pApp->m_nodeClipboard.pTree == this)
-            pApp->m_nodeClipboard = QLCNODECLIPBOARD();
-    }
-    m_hCutItem = nullptr;
-    CTreeCtrl::OnDestroy();
-}
-
 void CQlcTreeCtrl::PutOnClipboard(BOOL bCut)
 {
     HTREEITEM hItem = m_hContextItem;
@@ -130,71 +116,16 @@ void CQlcTreeCtrl::OnQlcPopupCopy()
 DWORD CQlcTreeCtrl::CopyBranch(CQuillcrestDoc* pSource, DWORD dwSourceId, DWORD dwParentId,
                                std::vector<std::pair<DWORD, DWORD>>* pCopied, BOOL* pbComplete)
 {
-    if (pbComplete != nullptr)
-        *pbComplete = FALSE;
-    if (pSource == nullptr || pSource->GetNodeTable().PLookup(dwSourceId) == nullptr)
-        return 0;
-
-    // The whole branch is listed first, parents before their children: what
-    // the copies add (possibly inside the branch itself) is never visited.
-    std::unordered_map<DWORD, std::vector<DWORD>> children;
-    const CQlcNodeMap& nodes = pSource->GetNodeTable();
-    for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
-    {
-        if (p->value.dwParentId != p->key)
-            children[p->value.dwParentId].push_back(p->key);
-    }
-    std::vector<std::pair<DWORD, DWORD>> branch; // node, its parent in the source
-    std::unordered_set<DWORD> listed;
-    branch.emplace_back(dwSourceId, 0);
-    listed.insert(dwSourceId);
-    for (size_t i = 0; i < branch.size(); ++i)
-    {
-        auto found = children.find(branch[i].first);
-        if (found == children.end())
-            continue;
-        for (DWORD dwChild : found->second)
-        {
-            if (listed.insert(dwChild).second)
-                branch.emplace_back(dwChild, branch[i].first);
-        }
-    }
-
-    std::unordered_map<DWORD, DWORD> newIds; // source id -> copy's id
-    BOOL bComplete = TRUE;
-    for (const auto& entry : branch)
-    {
-        DWORD dwNewParent = dwParentId;
-        if (entry.first != dwSourceId)
-        {
-            auto parent = newIds.find(entry.second);
-            if (parent == newIds.end())
-            {
-                bComplete = FALSE; // its folder was not copied
-                continue;
-            }
-            dwNewParent = parent->second;
-        }
-        CQlcNode source(pSource, entry.first);
-        CQlcNode copy;
-        if (!copy.CopyTo(m_pDoc, source))
-        {
-            // A copy without its payload would look whole and hold nothing.
-            if (copy.IsValid())
-                m_pDoc->Data_DeleteNode(copy.GetId());
-            bComplete = FALSE;
-            continue;
-        }
-        copy.SetParent(dwNewParent);
-        copy.Update(TRUE);
-        newIds[entry.first] = copy.GetId();
-        if (pCopied != nullptr)
-            pCopied->emplace_back(entry.first, copy.GetId());
-    }
+    std::vector<std::pair<DWORD, DWORD>> ids;
+    const BOOL bComplete = pSource != nullptr && CQlcNode::CopyBranch(m_pDoc, dwParentId, pSource, dwSourceId, ids) &&
+                           !ids.empty();
     if (pbComplete != nullptr)
         *pbComplete = bComplete;
-    auto top = newIds.find(dwSourceId);
-    return top != newIds.end() ? top->second : 0;
+    if (!bComplete)
+        return 0;
+    if (pCopied != nullptr)
+        *pCopied = ids;
+    return ids.front().second;
 }
 
 HTREEITEM CQlcTreeCtrl::InsertBranchItems(DWORD dwNodeId, HTREEITEM hParent)

@@ -10,6 +10,9 @@
 
 #include <commctrl.h>
 
+#include <utility>
+#include <vector>
+
 class CQlcNodeData;
 class CQuillcrestDoc;
 
@@ -99,6 +102,15 @@ public:
     // FALSE when this handle is valid, the source is not, or the payload
     // could not be copied (the new node then has no payload).
     BOOL CopyTo(CQuillcrestDoc* pTarget, const CQlcNode& source);
+    // Copies a node and everything below it under a parent of the target
+    // document (0: the top level), each node by CopyTo under a new id. The
+    // branch is read before anything is written, so a copy into the branch
+    // itself never copies its own copies. All or nothing: when one node
+    // cannot be copied, the copies made are deleted, the target's modified
+    // flag is as it was and FALSE returned. ids gets (source id, new id)
+    // pairs, each parent before its children.
+    static BOOL CopyBranch(CQuillcrestDoc* pTarget, DWORD dwTargetParentId, CQuillcrestDoc* pSource, DWORD dwSourceId,
+                           std::vector<std::pair<DWORD, DWORD>>& ids);
 
 private:
     int GetOverlay() const;

@@ -14,6 +14,7 @@
 #define IDR_RICHEDIT_POPUP              227   // context menu of a note
 #define IDR_TOOLBAR_IMAGE               231
 #define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
+#define IDR_QLCTREE_DRAGPOPUP           147   // "QLCTREE_DRAGPOPUP": the menu of a right drag in the node tree
 #define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
 #define IDR_POPUP_TASKS                 217   // "IDR_POPUP_TASKS": context menu of the task list
 
@@ -112,6 +113,11 @@
 #define ID_QLCPOPUP_ADDTONEWTASK        32868
 #define ID_QLCPOPUP_REMOVETASKLINK      32872
 #define ID_QLCPOPUP_IMPORTFOREIGNDATA   32873
+
+// Node tree drag menu commands
+#define ID_QLCDRAG_MOVEHERE             32790
+#define ID_QLCDRAG_COPYHERE             32791
+#define ID_QLCDRAG_CANCEL               32792
 
 // Task list commands
 #define ID_TASK_NEW                     32864
@@ -231,6 +237,12 @@
 #define IDS_ALIGN_CENTER                21254
 #define IDS_ALIGN_RIGHT                 21255
 #define IDS_ALIGN_JUSTIFY               21256
+
+// Moving and copying in the node tree (22450-22499)
+#define IDS_NODE_MOVE_CONFIRM           22450
+#define IDS_NODE_MOVE_CAPTION           22451
+#define IDS_NODE_MOVE_FAILED            22452
+#define IDS_NODE_COPY_FAILED            22453
 
 // The Formatting bar and the colour popup (22760-22799)
 #define IDS_TOOLBAR_FORMATTING          22760

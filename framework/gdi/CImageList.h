@@ -40,5 +40,14 @@ public:
     HICON ExtractIcon(int nImage) { return ImageList_ExtractIcon(nullptr, m_hImageList, nImage); }
     BOOL Draw(CDC* pDC, int nImage, POINT pt, UINT nStyle);
 
+    // Dragging one image of this list over a window (or the desktop: null),
+    // positions in that window's coordinates. One drag at a time per thread.
+    BOOL BeginDrag(int nImage, CPoint ptHotSpot) { return ImageList_BeginDrag(m_hImageList, nImage, ptHotSpot.x, ptHotSpot.y); }
+    static BOOL PASCAL DragEnter(HWND hWndLock, CPoint point) { return ImageList_DragEnter(hWndLock, point.x, point.y); }
+    static BOOL PASCAL DragMove(CPoint point) { return ImageList_DragMove(point.x, point.y); }
+    static BOOL PASCAL DragLeave(HWND hWndLock) { return ImageList_DragLeave(hWndLock); }
+    static void PASCAL EndDrag() { ImageList_EndDrag(); }
+    static BOOL PASCAL DragShowNolock(BOOL bShow) { return ImageList_DragShowNolock(bShow); }
+
     HIMAGELIST m_hImageList;
 };

@@ -22,15 +22,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Runs quillapp.exe of the current folder with the arguments in a wine
-# desktop named $DESK ($DESK_PID), waits for the desktop's window ($WIN) and
-# for the program to draw, then clicks the main window's title bar so that it
-# has the keyboard. Returns 1 when the desktop does not appear.
-open_desktop() {
+# Starts quillapp.exe of the current folder with the arguments (a notebook)
+# inside a wine virtual desktop named $DESK; sets DESK_PID and WIN (the
+# desktop's window), waits for the program to draw and gives the main window
+# the keyboard. Fails when the desktop never shows.
+start_program() {
   local i
-  WIN=""
   "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe "$@" </dev/null >>"$WORK/wine.log" 2>&1 &
   DESK_PID=$!
+  WIN=""
   for i in $(seq 100); do
     WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
     [ -n "$WIN" ] && break
@@ -42,8 +42,17 @@ open_desktop() {
   sleep 1
 }
 
-# Waits for the desktop of $DESK_PID to end (after Alt+F4). Returns 1 when it
-# is still running 20 seconds later.
+# Ends the program with Alt+F4 from the content pane (the tree keeps Alt+F4
+# to itself) and waits for it. Fails when it does not end.
+end_program() {
+  xdotool key Tab
+  sleep 0.5
+  xdotool key alt+F4
+  await_end
+}
+
+# Waits for the desktop of $DESK_PID to end (after Alt+F4). Fails when it is
+# still running 20 seconds later.
 await_end() {
   local i
   for i in $(seq 100); do

@@ -4,10 +4,11 @@
 // formats are checked as the note view shows them.
 //
 //   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... [--size WORD=HALFPOINTS]...
+//                [--in FOLDER]
 //
 // --text: the note's text holds TEXT; --bold: WORD is in the note and bold
 // throughout; --size: WORD is in the note in that size throughout (half
-// points, as RTF gives sizes). Exit status 0 when everything holds, 1 when something does
+// points, as RTF gives sizes); --in: the note lies in a folder of that name. Exit status 0 when everything holds, 1 when something does
 // not, 2 when the notebook or the note cannot be read.
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     if (argc < 3 || (argc - 3) % 2 != 0)
     {
         fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... "
-                        "[--size WORD=HALFPOINTS]...\n");
+                        "[--size WORD=HALFPOINTS]... [--in FOLDER]\n");
         return 2;
     }
     try
@@ -83,6 +84,18 @@ int main(int argc, char** argv)
                 what.resize(nEq);
             }
             const char* lpszWhat = what.c_str();
+            if (option == "--in")
+            {
+                QLCNODE parent;
+                if (!doc.Data_GetNode(found.GetParentId(), parent) || parent.strName != lpszWhat)
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not in a folder \"%s\"\n", argv[2], lpszWhat);
+                    nFailed++;
+                    continue;
+                }
+                printf("qlcnotecheck: \"%s\" lies in \"%s\"\n", argv[2], lpszWhat);
+                continue;
+            }
             const CHARRANGE range = note.Find(lpszWhat);
             if (range.cpMin < 0)
             {

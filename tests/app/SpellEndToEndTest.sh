@@ -43,7 +43,7 @@ KEY='HKCU\Software\Varlosoft\Varlo Quillcrest\Settings'
 "$WINE64" reg add "$KEY" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
 "$WINE64" reg add "$KEY" /v SpellLang /t REG_SZ /d English /f >/dev/null 2>&1
 
-open_desktop '..\e2e.qlc' || fail "the program did not start"
+start_program '..\e2e.qlc' || fail "the program did not start"
 # The last top-level note, then its text replaced.
 xdotool key --delay 150 End Return
 sleep 2

@@ -36,17 +36,9 @@ reg_dword() {
 # Starts the program on the notebook, gives it the keyboard, runs the
 # given actions, then ends it with Alt+F4.
 run_program() {
-  local actions=$1
-  open_desktop tasks.qlc || return 1
-  eval "$actions"
-  # Out of the tree (which keeps Alt+F4 to itself here) into the content pane.
-  xdotool key Tab
-  sleep 0.5
-  xdotool key alt+F4
-  if ! await_end; then
-    import -window root "${SHOT%.png}-stuck.png" 2>/dev/null
-    return 1
-  fi
+  start_program tasks.qlc || return 1
+  eval "$1"
+  end_program || { import -window root "${SHOT%.png}-stuck.png" 2>/dev/null; return 1; }
 }
 
 "$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1

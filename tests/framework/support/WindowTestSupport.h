@@ -77,8 +77,38 @@ void PumpMessages();
 // Presses a dialog's button as a click would.
 void ClickButton(CWnd* pDialog, int nID);
 
+// A data object of a test: counts its references (never deleting itself)
+// and offers what GetData and QueryGetData of the derived class say.
+class CTestDataObject : public IDataObject
+{
+public:
+    virtual ~CTestDataObject() {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject))
+        {
+            *ppv = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++nRefs; }
+    STDMETHODIMP_(ULONG) Release() override { return (ULONG)--nRefs; }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+    LONG nRefs = 1;
+};
+
 // A data object offering one enhanced metafile: a filled box of the given size.
-class CMetafileData : public IDataObject
+class CMetafileData : public CTestDataObject
 {
 public:
     CMetafileData(int nWidth, int nHeight)
@@ -87,20 +117,7 @@ public:
         ::Rectangle(hdc, 0, 0, nWidth, nHeight);
         m_hEmf = ::CloseEnhMetaFile(hdc);
     }
-    ~CMetafileData() { ::DeleteEnhMetaFile(m_hEmf); }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject))
-        {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRef; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_nRef; }
+    ~CMetafileData() override { ::DeleteEnhMetaFile(m_hEmf); }
     STDMETHODIMP GetData(FORMATETC* pFormat, STGMEDIUM* pMedium) override
     {
         if (pFormat->cfFormat != CF_ENHMETAFILE || !(pFormat->tymed & TYMED_ENHMF))
@@ -110,19 +127,11 @@ public:
         pMedium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     STDMETHODIMP QueryGetData(FORMATETC* pFormat) override
     {
         return pFormat->cfFormat == CF_ENHMETAFILE ? S_OK : DV_E_FORMATETC;
     }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
     HENHMETAFILE m_hEmf;
-    ULONG m_nRef = 1;
 };
