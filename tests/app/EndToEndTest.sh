@@ -28,33 +28,16 @@ set -uo pipefail
 
 BIN=$1 CHECK=$2 PREFIX=$3 ARTIFACTS=$4
 SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
-export WINEPREFIX=$PREFIX WINEDEBUG=-all
-export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 NOTE="Welcome to Quillcrest"
 # The size field of the Formatting bar (second row of bars) in the desktop.
 SIZE_X=236 SIZE_Y=87
 WORD="Zebrafish$$"
 FOUND="Things"
 REPLACED="Marmot$$"
+TAG="end-to-end"
 DESK="QlcEndToEnd$$"
-
-if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  echo "end-to-end: no X display, skipped"
-  exit 77
-fi
-command -v import >/dev/null || { echo "end-to-end: ImageMagick's import is missing"; exit 1; }
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 mkdir -p "$ARTIFACTS"
-
-WORK=$(mktemp -d)
-DESK_PID=""
-cleanup() {
-  if [ -n "$DESK_PID" ] && kill -0 "$DESK_PID" 2>/dev/null; then
-    kill "$DESK_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
 fail() {
   echo "end-to-end: $*"
   import -window root "$ARTIFACTS/end-to-end-failed.png" 2>/dev/null
@@ -76,23 +59,10 @@ cd "$WORK/program"
 "$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
 "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-"$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe '..\e2e.qlc' </dev/null >"$WORK/wine.log" 2>&1 &
-DESK_PID=$!
-
-# The desktop's window appears, then the program draws into it.
-WIN=""
-for i in $(seq 100); do
-  WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-  [ -n "$WIN" ] && break
-  sleep 0.2
-done
-[ -n "$WIN" ] || { cat "$WORK/wine.log"; fail "the wine desktop did not appear"; }
-sleep 8
-
-# A click on the main window's title bar brings the keyboard to it; the tree
-# of the notebook window has the focus from then on.
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 1
+# The desktop's window appears, the program draws into it, and a click on
+# the main window's title bar brings the keyboard to it; the tree of the
+# notebook window has the focus from then on.
+start_program '..\e2e.qlc' || fail "the program did not start"
 
 # File > Send To Tray, then a double click on the tray icon at the right end
 # of the desktop's taskbar: the window must come back active, with the tree
@@ -153,14 +123,7 @@ sleep 0.5
 xdotool key ctrl+s
 sleep 3
 xdotool key alt+F4
-
-for i in $(seq 100); do
-  kill -0 "$DESK_PID" 2>/dev/null || break
-  sleep 0.2
-done
-if kill -0 "$DESK_PID" 2>/dev/null; then
-  fail "the program did not end after Alt+F4 (a question left open?)"
-fi
+await_end || fail "the program did not end after Alt+F4 (a question left open?)"
 
 # The word, bold and in the size given in the Formatting bar (15 points are
 # 30 half points).
