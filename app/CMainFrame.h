@@ -16,6 +16,7 @@
 #include <shellapi.h>
 
 class CDockState;
+class CFindNodesDlg;
 
 class CMainFrame : public CMDIFrameWnd, public IQlcStatusHost
 {
@@ -77,6 +78,9 @@ public:
 
     // A document window closes (the Find in Nodes window is told).
     void OnChildFrameClosing(CWnd* pChildFrame);
+    // The Find in Nodes window's object once it was opened (its window may
+    // be closed), else null.
+    CFindNodesDlg* GetFindNodesDlg() const { return m_pFindNodesDlg; }
 
     BOOL DestroyWindow() override;
 
@@ -93,6 +97,7 @@ public:
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
     void OnWebCommand(UINT nID);
+    void OnFindInNodes();
 
     enum { WM_TRAYNOTIFY = WM_USER + 100 };
 
@@ -106,7 +111,7 @@ protected:
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     CToolBar m_wndImageBar;
-    CWnd* m_pFindNodesDlg;       // the Find in Nodes window once opened
+    CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
     int m_nToolbarHeight;
     BOOL m_bPlaced;
