@@ -331,8 +331,8 @@ void CFindNodesDlg::OnFindNow()
     // A handle of the window's own, to wait for the worker when it closes
     // (the thread object goes with the thread).
     HANDLE hThread = nullptr;
-    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hThread, SYNCHRONIZE, FALSE,
-                      0);
+    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hThread, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS);
     m_hWorker.Reset(hThread);
     pThread->ResumeThread();
 }
