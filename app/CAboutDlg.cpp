@@ -23,11 +23,13 @@ BOOL CAboutDlg::OnInitDialog()
     strCaption.LoadString(IDS_ABOUT_CAPTION_PREFIX);
     strTitle.LoadString(AFX_IDS_APP_TITLE);
     SetWindowText(strCaption + strTitle);
-    // The support address; it becomes a clickable link with the small widgets.
+    // The support address: a link that writes a mail to it.
     CString strLink;
     strLink.LoadString(IDS_ABOUT_MAILTO);
     if (strLink.Find("mailto:") == 0)
         SetDlgItemText(IDC_ABOUT_LINK, strLink.Mid(7));
+    m_link.SetLinkTarget(strLink);
+    m_link.SubclassDlgItem(IDC_ABOUT_LINK, this);
     return TRUE;
 }
 

@@ -1,5 +1,8 @@
-// The About box: picture, version, the support address and the licence.
+// The About box: picture, version, the support address (a mail link) and
+// the licence.
 #pragma once
+
+#include "widgets/CHyperLink.h"
 
 #include "framework/ui/CDialog.h"
 
@@ -15,6 +18,10 @@ public:
     // The licence file beside the program.
     static CString GetLicensePath();
 
+    CHyperLink& GetLink() { return m_link; }
+
 protected:
+    CHyperLink m_link;
+
     DECLARE_MESSAGE_MAP()
 };

@@ -20,11 +20,14 @@
 #include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_WM_SHOWWINDOW()
     ON_WM_DESTROY()
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
     ON_COMMAND(ID_TREE_REFRESH, OnTreeRefresh)
     ON_UPDATE_COMMAND_UI(ID_TREE_REFRESH, OnUpdateAlwaysEnabled)
     ON_COMMAND(ID_TREE_COLLAPSEALL, OnTreeCollapseAll)
@@ -49,7 +52,7 @@ END_MESSAGE_MAP()
 
 CChildFrame::CChildFrame()
     : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
-      m_bFirstShow(TRUE), m_bTasksBarVisible(FALSE)
+      m_bFirstShow(TRUE), m_bPlacementPending(FALSE), m_bTasksBarVisible(FALSE)
 {
 }
 
@@ -297,10 +300,14 @@ void CChildFrame::SetNodeTitle(DWORD dwNodeId)
 
 void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
 {
-    CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
     CDocument* pDoc = GetNotebook();
     if (!bAddToTitle || pDoc == nullptr || (GetStyle() & FWS_ADDTOTITLE) == 0)
+    {
+        CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
         return;
+    }
+    // "<notebook> - <shown node>", set once (a maximised window's title is
+    // in the main window's caption too), then the main window's.
     CString strTitle = pDoc->GetTitle();
     if (m_nWindow > 0)
         strTitle.AppendFormat(":%d", m_nWindow);
@@ -310,6 +317,8 @@ void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
     GetWindowText(strOld);
     if (strOld != strTitle)
         SetWindowText(strTitle);
+    if (CMDIFrameWnd* pFrame = GetMDIFrame())
+        pFrame->OnUpdateFrameTitle(TRUE);
 }
 
 void CChildFrame::DiscardNoteChanges()
@@ -421,6 +430,23 @@ void CChildFrame::OnShowWindow(BOOL bShow, UINT nStatus)
     CQlcApp* pApp = QlcGetApp();
     if (pApp == nullptr || pApp->m_settings.m_wpLastChildPlacement.length == 0)
         return;
+    m_bPlacementPending = TRUE;
+    // Sized against a main window that is still to be placed, the window
+    // would not fit the client once it is, and the client's scroll bars
+    // would keep it from fitting ever after.
+    CMainFrame* pMain = DYNAMIC_DOWNCAST(CMainFrame, AfxGetMainWnd());
+    if (pMain == nullptr || pMain->IsPlaced() || pMain->IsWindowVisible())
+        ApplyPendingPlacement();
+}
+
+void CChildFrame::ApplyPendingPlacement()
+{
+    if (!m_bPlacementPending || m_hWnd == nullptr)
+        return;
+    m_bPlacementPending = FALSE;
+    CQlcApp* pApp = QlcGetApp();
+    if (pApp == nullptr)
+        return;
     WINDOWPLACEMENT wp = pApp->m_settings.m_wpLastChildPlacement;
     switch (wp.showCmd)
     {
@@ -430,18 +456,48 @@ void CChildFrame::OnShowWindow(BOOL bShow, UINT nStatus)
         wp.length = sizeof(wp);
         SetWindowPlacement(&wp);
         RedrawWindow();
-        break;
+        return;
     case SW_SHOWMAXIMIZED:
         MDIMaximize();
-        break;
+        return;
     default:
-    {
-        const RECT& rc = wp.rcNormalPosition;
-        SetWindowPos(nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }
+    // The client's whole area, as it is without scroll bars.
+    HWND hClient = ::GetParent(m_hWnd);
+    CRect rcClient;
+    ::GetClientRect(hClient, rcClient);
+    const LONG lStyle = ::GetWindowLongA(hClient, GWL_STYLE);
+    if (lStyle & WS_VSCROLL)
+        rcClient.right += ::GetSystemMetrics(SM_CXVSCROLL);
+    if (lStyle & WS_HSCROLL)
+        rcClient.bottom += ::GetSystemMetrics(SM_CYHSCROLL);
+    const RECT& rcStored = wp.rcNormalPosition;
+    const int cx = std::min<int>(rcStored.right - rcStored.left, rcClient.Width());
+    const int cy = std::min<int>(rcStored.bottom - rcStored.top, rcClient.Height());
+    // The position stays unless the window would reach past the client.
+    CRect rcNow;
+    GetWindowRect(rcNow);
+    ::MapWindowPoints(nullptr, hClient, (POINT*)&rcNow, 2);
+    const int x = std::max<int>(0, std::min<int>(rcNow.left, rcClient.right - cx));
+    const int y = std::max<int>(0, std::min<int>(rcNow.top, rcClient.bottom - cy));
+    SetWindowPos(nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Scroll bars that an earlier, smaller client needed take room the
+    // windows now fit in without them: they go when every window fits.
+    CRect rcAll;
+    for (HWND hChild = ::GetWindow(hClient, GW_CHILD); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (!::IsWindowVisible(hChild))
+            continue;
+        CRect rcChild;
+        ::GetWindowRect(hChild, rcChild);
+        ::MapWindowPoints(nullptr, hClient, (POINT*)&rcChild, 2);
+        rcAll.UnionRect(rcAll, rcChild);
     }
+    if ((lStyle & (WS_HSCROLL | WS_VSCROLL)) && rcAll.left >= 0 && rcAll.top >= 0 &&
+        rcAll.right <= rcClient.right && rcAll.bottom <= rcClient.bottom)
+        ::ShowScrollBar(hClient, SB_BOTH, FALSE);
 }
 
 void CChildFrame::OnDestroy()
@@ -449,6 +505,13 @@ void CChildFrame::OnDestroy()
     if (CQlcApp* pApp = QlcGetApp())
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
     CMDIChildWnd::OnDestroy();
+}
+
+void CChildFrame::OnUpdateFileSave(CCmdUI* pCmdUI)
+{
+    // The notebook's own changes or the shown note's unsaved ones.
+    CQuillcrestDoc* pDoc = GetNotebook();
+    pCmdUI->Enable(pDoc != nullptr && pDoc->IsModified());
 }
 
 void CChildFrame::OnTreeRefresh()

@@ -76,6 +76,11 @@ public:
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnDestroy();
+    // The stored placement of the last closed notebook window, applied once
+    // the main window has its own place (at start-up the first notebook
+    // window shows before that), sized to fit the MDI client.
+    void ApplyPendingPlacement();
+    void OnUpdateFileSave(CCmdUI* pCmdUI);
     void OnTreeRefresh();
     void OnTreeCollapseAll();
     void OnTreeExpandAll();
@@ -106,6 +111,7 @@ protected:
     CBlankAreaView* m_pBlankView;
     DWORD m_dwShownNodeId;
     BOOL m_bFirstShow;
+    BOOL m_bPlacementPending;
     // The Tasks bar is not built yet: the notebook's stored choice is kept
     // so a save does not change it.
     BOOL m_bTasksBarVisible;

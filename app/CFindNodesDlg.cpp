@@ -127,7 +127,7 @@ BOOL CFindNodesDlg::OnInitDialog()
         m_wndStatusBar.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH | SBPS_NOBORDERS, 0);
         m_wndStatusBar.SetPaneText(0, AfxLoadText(IDS_FIND_READY));
     }
-    m_pProgress = new CFindProgressBar(AfxLoadText(IDS_FIND_READY), 100, 1000, FALSE, 0, &m_wndStatusBar);
+    m_pProgress = new CProgressBar(AfxLoadText(IDS_FIND_READY), 100, 1000, FALSE, 0, &m_wndStatusBar);
     m_pProgress->SetPos(0);
 
     // The results share the tree's pictures, which the list must never

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "app/CFindNodesState.h"
-#include "app/CFindProgressBar.h"
+#include "widgets/CProgressBar.h"
 
 #include "framework/base/CScopedHandle.h"
 #include "framework/ui/CComboBox.h"
@@ -73,7 +73,7 @@ public:
     HANDLE GetWorkerHandle() const { return m_hWorker.Get(); }
     CListCtrl& GetResultList() { return m_wndList; }
     CChildFrame* GetSearchedFrame() const { return m_pFrame; }
-    CFindProgressBar* GetProgressBar() const { return m_pProgress; }
+    CProgressBar* GetProgressBar() const { return m_pProgress; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
 
     // --- Handlers --------------------------------------------------------------------------
@@ -105,7 +105,7 @@ protected:
     void ShowMessage(UINT nIDText, LPCSTR lpszArgument = nullptr);
 
     UINT_PTR m_nTimer;
-    CFindProgressBar* m_pProgress;
+    CProgressBar* m_pProgress;
     CChildFrame* m_pFrame;
     CSize m_sizeMin;
     int m_nListTop;

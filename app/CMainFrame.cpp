@@ -14,6 +14,8 @@
 #include "framework/ui/CMiniDockFrameWnd.h"
 #include "framework/ui/CWaitCursor.h"
 
+#include "widgets/CHyperLink.h"
+
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
 namespace {
@@ -26,7 +28,8 @@ const UINT s_indicators[] = { ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
 } // namespace
 
 BOOL(WINAPI* CMainFrame::s_pfnShellNotifyIcon)(DWORD, PNOTIFYICONDATAA) = &::Shell_NotifyIconA;
-HINSTANCE(WINAPI* CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = &::ShellExecuteA;
+HINSTANCE(WINAPI*& CMainFrame::s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) =
+    CHyperLink::s_pfnShellExecute;
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_WM_CREATE()
@@ -35,6 +38,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_WM_MENUCHAR()
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_STANDARD, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_STANDARD, OnUpdateControlBarMenu)
+    ON_COMMAND_EX(ID_VIEW_TOOLBAR_FORMATTING, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_FORMATTING, OnUpdateControlBarMenu)
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_IMAGE, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_IMAGE, OnUpdateControlBarMenu)
     ON_COMMAND(ID_FILE_SENDTOTRAY, OnSendToTray)
@@ -44,12 +49,17 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
     ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
     ON_COMMAND(ID_EDIT_FINDINNODES, OnFindInNodes)
+    ON_COMMAND(ID_FORMAT_FONTCOLOUR, OnFontColour)
+    ON_COMMAND(ID_FORMAT_HIGHLIGHT, OnHighlight)
+    ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
+    ON_WM_TIMER()
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame()
-    : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE)
+    : m_pFindNodesDlg(nullptr), m_dwStatusToken(0), m_nToolbarHeight(0), m_bPlaced(FALSE), m_bInTray(FALSE),
+      m_bIconLeaving(FALSE), m_hWndFocusBeforeTray(nullptr)
 {
 }
 
@@ -60,24 +70,6 @@ CMainFrame::~CMainFrame()
 
 // ---------------------------------------------------------------------------
 // Creation
-
-int CMainFrame::MeasureToolbarHeight()
-{
-    // The selection field of a drop-down combo in the bars' font, as the
-    // Formatting bar's font combo has it.
-    HWND hCombo = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 200, m_hWnd, nullptr,
-                                    ::GetModuleHandleA(nullptr), nullptr);
-    int nItemHeight = 14;
-    if (hCombo != nullptr)
-    {
-        ::SendMessageA(hCombo, WM_SETFONT, (WPARAM)::GetStockObject(DEFAULT_GUI_FONT), FALSE);
-        const LRESULT l = ::SendMessageA(hCombo, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
-        if (l > 0 && l != CB_ERR)
-            nItemHeight = (int)l;
-        ::DestroyWindow(hCombo);
-    }
-    return nItemHeight + 15;
-}
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
 {
@@ -107,7 +99,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_TOP);
 
-    // The Formatting bar joins here once it exists (its own part of the program).
+    if (!m_wndFormatBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_FORMATTING))
+    {
+        TRACE("Failed to create the Formatting toolbar.\n");
+        return -1;
+    }
+    DockControlBar(&m_wndFormatBar, AFX_IDW_DOCKBAR_TOP);
 
     if (!m_wndImageBar.CreateEx(this, TBSTYLE_FLAT, dwBarStyle, CRect(0, 0, 0, 0), ID_VIEW_TOOLBAR_IMAGE) ||
         !m_wndImageBar.LoadToolBar(IDR_TOOLBAR_IMAGE))
@@ -123,7 +120,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     // The Help Bar (a docking browser pane) joins here once the sizing bars
     // and the browser control exist; its failure must not fail the frame.
 
-    m_nToolbarHeight = MeasureToolbarHeight();
+    // Every bar as high as the font list's field with room around it.
+    int nFieldHeight = m_wndFormatBar.GetFontNameCombo().GetItemHeight(-1);
+    if (nFieldHeight <= 0 || nFieldHeight == CB_ERR)
+        nFieldHeight = 14;
+    m_nToolbarHeight = nFieldHeight + 15;
+    m_wndFormatBar.SetHeight(m_nToolbarHeight);
     m_wndToolBar.SetHeight(m_nToolbarHeight);
     m_wndImageBar.SetHeight(m_nToolbarHeight);
 
@@ -193,12 +195,23 @@ BOOL CMainFrame::DestroyWindow()
         }
         SaveBarState("Toolbars");
     }
-    if (m_bInTray)
+    if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
     // The Find in Nodes window keeps its place and choices as it closes.
     if (m_pFindNodesDlg != nullptr && m_pFindNodesDlg->m_hWnd != nullptr)
         m_pFindNodesDlg->DestroyWindow();
     return CMDIFrameWnd::DestroyWindow();
+}
+
+void CMainFrame::SetPlaced()
+{
+    m_bPlaced = TRUE;
+    for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (CChildFrame* pChild = DYNAMIC_DOWNCAST(CChildFrame, CWnd::FromHandlePermanent(hChild)))
+            pChild->ApplyPendingPlacement();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -321,25 +334,38 @@ BOOL CMainFrame::AddTrayIcon()
 
 void CMainFrame::RemoveTrayIcon()
 {
+    if (m_bIconLeaving)
+        KillTimer(kTrayIconTimer);
     NOTIFYICONDATAA nid = {};
     nid.cbSize = sizeof(nid);
     nid.hWnd = m_hWnd;
     nid.uID = 0;
     s_pfnShellNotifyIcon(NIM_DELETE, &nid);
     m_bInTray = FALSE;
+    m_bIconLeaving = FALSE;
+    m_hWndFocusBeforeTray = nullptr;
 }
 
 void CMainFrame::SendToTray()
 {
     if (m_bInTray)
         return;
+    if (m_bIconLeaving)
+    {
+        // Back before its icon went: the icon stays.
+        KillTimer(kTrayIconTimer);
+        m_bIconLeaving = FALSE;
+    }
     // Without an icon the window would be lost: it stays visible then.
-    if (!AddTrayIcon())
+    else if (!AddTrayIcon())
     {
         g_log.WriteLine("WARNING: The tray icon could not be added.");
         return;
     }
     m_bInTray = TRUE;
+    // Where the keyboard was, for when the window comes back.
+    HWND hFocus = ::GetFocus();
+    m_hWndFocusBeforeTray = (hFocus != nullptr && ::IsChild(m_hWnd, hFocus)) ? hFocus : nullptr;
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_HIDE);
 }
@@ -349,13 +375,41 @@ void CMainFrame::RestoreFromTray()
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
     SetForegroundWindow();
-    if (m_bInTray)
+    SetActiveWindow();
+    // Activated while still minimised, the window took no focus: the keys
+    // go back where they went before it left.
+    HWND hFocus = m_hWndFocusBeforeTray;
+    if (hFocus != nullptr && ::IsChild(m_hWnd, hFocus) && ::IsWindowVisible(hFocus))
+        ::SetFocus(hFocus);
+    else if (!::IsChild(m_hWnd, ::GetFocus()))
+        SetFocus();
+    if (!m_bInTray)
+        return;
+    // The icon goes once the click that restored the window is over: the
+    // second click of a double click lands on the icon, not on the bare
+    // taskbar, which would take the activation away again.
+    m_bInTray = FALSE;
+    if (SetTimer(kTrayIconTimer, ::GetDoubleClickTime() + 100, nullptr) != 0)
+        m_bIconLeaving = TRUE;
+    else
+        RemoveTrayIcon();
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kTrayIconTimer)
+    {
+        CMDIFrameWnd::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kTrayIconTimer);
+    if (m_bIconLeaving)
         RemoveTrayIcon();
 }
 
 void CMainFrame::OnTrayExit()
 {
-    if (m_bInTray)
+    if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
     HWND hWnd = m_hWnd;
     SendMessage(WM_CLOSE);
@@ -484,39 +538,42 @@ void CMainFrame::OnWebCommand(UINT nID)
         OpenURLInBrowser(strURL, SW_SHOWNORMAL);
 }
 
-CString CMainFrame::MakeBrowserCommand(LPCSTR lpszCommandTemplate, LPCSTR lpszURL)
-{
-    CString strCommand = lpszCommandTemplate;
-    const int iPlaceholder = strCommand.Find("%1");
-    if (iPlaceholder >= 0)
-    {
-        int iCut = iPlaceholder;
-        if (iCut > 0 && strCommand[iCut - 1] == '"')
-            iCut--; // a quoted placeholder is cut at its quotation mark
-        strCommand = strCommand.Left(iCut);
-    }
-    strCommand.TrimRight();
-    strCommand += ' ';
-    strCommand += lpszURL;
-    return strCommand;
-}
-
 BOOL CMainFrame::OpenURLInBrowser(LPCSTR lpszURL, int nShowCmd)
 {
-    if ((INT_PTR)s_pfnShellExecute(nullptr, "open", lpszURL, nullptr, nullptr, nShowCmd) > 32)
-        return TRUE;
-    // The ".htm" class's open command, started directly.
-    char szClass[MAX_PATH] = "";
-    LONG lSize = (LONG)sizeof(szClass);
-    if (::RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szClass, &lSize) != ERROR_SUCCESS || szClass[0] == 0)
-        return FALSE;
-    CString strKey = szClass;
-    strKey += "\\shell\\open\\command";
-    char szCommand[MAX_PATH] = "";
-    lSize = (LONG)sizeof(szCommand);
-    if (::RegQueryValueA(HKEY_CLASSES_ROOT, strKey, szCommand, &lSize) != ERROR_SUCCESS || szCommand[0] == 0)
-        return FALSE;
-    return ::WinExec(MakeBrowserCommand(szCommand, lpszURL), (UINT)nShowCmd) > 31;
+    return CHyperLink::OpenLinkTarget(lpszURL, nShowCmd) > 32;
+}
+
+// ---------------------------------------------------------------------------
+// Formatting bar
+
+void CMainFrame::OnFontColour()
+{
+    m_wndFormatBar.ApplyFontColour();
+}
+
+void CMainFrame::OnHighlight()
+{
+    m_wndFormatBar.ApplyHighlightColour();
+}
+
+void CMainFrame::OnFormatBarDropDown(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMTOOLBARA* pToolBar = (NMTOOLBARA*)pNMHDR;
+    *pResult = TBDDRET_DEFAULT;
+    switch (pToolBar->iItem)
+    {
+    case ID_CHAR_UNDERLINE:
+        *pResult = m_wndFormatBar.OnUnderlineDropDown();
+        break;
+    case ID_FORMAT_FONTCOLOUR:
+        *pResult = m_wndFormatBar.OnFontColourDropDown();
+        break;
+    case ID_FORMAT_HIGHLIGHT:
+        *pResult = m_wndFormatBar.OnHighlightDropDown();
+        break;
+    default:
+        break;
+    }
 }
 
 void CMainFrame::OnChildFrameClosing(CWnd* pChildFrame)

@@ -1,10 +1,14 @@
-// The program's main window: an MDI frame with the status bar, the Standard
-// and Image toolbars, the tray icon, always-on-top, the web commands and the
-// "Options Changed" broadcast. It stores its placement and bar layout when
+// The program's main window: an MDI frame with the status bar, the Standard,
+// Formatting and Image toolbars, the tray icon, always-on-top, the web
+// commands and the "Options Changed" broadcast. It stores its placement and bar layout when
 // it is destroyed, but only when start-up placed and showed it.
 #pragma once
 
+#include "app/CFormatBar.h"
+
 #include "core/CQlcStatus.h"
+
+#include "widgets/CQlcToolBar.h"
 
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CStatusBar.h"
@@ -36,7 +40,8 @@ public:
     void SetDefaultMenu(HMENU hMenu);
     // Start-up placed and showed the frame: from now on its placement and
     // bar layout are worth keeping.
-    void SetPlaced() { m_bPlaced = TRUE; }
+    // The window has its place: notebook windows shown before it take theirs.
+    void SetPlaced();
     BOOL IsPlaced() const { return m_bPlaced; }
 
     // --- Status token (IQlcStatusHost) -----------------------------------------
@@ -53,6 +58,7 @@ public:
     int GetToolbarHeight() const { return m_nToolbarHeight; }
     CToolBar& GetStandardBar() { return m_wndToolBar; }
     CToolBar& GetImageBar() { return m_wndImageBar; }
+    CFormatBar& GetFormatBar() { return m_wndFormatBar; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
 
     // --- Tray --------------------------------------------------------------------
@@ -68,13 +74,13 @@ public:
     void ApplyAlwaysOnTop();
     // Sends "Options Changed" to every window under the MDI client.
     void BroadcastOptionsChanged();
+    // Opens a web page as a link does (the shell, else the ".htm" browser).
     static BOOL OpenURLInBrowser(LPCSTR lpszURL, int nShowCmd);
-    // The browser command of the ".htm" class with the URL in place of "%1".
-    static CString MakeBrowserCommand(LPCSTR lpszCommandTemplate, LPCSTR lpszURL);
     // The address a web command opens.
     static CString GetWebURL(UINT nCommand);
-    // The shell's open of a URL (tests replace it).
-    static HINSTANCE (WINAPI* s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    // The shell's open of a file or URL, shared with the links (tests
+    // replace it).
+    static HINSTANCE (WINAPI*& s_pfnShellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
     // A document window closes (the Find in Nodes window is told).
     void OnChildFrameClosing(CWnd* pChildFrame);
@@ -93,29 +99,37 @@ public:
     void OnTrayRestore() { RestoreFromTray(); }
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
     void OnWebCommand(UINT nID);
     void OnFindInNodes();
+    void OnFontColour();
+    void OnHighlight();
+    void OnFormatBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
 
     enum { WM_TRAYNOTIFY = WM_USER + 100 };
 
 protected:
     BOOL AddTrayIcon();
     void RemoveTrayIcon();
-    int MeasureToolbarHeight();
 
     GlyphMenu m_menuDocument;    // resource 129
     GlyphMenu m_menuDefault;     // resource 128
     CStatusBar m_wndStatusBar;
-    CToolBar m_wndToolBar;
-    CToolBar m_wndImageBar;
+    CQlcToolBar m_wndToolBar;
+    CFormatBar m_wndFormatBar;
+    CQlcToolBar m_wndImageBar;
     CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;
+    BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
+    HWND m_hWndFocusBeforeTray;  // where the keyboard was when it went to the tray
+
+    enum { kTrayIconTimer = 21300 };
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,5 +1,6 @@
 #include "app/CQlcRichEditViewEx.h"
 
+#include "app/CFormatBar.h"
 #include "app/CMainFrame.h"
 #include "app/CParagraphDlg.h"
 #include "app/CQlcApp.h"
@@ -15,6 +16,7 @@
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CWaitCursor.h"
 
+#include <algorithm>
 #include <new>
 
 IMPLEMENT_DYNCREATE(CQlcRichEditViewEx, CRichEditView)
@@ -32,6 +34,8 @@ const long kNoteTextLimit = 0x7FFFFFFE;
 
 BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
     ON_WM_CREATE()
+    ON_WM_SETFOCUS()
+    ON_WM_DESTROY()
     ON_WM_RBUTTONUP()
     ON_WM_CONTEXTMENU()
     ON_WM_MEASUREITEM()
@@ -51,6 +55,7 @@ BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
     ON_UPDATE_COMMAND_UI(ID_PARA_INDENTLESS, OnUpdateAlwaysEnabled)
     ON_COMMAND(ID_PARA_INDENTMORE, OnIndentMore)
     ON_UPDATE_COMMAND_UI(ID_PARA_INDENTMORE, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_CHAR_UNDERLINE_SINGLE, OnSingleUnderline)
     ON_COMMAND(ID_CHAR_UNDERLINE_DOUBLE, OnDoubleUnderline)
     ON_COMMAND(ID_CHAR_UNDERLINE_DOTTED, OnDottedUnderline)
     ON_COMMAND(ID_FORMAT_PARAGRAPH, OnFormatParagraph)
@@ -91,6 +96,32 @@ void CQlcRichEditViewEx::OnInitialUpdate()
     ctrl.SendMessage(EM_AUTOURLDETECT, TRUE, 0);
     ctrl.SetEventMask(ctrl.GetEventMask() | ENM_LINK);
     ApplySettings();
+}
+
+void CQlcRichEditViewEx::OnSetFocus(CWnd* pOldWnd)
+{
+    CRichEditView::OnSetFocus(pOldWnd);
+    if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
+        pBar->EnableFormatting(TRUE);
+}
+
+void CQlcRichEditViewEx::OnDestroy()
+{
+    CRichEditView::OnDestroy();
+    if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
+        pBar->EnableFormatting(FALSE);
+}
+
+void CQlcRichEditViewEx::ShowSelectionFormat()
+{
+    CFormatBar* pBar = CFormatBar::GetMainFormatBar();
+    if (pBar == nullptr || m_hWnd == nullptr)
+        return;
+    CHARFORMATA cf = {};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_FACE | CFM_SIZE;
+    GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    pBar->ShowCharFormat(cf);
 }
 
 void CQlcRichEditViewEx::ApplySettings()
@@ -144,10 +175,13 @@ BOOL CQlcRichEditViewEx::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*b
             }
             else
             {
+                // Each piece the payload hands out moves the bar on.
                 status.ShowProgress(node.GetPlainSize());
+                pData->SetStatus(&status);
                 ctrl.LimitText(kNoteTextLimit);
                 EDITSTREAM es = { (DWORD_PTR)pData, 0, &NodeDataStreamInCallback };
                 ctrl.StreamIn(SF_RTF, es);
+                pData->SetStatus(nullptr);
                 // Half a note must never be taken for the note.
                 if (es.dwError != 0 || pData->IsDamaged())
                     bLoaded = FALSE;
@@ -181,6 +215,7 @@ BOOL CQlcRichEditViewEx::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*b
         ctrl.SetSel(0, 0);
     }
     m_bSyncCharFormat = m_bSyncParaFormat = TRUE;
+    ShowSelectionFormat();
     ctrl.SetModify(FALSE);
     ctrl.EmptyUndoBuffer();
     return bLoaded;
@@ -198,6 +233,12 @@ BOOL CQlcRichEditViewEx::SaveNode(CQuillcrestDoc* pDoc, DWORD dwNodeId)
     if (!node.IsValid())
         return FALSE;
 
+    // The bar runs over the size the note had when it was last stored (the
+    // text's, for a new note): what is written now is about as long.
+    GETTEXTLENGTHEX gtl = { GTL_NUMBYTES, CP_ACP };
+    const LONG lTextBytes = (LONG)ctrl.SendMessage(EM_GETTEXTLENGTHEX, (WPARAM)&gtl, 0);
+    const DWORD dwExpected = std::max<DWORD>(node.GetPlainSize(), lTextBytes > 0 ? (DWORD)lTextBytes : 0);
+
     BOOL bSaved = FALSE;
     CQlcNodeData* pData = nullptr;
     try
@@ -205,8 +246,11 @@ BOOL CQlcRichEditViewEx::SaveNode(CQuillcrestDoc* pDoc, DWORD dwNodeId)
         pData = node.GetDataForWrite(TRUE);
         if (pData != nullptr)
         {
+            status.ShowProgress(dwExpected);
+            pData->SetStatus(&status);
             EDITSTREAM es = { (DWORD_PTR)pData, 0, &NodeDataStreamOutCallback };
             ctrl.StreamOut(SF_RTF, es);
+            pData->SetStatus(nullptr);
             // A stream that broke off must not replace the stored note.
             if (es.dwError == 0)
                 bSaved = pData->Flush();
@@ -291,6 +335,7 @@ void CQlcRichEditViewEx::OnBullets()
 
 void CQlcRichEditViewEx::OnUpdateBullets(CCmdUI* pCmdUI)
 {
+    pCmdUI->Enable(TRUE);
     const PARAFORMAT2& pf = GetParaFormatSelection();
     if (!(pf.dwMask & PFM_NUMBERING))
         pCmdUI->SetCheck(2);
@@ -349,8 +394,7 @@ void CQlcRichEditViewEx::OnUpdateEditCopy(CCmdUI* pCmdUI)
 
 void CQlcRichEditViewEx::OnSelChangeEx(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    // The format bar, once it exists, shows the selection's face and size
-    // from here; then the framework's own handling.
+    ShowSelectionFormat();
     CRichEditView::OnSelChange(pNMHDR, pResult);
 }
 

@@ -42,6 +42,7 @@ public:
     void OnIndentLess();
     void OnIndentMore();
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+    void OnSingleUnderline() { SetUnderlineType(CFU_UNDERLINE); }
     void OnDoubleUnderline() { SetUnderlineType(CFU_UNDERLINEDOUBLE); }
     void OnDottedUnderline() { SetUnderlineType(CFU_UNDERLINEDOTTED); }
     void SetUnderlineType(BYTE bType);
@@ -57,6 +58,8 @@ public:
 
     // --- Handlers -------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnSetFocus(CWnd* pOldWnd);
+    void OnDestroy();
     void OnRButtonUp(UINT nFlags, CPoint point);
     void OnContextMenu(CWnd* pWnd, CPoint point);
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
@@ -71,6 +74,9 @@ public:
     // Builds the context menu into menu, enabled for the selection and the
     // clipboard; the popup to track, or null.
     GlyphMenu* LoadContextMenu(GlyphMenu& menu);
+
+    // The Formatting bar shows the selection's face and size.
+    void ShowSelectionFormat();
 
 protected:
     // The context menu at a screen point.

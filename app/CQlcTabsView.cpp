@@ -6,6 +6,8 @@
 
 #include "core/CQuillcrestDoc.h"
 
+#include "framework/gdi/CDC.h"
+
 IMPLEMENT_DYNCREATE(CQlcTabsView, CView)
 
 BEGIN_MESSAGE_MAP(CQlcTabsView, CView)
@@ -82,9 +84,27 @@ void CQlcTabsView::OnDraw(CDC* /*pDC*/)
 {
 }
 
-BOOL CQlcTabsView::OnEraseBkgnd(CDC* /*pDC*/)
+BOOL CQlcTabsView::OnEraseBkgnd(CDC* pDC)
 {
-    return TRUE; // the tabs and trees cover everything
+    // The tabs and the trees cover nearly all of the view, but not quite
+    // where the tab control's display area starts lower: that edge is
+    // filled, or pixels of whatever was there before would show. Only the
+    // uncovered part is painted, so nothing flickers.
+    CRect rcClient;
+    GetClientRect(rcClient);
+    const int nSaved = pDC->SaveDC();
+    for (CWnd* pChild : { static_cast<CWnd*>(&m_wndTabs), static_cast<CWnd*>(m_pTree), static_cast<CWnd*>(m_pBookmarks) })
+    {
+        if (pChild == nullptr || pChild->m_hWnd == nullptr || !pChild->IsWindowVisible())
+            continue;
+        CRect rcChild;
+        pChild->GetWindowRect(rcChild);
+        ScreenToClient(rcChild);
+        pDC->ExcludeClipRect(rcChild);
+    }
+    pDC->FillSolidRect(rcClient, ::GetSysColor(COLOR_BTNFACE));
+    pDC->RestoreDC(nSaved);
+    return TRUE;
 }
 
 void CQlcTabsView::OnSize(UINT nType, int cx, int cy)

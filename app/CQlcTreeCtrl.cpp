@@ -2,6 +2,7 @@
 
 #include "app/CBookmarkTreeCtrl.h"
 #include "app/CChildFrame.h"
+#include "app/CFormatBar.h"
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
@@ -73,6 +74,9 @@ int CQlcTreeCtrl::OnCreate(LPCREATESTRUCTA lpcs)
         return -1;
     ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
                        WS_VSCROLL | WS_CLIPSIBLINGS);
+    // The control shows its scroll bar itself once there is something to
+    // scroll; one put there by the style alone it would never take away.
+    ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
     if (CQlcApp* pApp = App())
     {
         SetImageList(pApp->m_treeImages.GetSafeHandle(), TVSIL_NORMAL);
@@ -951,12 +955,18 @@ void CQlcTreeCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CQlcTreeCtrl::OnSetFocus(CWnd* pOldWnd)
 {
+    // No note has the keyboard now: nothing for the Formatting bar to format.
+    if (CFormatBar* pBar = CFormatBar::GetMainFormatBar())
+        pBar->EnableFormatting(FALSE);
     m_hPressedItem = nullptr;
     CTreeCtrl::OnSetFocus(pOldWnd);
 }
 
 void CQlcTreeCtrl::OnKillFocus(CWnd* pNewWnd)
 {
+    // A key pressed here is released elsewhere (F2 goes on in the label's
+    // edit box): its release must not count when the focus comes back.
+    m_bKeyPressed = FALSE;
     m_hPressedItem = nullptr;
     m_bLabelEditBlocked = TRUE;
     CTreeCtrl::OnKillFocus(pNewWnd);

@@ -1,7 +1,7 @@
 # Settings and helpers shared by every folder.
 
-# Programs, libraries and tests all land in one folder, so the DLLs the
-# program loads by name sit beside it and beside every test.
+# The program and the DLLs it loads by name land in one folder, bin/; the
+# tests have a folder of their own (tests/CMakeLists.txt).
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
@@ -29,14 +29,17 @@ function(qlc_target_defaults target)
 endfunction()
 
 # qlc_add_gtest(name SOURCES ... [LIBS ...] [GUI])
-# One test executable, one CTest entry. Runs in the output folder so it
-# finds the DLLs built beside it; under cross builds CTest runs it through
-# the emulator (wine).
+# One test executable, one CTest entry. Runs in the tests' output folder so
+# it finds the DLLs placed beside it; under cross builds CTest runs it
+# through the emulator (wine).
 function(qlc_add_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   qlc_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(TARGET qlc_test_runtime)
+    add_dependencies(${name} qlc_test_runtime)
+  endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no
            WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   if(NOT T_TIMEOUT)

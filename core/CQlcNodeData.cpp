@@ -1,10 +1,13 @@
 #include "core/CQlcNodeData.h"
 
+#include "core/CQlcStatus.h"
+
 #include "core/CCryptDLLHandler.h"
 #include "core/CLog.h"
 #include "core/CQlcFileReader.h"
 #include "core/CQlcFileWriter.h"
 #include "core/CQlcNode.h"
+#include "core/CQlcStatus.h"
 #include "core/CQuillcrestDoc.h"
 
 #include "framework/base/AfxSecure.h"
@@ -113,7 +116,7 @@ void WriteEnvelopeHeader(CQlcFileWriter& writer, DWORD dwCipherLength, DWORD dwD
 } // namespace
 
 CQlcNodeData::CQlcNodeData()
-    : m_stream(), m_pDoc(nullptr), m_bOpen(FALSE), m_bHasData(FALSE), m_nOpenMode(0), m_dwStreamId(0),
+    : m_pStatus(nullptr), m_stream(), m_pDoc(nullptr), m_bOpen(FALSE), m_bHasData(FALSE), m_nOpenMode(0), m_dwStreamId(0),
       m_nReadMode(rfFile), m_nWriteMode(wtFile), m_lpBuffer(nullptr), m_bDamaged(FALSE)
 {
 }
@@ -451,6 +454,8 @@ UINT CQlcNodeData::Get(LPBYTE lpBuffer, UINT nCount)
         n = dwRead; // a file shorter than its record says ends the data early
     }
     m_stream.dwPosition += n;
+    if (m_pStatus != nullptr)
+        m_pStatus->StepProgress((int)n);
     return n;
 }
 
@@ -512,6 +517,8 @@ void CQlcNodeData::Put(const BYTE* lpBuffer, UINT nCount)
             throw CFileException(CFileException::diskFull, ERROR_DISK_FULL);
     }
     m_stream.dwPosition += nCount;
+    if (m_pStatus != nullptr)
+        m_pStatus->StepProgress((int)nCount);
 }
 
 BOOL CQlcNodeData::Flush()

@@ -15,6 +15,7 @@
 #include <richedit.h>
 
 class CQlcNode;
+class CQlcStatus;
 class CQuillcrestDoc;
 struct QLC_CIPHER;
 namespace CryptoPP { class Gzip; }
@@ -63,6 +64,9 @@ public:
     // encryption library): Get hands out nothing.
     BOOL IsDamaged() const { return m_bDamaged; }
     int GetReadMode() const { return m_nReadMode; }
+    // A status whose progress bar moves on by every byte handed out or
+    // taken in (null: none).
+    void SetStatus(CQlcStatus* pStatus) { m_pStatus = pStatus; }
     int GetWriteMode() const { return m_nWriteMode; }
 
     // Compares the first dwLength stored bytes with the buffer; FALSE unless
@@ -95,6 +99,7 @@ protected:
     // of the work file, so that two writers never share a place.
     void AnchorWriteStart();
 
+    CQlcStatus* m_pStatus;           // stepped by the bytes handed out or taken in
     QLCSTREAM m_stream;              // copy of the document's stream record
     CQuillcrestDoc* m_pDoc;
     QLCNODE m_node;                  // the node as it was opened (with its password)

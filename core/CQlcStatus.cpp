@@ -1,12 +1,15 @@
 #include "core/CQlcStatus.h"
 
+#include "widgets/CProgressBar.h"
+
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CWnd.h"
 
 #include <atomic>
+#include <climits>
 
-CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
+CQlcStatus::CQlcStatus() : m_pProgress(nullptr), m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
 {
     m_pHost = dynamic_cast<IQlcStatusHost*>(AfxGetMainWnd());
 }
@@ -17,6 +20,9 @@ CQlcStatus::~CQlcStatus()
     {
         if (m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() == m_dwToken)
             m_pHost->SetStatusToken(0);
+        // The bar gives its pane the text it had before back.
+        delete m_pProgress;
+        m_pProgress = nullptr;
     }
     catch (...)
     {
@@ -51,13 +57,23 @@ void CQlcStatus::SetText(LPCSTR lpszText)
     m_pHost->SetStatusToken(m_dwToken);
 }
 
-void CQlcStatus::ShowProgress(DWORD /*dwMaximum*/)
+void CQlcStatus::ShowProgress(DWORD dwMaximum)
 {
-    // The status bar's progress control comes with the small widgets; until
-    // then there is no bar to show.
+    if (m_pHost == nullptr)
+        return;
+    CStatusBar* pBar = m_pHost->GetStatusBarIfVisible();
+    delete m_pProgress;
+    m_pProgress = nullptr;
+    if (pBar == nullptr)
+        return;
+    // The range is an int: a larger maximum would run the bar backwards.
+    const int nMaximum = dwMaximum > (DWORD)INT_MAX ? INT_MAX : (int)dwMaximum;
+    m_pProgress = new CProgressBar(pBar->GetPaneText(0), 98, nMaximum, TRUE, 0, pBar);
 }
 
-void CQlcStatus::StepProgress(int /*nStep*/)
+void CQlcStatus::StepProgress(int nStep)
 {
-    // Nothing without a progress bar (see ShowProgress).
+    if (m_pHost == nullptr || m_pProgress == nullptr)
+        return;
+    m_pProgress->SetPos(m_pProgress->GetPos() + nStep);
 }

@@ -1,4 +1,4 @@
-// A scoped status-bar message: a local object puts a text (and, later, a
+// A scoped status-bar message: a local object puts a text (and, if asked, a
 // progress bar) into the main frame's status bar and takes it away when it
 // ends, unless a newer status object has replaced the text meanwhile. The
 // main frame keeps the token of the text it shows (IQlcStatusHost).
@@ -6,6 +6,7 @@
 
 #include "framework/base/AfxDefs.h"
 
+class CProgressBar;
 class CStatusBar;
 
 // What the main frame offers status objects.
@@ -27,11 +28,12 @@ public:
     virtual ~CQlcStatus();
 
     void SetText(LPCSTR lpszText);
-    // A progress bar over the first pane (range 0..dwMaximum). The status
-    // bar's progress control is not part of the program yet, so this shows
-    // nothing for now.
+    // A progress bar in the first pane after its text (range 0..dwMaximum);
+    // none while the status bar is hidden.
     void ShowProgress(DWORD dwMaximum);
+    // Moves the bar on by nStep.
     void StepProgress(int nStep);
+    CProgressBar* GetProgressBar() const { return m_pProgress; }
 
     // The token a new text takes: the tick count, but always newer than the
     // last one handed out (two texts in one tick must not share a token) and
@@ -42,6 +44,7 @@ private:
     CQlcStatus(const CQlcStatus&) = delete;
     CQlcStatus& operator=(const CQlcStatus&) = delete;
 
+    CProgressBar* m_pProgress;
     IQlcStatusHost* m_pHost;
     DWORD m_dwToken;
     BOOL m_bHasToken;

@@ -201,6 +201,9 @@ public:
     int Data_ReadFile();
     // Writes the whole notebook to the notebook path; TRUE when it replaced it.
     BOOL Data_WriteFile();
+    // Why the last Data_WriteFile answered FALSE without an exception: the
+    // id of a text that says so, or 0.
+    UINT Data_GetWriteFailure() const { return m_nWriteFailure; }
 
     // The frame that shows this document, or null (tests may set one).
     IQlcFrameCallbacks* GetFrameCallbacks() const;
@@ -364,6 +367,8 @@ protected:
 
     BOOL m_bDocModified;
     IQlcFrameCallbacks* m_pFrameCallbacks;
+    UINT m_nWriteFailure;        // see Data_GetWriteFailure
+    BOOL m_bSaveFailureTold;     // the last save's failure was shown to the user
 
     // Damage found by the last read
     DWORD m_dwDamagedSections;

@@ -199,6 +199,7 @@ BOOL CQuillcrestDoc::Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& ci
     if (!cipherFile.CreateBeside(m_strNotebookPath))
     {
         g_log.WriteLine("WARNING: A file for the encrypted notebook could not be created.");
+        m_nWriteFailure = IDS_QLC_SAVE_NO_TEMP_FILE;
         return FALSE;
     }
     BOOL bDone = FALSE;

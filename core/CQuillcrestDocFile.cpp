@@ -731,6 +731,7 @@ BOOL CQuillcrestDoc::Data_WriteFile()
 {
     g_log.WriteLine("Writing notebook file...");
     g_log.Indent();
+    m_nWriteFailure = 0;
     BOOL bResult = FALSE;
     try
     {
@@ -941,6 +942,7 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (!bCreated)
     {
         g_log.WriteLine("WARNING: A file to save the notebook to could not be created.");
+        m_nWriteFailure = IDS_QLC_SAVE_NO_TEMP_FILE;
         return FALSE;
     }
     QlcFileProbeStep(IQlcFileProbe::stepFilesCreated);
@@ -964,6 +966,8 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
         {
             // No encryptor: the target is not touched.
             g_log.WriteLine("WARNING: The notebook could not be enciphered; it was not saved.");
+            if (m_nWriteFailure == 0)
+                m_nWriteFailure = IDS_QLC_SAVE_NOT_ENCIPHERED;
             discardTemps();
             restore();
             return FALSE;
@@ -997,6 +1001,7 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     if (!newFile.ReplaceTarget(m_strNotebookPath))
     {
         g_log.WriteLine("WARNING: The saved notebook could not replace the file; the file was left as it was.");
+        m_nWriteFailure = IDS_QLC_SAVE_NOT_REPLACED;
         discardTemps();
         restore();
         if (bHadNotebook)

@@ -121,6 +121,7 @@ BOOL CQuillcrestDoc::CanCloseFrame(CFrameWnd* pFrame)
         {
             g_log.WriteLine("WARNING: The note on screen could not be stored; the window stays open.");
             QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_NOTE_NOT_STORED), MB_OK | MB_ICONWARNING);
+            m_bSaveFailureTold = TRUE;
             return FALSE;
         }
     }
@@ -164,6 +165,7 @@ BOOL CQuillcrestDoc::OnOpenDocument(LPCSTR lpszPathName)
     UINT nIDPrompt = AFX_IDP_FAILED_TO_OPEN_DOC;
     CException* pReported = nullptr;
     CFileException fileError;
+    BOOL bThrew = TRUE;
     try
     {
         CWaitCursor wait;
@@ -229,6 +231,7 @@ BOOL CQuillcrestDoc::OnOpenDocument(LPCSTR lpszPathName)
 
 BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
 {
+    m_bSaveFailureTold = FALSE;
     if (IsReadOnlyFile(lpszPathName))
         return FALSE;
 
@@ -243,6 +246,7 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
             g_log.WriteLine("WARNING: The note on screen could not be stored; the notebook was not saved.");
             m_strNotebookPath = strPreviousPath;
             QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_NOTE_NOT_STORED), MB_OK | MB_ICONWARNING);
+            m_bSaveFailureTold = TRUE;
             return FALSE;
         }
         if (pFrame->IsTasksBarVisible())
@@ -261,6 +265,7 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
         {
             m_strNotebookPath = strPreviousPath;
             ReportSaveLoadException(lpszPathName, nullptr, TRUE, AFX_IDP_FAILED_ACCESS_WRITE);
+            m_bSaveFailureTold = TRUE;
             return FALSE;
         }
         bNewNotebook = TRUE;
@@ -270,12 +275,14 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
     UINT nIDPrompt = AFX_IDP_FAILED_TO_SAVE_DOC;
     CException* pReported = nullptr;
     CFileException fileError;
+    BOOL bThrew = TRUE;
     try
     {
         CWaitCursor wait;
         bSaved = Data_WriteFile();
         if (!bSaved)
             g_log.WriteLine("WARNING: The notebook was not saved.");
+        bThrew = FALSE;
     }
     catch (CFileException& e)
     {
@@ -326,8 +333,19 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
             if (bCreated && bEmpty)
                 DeleteFileA(lpszPathName);
         }
-        if (nIDPrompt != 0)
+        if (!bThrew && m_nWriteFailure != 0)
+        {
+            // One message for the failure, naming its cause.
+            CString strText;
+            strText.Format(AfxLoadText(IDS_QLC_NOT_SAVED_BECAUSE), lpszPathName,
+                           (LPCSTR)AfxLoadText(m_nWriteFailure));
+            QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
+        }
+        else if (nIDPrompt != 0)
+        {
             ReportSaveLoadException(lpszPathName, pReported, TRUE, nIDPrompt);
+        }
+        m_bSaveFailureTold = TRUE;
         return FALSE;
     }
 
@@ -356,7 +374,9 @@ void CQuillcrestDoc::OnFileSave()
         return;
     }
     const CString strPath = m_strPathName;
-    if (!DoSave(strPath))
+    m_bSaveFailureTold = FALSE;
+    // A failure the save has shown already is not warned about twice.
+    if (!DoSave(strPath) && !m_bSaveFailureTold)
     {
         strText.Format(AfxLoadText(IDS_QLC_NOT_SAVED), (LPCSTR)strPath);
         QlcPrompts().FrameworkMessageBox(strText, MB_ICONEXCLAMATION);
@@ -387,7 +407,8 @@ void CQuillcrestDoc::OnFileProperties()
 
 void CQuillcrestDoc::OnFileSaveAs()
 {
-    if (FileSaveAs())
+    m_bSaveFailureTold = FALSE;
+    if (FileSaveAs() || m_bSaveFailureTold)
         return;
     CString strText;
     if (m_strPathName.IsEmpty())

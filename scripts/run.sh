@@ -4,10 +4,13 @@
 #   scripts/run.sh [program arguments]
 #
 # Installs what is missing first (apt packages, the dependency cache: see
-# scripts/deps.sh), builds build/x86_64 with the sample notebook the build
-# makes (bin/Sample.qlc), and runs bin/quillapp.exe with wine64 in a wine
-# prefix of its own (build/x86_64/wine-app), inside a wine virtual desktop
-# so its windows have frames. Without arguments it opens the sample
+# scripts/deps.sh), builds the program and everything it loads into
+# build/x86_64/bin (the encryption library qlccrypt.dll, the text converter
+# textconv.dll, the spell broker lmBroker.dll and its engine lmEngine.dll with
+# the English dictionary, the licence, and the sample notebook Sample.qlc),
+# registers the text converter in a wine prefix of its own
+# (build/x86_64/wine-app), and runs bin/quillapp.exe with wine64 in that
+# prefix, inside a wine virtual desktop so its windows have frames. Without arguments it opens the sample
 # notebook; arguments go to the program instead. The window opens on your X
 # display when $DISPLAY works; otherwise on a virtual one (Xvfb), and this
 # script says how to look at it. Ctrl-C ends the program.
@@ -16,18 +19,19 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SRC=$(cd "$HERE/.." && pwd)
 BUILD=$SRC/build/x86_64
-EXE=$BUILD/bin/quillapp.exe
 export WINEPREFIX=$BUILD/wine-app
 export WINEDEBUG=${QLC_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
-"$HERE/build.sh" x86_64 --target quillapp --target qlc_sample_notebook || exit 1
-if [ ! -f "$EXE" ]; then
-  echo "run: $EXE was not built; see the build output above." >&2
-  exit 1
-fi
+"$HERE/build.sh" x86_64 --target qlc_program || exit 1
+for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt; do
+  if [ ! -f "$BUILD/bin/$f" ]; then
+    echo "run: $BUILD/bin/$f was not built; see the build output above." >&2
+    exit 1
+  fi
+done
 if [ $# -eq 0 ]; then
   if [ ! -f "$BUILD/bin/Sample.qlc" ]; then
     echo "run: the sample notebook was not made; see the build output above." >&2
@@ -71,4 +75,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Wine's own fonts (Marlett for the caption buttons, Tahoma for the bars).
 "$HERE/wine-fonts.sh" "$WINEPREFIX"
+
+# The program finds text converters through the registry: the Markdown
+# converter built beside it, for import and export.
+CONVERTER=$("$WINE64" winepath -w "$BUILD/bin/textconv.dll" 2>/dev/null </dev/null)
+if [ -n "$CONVERTER" ]; then
+  KEY='HKLM\Software\Microsoft\Shared Tools\Text Converters'
+  for dir in Import Export; do
+    ext="md markdown"; [ $dir = Export ] && ext="md"
+    sub="$KEY\\$dir\\Quillcrest Markdown"
+    for value in "Name=Markdown" "Extensions=$ext" "Path=$CONVERTER"; do
+      "$WINE64" reg add "$sub" /v "${value%%=*}" /d "${value#*=}" /f </dev/null >/dev/null 2>&1
+    done
+  done
+else
+  echo "run: warning: the text converter could not be registered" >&2
+fi
 cd "$BUILD/bin" && "$WINE64" explorer /desktop=Quillcrest,1024x768 quillapp.exe "$@"

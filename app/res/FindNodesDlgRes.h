@@ -15,7 +15,7 @@
 #define IDC_FIND_NEXT_RESULT    1080   // ">>": the next row
 #define IDC_FIND_PREV_HIT       1081   // "<"
 #define IDC_FIND_NEXT_HIT       1082   // ">"
-#define IDC_FIND_STATUS         22150  // the window's status bar
+#define IDC_FIND_STATUS         32813  // the window's status bar (the progress bar finds it by this id)
 
 #define IDS_FIND_CAPTION        22100
 #define IDS_FIND_NO_DATA        22101

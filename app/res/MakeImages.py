@@ -119,6 +119,7 @@ class Canvas:
 # --- 5x7 letters for the bitmaps -------------------------------------------
 FONT = {
     'A': ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+    'B': ["11110", "10001", "10001", "11110", "10001", "10001", "11110"],
     'C': ["01110", "10001", "10000", "10000", "10000", "10001", "01110"],
     'E': ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
     'I': ["01110", "00100", "00100", "00100", "00100", "00100", "01110"],
@@ -478,44 +479,58 @@ def tb_fit():
     return cv
 
 
-# --- Large bitmaps ---------------------------------------------------------------
-# --- Formatting bar and tree menu pictures (16 x 15) ------------------------------
-GLYPHS = {
-    'B': ["111110", "110011", "110011", "111110", "110011", "110011", "110011", "111110"],
-    'I': ["001111", "000110", "000110", "001100", "001100", "011000", "011000", "111100"],
-    'U': ["110011", "110011", "110011", "110011", "110011", "110011", "110011", "011110"],
-    'S': ["011110", "110011", "110000", "011110", "000011", "000011", "110011", "011110"],
-    'A': ["001100", "011110", "110011", "110011", "111111", "110011", "110011", "110011"],
-}
-
-
-def glyph(cv, x, y, ch, c):
-    for ry, row in enumerate(GLYPHS[ch]):
+# --- Formatting bar (16 x 15) ---------------------------------------------------
+def glyph(cv, x, y, ch, c, bold=False, slant=False):
+    rows = FONT[ch]
+    for ry, row in enumerate(rows):
+        shift = (6 - ry) // 3 if slant else 0
         for rx, bit in enumerate(row):
             if bit == '1':
-                cv.set(x + rx, y + ry, c)
+                cv.set(x + rx + shift, y + ry, c)
+                if bold:
+                    cv.set(x + rx + shift + 1, y + ry, c)
 
 
-def tb_blank():
-    return btn()
-
-
-def tb_letter(ch):
+def tb_bold():
     cv = btn()
-    glyph(cv, 5, 2, ch, BLACK)
-    if ch == 'U':
-        cv.line(4, 12, 11, 12, BLACK)
-    if ch == 'S':
-        cv.line(3, 6, 12, 6, RED)
+    glyph(cv, 5, 4, 'B', BLACK, bold=True)
     return cv
 
 
-def tb_lines(kind):
+def tb_italic():
     cv = btn()
-    for i, y in enumerate((2, 5, 8, 11)):
-        w = 12 if (kind == 'justify' or i % 2 == 0) else 8
-        x0 = {'left': 2, 'center': 2 + (12 - w) // 2, 'right': 2 + 12 - w, 'justify': 2}[kind]
-        cv.line(x0, y, x0 + w - 1, y, BLACK)
+    glyph(cv, 5, 4, 'I', BLACK, slant=True)
+    return cv
+
+
+def tb_underline():
+    cv = btn()
+    glyph(cv, 5, 2, 'U', BLACK)
+    cv.line(4, 11, 11, 11, BLACK)
+    return cv
+
+
+def tb_strike():
+    cv = btn()
+    glyph(cv, 5, 4, 'S', BLACK)
+    cv.line(3, 7, 12, 7, RED)
+    return cv
+
+
+def tb_align(kind):
+    cv = btn()
+    for i, y in enumerate(range(2, 13, 2)):
+        w = 11 if i % 2 == 0 else 7
+        if kind == 'justify':
+            x0, x1 = 2, 13
+        elif kind == 'left':
+            x0, x1 = 2, 2 + w
+        elif kind == 'right':
+            x0, x1 = 13 - w, 13
+        else:
+            x0 = 2 + (11 - w) // 2
+            x1 = x0 + w
+        cv.line(x0, y, x1, y, BLACK)
     return cv
 
 
@@ -529,38 +544,65 @@ def tb_bullets():
 
 def tb_indent(more):
     cv = btn()
-    for y in (2, 5, 8, 11):
+    for y in range(2, 13, 2):
         cv.line(7, y, 14, y, BLACK)
     if more:
-        cv.poly([(1, 4), (4, 7), (1, 10)], BLUE)
+        cv.poly([(1, 4), (5, 7), (1, 10)], BLUE)
     else:
-        cv.poly([(4, 4), (1, 7), (4, 10)], BLUE)
+        cv.poly([(5, 4), (1, 7), (5, 10)], BLUE)
     return cv
 
 
-def tb_font_colour():
+def font_colour_base():
     cv = btn()
-    glyph(cv, 5, 1, 'A', BLACK)
-    cv.fill(2, 11, 13, 14, RED)
+    glyph(cv, 5, 2, 'A', BLACK, bold=True)
     return cv
 
 
-def tb_highlight():
+def highlight_base():
     cv = btn()
-    cv.line(4, 9, 10, 3, DARK)
-    cv.line(5, 9, 11, 3, DARK)
-    cv.line(6, 9, 12, 3, DARK)
-    cv.fill(2, 11, 13, 14, YELLOW)
+    cv.poly([(9, 1), (13, 5), (7, 11), (3, 7)], LIGHT)
+    cv.line(9, 1, 13, 5, DARK)
+    cv.line(13, 5, 7, 11, DARK)
+    cv.line(7, 11, 3, 7, DARK)
+    cv.line(3, 7, 9, 1, DARK)
+    cv.poly([(3, 8), (6, 11), (2, 11)], YELLOW_DARK)
     return cv
+
+
+def with_bar(cv, c):
+    out = btn()
+    out.blit(cv, 0, 0)
+    out.fill(0, 12, 15, 14, c)
+    return out
 
 
 def tb_font():
     cv = btn()
-    glyph(cv, 1, 4, 'A', BLUE)
-    text(cv, 9, 7, "A", BLACK)
+    glyph(cv, 2, 4, 'A', BLUE, bold=True)
+    glyph(cv, 9, 6, 'A', DARK)
     return cv
 
 
+def icon_font_truetype():
+    cv = Canvas(16, 16)
+    cv.line(1, 3, 8, 3, GREY)
+    cv.line(4, 3, 4, 12, GREY)
+    cv.line(6, 6, 14, 6, BLUE)
+    cv.line(10, 6, 10, 15, BLUE)
+    return cv
+
+
+def icon_font_printer():
+    cv = Canvas(16, 16)
+    cv.box(1, 6, 14, 11, LIGHT, DARK)
+    cv.box(4, 1, 11, 6, WHITE, DARK)
+    cv.box(4, 10, 11, 15, WHITE, DARK)
+    cv.set(12, 8, GREEN)
+    return cv
+
+
+# --- Tree menu pictures (16 x 15) ----------------------------------------------
 def tb_new_note():
     cv = btn()
     page(cv, 2, 1, 11, 14)
@@ -583,6 +625,7 @@ def tb_delete():
     return cv
 
 
+# --- Large bitmaps ---------------------------------------------------------------
 def splash():
     w, h = 320, 180
     cv = Canvas(w, h)
@@ -688,10 +731,14 @@ def main(outdir):
     write_bmp(os.path.join(outdir, 'toolbar_image.bmp'),
               strip([tb_arrow(True), tb_arrow(False), tb_zoom(), tb_fit()]))
     write_bmp(os.path.join(outdir, 'toolbar_format.bmp'),
-              strip([tb_blank(), tb_blank(), tb_letter('B'), tb_letter('I'), tb_letter('U'), tb_letter('S'),
-                     tb_lines('left'), tb_lines('center'), tb_lines('right'), tb_lines('justify'),
+              strip([btn(), btn(), tb_bold(), tb_italic(), tb_underline(), tb_strike(),
+                     tb_align('left'), tb_align('center'), tb_align('right'), tb_align('justify'),
                      tb_bullets(), tb_indent(False), tb_indent(True),
-                     tb_font_colour(), tb_highlight(), tb_font(), tb_find()]))
+                     with_bar(font_colour_base(), RED), with_bar(highlight_base(), YELLOW), tb_font(), tb_find()]))
+    write_bmp(os.path.join(outdir, 'font_colour_base.bmp'), font_colour_base())
+    write_bmp(os.path.join(outdir, 'highlight_base.bmp'), highlight_base())
+    write_ico(os.path.join(outdir, 'font_truetype.ico'), [icon_font_truetype()])
+    write_ico(os.path.join(outdir, 'font_printer.ico'), [icon_font_printer()])
     write_bmp(os.path.join(outdir, 'toolbar_tree.bmp'),
               strip([tb_new_note(), tb_new_folder(), tb_delete(), tb_cut(), tb_copy(), tb_paste()]))
     write_bmp(os.path.join(outdir, 'splash.bmp'), splash())

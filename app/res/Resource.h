@@ -6,6 +6,7 @@
 // Frames, menus, toolbars
 #define IDR_MAINFRAME                   128   // main frame: menu, accelerators, icon, toolbar "Standard"
 #define IDR_QLCTYPE                     129   // notebook document: template string, menu, accelerators, icon
+#define IDR_FORMATBAR                   145   // toolbar "Formatting" and its pictures
 #define IDR_CNTR_INPLACE                157   // menu while an embedded object is active in place
 #define IDR_UNDERLINE_POPUP             160   // "POPUP_UNDERLINE": underline types
 #define IDR_BOOKMARK_POPUP              186   // context menu of the bookmark list
@@ -13,12 +14,17 @@
 #define IDR_RICHEDIT_POPUP              227   // context menu of a note
 #define IDR_TOOLBAR_IMAGE               231
 #define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
-#define IDR_FORMATBAR                   145   // toolbar "Formatting"; its pictures serve the menus too
 #define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
 
 // Bitmaps
 #define IDB_SPLASH                      102   // splash screen and About box picture
 #define IDB_DEFAULT_LOGO                131   // notebook logo when a notebook has none
+#define IDB_FONTCOLOUR_BASE             155   // the Font Colour button's picture above its colour bar
+#define IDB_HIGHLIGHT_BASE              156   // the Font Highlight button's picture above its colour bar
+
+// Font list images
+#define IDI_FONT_PRINTER                151
+#define IDI_FONT_TRUETYPE               152
 
 // Tree and task images
 #define IDI_TREE_SHOWN_MARK             162
@@ -53,6 +59,8 @@
 #define ID_VIEW_TOOLBAR_IMAGE           32867
 #define ID_HELP_HELPBAR                 32797
 #define ID_TOOLS_OPTIONS                32800
+#define ID_FORMAT_FONTNAME              32780   // the Formatting bar's font list
+#define ID_FORMAT_FONTSIZE              32781   // the Formatting bar's size list
 #define ID_FORMAT_FONTCOLOUR            32788
 #define ID_FORMAT_HIGHLIGHT             32803
 #define ID_HELP_WEB_HOME                32810
@@ -104,8 +112,6 @@
 
 // Note formatting commands (Bold, Italic, Underline and the Left, Center and
 // Right alignments are the framework's ID_CHAR_* and ID_PARA_*)
-#define ID_FORMAT_FONTNAME              32780   // Formatting bar: the font-name combo's place
-#define ID_FORMAT_FONTSIZE              32781   // Formatting bar: the font-size combo's place
 #define ID_PARA_JUSTIFY                 32801
 #define ID_CHAR_STRIKEOUT               32802
 #define ID_PARA_BULLETS                 32804
@@ -185,3 +191,8 @@
 #define IDS_ALIGN_CENTER                21254
 #define IDS_ALIGN_RIGHT                 21255
 #define IDS_ALIGN_JUSTIFY               21256
+
+// The Formatting bar and the colour popup (22760-22799)
+#define IDS_TOOLBAR_FORMATTING          22760
+#define IDS_COLOUR_AUTOMATIC            22761
+#define IDS_COLOUR_MORE                 22762

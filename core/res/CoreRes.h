@@ -1,5 +1,5 @@
 // String ids of the notebook core. 1003 and 1015 are fixed; the core's other
-// texts use 7000-7999, which the program's own resources leave free: 7000-7099
+// texts use 7000-7999 (and 21300-21399), which the program's own resources leave free: 7000-7099
 // the notebook lifecycle and node export, 7100-7199 damage found in notebooks.
 #pragma once
 
@@ -53,3 +53,9 @@
 #ifndef ID_FILE_PROPERTIES
 #define ID_FILE_PROPERTIES              32827
 #endif
+
+// Why a save did not happen, added to the warning that it did not.
+#define IDS_QLC_NOT_SAVED_BECAUSE       21300
+#define IDS_QLC_SAVE_NO_TEMP_FILE       21301
+#define IDS_QLC_SAVE_NOT_ENCIPHERED     21302
+#define IDS_QLC_SAVE_NOT_REPLACED       21303

@@ -80,7 +80,10 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 
     m_bEnableChanged = FALSE;
     const BOOL bResult = pTarget->OnCmdMsg(m_nID, (int)CN_UPDATE_COMMAND_UI, this, nullptr);
-    if (!bResult && bDisableIfNoHndler && !m_bEnableChanged)
+    // An update handler that only checks leaves the enabling to the command
+    // handler's presence: the item must not keep the grey state of an
+    // earlier update made while another target had the commands.
+    if (bDisableIfNoHndler && !m_bEnableChanged)
     {
         AFX_CMDHANDLERINFO info = { nullptr, nullptr };
         const BOOL bHandler = pTarget->OnCmdMsg(m_nID, (int)CN_COMMAND, this, &info);

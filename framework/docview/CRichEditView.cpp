@@ -7,6 +7,7 @@
 #include "framework/ole/CRichEditCntrItem.h"
 #include "framework/ole/CRichEditDoc.h"
 #include "framework/ui/CWaitCursor.h"
+#include "framework/gdi/CClientDC.h"
 
 #include <algorithm>
 
@@ -233,6 +234,8 @@ void CRichEditView::OnCharEffect(DWORD dwMask, DWORD dwEffect)
 
 void CRichEditView::OnUpdateCharEffect(CCmdUI* pCmdUI, DWORD dwMask, DWORD dwEffect)
 {
+    // Always there to apply (a bar may have greyed the button meanwhile).
+    pCmdUI->Enable(TRUE);
     const CHARFORMAT2A& cf = GetCharFormatSelection();
     pCmdUI->SetCheck((cf.dwMask & dwMask) ? ((cf.dwEffects & dwEffect) ? 1 : 0) : 2);
 }
@@ -248,6 +251,7 @@ void CRichEditView::OnParaAlign(WORD wAlign)
 
 void CRichEditView::OnUpdateParaAlign(CCmdUI* pCmdUI, WORD wAlign)
 {
+    pCmdUI->Enable(TRUE);
     const PARAFORMAT2& pf = GetParaFormatSelection();
     pCmdUI->SetCheck((pf.dwMask & PFM_ALIGNMENT) ? (pf.wAlignment == wAlign ? 1 : 0) : 2);
 }
@@ -319,9 +323,11 @@ void CRichEditView::OnFormatFont()
     CFontDialog dlg(GetCharFormatSelection(), CF_SCREENFONTS | CF_EFFECTS | CF_NOOEMFONTS, nullptr, this);
     if (dlg.DoModal() != IDOK)
         return;
+    // What the user left alone stays as it is in every part of the selection.
     CHARFORMAT2A cf;
-    dlg.GetCharFormat(cf);
-    SetCharFormat(cf);
+    dlg.GetChangedCharFormat(cf);
+    if (cf.dwMask != 0)
+        SetCharFormat(cf);
 }
 
 // ---------------------------------------------------------------------------
@@ -383,6 +389,8 @@ void CRichEditView::OnEditFindReplace(BOOL bFindOnly)
             delete pDlg;
         return;
     }
+    // It opens clear of the text it is about to search from.
+    AdjustDialogPosition(pDlg);
     pDlg->SetActiveWindow();
     pDlg->ShowWindow(SW_SHOW);
 }
@@ -532,26 +540,60 @@ void CRichEditView::OnTextNotFound(LPCSTR /*lpszFind*/)
     ::MessageBeep(MB_ICONHAND);
 }
 
+CRect CRichEditView::GetSelectionScreenRect() const
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    long nStart = 0, nEnd = 0;
+    ctrl.GetSel(nStart, nEnd);
+    const CPoint ptStart = ctrl.PosFromChar((UINT)nStart);
+    const CPoint ptEnd = ctrl.PosFromChar((UINT)nEnd);
+    // The line's height from the selection's character size.
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof(cf);
+    ctrl.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    CClientDC dc(const_cast<CRichEditView*>(this));
+    const int cyLine = (cf.dwMask & CFM_SIZE) && cf.yHeight > 0
+                           ? MulDiv((int)cf.yHeight, dc.GetDeviceCaps(LOGPIXELSY), 1440) * 4 / 3 + 2
+                           : 20;
+    CRect rc;
+    if (ptStart.y == ptEnd.y)
+        rc.SetRect(std::min(ptStart.x, ptEnd.x), ptStart.y, std::max(ptStart.x, ptEnd.x) + 2, ptEnd.y + cyLine);
+    else
+    {
+        // Over several lines it takes the view's whole width.
+        CRect rcClient;
+        GetClientRect(rcClient);
+        rc.SetRect(rcClient.left, ptStart.y, rcClient.right, ptEnd.y + cyLine);
+    }
+    ClientToScreen(rc);
+    return rc;
+}
+
 void CRichEditView::AdjustDialogPosition(CWnd* pDlg)
 {
     if (pDlg == nullptr || pDlg->m_hWnd == nullptr)
         return;
-    CRichEditCtrl& ctrl = GetRichEditCtrl();
-    long nStart = 0, nEnd = 0;
-    ctrl.GetSel(nStart, nEnd);
-    CPoint pt = ctrl.PosFromChar((UINT)nStart);
-    ClientToScreen(&pt);
+    const CRect rcSel = GetSelectionScreenRect();
     CRect rcDlg;
     pDlg->GetWindowRect(rcDlg);
-    if (!rcDlg.PtInRect(pt))
+    CRect rcCommon;
+    if (!rcCommon.IntersectRect(rcDlg, rcSel))
         return;
-    // Above the selection when there is room, else below it.
-    const int cyLine = 20;
-    if (pt.y > rcDlg.Height())
-        rcDlg.OffsetRect(0, pt.y - rcDlg.bottom - cyLine);
+    // Above the selection when there is room on its monitor, else below it.
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    HMONITOR hMonitor = ::MonitorFromRect(rcSel, MONITOR_DEFAULTTONEAREST);
+    CRect rcWork(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    if (hMonitor != nullptr && ::GetMonitorInfoA(hMonitor, &mi))
+        rcWork = mi.rcWork;
+    const int nGap = 8;
+    if (rcSel.top - nGap - rcDlg.Height() >= rcWork.top)
+        rcDlg.OffsetRect(0, rcSel.top - nGap - rcDlg.bottom);
+    else if (rcSel.bottom + nGap + rcDlg.Height() <= rcWork.bottom)
+        rcDlg.OffsetRect(0, rcSel.bottom + nGap - rcDlg.top);
     else
-        rcDlg.OffsetRect(0, pt.y + cyLine * 2 - rcDlg.top);
-    pDlg->MoveWindow(rcDlg);
+        return; // no room either way: it stays where the user put it
+    pDlg->SetWindowPos(nullptr, rcDlg.left, rcDlg.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---------------------------------------------------------------------------
@@ -627,8 +669,14 @@ void CRichEditView::OnInsertObject()
     if (pDoc == nullptr)
         return;
     COleInsertDialog dlg(IOF_SELECTCREATENEW, this);
-    if (dlg.DoModal() != IDOK)
+    const INT_PTR nResult = dlg.DoModal();
+    if (nResult == IDCANCEL)
         return;
+    if (nResult != IDOK)
+    {
+        AfxMessageBox(AFX_IDP_FAILED_TO_CREATE, MB_ICONEXCLAMATION);
+        return;
+    }
 
     CWaitCursor wait;
     CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);

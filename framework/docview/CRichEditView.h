@@ -65,8 +65,10 @@ public:
     virtual void OnReplaceAll(LPCSTR lpszFind, LPCSTR lpszReplace, BOOL bCase, BOOL bWord);
     // Nothing (more) found: the next search starts a new series; a beep.
     virtual void OnTextNotFound(LPCSTR lpszFind);
-    // Moves the dialog off the selection.
+    // Moves the find dialog off the selection (and the caret's line).
     void AdjustDialogPosition(CWnd* pDlg);
+    // The selection's lines in screen coordinates.
+    CRect GetSelectionScreenRect() const;
 
     // --- Embedded objects -----------------------------------------------------------
     // The item of the object that is the whole selection, or null; an object

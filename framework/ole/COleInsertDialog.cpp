@@ -22,7 +22,11 @@ INT_PTR COleInsertDialog::DoModal()
         return nHook;
     m_io.hWndOwner = GetOwnerWindow();
     const UINT nResult = ::OleUIInsertObjectA(&m_io);
-    return nResult == OLEUI_OK ? IDOK : IDCANCEL;
+    if (nResult == OLEUI_OK)
+        return IDOK;
+    // Anything but the user's Cancel is a failure the caller must tell
+    // (OK with no object type chosen ends here too).
+    return nResult == OLEUI_CANCEL ? IDCANCEL : IDABORT;
 }
 
 UINT COleInsertDialog::GetSelectionType() const

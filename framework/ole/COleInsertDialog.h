@@ -17,6 +17,7 @@ class COleInsertDialog : public CCommonDialog
 public:
     explicit COleInsertDialog(DWORD dwFlags = IOF_SELECTCREATENEW, CWnd* pParentWnd = nullptr);
 
+    // IDOK, IDCANCEL when the user cancelled, IDABORT when the dialog failed.
     virtual INT_PTR DoModal();
 
     enum Selection { createNewItem, insertFromFile, linkToFile };

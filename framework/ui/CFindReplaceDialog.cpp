@@ -45,6 +45,13 @@ CFindReplaceDialog* PASCAL CFindReplaceDialog::GetNotifier(LPARAM lParam)
     return pfr ? reinterpret_cast<CFindReplaceDialog*>(pfr->lCustData) : nullptr;
 }
 
+BOOL CFindReplaceDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST || m_hWnd == nullptr)
+        return FALSE;
+    return ::IsDialogMessageA(m_hWnd, pMsg);
+}
+
 void CFindReplaceDialog::PostNcDestroy()
 {
     delete this;

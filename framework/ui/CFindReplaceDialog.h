@@ -33,6 +33,11 @@ public:
 
     FINDREPLACEA m_fr;
 
+    // The dialog's keys (Enter, Escape, Tab, mnemonics) go through the
+    // dialog manager: the dialog is modeless, so the program's loop brings
+    // them here.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     void PostNcDestroy() override;
 

@@ -1,6 +1,7 @@
 #include "framework/ui/CFontDialog.h"
 
 #include "framework/gdi/CScopedDC.h"
+#include <cstdlib>
 
 IMPLEMENT_DYNAMIC(CFontDialog, CCommonDialog)
 
@@ -16,7 +17,7 @@ int ScreenLogPixelsY()
 } // namespace
 
 CFontDialog::CFontDialog(LPLOGFONTA lplfInitial, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
-    : CCommonDialog(pParentWnd), m_cf(), m_lf()
+    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
 {
     m_cf.lStructSize = sizeof(m_cf);
     m_cf.lpLogFont = &m_lf;
@@ -34,18 +35,65 @@ CFontDialog::CFontDialog(LPLOGFONTA lplfInitial, DWORD dwFlags, HDC hdcPrinter, 
 }
 
 CFontDialog::CFontDialog(const CHARFORMAT2A& charformat, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
-    : CCommonDialog(pParentWnd), m_cf(), m_lf()
+    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
 {
     m_cf.lStructSize = sizeof(m_cf);
     m_cf.lpLogFont = &m_lf;
-    m_cf.Flags = dwFlags | CF_INITTOLOGFONTSTRUCT | FillInLogFont(charformat, m_lf);
+    // Vertical ("@") faces are for vertical writing, which notes do not do.
+    m_cf.Flags = dwFlags | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS | FillInLogFont(charformat, m_lf);
+    if ((m_cf.Flags & CF_NOFACESEL) == 0)
+        lstrcpynA(m_lf.lfFaceName, GetListedFace(m_lf.lfFaceName, m_lf.lfCharSet), LF_FACESIZE);
     if (charformat.dwMask & CFM_COLOR)
-        m_cf.rgbColors = charformat.crTextColor;
+    {
+        m_cf.rgbColors =
+            (charformat.dwEffects & CFE_AUTOCOLOR) ? ::GetSysColor(COLOR_WINDOWTEXT) : charformat.crTextColor;
+    }
     if (hdcPrinter != nullptr)
     {
         m_cf.hDC = hdcPrinter;
         m_cf.Flags |= CF_PRINTERFONTS;
     }
+    m_lfShown = m_lf;
+    m_dwShownFlags = m_cf.Flags;
+    m_crShown = m_cf.rgbColors;
+}
+
+namespace {
+
+int CALLBACK CountFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lParam)
+{
+    ++*reinterpret_cast<int*>(lParam);
+    return 0;
+}
+
+} // namespace
+
+CString CFontDialog::GetListedFace(LPCSTR lpszFace, BYTE nCharSet)
+{
+    if (lpszFace == nullptr || *lpszFace == '\0')
+        return CString();
+    HDC hdc = ::GetDC(nullptr);
+    LOGFONTA lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, lpszFace, LF_FACESIZE);
+    int nFound = 0;
+    ::EnumFontFamiliesExA(hdc, &lf, &CountFace, (LPARAM)&nFound, 0);
+    CString strFace = lpszFace;
+    if (nFound == 0)
+    {
+        // Not installed: the dialog would start on its first face instead.
+        lf.lfHeight = -16;
+        lf.lfCharSet = nCharSet;
+        HFONT hFont = ::CreateFontIndirectA(&lf);
+        HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+        char szDrawn[LF_FACESIZE] = "";
+        if (::GetTextFaceA(hdc, LF_FACESIZE, szDrawn) > 0 && szDrawn[0] != '@')
+            strFace = szDrawn;
+        ::SelectObject(hdc, hOld);
+        ::DeleteObject(hFont);
+    }
+    ::ReleaseDC(nullptr, hdc);
+    return strFace;
 }
 
 DWORD CFontDialog::FillInLogFont(const CHARFORMAT2A& cf, LOGFONTA& lf)
@@ -130,4 +178,31 @@ void CFontDialog::GetCharFormat(CHARFORMAT2A& cf) const
         cf.dwMask |= CFM_CHARSET;
         cf.bCharSet = m_lf.lfCharSet;
     }
+}
+
+void CFontDialog::GetChangedCharFormat(CHARFORMAT2A& cf) const
+{
+    GetCharFormat(cf);
+    const BOOL bShownStyle = (m_dwShownFlags & CF_NOSTYLESEL) == 0;
+    if (bShownStyle && (m_lf.lfWeight >= FW_SEMIBOLD) == (m_lfShown.lfWeight >= FW_SEMIBOLD))
+        cf.dwMask &= ~(DWORD)CFM_BOLD;
+    if (bShownStyle && (m_lf.lfItalic != 0) == (m_lfShown.lfItalic != 0))
+        cf.dwMask &= ~(DWORD)CFM_ITALIC;
+    // The dialog lists whole points: a size it rounded is not a change.
+    if ((m_dwShownFlags & CF_NOSIZESEL) == 0 && m_lfShown.lfHeight != 0)
+    {
+        const int nShownTenths = MulDiv(std::abs((int)m_lfShown.lfHeight), 720, ScreenLogPixelsY());
+        if (m_lf.lfHeight == m_lfShown.lfHeight || std::abs(m_cf.iPointSize - nShownTenths) < 10)
+            cf.dwMask &= ~(DWORD)CFM_SIZE;
+    }
+    if ((m_dwShownFlags & CF_NOFACESEL) == 0 && lstrcmpiA(m_lf.lfFaceName, m_lfShown.lfFaceName) == 0)
+        cf.dwMask &= ~(DWORD)CFM_FACE;
+    if ((m_dwShownFlags & CF_NOSCRIPTSEL) == 0 && m_lf.lfCharSet == m_lfShown.lfCharSet)
+        cf.dwMask &= ~(DWORD)CFM_CHARSET;
+    if ((m_lf.lfUnderline != 0) == (m_lfShown.lfUnderline != 0))
+        cf.dwMask &= ~(DWORD)CFM_UNDERLINE;
+    if ((m_lf.lfStrikeOut != 0) == (m_lfShown.lfStrikeOut != 0))
+        cf.dwMask &= ~(DWORD)CFM_STRIKEOUT;
+    if (m_cf.rgbColors == m_crShown)
+        cf.dwMask &= ~(DWORD)CFM_COLOR;
 }

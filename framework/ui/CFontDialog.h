@@ -21,6 +21,10 @@ public:
     // The chosen font as a character format: face, size, effects and colour
     // (only what the dialog could show goes into the mask).
     void GetCharFormat(CHARFORMAT2A& cf) const;
+    // Only what the user changed from what the dialog showed at first (for
+    // the character-format constructor); a face the system lacks, shown as
+    // the face it is drawn in, stays as it was unless another is chosen.
+    void GetChangedCharFormat(CHARFORMAT2A& cf) const;
     CString GetFaceName() const { return CString(m_lf.lfFaceName); }
     int GetSize() const { return m_cf.iPointSize; } // tenths of a point
     COLORREF GetColor() const { return m_cf.rgbColors; }
@@ -32,7 +36,16 @@ public:
     // Converts between a character format and a logical font (heights in
     // twips become pixels of the screen).
     static DWORD FillInLogFont(const CHARFORMAT2A& cf, LOGFONTA& lf);
+    // The face name as the dialog can list it: the face itself when the
+    // system has it, else the face the system draws in its place.
+    static CString GetListedFace(LPCSTR lpszFace, BYTE nCharSet);
 
     CHOOSEFONTA m_cf;
     LOGFONTA m_lf;
+
+private:
+    // What the dialog was opened with.
+    LOGFONTA m_lfShown;
+    DWORD m_dwShownFlags;
+    COLORREF m_crShown;
 };

@@ -308,7 +308,7 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
         UpdateFrameTitleForDocument(nullptr);
 }
 
-void CFrameWnd::UpdateFrameTitleForDocument(LPCSTR lpszDocName)
+CString CFrameWnd::MakeFrameTitle(LPCSTR lpszDocName) const
 {
     CString strText;
     if (GetStyle() & FWS_PREFIXTITLE)
@@ -333,6 +333,12 @@ void CFrameWnd::UpdateFrameTitleForDocument(LPCSTR lpszDocName)
                 strText.AppendFormat(":%d", m_nWindow);
         }
     }
+    return strText;
+}
+
+void CFrameWnd::UpdateFrameTitleForDocument(LPCSTR lpszDocName)
+{
+    const CString strText = MakeFrameTitle(lpszDocName);
     CString strOld;
     GetWindowText(strOld);
     if (strOld != strText)

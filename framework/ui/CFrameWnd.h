@@ -80,6 +80,8 @@ public:
     CString GetTitle() const { return m_strTitle; }
     virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
     void UpdateFrameTitleForDocument(LPCSTR lpszDocName);
+    // "<title> - <document>" (or the other way round with FWS_PREFIXTITLE).
+    CString MakeFrameTitle(LPCSTR lpszDocName) const;
     virtual void OnUpdateFrameMenu(HMENU hMenuAlt);
     void DelayUpdateFrameTitle() { m_nIdleFlags |= idleTitle; }
     void DelayUpdateFrameMenu(HMENU hMenuAlt) { m_hMenuAlt = hMenuAlt; m_nIdleFlags |= idleMenu; }

@@ -11,6 +11,7 @@ IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
     ON_WM_DESTROY()
+    ON_WM_SIZE()
     ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivateMsg)
 END_MESSAGE_MAP()
 
@@ -264,6 +265,15 @@ void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* /*pDe
 int CMDIChildWnd::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message)
 {
     return CFrameWnd::OnMouseActivate(pDesktopWnd, nHitTest, message);
+}
+
+void CMDIChildWnd::OnSize(UINT nType, int cx, int cy)
+{
+    CFrameWnd::OnSize(nType, cx, cy);
+    if (nType != SIZE_MAXIMIZED && nType != SIZE_RESTORED)
+        return;
+    if (CMDIFrameWnd* pFrame = GetMDIFrame())
+        pFrame->DelayUpdateFrameTitle();
 }
 
 void CMDIChildWnd::OnWindowPosChanging(WINDOWPOS* lpWndPos)

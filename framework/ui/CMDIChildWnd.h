@@ -36,6 +36,8 @@ public:
     LRESULT OnMDIActivateMsg(WPARAM wParam, LPARAM lParam);
     int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message);
     void OnWindowPosChanging(WINDOWPOS* lpWndPos);
+    // Maximised or back: the frame's title rule changes with it.
+    void OnSize(UINT nType, int cx, int cy);
     BOOL OnNcActivate(BOOL bActive);
     void OnDestroy();
 

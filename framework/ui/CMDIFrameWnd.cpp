@@ -126,11 +126,21 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
     BOOL bMaximized = FALSE;
     CMDIChildWnd* pActiveChild = MDIGetActive(&bMaximized);
     CDocument* pDocument = pActiveChild ? pActiveChild->GetActiveDocument() : nullptr;
-    // A maximized child shows its title in the frame's caption already.
+    // "<title> - <document>"; with a maximised child the system shows
+    // "<frame text> - [<child's title>]", so the frame's text is the title
+    // alone then.
+    CString strText;
     if (bAddToTitle && pActiveChild != nullptr && !bMaximized && pDocument != nullptr)
-        UpdateFrameTitleForDocument(pDocument->GetTitle());
+        strText = MakeFrameTitle(pDocument->GetTitle());
     else
-        UpdateFrameTitleForDocument(nullptr);
+        strText = MakeFrameTitle(nullptr);
+    // The caption carries the system's part while a child is maximised.
+    CString strShown;
+    GetWindowText(strShown);
+    const CString strWithChild = strText + " - [";
+    if (strShown == strText || (bMaximized && strShown.Left(strWithChild.GetLength()) == strWithChild))
+        return;
+    SetWindowText(strText);
 }
 
 void CMDIFrameWnd::OnUpdateFrameMenu(HMENU hMenuAlt)

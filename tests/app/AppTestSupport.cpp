@@ -69,12 +69,14 @@ BOOL CScriptedDoc::OnOpenDocument(LPCSTR lpszPathName)
 
 int TrayRecorder::s_nAdds = 0;
 int TrayRecorder::s_nDeletes = 0;
+BOOL TrayRecorder::s_bIconShown = FALSE;
 BOOL TrayRecorder::s_bAddResult = TRUE;
 CString TrayRecorder::s_strTip;
 
 TrayRecorder::TrayRecorder()
 {
     s_nAdds = s_nDeletes = 0;
+    s_bIconShown = FALSE;
     s_bAddResult = TRUE;
     s_strTip.Empty();
     CMainFrame::s_pfnShellNotifyIcon = &Notify;
@@ -91,9 +93,13 @@ BOOL WINAPI TrayRecorder::Notify(DWORD dwMessage, PNOTIFYICONDATAA pData)
     {
         s_nAdds++;
         s_strTip = pData->szTip;
+        s_bIconShown = s_bAddResult;
         return s_bAddResult;
     }
     if (dwMessage == NIM_DELETE)
+    {
         s_nDeletes++;
+        s_bIconShown = FALSE;
+    }
     return TRUE;
 }

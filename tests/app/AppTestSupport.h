@@ -41,6 +41,7 @@ struct TrayRecorder
     static BOOL WINAPI Notify(DWORD dwMessage, PNOTIFYICONDATAA pData);
     static int s_nAdds;
     static int s_nDeletes;
+    static BOOL s_bIconShown;
     static BOOL s_bAddResult;
     static CString s_strTip;
 };

@@ -4,7 +4,9 @@
 // keeps, the logo of the blank view, and objects embedded in a note.
 #include "NotebookWindowSupport.h"
 
+#include "app/CQlcPrompts.h"
 #include "app/res/Resource.h"
+#include "app/res/SetPasswordDlgRes.h"
 
 #include "core/CQlcCntrItem.h"
 #include "core/CQlcNode.h"
@@ -264,4 +266,115 @@ TEST_F(ChildFrameTest, AnEmbeddedObjectBecomesTheDocumentsSelectedItemAndIsStore
         << stored.substr(0, 300);
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
     EXPECT_EQ(1, pFrame->GetRichEditView()->GetRichEditOle()->GetObjectCount());
+}
+
+TEST_F(ChildFrameTest, TheMainWindowsTitleFollowsOneRuleWhateverTheNotebookWindowDoes)
+{
+    CNotebookBuilder builder;
+    builder.Note("Shopping list", 0, kNoteRtf);
+    builder.Note("Other", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder, "Sample.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    CQlcTreeCtrl* pTree = pFrame->GetTreeCtrl();
+    auto title = [&]() {
+        CUserInput::Pump();
+        CString strTitle;
+        m_pMainFrame->GetWindowText(strTitle);
+        return std::string((LPCSTR)strTitle);
+    };
+    auto open = [&](LPCSTR lpszNote) { UserClickItem(*pTree, lpszNote, TRUE); };
+    // "<program> - <notebook>"; a maximised notebook window's own title is
+    // added by the system as " - [<its title>]" to the program's name alone.
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    open("Shopping list");
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Shopping list]", title());
+    open("Other");
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+    EXPECT_EQ("Varlo Quillcrest - Sample.qlc", title());
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+
+    CNotebookBuilder second;
+    second.Note("One");
+    CQuillcrestDoc* pSecond = OpenBuilt(second, "two.qlc");
+    ASSERT_NE(nullptr, pSecond);
+    EXPECT_EQ("Varlo Quillcrest - [two.qlc]", title());
+    FrameOf(pSecond)->SendMessage(WM_CLOSE);
+    EXPECT_EQ("Varlo Quillcrest - [Sample.qlc - Other]", title());
+    pFrame->SendMessage(WM_CLOSE);
+    EXPECT_EQ("Varlo Quillcrest", title());
+}
+
+TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CToolBar& bar = m_pMainFrame->GetStandardBar();
+    auto saveOffered = [&]() {
+        CUserInput::Pump(); // the toolbar follows on idle
+        const BOOL bButton = bar.SendMessage(TB_ISBUTTONENABLED, ID_FILE_SAVE) != 0;
+        const BOOL bItem = ItemState(OpenMenu(m_pMainFrame, "&File"), ID_FILE_SAVE).bEnabled;
+        EXPECT_EQ(bItem, bButton);
+        return bItem;
+    };
+    EXPECT_FALSE(saveOffered());
+    const CString strPath = pDoc->GetPathName();
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &before);
+
+    // Ctrl+S on an unchanged notebook writes nothing.
+    ::Sleep(20);
+    CUserInput::Key('S', CUserInput::ctrl);
+    WIN32_FILE_ATTRIBUTE_DATA after = {};
+    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &after);
+    EXPECT_EQ(0, ::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
+
+    // Typing into the note offers it; saving takes the offer back.
+    ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
+    EXPECT_FALSE(saveOffered());
+    CUserInput::Type("new ");
+    EXPECT_TRUE(saveOffered());
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_FALSE(saveOffered());
+}
+
+TEST_F(ChildFrameTest, ASaveThatFailsWithoutAnErrorOfItsOwnSaysSoOnceWithTheReason)
+{
+    ASSERT_TRUE(app.m_cryptHandler.Load());
+    CQlcPrompts appPrompts;
+    QlcSetPrompts(&appPrompts);
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    ASSERT_TRUE(builder.doc.Data_SetFileEncryption(app.m_cryptHandler.m_pfnGetDefaultCipher(), 32,
+                                                   app.m_cryptHandler.m_pfnGetDefaultHash(), "secret", 6));
+    CScriptedDialogs passwords([](CWnd* pDlg) {
+        ::SetDlgItemTextA(pDlg->m_hWnd, IDC_PASSWORD_FIRST, "secret");
+        ClickButton(pDlg, IDOK);
+    });
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    const std::string before = ReadFileBytes(pDoc->GetPathName());
+    // The encryption library is gone, as when it cannot be loaded.
+    app.m_cryptHandler.Unload();
+    TakeMessages();
+
+    ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
+    CUserInput::Type("more ");
+    CUserInput::Key('S', CUserInput::ctrl);
+
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find(std::string("Warning, file '") + (LPCSTR)pDoc->GetPathName() +
+                                   "' has not been saved.\n\n"))
+        << messages[0];
+    EXPECT_NE(std::string::npos, messages[0].find("encrypt")) << messages[0];
+    EXPECT_TRUE(pDoc->IsModified());
+    EXPECT_TRUE(before == ReadFileBytes(pDoc->GetPathName()));
 }

@@ -2,10 +2,15 @@
 // the options broadcast, the menus, the stored bar layout, the web commands
 // and the status token.
 #include "AppTestSupport.h"
+#include "CUserInput.h"
 
+#include "app/CAboutDlg.h"
+#include "app/res/AboutDlgRes.h"
 #include "app/res/Resource.h"
 
 #include "core/CQlcStatus.h"
+
+#include "widgets/CHyperLink.h"
 
 #include "framework/ui/CDockState.h"
 #include "framework/docview/CDocManager.h"
@@ -35,7 +40,24 @@ protected:
         DestroyMainFrame();
         DeleteProgramKey();
     }
+    // A command chosen from the menu: the frame gets it once the menu closes.
+    void ChooseCommand(UINT nID)
+    {
+        pFrame->PostMessage(WM_COMMAND, nID);
+        CUserInput::Pump();
+    }
 };
+
+// Runs the loop for a while, as the program does between clicks.
+void RunLoopFor(DWORD dwMilliseconds)
+{
+    const DWORD dwEnd = ::GetTickCount() + dwMilliseconds;
+    while ((LONG)(::GetTickCount() - dwEnd) < 0)
+    {
+        CUserInput::Pump();
+        ::Sleep(20);
+    }
+}
 
 // A window that counts "Options Changed".
 class CCountingWnd : public CWnd
@@ -106,11 +128,81 @@ TEST_F(MainFrameTest, StartInTrayEndsHiddenWithTheTrayIcon)
     EXPECT_EQ(1, TrayRecorder::s_nAdds);
     EXPECT_EQ("Varlo Quillcrest", TrayRecorder::s_strTip);
 
-    // A left click brings it back and the icon goes.
+    // A left click brings it back; the icon goes once the click is over.
     pFrame->SendMessage(CMainFrame::WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_FALSE(pFrame->IsInTray());
+    RunLoopFor(::GetDoubleClickTime() + 300);
     EXPECT_EQ(1, TrayRecorder::s_nDeletes);
+}
+
+namespace {
+
+// The taskbar of the tray: a window of its own, which a click activates.
+class CTaskbar : public CWnd
+{
+public:
+    CTaskbar() { CreateEx(0, AfxRegisterWndClass(0), "Taskbar", WS_POPUP | WS_VISIBLE, 0, 740, 1000, 28, nullptr, nullptr); }
+    ~CTaskbar() override { DestroyWindow(); }
+    // One click on the icon: the taskbar takes the activation on the press,
+    // and the icon's owner hears of the press and the release only while
+    // the icon is there.
+    void ClickIcon(CWnd* pOwner, UINT nPress)
+    {
+        ::SetActiveWindow(m_hWnd);
+        for (UINT nMessage : { nPress, (UINT)WM_LBUTTONUP })
+        {
+            if (TrayRecorder::s_bIconShown)
+                pOwner->PostMessage(CMainFrame::WM_TRAYNOTIFY, 0, nMessage);
+            CUserInput::Pump();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconBringsTheWindowBackActive)
+{
+    TrayRecorder tray;
+    pFrame->MoveWindow(0, 0, 800, 600);
+    pFrame->ShowWindow(SW_SHOW);
+    CTaskbar taskbar;
+    // A text box inside the window has the keyboard.
+    HWND hBox = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24,
+                                  pFrame->m_hWndMDIClient, nullptr, nullptr, nullptr);
+    ::SetFocus(hBox);
+    ASSERT_EQ(hBox, ::GetFocus());
+    ChooseCommand(ID_FILE_SENDTOTRAY);
+    ASSERT_FALSE(pFrame->IsWindowVisible());
+    ASSERT_TRUE(TrayRecorder::s_bIconShown);
+
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDOWN);
+    RunLoopFor(::GetDoubleClickTime() / 4);
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDBLCLK);
+    RunLoopFor(::GetDoubleClickTime() + 300);
+
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_FALSE(pFrame->IsIconic());
+    EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    // The keys go where they went before, without a click.
+    EXPECT_EQ(hBox, ::GetFocus());
+    CUserInput::Type("back");
+    char szText[16] = "";
+    ::GetWindowTextA(hBox, szText, sizeof(szText));
+    EXPECT_STREQ("back", szText);
+    // The icon has gone once the clicks are over.
+    EXPECT_FALSE(TrayRecorder::s_bIconShown);
+    EXPECT_FALSE(pFrame->IsInTray());
+
+    // Sent there again and brought back with one click.
+    ChooseCommand(ID_FILE_SENDTOTRAY);
+    ASSERT_FALSE(pFrame->IsWindowVisible());
+    taskbar.ClickIcon(pFrame, WM_LBUTTONDOWN);
+    RunLoopFor(::GetDoubleClickTime() + 300);
+    EXPECT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_EQ(pFrame->m_hWnd, ::GetActiveWindow());
+    EXPECT_EQ(hBox, ::GetFocus());
+    EXPECT_FALSE(TrayRecorder::s_bIconShown);
 }
 
 TEST_F(MainFrameTest, WithoutATrayIconTheWindowStaysVisible)
@@ -192,8 +284,12 @@ TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
     pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_STANDARD);
     EXPECT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
     EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_STANDARD).nChecked);
-    // A bar that does not exist yet is not offered.
-    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nEnabled);
+    EXPECT_EQ(1, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_FALSE(pFrame->GetFormatBar().IsWindowVisible());
+    EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
+    EXPECT_TRUE(pFrame->GetFormatBar().IsWindowVisible());
 }
 
 TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
@@ -284,7 +380,7 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
     DestroyMainFrame();
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastPlacement.length);
-    EXPECT_EQ(3u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and two toolbars
+    EXPECT_EQ(4u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and three toolbars
 
     // The next frame comes up with the Image bar hidden.
     pFrame = MakeMainFrame();
@@ -292,6 +388,18 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     EXPECT_FALSE(pFrame->GetImageBar().GetStyle() & WS_VISIBLE);
     EXPECT_TRUE(pFrame->GetStandardBar().GetStyle() & WS_VISIBLE);
 }
+
+namespace {
+
+std::string s_strWebOpened;
+
+HINSTANCE WINAPI RecordWebOpen(HWND, LPCSTR, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_strWebOpened = lpszFile;
+    return (HINSTANCE)42;
+}
+
+} // namespace
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
 {
@@ -301,11 +409,45 @@ TEST(WebTest, TheWebCommandsOpenTheirAddresses)
               CMainFrame::GetWebURL(ID_HELP_WEB_UPGRADE));
     EXPECT_EQ("http://www.varlosoft.com/bugreport.asp?id=quillcrest&version=20090817",
               CMainFrame::GetWebURL(ID_HELP_WEB_BUGREPORT));
-    // The browser fallback: the command cut at its placeholder.
-    EXPECT_EQ("\"C:\\web\\browse.exe\" -nohome http://x/",
-              CMainFrame::MakeBrowserCommand("\"C:\\web\\browse.exe\" -nohome \"%1\"", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe %1", "http://x/"));
-    EXPECT_EQ("browse.exe http://x/", CMainFrame::MakeBrowserCommand("browse.exe", "http://x/"));
+    // They open as links do: one opener, one place to replace it.
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    EXPECT_EQ(pfnOld, CHyperLink::s_pfnShellExecute);
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    EXPECT_EQ(&RecordWebOpen, CHyperLink::s_pfnShellExecute);
+    s_strWebOpened.clear();
+    EXPECT_TRUE(CMainFrame::OpenURLInBrowser(CMainFrame::GetWebURL(ID_HELP_WEB_HOME), SW_SHOWNORMAL));
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("http://www.varlosoft.com/", s_strWebOpened);
+}
+
+TEST(AboutDlgTest, TheSupportAddressIsALinkThatWritesAMail)
+{
+    TestApp();
+    auto* pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = &RecordWebOpen;
+    s_strWebOpened.clear();
+    std::string strText, strTarget;
+    BOOL bVisited = FALSE;
+    CScriptedDialogs script([&](CWnd* pDialog) {
+        CHyperLink* pLink = dynamic_cast<CHyperLink*>(CWnd::FromHandlePermanent(::GetDlgItem(pDialog->m_hWnd, IDC_ABOUT_LINK)));
+        if (pLink != nullptr)
+        {
+            CString str;
+            pLink->GetWindowText(str);
+            strText = str;
+            strTarget = pLink->GetLinkTarget();
+            pDialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED), (LPARAM)pLink->m_hWnd);
+            bVisited = pLink->GetVisited();
+        }
+        ClickButton(pDialog, IDOK);
+    });
+    CAboutDlg dlg;
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    EXPECT_EQ("support@varlosoft.com", strText);
+    EXPECT_EQ("mailto:support@varlosoft.com", strTarget);
+    EXPECT_EQ("mailto:support@varlosoft.com", s_strWebOpened);
+    EXPECT_TRUE(bVisited);
 }
 
 TEST_F(MainFrameTest, ANewerStatusTextWinsOverAnOlderOne)
@@ -379,4 +521,56 @@ TEST_F(MainFrameTest, BothMenusAreOwnerDrawnWithTheToolbarPicturesAndTheFrameRou
         }
     }
     ::DestroyMenu(hDocument);
+}
+
+namespace {
+
+std::string s_shellFile;
+INT_PTR s_nShellResult = 42;
+HINSTANCE WINAPI RecordShellOpen(HWND, LPCSTR lpszVerb, LPCSTR lpszFile, LPCSTR, LPCSTR, INT)
+{
+    s_shellFile = std::string(lpszVerb) + " " + lpszFile;
+    return (HINSTANCE)s_nShellResult;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, TheAboutBoxOpensTheLicenceBesideTheProgramOrSaysWhereToFindIt)
+{
+    CRecordingPrompts prompts;
+    pFrame->MoveWindow(0, 0, 800, 600);
+    pFrame->ShowWindow(SW_SHOW);
+    auto pfnOld = CMainFrame::s_pfnShellExecute;
+    CMainFrame::s_pfnShellExecute = &RecordShellOpen;
+    // Help > About, a click on License, then OK.
+    CScriptedDialogs about([](CWnd* pDlg) {
+        HWND hLicense = ::GetDlgItem(pDlg->m_hWnd, IDC_ABOUT_LICENSE);
+        RECT rc;
+        ::GetClientRect(hLicense, &rc);
+        const LPARAM lPoint = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+        ::PostMessageA(hLicense, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(hLicense, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(pDlg->m_hWnd, WM_COMMAND, IDOK, 0);
+    });
+
+    char szModule[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    std::string folder = szModule;
+    folder = folder.substr(0, folder.rfind('\\'));
+    s_nShellResult = 42;
+    ChooseCommand(ID_APP_ABOUT);
+    EXPECT_EQ(1, about.nDialogs);
+    EXPECT_EQ("open " + folder + "\\LICENSE.txt", s_shellFile);
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // Without the file: where to find it, spelled right, each line short
+    // enough to be shown whole.
+    s_nShellResult = SE_ERR_FNF;
+    ChooseCommand(ID_APP_ABOUT);
+    CMainFrame::s_pfnShellExecute = pfnOld;
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ("Could not display license agreement!\n\nPlease visit http://www.varlosoft.com/\nfor a copy of the "
+              "license agreement.",
+              prompts.boxes[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), prompts.boxes[0].type);
 }

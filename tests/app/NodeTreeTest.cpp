@@ -8,6 +8,8 @@
 
 #include "core/CQlcNode.h"
 
+#include "framework/gdi/CClientDC.h"
+
 namespace {
 
 const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello tree\\par}";
@@ -750,4 +752,96 @@ TEST_F(NodeTreeTest, TheContextMenuIsOwnerDrawnWithPicturesAndGreysWhatCannotAct
     LRESULT lResult = pTree->SendMessage(WM_MENUCHAR, MAKEWPARAM('d', MF_POPUP), (LPARAM)pPopup->m_hMenu);
     ASSERT_EQ(MNC_EXECUTE, HIWORD(lResult));
     EXPECT_EQ(ID_QLCPOPUP_DELETE, pPopup->GetMenuItemID(LOWORD(lResult)));
+}
+
+TEST_F(NodeTreeTest, TheTreeShowsAScrollBarOnlyWithSomethingToScroll)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Home");
+    builder.Note("Tips");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    EXPECT_EQ(0u, pTree->GetStyle() & WS_VSCROLL);
+
+    // Forty notes do not fit: the bar comes, and goes with them.
+    CNotebookBuilder many;
+    for (int i = 0; i < 40; i++)
+        many.Note(("Note " + std::to_string(i)).c_str());
+    CQuillcrestDoc* pMany = OpenBuilt(many, "many.qlc");
+    ASSERT_NE(nullptr, pMany);
+    CQlcTreeCtrl* pManyTree = TreeOf(pMany);
+    EXPECT_NE(0u, pManyTree->GetStyle() & WS_VSCROLL);
+    while (HTREEITEM hItem = pManyTree->GetRootItem())
+        pManyTree->DeleteItem(hItem);
+    PumpMessages();
+    EXPECT_EQ(0u, pManyTree->GetStyle() & WS_VSCROLL);
+}
+
+TEST_F(NodeTreeTest, WhatTheTreesLeaveOfTheirPaneIsPaintedNotLeftOver)
+{
+    CNotebookBuilder builder;
+    builder.Note("One");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CWnd* pPane = TreeOf(pDoc)->GetParent();
+    CRect rcPane;
+    pPane->GetClientRect(rcPane);
+
+    // The system erases the pane over whatever was on the screen before
+    // (here magenta), then the pane's windows paint themselves.
+    CClientDC dcScreen(pPane);
+    CDC dc;
+    dc.Attach(::CreateCompatibleDC(dcScreen.m_hDC));
+    HBITMAP hbm = ::CreateCompatibleBitmap(dcScreen.m_hDC, rcPane.Width(), rcPane.Height());
+    HGDIOBJ hOld = ::SelectObject(dc.m_hDC, hbm);
+    const COLORREF crOld = RGB(255, 0, 255);
+    dc.FillSolidRect(rcPane, crOld);
+    pPane->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC);
+    // What no child window covers must not show the old pixels.
+    int nLeftOver = 0, nUncovered = 0;
+    for (int y = 0; y < rcPane.Height(); y++)
+    {
+        for (int x = 0; x < rcPane.Width(); x++)
+        {
+            POINT pt = { x, y };
+            HWND hChild = ::ChildWindowFromPointEx(pPane->m_hWnd, pt, CWP_SKIPINVISIBLE);
+            if (hChild != nullptr && hChild != pPane->m_hWnd)
+                continue;
+            nUncovered++;
+            if (::GetPixel(dc.m_hDC, x, y) == crOld)
+                nLeftOver++;
+        }
+    }
+    EXPECT_EQ(0, nLeftOver) << "of " << nUncovered << " uncovered pixels";
+    ::SelectObject(dc.m_hDC, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(dc.Detach());
+}
+
+TEST_F(NodeTreeTest, TheEnterThatEndsARenameDoesNotOpenTheNode)
+{
+    CNotebookBuilder builder;
+    builder.Note("Alpha", 0, "{\\rtf1 alpha\\par}");
+    builder.Note("Beta", 0, "{\\rtf1 beta\\par}");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    UserClickItem(*pTree, "Alpha");
+    ASSERT_EQ(FindItem(*pTree, "Alpha"), pTree->GetSelectedItem());
+
+    CUserInput::Key(VK_F2);
+    HWND hEdit = pTree->GetEditControl();
+    ASSERT_NE(nullptr, hEdit);
+    EXPECT_EQ(hEdit, ::GetFocus());
+    CUserInput::Type("Gamma");
+    CUserInput::Key(VK_RETURN);
+
+    EXPECT_EQ(nullptr, pTree->GetEditControl());
+    EXPECT_EQ("Gamma, Beta", DescribeTree(*pTree));
+    EXPECT_EQ(nullptr, FrameOf(pDoc)->GetRichEditView());
+    EXPECT_EQ(pTree->m_hWnd, ::GetFocus());
+    // The next Enter, pressed in the tree, opens it.
+    CUserInput::Key(VK_RETURN);
+    EXPECT_NE(nullptr, FrameOf(pDoc)->GetRichEditView());
 }

@@ -1,22 +1,31 @@
-// Reads a notebook with the program's own core and says whether the named
-// note holds a word: the end-to-end test's look at what the program saved.
+// Reads a notebook with the program's own core and says whether a note holds
+// what the end-to-end test typed and formatted: the test's look at what the
+// program saved. The note's RTF is shown in a rich-edit control, so text and
+// formats are checked as the note view shows them.
 //
-//   qlcnotecheck <notebook> <note name> <word>
+//   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... [--size WORD=HALFPOINTS]...
 //
-// Exit status 0 when it does, 1 when it does not, 2 when the notebook or the
-// note cannot be read.
+// --text: the note's text holds TEXT; --bold: WORD is in the note and bold
+// throughout; --size: WORD is in the note in that size throughout (half
+// points, as RTF gives sizes). Exit status 0 when everything holds, 1 when something does
+// not, 2 when the notebook or the note cannot be read.
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
 
+#include "CShownNote.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc < 3 || (argc - 3) % 2 != 0)
     {
-        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> <word>\n");
+        fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... "
+                        "[--size WORD=HALFPOINTS]...\n");
         return 2;
     }
     try
@@ -38,8 +47,8 @@ int main(int argc, char** argv)
             if (node.strName == argv[2])
                 dwNodeId = dwId;
         }
-        CQlcNode node(&doc, dwNodeId);
-        CQlcNodeData* pData = node.IsValid() ? node.GetDataForRead() : nullptr;
+        CQlcNode found(&doc, dwNodeId);
+        CQlcNodeData* pData = found.IsValid() ? found.GetDataForRead() : nullptr;
         if (pData == nullptr || pData->IsDamaged())
         {
             fprintf(stderr, "qlcnotecheck: no readable note named \"%s\"\n", argv[2]);
@@ -49,13 +58,70 @@ int main(int argc, char** argv)
         BYTE buf[4096];
         for (UINT n; (n = pData->Get(buf, sizeof(buf))) != 0;)
             rtf.append((const char*)buf, n);
-        if (rtf.find(argv[3]) == std::string::npos)
+        const CShownNote note(rtf);
+        if (!note.IsShown())
         {
-            fprintf(stderr, "qlcnotecheck: \"%s\" is not in the note; it reads:\n%s\n", argv[3], rtf.c_str());
-            return 1;
+            fprintf(stderr, "qlcnotecheck: no rich-edit control to show the note in\n");
+            return 2;
         }
-        printf("qlcnotecheck: \"%s\" found in \"%s\"\n", argv[3], argv[2]);
-        return 0;
+
+        int nFailed = 0;
+        for (int i = 3; i + 1 < argc; i += 2)
+        {
+            const std::string option = argv[i];
+            std::string what = argv[i + 1];
+            int nHalfPoints = 0;
+            if (option == "--size")
+            {
+                const size_t nEq = what.rfind('=');
+                nHalfPoints = nEq == std::string::npos ? 0 : atoi(what.c_str() + nEq + 1);
+                if (nHalfPoints <= 0)
+                {
+                    fprintf(stderr, "qlcnotecheck: --size wants WORD=HALFPOINTS, not %s\n", what.c_str());
+                    return 2;
+                }
+                what.resize(nEq);
+            }
+            const char* lpszWhat = what.c_str();
+            const CHARRANGE range = note.Find(lpszWhat);
+            if (range.cpMin < 0)
+            {
+                fprintf(stderr, "qlcnotecheck: \"%s\" is not in \"%s\"\n", lpszWhat, argv[2]);
+                nFailed++;
+                continue;
+            }
+            if (option == "--bold")
+            {
+                const CHARFORMAT2A cf = note.FormatOf(range);
+                if (!(cf.dwMask & CFM_BOLD) || !(cf.dwEffects & CFE_BOLD))
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not bold throughout\n", lpszWhat);
+                    nFailed++;
+                    continue;
+                }
+            }
+            else if (option == "--size")
+            {
+                // Twips in the control: ten to the half point.
+                const CHARFORMAT2A cf = note.FormatOf(range);
+                if (!(cf.dwMask & CFM_SIZE) || cf.yHeight != nHalfPoints * 10)
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not in size %d throughout (%ld twips)\n", lpszWhat,
+                            nHalfPoints, (long)cf.yHeight);
+                    nFailed++;
+                    continue;
+                }
+            }
+            else if (option != "--text")
+            {
+                fprintf(stderr, "qlcnotecheck: unknown check %s\n", option.c_str());
+                return 2;
+            }
+            printf("qlcnotecheck: %s \"%s\" holds in \"%s\"\n", option.c_str() + 2, lpszWhat, argv[2]);
+        }
+        if (nFailed != 0)
+            fprintf(stderr, "qlcnotecheck: the note reads:\n%s\nIts RTF:\n%s\n", note.Text().c_str(), rtf.c_str());
+        return nFailed == 0 ? 0 : 1;
     }
     catch (...)
     {

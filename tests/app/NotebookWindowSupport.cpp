@@ -1,11 +1,14 @@
 #include "NotebookWindowSupport.h"
 
+#include "CShownNote.h"
+
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 
 #include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------
@@ -340,6 +343,66 @@ void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel)
     PumpMessages();
 }
 
+void UserClickItem(CTreeCtrl& tree, LPCSTR lpszPath, BOOL bDouble)
+{
+    HTREEITEM hItem = FindItem(tree, lpszPath);
+    EXPECT_NE(nullptr, hItem) << lpszPath;
+    if (hItem == nullptr)
+        return;
+    CUserInput::Click(tree.m_hWnd, LabelCentre(tree, hItem), bDouble);
+}
+
+CQlcRichEditViewEx* OpenNoteAsUser(CChildFrame* pFrame, LPCSTR lpszPath)
+{
+    UserClickItem(*pFrame->GetTreeCtrl(), lpszPath, TRUE);
+    CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
+    if (pView != nullptr)
+        CUserInput::Click(pView->m_hWnd, CharPoint(pView->GetRichEditCtrl(), 0));
+    return pView;
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+HMENU OpenMenu(CWnd* pFrame, LPCSTR lpszText)
+{
+    HMENU hBar = ::GetMenu(pFrame->m_hWnd);
+    const int nCount = hBar ? ::GetMenuItemCount(hBar) : 0;
+    for (int i = 0; i < nCount; i++)
+    {
+        char szText[64] = "";
+        ::GetMenuStringA(hBar, (UINT)i, szText, sizeof(szText), MF_BYPOSITION);
+        if (lstrcmpA(szText, lpszText) != 0)
+            continue;
+        HMENU hPopup = ::GetSubMenu(hBar, i);
+        pFrame->SendMessage(WM_INITMENU, (WPARAM)hBar, 0);
+        pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)hPopup, MAKELPARAM(i, FALSE));
+        return hPopup;
+    }
+    return nullptr;
+}
+
+CMenuItemState ItemState(HMENU hMenu, UINT nID)
+{
+    const UINT nState = ::GetMenuState(hMenu, nID, MF_BYCOMMAND);
+    if (nState == (UINT)-1)
+        return { FALSE, FALSE, FALSE };
+    return { TRUE, (nState & (MF_GRAYED | MF_DISABLED)) == 0, (nState & MF_CHECKED) != 0 };
+}
+
+void ChooseMenuItem(CWnd* pFrame, UINT nID)
+{
+    pFrame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    CUserInput::Pump();
+}
+
+POINT CharPoint(CRichEditCtrl& ctrl, long nChar)
+{
+    const CPoint pt = ctrl.PosFromChar((UINT)nChar);
+    return { pt.x + 2, pt.y + 4 };
+}
+
 // ---------------------------------------------------------------------------
 // Notes
 
@@ -372,6 +435,34 @@ std::string PlainText(CRichEditCtrl& ctrl)
 std::string SimpleRtf(LPCSTR lpszText)
 {
     return std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ") + lpszText + "\\par}";
+}
+
+CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord)
+{
+    const CShownNote note(rtf);
+    const CHARRANGE range = note.Find(lpszWord);
+    if (range.cpMin < 0)
+    {
+        CHARFORMAT2A cf = {};
+        cf.cbSize = sizeof(cf);
+        return cf;
+    }
+    return note.FormatOf(range);
+}
+
+std::string ReadFileBytes(LPCSTR lpszPath)
+{
+    std::string bytes;
+    HANDLE h = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buf[4096];
+    DWORD dwRead = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &dwRead, nullptr) && dwRead != 0)
+        bytes.append(buf, dwRead);
+    ::CloseHandle(h);
+    return bytes;
 }
 
 std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId)

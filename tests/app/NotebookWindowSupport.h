@@ -17,6 +17,9 @@
 
 #include "framework/base/CCmdUI.h"
 
+#include "CUserInput.h"
+#include "CWindowScript.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -102,12 +105,40 @@ void PressKey(CWnd& wnd, UINT nVirtKey);
 // (bCancel: Escape).
 void RenameThroughEdit(CTreeCtrl& tree, LPCSTR lpszText, BOOL bCancel = FALSE);
 
+// A click (or double click) on an item's label through the program's loop.
+void UserClickItem(CTreeCtrl& tree, LPCSTR lpszPath, BOOL bDouble = FALSE);
+// Opens a note as the user does, a double click in the frame's tree, and
+// clicks into its text; the note view, or null when none shows.
+CQlcRichEditViewEx* OpenNoteAsUser(CChildFrame* pFrame, LPCSTR lpszPath);
+
+// --- Menus as the user opens them ---------------------------------------------------
+// Opens the frame's top-level menu whose text is lpszText (as "F&ormat") the
+// way a click on it does: the frame is told the menu starts and the popup
+// opens, and updates its items. Null when there is no such menu.
+HMENU OpenMenu(CWnd* pFrame, LPCSTR lpszText);
+struct CMenuItemState
+{
+    BOOL bFound;
+    BOOL bEnabled;
+    BOOL bChecked;
+};
+CMenuItemState ItemState(HMENU hMenu, UINT nID);
+// Chooses a menu item: the frame gets its command once the menu closes.
+void ChooseMenuItem(CWnd* pFrame, UINT nID);
+// The point in a note view's client area over character nChar.
+POINT CharPoint(CRichEditCtrl& ctrl, long nChar);
+
 // --- Notes ---------------------------------------------------------------------------
 // The control's contents as RTF and as plain text.
 std::string StreamOutRtf(CRichEditCtrl& ctrl);
 std::string PlainText(CRichEditCtrl& ctrl);
 // RTF of one paragraph of text.
 std::string SimpleRtf(LPCSTR lpszText);
+// The format of the first occurrence of a word once the RTF is loaded into a
+// rich-edit control (dwMask 0 when the word is not there).
+CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord);
+// A file's bytes (read while the notebook holds it open).
+std::string ReadFileBytes(LPCSTR lpszPath);
 // The stored payload of a node (decoded), read through the core.
 std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId);
 // The id of the first node with this name, or 0.

@@ -609,3 +609,301 @@ TEST_F(RichTextViewTest, TheContextMenuIsOwnerDrawnAndGreysCutAndCopyWithoutASel
     // The view answers the menu's mnemonics: "&Paste" is the third item.
     EXPECT_EQ(0x20002, m_pView->SendMessage(WM_MENUCHAR, MAKEWPARAM('P', MF_POPUP), (LPARAM)pPopup->m_hMenu));
 }
+
+// --- As the user meets it: keys and clicks through the program's loop ---------------
+
+TEST_F(RichTextViewTest, FormatCommandsReachANoteClickedIntoAfterTheMenuWasOpenedOverTheTree)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+
+    // The tree has the commands: the Format menu is greyed.
+    UserClickItem(*pFrame->GetTreeCtrl(), "Note");
+    HMENU hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    ASSERT_NE(nullptr, hFormat);
+    EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bEnabled);
+
+    // Opened with a double click; a click into its text and a word picked
+    // with the keyboard.
+    ASSERT_NE(nullptr, OpenNoteAsUser(pFrame, "Note"));
+    CUserInput::Key(VK_HOME, CUserInput::ctrl);
+    CUserInput::Key(VK_RIGHT, CUserInput::ctrl | CUserInput::shift);
+
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    for (UINT nID : { ID_CHAR_BOLD, ID_CHAR_ITALIC, ID_CHAR_UNDERLINE, ID_CHAR_STRIKEOUT, ID_PARA_LEFT, ID_PARA_CENTER,
+                      ID_PARA_RIGHT, ID_PARA_JUSTIFY, ID_PARA_BULLETS })
+    {
+        EXPECT_TRUE(ItemState(hFormat, nID).bFound) << nID;
+        EXPECT_TRUE(ItemState(hFormat, nID).bEnabled) << nID;
+    }
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_LEFT).bChecked);
+    EXPECT_FALSE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
+
+    // Ctrl+B, Ctrl+I and Ctrl+U format the word; Center and Bullets from
+    // the menu its paragraph; Ctrl+S stores it.
+    CUserInput::Key('B', CUserInput::ctrl);
+    CUserInput::Key('I', CUserInput::ctrl);
+    CUserInput::Key('U', CUserInput::ctrl);
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_BOLD).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_ITALIC).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_CHAR_UNDERLINE).bChecked);
+    ChooseMenuItem(m_pMainFrame, ID_PARA_CENTER);
+    ChooseMenuItem(m_pMainFrame, ID_PARA_BULLETS);
+    hFormat = OpenMenu(m_pMainFrame, "F&ormat");
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_CENTER).bChecked);
+    EXPECT_FALSE(ItemState(hFormat, ID_PARA_LEFT).bChecked);
+    EXPECT_TRUE(ItemState(hFormat, ID_PARA_BULLETS).bChecked);
+    PARAFORMAT2 pf = {};
+    pf.cbSize = sizeof(pf);
+    pFrame->GetRichEditView()->GetRichEditCtrl().GetParaFormat(pf);
+    EXPECT_EQ(PFA_CENTER, pf.wAlignment);
+    EXPECT_EQ(PFN_BULLET, pf.wNumbering);
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    const std::string rtf = ReadPayload(pDoc, NodeIdByName(pDoc, "Note"));
+    const CHARFORMAT2A cfWord = FormatOfWord(rtf, "alpha");
+    EXPECT_TRUE((cfWord.dwMask & CFM_BOLD) && (cfWord.dwEffects & CFE_BOLD)) << rtf;
+    EXPECT_TRUE((cfWord.dwMask & CFM_ITALIC) && (cfWord.dwEffects & CFE_ITALIC)) << rtf;
+    EXPECT_TRUE((cfWord.dwMask & CFM_UNDERLINE) && (cfWord.dwEffects & CFE_UNDERLINE)) << rtf;
+    const CHARFORMAT2A cfRest = FormatOfWord(rtf, "Beta");
+    EXPECT_TRUE((cfRest.dwMask & CFM_BOLD) && !(cfRest.dwEffects & CFE_BOLD)) << rtf;
+}
+
+namespace {
+
+// Thirty numbered lines; "needle" ends lines 6 and 22.
+std::string LinesRtf()
+{
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ";
+    for (int i = 1; i <= 30; i++)
+        rtf += "line " + std::to_string(i) + (i == 6 || i == 22 ? " needle" : "") + "\\par ";
+    return rtf + "}";
+}
+
+// The screen rectangle of the selection's line, up to the next line.
+CRect SelectionLine(CRichEditCtrl& ctrl)
+{
+    long nStart = 0, nEnd = 0;
+    ctrl.GetSel(nStart, nEnd);
+    const CPoint ptStart = ctrl.PosFromChar((UINT)nStart);
+    const CPoint ptEnd = ctrl.PosFromChar((UINT)nEnd);
+    const int nLine = (int)ctrl.SendMessage(EM_EXLINEFROMCHAR, 0, nStart);
+    const CPoint ptNext = ctrl.PosFromChar((UINT)ctrl.SendMessage(EM_LINEINDEX, nLine + 1, 0));
+    CRect rc(ptStart.x, ptStart.y, std::max(ptEnd.x, ptStart.x + 1), ptNext.y);
+    ctrl.ClientToScreen(rc);
+    return rc;
+}
+
+BOOL Overlaps(HWND hDialog, const CRect& rcText)
+{
+    CRect rcDialog, rcCommon;
+    ::GetWindowRect(hDialog, rcDialog);
+    return rcCommon.IntersectRect(rcDialog, rcText);
+}
+
+} // namespace
+
+TEST_F(RichTextViewTest, FindWorksFromTheKeyboardAndKeepsClearOfWhatItFinds)
+{
+    ASSERT_NE(nullptr, OpenWithNote(LinesRtf().c_str()));
+    // The first "needle" selected with the mouse and the keyboard: it is
+    // near the top, where the dialog opens by default.
+    const CString strText = PlainText(Ctrl()).c_str();
+    const long nFirst = strText.Find("needle");
+    const long nSecond = strText.Find("needle", nFirst + 1);
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), nFirst));
+    CUserInput::Key(VK_END, CUserInput::shift);
+    long nStart = 0, nEnd = 0;
+    Ctrl().GetSel(nStart, nEnd);
+    ASSERT_EQ(nFirst + 6, nEnd);
+
+    CUserInput::Key('F', CUserInput::ctrl);
+    CFindReplaceDialog* pDlg = AfxGetRichEditState()->pFindReplaceDlg;
+    ASSERT_NE(nullptr, pDlg);
+    HWND hDialog = pDlg->m_hWnd;
+    HWND hFindWhat = ::GetDlgItem(hDialog, 0x480); // the "Find What" edit
+    ASSERT_NE(nullptr, hFindWhat);
+    EXPECT_EQ(hFindWhat, ::GetFocus());
+    EXPECT_FALSE(Overlaps(hDialog, SelectionLine(Ctrl())));
+
+    // The selection is the text to find; typed again it is the same.
+    CUserInput::Type("needle");
+    CUserInput::Key(VK_RETURN);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(nSecond, nStart);
+    EXPECT_EQ(nSecond + 6, nEnd);
+    EXPECT_FALSE(Overlaps(hDialog, SelectionLine(Ctrl())));
+    // The series began at the first: Enter again finds nothing more.
+    CUserInput::Key(VK_RETURN);
+    Ctrl().GetSel(nStart, nEnd);
+    EXPECT_EQ(nSecond, nStart);
+
+    // Tab leaves the text box for the dialog's next control; Escape closes.
+    CUserInput::Key(VK_TAB);
+    EXPECT_NE(hFindWhat, ::GetFocus());
+    EXPECT_TRUE(::IsChild(hDialog, ::GetFocus()));
+    CUserInput::Key(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(hDialog));
+    EXPECT_EQ(nullptr, AfxGetRichEditState()->pFindReplaceDlg);
+
+    // Replace closes with Escape as well.
+    CUserInput::Key('H', CUserInput::ctrl);
+    pDlg = AfxGetRichEditState()->pFindReplaceDlg;
+    ASSERT_NE(nullptr, pDlg);
+    hDialog = pDlg->m_hWnd;
+    CUserInput::Key(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(hDialog));
+}
+
+namespace {
+
+// The face GDI draws when asked for this one.
+std::string DrawnFace(LPCSTR lpszFace)
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = -16;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, lpszFace, LF_FACESIZE);
+    HDC hdc = ::GetDC(nullptr);
+    HFONT hFont = ::CreateFontIndirectA(&lf);
+    HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+    char szFace[LF_FACESIZE] = "";
+    ::GetTextFaceA(hdc, LF_FACESIZE, szFace);
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hFont);
+    ::ReleaseDC(nullptr, hdc);
+    return szFace;
+}
+
+std::string ComboText(HWND hCombo)
+{
+    char szText[LF_FACESIZE * 2] = "";
+    ::GetWindowTextA(hCombo, szText, sizeof(szText));
+    return szText;
+}
+
+} // namespace
+
+TEST_F(RichTextViewTest, TheFontDialogStartsOnTheSelectionsFontAndAppliesOnlyWhatWasChanged)
+{
+    ASSERT_NE(nullptr, OpenWithNote("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs32 alpha Beta gamma\\par}"));
+    // "Beta" picked with the mouse and the keyboard.
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 6));
+    CUserInput::Key(VK_RIGHT, CUserInput::ctrl | CUserInput::shift);
+
+    std::string face, size, style;
+    std::vector<std::string> faces;
+    CWindowScript script("Font", [&](HWND hDialog) {
+        HWND hFace = ::GetDlgItem(hDialog, 0x470);  // face combo
+        HWND hStyle = ::GetDlgItem(hDialog, 0x471); // style combo
+        HWND hSize = ::GetDlgItem(hDialog, 0x472);  // size combo
+        face = ComboText(hFace);
+        style = ComboText(hStyle);
+        size = ComboText(hSize);
+        const int nFaces = (int)::SendMessageA(hFace, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < nFaces; i++)
+        {
+            char szFace[LF_FACESIZE * 2] = "";
+            ::SendMessageA(hFace, CB_GETLBTEXT, (WPARAM)i, (LPARAM)szFace);
+            faces.push_back(szFace);
+        }
+        // A click on "Bold" in the style list, then Enter.
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof(info);
+        ::GetComboBoxInfo(hStyle, &info);
+        const int nBold = (int)::SendMessageA(info.hwndList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "Bold");
+        RECT rcItem = {};
+        ::SendMessageA(info.hwndList, LB_GETITEMRECT, (WPARAM)nBold, (LPARAM)&rcItem);
+        const LPARAM lPoint = MAKELPARAM((rcItem.left + rcItem.right) / 2, (rcItem.top + rcItem.bottom) / 2);
+        ::PostMessageA(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(info.hwndList, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(info.hwndList, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageA(info.hwndList, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_FORMAT_FONT);
+    EXPECT_TRUE(script.HasRun());
+    EXPECT_FALSE(script.TimedOut());
+
+    // It showed the font the word is drawn in, at its size, in its style.
+    EXPECT_EQ(DrawnFace("Arial"), DrawnFace(face.c_str())) << face;
+    EXPECT_NE('@', face.empty() ? '@' : face[0]) << face;
+    EXPECT_EQ("16", size);
+    EXPECT_EQ("Regular", style);
+    for (const std::string& listed : faces)
+        EXPECT_NE('@', listed.empty() ? ' ' : listed[0]) << "a vertical font is listed: " << listed;
+
+    // Only the weight changed: the word keeps its face and size.
+    const CHARFORMAT2A cf = FormatOf(6, 10);
+    EXPECT_TRUE((cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD));
+    EXPECT_STREQ("Arial", cf.szFaceName);
+    EXPECT_EQ(320, cf.yHeight);
+    const CHARFORMAT2A cfOther = FormatOf(0, 5);
+    EXPECT_FALSE(cfOther.dwEffects & CFE_BOLD);
+    EXPECT_STREQ("Arial", cfOther.szFaceName);
+}
+
+TEST_F(RichTextViewTest, InsertObjectThatMakesNothingSaysSo)
+{
+    ASSERT_NE(nullptr, OpenWithNote(kNoteRtf));
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 0));
+    const std::string before = StreamOutRtf(Ctrl());
+    // Edit > Insert New Object..., then OK on what the dialog offers first.
+    CWindowScript script("Insert Object", [](HWND hDialog) {
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, (LPARAM)::GetDlgItem(hDialog, IDOK));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_OLE_INSERT_NEW);
+    EXPECT_TRUE(script.HasRun());
+    EXPECT_FALSE(script.TimedOut());
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find("The object could not be created.")) << messages[0];
+    EXPECT_EQ(before, StreamOutRtf(Ctrl()));
+    EXPECT_FALSE(Ctrl().GetModify());
+
+    // "Package" clicked in the list, then OK: no program makes it here.
+    BOOL bListed = FALSE;
+    CWindowScript package("Insert Object", [&](HWND hDialog) {
+        HWND hList = ::FindWindowExA(hDialog, nullptr, "ListBox", nullptr);
+        const int nItem = (int)::SendMessageA(hList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "Package");
+        bListed = nItem >= 0;
+        RECT rc = {};
+        ::SendMessageA(hList, LB_GETITEMRECT, (WPARAM)std::max(nItem, 0), (LPARAM)&rc);
+        const LPARAM lPoint = MAKELPARAM(rc.left + 4, (rc.top + rc.bottom) / 2);
+        ::PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(hList, WM_LBUTTONUP, 0, lPoint);
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, (LPARAM)::GetDlgItem(hDialog, IDOK));
+    });
+    ChooseMenuItem(m_pMainFrame, ID_OLE_INSERT_NEW);
+    EXPECT_TRUE(package.HasRun());
+    if (bListed)
+    {
+        const std::vector<std::string> again = TakeMessages();
+        ASSERT_EQ(1u, again.size());
+        EXPECT_EQ(0u, again[0].find("The object could not be created.")) << again[0];
+        EXPECT_EQ(before, StreamOutRtf(Ctrl()));
+    }
+}
+
+TEST_F(RichTextViewTest, TheStoredNoteIsTheControlsOwnRtfIndentsIncluded)
+{
+    CQuillcrestDoc* pDoc = OpenWithNote(kNoteRtf);
+    ASSERT_NE(nullptr, pDoc);
+    CUserInput::Click(m_pView->m_hWnd, CharPoint(Ctrl(), 3));
+    // Format > Paragraph..., a left indent of one inch.
+    CScriptedDialogs dialogs([](CWnd* pDlg) {
+        ::SetDlgItemTextA(pDlg->m_hWnd, IDC_PARA_LEFT, "72");
+        ClickButton(pDlg, IDOK);
+    });
+    ChooseMenuItem(m_pMainFrame, ID_FORMAT_PARAGRAPH);
+    ASSERT_EQ(1, dialogs.nDialogs);
+    EXPECT_EQ(1440, ParaOf(3).dxStartIndent);
+    CUserInput::Key('S', CUserInput::ctrl);
+    EXPECT_FALSE(pDoc->IsModified());
+    // Whatever the control writes for the indent is what the note keeps:
+    // the streaming adds and drops nothing.
+    EXPECT_EQ(StreamOutRtf(Ctrl()), ReadPayload(pDoc, m_dwNote));
+}

@@ -8,6 +8,7 @@
 #include "core/CLog.h"
 
 #include "framework/docview/CDocManager.h"
+#include "framework/ui/CMDIChildWnd.h"
 #include "framework/ui/CMenu.h"
 #include "framework/docview/CRecentFileList.h"
 
@@ -295,4 +296,40 @@ TEST(AppStateTest, TheSearchHistoryKeepsOneCopyOfAQueryAtTheFront)
     EXPECT_EQ("alpha", app.m_searchHistory.GetNext(pos));
     EXPECT_EQ("Alpha", app.m_searchHistory.GetNext(pos));
     EXPECT_EQ("beta", app.m_searchHistory.GetNext(pos));
+}
+
+TEST_F(StartupTest, ATiledNotebookWindowComesBackInsideTheMainWindowStartAfterStart)
+{
+    CQlcSettings stored;
+    stored.m_wpLastPlacement.length = sizeof(WINDOWPLACEMENT);
+    stored.m_wpLastPlacement.showCmd = SW_SHOWNORMAL;
+    stored.m_wpLastPlacement.rcNormalPosition = { 0, 0, 768, 576 };
+    stored.Save(HKEY_CURRENT_USER, SettingsKeyPath());
+    app.SetCommandLineArgs({ CString("quillapp.exe"), CString("C:\\good.qlc") });
+
+    for (int nStart = 1; nStart <= 3; nStart++)
+    {
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* pFrame = app.GetMainFrame();
+        ASSERT_NE(nullptr, pFrame);
+        PumpMessages();
+        CMDIChildWnd* pChild = pFrame->MDIGetActive();
+        ASSERT_NE(nullptr, pChild) << nStart;
+        HWND hClient = pFrame->m_hWndMDIClient;
+        CRect rcClient, rcChild;
+        ::GetClientRect(hClient, rcClient);
+        pChild->GetWindowRect(rcChild);
+        ::ScreenToClient(hClient, (POINT*)&rcChild.left);
+        ::ScreenToClient(hClient, (POINT*)&rcChild.right);
+        // Whole inside the client area, so the client needs no scroll bars.
+        EXPECT_GE(rcChild.left, rcClient.left) << nStart;
+        EXPECT_GE(rcChild.top, rcClient.top) << nStart;
+        EXPECT_LE(rcChild.right, rcClient.right) << nStart;
+        EXPECT_LE(rcChild.bottom, rcClient.bottom) << nStart;
+        EXPECT_EQ(0, ::GetWindowLongA(hClient, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << nStart;
+        // Window > Tile fills the client; the program is closed like that.
+        pFrame->SendMessage(WM_COMMAND, ID_WINDOW_TILE_HORZ);
+        PumpMessages();
+        CloseAndExit();
+    }
 }

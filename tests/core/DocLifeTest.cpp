@@ -499,9 +499,15 @@ TEST_F(DocLifeTest, AFailedSaveOfAnOpenNotebookChangesNothingAndCanBeRepeated)
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(before == ReadFileBytes(strPath));
     EXPECT_EQ(std::string(7000, 's'), NoteText(doc));
-    ASSERT_EQ(1u, afx.boxes.size());
-    EXPECT_EQ("Failed to save document.", afx.boxes[0].text);
-    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, afx.boxes[0].nType);
+    // One message, with the cause.
+    EXPECT_TRUE(afx.boxes.empty());
+    ASSERT_EQ(1u, prompts.boxes.size());
+    ExpectBox(prompts.boxes[0],
+              std::string("Warning, file '") + (LPCSTR)strPath +
+                  "' has not been saved.\n\nThe file could not be replaced; another program may be using it. It was "
+                  "left as it was.",
+              MB_ICONEXCLAMATION);
+    prompts.boxes.clear();
 
     EXPECT_TRUE(doc.OnSaveDocument(strPath));
     EXPECT_FALSE(doc.IsModified());
@@ -558,7 +564,7 @@ TEST_F(DocLifeTest, SaveOfAReadOnlyFileAsksToSaveElsewhere)
     SetFileAttributesA(strPath, FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(DocLifeTest, ASaveThatFailsIsReportedThenWarnedAbout)
+TEST_F(DocLifeTest, ASaveThatFailsIsReportedOnceWithItsCause)
 {
     const CString strPath = dir.Path("warn.qlc");
     MakeNotebook(strPath);
@@ -573,12 +579,18 @@ TEST_F(DocLifeTest, ASaveThatFailsIsReportedThenWarnedAbout)
     ASSERT_NE(INVALID_HANDLE_VALUE, hHold);
     doc.OnFileSave();
     CloseHandle(hHold);
-    ASSERT_EQ(1u, afx.boxes.size());
-    EXPECT_EQ("Failed to save document.", afx.boxes[0].text);
+    EXPECT_TRUE(afx.boxes.empty());
     ASSERT_EQ(1u, prompts.boxes.size());
-    ExpectBox(prompts.boxes[0], std::string("Warning, file '") + (LPCSTR)strPath + "' has not been saved.",
-              MB_ICONEXCLAMATION);
+    EXPECT_EQ(0u, prompts.boxes[0].text.find(std::string("Warning, file '") + (LPCSTR)strPath +
+                                             "' has not been saved.\n\nThe file could not be replaced"));
     EXPECT_TRUE(doc.IsModified());
+
+    // A failure with an error of its own is told once too, by the error.
+    prompts.boxes.clear();
+    const CString strNowhere = dir.Path("no such folder\\warn.qlc");
+    doc.SetPathName(strNowhere, FALSE);
+    doc.OnFileSave();
+    EXPECT_EQ(1u, afx.boxes.size() + prompts.boxes.size());
 }
 
 TEST_F(DocLifeTest, SaveWithoutAPathAndSaveAsThatFailSayTheFileWasNotSaved)
