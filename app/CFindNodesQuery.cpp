@@ -45,21 +45,6 @@ BOOL ContainsText(const T* pText, size_t nText, const T* pWord, size_t nWord)
     return FALSE;
 }
 
-// The lower-case form of every UTF-16 unit, as the system gives it.
-const WCHAR* FoldTable()
-{
-    static const std::vector<WCHAR> s_table = [] {
-        std::vector<WCHAR> table(65536);
-        for (size_t i = 0; i < table.size(); ++i)
-            table[i] = (WCHAR)i;
-        // Surrogate halves stay as they are.
-        ::CharLowerBuffW(table.data(), 0xD800);
-        ::CharLowerBuffW(table.data() + 0xE000, 0x2000);
-        return table;
-    }();
-    return s_table.data();
-}
-
 } // namespace
 
 CFindNodesQuery::CFindNodesQuery() : m_nMode(modeAllWords)
@@ -119,9 +104,24 @@ CString CFindNodesQuery::LowerAnsi(LPCSTR lpszText)
     return str;
 }
 
+const WCHAR* CFindNodesQuery::GetFoldTable()
+{
+    // The lower-case form of every UTF-16 unit, as the system gives it.
+    static const std::vector<WCHAR> s_table = [] {
+        std::vector<WCHAR> table(65536);
+        for (size_t i = 0; i < table.size(); ++i)
+            table[i] = (WCHAR)i;
+        // Surrogate halves stay as they are.
+        ::CharLowerBuffW(table.data(), 0xD800);
+        ::CharLowerBuffW(table.data() + 0xE000, 0x2000);
+        return table;
+    }();
+    return s_table.data();
+}
+
 void CFindNodesQuery::FoldText(WCHAR* pText, size_t nLength)
 {
-    const WCHAR* pTable = FoldTable();
+    const WCHAR* pTable = GetFoldTable();
     for (size_t i = 0; i < nLength; ++i)
         pText[i] = pTable[pText[i]];
 }
@@ -143,9 +143,15 @@ BOOL CFindNodesQuery::MatchesLowered(const char* pText, size_t nLength) const
 
 BOOL CFindNodesQuery::MatchesText(std::wstring& text) const
 {
+    if (!text.empty())
+        FoldText(&text[0], text.size());
+    return MatchesFoldedText(text);
+}
+
+BOOL CFindNodesQuery::MatchesFoldedText(const std::wstring& text) const
+{
     if (m_foldedWords.empty() || text.empty())
         return FALSE;
-    FoldText(&text[0], text.size());
     for (const std::wstring& word : m_foldedWords)
     {
         const BOOL bFound = ContainsText(text.data(), text.size(), word.data(), word.size());

@@ -32,11 +32,15 @@ public:
     BOOL MatchesLowered(const CString& strText) const { return MatchesLowered(strText, (size_t)strText.GetLength()); }
     // The same over note text, which is case-folded in place first.
     BOOL MatchesText(std::wstring& text) const;
+    // The same over note text folded already (through GetFoldTable).
+    BOOL MatchesFoldedText(const std::wstring& text) const;
 
     // Titles are compared lower-cased as the system lower-cases ANSI text.
     static CString LowerAnsi(LPCSTR lpszText);
     // Case folding of note text (in place), the same for the words.
     static void FoldText(WCHAR* pText, size_t nLength);
+    // The folded form of every UTF-16 unit.
+    static const WCHAR* GetFoldTable();
 
 private:
     int m_nMode;

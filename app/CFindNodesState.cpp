@@ -159,8 +159,8 @@ void CFindNodesState::Search()
                 const CPayload& payload = payloads[nPayload++];
                 if (payload.bRead && DecodePayload(payload, plain))
                 {
-                    reader.Read(plain.data(), plain.size(), text);
-                    bFound = query.MatchesText(text);
+                    reader.Read(plain.data(), plain.size(), text, CFindNodesQuery::GetFoldTable());
+                    bFound = query.MatchesFoldedText(text);
                 }
             }
             if (bFound)

@@ -123,10 +123,11 @@ const RtfWord* FindWord(const BYTE* pWord, size_t nLength)
     {
         const size_t nMid = (nLow + nHigh) / 2;
         const char* psz = kWords[nMid].pszWord;
-        const size_t nWord = std::strlen(psz);
-        int nCmp = std::memcmp(pWord, psz, std::min(nLength, nWord));
-        if (nCmp == 0)
-            nCmp = nLength < nWord ? -1 : (nLength > nWord ? 1 : 0);
+        // The word holds letters only: the comparison stops within it or at
+        // the entry's end.
+        int nCmp = std::strncmp((const char*)pWord, psz, nLength);
+        if (nCmp == 0 && psz[nLength] != 0)
+            nCmp = -1; // a prefix of the entry
         if (nCmp == 0)
             return &kWords[nMid];
         if (nCmp < 0)
@@ -159,15 +160,26 @@ inline int HexValue(BYTE c)
 }
 
 // Bytes of plain text that need no decision: printable ASCII.
-inline BOOL IsPlainAscii(BYTE c)
+struct CPlainAscii
 {
-    return c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}';
+    bool table[256];
+    constexpr CPlainAscii() : table()
+    {
+        for (int c = 0x20; c < 0x80; ++c)
+            table[c] = c != '\\' && c != '{' && c != '}';
+    }
+};
+constexpr CPlainAscii kPlainAscii;
+
+inline bool IsPlainAscii(BYTE c)
+{
+    return kPlainAscii.table[c];
 }
 
 } // namespace
 
 CRtfTextReader::CRtfTextReader()
-    : m_nDocCodePage(0), m_nDefaultFont(-1), m_nFontInTable(-1), m_nPendingSkip(0), m_bLeadByte(0),
+    : m_pOut(nullptr), m_pFold(nullptr), m_nDocCodePage(0), m_nDefaultFont(-1), m_nFontInTable(-1), m_nPendingSkip(0), m_bLeadByte(0),
       m_nLeadCodePage(0), m_nTableCodePage(0), m_bTableDbcs(FALSE), m_byteTable()
 {
 }
@@ -180,7 +192,7 @@ BOOL CRtfTextReader::IsRtf(const BYTE* pData, size_t nSize)
     return nSize - i >= 5 && std::memcmp(pData + i, "{\\rtf", 5) == 0;
 }
 
-void CRtfTextReader::Read(const BYTE* pData, size_t nSize, std::wstring& text)
+void CRtfTextReader::Read(const BYTE* pData, size_t nSize, std::wstring& text, const WCHAR* pFold)
 {
     text.clear();
     if (pData == nullptr || nSize == 0)
@@ -195,15 +207,24 @@ void CRtfTextReader::Read(const BYTE* pData, size_t nSize, std::wstring& text)
             return;
         text.resize((size_t)nChars);
         ::MultiByteToWideChar(CP_ACP, 0, (LPCSTR)pData, (int)nSize, &text[0], nChars);
+        if (pFold != nullptr)
+        {
+            for (WCHAR& ch : text)
+                ch = pFold[ch];
+        }
         return;
     }
-    ReadRtf(pData, nSize, text);
+    // No byte gives more than one character.
+    text.resize(nSize);
+    m_pOut = &text[0];
+    m_pFold = pFold;
+    ReadRtf(pData, nSize);
+    text.resize((size_t)(m_pOut - &text[0]));
+    m_pOut = nullptr;
 }
 
-void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text)
+void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize)
 {
-    // Text is rarely longer than half its RTF.
-    text.reserve(nSize / 2);
     m_nDocCodePage = ::GetACP();
     m_nDefaultFont = -1;
     m_nFontInTable = -1;
@@ -220,7 +241,7 @@ void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text
         const BYTE c = pData[i];
         if (c == '{')
         {
-            FlushLeadByte(text);
+            FlushLeadByte();
             m_groups.push_back(m_groups.back());
             m_nPendingSkip = 0;
             bFirstInGroup = TRUE;
@@ -229,7 +250,7 @@ void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text
         }
         if (c == '}')
         {
-            FlushLeadByte(text);
+            FlushLeadByte();
             m_nPendingSkip = 0;
             bFirstInGroup = FALSE;
             ++i;
@@ -248,7 +269,7 @@ void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text
         }
         if (c == '\\')
         {
-            i = ControlWord(pData, nSize, i, text, bFirstInGroup);
+            i = ControlWord(pData, nSize, i, bFirstInGroup);
             bFirstInGroup = FALSE;
             continue;
         }
@@ -274,7 +295,7 @@ void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text
         }
         if (c == '\t')
         {
-            EmitChar(L'\t', text);
+            EmitChar(L'\t');
             ++i;
             continue;
         }
@@ -286,21 +307,33 @@ void CRtfTextReader::ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text
         if (m_bLeadByte == 0 && IsPlainAscii(c))
         {
             // A run of ASCII text: the same in every code page.
-            do
+            WCHAR* pOut = m_pOut;
+            const BYTE* p = pData + i;
+            const BYTE* const pEnd = pData + nSize;
+            if (m_pFold != nullptr)
             {
-                text.push_back((WCHAR)pData[i]);
-                ++i;
-            } while (i < nSize && IsPlainAscii(pData[i]));
+                const WCHAR* const pFold = m_pFold;
+                do
+                    *pOut++ = pFold[*p++];
+                while (p < pEnd && IsPlainAscii(*p));
+            }
+            else
+            {
+                do
+                    *pOut++ = (WCHAR)*p++;
+                while (p < pEnd && IsPlainAscii(*p));
+            }
+            i = (size_t)(p - pData);
+            m_pOut = pOut;
             continue;
         }
-        EmitByte(c, text);
+        EmitByte(c);
         ++i;
     }
-    FlushLeadByte(text);
+    FlushLeadByte();
 }
 
-size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos, std::wstring& text,
-                                   BOOL bFirstInGroup)
+size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos, BOOL bFirstInGroup)
 {
     size_t j = nPos + 1;
     if (j >= nSize)
@@ -323,7 +356,7 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
                 if (m_nPendingSkip > 0)
                     --m_nPendingSkip;
                 else
-                    EmitByte((BYTE)(nHigh * 16 + nLow), text);
+                    EmitByte((BYTE)(nHigh * 16 + nLow));
             }
             return j + 3;
         }
@@ -335,16 +368,16 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
                 if (m_nPendingSkip > 0)
                     --m_nPendingSkip;
                 else
-                    EmitChar((WCHAR)c, text);
+                    EmitChar((WCHAR)c);
             }
             return j + 1;
         case '~':
             if (!group.bSkip)
-                EmitChar(0x00A0, text);
+                EmitChar(0x00A0);
             return j + 1;
         case '_':
             if (!group.bSkip)
-                EmitChar(0x2011, text);
+                EmitChar(0x2011);
             return j + 1;
         case '*':
             // An ignorable destination: whatever it is, it shows nothing
@@ -355,7 +388,7 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
         case '\r':
         case '\n':
             if (!group.bSkip)
-                EmitChar(L'\r', text);
+                EmitChar(L'\r');
             return j + 1;
         default:
             return j + 1; // \- (optional hyphen), \: and the like show nothing
@@ -415,7 +448,7 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
         }
         else
         {
-            FlushLeadByte(text);
+            FlushLeadByte();
             group.nCodePage = FontCodePage((int)nParam);
         }
         break;
@@ -452,15 +485,15 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
     case actPlain:
         if (!group.bFontTable)
         {
-            FlushLeadByte(text);
+            FlushLeadByte();
             group.nCodePage = m_nDefaultFont >= 0 ? FontCodePage(m_nDefaultFont) : m_nDocCodePage;
         }
         break;
     case actUnicode:
         if (!bHasParam || group.bSkip)
             break;
-        FlushLeadByte(text);
-        EmitChar((WCHAR)(nParam < 0 ? nParam + 65536 : nParam), text);
+        FlushLeadByte();
+        EmitChar((WCHAR)(nParam < 0 ? nParam + 65536 : nParam));
         m_nPendingSkip = group.nUnicodeSkip;
         break;
     case actUnicodeSkip:
@@ -478,29 +511,29 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
             if (m_nPendingSkip > 0)
                 --m_nPendingSkip;
             else
-                EmitChar(pEntry->ch, text);
+                EmitChar(pEntry->ch);
         }
         break;
     }
     return k;
 }
 
-void CRtfTextReader::EmitChar(WCHAR ch, std::wstring& text)
+void CRtfTextReader::EmitChar(WCHAR ch)
 {
-    FlushLeadByte(text);
-    text.push_back(ch);
+    FlushLeadByte();
+    Put(ch);
 }
 
-void CRtfTextReader::FlushLeadByte(std::wstring& text)
+void CRtfTextReader::FlushLeadByte()
 {
     if (m_bLeadByte == 0)
         return;
     // A lead byte without its second half shows as itself.
-    text.push_back(L'?');
+    Put(L'?');
     m_bLeadByte = 0;
 }
 
-void CRtfTextReader::EmitByte(BYTE b, std::wstring& text)
+void CRtfTextReader::EmitByte(BYTE b)
 {
     if (m_bLeadByte != 0)
     {
@@ -508,7 +541,7 @@ void CRtfTextReader::EmitByte(BYTE b, std::wstring& text)
         WCHAR wc = L'?';
         if (::MultiByteToWideChar(m_nLeadCodePage, MB_ERR_INVALID_CHARS, pair, 2, &wc, 1) != 1)
             wc = L'?';
-        text.push_back(wc);
+        Put(wc);
         m_bLeadByte = 0;
         return;
     }
@@ -520,7 +553,7 @@ void CRtfTextReader::EmitByte(BYTE b, std::wstring& text)
         m_nLeadCodePage = nCodePage;
         return;
     }
-    text.push_back(pTable[b]);
+    Put(pTable[b]);
 }
 
 UINT CRtfTextReader::FontCodePage(int nFont) const

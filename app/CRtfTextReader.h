@@ -18,8 +18,9 @@ class CRtfTextReader
 public:
     CRtfTextReader();
 
-    // Replaces text with the text of the bytes.
-    void Read(const BYTE* pData, size_t nSize, std::wstring& text);
+    // Replaces text with the text of the bytes; with a table, every
+    // character comes out as the table has it (case folding on the way).
+    void Read(const BYTE* pData, size_t nSize, std::wstring& text, const WCHAR* pFold = nullptr);
 
     // Whether the bytes are RTF (they begin with "{\rtf", blanks allowed
     // before it).
@@ -39,18 +40,21 @@ private:
         UINT nCodePage;
     };
 
-    void ReadRtf(const BYTE* pData, size_t nSize, std::wstring& text);
+    void ReadRtf(const BYTE* pData, size_t nSize);
     // Handles a control word; returns where reading goes on.
-    size_t ControlWord(const BYTE* pData, size_t nSize, size_t nPos, std::wstring& text, BOOL bFirstInGroup);
-    void EmitByte(BYTE b, std::wstring& text);
-    void EmitChar(WCHAR ch, std::wstring& text);
-    void FlushLeadByte(std::wstring& text);
+    size_t ControlWord(const BYTE* pData, size_t nSize, size_t nPos, BOOL bFirstInGroup);
+    void EmitByte(BYTE b);
+    void EmitChar(WCHAR ch);
+    void FlushLeadByte();
+    void Put(WCHAR ch) { *m_pOut++ = m_pFold != nullptr ? m_pFold[ch] : ch; }
     UINT FontCodePage(int nFont) const;
     // Code page of a font charset (\fcharsetN); 0 for none of these.
     UINT CharsetCodePage(int nCharset) const;
     // The 256 characters of a single-byte code page (built once per page).
     const WCHAR* ByteTable(UINT nCodePage);
 
+    WCHAR* m_pOut;              // where the next character goes
+    const WCHAR* m_pFold;
     std::vector<CGroup> m_groups;
     std::vector<CFont> m_fonts;
     UINT m_nDocCodePage;        // \ansicpgN, else the system's

@@ -382,10 +382,14 @@ TEST_F(FindNodesTest, StopKeepsTheRowsFoundSoFarAndEndsReady)
     EXPECT_NE(std::string::npos, std::string((LPCSTR)StatusText()).find("% Complete"));
 
     ClickButton(m_pDlg, IDC_FIND_STOP);
+    // Told at the next tick.
+    EXPECT_TRUE(state.m_bStatusPending);
+    EXPECT_EQ("Cancelling Search...", std::string((LPCSTR)state.m_strStatus));
     hold.Unlock();
     ASSERT_TRUE(WaitForSearch());
     EXPECT_EQ(nListed, m_pDlg->GetResultList().GetItemCount());
     EXPECT_EQ("Ready", std::string((LPCSTR)StatusText()));
+    EXPECT_EQ("Ready", std::string((LPCSTR)m_pDlg->GetStatusBar().GetPaneText(0)));
     EXPECT_EQ(0, ProgressPos());
     EXPECT_TRUE(m_pDlg->GetDlgItem(IDC_FIND_NOW)->IsWindowEnabled());
     EXPECT_TRUE(m_pDlg->GetDlgItem(IDCANCEL)->IsWindowEnabled());
