@@ -9,8 +9,8 @@
 // search needs of the notebook (the node list, keywords, stored payloads)
 // the interface thread copies out for it through the channel, batch by
 // batch, while the worker holds no lock. The worker takes the mutex only to
-// hand over what it found, a few times a second at most, so the window's
-// tick always gets it at once.
+// hand over what it found, once per batch and never for long, so the
+// window's tick always gets it at once.
 #pragma once
 
 #include "framework/base/CList.h"

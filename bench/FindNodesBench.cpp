@@ -393,26 +393,21 @@ int main(int argc, char** argv)
 
     const std::string notesPath = dir + "\\find-notes-" + std::to_string(nNotes) + ".qlc";
     const std::string nodesPath = dir + "\\find-nodes-" + std::to_string(nNodes) + ".qlc";
-    if (bRemake || !Exists(notesPath))
-    {
+    const auto makeIfMissing = [bRemake](const std::string& path, bool (*pfnMake)(const std::string&, unsigned),
+                                          unsigned nSize) {
+        if (!bRemake && Exists(path))
+            return true;
         const double t0 = Now();
-        if (!MakeNotesNotebook(notesPath, nNotes))
+        if (!pfnMake(path, nSize))
         {
-            std::printf("cannot make %s\n", notesPath.c_str());
-            return 1;
+            std::printf("cannot make %s\n", path.c_str());
+            return false;
         }
-        std::printf("made %-40s %8.3f s\n", notesPath.c_str(), Now() - t0);
-    }
-    if (bRemake || !Exists(nodesPath))
-    {
-        const double t0 = Now();
-        if (!MakeNodesNotebook(nodesPath, nNodes))
-        {
-            std::printf("cannot make %s\n", nodesPath.c_str());
-            return 1;
-        }
-        std::printf("made %-40s %8.3f s\n", nodesPath.c_str(), Now() - t0);
-    }
+        std::printf("made %-40s %8.3f s\n", path.c_str(), Now() - t0);
+        return true;
+    };
+    if (!makeIfMissing(notesPath, &MakeNotesNotebook, nNotes) || !makeIfMissing(nodesPath, &MakeNodesNotebook, nNodes))
+        return 1;
 
     bool bRight = true;
     const int kTitles = CFindNodesState::scopeTitles, kKeywords = CFindNodesState::scopeKeywords,

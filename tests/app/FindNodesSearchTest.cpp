@@ -78,6 +78,18 @@ TEST(RtfTextReaderTest, CharactersAreDecodedInTheirFontsCodePageAndUnicodeSkipsI
     EXPECT_EQ(L"\u3042\u3044", TextOf("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'82\\'a2}"));
 }
 
+TEST(RtfTextReaderTest, WithTheFoldTableTheTextComesOutFolded)
+{
+    CRtfTextReader reader;
+    std::wstring text;
+    const std::string rtf = "{\\rtf1\\ansi\\ansicpg1252 ABC {\\b Def} \\'c9\\u1046?}";
+    reader.Read((const BYTE*)rtf.data(), rtf.size(), text, CFindNodesQuery::GetFoldTable());
+    EXPECT_EQ(L"abc def \u00e9\u0436", text);
+    const std::string plain = "PLAIN Text";
+    reader.Read((const BYTE*)plain.data(), plain.size(), text, CFindNodesQuery::GetFoldTable());
+    EXPECT_EQ(L"plain text", text);
+}
+
 TEST(RtfTextReaderTest, BinaryDataDamageAndPlainTextAreHandled)
 {
     // Binary bytes are skipped whatever they hold.

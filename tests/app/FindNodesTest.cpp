@@ -167,6 +167,19 @@ protected:
         }
         return condition();
     }
+    // Lets the worker go until it has handed over its first notes, then
+    // keeps the lock (hold, on the state's mutex) so that it waits there.
+    bool HoldWorkerAfterFirstNotes(CSingleLock& hold)
+    {
+        CFindNodesState& state = *m_pDlg->GetState();
+        return RunWorkerCallsUntil([&] {
+            hold.Lock();
+            if (state.m_nProgress > 0 && !state.m_bDone)
+                return true;
+            hold.Unlock();
+            return false;
+        });
+    }
     void SelectRow(int nRow)
     {
         m_pDlg->GetResultList().SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -201,6 +214,13 @@ protected:
 
     CFindNodesDlg* m_pDlg = nullptr;
 };
+
+// EnumThreadWindows: there is a window.
+BOOL CALLBACK NoteWindow(HWND, LPARAM lParam)
+{
+    *reinterpret_cast<BOOL*>(lParam) = TRUE;
+    return FALSE;
+}
 
 enum { kAll = CFindNodesQuery::modeAllWords, kAny = CFindNodesQuery::modeAnyWord, kPhrase = CFindNodesQuery::modePhrase };
 enum
@@ -367,13 +387,7 @@ TEST_F(FindNodesTest, StopKeepsTheRowsFoundSoFarAndEndsReady)
     // Hold the worker after its first notes: the window lists them.
     CFindNodesState& state = *m_pDlg->GetState();
     CSingleLock hold(&state.m_mutex);
-    ASSERT_TRUE(RunWorkerCallsUntil([&] {
-        hold.Lock();
-        if (state.m_nProgress > 0 && !state.m_bDone)
-            return true;
-        hold.Unlock();
-        return false;
-    }));
+    ASSERT_TRUE(HoldWorkerAfterFirstNotes(hold));
     m_pDlg->OnTimer(CFindNodesDlg::kTimerId);
     const int nListed = m_pDlg->GetResultList().GetItemCount();
     EXPECT_GT(nListed, 0);
@@ -439,16 +453,9 @@ TEST_F(FindNodesTest, ClosingTheNotebookMidSearchStopsItEmptiesTheListAndAResult
     ASSERT_NE(nullptr, pDoc);
     ASSERT_NE(nullptr, OpenFind());
     StartSearch("apple", kAll, kContent);
-    CFindNodesState& state = *m_pDlg->GetState();
     {
-        CSingleLock hold(&state.m_mutex);
-        ASSERT_TRUE(RunWorkerCallsUntil([&] {
-            hold.Lock();
-            if (state.m_nProgress > 0 && !state.m_bDone)
-                return true;
-            hold.Unlock();
-            return false;
-        }));
+        CSingleLock hold(&m_pDlg->GetState()->m_mutex);
+        ASSERT_TRUE(HoldWorkerAfterFirstNotes(hold));
         m_pDlg->OnTimer(CFindNodesDlg::kTimerId);
     }
     ASSERT_GT(m_pDlg->GetResultList().GetItemCount(), 0);
@@ -527,10 +534,7 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
     ASSERT_TRUE(RunWorkerCallsUntil([&] {
         // No window of the worker's, top-level or message-only.
         BOOL bOwns = FALSE;
-        ::EnumThreadWindows(dwWorkerId, [](HWND, LPARAM lParam) -> BOOL {
-            *reinterpret_cast<BOOL*>(lParam) = TRUE;
-            return FALSE;
-        }, (LPARAM)&bOwns);
+        ::EnumThreadWindows(dwWorkerId, &NoteWindow, (LPARAM)&bOwns);
         for (HWND h = ::FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h != nullptr;
              h = ::FindWindowExA(HWND_MESSAGE, h, nullptr, nullptr))
         {
