@@ -2,7 +2,9 @@
 
 #include "app/CBlankAreaView.h"
 #include "app/CBookmarkTreeCtrl.h"
+#include "app/CFolderBrowseDlg.h"
 #include "app/CMainFrame.h"
+#include "app/CProcessingDlg.h"
 #include "app/CQlcApp.h"
 #include "app/CQlcRichEditViewEx.h"
 #include "app/CQlcTabsView.h"
@@ -12,10 +14,12 @@
 #include "core/res/CoreRes.h"
 
 #include "core/CCryptDLLHandler.h"
+#include "core/CNodeBatchExport.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
 #include "framework/base/AfxPrompt.h"
+#include "framework/base/AfxSecure.h"
 #include "framework/docview/CCreateContext.h"
 #include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
@@ -34,6 +38,8 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_TREE_COLLAPSEALL, OnUpdateAlwaysEnabled)
     ON_COMMAND(ID_TREE_EXPANDALL, OnTreeExpandAll)
     ON_UPDATE_COMMAND_UI(ID_TREE_EXPANDALL, OnUpdateAlwaysEnabled)
+    ON_COMMAND(ID_TREE_BATCHEXPORT, OnTreeBatchExport)
+    ON_UPDATE_COMMAND_UI(ID_TREE_BATCHEXPORT, OnUpdateAlwaysEnabled)
     ON_COMMAND(ID_VIEW_MAINTREE, OnViewMainTree)
     ON_UPDATE_COMMAND_UI(ID_VIEW_MAINTREE, OnUpdateViewMainTree)
     ON_COMMAND(ID_VIEW_BOOKMARKS, OnViewBookmarks)
@@ -42,7 +48,6 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNotYetAvailable)
-    ON_UPDATE_COMMAND_UI(ID_TREE_BATCHEXPORT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATECW, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATEACW, OnUpdateNotYetAvailable)
@@ -167,24 +172,13 @@ void CChildFrame::ForgetShownPassword()
 
 BOOL CChildFrame::UnlockNode(DWORD dwNodeId)
 {
-    CQlcNode node(GetNotebook(), dwNodeId);
-    CCryptDLLHandler* pCrypt = QlcCrypt();
-    if (pCrypt == nullptr || !pCrypt->CanUseCipher(node.GetCipherId(), node.GetKeyLength()))
-    {
-        AfxMessageBox(IDS_NODE_ENCRYPTION_UNAVAILABLE, MB_OK | MB_ICONWARNING);
+    CString strPassword;
+    if (!CSetPasswordDlg::AskNodePassword(this, GetNotebook(), dwNodeId, strPassword))
         return FALSE;
-    }
-    CSetPasswordDlg dlg(this);
-    dlg.m_nFlags = CSetPasswordDlg::modeEnter;
-    dlg.m_pDoc = GetNotebook();
-    dlg.m_dwNodeId = dwNodeId;
-    if (dlg.DoModal() != IDOK)
-    {
-        AfxMessageBox(IDS_ACCESS_DENIED, MB_OK | MB_ICONWARNING);
-        return FALSE;
-    }
     // Remembered for this visit; the modified state is not touched.
-    node.SetPassword(TRUE, dlg.m_strPassword);
+    CQlcNode node(GetNotebook(), dwNodeId);
+    node.SetPassword(TRUE, strPassword);
+    AfxSecureWipe(strPassword);
     return TRUE;
 }
 
@@ -530,6 +524,28 @@ void CChildFrame::OnTreeExpandAll()
 {
     if (CQlcTreeCtrl* pTree = GetTreeCtrl())
         pTree->ExpandAll();
+}
+
+void CChildFrame::OnTreeBatchExport()
+{
+    CQuillcrestDoc* pDoc = GetNotebook();
+    if (pDoc == nullptr)
+        return;
+    CNodeBatchExport job(pDoc);
+    CProcessingDlg dlgProcessing(this);
+    CFolderBrowseDlg dlgFolder(AfxLoadText(IDS_EXPORT_DESTINATION_TITLE), this);
+    if (dlgFolder.DoModal() != IDOK)
+        return;
+    if (dlgFolder.m_strPath.IsEmpty())
+    {
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_EXPORT_DESTINATION_INVALID), AfxGetAppName(), MB_OK);
+        return;
+    }
+    // The note on screen is exported as it stands.
+    if (!SaveCurrentNote())
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_QLC_NOTE_NOT_STORED), AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    job.SetDestination(dlgFolder.m_strPath);
+    dlgProcessing.DoModalProcess(&job);
 }
 
 void CChildFrame::OnViewMainTree()

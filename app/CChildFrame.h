@@ -84,13 +84,15 @@ public:
     void OnTreeRefresh();
     void OnTreeCollapseAll();
     void OnTreeExpandAll();
+    // Tree > Batch Export: the whole notebook into a folder the user picks.
+    void OnTreeBatchExport();
     void OnViewMainTree();
     void OnViewBookmarks();
     void OnUpdateViewMainTree(CCmdUI* pCmdUI);
     void OnUpdateViewBookmarks(CCmdUI* pCmdUI);
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
-    // Commands whose windows come later (Tasks bar, printing, batch export,
-    // spelling, the image view) stay disabled.
+    // Commands whose windows come later (Tasks bar, printing, spelling,
+    // the image view) stay disabled.
     void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
 protected:

@@ -8,6 +8,9 @@
 #include "app/CChildFrame.h"
 #include "app/CFileOptionsSheet.h"
 #include "app/CMainFrame.h"
+#include "app/CProcessingDlg.h"
+#include "app/CSplashThread.h"
+#include "app/CrashHandler.h"
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
@@ -18,15 +21,16 @@
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCommandLineInfo.h"
-#include "framework/docview/CDocManager.h"
 #include "framework/docview/CMultiDocTemplate.h"
 #include "framework/docview/CRecentFileList.h"
 #include "framework/gdi/CScopedDC.h"
 #include "framework/gdi/CScopedGdiObject.h"
 #include "framework/gdi/CScopedSelect.h"
+#include "framework/ui/AfxHooks.h"
 #include "framework/ui/CWaitCursor.h"
 
 #include "imaging/PLTextException.h"
+#include "widgets/CDocManagerEx.h"
 
 #include <ole2.h>
 
@@ -50,7 +54,8 @@ CQlcApp* QlcGetApp()
 }
 
 CQlcApp::CQlcApp()
-    : m_pDocumentClass(RUNTIME_CLASS(CQuillcrestDoc)), m_hRichEdit(nullptr), m_bSettingsLoaded(FALSE), m_bStartupComplete(FALSE), m_bRegRequest(FALSE),
+    : m_pDocumentClass(RUNTIME_CLASS(CQuillcrestDoc)), m_pSplashThreadClass(RUNTIME_CLASS(CSplashThread)),
+      m_pSplashThread(nullptr), m_bSplashPending(FALSE), m_hRichEdit(nullptr), m_bSettingsLoaded(FALSE), m_bStartupComplete(FALSE), m_bRegRequest(FALSE),
       m_bOleInitialized(FALSE), m_bSocketsInitialized(FALSE)
 {
     SetCryptHandler(&m_cryptHandler);
@@ -74,6 +79,12 @@ void CQlcApp::GetImportFont(CString& strFace, int& nSize) const
 {
     strFace = m_settings.m_strImportFontName;
     nSize = m_settings.m_nImportFontSize;
+}
+
+INT_PTR CQlcApp::RunJob(CNodeProcess& job)
+{
+    CProcessingDlg dlg(AfxGetMainWnd());
+    return dlg.DoModalProcess(&job);
 }
 
 CMainFrame* CQlcApp::GetMainFrame() const
@@ -280,14 +291,57 @@ void CQlcApp::PlaceMainWindow(CMainFrame* pFrame)
         pFrame->UpdateWindow();
 }
 
+BOOL CQlcApp::StartSplash()
+{
+    EndSplash();
+    CSplashThread* pThread = static_cast<CSplashThread*>(
+        AfxBeginThread(m_pSplashThreadClass, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED));
+    if (pThread == nullptr)
+        return FALSE;
+    // Owned here until its thread has ended (it never deletes itself).
+    pThread->m_bAutoDelete = FALSE;
+    m_pSplashThread = pThread;
+    pThread->SetBitmap(IDB_SPLASH);
+    pThread->SetCloseDeadline(AfxGetTickCount() + 2000);
+    pThread->ResumeThread();
+    AfxSleep(50);
+    pThread->ShowSplash();
+    AfxSleep(50);
+    m_bSplashPending = TRUE;
+    return TRUE;
+}
+
+void CQlcApp::ReleaseSplash()
+{
+    if (!m_bSplashPending)
+        return;
+    m_bSplashPending = FALSE;
+    if (m_pSplashThread != nullptr)
+        m_pSplashThread->HideSplash();
+}
+
+void CQlcApp::EndSplash()
+{
+    if (m_pSplashThread == nullptr)
+        return;
+    ReleaseSplash();
+    // Released, the window closes within a tick of its deadline (2 s from
+    // its start at most); a thread that still has not ended is left to the
+    // end of the process rather than deleted under it.
+    if (m_pSplashThread->WaitForEnd(10000))
+        delete m_pSplashThread;
+    m_pSplashThread = nullptr;
+}
+
 BOOL CQlcApp::InitInstance()
 {
-    // The crash handler goes in first, once it exists.
+    // The crash handler first: whatever fails from here on leaves a dump.
+    InstallCrashHandler();
 
     // The document manager, the wait cursor and whether this run only
     // registers the file types ("/reg").
     if (m_pDocManager == nullptr)
-        m_pDocManager = new CDocManager;
+        m_pDocManager = new CDocManagerEx;
     CWaitCursor wait;
     m_bRegRequest = IsRegRequest(m_lpCmdLine);
 
@@ -358,7 +412,19 @@ BOOL CQlcApp::InitInstance()
     pMainFrame->SetAppTitle();
     m_pMainWnd = pMainFrame;
 
-    // The splash screen starts here once it exists (never for "/reg").
+    // The splash screen, on a thread of its own (not for "/reg", which shows
+    // no window).
+    if (m_settings.m_nShowSplash != 0 && !m_bRegRequest)
+    {
+        g_log.Write("Creating splash screen...");
+        if (!StartSplash())
+        {
+            g_log.WriteLine("FAILED.");
+            AfxMessageBox(IDS_SPLASH_FAILED, MB_OK | MB_ICONSTOP);
+            return FALSE;
+        }
+        g_log.WriteLine("Done.");
+    }
 
     // The encryption library and the rich-text control.
     LoadCryptLibrary();
@@ -408,6 +474,10 @@ BOOL CQlcApp::InitInstance()
     ParseCommandLine(cmdInfo);
     if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
         cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
+    // A notebook to open may ask for its password: the splash goes first.
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen || cmdInfo.m_nShellCommand == CCommandLineInfo::FilePrint ||
+        cmdInfo.m_nShellCommand == CCommandLineInfo::FilePrintTo)
+        ReleaseSplash();
 
     // Opens or prints what the command line names.
     if (!ProcessShellCommand(cmdInfo))
@@ -418,11 +488,14 @@ BOOL CQlcApp::InitInstance()
         m_pRecentFileList != nullptr && !(*m_pRecentFileList)[0].IsEmpty())
     {
         const CString strLast = (*m_pRecentFileList)[0];
+        ReleaseSplash();
         OpenDocumentFile(strLast);
     }
 
     // Shows the main window where it was last (or in the tray).
     PlaceMainWindow(pMainFrame);
+    // The splash closes at its next tick once its 2 s are up.
+    ReleaseSplash();
 
     // Start-up is complete: settings may be saved on exit from now on.
     g_log.Outdent();
@@ -437,6 +510,8 @@ BOOL CQlcApp::InitInstance()
 
 int CQlcApp::ExitInstance()
 {
+    // A start-up that failed may have left the splash up.
+    EndSplash();
     g_log.WriteLine("#BEGIN EXITINSTANCE#");
     g_log.Indent();
     // Settings only after a start-up that read them and got through: a

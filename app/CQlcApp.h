@@ -20,6 +20,7 @@
 class CMainFrame;
 class CMultiDocTemplate;
 class CQlcTreeCtrl;
+class CSplashThread;
 
 // The node clipboard of the tree's Cut, Copy and Paste.
 struct QLCNODECLIPBOARD
@@ -60,6 +61,13 @@ public:
     void PlaceMainWindow(CMainFrame* pFrame);
     // Whether the command line asks only for the shell registration.
     static BOOL IsRegRequest(LPCSTR lpszCmdLine);
+    // Step 11: starts the splash thread with its picture and its 2 s
+    // deadline; FALSE when the thread cannot be started.
+    BOOL StartSplash();
+    // Releases a pending splash (once: later calls do nothing).
+    void ReleaseSplash();
+    // At exit: releases the splash, waits for its thread and deletes it.
+    void EndSplash();
     // The registry key of the settings.
     CString GetSettingsKeyPath() const;
     // Folder of the program (the module's file name up to its last backslash).
@@ -68,6 +76,8 @@ public:
     // --- Services for the notebook core ---------------------------------------
     HWND GetMainWindow() override;
     void GetImportFont(CString& strFace, int& nSize) const override;
+    // The processing dialog, owned by the main window.
+    INT_PTR RunJob(CNodeProcess& job) override;
     // The held document is the node clipboard's: a notebook that goes away
     // empties the clipboard, so no pointer to it is left behind.
     CQuillcrestDoc* GetHeldDocument() const override { return m_nodeClipboard.pDocument; }
@@ -85,6 +95,11 @@ public:
 
     // The notebook document class of the template.
     CRuntimeClass* m_pDocumentClass;
+    // The class of the splash thread (a CSplashThread).
+    CRuntimeClass* m_pSplashThreadClass;
+    // The splash thread, owned here from its start until it has ended.
+    CSplashThread* m_pSplashThread;
+    BOOL m_bSplashPending;
 
     CCryptDLLHandler m_cryptHandler;
     PLWinBmp m_defaultLogo;

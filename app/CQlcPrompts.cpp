@@ -28,3 +28,10 @@ BOOL CQlcPrompts::AskPassword(CString& strPassword)
     strPassword = dlg.m_strPassword;
     return TRUE;
 }
+
+BOOL CQlcPrompts::UnlockNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, CString& strPassword)
+{
+    if (!CUiChannel::IsUiThread())
+        return CUiChannel::Call([&]() { return UnlockNode(pDoc, dwNodeId, strPassword); });
+    return CSetPasswordDlg::AskNodePassword(AfxGetMainWnd(), pDoc, dwNodeId, strPassword);
+}

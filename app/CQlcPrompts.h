@@ -11,4 +11,6 @@ public:
     int FrameworkMessageBox(LPCSTR lpszText, UINT nType) override;
     // The password dialog in its enter mode.
     BOOL AskPassword(CString& strPassword) override;
+    // The library check and the password dialog with the node attached.
+    BOOL UnlockNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, CString& strPassword) override;
 };

@@ -6,6 +6,7 @@
 // placeholder's is -1).
 #pragma once
 
+#include "framework/base/CStringList.h"
 #include "framework/ui/CTreeCtrl.h"
 
 #include "widgets/GlyphMenu.h"
@@ -120,6 +121,25 @@ public:
     // sheet ended with OK.
     BOOL EditNodeProperties(DWORD dwNodeId, LPCSTR lpszPassword);
 
+    // --- Imports and export (commands of the context menu) ------------------------------
+    // Notes and images: a multiple selection imported by the batch import
+    // into the context folder (or beside the context node), then the tree
+    // is rebuilt.
+    void OnQlcPopupImportNotes();
+    void OnQlcPopupImportImages();
+    // Foreign data and HTML pages: imported beside the context item by the
+    // processing dialog's own worker, which adds their items.
+    void OnQlcPopupImportForeignData();
+    void OnQlcPopupImportHtml();
+    // The context node to a file the user chooses.
+    void OnQlcPopupExport();
+    // Files as new nodes under a parent (0: the top level) under the
+    // processing dialog, then the tree rebuilt (dropped files come here).
+    void ImportFiles(DWORD dwParentId, const CStringList& paths, BOOL bKeepExpanded);
+    // Where a new node at this item goes: into a folder (a placeholder's
+    // folder), beside any other node, at the top level without an item.
+    DWORD GetNewNodeParentId(HTREEITEM hItem) const;
+
     // --- Handlers -----------------------------------------------------------------------------
     int OnCreate(LPCREATESTRUCTA lpcs);
     void OnLButtonDown(UINT nFlags, CPoint point);
@@ -154,6 +174,10 @@ protected:
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
     void RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const;
     void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder);
+    // The batch import of files chosen in the open dialog.
+    void ImportChosenFiles(UINT nTitleId, LPCSTR lpszFilter, LPCSTR lpszFilterBlock);
+    // The processing dialog's own worker imports the files chosen.
+    void ImportChosenFilesOnWorker(int nJobCode, UINT nTitleId, UINT nFilterId);
 
     CBookmarkTreeCtrl* m_pBookmarks;
     BOOL m_bLabelEditing;

@@ -3,8 +3,10 @@
 #include "app/res/Resource.h"
 #include "app/res/SetPasswordDlgRes.h"
 
+#include "core/CCryptDLLHandler.h"
 #include "core/CQlcNode.h"
 
+#include "framework/base/AfxPrompt.h"
 #include "framework/base/AfxSecure.h"
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CDataExchange.h"
@@ -102,6 +104,28 @@ void CSetPasswordDlg::Refuse(UINT nIDPrompt, int nIDEdit, BOOL bSelectAll)
         pEdit->SendMessage(EM_SCROLLCARET);
     }
     pEdit->SetFocus();
+}
+
+BOOL CSetPasswordDlg::AskNodePassword(CWnd* pParent, CQuillcrestDoc* pDoc, DWORD dwNodeId, CString& strPassword)
+{
+    CQlcNode node(pDoc, dwNodeId);
+    CCryptDLLHandler* pCrypt = QlcCrypt();
+    if (pCrypt == nullptr || !pCrypt->CanUseCipher(node.GetCipherId(), node.GetKeyLength()))
+    {
+        AfxMessageBox(IDS_NODE_ENCRYPTION_UNAVAILABLE, MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    CSetPasswordDlg dlg(pParent);
+    dlg.m_nFlags = modeEnter;
+    dlg.m_pDoc = pDoc;
+    dlg.m_dwNodeId = dwNodeId;
+    if (dlg.DoModal() != IDOK)
+    {
+        AfxMessageBox(IDS_ACCESS_DENIED, MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    strPassword = dlg.m_strPassword;
+    return TRUE;
 }
 
 BOOL CSetPasswordDlg::CheckNodePassword(LPCSTR lpszPassword)

@@ -21,6 +21,12 @@ public:
     void OnOK() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
+    // Unlocks an encrypted node for reading: tells the user when the
+    // encryption library cannot handle it, else asks for the password (the
+    // dialog checks it) and tells the user when that is cancelled. TRUE with
+    // the password.
+    static BOOL AskNodePassword(CWnd* pParent, CQuillcrestDoc* pDoc, DWORD dwNodeId, CString& strPassword);
+
     // How far the buttons move up, and the dialog shrinks, with one field.
     static const int kSingleFieldShrink = 48;
 

@@ -1,24 +1,50 @@
 #include "core/CExportHelper.h"
 
+#include "core/CNodeBatchImport.h"
+#include "core/CQlcNode.h"
+#include "core/CQuillcrestDoc.h"
+#include "core/IQlcPrompts.h"
+#include "core/res/CoreRes.h"
+
+#include "framework/base/AfxSecure.h"
 #include "imaging/PLAnyPicDecoder.h"
+
+#include <cstring>
+#include <string>
 
 namespace {
 
-// The image rows of the import's extension table, in its order: the first
-// extension of a format is the one an export gives it.
-struct CImageExtension
+// Appends "." and the extension (lower case) unless the name ends with it.
+CString AppendExtension(LPCSTR lpszFileName, LPCSTR lpszExtension)
 {
-    int nImageFormat;
-    LPCSTR lpszExtension;
-};
+    CString strName = lpszFileName != nullptr ? lpszFileName : "";
+    CString strExtension = CString(".") + lpszExtension;
+    strExtension.MakeLower();
+    const int nLength = strExtension.GetLength();
+    if (strName.GetLength() < nLength || strName.Right(nLength).CompareNoCase(strExtension) != 0)
+        strName += strExtension;
+    return strName;
+}
 
-const CImageExtension s_imageExtensions[] = {
-    { 1, "BMP" },  { 2, "GIF" },  { 3, "JPG" },  { 3, "JPEG" }, { 3, "JIF" },  { 4, "PCX" },  { 5, "PIC" },
-    { 5, "PICT" }, { 6, "PGM" },  { 7, "PNG" },  { 8, "TGA" },  { 9, "TIF" },  { 9, "TIFF" }, { 10, "EMF" },
-    { 10, "WEMF" }, { 10, "WMF" },
-};
+// The extension a node of this type is written with (images: by format).
+LPCSTR DataExtension(BYTE nType)
+{
+    switch (nType)
+    {
+    case QLC_NODE_NOTE: return ".rtf";
+    case QLC_NODE_HTML: return ".htm";
+    case QLC_NODE_FOREIGN: return ".dat";
+    default: return nullptr;
+    }
+}
 
 } // namespace
+
+CExportHelper::CExportHelper(CQuillcrestDoc* pDoc, CNodeBatchProcess* pJob) : m_pJob(pJob), m_pDoc(pDoc)
+{
+}
+
+// --- Lookups ----------------------------------------------------------------------------
 
 int CExportHelper::MapExportType(int nFormatCode)
 {
@@ -42,19 +68,184 @@ int CExportHelper::MapExportType(int nFormatCode)
 
 CString CExportHelper::ForceExtension(int nFormatId, LPCSTR lpszFileName)
 {
-    CString strName = lpszFileName != nullptr ? lpszFileName : "";
-    if (nFormatId <= 0)
-        return strName;
-    for (const CImageExtension& row : s_imageExtensions)
+    // The import table's first row of the format names its extension.
+    for (const QLCIMPORTTYPE* pRow = CNodeBatchImport::GetImportTypes(); pRow->lpszExtension != nullptr; ++pRow)
     {
-        if (row.nImageFormat != nFormatId)
-            continue;
-        CString strExtension = CString(".") + row.lpszExtension;
-        strExtension.MakeLower();
-        const int nLength = strExtension.GetLength();
-        if (strName.GetLength() < nLength || strName.Right(nLength).CompareNoCase(strExtension) != 0)
-            strName += strExtension;
-        return strName;
+        if (pRow->nNodeType == QLC_NODE_IMAGE && pRow->nImageFormat == nFormatId)
+            return AppendExtension(lpszFileName, pRow->lpszExtension);
     }
-    return strName;
+    return CString(lpszFileName != nullptr ? lpszFileName : "");
+}
+
+CString CExportHelper::ForceStoredExtension(int nFormatCode, LPCSTR lpszFileName)
+{
+    // The stored bytes are written unchanged: they keep the extension of
+    // what they are, not of the format they map to.
+    switch (nFormatCode)
+    {
+    case PL_FT_EPSTIFF: return AppendExtension(lpszFileName, "eps");
+    case PL_FT_WMF: return AppendExtension(lpszFileName, "wmf");
+    default: return ForceExtension(MapExportType(nFormatCode), lpszFileName);
+    }
+}
+
+BOOL CExportHelper::IsReservedDeviceName(LPCSTR lpszName)
+{
+    // The device is meant whatever extension follows ("nul.txt") and with
+    // spaces before it.
+    std::string base = lpszName != nullptr ? lpszName : "";
+    const size_t nDot = base.find('.');
+    if (nDot != std::string::npos)
+        base.resize(nDot);
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static const char* const s_devices[] = { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" };
+    for (const char* lpszDevice : s_devices)
+    {
+        if (lstrcmpiA(base.c_str(), lpszDevice) == 0)
+            return TRUE;
+    }
+    if (base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
+        (_strnicmp(base.c_str(), "COM", 3) == 0 || _strnicmp(base.c_str(), "LPT", 3) == 0))
+        return TRUE;
+    return FALSE;
+}
+
+CString CExportHelper::MakeSafeFileName(LPCSTR lpszName)
+{
+    std::string safe;
+    for (LPCSTR p = lpszName != nullptr ? lpszName : ""; *p != '\0';)
+    {
+        // Character by character: a trail byte may look like '\'.
+        LPCSTR pNext = ::CharNextA(p);
+        if (pNext == p + 1)
+        {
+            const unsigned char ch = (unsigned char)*p;
+            safe += (ch < 32 || strchr("/\\:*?\"<>|", ch) != nullptr) ? '_' : (char)ch;
+        }
+        else
+        {
+            safe.append(p, pNext);
+        }
+        p = pNext;
+    }
+    while (!safe.empty() && (safe.back() == '.' || safe.back() == ' '))
+        safe.pop_back();
+    if (safe.empty())
+        safe = AfxLoadText(IDS_QLC_EXPORT_UNNAMED).str();
+    if (IsReservedDeviceName(safe.c_str()))
+        safe.insert(safe.begin(), '_');
+    return CString(safe);
+}
+
+BOOL CExportHelper::FileExists(LPCSTR lpszPath)
+{
+    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ::CloseHandle(hFile);
+    return TRUE;
+}
+
+// --- Writing ----------------------------------------------------------------------------
+
+BOOL CExportHelper::ExportNode(DWORD dwNodeId, LPCSTR lpszDirectory)
+{
+    m_strError.Empty();
+    CQlcNode node(m_pDoc, dwNodeId);
+    if (!node.IsValid())
+    {
+        m_strError = AfxLoadText(IDS_QLC_NODE_MISSING);
+        return FALSE;
+    }
+    // An encrypted node is unlocked by the interface thread, which owns
+    // the windows; the password is forgotten again afterwards.
+    BOOL bTyped = FALSE;
+    if (node.IsEncrypted() && !node.HasPassword())
+    {
+        CString strPassword;
+        const BOOL bUnlocked = m_pJob != nullptr ? m_pJob->AskNodePassword(dwNodeId, strPassword)
+                                                 : QlcPrompts().UnlockNode(m_pDoc, dwNodeId, strPassword);
+        if (!bUnlocked)
+        {
+            m_strError = AfxLoadText(IDS_QLC_EXPORT_LOCKED);
+            return FALSE;
+        }
+        node.SetPassword(TRUE, strPassword);
+        AfxSecureWipe(strPassword);
+        bTyped = TRUE;
+    }
+    const CString strPath = CString(lpszDirectory) + MakeSafeFileName(node.GetName());
+    const BOOL bResult = ExportNodeToFile(node, strPath, 0);
+    if (bTyped)
+        node.SetPassword(FALSE, "");
+    return bResult;
+}
+
+BOOL CExportHelper::ExportNodeToFile(CQlcNode& node, LPCSTR lpszPath, int nExportFormat)
+{
+    m_strError.Empty();
+    CString strTarget = lpszPath;
+    if (node.GetType() == QLC_NODE_IMAGE)
+    {
+        // The name asked about is the one written: with its forced extension.
+        m_pDoc->Data_GetImageExportPath(node.GetId(), lpszPath, nExportFormat, strTarget);
+    }
+    else if (LPCSTR lpszExtension = DataExtension(node.GetType()))
+    {
+        strTarget += lpszExtension;
+    }
+    else
+    {
+        m_strError = AfxLoadText(IDS_QLC_EXPORT_NO_EXPORT_TYPE);
+        return FALSE;
+    }
+
+    if (m_pJob != nullptr && FileExists(strTarget))
+    {
+        CString strQuestion;
+        strQuestion.Format(AfxLoadText(IDS_QLC_EXPORT_OVERWRITE), (LPCSTR)strTarget);
+        if (m_pJob->AskUser(strQuestion, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return TRUE;
+    }
+    return WriteNode(node, lpszPath, strTarget, nExportFormat);
+}
+
+BOOL CExportHelper::ExportNodeById(DWORD dwNodeId, LPCSTR lpszPath, int nExportFormat)
+{
+    CQlcNode node(m_pDoc, dwNodeId);
+    if (!node.IsValid())
+    {
+        m_strError = AfxLoadText(IDS_QLC_NODE_MISSING);
+        return FALSE;
+    }
+    return ExportNodeAs(node, lpszPath, nExportFormat);
+}
+
+BOOL CExportHelper::ExportNodeAs(CQlcNode& node, LPCSTR lpszPath, int nExportFormat)
+{
+    m_strError.Empty();
+    if (node.GetType() != QLC_NODE_IMAGE && DataExtension(node.GetType()) == nullptr)
+    {
+        m_strError = AfxLoadText(IDS_QLC_EXPORT_NO_EXPORT_TYPE);
+        return FALSE;
+    }
+    return WriteNode(node, lpszPath, lpszPath, nExportFormat);
+}
+
+BOOL CExportHelper::WriteNode(CQlcNode& node, LPCSTR lpszPath, LPCSTR lpszTarget, int nExportFormat)
+{
+    if (node.GetType() == QLC_NODE_IMAGE)
+    {
+        char szError[QLC_EXPORT_ERROR_SIZE] = "";
+        if (m_pDoc->Data_ExportImage(node.GetId(), lpszPath, nExportFormat, szError))
+            return TRUE;
+        m_strError = szError;
+        return FALSE;
+    }
+    if (m_pDoc->Data_CopyToFile(node.GetId(), lpszTarget, nullptr))
+        return TRUE;
+    m_strError = AfxLoadText(IDS_QLC_EXPORT_NOT_COPIED);
+    return FALSE;
 }

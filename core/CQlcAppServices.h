@@ -8,6 +8,7 @@
 #include "framework/base/CString.h"
 
 class CCryptDLLHandler;
+class CNodeProcess;
 class CQuillcrestDoc;
 class CTextConvLib;
 class PLWinBmp;
@@ -69,6 +70,11 @@ public:
     // pressed OK; the encryption choice is then left in crypt for the
     // document to apply. Without a user interface: FALSE.
     virtual BOOL RunNotebookOptions(CQuillcrestDoc* /*pDoc*/, QLCCRYPTCHOICE& /*crypt*/) { return FALSE; }
+    // Runs a job on its worker under the processing dialog and returns when
+    // it has finished: 1, or 2 after the user cancelled it; the dialog tells
+    // the user when the job could not run. Without the program there is no
+    // dialog: the job is not run (-1, with its failure set).
+    virtual INT_PTR RunJob(CNodeProcess& job);
 
 protected:
     int m_nLastReadResult;

@@ -52,6 +52,13 @@ void CQuillcrestDoc::SetModified(BOOL bModified)
     m_bDocModified = bModified;
 }
 
+void CQuillcrestDoc::SetPossiblyDamaged()
+{
+    m_bPossiblyDamaged = TRUE;
+    g_log.WriteLine("WARNING: Work on the notebook was stopped by force; it may be damaged in memory.");
+    SetModified(TRUE);
+}
+
 void CQuillcrestDoc::GetSortOptions(WORD& wOption1, WORD& wOption2) const
 {
     wOption1 = m_header.wSortOption1;

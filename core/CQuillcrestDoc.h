@@ -164,6 +164,11 @@ public:
     DWORD GetFileFlags() const { return m_header.dwFileFlags; }
     virtual void SetModified(BOOL bModified);
     BOOL GetModifiedFlag() const { return m_bDocModified; }
+    // Work on the notebook was stopped by force (its worker terminated):
+    // what is in memory may be incomplete. It counts as changed, and the
+    // file on disk stays as it was until a save writes a new one.
+    void SetPossiblyDamaged();
+    BOOL IsPossiblyDamaged() const { return m_bPossiblyDamaged; }
 
     // Read-only views of the tables, in table order.
     const CQlcNodeMap& GetNodeTable() const { return m_mapNodes; }
@@ -366,6 +371,7 @@ protected:
     DWORD m_dwNewLogoLength;
 
     BOOL m_bDocModified;
+    BOOL m_bPossiblyDamaged = FALSE;
     IQlcFrameCallbacks* m_pFrameCallbacks;
     UINT m_nWriteFailure;        // see Data_GetWriteFailure
     BOOL m_bSaveFailureTold;     // the last save's failure was shown to the user

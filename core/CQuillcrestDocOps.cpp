@@ -399,10 +399,9 @@ BOOL CQuillcrestDoc::Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, in
         // The same detection the decoder makes on the bytes in memory.
         const int nSize = (int)data.size();
         const int nCode = PLAnyPicDecoder::SniffFormat(data.data(), std::min(nSize, kSniffBytes), nSize);
-        const int nFormatId = CExportHelper::MapExportType(nCode);
-        if (nFormatId == 0)
+        if (CExportHelper::MapExportType(nCode) == 0)
             return FALSE;
-        strFinalPath = CExportHelper::ForceExtension(nFormatId, lpszPath);
+        strFinalPath = CExportHelper::ForceStoredExtension(nCode, lpszPath);
         return TRUE;
     }
     catch (CException&)
@@ -453,9 +452,7 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
 
         if (nFormat == 0)
         {
-            const int nFormatId = CExportHelper::MapExportType(decoder.LastFormatCode());
-            if (nFormatId != 0)
-                strTarget = CExportHelper::ForceExtension(nFormatId, strTarget);
+            strTarget = CExportHelper::ForceStoredExtension(decoder.LastFormatCode(), strTarget);
             if (pstrFinalPath != nullptr)
                 *pstrFinalPath = strTarget;
             CFileException error;

@@ -4,6 +4,7 @@
 #include "core/CQlcAppServices.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/CUiChannel.h"
 #include "framework/res/AfxRes.h"
 #include "outside/textconv/TextConvApi.h"
 
@@ -160,7 +161,7 @@ void CTextConvLib::ReadConverters(HKEY hKey, CTextConverterArray& converters)
     strRtf.LoadString(IDS_QLC_CONVERTER_RTF);
     strText.LoadString(IDS_QLC_CONVERTER_TEXT);
     converters.SetAt(0, MakeBuiltIn("rtf", strRtf, CTextConverter::kindRtf));
-    converters.SetAt(1, MakeBuiltIn("txt", strText, CTextConverter::kindPlainText));
+    converters.SetAt(1, MakeBuiltIn("txt text", strText, CTextConverter::kindPlainText));
 
     INT_PTR nStored = 2;
     for (DWORD dwIndex = 0; hKey != nullptr; ++dwIndex)
@@ -378,7 +379,11 @@ BOOL CTextConvLib::ConvertWith(CTextConverter& converter, BOOL bImport, LPCSTR l
             return bImport ? DoMSConvImport(converter, lpszSource, lpszTarget)
                            : DoMSConvExport(converter, lpszSource, lpszTarget);
         case CTextConverter::kindPlainText:
-            return bImport ? TextToRtf(lpszSource, lpszTarget) : RtfToText(lpszSource, lpszTarget);
+            // The hidden RichEdit window is made by the interface thread: a
+            // worker never creates windows.
+            return CUiChannel::Call([&]() -> BOOL {
+                return bImport ? TextToRtf(lpszSource, lpszTarget) : RtfToText(lpszSource, lpszTarget);
+            });
         default:
             return FALSE;
         }

@@ -5,6 +5,8 @@
 
 #include "framework/base/CString.h"
 
+class CQuillcrestDoc;
+
 class IQlcPrompts
 {
 public:
@@ -17,6 +19,11 @@ public:
     // Asks for one password (the password dialog's single-password mode).
     // FALSE when the user cancelled.
     virtual BOOL AskPassword(CString& strPassword) = 0;
+    // Unlocks an encrypted node for reading: tells the user when the
+    // encryption library cannot handle it, else asks for its password (the
+    // dialog checks it) and tells the user when that is cancelled. TRUE with
+    // the password. Without the program's dialogs nothing can be unlocked.
+    virtual BOOL UnlockNode(CQuillcrestDoc* /*pDoc*/, DWORD /*dwNodeId*/, CString& /*strPassword*/) { return FALSE; }
 };
 
 // The installed prompts; by default message boxes are shown through the

@@ -1,7 +1,9 @@
 // The installed prompts, application services and file probe.
 #include "core/CQlcAppServices.h"
 #include "core/IQlcFileProbe.h"
+#include "core/CNodeProcess.h"
 #include "core/IQlcPrompts.h"
+#include "core/res/CoreRes.h"
 
 #include "framework/base/AfxPrompt.h"
 
@@ -53,6 +55,12 @@ CQlcAppServices::CQlcAppServices() : m_nLastReadResult(0), m_pHeldDocument(nullp
 HWND CQlcAppServices::GetMainWindow()
 {
     return nullptr;
+}
+
+INT_PTR CQlcAppServices::RunJob(CNodeProcess& job)
+{
+    job.SetFailure(AfxLoadText(IDS_QLC_JOB_NOT_STARTED));
+    return -1;
 }
 
 CQlcAppServices& QlcApp()

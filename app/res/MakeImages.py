@@ -136,7 +136,39 @@ FONT = {
     '9': ["01110", "10001", "10001", "01111", "00001", "00010", "01100"],
     '.': ["00000", "00000", "00000", "00000", "00000", "01100", "01100"],
     ' ': ["00000"] * 7,
+    'B': ["11110", "10001", "10001", "11110", "10001", "10001", "11110"],
+    'D': ["11100", "10010", "10001", "10001", "10001", "10010", "11100"],
+    'F': ["11111", "10000", "10000", "11110", "10000", "10000", "10000"],
+    'G': ["01110", "10001", "10000", "10111", "10001", "10001", "01111"],
+    'H': ["10001", "10001", "10001", "11111", "10001", "10001", "10001"],
+    'K': ["10001", "10010", "10100", "11000", "10100", "10010", "10001"],
+    'M': ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
+    'N': ["10001", "10001", "11001", "10101", "10011", "10001", "10001"],
+    'P': ["11110", "10001", "10001", "11110", "10000", "10000", "10000"],
+    'W': ["10001", "10001", "10001", "10101", "10101", "10101", "01010"],
+    'Y': ["10001", "10001", "01010", "00100", "00100", "00100", "00100"],
+    '1': ["00100", "01100", "00100", "00100", "00100", "00100", "01110"],
+    '2': ["01110", "10001", "00001", "00010", "00100", "01000", "11111"],
+    '7': ["11111", "00001", "00010", "00100", "01000", "01000", "01000"],
+    '(': ["00010", "00100", "01000", "01000", "01000", "00100", "00010"],
+    ')': ["01000", "00100", "00010", "00010", "00010", "00100", "01000"],
 }
+
+
+def text_width(s, scale=1, spacing=0):
+    return len(s) * (6 * scale + spacing) - spacing - scale
+
+
+def spaced_text(cv, x, y, s, c, scale=1, spacing=0, shadow=None):
+    for ch in s:
+        if shadow is not None:
+            text(cv, x + scale, y + scale, ch, shadow, scale)
+        text(cv, x, y, ch, c, scale)
+        x += 6 * scale + spacing
+
+
+def mix(a, b, t):
+    return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
 
 
 def text(cv, x, y, s, c, scale=1):
@@ -627,18 +659,66 @@ def tb_delete():
 
 # --- Large bitmaps ---------------------------------------------------------------
 def splash():
+    # The size the About box's picture was laid out for.
     w, h = 320, 180
+    band = 142
     cv = Canvas(w, h)
-    for y in range(h):
-        t = y / (h - 1)
-        c = (int(30 + 40 * t), int(60 + 70 * t), int(140 + 80 * t))
-        cv.fill(0, y, w - 1, y, c)
+    # Night-blue sky, lighter towards the bottom, with a soft glow where the
+    # notebook sits.
+    top, bottom = (14, 30, 78), (40, 86, 170)
+    gx, gy, gr = 52, 76, 120.0
+    for y in range(band):
+        base = mix(top, bottom, y / (band - 1))
+        for x in range(w):
+            d = math.hypot(x - gx, (y - gy) * 1.3) / gr
+            cv.px[y][x] = mix(base, (90, 140, 225), max(0.0, 1.0 - d) * 0.55)
+    # A large faint quill stroke sweeping up behind the title.
+    def stroke(t):
+        return 196 + 116 * t, 138 - 130 * t + 28 * math.sin(t * math.pi)
+    feather = Canvas(w, h)
+    for i in range(60):
+        t = i / 59.0
+        cx, cy = stroke(t)
+        feather.disc(cx, cy, 12 * math.sin(t * math.pi) + 1, (1, 1, 1))
+    for y in range(band):
+        for x in range(w):
+            if feather.px[y][x] is not None:
+                cv.px[y][x] = mix(cv.px[y][x], (150, 185, 240), 0.10)
+    for i in range(120):
+        x, y = stroke(i / 119.0)
+        x, y = int(round(x)), int(round(y))
+        if 0 <= y < band and 0 <= x < w:
+            cv.px[y][x] = mix(cv.px[y][x], (200, 220, 250), 0.35)
+    # The notebook with its quill, on a shadow.
     big = icon_app(64)
-    cv.blit(big, 24, 40)
-    text(cv, 110, 58, "QUILLCREST", WHITE, 3)
-    text(cv, 112, 100, "VARLO", (220, 230, 255), 2)
-    text(cv, 112, 130, "V0.9.8", (200, 210, 240), 2)
-    cv.frame(0, 0, w - 1, h - 1, DARK)
+    ox, oy = 20, 40
+    for y in range(big.h):
+        for x in range(big.w):
+            if big.px[y][x] is not None:
+                for dx, dy in ((3, 4), (2, 3), (4, 5)):
+                    px, py = ox + x + dx, oy + y + dy
+                    if 0 <= px < w and 0 <= py < band:
+                        cv.px[py][px] = mix(cv.px[py][px], (5, 12, 35), 0.35)
+    cv.blit(big, ox, oy)
+    # Maker, name, a gold rule and the tagline.
+    shade = (8, 18, 48)
+    tx = 102
+    spaced_text(cv, tx + 2, 26, "VARLO", (175, 200, 245), 2, 3, shade)
+    spaced_text(cv, tx, 46, "QUILLCREST", WHITE, 3, 0, shade)
+    rule = tx + text_width("QUILLCREST", 3)
+    cv.fill(tx + 2, 74, rule, 75, (235, 190, 70))
+    cv.fill(tx + 2, 76, rule, 76, (150, 110, 30))
+    spaced_text(cv, tx + 2, 86, "YOUR NOTEBOOKS", (205, 220, 250), 2, 0, shade)
+    spaced_text(cv, tx + 2, 104, "KEPT IN ORDER", (205, 220, 250), 2, 0, shade)
+    # The lower band: the version, and the word that start-up is on.
+    cv.fill(0, band, w - 1, h - 1, (10, 22, 56))
+    cv.fill(0, band, w - 1, band, (70, 110, 190))
+    spaced_text(cv, 14, band + 12, "VERSION 0.9.8", (220, 228, 245), 2)
+    loading = "LOADING..."
+    spaced_text(cv, w - 14 - text_width(loading, 2), band + 12, loading, (235, 190, 70), 2)
+    # Frame: dark outside, a light line within.
+    cv.frame(0, 0, w - 1, h - 1, (4, 10, 30))
+    cv.frame(1, 1, w - 2, h - 2, (80, 120, 200))
     return cv
 
 

@@ -6,6 +6,7 @@
 namespace {
 
 const UINT WM_CHANNEL_CALL = WM_APP + 1;
+const UINT WM_CHANNEL_TIMED_CALL = WM_APP + 2;
 const char kClassName[] = "AfxUiChannel";
 
 std::atomic<HWND> g_hWnd(nullptr);
@@ -18,8 +19,54 @@ struct CCall
     BOOL bRan;
 };
 
+// A call whose caller may give up. It lives on the heap and is freed by
+// whichever side lets go of it last: a sent message that timed out may still
+// reach the window later, and must then find the call dropped, not freed.
+struct CTimedCall
+{
+    enum { waiting, running, finished, dropped };
+    const std::function<void()>* pfn = nullptr;
+    std::exception_ptr error;
+    std::atomic<int> state{ waiting };
+    std::atomic<int> nRefs{ 2 };
+    HANDLE hFinished = nullptr;
+
+    void Release()
+    {
+        if (--nRefs == 0)
+        {
+            ::CloseHandle(hFinished);
+            delete this;
+        }
+    }
+};
+
+void RunTimedCall(CTimedCall* pCall)
+{
+    int expected = CTimedCall::waiting;
+    if (pCall->state.compare_exchange_strong(expected, CTimedCall::running))
+    {
+        try
+        {
+            (*pCall->pfn)();
+        }
+        catch (...)
+        {
+            pCall->error = std::current_exception();
+        }
+        pCall->state = CTimedCall::finished;
+        ::SetEvent(pCall->hFinished);
+    }
+    pCall->Release();
+}
+
 LRESULT CALLBACK ChannelWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CHANNEL_TIMED_CALL)
+    {
+        RunTimedCall(reinterpret_cast<CTimedCall*>(lParam));
+        return 0;
+    }
     if (message != WM_CHANNEL_CALL)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
     CCall* pCall = reinterpret_cast<CCall*>(lParam);
@@ -94,7 +141,54 @@ BOOL CUiChannel::Run(const std::function<void()>& fn)
     return call.bRan;
 }
 
+BOOL CUiChannel::RunWithin(const std::function<void()>& fn, DWORD dwTimeout)
+{
+    if (IsUiThread())
+    {
+        fn();
+        return TRUE;
+    }
+    HWND hWnd = g_hWnd.load();
+    if (hWnd == nullptr)
+        return FALSE;
+    CTimedCall* pCall = new CTimedCall;
+    pCall->pfn = &fn;
+    pCall->hFinished = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (pCall->hFinished == nullptr)
+    {
+        delete pCall;
+        return FALSE;
+    }
+    DWORD_PTR dwResult = 0;
+    if (!::SendMessageTimeoutA(hWnd, WM_CHANNEL_TIMED_CALL, 0, reinterpret_cast<LPARAM>(pCall), SMTO_NORMAL,
+                               dwTimeout, &dwResult))
+    {
+        // Not taken in time, or the window is gone (then the message never
+        // arrives and the call is never freed: a small loss on a path that
+        // ends the program).
+        int expected = CTimedCall::waiting;
+        if (pCall->state.compare_exchange_strong(expected, CTimedCall::dropped))
+        {
+            pCall->Release();
+            return FALSE;
+        }
+        // Taken meanwhile: it runs to its end.
+        ::WaitForSingleObject(pCall->hFinished, INFINITE);
+    }
+    const BOOL bRan = pCall->state.load() == CTimedCall::finished;
+    std::exception_ptr error = pCall->error;
+    pCall->Release();
+    if (error)
+        std::rethrow_exception(error);
+    return bRan;
+}
+
 DWORD CUiChannel::WaitPumping(HANDLE hObject, DWORD dwMilliseconds)
+{
+    return WaitPumping(1, &hObject, dwMilliseconds);
+}
+
+DWORD CUiChannel::WaitPumping(DWORD nCount, const HANDLE* pHandles, DWORD dwMilliseconds)
 {
     const DWORD dwStart = ::GetTickCount();
     for (;;)
@@ -105,8 +199,8 @@ DWORD CUiChannel::WaitPumping(HANDLE hObject, DWORD dwMilliseconds)
             const DWORD dwSpent = ::GetTickCount() - dwStart;
             dwLeft = dwSpent >= dwMilliseconds ? 0 : dwMilliseconds - dwSpent;
         }
-        const DWORD dwWait = ::MsgWaitForMultipleObjects(1, &hObject, FALSE, dwLeft, QS_SENDMESSAGE);
-        if (dwWait != WAIT_OBJECT_0 + 1)
+        const DWORD dwWait = ::MsgWaitForMultipleObjects(nCount, pHandles, FALSE, dwLeft, QS_SENDMESSAGE);
+        if (dwWait != WAIT_OBJECT_0 + nCount)
             return dwWait;
         // Runs the messages sent to this thread's windows (the channel's
         // among them) and nothing else: posted input stays queued.

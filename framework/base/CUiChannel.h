@@ -52,7 +52,16 @@ public:
         }
     }
 
+    // Run for a caller that cannot wait for ever (a crash report from a
+    // worker): FALSE when the interface thread has not taken the call within
+    // dwTimeout ms (busy without pumping, or the channel closed); the call is
+    // then dropped and never runs later. Once taken, the call runs to its
+    // end however long it takes (a question waits for its answer).
+    static BOOL RunWithin(const std::function<void()>& fn, DWORD dwTimeout);
+
     // For the interface thread: waits for hObject (or the time-out) and runs
     // the calls workers send meanwhile. Returns as WaitForSingleObject.
     static DWORD WaitPumping(HANDLE hObject, DWORD dwMilliseconds = INFINITE);
+    // The same for the first of several objects (WAIT_OBJECT_0 + its index).
+    static DWORD WaitPumping(DWORD nCount, const HANDLE* pHandles, DWORD dwMilliseconds = INFINITE);
 };

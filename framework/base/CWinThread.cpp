@@ -5,7 +5,25 @@
 
 #include <process.h>
 
+#include <atomic>
+
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
+
+namespace {
+
+std::atomic<BOOL> g_bEscapedExceptionsFatal(FALSE);
+
+} // namespace
+
+void AFXAPI AfxSetEscapedExceptionsFatal(BOOL bFatal)
+{
+    g_bEscapedExceptionsFatal = bFatal;
+}
+
+BOOL AFXAPI AfxGetEscapedExceptionsFatal()
+{
+    return g_bEscapedExceptionsFatal.load();
+}
 
 CWinThread::CWinThread()
     : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pMainWnd(nullptr),
@@ -45,6 +63,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pParam)
 {
     CWinThread* pThread = static_cast<CWinThread*>(pParam);
     unsigned nResult = (unsigned)-1;
+    BOOL bEscaped = FALSE;
     AfxGetThreadState()->m_pCurrentWinThread = pThread;
     try
     {
@@ -65,7 +84,12 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pParam)
     {
         OutputDebugStringA("Unhandled exception in a thread; the thread ends.\n");
         nResult = (unsigned)-1;
+        bEscaped = TRUE;
     }
+    // Raised outside the handler, once the C++ exception is gone: nothing of
+    // it unwinds through the system's thread start.
+    if (bEscaped && g_bEscapedExceptionsFatal.load())
+        ::RaiseException(AFX_EXCEPTION_ESCAPED, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     try
     {
         pThread->Delete();

@@ -8,6 +8,11 @@
 
 typedef UINT (__cdecl* AFX_THREADPROC)(LPVOID);
 
+// Raised (not continuable) by a thread's entry when a C++ exception escaped
+// the thread and escaped exceptions are fatal: the program's unhandled-
+// exception filter then handles it as the crash it is.
+#define AFX_EXCEPTION_ESCAPED ((DWORD)0xE0515845)
+
 class CWnd;
 
 class CWinThread : public CCmdTarget
@@ -52,6 +57,13 @@ protected:
 private:
     static unsigned __stdcall ThreadEntry(void* pParam);
 };
+
+// Whether a C++ exception that escapes a thread ends the process through the
+// unhandled-exception filter (TRUE) or only ends its thread (the default,
+// for programs without a filter). A program turns it on once its filter is
+// in place.
+void AFXAPI AfxSetEscapedExceptionsFatal(BOOL bFatal);
+BOOL AFXAPI AfxGetEscapedExceptionsFatal();
 
 // Starts a worker thread running pfnThreadProc(pParam). The returned object
 // deletes itself when the thread ends unless m_bAutoDelete is cleared

@@ -1,10 +1,17 @@
 #include "AppTestSupport.h"
 
+#include "app/CSplashThread.h"
 #include "app/res/Resource.h"
 
+#include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/CWinThread.h"
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 CQlcApp& TestApp()
 {
@@ -102,4 +109,79 @@ BOOL WINAPI TrayRecorder::Notify(DWORD dwMessage, PNOTIFYICONDATAA pData)
         s_bIconShown = FALSE;
     }
     return TRUE;
+}
+
+CSplashClock::CSplashClock(BOOL bHurried) : m_bHurried(bHurried), m_pOld(AfxSetClock(this))
+{
+}
+
+CSplashClock::~CSplashClock()
+{
+    AfxSetClock(m_pOld);
+}
+
+void RemoveCrashHandler()
+{
+    ::SetUnhandledExceptionFilter(nullptr);
+    AfxSetEscapedExceptionsFatal(FALSE);
+}
+
+void PrepareStartup()
+{
+    CQlcApp& app = TestApp();
+    DeleteProgramKey();
+    app.m_settings = CQlcSettings();
+    app.m_bStartupComplete = FALSE;
+    app.m_bSettingsLoaded = FALSE;
+    app.m_lpCmdLine = (LPSTR) "";
+    app.SetCommandLineArgs({ CString("quillapp.exe") });
+    app.m_pDocumentClass = RUNTIME_CLASS(CScriptedDoc);
+    app.m_pSplashThreadClass = RUNTIME_CLASS(CSplashThread);
+}
+
+std::string MakeTestFolder(LPCSTR lpszPrefix)
+{
+    char szTemp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, szTemp);
+    char szDir[MAX_PATH];
+    wsprintfA(szDir, "%s%s-%lu", szTemp, lpszPrefix, ::GetCurrentProcessId());
+    ::CreateDirectoryA(szDir, nullptr);
+    return szDir;
+}
+
+void DeleteTestFolder(const std::string& strDir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((strDir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            const std::string strName = fd.cFileName;
+            if (strName == "." || strName == "..")
+                continue;
+            const std::string strPath = strDir + "\\" + strName;
+            ::SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteTestFolder(strPath);
+            else
+                ::DeleteFileA(strPath.c_str());
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    ::RemoveDirectoryA(strDir.c_str());
+}
+
+std::string ReadDayLog(BOOL bLastStartOnly)
+{
+    const CString strPath = g_log.GetLogFilePath();
+    g_log.Close();
+    std::ifstream in((LPCSTR)strPath, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string log = ss.str();
+    if (!bLastStartOnly)
+        return log;
+    const size_t start = log.rfind("#LOADING QUILLCREST#");
+    return start == std::string::npos ? std::string() : log.substr(start);
 }

@@ -8,6 +8,9 @@
 
 #include "core/CQuillcrestDoc.h"
 
+#include <atomic>
+#include <string>
+
 // The one application object of the test program (as quillapp has its own).
 CQlcApp& TestApp();
 
@@ -45,3 +48,41 @@ struct TrayRecorder
     static BOOL s_bAddResult;
     static CString s_strTip;
 };
+
+// A clock for start-ups with a splash: the splash thread reads it while the
+// test moves it. Sleeps do not wait; a hurried clock jumps 5 s at each, so a
+// splash started under it is past its deadline at once and closes at its
+// first tick after the release.
+class CSplashClock : public IAfxClock
+{
+public:
+    explicit CSplashClock(BOOL bHurried = FALSE);
+    ~CSplashClock() override;
+    DWORD GetTickCount() override { return m_dwNow.load(); }
+    void Sleep(DWORD dwMilliseconds) override { m_dwNow += m_bHurried ? 5000 : dwMilliseconds; }
+    void Advance(DWORD dwMilliseconds) { m_dwNow += dwMilliseconds; }
+
+    std::atomic<DWORD> m_dwNow{ 100000 };
+
+private:
+    BOOL m_bHurried;
+    IAfxClock* m_pOld;
+};
+
+// Start-up installs the crash filter; a test process takes it out again, so
+// that its own faults end it as they would without the program.
+void RemoveCrashHandler();
+
+// Puts the application object as a fresh start of the program finds it: no
+// stored settings, an empty command line, the scripted notebook class and
+// the program's own splash thread.
+void PrepareStartup();
+
+// A folder of the test's own in the temporary folder ("<prefix>-<process>"),
+// and its removal with everything in it.
+std::string MakeTestFolder(LPCSTR lpszPrefix);
+void DeleteTestFolder(const std::string& strDir);
+
+// Closes the day log and returns its text (from the last start-up on when
+// bLastStartOnly).
+std::string ReadDayLog(BOOL bLastStartOnly = FALSE);

@@ -79,9 +79,10 @@ TEST_F(ChildFrameTest, CommandsOfWindowsStillToComeAreDisabled)
     CChildFrame* pFrame = FrameOf(pDoc);
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
     for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_VIEW_TASKBAR,
-                      (UINT)ID_TREE_BATCHEXPORT, (UINT)ID_TOOLS_CHECKSPELLING, (UINT)ID_IMAGE_ZOOM })
+                      (UINT)ID_TOOLS_CHECKSPELLING, (UINT)ID_IMAGE_ZOOM })
         EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
-    for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL })
+    for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL,
+                      (UINT)ID_TREE_BATCHEXPORT })
         EXPECT_EQ(1, QueryCommand(pFrame, nID).nEnabled) << nID;
     EXPECT_EQ(1, QueryCommand(pFrame, ID_VIEW_MAINTREE).nChecked);
 }

@@ -168,6 +168,25 @@ CString NotebookWindowTest::Path(LPCSTR lpszName) const
     return CString(m_szDir) + "\\" + lpszName;
 }
 
+CString NotebookWindowTest::MakeFile(LPCSTR lpszName, const std::string& bytes) const
+{
+    const CString strPath = Path(lpszName);
+    HANDLE h = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD dw = 0;
+    ::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &dw, nullptr);
+    ::CloseHandle(h);
+    return strPath;
+}
+
+std::string NotebookWindowTest::Selection(std::initializer_list<const char*> names) const
+{
+    std::string s = m_szDir;
+    s.push_back('\0');
+    for (const char* name : names)
+        s.append(name).push_back('\0');
+    return s;
+}
+
 CQuillcrestDoc* NotebookWindowTest::Open(LPCSTR lpszPath)
 {
     CDocument* pDoc = app.OpenDocumentFile(lpszPath);

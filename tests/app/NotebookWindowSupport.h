@@ -68,6 +68,11 @@ protected:
     void TearDown() override;
 
     CString Path(LPCSTR lpszName) const;
+    // A file of the fixture's folder with these bytes; its path.
+    CString MakeFile(LPCSTR lpszName, const std::string& bytes) const;
+    // The open dialog's buffer for a multiple selection of files of the
+    // fixture's folder: the folder, then the names, NUL-separated.
+    std::string Selection(std::initializer_list<const char*> names) const;
     // Opens a notebook file through the template; null when it did not open.
     CQuillcrestDoc* Open(LPCSTR lpszPath);
     // Writes the builder's notebook and opens it.

@@ -3,6 +3,9 @@
 // a failed start-up that must leave the user's settings alone.
 #include "AppTestSupport.h"
 
+#include "app/CSplashThread.h"
+#include "widgets/CDocManagerEx.h"
+
 #include "app/res/Resource.h"
 
 #include "core/CLog.h"
@@ -24,19 +27,14 @@ class StartupTest : public ::testing::Test
 protected:
     CQlcApp& app = TestApp();
     CRecordingPrompts prompts;
+    // The splash of each start closes at its first tick after the release.
+    CSplashClock clock{ TRUE };
 
-    void SetUp() override
-    {
-        DeleteProgramKey();
-        app.m_settings = CQlcSettings();
-        app.m_bStartupComplete = FALSE;
-        app.m_bSettingsLoaded = FALSE;
-        app.m_lpCmdLine = (LPSTR) "";
-        app.SetCommandLineArgs({ CString("quillapp.exe") });
-        app.m_pDocumentClass = RUNTIME_CLASS(CScriptedDoc);
-    }
+    void SetUp() override { PrepareStartup(); }
     void TearDown() override
     {
+        RemoveCrashHandler();
+        app.EndSplash();
         if (app.m_pMainWnd != nullptr)
         {
             app.CloseAllDocuments(TRUE);
@@ -71,15 +69,6 @@ protected:
             return FALSE;
         ::RegCloseKey(h);
         return TRUE;
-    }
-    static std::string ReadLog()
-    {
-        const CString strPath = g_log.GetLogFilePath();
-        g_log.Close();
-        std::ifstream in((LPCSTR)strPath, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
     }
 };
 
@@ -126,6 +115,8 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     EXPECT_TRUE(pFrame->IsWindowVisible());
     EXPECT_TRUE(pFrame->IsPlaced());
     EXPECT_EQ(0, app.GetOpenDocumentCount()); // no empty notebook at start
+    // File Open and Save As use the Explorer-style dialog.
+    EXPECT_NE(nullptr, DYNAMIC_DOWNCAST(CDocManagerEx, app.m_pDocManager));
     CString strTitle;
     pFrame->GetWindowText(strTitle);
     EXPECT_EQ("Varlo Quillcrest", strTitle);
@@ -140,7 +131,10 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     EXPECT_NE(0u, g_uOptionsChangedMsg);
     EXPECT_TRUE(prompts.boxes.empty());
 
-    // A picture of the window for the record (kept in the build folder).
+    // A picture of the window for the record (kept in the build folder),
+    // once the splash has gone.
+    ASSERT_NE(nullptr, app.m_pSplashThread);
+    EXPECT_TRUE(app.m_pSplashThread->WaitForEnd(5000));
     PumpMessages();
     pFrame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     ::CreateDirectoryA("..\\screenshots", nullptr);
@@ -149,13 +143,14 @@ TEST_F(StartupTest, StartsShowsTheMainWindowLogsEachPhaseAndExits)
     CloseAndExit();
     EXPECT_EQ(nullptr, app.m_pMainWnd);
 
-    const std::string log = ReadLog();
+    const std::string log = ReadDayLog();
     const size_t start = log.rfind("#LOADING QUILLCREST#");
     ASSERT_NE(std::string::npos, start);
     const char* phases[] = {
         "#BEGIN CHECKING LIBRARIES#", "comctl32.dll Version: ", "shell32.dll Version: ", "riched20.dll Version: ",
         "#END CHECKING LIBRARIES#", "Initializing Sockets...Done.", "Initializing OLE...Done.",
-        "Creating main document template...Done.", "Creating MDI frame window...Done.", "#BEGIN QLCCRYPT.DLL LOAD#",
+        "Creating main document template...Done.", "Creating MDI frame window...Done.",
+        "Creating splash screen...Done.", "#BEGIN QLCCRYPT.DLL LOAD#",
         "Calling LoadLibrary(\"qlccrypt.dll\")...", "#END QLCCRYPT.DLL LOAD#", "#BEGIN RICHED20.DLL LOAD#",
         "Calling LoadLibrary(\"riched20.dll\")...Done.", "#END RICHED20.DLL LOAD#", "Loading control images...Done.",
         "#LOADING COMPLETE#", "#BEGIN EXITINSTANCE#", "Saving settings...Done.", "Unloading riched20.dll...Done.",

@@ -37,6 +37,12 @@ BOOL CTestPrompts::AskPassword(CString& strPassword)
     return TRUE;
 }
 
+BOOL CTestPrompts::UnlockNode(CQuillcrestDoc* /*pDoc*/, DWORD dwNodeId, CString& strPassword)
+{
+    unlockRequests.push_back(dwNodeId);
+    return AskPassword(strPassword);
+}
+
 CTempDir::CTempDir()
 {
     char szTemp[MAX_PATH + 1];
@@ -50,24 +56,38 @@ CTempDir::CTempDir()
     }
 }
 
-CTempDir::~CTempDir()
+namespace {
+
+// Removes a folder with everything in it (exports leave folders too).
+void RemoveTree(const CString& strDir)
 {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(m_strDir + "\\*", &fd);
+    HANDLE h = FindFirstFileA(strDir + "\\*", &fd);
     if (h != INVALID_HANDLE_VALUE)
     {
         do
         {
+            const CString strEntry = strDir + "\\" + fd.cFileName;
             if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             {
-                const CString strFile = m_strDir + "\\" + fd.cFileName;
-                SetFileAttributesA(strFile, FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(strFile);
+                SetFileAttributesA(strEntry, FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(strEntry);
+            }
+            else if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0)
+            {
+                RemoveTree(strEntry);
             }
         } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
-    RemoveDirectoryA(m_strDir);
+    RemoveDirectoryA(strDir);
+}
+
+} // namespace
+
+CTempDir::~CTempDir()
+{
+    RemoveTree(m_strDir);
 }
 
 CString CTempDir::Path(LPCSTR lpszName) const

@@ -30,11 +30,14 @@ public:
     int MessageBox(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) override;
     int FrameworkMessageBox(LPCSTR lpszText, UINT nType) override;
     BOOL AskPassword(CString& strPassword) override;
+    // Takes the next password of the script too (empty script: refused).
+    BOOL UnlockNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, CString& strPassword) override;
 
     std::vector<CBox> boxes;
     std::deque<int> answers;             // buttons to press, in order
     std::deque<std::string> passwords;   // passwords to type; empty = cancel
     int nPasswordRequests = 0;
+    std::vector<DWORD> unlockRequests;   // node ids, in order
 
 private:
     IQlcPrompts* m_pPrevious;

@@ -62,12 +62,12 @@ TEST(TextConvFilterTest, WithoutRegisteredConvertersOnlyTheBuiltInsRemain)
     EXPECT_EQ(0, lib.GetExportFilterLength());
 
     lib.LoadConverters(HKEY_CURRENT_USER, "Software\\QuillcrestTests\\No Such Key");
-    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt", "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)",
-                     "*.txt" }),
+    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt;*.text", "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt, *.text)",
+                     "*.txt;*.text" }),
               FilterOf(lib.GetImportFilter(), lib.GetImportFilterLength()));
-    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)", "*.txt" }), FilterOf(lib.GetExportFilter(), lib.GetExportFilterLength()));
-    EXPECT_EQ((Strings{ "rtf", "txt" }), ListOf(lib.GetImportExtensions()));
-    EXPECT_EQ((Strings{ "rtf", "txt" }), ListOf(lib.GetExportExtensions()));
+    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt, *.text)", "*.txt;*.text" }), FilterOf(lib.GetExportFilter(), lib.GetExportFilterLength()));
+    EXPECT_EQ((Strings{ "rtf", "txt", "text" }), ListOf(lib.GetImportExtensions()));
+    EXPECT_EQ((Strings{ "rtf", "txt", "text" }), ListOf(lib.GetExportExtensions()));
 
     ASSERT_EQ(2, lib.GetImportConverters().GetSize());
     const CTextConverter& rtf = lib.GetImportConverters()[0];
@@ -76,8 +76,9 @@ TEST(TextConvFilterTest, WithoutRegisteredConvertersOnlyTheBuiltInsRemain)
     EXPECT_STREQ("Rich Text Format", rtf.m_strName);
     EXPECT_STREQ("", rtf.m_strPath);
     EXPECT_EQ(CTextConverter::kindPlainText, text.m_nKind);
-    EXPECT_STREQ("*.txt", text.m_strDisplayPattern);
-    EXPECT_STREQ("*.txt", text.m_strFilterPattern);
+    // ".text" files are notes too: the plain-text converter takes both.
+    EXPECT_STREQ("*.txt, *.text", text.m_strDisplayPattern);
+    EXPECT_STREQ("*.txt;*.text", text.m_strFilterPattern);
     ASSERT_EQ(2, lib.GetExportConverters().GetSize());
 }
 
@@ -87,10 +88,10 @@ TEST(TextConvFilterTest, TheMachineWithoutConvertersGivesTheSameFilters)
         GTEST_SKIP() << "text converters are registered on this machine";
     CTextConvLib lib;
     lib.LoadConverters();
-    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt", "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)",
-                     "*.txt" }),
+    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt;*.text", "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt, *.text)",
+                     "*.txt;*.text" }),
               FilterOf(lib.GetImportFilter(), lib.GetImportFilterLength()));
-    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)", "*.txt" }), FilterOf(lib.GetExportFilter(), lib.GetExportFilterLength()));
+    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt, *.text)", "*.txt;*.text" }), FilterOf(lib.GetExportFilter(), lib.GetExportFilterLength()));
 }
 
 TEST(TextConvFilterTest, BuildFilterSplitsLowerCasesAndCollectsDistinctExtensions)
@@ -243,13 +244,13 @@ TEST(TextConvFilterTest, LoadConvertersReadsExportAndImportKeys)
 
     CTextConvLib lib;
     lib.LoadConverters(HKEY_CURRENT_USER, key.Path());
-    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt;*.md;*.markdown", "Rich Text Format (*.rtf)", "*.rtf",
-                      "Plain Text (*.txt)", "*.txt", "Markdown (*.md, *.markdown)", "*.md;*.markdown" }),
+    EXPECT_EQ(Block({ "All Supported File Types", "*.rtf;*.txt;*.text;*.md;*.markdown", "Rich Text Format (*.rtf)", "*.rtf",
+                      "Plain Text (*.txt, *.text)", "*.txt;*.text", "Markdown (*.md, *.markdown)", "*.md;*.markdown" }),
               FilterOf(lib.GetImportFilter(), lib.GetImportFilterLength()));
-    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)", "*.txt", "Web Page (*.htm, *.html)",
+    EXPECT_EQ(Block({ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt, *.text)", "*.txt;*.text", "Web Page (*.htm, *.html)",
                       "*.htm;*.html" }),
               FilterOf(lib.GetExportFilter(), lib.GetExportFilterLength()));
-    EXPECT_EQ((Strings{ "rtf", "txt", "htm", "html" }), ListOf(lib.GetExportExtensions()));
+    EXPECT_EQ((Strings{ "rtf", "txt", "text", "htm", "html" }), ListOf(lib.GetExportExtensions()));
     ASSERT_EQ(3, lib.GetImportConverters().GetSize());
     EXPECT_STREQ("C:\\conv\\md.dll", lib.GetImportConverters()[2].m_strPath);
 }

@@ -1,4 +1,4 @@
-// String ids of the reusable controls (22700-22799). The controls' own texts
+// String ids of the reusable controls (22700-22799, the file dialog 21900-21909). The controls' own texts
 // live in the widget library's string table so every program that links the
 // controls shows the same words.
 #pragma once
@@ -26,3 +26,7 @@
 #define IDS_LINK_ERR_NO_ASSOC           22753
 #define IDS_LINK_ERR_DLL_NOT_FOUND      22754
 #define IDS_LINK_ERR_UNKNOWN            22755
+
+// The extended file dialog.
+#define IDS_FILEDLG_TOO_MANY_FILES      21900
+#define IDS_FILEDLG_FAILED              21901

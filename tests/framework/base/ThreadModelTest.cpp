@@ -200,3 +200,83 @@ TEST(ProgressSyncTest, AReaderSeesConsistentSnapshotsAndTheWorkerSeesCancel)
     EXPECT_FALSE(sync.IsFinished());
     EXPECT_EQ(0, sync.GetState().GetPercent());
 }
+
+TEST_F(UiChannelTest, ATimedCallRunsWhenTakenInTimeAndIsDroppedForGoodWhenNot)
+{
+    // Taken while the interface thread pumps: it runs there, and a question
+    // inside it may take longer than the time limit.
+    DWORD dwRanOn = 0;
+    BOOL bTaken = FALSE;
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread worker([&]() {
+        bTaken = CUiChannel::RunWithin(
+            [&]() {
+                dwRanOn = ::GetCurrentThreadId();
+                ::Sleep(300);
+            },
+            100);
+        ::SetEvent(hDone);
+    });
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 10000));
+    worker.join();
+    EXPECT_TRUE(bTaken);
+    EXPECT_EQ(::GetCurrentThreadId(), dwRanOn);
+
+    // Not taken: the interface thread is busy without pumping. The worker
+    // gives up, and the call does not run when the thread pumps later.
+    std::atomic<int> nRuns(0);
+    ::ResetEvent(hDone);
+    bTaken = TRUE;
+    std::thread late([&]() {
+        bTaken = CUiChannel::RunWithin([&]() { ++nRuns; }, 100);
+        ::SetEvent(hDone);
+    });
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hDone, 10000));
+    late.join();
+    EXPECT_FALSE(bTaken);
+    MSG msg;
+    for (int i = 0; i < 20; i++)
+    {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::Sleep(5);
+    }
+    EXPECT_EQ(0, nRuns.load());
+
+    // An exception of the call comes back to the worker.
+    bool bCaught = false;
+    ::ResetEvent(hDone);
+    std::thread thrower([&]() {
+        try
+        {
+            CUiChannel::RunWithin([]() { throw std::runtime_error("refused"); }, 5000);
+        }
+        catch (const std::runtime_error&)
+        {
+            bCaught = true;
+        }
+        ::SetEvent(hDone);
+    });
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 10000));
+    thrower.join();
+    ::CloseHandle(hDone);
+    EXPECT_TRUE(bCaught);
+}
+
+TEST_F(UiChannelTest, WaitPumpingReturnsForTheFirstOfSeveralObjects)
+{
+    HANDLE hNever = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE hLater = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    int nAnswer = 0;
+    std::thread worker([&]() {
+        nAnswer = CUiChannel::Call([]() { return 7; });
+        ::SetEvent(hLater);
+    });
+    const HANDLE handles[2] = { hNever, hLater };
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, CUiChannel::WaitPumping(2, handles, 10000));
+    worker.join();
+    EXPECT_EQ(7, nAnswer);
+    EXPECT_EQ(WAIT_TIMEOUT, CUiChannel::WaitPumping(1, handles, 20));
+    ::CloseHandle(hNever);
+    ::CloseHandle(hLater);
+}

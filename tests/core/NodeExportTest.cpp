@@ -1,0 +1,646 @@
+// Node export without windows: branches written to folders and files by the
+// batch export (the test thread plays the processing dialog and answers
+// its questions), the single export with its save dialog answered, names
+// from notebooks kept inside the destination, and images written as stored.
+#include "core/CExportHelper.h"
+#include "core/CNodeBatchExport.h"
+#include "core/CNodeSingleExport.h"
+#include "core/CQlcNode.h"
+#include "core/CQuillcrestDoc.h"
+#include "core/CTextConvLib.h"
+#include "core/res/CoreRes.h"
+
+#include "framework/ui/AfxHooks.h"
+#include "imaging/PLAnyBmp.h"
+#include "imaging/PLAnyPicDecoder.h"
+#include "widgets/CFileDialogEx.h"
+
+#include "CryptTestSupport.h"
+#include "DocOpsSupport.h"
+#include "JobTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Exported note\\par}";
+
+Bytes BytesOf(const char* lpsz)
+{
+    return Bytes(lpsz, lpsz + strlen(lpsz));
+}
+
+// A node of the type with this payload (stored compressed).
+DWORD AddWithData(CQuillcrestDoc& doc, BYTE nType, LPCSTR lpszName, DWORD dwParent, const Bytes& data)
+{
+    const DWORD dwId = AddNode(doc, nType, lpszName, dwParent);
+    EXPECT_TRUE(WriteNodeData(doc, dwId, data, TRUE));
+    return dwId;
+}
+
+DWORD AddImage(CQuillcrestDoc& doc, const CTempDir& source, LPCSTR lpszFile, const Bytes& file, DWORD dwParent)
+{
+    WriteFileBytes(source.Path(lpszFile), file);
+    const DWORD dwId = doc.Data_AddImageFromFile(source.Path(lpszFile), 0, FALSE);
+    EXPECT_NE(0u, dwId) << lpszFile;
+    CQlcNode node(&doc, dwId);
+    node.SetParent(dwParent);
+    node.Update(TRUE);
+    return dwId;
+}
+
+// Every entry of a folder (files and folders), sorted.
+std::vector<std::string> ListEntries(LPCSTR lpszDir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((std::string(lpszDir) + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0)
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+BOOL Exists(LPCSTR lpszPath)
+{
+    return ::GetFileAttributesA(lpszPath) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The order in which the batch export comes to the nodes: the node map's,
+// a folder's contents where the folder comes.
+void WalkOrder(const CQuillcrestDoc& doc, DWORD dwParent, std::vector<DWORD>& order)
+{
+    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId;
+        QLCNODE node;
+        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        if (node.dwParentId != dwParent || dwId == dwParent)
+            continue;
+        order.push_back(dwId);
+        if (node.nType == QLC_NODE_FOLDER)
+            WalkOrder(doc, dwId, order);
+    }
+}
+
+// Where a note is written below the destination: its folders, then its
+// name with ".rtf".
+std::string NotePath(const CQuillcrestDoc& doc, const CString& strDest, DWORD dwId)
+{
+    QLCNODE node;
+    doc.Data_GetNode(dwId, node);
+    std::string path = std::string((LPCSTR)node.strName) + ".rtf";
+    for (DWORD dwParent = node.dwParentId; dwParent != 0; dwParent = node.dwParentId)
+    {
+        doc.Data_GetNode(dwParent, node);
+        path = std::string((LPCSTR)node.strName) + "\\" + path;
+    }
+    return std::string((LPCSTR)strDest) + "\\" + path;
+}
+
+// A raw Windows metafile drawn by GDI.
+Bytes MakeWmf()
+{
+    HDC hdc = ::CreateMetaFileA(nullptr);
+    ::Rectangle(hdc, 0, 0, 60, 40);
+    HMETAFILE hmf = ::CloseMetaFile(hdc);
+    Bytes bytes(::GetMetaFileBitsEx(hmf, 0, nullptr));
+    ::GetMetaFileBitsEx(hmf, (UINT)bytes.size(), bytes.data());
+    ::DeleteMetaFile(hmf);
+    return bytes;
+}
+
+// An EPS file that holds only a TIFF preview.
+Bytes MakeEpsWithTiff(const Bytes& tiff)
+{
+    CByteBuilder b;
+    b.U32(0xC6D3D0C5).U32(0).U32(0).U32(0).U32(0).U32(30).U32((DWORD)tiff.size()).U16(0xFFFF).Raw(tiff);
+    return b.Get();
+}
+
+// Answers the save dialog: records what it was given, chooses a path and
+// a filter entry.
+class CSaveDialogAnswer : public IAfxCommonDialogHook
+{
+public:
+    CSaveDialogAnswer() : m_pOld(AfxSetCommonDialogHook(this)) {}
+    ~CSaveDialogAnswer() override { AfxSetCommonDialogHook(m_pOld); }
+    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
+    {
+        ++nShown;
+        CFileDialogEx* pFile = DYNAMIC_DOWNCAST(CFileDialogEx, pDialog);
+        if (pFile == nullptr)
+            return IDCANCEL;
+        OPENFILENAMEA& ofn = pFile->m_ofn;
+        bOpen = pFile->m_bOpenFileDialog;
+        title = ofn.lpstrTitle ? ofn.lpstrTitle : "";
+        initialName = ofn.lpstrFile;
+        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "";
+        firstFilter = ofn.lpstrFilter ? ofn.lpstrFilter : "";
+        dwFlags = ofn.Flags;
+        nMaxFile = ofn.nMaxFile;
+        if (nAnswer != IDOK)
+            return nAnswer;
+        lstrcpynA(ofn.lpstrFile, strPath.c_str(), (int)ofn.nMaxFile);
+        ofn.nFilterIndex = nFilterIndex;
+        return IDOK;
+    }
+
+    INT_PTR nAnswer = IDOK;
+    std::string strPath;
+    DWORD nFilterIndex = 1;
+    int nShown = 0;
+    BOOL bOpen = TRUE;
+    std::string title, initialName, defExt, firstFilter;
+    DWORD dwFlags = 0;
+    DWORD nMaxFile = 0;
+
+private:
+    IAfxCommonDialogHook* m_pOld;
+};
+
+// The single export's job run by the test thread instead of the dialog.
+void PlayJobs(CJobTestServices& services)
+{
+    services.runJob = [](CNodeProcess& job) -> INT_PTR {
+        CJobPlayer player(job);
+        EXPECT_TRUE(player.Play());
+        EXPECT_TRUE(player.requests.empty());
+        return IDOK;
+    };
+}
+
+class NodeExportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(doc.OnNewDocument());
+        m_strDest = source.Path("out");
+    }
+    // Plays the batch export to the destination.
+    bool Export(CJobPlayer& player, CNodeBatchExport& job)
+    {
+        job.SetDestination(m_strDest);
+        return player.Play();
+    }
+
+    CTempDir source;
+    CJobTestServices services;
+    CBuiltInConverters converters;
+    CTestPrompts prompts;
+    CQuillcrestDoc doc;
+    CString m_strDest;
+};
+
+} // namespace
+
+// --- Lookups ----------------------------------------------------------------------------
+
+TEST(NodeExportLookupTest, StoredImagesKeepTheExtensionOfWhatTheyAre)
+{
+    struct CCase
+    {
+        int nCode;
+        LPCSTR lpszName, lpszExpected;
+    } cases[] = {
+        { PL_FT_EPSTIFF, "drawing", "drawing.eps" }, { PL_FT_WMF, "clip", "clip.wmf" },
+        { PL_FT_WMF, "clip.WMF", "clip.WMF" },       { PL_FT_EMF, "clip", "clip.emf" },
+        { PL_FT_TIFF, "scan", "scan.tif" },          { PL_FT_PNG, "x.png", "x.png" },
+        { PL_FT_JPEG, "x.jpeg", "x.jpeg.jpg" },      { PL_FT_PPM, "raw", "raw" },
+        { PL_FT_UNKNOWN, "odd", "odd" },
+    };
+    for (const CCase& c : cases)
+        EXPECT_STREQ(c.lpszExpected, CExportHelper::ForceStoredExtension(c.nCode, c.lpszName)) << c.nCode;
+}
+
+TEST(NodeExportLookupTest, NamesFromNotebooksBecomeOneFileNameInsideTheFolder)
+{
+    struct CCase
+    {
+        LPCSTR lpszName, lpszSafe;
+    } cases[] = {
+        { "plain name", "plain name" }, { "..\\evil", ".._evil" },    { "..\\..\\x", ".._.._x" },
+        { "C:\\x", "C__x" },            { "/etc/passwd", "_etc_passwd" }, { "a*b?c\"d<e>f|g:h", "a_b_c_d_e_f_g_h" },
+        { ".", "Unnamed" },             { "..", "Unnamed" },            { "", "Unnamed" },
+        { "...", "Unnamed" },           { " . ", "Unnamed" },           { "name. . ", "name" },
+        { "tab\there", "tab_here" },    { "CON", "_CON" },              { "con", "_con" },
+        { "NUL.txt", "_NUL.txt" },      { "nul .txt", "_nul .txt" },    { "COM1", "_COM1" },
+        { "LPT9.doc", "_LPT9.doc" },    { "COM10", "COM10" },           { "CONSOLE", "CONSOLE" },
+        { "PRN", "_PRN" },              { "AUX", "_AUX" },              { "conin$", "_conin$" },
+        { ".hidden", ".hidden" },
+    };
+    for (const CCase& c : cases)
+        EXPECT_STREQ(c.lpszSafe, CExportHelper::MakeSafeFileName(c.lpszName)) << c.lpszName;
+    EXPECT_STREQ("Unnamed", CExportHelper::MakeSafeFileName(nullptr));
+}
+
+// --- Batch export -------------------------------------------------------------------------
+
+TEST_F(NodeExportTest, ABranchBecomesFoldersAndFilesWithTheirBytes)
+{
+    const Bytes png = EncodeTestPicture(7, 12, 8, 3);
+    const Bytes data = NoiseBytes(5000, 7);
+    const Bytes html = BytesOf("<html><body>page</body></html>");
+    const DWORD dwFolder = AddNode(doc, QLC_NODE_FOLDER, "A");
+    AddWithData(doc, QLC_NODE_NOTE, "n", dwFolder, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_FOREIGN, "f", dwFolder, data);
+    AddImage(doc, source, "i.png", png, dwFolder);
+    AddWithData(doc, QLC_NODE_NOTE, "top", 0, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_HTML, "page", 0, html);
+    AddNode(doc, QLC_NODE_FOLDER, "empty folder");
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+
+    EXPECT_TRUE(player.requests.empty());
+    EXPECT_EQ("", std::string((LPCSTR)job.GetFailure()));
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\A\\n.rtf"));
+    EXPECT_EQ(data, ReadFileBytes(m_strDest + "\\A\\f.dat"));
+    EXPECT_EQ(png, ReadFileBytes(m_strDest + "\\A\\i.png"));
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\top.rtf"));
+    EXPECT_EQ(html, ReadFileBytes(m_strDest + "\\page.htm"));
+    EXPECT_TRUE(Exists(m_strDest + "\\empty folder"));
+    EXPECT_EQ((std::vector<std::string>{ "A", "empty folder", "page.htm", "top.rtf" }), ListEntries(m_strDest));
+    EXPECT_EQ((std::vector<std::string>{ "f.dat", "i.png", "n.rtf" }), ListEntries(m_strDest + "\\A"));
+    // Every node counts, folders too, and the progress reaches the end.
+    EXPECT_EQ(7, job.GetTotal());
+    EXPECT_EQ(7, job.GetCurrent());
+    EXPECT_FLOAT_EQ(1.0f, job.GetProgress());
+    EXPECT_NE(std::string::npos, std::string((LPCSTR)job.GetStatusText()).find(" of 7..."));
+    // Nothing asked through the core's own prompts (no window on the worker).
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(NodeExportTest, AnExistingFileIsAskedAboutAndNoKeepsIt)
+{
+    const DWORD dwFolder = AddNode(doc, QLC_NODE_FOLDER, "F");
+    const DWORD dwFirst = AddWithData(doc, QLC_NODE_NOTE, "dup", dwFolder, BytesOf("{\\rtf1 first}"));
+    const DWORD dwSecond = AddWithData(doc, QLC_NODE_NOTE, "dup", dwFolder, BytesOf("{\\rtf1 second}"));
+    std::vector<DWORD> order;
+    WalkOrder(doc, 0, order);
+    const BOOL bFirstGoesFirst = std::find(order.begin(), order.end(), dwFirst) < std::find(order.begin(), order.end(), dwSecond);
+    const Bytes written1 = bFirstGoesFirst ? BytesOf("{\\rtf1 first}") : BytesOf("{\\rtf1 second}");
+    const Bytes written2 = bFirstGoesFirst ? BytesOf("{\\rtf1 second}") : BytesOf("{\\rtf1 first}");
+    // An image gets its extension before the question: an existing
+    // "photo.png" is asked about.
+    AddImage(doc, source, "photo.png", EncodeTestPicture(7, 6, 6, 1), 0);
+    ::CreateDirectoryA(m_strDest, nullptr);
+    WriteFileBytes(m_strDest + "\\photo.png", BytesOf("older photo"));
+
+    for (int nAnswer : { IDNO, IDYES })
+    {
+        SCOPED_TRACE(nAnswer);
+        ::DeleteFileA(m_strDest + "\\F\\dup.rtf");
+        WriteFileBytes(m_strDest + "\\photo.png", BytesOf("older photo"));
+        CNodeBatchExport job(&doc);
+        CJobPlayer player(job);
+        player.onQuestion = [&](const CJobRequest&) { return nAnswer; };
+        ASSERT_TRUE(Export(player, job));
+        ASSERT_EQ(2u, player.requests.size());
+        std::vector<std::string> texts = { player.requests[0].text, player.requests[1].text };
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(std::string((LPCSTR)m_strDest) + "\\F\\dup.rtf already exists. Overwrite?", texts[0]);
+        EXPECT_EQ(std::string((LPCSTR)m_strDest) + "\\photo.png already exists. Overwrite?", texts[1]);
+        for (const CJobRequest& request : player.requests)
+        {
+            EXPECT_EQ(CNodeProcess::requestMessage, request.nKind);
+            EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), request.nStyle);
+        }
+        EXPECT_EQ(nAnswer == IDYES ? written2 : written1, ReadFileBytes(m_strDest + "\\F\\dup.rtf"));
+        EXPECT_EQ(nAnswer == IDYES, ReadFileBytes(m_strDest + "\\photo.png") != BytesOf("older photo"));
+        // A skipped node counts as done.
+        EXPECT_FLOAT_EQ(1.0f, job.GetProgress());
+    }
+}
+
+TEST_F(NodeExportTest, AFailingNodeIsAskedAboutAndRetryIgnoreOrAbortAnswered)
+{
+    const DWORD dwA = AddNode(doc, QLC_NODE_FOLDER, "A");
+    const DWORD dwB = AddNode(doc, QLC_NODE_FOLDER, "B", dwA);
+    AddWithData(doc, QLC_NODE_NOTE, "b1", dwB, BytesOf(kRtf));
+    const DWORD dwOdd = AddNode(doc, 9, "odd", dwB); // a type nothing can write
+    AddWithData(doc, QLC_NODE_NOTE, "b2", dwB, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_NOTE, "a1", dwA, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_NOTE, "t1", 0, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_NOTE, "t2", 0, BytesOf(kRtf));
+    std::vector<DWORD> order;
+    WalkOrder(doc, 0, order);
+    const size_t nOdd = std::find(order.begin(), order.end(), dwOdd) - order.begin();
+
+    const std::string strQuestion = std::string("Error exporting ") + (LPCSTR)m_strDest + "\\A\\B\\odd.\n\n" +
+                                    (LPCSTR)AfxLoadText(IDS_QLC_EXPORT_NO_EXPORT_TYPE);
+
+    // Retry writes again; Ignore goes on with the next node.
+    {
+        CNodeBatchExport job(&doc);
+        CJobPlayer player(job);
+        int nAsked = 0;
+        player.onQuestion = [&](const CJobRequest&) { return ++nAsked == 1 ? IDRETRY : IDIGNORE; };
+        ASSERT_TRUE(Export(player, job));
+        ASSERT_EQ(2u, player.requests.size());
+        for (const CJobRequest& request : player.requests)
+        {
+            EXPECT_EQ(strQuestion, request.text);
+            EXPECT_EQ((UINT)(MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION), request.nStyle);
+        }
+        for (DWORD dwId : order)
+        {
+            QLCNODE node;
+            doc.Data_GetNode(dwId, node);
+            if (node.nType == QLC_NODE_NOTE)
+            {
+                EXPECT_TRUE(Exists(NotePath(doc, m_strDest, dwId).c_str())) << (LPCSTR)node.strName;
+            }
+        }
+        // An ignored node counts as done: the progress reaches the end.
+        EXPECT_EQ((int)order.size(), job.GetCurrent());
+    }
+
+    // Abort inside the nested folder ends the whole export.
+    CTempDir fresh;
+    m_strDest = fresh.Path("out");
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    player.onQuestion = [](const CJobRequest&) { return IDABORT; };
+    ASSERT_TRUE(Export(player, job));
+    ASSERT_EQ(1u, player.requests.size());
+    EXPECT_TRUE(job.IsFinished());
+    for (size_t i = 0; i < order.size(); ++i)
+    {
+        QLCNODE node;
+        doc.Data_GetNode(order[i], node);
+        if (node.nType != QLC_NODE_NOTE)
+            continue;
+        EXPECT_EQ(i < nOdd, Exists(NotePath(doc, m_strDest, order[i]).c_str())) << (LPCSTR)node.strName;
+    }
+    EXPECT_LT(job.GetCurrent(), (int)order.size());
+}
+
+TEST_F(NodeExportTest, CancelStopsAfterTheNodeBeingWritten)
+{
+    for (int i = 0; i < 6; ++i)
+        AddWithData(doc, QLC_NODE_NOTE, ("n" + std::to_string(i)).c_str(), 0, BytesOf(kRtf));
+    std::vector<DWORD> order;
+    WalkOrder(doc, 0, order);
+    // The third node's file exists: its question is where the cancel comes.
+    const std::string strThird = NotePath(doc, m_strDest, order[2]);
+    ::CreateDirectoryA(m_strDest, nullptr);
+    WriteFileBytes(strThird.c_str(), BytesOf("old"));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    player.onQuestion = [&](const CJobRequest&) {
+        job.SetCancel(TRUE);
+        return IDYES;
+    };
+    ASSERT_TRUE(Export(player, job));
+    ASSERT_EQ(1u, player.requests.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(i <= 2, Exists(NotePath(doc, m_strDest, order[i]).c_str())) << i;
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(strThird.c_str()));
+    EXPECT_EQ(3, job.GetCurrent());
+}
+
+TEST_F(NodeExportTest, NamesFromTheNotebookNeverLeaveTheDestination)
+{
+    const char* names[] = { "..\\evil", "..\\..\\x", "C:\\x", "CON", "nul.txt", "a/b:c*?\"<>|", "." };
+    for (const char* name : names)
+        AddWithData(doc, QLC_NODE_NOTE, name, 0, BytesOf(kRtf));
+    const DWORD dwUp = AddNode(doc, QLC_NODE_FOLDER, "..");
+    AddWithData(doc, QLC_NODE_NOTE, "inner", dwUp, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_FOREIGN, "..\\..\\..\\payload", dwUp, BytesOf("data"));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+    EXPECT_TRUE(player.requests.empty());
+
+    // Beside the destination nothing new; inside it one entry per node.
+    EXPECT_EQ((std::vector<std::string>{ "out" }), ListEntries(source.Dir()));
+    EXPECT_EQ((std::vector<std::string>{ ".._.._x.rtf", ".._evil.rtf", "C__x.rtf", "Unnamed", "Unnamed.rtf",
+                                         "_CON.rtf", "_nul.txt.rtf", "a_b_c______.rtf" }),
+              ListEntries(m_strDest));
+    EXPECT_EQ((std::vector<std::string>{ ".._.._.._payload.dat", "inner.rtf" }), ListEntries(m_strDest + "\\Unnamed"));
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\_CON.rtf"));
+}
+
+TEST_F(NodeExportTest, AFolderThatIsItsOwnParentIsNotWalkedForever)
+{
+    // A damaged notebook: a folder listed as its own parent, and a folder
+    // numbered 0 at the top level.
+    const DWORD dwLoop = AddNode(doc, QLC_NODE_FOLDER, "loop");
+    CQlcNode loop(&doc, dwLoop);
+    loop.SetParent(dwLoop);
+    loop.Update(TRUE);
+    QLCNODE zero;
+    doc.Data_GetNode(dwLoop, zero);
+    zero.dwNodeId = 0;
+    zero.dwParentId = 0;
+    zero.strName = "zero";
+    doc.Data_SetNode(0, zero);
+    AddWithData(doc, QLC_NODE_NOTE, "note", 0, BytesOf(kRtf));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+    // Neither is anybody's child: only the note is written, and the export ends.
+    EXPECT_EQ((std::vector<std::string>{ "note.rtf" }), ListEntries(m_strDest));
+    EXPECT_EQ(1, job.GetCurrent());
+}
+
+TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedThroughTheJobAndForgottenAfterwards)
+{
+    CCryptInstall crypt;
+    const Bytes secret = TextBytes(3000, 5);
+    const DWORD dwId = AddWithData(doc, QLC_NODE_FOREIGN, "secret", 0, secret);
+    CQlcNode node(&doc, dwId);
+    ASSERT_TRUE(node.SetEncryption(kAes, 16, kSha256, "pw", 2, nullptr, 0));
+    CQlcNode(&doc, dwId).SetPassword(FALSE, nullptr);
+
+    {
+        CNodeBatchExport job(&doc);
+        CJobPlayer player(job);
+        player.onPassword = [](const CJobRequest&, CString& strPassword) {
+            strPassword = "pw";
+            return TRUE;
+        };
+        ASSERT_TRUE(Export(player, job));
+        ASSERT_EQ(1u, player.requests.size());
+        EXPECT_EQ(CNodeProcess::requestPassword, player.requests[0].nKind);
+        EXPECT_EQ(dwId, player.requests[0].dwNodeId);
+        EXPECT_EQ(secret, ReadFileBytes(m_strDest + "\\secret.dat"));
+        EXPECT_FALSE(CQlcNode(&doc, dwId).HasPassword());
+    }
+
+    // Refused: the node fails, and the reason says why.
+    ::DeleteFileA(m_strDest + "\\secret.dat");
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    player.onQuestion = [](const CJobRequest&) { return IDIGNORE; };
+    ASSERT_TRUE(Export(player, job));
+    ASSERT_EQ(2u, player.requests.size());
+    EXPECT_EQ(CNodeProcess::requestPassword, player.requests[0].nKind);
+    EXPECT_NE(std::string::npos, player.requests[1].text.find(AfxLoadText(IDS_QLC_EXPORT_LOCKED).str()));
+    EXPECT_FALSE(Exists(m_strDest + "\\secret.dat"));
+    // The core's own prompts were never used from the worker.
+    EXPECT_TRUE(prompts.unlockRequests.empty());
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(NodeExportTest, EpsAndMetafilesWrittenAsStoredKeepTheirExtensions)
+{
+    const Bytes wmf = MakeWmf();
+    const Bytes eps = MakeEpsWithTiff(EncodeTestPicture(9, 10, 6, 2));
+    ASSERT_EQ(PL_FT_WMF, PLAnyPicDecoder::SniffFormat(wmf.data(), (int)wmf.size(), (int)wmf.size()));
+    ASSERT_EQ(PL_FT_EPSTIFF, PLAnyPicDecoder::SniffFormat(eps.data(), (int)eps.size(), (int)eps.size()));
+    AddImage(doc, source, "clip.bin", wmf, 0);
+    AddImage(doc, source, "drawing.bin", eps, 0);
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+    EXPECT_TRUE(player.requests.empty());
+    EXPECT_EQ(wmf, ReadFileBytes(m_strDest + "\\clip.wmf"));
+    EXPECT_EQ(eps, ReadFileBytes(m_strDest + "\\drawing.eps"));
+    EXPECT_EQ((std::vector<std::string>{ "clip.wmf", "drawing.eps" }), ListEntries(m_strDest));
+}
+
+// --- Single export ------------------------------------------------------------------------
+
+TEST_F(NodeExportTest, TheSingleExportAsksForTheFileAndWritesTheNode)
+{
+    PlayJobs(services);
+    const DWORD dwNote = AddWithData(doc, QLC_NODE_NOTE, "..\\evil", 0, BytesOf(kRtf));
+    ::CreateDirectoryA(m_strDest, nullptr);
+    CSaveDialogAnswer dialog;
+    dialog.strPath = (LPCSTR)(m_strDest + "\\chosen.rtf");
+
+    CNodeSingleExport job(&doc);
+    EXPECT_TRUE(job.ExportNode(dwNote));
+    EXPECT_EQ(1, dialog.nShown);
+    EXPECT_FALSE(dialog.bOpen);
+    EXPECT_EQ("Export", dialog.title);
+    // The name proposed is a safe one.
+    EXPECT_EQ(".._evil", dialog.initialName);
+    EXPECT_EQ("rtf", dialog.defExt);
+    EXPECT_EQ("Rich Text Format (*.rtf)", dialog.firstFilter);
+    EXPECT_EQ(1024u, dialog.nMaxFile);
+    EXPECT_TRUE(dialog.dwFlags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(dialog.dwFlags & OFN_HIDEREADONLY);
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\chosen.rtf"));
+    EXPECT_EQ("Exporting file 1 of 1...", std::string((LPCSTR)job.GetStatusText()));
+    EXPECT_FLOAT_EQ(1.0f, job.GetProgress());
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // Cancel in the dialog: nothing runs.
+    dialog.nAnswer = IDCANCEL;
+    CNodeSingleExport cancelled(&doc);
+    EXPECT_FALSE(cancelled.ExportNode(dwNote));
+    EXPECT_EQ(1, services.nRunJobs);
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(NodeExportTest, AnImageTakesTheChosenFormatAndItsFinalNameIsAskedAbout)
+{
+    PlayJobs(services);
+    const DWORD dwImage = AddImage(doc, source, "in.jpg", EncodeTestPicture(3, 16, 10, 4), 0);
+    ::CreateDirectoryA(m_strDest, nullptr);
+    CSaveDialogAnswer dialog;
+    dialog.strPath = (LPCSTR)(m_strDest + "\\pic");
+    dialog.nFilterIndex = 2; // PNG
+
+    CNodeSingleExport job(&doc);
+    EXPECT_TRUE(job.ExportNode(dwImage));
+    EXPECT_EQ("JPEG - JFIF Compliant (*.jpg, *.jif, *.jpeg)", dialog.firstFilter);
+    EXPECT_EQ("", dialog.defExt);
+    EXPECT_EQ(7, job.m_nExportFormat);
+    const Bytes written = ReadFileBytes(m_strDest + "\\pic.png");
+    ASSERT_FALSE(written.empty());
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeMemory(written.data(), (int)written.size(), &bmp);
+    EXPECT_EQ(PL_FT_PNG, decoder.LastFormatCode());
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // "pic" typed again: the dialog asked about "pic", the file written
+    // would be "pic.png", which exists: asked, and No keeps it.
+    WriteFileBytes(m_strDest + "\\pic.png", BytesOf("keep me"));
+    prompts.answers = { IDNO };
+    CNodeSingleExport again(&doc);
+    EXPECT_FALSE(again.ExportNode(dwImage));
+    ASSERT_EQ(1u, prompts.boxes.size());
+    EXPECT_EQ(std::string((LPCSTR)m_strDest) + "\\pic.png already exists. Overwrite?", prompts.boxes[0].text);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), prompts.boxes[0].nType);
+    EXPECT_EQ(BytesOf("keep me"), ReadFileBytes(m_strDest + "\\pic.png"));
+    EXPECT_EQ(1, services.nRunJobs);
+
+    // Yes writes over it, as BMP this time.
+    prompts.answers = { IDYES };
+    dialog.nFilterIndex = 4;
+    WriteFileBytes(m_strDest + "\\pic.bmp", BytesOf("keep me"));
+    CNodeSingleExport bmpJob(&doc);
+    EXPECT_TRUE(bmpJob.ExportNode(dwImage));
+    EXPECT_EQ('B', ReadFileBytes(m_strDest + "\\pic.bmp")[0]);
+}
+
+TEST_F(NodeExportTest, ASingleExportThatFailsIsToldOnceTheDialogHasReturned)
+{
+    PlayJobs(services);
+    const DWORD dwData = AddWithData(doc, QLC_NODE_FOREIGN, "data", 0, BytesOf("bytes"));
+    CSaveDialogAnswer dialog;
+    dialog.strPath = (LPCSTR)source.Path("no such folder\\data.bin");
+
+    CNodeSingleExport job(&doc);
+    EXPECT_FALSE(job.ExportNode(dwData));
+    EXPECT_EQ("All Files (*.*)", dialog.firstFilter);
+    EXPECT_EQ(1, services.nRunJobs);
+    ASSERT_EQ(1u, prompts.boxes.size());
+    CString strExpected;
+    strExpected.Format(AfxLoadText(IDS_QLC_EXPORT_FAILED), (LPCSTR)source.Path("no such folder\\data.bin"),
+                       (LPCSTR)AfxLoadText(IDS_QLC_EXPORT_NOT_COPIED));
+    EXPECT_EQ(strExpected.str(), prompts.boxes[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), prompts.boxes[0].nType);
+
+    // Without a dialog to run it the job never runs, and that is told too.
+    services.runJob = nullptr;
+    dialog.strPath = (LPCSTR)source.Path("data.bin");
+    CNodeSingleExport notRun(&doc);
+    EXPECT_FALSE(notRun.ExportNode(dwData));
+    ASSERT_EQ(2u, prompts.boxes.size());
+    EXPECT_NE(std::string::npos, prompts.boxes[1].text.find(AfxLoadText(IDS_QLC_JOB_NOT_STARTED).str()));
+    EXPECT_FALSE(Exists(source.Path("data.bin")));
+}
+
+TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedBeforeTheSaveDialog)
+{
+    CCryptInstall crypt;
+    PlayJobs(services);
+    const Bytes secret = TextBytes(900, 9);
+    const DWORD dwId = AddWithData(doc, QLC_NODE_FOREIGN, "secret", 0, secret);
+    ASSERT_TRUE(CQlcNode(&doc, dwId).SetEncryption(kAes, 16, kSha256, "pw", 2, nullptr, 0));
+    CQlcNode(&doc, dwId).SetPassword(FALSE, nullptr);
+    CSaveDialogAnswer dialog;
+    dialog.strPath = (LPCSTR)source.Path("secret.bin");
+
+    // Refused: no dialog, nothing written.
+    CNodeSingleExport refused(&doc);
+    EXPECT_FALSE(refused.ExportNode(dwId));
+    EXPECT_EQ(0, dialog.nShown);
+    EXPECT_EQ((std::vector<DWORD>{ dwId }), prompts.unlockRequests);
+
+    prompts.passwords = { "pw" };
+    CNodeSingleExport job(&doc);
+    EXPECT_TRUE(job.ExportNode(dwId));
+    EXPECT_EQ(secret, ReadFileBytes(source.Path("secret.bin")));
+    EXPECT_FALSE(CQlcNode(&doc, dwId).HasPassword());
+}
