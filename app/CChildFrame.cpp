@@ -21,10 +21,12 @@
 #include "framework/base/AfxPrompt.h"
 #include "framework/base/AfxSecure.h"
 #include "framework/docview/CCreateContext.h"
+#include "framework/ui/CDockState.h"
 #include "framework/ui/CWaitCursor.h"
 #include "framework/docview/CWinApp.h"
 
 #include <algorithm>
+#include "widgets/CSCBMiniDockFrameWnd.h"
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
@@ -44,7 +46,8 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_MAINTREE, OnUpdateViewMainTree)
     ON_COMMAND(ID_VIEW_BOOKMARKS, OnViewBookmarks)
     ON_UPDATE_COMMAND_UI(ID_VIEW_BOOKMARKS, OnUpdateViewBookmarks)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_TASKBAR, OnUpdateNotYetAvailable)
+    ON_COMMAND(ID_VIEW_TASKBAR, OnViewTaskBar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TASKBAR, OnUpdateViewTaskBar)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNotYetAvailable)
@@ -57,9 +60,11 @@ END_MESSAGE_MAP()
 
 CChildFrame::CChildFrame()
     : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
-      m_bFirstShow(TRUE), m_bPlacementPending(FALSE), m_bTasksBarVisible(FALSE)
+      m_bFirstShow(TRUE), m_bPlacementPending(FALSE)
 {
 }
+
+const char CChildFrame::kTasksBarProfile[] = "TasksBar";
 
 CChildFrame::~CChildFrame()
 {
@@ -83,7 +88,62 @@ BOOL CChildFrame::OnCreateClient(LPCREATESTRUCTA /*lpcs*/, CCreateContext* pCont
     // Commands reach the tabs view (and so the tree) first.
     SetActiveView(m_pTabsView, FALSE);
     m_wndSplitter.RecalcLayout();
+    return CreateTasksBar(pContext);
+}
+
+BOOL CChildFrame::CreateTasksBar(CCreateContext* pContext)
+{
+    EnableDocking(CBRS_ALIGN_BOTTOM);
+    m_pFloatingFrameClass = RUNTIME_CLASS(CSCBMiniDockFrameWnd);
+    if (!m_wndTasksBar.Create(AfxLoadText(IDS_TASKS_BAR_TITLE), this, IDW_TASKS_BAR, WS_CHILD | CBRS_BOTTOM))
+        return FALSE;
+    m_wndTasksBar.SetSCBStyle(SCBS_SIZECHILD);
+    m_wndTasksBar.SetBarStyle((m_wndTasksBar.GetBarStyle() & ~CBRS_BORDER_TOP) | CBRS_GRIPPER | CBRS_FLYBY |
+                              CBRS_SIZE_DYNAMIC);
+    CDocument* pDoc = pContext != nullptr ? pContext->m_pCurrentDoc : nullptr;
+    m_wndTaskCtrl.SetDocument(pDoc ? DYNAMIC_DOWNCAST(CQuillcrestDoc, pDoc) : nullptr);
+    if (!m_wndTaskCtrl.CreateEx(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
+                                &m_wndTasksBar, IDC_TASK_LIST))
+        return FALSE;
+    m_wndTasksBar.EnableDocking(CBRS_ALIGN_BOTTOM);
+    DockControlBar(&m_wndTasksBar, AFX_IDW_DOCKBAR_BOTTOM);
+    // Its sizes and place are the program's, not the notebook's; whether it
+    // shows is the notebook's (once it is read).
+    CSizingControlBar::RestoreAllBarStates(this, kTasksBarProfile);
+    CDockState state;
+    state.LoadState(kTasksBarProfile);
+    if (state.m_arrBarInfo.GetSize() > 0)
+    {
+        CMainFrame::FixFloatingPositions(state);
+        SetDockState(state);
+    }
+    ShowControlBar(&m_wndTasksBar, FALSE, FALSE);
     return TRUE;
+}
+
+void CChildFrame::ShowTasksBar(BOOL bShow)
+{
+    if (m_wndTasksBar.m_hWnd == nullptr)
+        return;
+    ShowControlBar(&m_wndTasksBar, bShow, FALSE);
+    RecalcLayout();
+}
+
+void CChildFrame::OnViewTaskBar()
+{
+    ShowTasksBar(!m_wndTasksBar.IsVisible());
+}
+
+void CChildFrame::OnUpdateViewTaskBar(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_wndTasksBar.m_hWnd != nullptr);
+    pCmdUI->SetCheck(m_wndTasksBar.m_hWnd != nullptr && m_wndTasksBar.IsVisible());
+}
+
+void CChildFrame::AddTaskItem(DWORD dwTaskId)
+{
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+        m_wndTaskCtrl.AddTaskItem(dwTaskId);
 }
 
 CQuillcrestDoc* CChildFrame::GetNotebook() const
@@ -354,11 +414,17 @@ void CChildFrame::OnDocumentLoaded()
     CQuillcrestDoc* pDoc = GetNotebook();
     if (pDoc == nullptr)
         return;
-    m_bTasksBarVisible = (pDoc->GetFileFlags() & QLC_FILEFLAG_TASKBAR) != 0;
+    if (pDoc->GetFileFlags() & QLC_FILEFLAG_TASKBAR)
+        ShowTasksBar(TRUE);
     if (CQlcTreeCtrl* pTree = GetTreeCtrl())
         pTree->RefreshTree(FALSE);
     if (CBookmarkTreeCtrl* pBookmarks = GetBookmarkTreeCtrl())
         pBookmarks->FillBookmarks();
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+    {
+        m_wndTaskCtrl.SetDocument(pDoc);
+        m_wndTaskCtrl.RefreshTasks();
+    }
     if (m_pBlankView != nullptr)
         m_pBlankView->RefreshLogo();
 }
@@ -372,7 +438,7 @@ BOOL CChildFrame::SaveCurrentNote()
 
 BOOL CChildFrame::IsTasksBarVisible()
 {
-    return m_bTasksBarVisible;
+    return m_wndTasksBar.m_hWnd != nullptr && m_wndTasksBar.IsVisible();
 }
 
 void CChildFrame::SetRichEditHostNames(LPCSTR lpszTitle)
@@ -387,9 +453,10 @@ BOOL CChildFrame::IsEditorModified()
     return m_pRichEditView != nullptr && m_pRichEditView->GetRichEditCtrl().GetModify();
 }
 
-void CChildFrame::UpdateTaskItem(DWORD /*dwTaskId*/)
+void CChildFrame::UpdateTaskItem(DWORD dwTaskId)
 {
-    // The task list is not part of the window yet: nothing shows tasks.
+    if (m_wndTaskCtrl.m_hWnd != nullptr)
+        m_wndTaskCtrl.UpdateTaskItem(dwTaskId);
 }
 
 void CChildFrame::RefreshTreeNodeItem(DWORD dwNodeId)
@@ -422,13 +489,17 @@ void CChildFrame::OnShowWindow(BOOL bShow, UINT nStatus)
         return;
     m_bFirstShow = FALSE;
     CQlcApp* pApp = QlcGetApp();
-    if (pApp == nullptr || pApp->m_settings.m_wpLastChildPlacement.length == 0)
+    if (pApp == nullptr)
+        return;
+    CMainFrame* pMain = DYNAMIC_DOWNCAST(CMainFrame, AfxGetMainWnd());
+    // Without a stored placement the system's default size stands, but a
+    // window opened before the main window is placed is fitted then too.
+    if (pApp->m_settings.m_wpLastChildPlacement.length == 0 && (pMain == nullptr || pMain->IsPlaced()))
         return;
     m_bPlacementPending = TRUE;
     // Sized against a main window that is still to be placed, the window
     // would not fit the client once it is, and the client's scroll bars
     // would keep it from fitting ever after.
-    CMainFrame* pMain = DYNAMIC_DOWNCAST(CMainFrame, AfxGetMainWnd());
     if (pMain == nullptr || pMain->IsPlaced() || pMain->IsWindowVisible())
         ApplyPendingPlacement();
 }
@@ -442,6 +513,14 @@ void CChildFrame::ApplyPendingPlacement()
     if (pApp == nullptr)
         return;
     WINDOWPLACEMENT wp = pApp->m_settings.m_wpLastChildPlacement;
+    if (wp.length == 0)
+    {
+        // Nothing stored: the size the window was given, fitted.
+        wp.length = sizeof(wp);
+        if (!GetWindowPlacement(&wp))
+            return;
+        wp.showCmd = SW_SHOWNORMAL;
+    }
     switch (wp.showCmd)
     {
     case SW_SHOWMINIMIZED:
@@ -498,6 +577,11 @@ void CChildFrame::OnDestroy()
 {
     if (CQlcApp* pApp = QlcGetApp())
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
+    if (m_wndTasksBar.m_hWnd != nullptr)
+    {
+        CSizingControlBar::StoreAllBarStates(this, kTasksBarProfile);
+        SaveBarState(kTasksBarProfile);
+    }
     CMDIChildWnd::OnDestroy();
 }
 

@@ -6,10 +6,14 @@
 // encrypted node, and answers the document's calls (IQlcFrameCallbacks).
 #pragma once
 
+#include "app/CTaskCtrl.h"
+
 #include "core/IQlcFrameCallbacks.h"
 
 #include "framework/ui/CMDIChildWnd.h"
 #include "framework/docview/CSplitterWnd.h"
+
+#include "widgets/CSizingControlBarCF.h"
 
 class CBlankAreaView;
 class CQlcRichEditViewEx;
@@ -28,6 +32,9 @@ public:
 
     // The shown node id when none is shown.
     static constexpr DWORD kNoNode = (DWORD)-1;
+    // The profile name of the Tasks bar's sizes and place: one set for every
+    // notebook window, kept from one run to the next.
+    static const char kTasksBarProfile[];
 
     // --- Panes ------------------------------------------------------------------------
     BOOL OnCreateClient(LPCREATESTRUCTA lpcs, CCreateContext* pContext) override;
@@ -40,6 +47,12 @@ public:
     CQlcRichEditViewEx* GetRichEditView() const { return m_pRichEditView; }
     CBlankAreaView* GetBlankView() const { return m_pBlankView; }
     CSplitterWnd& GetSplitter() { return m_wndSplitter; }
+    CSizingControlBarCF& GetTasksBar() { return m_wndTasksBar; }
+    CTaskCtrl& GetTaskCtrl() { return m_wndTaskCtrl; }
+    // Shows or hides the Tasks bar and lays the window out again.
+    void ShowTasksBar(BOOL bShow);
+    // The row of a task the tree added (Add to new task).
+    void AddTaskItem(DWORD dwTaskId);
 
     // --- Showing nodes ------------------------------------------------------------------
     // Shows a node in the content pane (bOpen) or the blank view for it
@@ -91,7 +104,9 @@ public:
     void OnUpdateViewMainTree(CCmdUI* pCmdUI);
     void OnUpdateViewBookmarks(CCmdUI* pCmdUI);
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
-    // Commands whose windows come later (Tasks bar, printing, spelling,
+    void OnViewTaskBar();
+    void OnUpdateViewTaskBar(CCmdUI* pCmdUI);
+    // Commands whose windows come later (printing, spelling,
     // the image view) stay disabled.
     void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
@@ -101,6 +116,8 @@ protected:
     CView* ReplaceContentView(CRuntimeClass* pViewClass);
     // The blank view in the content pane and no node shown.
     void ShowBlankView();
+    // The Tasks bar at the bottom with the task list in it.
+    BOOL CreateTasksBar(CCreateContext* pContext);
     // The shown node's remembered password is forgotten when it is left.
     void ForgetShownPassword();
     // What an encrypted node needs before it is opened: the library and the
@@ -114,9 +131,8 @@ protected:
     DWORD m_dwShownNodeId;
     BOOL m_bFirstShow;
     BOOL m_bPlacementPending;
-    // The Tasks bar is not built yet: the notebook's stored choice is kept
-    // so a save does not change it.
-    BOOL m_bTasksBarVisible;
+    CSizingControlBarCF m_wndTasksBar;
+    CTaskCtrl m_wndTaskCtrl;
     CString m_strNodeTitle;
 
     DECLARE_MESSAGE_MAP()

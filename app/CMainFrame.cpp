@@ -15,6 +15,7 @@
 #include "framework/ui/CWaitCursor.h"
 
 #include "widgets/CHyperLink.h"
+#include "widgets/CSCBMiniDockFrameWnd.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
@@ -42,6 +43,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_FORMATTING, OnUpdateControlBarMenu)
     ON_COMMAND_EX(ID_VIEW_TOOLBAR_IMAGE, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR_IMAGE, OnUpdateControlBarMenu)
+    ON_COMMAND(ID_HELP_HELPBAR, OnHelpBar)
+    ON_UPDATE_COMMAND_UI(ID_HELP_HELPBAR, OnUpdateHelpBar)
     ON_COMMAND(ID_FILE_SENDTOTRAY, OnSendToTray)
     ON_COMMAND(ID_TRAY_RESTORE, OnTrayRestore)
     ON_COMMAND(ID_TRAY_EXIT, OnTrayExit)
@@ -77,6 +80,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
         return -1;
 
     EnableDocking(CBRS_ALIGN_ANY);
+    m_pFloatingFrameClass = RUNTIME_CLASS(CSCBMiniDockFrameWnd);
 
     if (!m_wndStatusBar.Create(this) ||
         !m_wndStatusBar.SetIndicators(s_indicators, (int)(sizeof(s_indicators) / sizeof(s_indicators[0]))))
@@ -117,8 +121,11 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_wndImageBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndImageBar, AFX_IDW_DOCKBAR_TOP);
 
-    // The Help Bar (a docking browser pane) joins here once the sizing bars
-    // and the browser control exist; its failure must not fail the frame.
+    if (!CreateHelpBar())
+    {
+        TRACE("Failed to create the Help Bar.\n");
+        return -1;
+    }
 
     // Every bar as high as the font list's field with room around it.
     int nFieldHeight = m_wndFormatBar.GetFontNameCombo().GetItemHeight(-1);
@@ -133,9 +140,55 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpcs)
     SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RecalcLayout();
 
+    CSizingControlBar::RestoreAllBarStates(this, "Toolbars");
     LoadToolbarState("Toolbars");
     ApplyAlwaysOnTop();
     return 0;
+}
+
+BOOL CMainFrame::CreateHelpBar()
+{
+    if (!m_wndHelpBar.Create(AfxLoadText(IDS_HELP_BAR_TITLE), this, IDW_HELP_BAR, WS_CHILD | WS_VISIBLE | CBRS_TOP))
+        return FALSE;
+    m_wndHelpBar.SetSCBStyle(SCBS_SIZECHILD);
+    // A browser that cannot be made (or cannot show pages) leaves the pane
+    // empty; the program goes on without it.
+    if (!CreateHelpBrowser())
+        TRACE("The Help Bar has no browser: it stays empty.\n");
+    m_wndHelpBar.SetBarStyle(m_wndHelpBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    m_wndHelpBar.EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    DockControlBar(&m_wndHelpBar, AFX_IDW_DOCKBAR_LEFT);
+    return TRUE;
+}
+
+CString CMainFrame::GetHelpBarPage()
+{
+    return CQlcApp::GetProgramFolder() + "\\Help\\hb_frameset.html";
+}
+
+BOOL CMainFrame::CreateHelpBrowser()
+{
+    if (!m_wndHelpCtrl.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &m_wndHelpBar,
+                              AFX_IDW_PANE_FIRST))
+        return FALSE;
+    m_wndHelpCtrl.ModifyStyleEx(0, WS_EX_CLIENTEDGE, SWP_FRAMECHANGED);
+    // Files dropped on the pane are not pages to show.
+    if (IWebBrowser2* pBrowser = m_wndHelpCtrl.GetBrowser())
+        pBrowser->put_RegisterAsDropTarget(VARIANT_FALSE);
+    // Without a browser engine the pane stays empty; that is not an error.
+    m_wndHelpCtrl.Navigate2(GetHelpBarPage());
+    return TRUE;
+}
+
+void CMainFrame::OnHelpBar()
+{
+    if (m_wndHelpBar.m_hWnd != nullptr)
+        ShowControlBar(&m_wndHelpBar, !m_wndHelpBar.IsVisible(), FALSE);
+}
+
+void CMainFrame::OnUpdateHelpBar(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(m_wndHelpBar.m_hWnd != nullptr && m_wndHelpBar.IsVisible());
 }
 
 void CMainFrame::SetAppTitle()
@@ -191,8 +244,9 @@ BOOL CMainFrame::DestroyWindow()
             wp.length = sizeof(wp);
             if (GetWindowPlacement(&wp))
                 pApp->m_settings.m_wpLastPlacement = wp;
-            // The Help Bar's visibility is recorded here once the bar exists.
+            pApp->m_settings.m_nShowHelpBar = m_wndHelpBar.m_hWnd != nullptr && m_wndHelpBar.IsVisible() ? 1 : 0;
         }
+        CSizingControlBar::StoreAllBarStates(this, "Toolbars");
         SaveBarState("Toolbars");
     }
     if (m_bInTray || m_bIconLeaving)
@@ -206,6 +260,9 @@ BOOL CMainFrame::DestroyWindow()
 void CMainFrame::SetPlaced()
 {
     m_bPlaced = TRUE;
+    // The bars' delayed layout first, so the windows fit the client as it
+    // will stay.
+    RecalcLayout();
     for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
          hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {

@@ -14,6 +14,8 @@
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CToolBar.h"
 
+#include "widgets/CSizingControlBarCF.h"
+#include "widgets/CQlcHelpCtrl.h"
 #include "widgets/GlyphMenu.h"
 
 #include <atomic>
@@ -60,6 +62,19 @@ public:
     CToolBar& GetImageBar() { return m_wndImageBar; }
     CFormatBar& GetFormatBar() { return m_wndFormatBar; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+    CSizingControlBarCF& GetHelpBar() { return m_wndHelpBar; }
+
+    // --- Help Bar ------------------------------------------------------------------
+    // The captioned pane on the left; FALSE when its window cannot be made.
+    BOOL CreateHelpBar();
+    // The browser inside it, showing the program's help page. FALSE leaves
+    // the bar empty (the browser is not there or cannot show pages): the
+    // frame goes on without it.
+    BOOL CreateHelpBrowser();
+    // The page the Help Bar shows: the program folder's "\Help\hb_frameset.html".
+    static CString GetHelpBarPage();
+    void OnHelpBar();
+    void OnUpdateHelpBar(CCmdUI* pCmdUI);
 
     // --- Tray --------------------------------------------------------------------
     void SendToTray();
@@ -121,6 +136,8 @@ protected:
     CQlcToolBar m_wndToolBar;
     CFormatBar m_wndFormatBar;
     CQlcToolBar m_wndImageBar;
+    CSizingControlBarCF m_wndHelpBar;
+    CQlcHelpCtrl m_wndHelpCtrl;
     CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
     int m_nToolbarHeight;

@@ -15,6 +15,12 @@
 #define IDR_TOOLBAR_IMAGE               231
 #define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
 #define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
+#define IDR_POPUP_TASKS                 217   // "IDR_POPUP_TASKS": context menu of the task list
+
+// Docking panes (control bar ids)
+#define IDW_TASKS_BAR                   126   // the notebook window's Tasks bar
+#define IDW_HELP_BAR                    127   // the main frame's Help Bar
+#define IDC_TASK_LIST                   21890 // the task list inside the Tasks bar
 
 // Bitmaps
 #define IDB_SPLASH                      102   // splash screen and About box picture
@@ -106,6 +112,12 @@
 #define ID_QLCPOPUP_REMOVETASKLINK      32872
 #define ID_QLCPOPUP_IMPORTFOREIGNDATA   32873
 
+// Task list commands
+#define ID_TASK_NEW                     32864
+#define ID_TASK_EDIT                    32865
+#define ID_TASK_DELETE                  32866
+#define ID_TASK_OPENNODE                32869
+
 // Bookmark list commands
 #define ID_BOOKMARK_DELETE              32834
 #define ID_BOOKMARK_RENAME              32836
@@ -184,6 +196,20 @@
 #define IDS_CHANGE_PASSWORD_CAPTION     22315
 #define IDS_NODE_PROPERTIES_CAPTION     22316
 #define IDS_NODE_CRYPT_FAILED           22317
+#define IDS_TASK_COLUMN_TASK            21800
+#define IDS_TASK_COLUMN_PRIORITY        21801
+#define IDS_TASK_COLUMN_DUE             21802
+#define IDS_TASK_COLUMN_NOTES           21803
+#define IDS_PRIORITY_IDLE               21804
+#define IDS_PRIORITY_LOW                21805
+#define IDS_PRIORITY_NORMAL             21806
+#define IDS_PRIORITY_HIGH               21807
+#define IDS_PRIORITY_URGENT             21808
+#define IDS_TASK_UNKNOWN                21809
+#define IDS_TASK_ADD_CAPTION            21810
+#define IDS_TASKS_BAR_TITLE             21811
+#define IDS_HELP_BAR_TITLE              21812
+#define IDS_TASK_DATE_RANGE             21813
 #define IDS_TAB_MAIN                    21250
 #define IDS_TAB_BOOKMARKS               21251
 #define IDS_TREE_EMPTY                  21252

@@ -21,6 +21,22 @@ CDC* PASCAL CDC::FromHandle(HDC hDC)
     return static_cast<CDC*>(afxMapHDC()->FromHandle(hDC));
 }
 
+HBRUSH PASCAL CDC::GetHalftoneBrush()
+{
+    static HBRUSH s_hBrush = []() -> HBRUSH {
+        WORD grayPattern[8];
+        for (int i = 0; i < 8; i++)
+            grayPattern[i] = (WORD)(0x5555 << (i & 1));
+        HBITMAP hBitmap = ::CreateBitmap(8, 8, 1, 1, grayPattern);
+        if (hBitmap == nullptr)
+            return nullptr;
+        HBRUSH hBrush = ::CreatePatternBrush(hBitmap);
+        ::DeleteObject(hBitmap);
+        return hBrush;
+    }();
+    return s_hBrush;
+}
+
 BOOL CDC::Attach(HDC hDC)
 {
     if (hDC == nullptr)

@@ -21,6 +21,9 @@ public:
     ~CDC() override;
 
     static CDC* PASCAL FromHandle(HDC hDC);
+    // A brush of alternating pixels (for inverted trackers), made once and
+    // kept for the life of the process.
+    static HBRUSH PASCAL GetHalftoneBrush();
     HDC GetSafeHdc() const { return m_hDC; }
     operator HDC() const { return m_hDC; }
 

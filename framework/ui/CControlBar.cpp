@@ -28,7 +28,7 @@ const int kGripperDepth = 7;
 } // namespace
 
 CControlBar::CControlBar()
-    : m_dwStyle(0), m_dwDockStyle(0), m_pDockSite(nullptr), m_pDockBar(nullptr), m_pDockContext(nullptr),
+    : m_dwStyle(0), m_nStateFlags(0), m_dwDockStyle(0), m_pDockSite(nullptr), m_pDockBar(nullptr), m_pDockContext(nullptr),
       m_bAutoDelete(FALSE), m_bDockBar(FALSE), m_cxLeftBorder(0), m_cxRightBorder(0), m_cyTopBorder(0),
       m_cyBottomBorder(0), m_bForwardToOwner(TRUE)
 {
@@ -56,6 +56,44 @@ void CControlBar::OnDestroy()
     if (m_pDockSite != nullptr)
         m_pDockSite->RemoveControlBar(this);
     CWnd::OnDestroy();
+}
+
+BOOL CControlBar::IsVisible() const
+{
+    if (m_nStateFlags & delayHide)
+        return FALSE;
+    return (m_nStateFlags & delayShow) || (GetStyle() & WS_VISIBLE);
+}
+
+void CControlBar::DelayShow(BOOL bShow)
+{
+    m_nStateFlags &= ~(delayHide | delayShow);
+    const BOOL bVisible = (GetStyle() & WS_VISIBLE) != 0;
+    if (bShow && !bVisible)
+        m_nStateFlags |= delayShow;
+    else if (!bShow && bVisible)
+        m_nStateFlags |= delayHide;
+}
+
+DWORD CControlBar::RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout)
+{
+    DWORD dwStyle = GetStyle();
+    if (m_nStateFlags & delayShow)
+        dwStyle |= WS_VISIBLE;
+    else if (m_nStateFlags & delayHide)
+        dwStyle &= ~WS_VISIBLE;
+    if (lpLayout == nullptr || lpLayout->hDWP == nullptr || !(m_nStateFlags & (delayShow | delayHide)))
+        return dwStyle;
+    const UINT nFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                        ((m_nStateFlags & delayShow) ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    m_nStateFlags &= ~(delayHide | delayShow);
+    lpLayout->hDWP = ::DeferWindowPos(lpLayout->hDWP, m_hWnd, nullptr, 0, 0, 0, 0, nFlags);
+    if (lpLayout->hDWP == nullptr)
+    {
+        // The batch failed (and is gone): the change is made at once.
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, nFlags);
+    }
+    return dwStyle;
 }
 
 void CControlBar::SetBarStyle(DWORD dwStyle)
@@ -227,7 +265,7 @@ LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam)
 {
     AFX_SIZEPARENTPARAMS* lpLayout = (AFX_SIZEPARENTPARAMS*)lParam;
     const DWORD dwStyle = m_dwStyle;
-    if (!(GetStyle() & WS_VISIBLE) || (dwStyle & CBRS_ALIGN_ANY) == 0)
+    if (!(RecalcDelayShow(lpLayout) & WS_VISIBLE) || (dwStyle & CBRS_ALIGN_ANY) == 0)
         return 0;
 
     CRect rect(lpLayout->rect);
@@ -333,7 +371,7 @@ void CControlBar::GetBarInfo(CControlBarInfo* pInfo)
         pInfo->m_arrBarID.RemoveAll();
         for (INT_PTR i = 0; i < m_pDockBar->m_arrBars.GetSize(); i++)
         {
-            CControlBar* pBar = (CControlBar*)m_pDockBar->m_arrBars[i];
+            CControlBar* pBar = m_pDockBar->GetDockedBar(i);
             if (pBar != nullptr)
                 pInfo->m_arrBarID.Add((void*)(UINT_PTR)pBar->GetDlgCtrlID());
         }

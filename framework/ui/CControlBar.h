@@ -41,7 +41,15 @@ public:
     virtual void SetBarStyle(DWORD dwStyle);
     BOOL IsFloating() const;
     BOOL IsHorzDocked() const;
-    BOOL IsVisible() const { return (GetStyle() & WS_VISIBLE) != 0; }
+    // Visible, or about to be shown by the next layout pass (and not about
+    // to be hidden by it).
+    BOOL IsVisible() const;
+    // Shows or hides the bar at the next layout pass of its frame.
+    void DelayShow(BOOL bShow);
+    // Carries out a pending delayed show or hide, in the layout's batch of
+    // moves; a layout that only measures (no batch) changes nothing. The
+    // window style the bar has (or will have) afterwards.
+    DWORD RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout);
     BOOL IsDockBar() const { return m_bDockBar; }
     CFrameWnd* GetDockingFrame() const;
     virtual void GetBarInfo(CControlBarInfo* pInfo);
@@ -63,7 +71,10 @@ public:
     void OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpncsp);
     void OnNcPaint();
 
+    enum StateFlags { delayHide = 1, delayShow = 2 };
+
     DWORD m_dwStyle;          // CBRS_ styles
+    UINT m_nStateFlags;       // StateFlags
     DWORD m_dwDockStyle;      // edges it may dock to
     CFrameWnd* m_pDockSite;   // frame whose edges it docks to
     CDockBar* m_pDockBar;     // dock row holder it sits in, or null

@@ -3,15 +3,24 @@
 #include "framework/gdi/CPaintDC.h"
 
 #include <algorithm>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CDockBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CDockBar, CControlBar)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
 END_MESSAGE_MAP()
 
-CDockBar::CDockBar(BOOL bFloating) : m_bFloating(bFloating)
+namespace {
+
+// Neighbouring bars and rows share this many pixels (their borders).
+const int kOverlap = 2;
+
+} // namespace
+
+CDockBar::CDockBar(BOOL bFloating) : m_bFloating(bFloating), m_bLayoutQuery(FALSE)
 {
     m_bDockBar = TRUE;
     m_arrBars.Add(nullptr);
@@ -32,6 +41,14 @@ BOOL CDockBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     return TRUE;
 }
 
+CControlBar* CDockBar::GetDockedBar(INT_PTR i) const
+{
+    void* pEntry = m_arrBars[i];
+    if (pEntry == nullptr || IsPlaceHolder(pEntry))
+        return nullptr;
+    return (CControlBar*)pEntry;
+}
+
 int CDockBar::FindBar(CControlBar* pBar) const
 {
     for (INT_PTR i = 0; i < m_arrBars.GetSize(); i++)
@@ -42,12 +59,34 @@ int CDockBar::FindBar(CControlBar* pBar) const
     return -1;
 }
 
+int CDockBar::FindPlaceHolder(UINT nBarID) const
+{
+    if (nBarID == 0 || nBarID >= 0x10000)
+        return -1;
+    for (INT_PTR i = 0; i < m_arrBars.GetSize(); i++)
+    {
+        if (m_arrBars[i] == (void*)(UINT_PTR)nBarID)
+            return (int)i;
+    }
+    return -1;
+}
+
+BOOL CDockBar::RemovePlaceHolder(UINT nBarID)
+{
+    const int i = FindPlaceHolder(nBarID);
+    if (i < 0)
+        return FALSE;
+    m_arrBars.RemoveAt(i);
+    RemoveEmptyRows();
+    return TRUE;
+}
+
 int CDockBar::GetDockedCount() const
 {
     int n = 0;
     for (INT_PTR i = 0; i < m_arrBars.GetSize(); i++)
     {
-        if (m_arrBars[i] != nullptr)
+        if (GetDockedBar(i) != nullptr)
             n++;
     }
     return n;
@@ -58,7 +97,7 @@ int CDockBar::GetDockedVisibleCount() const
     int n = 0;
     for (INT_PTR i = 0; i < m_arrBars.GetSize(); i++)
     {
-        CControlBar* pBar = (CControlBar*)m_arrBars[i];
+        CControlBar* pBar = GetDockedBar(i);
         if (pBar != nullptr && pBar->IsVisible())
             n++;
     }
@@ -84,7 +123,8 @@ void CDockBar::GetBarPosition(CControlBar* pBar, int& nRow, int& nIndex) const
             nIndex = index;
             return;
         }
-        index++;
+        if (!IsPlaceHolder(m_arrBars[i]))
+            index++;
     }
 }
 
@@ -100,12 +140,21 @@ void CDockBar::RemoveEmptyRows()
         m_arrBars.InsertAt(0, nullptr);
 }
 
-BOOL CDockBar::RemoveControlBar(CControlBar* pBar)
+BOOL CDockBar::RemoveControlBar(CControlBar* pBar, BOOL bAddPlaceHolder)
 {
     const int i = FindBar(pBar);
     if (i < 0)
         return FALSE;
-    m_arrBars.RemoveAt(i);
+    const UINT nID = pBar->m_hWnd != nullptr ? (UINT)pBar->GetDlgCtrlID() : 0;
+    if (bAddPlaceHolder && nID != 0 && nID < 0x10000)
+    {
+        RemovePlaceHolder(nID);
+        m_arrBars[FindBar(pBar)] = (void*)(UINT_PTR)nID;
+    }
+    else
+    {
+        m_arrBars.RemoveAt(i);
+    }
     RemoveEmptyRows();
     if (pBar->m_pDockBar == this)
         pBar->m_pDockBar = nullptr;
@@ -116,10 +165,13 @@ namespace {
 
 void AdoptBar(CDockBar* pDock, CControlBar* pBar)
 {
-    if (pBar->m_pDockBar != nullptr && pBar->m_pDockBar != pDock)
-        pBar->m_pDockBar->RemoveControlBar(pBar);
-    else if (pBar->m_pDockBar == pDock)
-        pDock->RemoveControlBar(pBar);
+    CDockBar* pOld = pBar->m_pDockBar;
+    if (pOld != nullptr)
+    {
+        // A docked bar that goes floating keeps its place in its row.
+        const BOOL bKeepPlace = pOld != pDock && pDock->m_bFloating && !pOld->m_bFloating;
+        pOld->RemoveControlBar(pBar, bKeepPlace);
+    }
     if (pBar->GetParent() == nullptr || pBar->GetParent()->m_hWnd != pDock->m_hWnd)
         ::SetParent(pBar->m_hWnd, pDock->m_hWnd);
     pBar->m_pDockBar = pDock;
@@ -139,7 +191,25 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
     if (m_arrBars[m_arrBars.GetSize() - 1] != nullptr)
         m_arrBars.Add(nullptr);
 
+    const UINT nID = (UINT)pBar->GetDlgCtrlID();
     INT_PTR nInsert = -1;
+    if (lpRect == nullptr)
+    {
+        // Back to where it was before it floated.
+        const int nPlace = FindPlaceHolder(nID);
+        if (nPlace > 0)
+        {
+            m_arrBars[nPlace] = pBar;
+            RemoveEmptyRows();
+            pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
+                               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            return;
+        }
+    }
+    RemovePlaceHolder(nID);
+    if (m_arrBars[m_arrBars.GetSize() - 1] != nullptr)
+        m_arrBars.Add(nullptr);
+
     if (lpRect != nullptr && !m_bFloating)
     {
         // The row the dropped rectangle's centre falls in, by the bars' places.
@@ -154,20 +224,26 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
             int lo = INT_MAX, hi = INT_MIN;
             for (INT_PTR j = iRowStart; j < i; j++)
             {
+                CControlBar* pRowBar = GetDockedBar(j);
+                if (pRowBar == nullptr || !pRowBar->IsVisible())
+                    continue;
                 CRect r;
-                ((CControlBar*)m_arrBars[j])->GetWindowRect(r);
+                pRowBar->GetWindowRect(r);
                 lo = std::min<int>(lo, bHorz ? r.top : r.left);
                 hi = std::max<int>(hi, bHorz ? r.bottom : r.right);
             }
             const int c = bHorz ? ptCenter.y : ptCenter.x;
             if (lo <= hi && c >= lo && c < hi)
             {
-                // Within the row, before the first bar that starts after the centre.
+                // Within the row, before the first bar that starts after the drop.
                 nInsert = i;
                 for (INT_PTR j = iRowStart; j < i; j++)
                 {
+                    CControlBar* pRowBar = GetDockedBar(j);
+                    if (pRowBar == nullptr || !pRowBar->IsVisible())
+                        continue;
                     CRect r;
-                    ((CControlBar*)m_arrBars[j])->GetWindowRect(r);
+                    pRowBar->GetWindowRect(r);
                     if ((bHorz ? r.left : r.top) > (bHorz ? lpRect->left : lpRect->top))
                     {
                         nInsert = j;
@@ -202,6 +278,7 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
 void CDockBar::DockControlBarInRow(CControlBar* pBar, int nRow)
 {
     AdoptBar(this, pBar);
+    RemovePlaceHolder((UINT)pBar->GetDlgCtrlID());
     if (m_arrBars[m_arrBars.GetSize() - 1] != nullptr)
         m_arrBars.Add(nullptr);
     int row = 0;
@@ -228,43 +305,110 @@ void CDockBar::DockControlBarInRow(CControlBar* pBar, int nRow)
     pBar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+LRESULT CDockBar::OnSizeParent(WPARAM wParam, LPARAM lParam)
+{
+    // The bars of this holder measure themselves against what is left here.
+    AFX_SIZEPARENTPARAMS* lpLayout = (AFX_SIZEPARENTPARAMS*)lParam;
+    m_rectLayout = lpLayout->rect;
+    m_bLayoutQuery = lpLayout->hDWP == nullptr;
+    const LRESULT lResult = CControlBar::OnSizeParent(wParam, lParam);
+    m_bLayoutQuery = FALSE;
+    return lResult;
+}
+
+CSize CDockBar::BarLayoutSize(CControlBar* pBar, BOOL bHorz)
+{
+    if (m_bFloating)
+        return pBar->CalcDynamicLayout(0, LM_HORZ | LM_MRUWIDTH);
+    if (pBar->m_dwStyle & CBRS_SIZE_DYNAMIC)
+        return pBar->CalcDynamicLayout(-1, bHorz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK);
+    return pBar->CalcFixedLayout(FALSE, bHorz);
+}
+
 CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
 {
-    // Rows across the edge; bars side by side within a row.
     if (m_bFloating)
         bHorz = TRUE;
-    int nAcross = 0;   // sum of row thicknesses
-    int nAlongMax = 0; // longest row
-    int nAlong = 0, nThick = 0;
+
+    // The sizes first. Measuring a bar may split its row (a row too short
+    // for its bars): the measuring starts over then, a bounded number of times.
+    std::vector<std::pair<CControlBar*, CSize>> sizes;
+    const int nMaxPasses = (int)m_arrBars.GetSize() + 2;
+    for (int nPass = 0;; nPass++)
+    {
+        sizes.clear();
+        BOOL bRestart = FALSE;
+        for (INT_PTR i = 0; i < m_arrBars.GetSize(); i++)
+        {
+            CControlBar* pBar = GetDockedBar(i);
+            if (pBar == nullptr || !pBar->IsVisible())
+                continue;
+            const INT_PTR nCount = m_arrBars.GetSize();
+            sizes.push_back({ pBar, BarLayoutSize(pBar, bHorz) });
+            if (nPass < nMaxPasses && (m_arrBars.GetSize() != nCount || m_arrBars[i] != pBar))
+            {
+                bRestart = TRUE;
+                break;
+            }
+        }
+        if (!bRestart)
+            break;
+    }
+
+    // Then the places, row by row.
+    AFX_SIZEPARENTPARAMS layout = {};
+    layout.hDWP = m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos((int)m_arrBars.GetSize());
+    const int nAlongStart = -kOverlap;
+    int nAlong = nAlongStart;
+    int nAcross = m_bFloating ? -kOverlap : 0;
+    int nRowThick = 0;
+    int nAlongEnd = 0;
     for (INT_PTR i = 1; i < m_arrBars.GetSize(); i++)
     {
-        CControlBar* pBar = (CControlBar*)m_arrBars[i];
-        if (pBar == nullptr)
+        if (m_arrBars[i] == nullptr)
         {
-            nAcross += nThick;
-            nAlongMax = std::max(nAlongMax, nAlong);
-            nAlong = 0;
-            nThick = 0;
+            if (nRowThick > 0)
+                nAcross += nRowThick - kOverlap;
+            nRowThick = 0;
+            nAlong = nAlongStart;
             continue;
         }
+        CControlBar* pBar = GetDockedBar(i);
+        if (pBar == nullptr)
+            continue;
+        if (pBar->m_nStateFlags & (CControlBar::delayShow | CControlBar::delayHide))
+            pBar->RecalcDelayShow(&layout);
         if (!pBar->IsVisible())
             continue;
-        const CSize size = pBar->CalcFixedLayout(FALSE, bHorz);
-        CRect rect = bHorz ? CRect(CPoint(nAlong, nAcross), size) : CRect(CPoint(nAcross, nAlong), size);
-        CRect rectOld;
-        pBar->GetWindowRect(rectOld);
-        ScreenToClient(rectOld);
-        if (rectOld != rect)
-            pBar->SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
-                               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        nAlong += bHorz ? size.cx : size.cy;
-        nThick = std::max<int>(nThick, bHorz ? size.cy : size.cx);
+        CSize size(0, 0);
+        auto it = std::find_if(sizes.begin(), sizes.end(),
+                               [pBar](const std::pair<CControlBar*, CSize>& s) { return s.first == pBar; });
+        size = it != sizes.end() ? it->second : BarLayoutSize(pBar, bHorz);
+        const CRect rect = bHorz ? CRect(CPoint(nAlong, nAcross), size) : CRect(CPoint(nAcross, nAlong), size);
+        if (!m_bLayoutQuery)
+        {
+            CRect rectOld;
+            pBar->GetWindowRect(rectOld);
+            ScreenToClient(rectOld);
+            if (rectOld != rect)
+                pBar->SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+        const int nLength = bHorz ? size.cx : size.cy;
+        nAlongEnd = std::max(nAlongEnd, nAlong + nLength);
+        nAlong += nLength - kOverlap;
+        nRowThick = std::max<int>(nRowThick, bHorz ? size.cy : size.cx);
     }
-    nAcross += nThick;
-    nAlongMax = std::max(nAlongMax, nAlong);
-    if (bHorz)
-        return CSize(bStretch ? 32767 : nAlongMax, nAcross);
-    return CSize(nAcross, bStretch ? 32767 : nAlongMax);
+    if (nRowThick > 0)
+        nAcross += nRowThick - kOverlap;
+    if (layout.hDWP != nullptr)
+        ::EndDeferWindowPos(layout.hDWP);
+
+    if (m_bFloating)
+        return CSize(std::max(0, nAlongEnd - kOverlap), std::max(0, nAcross));
+    const int nThick = std::max(0, nAcross);
+    const int nLength = bStretch ? 32767 : std::max(0, nAlongEnd);
+    return bHorz ? CSize(nLength, nThick) : CSize(nThick, nLength);
 }
 
 void CDockBar::OnUpdateCmdUI(CFrameWnd* /*pTarget*/, BOOL /*bDisableIfNoHndler*/)

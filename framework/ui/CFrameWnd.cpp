@@ -4,12 +4,16 @@
 #include "framework/ui/CControlBar.h"
 #include "framework/docview/CCreateContext.h"
 #include "framework/ui/CDockBar.h"
+#include "framework/ui/CDockContext.h"
 #include "framework/ui/CDockState.h"
 #include "framework/docview/CDocument.h"
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CMiniDockFrameWnd.h"
 #include "framework/docview/CView.h"
 #include "framework/docview/CWinApp.h"
+
+#include <algorithm>
+#include <vector>
 
 #include <commctrl.h>
 #include <dde.h>
@@ -62,7 +66,7 @@ END_MESSAGE_MAP()
 CFrameWnd::CFrameWnd()
     : m_bAutoMenuEnable(TRUE), m_hMenuDefault(nullptr), m_hAccelTable(nullptr), m_nWindow(-1), m_nIDHelp(0),
       m_nIdleFlags(0), m_hMenuAlt(nullptr), m_nIDTracking(0), m_nIDLastMessage(0), m_pViewActive(nullptr),
-      m_bInRecalcLayout(FALSE)
+      m_bInRecalcLayout(FALSE), m_pFloatingFrameClass(RUNTIME_CLASS(CMiniDockFrameWnd))
 {
 }
 
@@ -559,28 +563,37 @@ void CFrameWnd::DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lp
 
 void CFrameWnd::FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle)
 {
-    CWnd* pOldParent = pBar->GetParent();
-    if (pBar->m_pDockBar != nullptr && pBar->m_pDockBar->m_bFloating && pBar->m_pDockBar->GetDockedCount() == 1)
+    CDockBar* pOldDock = pBar->m_pDockBar;
+    if (pOldDock != nullptr && pOldDock->m_bFloating && pOldDock->GetDockedCount() == 1)
     {
         // Already alone in a floating frame: just move it.
-        CWnd* pFrame = pBar->m_pDockBar->GetParent();
+        CWnd* pFrame = pOldDock->GetParent();
         pFrame->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
-    CMiniDockFrameWnd* pDockFrame = new CMiniDockFrameWnd;
-    if (!pDockFrame->Create(this, dwStyle))
+    // Where the bar was docked is where docking it again takes it.
+    if (pOldDock != nullptr && !pOldDock->m_bFloating && pBar->m_pDockContext != nullptr)
+        pBar->m_pDockContext->m_uMRUDockID = (UINT)pOldDock->GetDlgCtrlID();
+
+    CObject* pObject = m_pFloatingFrameClass != nullptr ? m_pFloatingFrameClass->CreateObject() : nullptr;
+    CMiniDockFrameWnd* pDockFrame = pObject ? DYNAMIC_DOWNCAST(CMiniDockFrameWnd, pObject) : nullptr;
+    if (pDockFrame == nullptr)
+    {
+        delete pObject;
+        return;
+    }
+    if (!pDockFrame->Create(this, dwStyle | (pBar->m_dwStyle & CBRS_SIZE_DYNAMIC)))
         return; // deleted itself
     pDockFrame->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     pDockFrame->m_wndDockBar.DockControlBar(pBar, nullptr);
     pDockFrame->RecalcLayout();
     if (pBar->GetStyle() & WS_VISIBLE)
-        pDockFrame->ShowWindow(SW_SHOWNA);
-    if (pOldParent != nullptr)
     {
-        CDockBar* pOldDock = DYNAMIC_DOWNCAST(CDockBar, pOldParent);
-        if (pOldDock != nullptr && pOldDock->m_bFloating && pOldDock->GetDockedCount() == 0)
-            pOldDock->GetParent()->DestroyWindow();
+        pDockFrame->ShowWindow(SW_SHOWNA);
+        pDockFrame->UpdateWindow();
     }
+    if (pOldDock != nullptr && pOldDock->m_bFloating && pOldDock->GetDockedCount() == 0)
+        pOldDock->GetParent()->DestroyWindow();
     RecalcLayout();
 }
 
@@ -607,12 +620,13 @@ void CFrameWnd::RemoveControlBar(CControlBar* pBar)
 
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay)
 {
-    pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
-                       SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE |
-                           (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     if (pBar->IsFloating())
     {
         // The floating frame shows while one of its bars does.
+        pBar->m_nStateFlags &= ~(CControlBar::delayShow | CControlBar::delayHide);
+        pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
+                           SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE |
+                               (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         CWnd* pMiniFrame = pBar->m_pDockBar->GetParent();
         const int nVisible = pBar->m_pDockBar->GetDockedVisibleCount();
         if (bShow && nVisible > 0)
@@ -627,9 +641,16 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay)
         return;
     }
     if (bDelay)
+    {
+        pBar->DelayShow(bShow);
         DelayRecalcLayout();
-    else
-        RecalcLayout();
+        return;
+    }
+    pBar->m_nStateFlags &= ~(CControlBar::delayShow | CControlBar::delayHide);
+    pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
+                       SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE |
+                           (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    RecalcLayout();
 }
 
 void CFrameWnd::LoadBarState(LPCSTR lpszProfileName)
@@ -851,13 +872,27 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
     }
     if (m_nIdleFlags & idleLayout)
         RecalcLayout(m_nIdleFlags & idleNotify);
-    // Floating bars live in frames of their own, outside this window.
+    // Floating bars live in frames of their own, outside this window: each
+    // such frame gets its idle pass (its delayed layout) and so do its bars.
+    std::vector<HWND> miniFrames;
     POSITION pos = m_listControlBars.GetHeadPosition();
     while (pos != nullptr)
     {
         CControlBar* pBar = (CControlBar*)m_listControlBars.GetNext(pos);
-        if (pBar->m_hWnd != nullptr && pBar->IsFloating())
-            AfxCallWndProc(pBar, pBar->m_hWnd, WM_IDLEUPDATECMDUI, wParam, 0);
+        if (pBar->m_hWnd == nullptr || !pBar->IsFloating())
+            continue;
+        HWND hMiniFrame = ::GetParent(pBar->m_pDockBar->m_hWnd);
+        if (hMiniFrame != nullptr && std::find(miniFrames.begin(), miniFrames.end(), hMiniFrame) == miniFrames.end())
+            miniFrames.push_back(hMiniFrame);
+    }
+    for (HWND hMiniFrame : miniFrames)
+    {
+        CWnd* pMiniFrame = FromHandlePermanent(hMiniFrame);
+        if (pMiniFrame == nullptr || !::IsWindowVisible(hMiniFrame))
+            continue;
+        AfxCallWndProc(pMiniFrame, hMiniFrame, WM_IDLEUPDATECMDUI, wParam, 0);
+        if (FromHandlePermanent(hMiniFrame) == pMiniFrame)
+            pMiniFrame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, wParam, 0, TRUE, TRUE);
     }
     return 0;
 }

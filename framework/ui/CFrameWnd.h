@@ -93,8 +93,11 @@ public:
     void EnableDocking(DWORD dwDockStyle);
     void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
     void DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lpRect = nullptr);
+    // Puts the bar into a floating frame (of m_pFloatingFrameClass) at point
+    // (screen); a docked bar leaves its placeholder in its row.
     void FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle = CBRS_ALIGN_TOP);
     CControlBar* GetControlBar(UINT nID);
+    // Shows or hides the bar; bDelay leaves both to the next idle layout.
     void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
     // The dock bar of an edge (AFX_IDW_DOCKBAR_xxx) or null.
     CDockBar* GetDockBar(UINT nDockBarID) const;
@@ -167,6 +170,8 @@ public:
     UINT m_nIDLastMessage;
     CView* m_pViewActive;
     BOOL m_bInRecalcLayout;
+    // The class of the small frames floating bars live in (a CMiniDockFrameWnd).
+    CRuntimeClass* m_pFloatingFrameClass;
     CString m_strTitle;
 
 protected:

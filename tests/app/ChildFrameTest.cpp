@@ -78,8 +78,8 @@ TEST_F(ChildFrameTest, CommandsOfWindowsStillToComeAreDisabled)
     ASSERT_NE(nullptr, pDoc);
     CChildFrame* pFrame = FrameOf(pDoc);
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
-    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_VIEW_TASKBAR,
-                      (UINT)ID_TOOLS_CHECKSPELLING, (UINT)ID_IMAGE_ZOOM })
+    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_TOOLS_CHECKSPELLING,
+                      (UINT)ID_IMAGE_ZOOM })
         EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
     for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL,
                       (UINT)ID_TREE_BATCHEXPORT })
@@ -167,8 +167,8 @@ TEST_F(ChildFrameTest, AStoredMaximisedPlacementOpensTheNextWindowMaximised)
 
 TEST_F(ChildFrameTest, TheTasksBarChoiceOfTheFileSurvivesASave)
 {
-    // The Tasks bar is not built yet: a notebook saved with it shown keeps
-    // that choice through this program's saves.
+    // A notebook saved with its Tasks bar shown opens with it shown and
+    // keeps that choice through this program's saves.
     const CString strPath = Path("tasks.qlc");
     {
         CTaskFlagDoc doc;
@@ -181,6 +181,7 @@ TEST_F(ChildFrameTest, TheTasksBarChoiceOfTheFileSurvivesASave)
     CQuillcrestDoc* pDoc = Open(strPath);
     ASSERT_NE(nullptr, pDoc);
     EXPECT_TRUE(FrameOf(pDoc)->IsTasksBarVisible());
+    EXPECT_TRUE(FrameOf(pDoc)->GetTasksBar().IsWindowVisible());
     CQlcNode note(pDoc, NodeIdByName(pDoc, "Note"));
     note.SetName("Renamed");
     note.Update(TRUE);

@@ -62,7 +62,7 @@ fail() {
 # The program's folder as the build placed it: the program and everything it
 # loads, and the licence the About box opens.
 mkdir -p "$WORK/program"
-for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries; do
+for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries Help; do
   [ -e "$BIN/$f" ] || fail "$f is missing from the program folder $BIN"
   cp -r "$BIN/$f" "$WORK/program/" || exit 1
 done

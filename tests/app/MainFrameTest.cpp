@@ -17,6 +17,8 @@
 #include "framework/ui/CMDIChildWnd.h"
 #include "framework/ui/CMenu.h"
 
+#include "widgets/CSCBMiniDockFrameWnd.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -380,7 +382,7 @@ TEST_F(MainFrameTest, TheLayoutIsStoredOnlyByAFrameThatWasPlaced)
     pFrame->ShowControlBar(&pFrame->GetImageBar(), FALSE, FALSE);
     DestroyMainFrame();
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastPlacement.length);
-    EXPECT_EQ(4u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar and three toolbars
+    EXPECT_EQ(5u, app.GetProfileInt("Toolbars-Summary", "Bars", 0)); // status bar, three toolbars, Help Bar
 
     // The next frame comes up with the Image bar hidden.
     pFrame = MakeMainFrame();
@@ -400,6 +402,86 @@ HINSTANCE WINAPI RecordWebOpen(HWND, LPCSTR, LPCSTR lpszFile, LPCSTR, LPCSTR, IN
 }
 
 } // namespace
+TEST_F(MainFrameTest, TheHelpBarIsACaptionedPaneOnTheLeftHoldingTheHelpBrowser)
+{
+    CSizingControlBarCF& bar = pFrame->GetHelpBar();
+    ASSERT_NE(nullptr, bar.m_hWnd);
+    EXPECT_EQ(IDW_HELP_BAR, bar.GetDlgCtrlID());
+    EXPECT_EQ((UINT)AFX_IDW_DOCKBAR_LEFT, bar.GetDockBarID());
+    CString strTitle;
+    bar.GetWindowText(strTitle);
+    EXPECT_EQ("Help Bar", std::string((LPCSTR)strTitle));
+    EXPECT_EQ((DWORD)(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT), bar.m_dwDockStyle);
+    EXPECT_NE(0u, bar.GetBarStyle() & CBRS_SIZE_DYNAMIC);
+    EXPECT_NE(0u, bar.GetSCBStyle() & SCBS_SIZECHILD);
+    EXPECT_TRUE(pFrame->m_pFloatingFrameClass->IsDerivedFrom(RUNTIME_CLASS(CSCBMiniDockFrameWnd)));
+    // The browser control fills the bar, with a client edge; where no
+    // browser engine shows the page it stays an empty window and the frame
+    // goes on.
+    const HWND hBrowser = ::GetWindow(bar.m_hWnd, GW_CHILD);
+    ASSERT_NE(nullptr, hBrowser);
+    EXPECT_EQ((UINT)AFX_IDW_PANE_FIRST, (UINT)::GetDlgCtrlID(hBrowser));
+    EXPECT_NE(0, ::GetWindowLongA(hBrowser, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_NE(0, ::GetWindowLongA(hBrowser, GWL_STYLE) & WS_VISIBLE); // shown with the bar
+    EXPECT_TRUE(::IsWindow(pFrame->m_hWnd));
+    EXPECT_EQ(CQlcApp::GetProgramFolder() + "\\Help\\hb_frameset.html", CMainFrame::GetHelpBarPage());
+}
+
+TEST_F(MainFrameTest, TheHelpBarTogglesFromItsMenuCommandAndF1)
+{
+    pFrame->ShowWindow(SW_SHOW);
+    CSizingControlBarCF& bar = pFrame->GetHelpBar();
+    ASSERT_TRUE(bar.IsWindowVisible());
+    EXPECT_EQ(1, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
+    pFrame->SendMessage(WM_COMMAND, ID_HELP_HELPBAR);
+    EXPECT_FALSE(bar.IsWindowVisible());
+    EXPECT_EQ(0, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
+    EXPECT_TRUE(::IsWindow(bar.m_hWnd));
+
+    // F1 through the frame's accelerators.
+    MSG msg = {};
+    msg.hwnd = pFrame->m_hWnd;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_F1;
+    msg.lParam = 1 | (::MapVirtualKeyA(VK_F1, 0) << 16);
+    EXPECT_TRUE(pFrame->PreTranslateMessage(&msg));
+    EXPECT_TRUE(bar.IsWindowVisible());
+    EXPECT_EQ(1, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
+}
+
+TEST_F(MainFrameTest, TheHelpBarsVisibilityAndSizesAreStoredAtExit)
+{
+    app.PlaceMainWindow(pFrame);
+    CSizingControlBarCF* pBar = &pFrame->GetHelpBar();
+    pBar->m_szVert.cx = 260;
+    pBar->m_szFloat = CSize(300, 350);
+    pFrame->SendMessage(WM_COMMAND, ID_HELP_HELPBAR);
+    ASSERT_FALSE(pBar->IsWindowVisible());
+    DestroyMainFrame();
+    EXPECT_EQ(0, app.m_settings.m_nShowHelpBar);
+    EXPECT_EQ(260u, app.GetProfileInt("Toolbars-SCBar-127", "sizeVertCX", 0));
+
+    // The next frame comes up with the bar hidden and its sizes.
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    pBar = &pFrame->GetHelpBar();
+    EXPECT_FALSE(pBar->GetStyle() & WS_VISIBLE);
+    EXPECT_EQ(260, pBar->m_szVert.cx);
+    EXPECT_EQ(CSize(300, 350), pBar->m_szFloat);
+
+    // Shown at exit: recorded as shown.
+    app.PlaceMainWindow(pFrame);
+    pFrame->SendMessage(WM_COMMAND, ID_HELP_HELPBAR);
+    DestroyMainFrame();
+    EXPECT_EQ(1, app.m_settings.m_nShowHelpBar);
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    EXPECT_TRUE(pFrame->GetHelpBar().GetStyle() & WS_VISIBLE);
+    pFrame->RecalcLayout();
+    CRect rcBar;
+    pFrame->GetHelpBar().GetWindowRect(rcBar);
+    EXPECT_EQ(260, rcBar.Width());
+}
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
 {

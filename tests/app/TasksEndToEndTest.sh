@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The docking panes of the real program, driven by input events: quillapp.exe
+# opens a notebook saved with its Tasks bar shown (made by qlctasknotebook)
+# inside a wine virtual desktop; the notebook window must come up with the
+# Tasks bar and the main frame with the Help Bar (a screenshot of both is
+# kept). At exit the program stores the Tasks bar's sizes (one set for the
+# program) and the Help Bar's visibility. A second run starts from sizes
+# changed in the registry, hides the Help Bar with F1 and ends: the sizes it
+# read must be the ones it stores again, and the Help Bar must be stored
+# hidden.
+#
+#   TasksEndToEndTest.sh <program folder> <qlctasknotebook.exe> <wine prefix> <screenshot path>
+#
+# Needs an X display ($DISPLAY), xdotool and ImageMagick's import; without a
+# display the test is skipped (exit 77).
+set -uo pipefail
+
+BIN=$1 MAKER=$2 PREFIX=$3 SHOT=$4
+TAG="panes end-to-end"
+KEY='HKCU\Software\Varlosoft\Varlo Quillcrest'
+DESK="QlcPanes$$"
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
+
+cp "$BIN/quillapp.exe" "$WORK/" || exit 1
+cd "$WORK"
+"$WINE64" "$MAKER" tasks.qlc || { echo "$TAG: the notebook was not made"; exit 1; }
+
+# A registry value as a number ("" when missing).
+reg_dword() {
+  local hex
+  hex=$("$WINE64" reg query "$KEY\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v v="$2" '$1 == v && $2 == "REG_DWORD" { print $3 }')
+  [ -n "$hex" ] && echo $((hex))
+}
+
+# Starts the program on the notebook, gives it the keyboard, runs the
+# given actions, then ends it with Alt+F4.
+run_program() {
+  local actions=$1 win="" i
+  "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe tasks.qlc </dev/null >>"$WORK/wine.log" 2>&1 &
+  DESK_PID=$!
+  for i in $(seq 100); do
+    win=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
+    [ -n "$win" ] && break
+    sleep 0.2
+  done
+  [ -n "$win" ] || { echo "$TAG: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
+  sleep 8
+  xdotool mousemove --window "$win" 300 10 click 1
+  sleep 1
+  eval "$actions"
+  # Out of the tree (which keeps Alt+F4 to itself here) into the content pane.
+  xdotool key Tab
+  sleep 0.5
+  xdotool key alt+F4
+  for i in $(seq 100); do
+    kill -0 "$DESK_PID" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$DESK_PID" 2>/dev/null; then
+    echo "$TAG: the program did not end after Alt+F4"
+    import -window root "${SHOT%.png}-stuck.png" 2>/dev/null
+    return 1
+  fi
+  DESK_PID=""
+}
+
+"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
+"$WINE64" reg add "$KEY\\Settings" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
+# 1. Both panes show; the picture is kept.
+run_program 'sleep 1; import -window root "$SHOT" 2>/dev/null' || exit 1
+[ -s "$SHOT" ] || { echo "$TAG: no screenshot"; exit 1; }
+cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
+shown=$(reg_dword Settings ShowHelpBar)
+[ "$cy" = 200 ] || { echo "$TAG: the Tasks bar's height was stored as '$cy', not 200"; exit 1; }
+[ "$shown" = 1 ] || { echo "$TAG: the Help Bar was stored as '$shown', not shown"; exit 1; }
+
+# 2. Sizes from the registry come back and are stored again; F1 hides the Help Bar.
+"$WINE64" reg add "$KEY\\TasksBar-SCBar-126" /v sizeHorzCY /t REG_DWORD /d 260 /f >/dev/null 2>&1
+"$WINE64" reg add "$KEY\\Toolbars-SCBar-127" /v sizeVertCX /t REG_DWORD /d 240 /f >/dev/null 2>&1
+run_program 'xdotool key F1; sleep 1; import -window root "${SHOT%.png}-second.png" 2>/dev/null' || exit 1
+cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
+cx=$(reg_dword Toolbars-SCBar-127 sizeVertCX)
+shown=$(reg_dword Settings ShowHelpBar)
+[ "$cy" = 260 ] || { echo "$TAG: the Tasks bar's height did not survive the restart ('$cy')"; exit 1; }
+[ "$cx" = 240 ] || { echo "$TAG: the Help Bar's width did not survive the restart ('$cx')"; exit 1; }
+[ "$shown" = 0 ] || { echo "$TAG: F1 did not hide the Help Bar for the next run ('$shown')"; exit 1; }
+echo "$TAG: passed"
