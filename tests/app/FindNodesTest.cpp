@@ -514,25 +514,9 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
     const DWORD dwWorkerId = ::GetThreadId(m_pDlg->GetWorkerHandle());
     ASSERT_NE(0u, dwWorkerId);
 
-    // Another thread takes the lock again and again while the search runs:
-    // it always gets it within the window's 100 ms.
-    std::atomic<bool> bRunning(true);
-    std::atomic<int> nTaken(0), nMissed(0);
-    std::thread taker([&] {
-        while (bRunning)
-        {
-            CSingleLock lock(&pState->m_mutex);
-            if (lock.Lock(CFindNodesDlg::kLockWait))
-                nTaken++;
-            else
-                nMissed++;
-            lock.Unlock();
-            ::Sleep(1);
-        }
-    });
+    // No window of the worker's, top-level or message-only.
     int nWindowsChecks = 0;
-    ASSERT_TRUE(RunWorkerCallsUntil([&] {
-        // No window of the worker's, top-level or message-only.
+    const auto checkWindows = [&] {
         BOOL bOwns = FALSE;
         ::EnumThreadWindows(dwWorkerId, &NoteWindow, (LPARAM)&bOwns);
         for (HWND h = ::FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h != nullptr;
@@ -543,12 +527,36 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
         }
         EXPECT_FALSE(bOwns);
         nWindowsChecks++;
+    };
+    // Once it waits for its first call the worker has set itself up.
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_SENDMESSAGE));
+    checkWindows();
+
+    // Another thread takes the lock again and again while the search runs:
+    // it always gets it within the window's 100 ms.
+    std::atomic<bool> bRunning(true);
+    std::atomic<int> nTaken(0), nMissed(0);
+    std::thread taker([&] {
+        do
+        {
+            CSingleLock lock(&pState->m_mutex);
+            if (lock.Lock(CFindNodesDlg::kLockWait))
+                nTaken++;
+            else
+                nMissed++;
+            lock.Unlock();
+            ::Sleep(1);
+        } while (bRunning);
+    });
+    const bool bEnded = RunWorkerCallsUntil([&] {
+        checkWindows();
         CSingleLock lock(&pState->m_mutex, TRUE);
         return pState->m_bDone != FALSE;
-    }));
+    });
     bRunning = false;
     taker.join();
-    EXPECT_GT(nWindowsChecks, 3);
+    ASSERT_TRUE(bEnded);
+    EXPECT_GT(nWindowsChecks, 1);
     EXPECT_GT(nTaken.load(), 0);
     EXPECT_EQ(0, nMissed.load());
     // The worker took the lock once per batch of notes, not once per node.
