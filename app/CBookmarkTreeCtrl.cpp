@@ -82,6 +82,7 @@ HTREEITEM CBookmarkTreeCtrl::InsertBookmarkItem(const QLCBOOKMARK& bookmark)
 
 void CBookmarkTreeCtrl::FillBookmarks()
 {
+    SetRedraw(FALSE);
     DeleteAllItems();
     m_hContextItem = nullptr;
     const CQlcBookmarkMap& bookmarks = m_pDoc->GetBookmarkTable();
@@ -93,6 +94,8 @@ void CBookmarkTreeCtrl::FillBookmarks()
         bookmarks.GetNextAssoc(pos, dwId, bookmark);
         InsertBookmarkItem(bookmark);
     }
+    SetRedraw(TRUE);
+    Invalidate();
 }
 
 void CBookmarkTreeCtrl::AddBookmarkItem(DWORD dwBookmarkId)

@@ -13,6 +13,7 @@
 #include "framework/base/AfxPrompt.h"
 #include "framework/ui/CWaitCursor.h"
 
+#include <algorithm>
 #include <climits>
 #include <mbstring.h>
 
@@ -39,6 +40,7 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_WM_MEASUREITEM()
     ON_WM_MENUCHAR()
     ON_WM_INITMENUPOPUP()
+    ON_NOTIFY_REFLECT(TVN_DELETEITEMA, OnDeleteItem)
     ON_COMMAND(ID_QLCPOPUP_NEWNOTE, OnQlcPopupNewNote)
     ON_COMMAND(ID_QLCPOPUP_NEWFOLDER, OnQlcPopupNewFolder)
     ON_COMMAND(ID_QLCPOPUP_RENAME, OnQlcPopupRename)
@@ -113,10 +115,10 @@ BOOL CQlcTreeCtrl::IsPlaceholder(HTREEITEM hItem) const
     return hItem != nullptr && (DWORD)GetItemData(hItem) == kPlaceholderId;
 }
 
-void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
+HTREEITEM CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
 {
     if (hParent == nullptr || hParent == TVI_ROOT)
-        return; // the top level never shows "(empty)"
+        return nullptr; // the top level never shows "(empty)"
     TVINSERTSTRUCTA tvis = {};
     tvis.hParent = hParent;
     tvis.hInsertAfter = TVI_LAST;
@@ -126,7 +128,7 @@ void CQlcTreeCtrl::AddPlaceholder(HTREEITEM hParent)
     tvis.item.pszText = const_cast<LPSTR>((LPCSTR)strText);
     tvis.item.iImage = tvis.item.iSelectedImage = imagePlaceholder;
     tvis.item.lParam = (LPARAM)kPlaceholderId;
-    InsertItem(&tvis);
+    return InsertItem(&tvis);
 }
 
 int CQlcTreeCtrl::LeadingNumber(LPCSTR lpszName)
@@ -158,6 +160,25 @@ int CQlcTreeCtrl::LeadingNumber(LPCSTR lpszName)
     return (int)n;
 }
 
+int CQlcTreeCtrl::CompareRecords(const QLCNODE& node1, int nNumber1, const QLCNODE& node2, int nNumber2, WORD wOrder,
+                                 WORD wFolders)
+{
+    if (node1.nType != node2.nType && wFolders != 2)
+    {
+        const int nFirst = wFolders == 1 ? 1 : -1;
+        if (CQlcNode::IsFolderType(node1.nType))
+            return nFirst;
+        if (CQlcNode::IsFolderType(node2.nType))
+            return -nFirst;
+    }
+    // Numbers first by value (ascending whatever the order), compared,
+    // never subtracted: large numbers must not overflow.
+    if ((wOrder & 2) && nNumber1 != nNumber2 && nNumber1 != 0 && nNumber2 != 0)
+        return nNumber1 < nNumber2 ? -1 : 1;
+    const int nResult = _mbsicmp((const unsigned char*)(LPCSTR)node1.strName, (const unsigned char*)(LPCSTR)node2.strName);
+    return (wOrder & 1) ? -nResult : nResult;
+}
+
 int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
 {
     // The placeholder always comes last.
@@ -165,33 +186,22 @@ int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
         return 1;
     if (dwId2 == kPlaceholderId)
         return -1;
-    CQlcNode node1(m_pDoc, dwId1);
-    CQlcNode node2(m_pDoc, dwId2);
+    // A stale id compares as a nameless node of no type.
+    static const QLCNODE s_missing = [] {
+        QLCNODE node;
+        node.nType = 255;
+        return node;
+    }();
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    const QLCNODE* p1 = nodes.PLookup(dwId1);
+    const QLCNODE* p2 = nodes.PLookup(dwId2);
+    const QLCNODE& node1 = p1 ? *p1 : s_missing;
+    const QLCNODE& node2 = p2 ? *p2 : s_missing;
     WORD wOrder = 0, wFolders = 0;
     m_pDoc->GetSortOptions(wOrder, wFolders);
-
-    if (node1.GetType() != node2.GetType() && wFolders != 2)
-    {
-        const int nFirst = wFolders == 1 ? 1 : -1;
-        if (node1.IsFolder())
-            return nFirst;
-        if (node2.IsFolder())
-            return -nFirst;
-    }
-
-    LPCSTR lpsz1 = node1.IsValid() ? node1.GetName() : "";
-    LPCSTR lpsz2 = node2.IsValid() ? node2.GetName() : "";
-    if (wOrder & 2)
-    {
-        // Numbers first by value (ascending whatever the order), compared,
-        // never subtracted: large numbers must not overflow.
-        const int n1 = LeadingNumber(lpsz1);
-        const int n2 = LeadingNumber(lpsz2);
-        if (n1 != n2 && n1 != 0 && n2 != 0)
-            return n1 < n2 ? -1 : 1;
-    }
-    const int nResult = _mbsicmp((const unsigned char*)lpsz1, (const unsigned char*)lpsz2);
-    return (wOrder & 1) ? -nResult : nResult;
+    const bool bNumbers = (wOrder & 2) != 0;
+    return CompareRecords(node1, bNumbers ? LeadingNumber(node1.strName) : 0, node2,
+                          bNumbers ? LeadingNumber(node2.strName) : 0, wOrder, wFolders);
 }
 
 int CALLBACK CQlcTreeCtrl::CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
@@ -238,58 +248,36 @@ HTREEITEM CQlcTreeCtrl::InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEI
         tvis.item.mask |= TVIF_HANDLE;
         SetItem(&tvis.item);
         SetItemState(hFirst, 0, TVIS_BOLD);
+        m_nodeItems[dwNodeId] = hFirst;
         return hFirst;
     }
-    return InsertItem(&tvis);
+    HTREEITEM hItem = InsertItem(&tvis);
+    if (hItem != nullptr)
+        m_nodeItems[dwNodeId] = hItem;
+    return hItem;
 }
 
-int CQlcTreeCtrl::FillChildren(DWORD dwParentId, HTREEITEM hParent, DWORD dwShownId)
+void CQlcTreeCtrl::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    int nInserted = 0;
+    const NMTREEVIEWA* pInfo = (const NMTREEVIEWA*)pNMHDR;
+    auto found = m_nodeItems.find((DWORD)pInfo->itemOld.lParam);
+    if (found != m_nodeItems.end() && found->second == pInfo->itemOld.hItem)
+        m_nodeItems.erase(found);
+    *pResult = 0;
+}
+
+void CQlcTreeCtrl::RecordExpanded(std::vector<DWORD>& expanded) const
+{
+    // Only folders open: the index leads to their items without walking the
+    // tree.
     const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
-    POSITION pos = nodes.GetStartPosition();
-    while (pos != nullptr)
+    for (const auto& entry : m_nodeItems)
     {
-        DWORD dwId = 0;
-        QLCNODE record;
-        nodes.GetNextAssoc(pos, dwId, record);
-        if (record.dwParentId != dwParentId || dwId == dwParentId)
+        const QLCNODE* pNode = nodes.PLookup(entry.first);
+        if (pNode == nullptr || !CQlcNode::IsFolderType(pNode->nType))
             continue;
-        HTREEITEM hItem = InsertNodeItem(dwId, hParent, GetSortedInsertAfter(hParent, dwId));
-        if (hItem == nullptr)
-            continue;
-        nInserted++;
-        if (CQlcNode::IsFolderType(record.nType) && FillChildren(dwId, hItem, dwShownId) == 0)
-            AddPlaceholder(hItem);
-        if (dwId == dwShownId)
-        {
-            m_hShownItem = hItem;
-            MarkShownItem(hItem);
-        }
-        if (CQlcApp* pApp = App())
-        {
-            const QLCNODECLIPBOARD& clip = pApp->m_nodeClipboard;
-            if (clip.bHasContent && clip.bCut && clip.pDocument == m_pDoc && clip.dwNodeId == dwId)
-            {
-                m_hCutItem = hItem;
-                int nImage = 0, nSelected = 0;
-                GetItemImage(hItem, nImage, nSelected);
-                SetItemImage(hItem, nImage + imageCutOffset, nSelected + imageCutOffset);
-            }
-        }
-    }
-    return nInserted;
-}
-
-void CQlcTreeCtrl::RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const
-{
-    for (HTREEITEM h = GetChildItem(hParent); h != nullptr; h = GetNextSiblingItem(h))
-    {
-        if (IsPlaceholder(h))
-            continue;
-        if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
-            expanded.push_back((DWORD)GetItemData(h));
-        RecordExpanded(h, expanded);
+        if (GetItemState(entry.second, TVIS_EXPANDED) & TVIS_EXPANDED)
+            expanded.push_back(entry.first);
     }
 }
 
@@ -297,14 +285,15 @@ void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
 {
     if (m_hWnd == nullptr || m_pDoc == nullptr)
         return;
-    SetRedraw(FALSE);
+    const BOOL bWasVisible = RedrawOff();
     const DWORD dwShownId = m_hShownItem ? (DWORD)GetItemData(m_hShownItem) : kPlaceholderId;
     std::vector<DWORD> expanded;
     if (bKeepExpanded)
-        RecordExpanded(nullptr, expanded);
+        RecordExpanded(expanded);
 
     // No handle of the old items survives the rebuild.
     m_hShownItem = m_hContextItem = m_hPressedItem = m_hCutItem = nullptr;
+    m_nodeItems.clear();
     DeleteAllItems();
     FillChildren(0, TVI_ROOT, dwShownId);
     for (DWORD dwId : expanded)
@@ -315,8 +304,7 @@ void CQlcTreeCtrl::RefreshTree(BOOL bKeepExpanded)
             SetItemImage(h, imageFolderOpen, imageFolderOpen);
         }
     }
-    SetRedraw(TRUE);
-    Invalidate();
+    RedrawOn(bWasVisible);
 }
 
 // ---------------------------------------------------------------------------
@@ -390,12 +378,18 @@ void CQlcTreeCtrl::SyncShownItem(HTREEITEM hPrevious)
 
 HTREEITEM CQlcTreeCtrl::FindNodeItem(DWORD dwNodeId, HTREEITEM hBelow) const
 {
-    for (HTREEITEM h = GetChildItem(hBelow == TVI_ROOT ? nullptr : hBelow); h != nullptr; h = GetNextSiblingItem(h))
+    // A node has one item at most, so the index answers what a depth-first
+    // search would find.
+    auto found = m_nodeItems.find(dwNodeId);
+    if (found == m_nodeItems.end())
+        return nullptr;
+    const HTREEITEM hItem = found->second;
+    if (hBelow == TVI_ROOT || hBelow == nullptr)
+        return hItem;
+    for (HTREEITEM h = GetParentItem(hItem); h != nullptr; h = GetParentItem(h))
     {
-        if ((DWORD)GetItemData(h) == dwNodeId)
-            return h;
-        if (HTREEITEM hFound = FindNodeItem(dwNodeId, h))
-            return hFound;
+        if (h == hBelow)
+            return hItem;
     }
     return nullptr;
 }
@@ -456,36 +450,72 @@ void CQlcTreeCtrl::ShowBookmarkItem(DWORD dwNodeId)
     SelectNodeItem(hItem);
 }
 
-namespace {
-
-void ExpandBranch(CQlcTreeCtrl& tree, HTREEITEM hParent, UINT nCode, int nImage)
+BOOL CQlcTreeCtrl::RedrawOff()
 {
-    for (HTREEITEM h = tree.GetChildItem(hParent); h != nullptr; h = tree.GetNextSiblingItem(h))
-    {
-        if (tree.GetChildItem(h) == nullptr)
-            continue;
-        ExpandBranch(tree, h, nCode, nImage);
-        tree.Expand(h, nCode);
-        tree.SetItemImage(h, nImage, nImage);
-    }
+    const BOOL bWasVisible = (GetStyle() & WS_VISIBLE) != 0;
+    SetRedraw(FALSE);
+    ::DefWindowProcA(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    return bWasVisible;
 }
 
-} // namespace
+void CQlcTreeCtrl::RedrawOn(BOOL bWasVisible)
+{
+    if (bWasVisible)
+        ::DefWindowProcA(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+void CQlcTreeCtrl::ExpandFolders(UINT nCode, int nImage)
+{
+    // Every folder item, found through the index rather than by walking the
+    // tree. Some controls go over every shown item whenever a shown folder
+    // opens or closes, and hardly do anything for one inside a closed
+    // folder: so the top folders close first (the last first, leaving the
+    // fewest shown items behind each), the folders inside them change while
+    // nothing of theirs is shown, and when opening the top folders open last.
+    const BOOL bWasVisible = RedrawOff();
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    std::vector<HTREEITEM> inner;
+    for (const auto& entry : m_nodeItems)
+    {
+        const QLCNODE* pNode = nodes.PLookup(entry.first);
+        if (pNode != nullptr && CQlcNode::IsFolderType(pNode->nType) && pNode->dwParentId != 0)
+            inner.push_back(entry.second);
+    }
+    std::vector<HTREEITEM> top;
+    for (HTREEITEM h = GetRootItem(); h != nullptr; h = GetNextSiblingItem(h))
+    {
+        if (GetChildItem(h) != nullptr)
+            top.push_back(h);
+    }
+
+    auto apply = [this](HTREEITEM h, UINT nHow, int nNewImage) {
+        if (GetChildItem(h) == nullptr)
+            return;
+        Expand(h, nHow);
+        SetItemImage(h, nNewImage, nNewImage);
+    };
+    for (auto it = top.rbegin(); it != top.rend(); ++it)
+        apply(*it, TVE_COLLAPSE, imageFolder);
+    for (HTREEITEM h : inner)
+        apply(h, nCode, nImage);
+    if (nCode == TVE_EXPAND)
+    {
+        for (HTREEITEM h : top)
+            apply(h, TVE_EXPAND, imageFolderOpen);
+    }
+    RedrawOn(bWasVisible);
+}
 
 void CQlcTreeCtrl::CollapseAll()
 {
-    SetRedraw(FALSE);
-    ExpandBranch(*this, nullptr, TVE_COLLAPSE, imageFolder);
-    SetRedraw(TRUE);
-    Invalidate();
+    ExpandFolders(TVE_COLLAPSE, imageFolder);
 }
 
 void CQlcTreeCtrl::ExpandAll()
 {
-    SetRedraw(FALSE);
-    ExpandBranch(*this, nullptr, TVE_EXPAND, imageFolderOpen);
-    SetRedraw(TRUE);
-    Invalidate();
+    ExpandFolders(TVE_EXPAND, imageFolderOpen);
 }
 
 void CQlcTreeCtrl::RefreshNodeItem(DWORD dwNodeId)

@@ -4,6 +4,11 @@
 // here (double-click, Enter or Space, or a click in single-click mode) and
 // renamed, created and deleted here. Item data is the node id (the
 // placeholder's is -1).
+//
+// Node items are inserted only by the fill and InsertNodeItem, which keep an
+// index from node id to item (items leave it as the control deletes them):
+// finding a node's item never searches the tree, whose every call costs time
+// in proportion to the items on some platforms.
 #pragma once
 
 #include "framework/base/CStringList.h"
@@ -11,11 +16,13 @@
 
 #include "widgets/GlyphMenu.h"
 
+#include <unordered_map>
 #include <vector>
 
 class CBookmarkTreeCtrl;
 class CChildFrame;
 class CQuillcrestDoc;
+struct QLCNODE;
 
 class CQlcTreeCtrl : public CTreeCtrl
 {
@@ -63,6 +70,10 @@ public:
     // the tree.
     static int CALLBACK CompareNodesProc(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
     int CompareNodes(DWORD dwId1, DWORD dwId2) const;
+    // The same comparison on two records, with the leading numbers of their
+    // names when numerical sorting is on (LeadingNumber, else unused).
+    static int CompareRecords(const QLCNODE& node1, int nNumber1, const QLCNODE& node2, int nNumber2, WORD wOrder,
+                              WORD wFolders);
     // The leading decimal number of a name (white space and a sign allowed),
     // clamped to the int range; 0 when the name does not begin with one.
     static int LeadingNumber(LPCSTR lpszName);
@@ -72,7 +83,7 @@ public:
     // Inserts a node's item (text, images, data, overlay) under hParent after
     // hInsertAfter; a placeholder under hParent is reused.
     HTREEITEM InsertNodeItem(DWORD dwNodeId, HTREEITEM hParent, HTREEITEM hInsertAfter);
-    void AddPlaceholder(HTREEITEM hParent);
+    HTREEITEM AddPlaceholder(HTREEITEM hParent);
     BOOL IsPlaceholder(HTREEITEM hItem) const;
     DWORD GetItemNodeId(HTREEITEM hItem) const { return hItem ? (DWORD)GetItemData(hItem) : 0; }
 
@@ -172,12 +183,25 @@ protected:
     // A new note or folder at the context item's place.
     void NewNode(BYTE nType);
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
-    void RecordExpanded(HTREEITEM hParent, std::vector<DWORD>& expanded) const;
     void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder);
     // The batch import of files chosen in the open dialog.
     void ImportChosenFiles(UINT nTitleId, LPCSTR lpszFilter, LPCSTR lpszFilterBlock);
     // The processing dialog's own worker imports the files chosen.
     void ImportChosenFilesOnWorker(int nJobCode, UINT nTitleId, UINT nFilterId);
+    // The folders whose items are expanded.
+    void RecordExpanded(std::vector<DWORD>& expanded) const;
+    // Every item that has children expanded or collapsed, with its image.
+    void ExpandFolders(UINT nCode, int nImage);
+    // Redraw off as the system's default handling has it: beside the
+    // control's own flag the window stops counting as visible, so that no
+    // change scrolls or paints anything. On again, it is visible again only
+    // when it was before.
+    BOOL RedrawOff();
+    void RedrawOn(BOOL bWasVisible);
+    void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
+
+    class CFill;
+    friend class CFill;
 
     CBookmarkTreeCtrl* m_pBookmarks;
     BOOL m_bLabelEditing;
@@ -190,6 +214,7 @@ protected:
     HTREEITEM m_hShownItem;
     HTREEITEM m_hContextItem;
     GlyphMenu* m_pContextMenu;   // the popup being tracked
+    std::unordered_map<DWORD, HTREEITEM> m_nodeItems; // node id -> its item
 
     DECLARE_MESSAGE_MAP()
 };

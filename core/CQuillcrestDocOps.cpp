@@ -30,6 +30,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -196,18 +197,40 @@ BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& d
 
 // Keeps walking into folders below the parent; seen stops a damaged
 // notebook whose parents form a loop.
+// Descendants of a node, each folder's after its own descendants, children
+// in table order. The table is grouped by parent in one pass and walked
+// without recursion, so a branch of any size or depth costs one pass.
 void CollectBelow(const CQlcNodeMap& nodes, DWORD dwParentId, std::vector<DWORD>& nodeIds, std::set<DWORD>& seen)
 {
-    for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
+    std::unordered_map<DWORD, std::vector<const CQlcNodeMap::CPair*>> children;
+    for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
+        children[p->value.dwParentId].push_back(p);
+
+    struct CFrame
     {
         DWORD dwId;
-        QLCNODE node;
-        nodes.GetNextAssoc(pos, dwId, node);
-        if (node.dwParentId != dwParentId || !seen.insert(dwId).second)
+        size_t nNext;
+    };
+    std::vector<CFrame> stack(1, CFrame{ dwParentId, 0 });
+    while (!stack.empty())
+    {
+        CFrame& frame = stack.back();
+        auto found = children.find(frame.dwId);
+        if (found == children.end() || frame.nNext == found->second.size())
+        {
+            const DWORD dwDone = frame.dwId;
+            stack.pop_back();
+            if (!stack.empty())
+                nodeIds.push_back(dwDone); // a folder, after what lies below it
             continue;
-        if (CQlcNode::IsFolderType(node.nType))
-            CollectBelow(nodes, dwId, nodeIds, seen);
-        nodeIds.push_back(dwId);
+        }
+        const CQlcNodeMap::CPair* p = found->second[frame.nNext++];
+        if (!seen.insert(p->key).second)
+            continue;
+        if (CQlcNode::IsFolderType(p->value.nType))
+            stack.push_back(CFrame{ p->key, 0 });
+        else
+            nodeIds.push_back(p->key);
     }
 }
 
@@ -622,12 +645,10 @@ void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS
 
 BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
 {
-    for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
+    // Asked for every item of a list: the tasks are looked at, not copied.
+    for (const CQlcTaskMap::CPair* p = m_mapTasks.PGetFirstAssoc(); p != nullptr; p = m_mapTasks.PGetNextAssoc(p))
     {
-        DWORD dwTaskId;
-        QLCTASK task;
-        m_mapTasks.GetNextAssoc(pos, dwTaskId, task);
-        if ((task.dwFlags & QLC_TASKFLAG_LINKED) && task.dwLinkedNodeId == dwNodeId)
+        if ((p->value.dwFlags & QLC_TASKFLAG_LINKED) && p->value.dwLinkedNodeId == dwNodeId)
             return TRUE;
     }
     return FALSE;

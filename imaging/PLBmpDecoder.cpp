@@ -171,6 +171,16 @@ void PLBmpDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     ReadHeader(source, h);
 
     const int depth = h.bitCount > 8 ? 32 : 8;
+    const bool rle = h.compression != PL_BI_RGB && (h.bitCount == 8 || h.bitCount == 4);
+    // Uncompressed lines have a fixed length: a file too short for them is
+    // refused before the bitmap (and its line table) is made. Run-length data
+    // may end the bitmap early by design, but needs one escape at least.
+    const int64_t fileLine = ((h.width * h.bitCount + 31) / 32) * 4;
+    if (h.width > 0 && h.height > 0)
+    {
+        PLBmp::CheckDimensions(h.width, h.height, depth);
+        RequireData(source, rle ? 2 : fileLine * h.height);
+    }
     bmp->Create(h.width < 0 ? -1 : ClampToInt(h.width), ClampToInt(h.height), uint16_t(depth),
                 h.bitCount == 32, PLPoint(Resolution(h.xPelsPerMeter), Resolution(h.yPelsPerMeter)));
     if (depth == 8)
@@ -178,13 +188,12 @@ void PLBmpDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 
     {
         PLBmpLock lock(bmp, false, true);
-        if (h.compression != PL_BI_RGB && (h.bitCount == 8 || h.bitCount == 4))
+        if (rle)
         {
             DecodeRle(source, bmp, h);
         }
         else
         {
-            const int64_t fileLine = ((h.width * h.bitCount + 31) / 32) * 4;
             if (fileLine > INT_MAX)
                 ThrowError(PL_ERR_NO_MEMORY, "Bitmap lines are too long.");
             const int width = int(h.width);

@@ -43,12 +43,6 @@ int ReadData(GifFileType* gif, GifByteType* buffer, int length)
     const char* text = GifErrorString(error);
     PLPicDecoder::ThrowError(PL_ERR_FORMAT, text ? text : "GIF decoding failed");
 }
-
-void Check(GifFileType* gif, int result)
-{
-    if (result == GIF_ERROR)
-        ThrowGifError(gif->Error);
-}
 } // namespace
 
 PLGIFDecoder::PLGIFDecoder() = default;
@@ -73,98 +67,177 @@ void PLGIFDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     g.gif = DGifOpen(source, ReadData, &error);
     if (!g.gif)
         ThrowGifError(error);
-    GifFileType* gif = g.gif;
 
-    // Only the first image is decoded: later frames of an animation would be
-    // drawn over it without their own palettes or transparency.
-    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    Screen screen;
+    try
+    {
+        ReadRecords(g.gif, bmp, screen);
+    }
+    catch (const PLTextException& e)
+    {
+        // A damaged or truncated file keeps what was drawn before the damage.
+        if (screen.locked)
+            bmp->Unlock();
+        if (e.GetCode() != PL_ERR_END_OF_DATA || screen.rowsRead == 0)
+            throw;
+        screen.locked = false;
+    }
+    if (screen.locked)
+        bmp->Unlock();
+    if (!screen.created)
+        ThrowError(PL_ERR_FORMAT, "GIF file contains no image.");
+
+    // The colour map of the last image that has one, else the global one.
+    if (screen.palette.empty())
+        KeepColourMap(g.gif->SColorMap, screen);
+    if (screen.palette.empty())
+        ThrowError(PL_ERR_FORMAT, "GIF file has no colour map.");
+    for (size_t i = 0; i < screen.palette.size() && i < 256; ++i)
+        bmp->GetPalette()[i] = screen.palette[i];
+}
+
+void PLGIFDecoder::KeepColourMap(const ColorMapObject* map, Screen& screen)
+{
+    if (!map || !map->Colors || map->ColorCount <= 0)
+        return;
+    screen.palette.clear();
+    for (int i = 0; i < map->ColorCount; ++i)
+        screen.palette.push_back(PLPixel32(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue, 255));
+}
+
+void PLGIFDecoder::ReadRecords(GifFileType* gif, PLBmp* bmp, Screen& screen)
+{
     for (;;)
     {
-        Check(gif, DGifGetRecordType(gif, &record));
-        if (record == IMAGE_DESC_RECORD_TYPE)
-            break;
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+            return Failed(gif, screen);
         if (record == TERMINATE_RECORD_TYPE)
-            ThrowError(PL_ERR_FORMAT, "GIF file contains no image.");
+            return;
         if (record == EXTENSION_RECORD_TYPE)
         {
+            // Transparency and the other extensions are skipped.
             int code = 0;
             GifByteType* extension = nullptr;
-            Check(gif, DGifGetExtension(gif, &code, &extension));
+            if (DGifGetExtension(gif, &code, &extension) == GIF_ERROR)
+                return Failed(gif, screen);
             while (extension)
-                Check(gif, DGifGetExtensionNext(gif, &extension));
+                if (DGifGetExtensionNext(gif, &extension) == GIF_ERROR)
+                    return Failed(gif, screen);
+            continue;
         }
+        if (record != IMAGE_DESC_RECORD_TYPE)
+            continue;
+        if (DGifGetImageDesc(gif) == GIF_ERROR)
+            return Failed(gif, screen);
+        if (!DrawImage(gif, bmp, screen))
+            return;
     }
-    Check(gif, DGifGetImageDesc(gif));
+}
 
+void PLGIFDecoder::Failed(GifFileType* gif, const Screen& screen)
+{
+    // Once something is drawn, damage further on ends the picture there.
+    if (screen.rowsRead == 0)
+        ThrowGifError(gif->Error);
+}
+
+bool PLGIFDecoder::DrawImage(GifFileType* gif, PLBmp* bmp, Screen& screen)
+{
     const GifImageDesc& image = gif->Image;
-    const ColorMapObject* map = image.ColorMap ? image.ColorMap : gif->SColorMap;
-    if (!map || !map->Colors || map->ColorCount <= 0)
-        ThrowError(PL_ERR_FORMAT, "GIF file has no colour map.");
+    KeepColourMap(image.ColorMap, screen);
 
     const int imageLeft = image.Left, imageTop = image.Top;
     const int imageWidth = image.Width, imageHeight = image.Height;
-    // A screen of size 0 takes the size of the image.
-    const int width = gif->SWidth > 0 ? gif->SWidth : imageLeft + imageWidth;
-    const int height = gif->SHeight > 0 ? gif->SHeight : imageTop + imageHeight;
-
     // LZW data can describe far more pixels than it takes bytes: an image
-    // beyond the bitmap limit is refused like a bitmap of that size.
+    // beyond the bitmap limit is refused like a bitmap of that size (after
+    // the first rows, it ends the picture).
     if (imageWidth > 0 && imageHeight > 0)
-        PLBmp::CheckDimensions(imageWidth, imageHeight, 8);
-    bmp->Create(width, height, 8, false, PLPoint());
-    for (int i = 0; i < map->ColorCount && i < 256; ++i)
     {
-        const GifColorType& c = map->Colors[i];
-        bmp->SetPaletteEntry(i, c.Red, c.Green, c.Blue, 255);
+        try
+        {
+            PLBmp::CheckDimensions(imageWidth, imageHeight, 8);
+        }
+        catch (const PLTextException&)
+        {
+            if (screen.rowsRead == 0)
+                throw;
+            return false;
+        }
     }
 
-    bmp->Lock(false, true);
-    uint8_t** lines = bmp->GetLineArray();
-    const uint8_t background = uint8_t(gif->SBackGroundColor);
-    for (int y = 0; y < height; ++y)
-        std::memset(lines[y], background, size_t(width));
+    if (!screen.created)
+    {
+        // A screen of size 0 takes the size of the first image.
+        screen.width = gif->SWidth > 0 ? gif->SWidth : imageLeft + imageWidth;
+        screen.height = gif->SHeight > 0 ? gif->SHeight : imageTop + imageHeight;
+        bmp->Create(screen.width, screen.height, 8, false, PLPoint());
+        screen.created = true;
+        bmp->Lock(false, true);
+        screen.locked = true;
+        const uint8_t background = uint8_t(gif->SBackGroundColor);
+        for (int y = 0; y < screen.height; ++y)
+            std::memset(bmp->GetLineArray()[y], background, size_t(screen.width));
+    }
+    if (imageWidth <= 0 || imageHeight <= 0)
+        return true;
 
     // Rows are read into a scratch line and clipped to the screen: an image
     // that is not confined to the screen must not write outside the bitmap.
-    std::vector<GifByteType> row(size_t(imageWidth > 0 ? imageWidth : 1));
-    const int visibleLeft = imageLeft < width ? imageLeft : width;
-    const int visibleRight = imageLeft + imageWidth < width ? imageLeft + imageWidth : width;
+    uint8_t** lines = bmp->GetLineArray();
+    std::vector<GifByteType> row(static_cast<size_t>(imageWidth));
+    const int visibleLeft = imageLeft < screen.width ? imageLeft : screen.width;
+    const int visibleRight = imageLeft + imageWidth < screen.width ? imageLeft + imageWidth : screen.width;
 
     static const int passStart[4] = {0, 4, 2, 1};
     static const int passStep[4] = {8, 8, 4, 2};
     const int passes = image.Interlace ? 4 : 1;
-    int rowsRead = 0;
-    try
+    int rowsOfImage = 0;
+    for (int pass = 0; pass < passes; ++pass)
     {
-        for (int pass = 0; pass < passes && imageWidth > 0; ++pass)
+        const int start = image.Interlace ? passStart[pass] : 0;
+        const int step = image.Interlace ? passStep[pass] : 1;
+        for (int y = start; y < imageHeight; y += step)
         {
-            const int start = image.Interlace ? passStart[pass] : 0;
-            const int step = image.Interlace ? passStep[pass] : 1;
-            for (int y = start; y < imageHeight; y += step)
+            // Rows below the screen are not needed: the rest of the image's
+            // data is passed over.
+            if (!image.Interlace && imageTop + y >= screen.height)
+                return SkipImageData(gif, rowsOfImage > 0, screen);
+            if (DGifGetLine(gif, row.data(), imageWidth) == GIF_ERROR)
             {
-                // Only the first image counts: nothing below the screen is needed.
-                if (!image.Interlace && imageTop + y >= height)
-                    break;
-                if (DGifGetLine(gif, row.data(), imageWidth) == GIF_ERROR)
-                {
-                    // A damaged or truncated image keeps the rows decoded so far.
-                    if (rowsRead == 0)
-                        ThrowGifError(gif->Error);
-                    bmp->Unlock();
-                    return;
-                }
-                ++rowsRead;
-                const int line = imageTop + y;
-                if (line < height && visibleRight > visibleLeft)
-                    std::memcpy(lines[line] + visibleLeft, row.data() + (visibleLeft - imageLeft),
-                                size_t(visibleRight - visibleLeft));
+                Failed(gif, screen);
+                return false;
             }
+            ++rowsOfImage;
+            ++screen.rowsRead;
+            const int line = imageTop + y;
+            if (line < screen.height && visibleRight > visibleLeft)
+                std::memcpy(lines[line] + visibleLeft, row.data() + (visibleLeft - imageLeft),
+                            size_t(visibleRight - visibleLeft));
         }
     }
-    catch (const PLTextException& e)
+    return true;
+}
+
+bool PLGIFDecoder::SkipImageData(GifFileType* gif, bool started, Screen& screen)
+{
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (!started && DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
     {
-        if (e.GetCode() != PL_ERR_END_OF_DATA || rowsRead == 0)
-            throw;
+        Failed(gif, screen);
+        return false;
     }
-    bmp->Unlock();
+    if (started && DGifGetCodeNext(gif, &block) == GIF_ERROR)
+    {
+        Failed(gif, screen);
+        return false;
+    }
+    while (block)
+        if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
+        {
+            Failed(gif, screen);
+            return false;
+        }
+    return true;
 }

@@ -1,6 +1,10 @@
 #include "imaging/PLMetafileRecords.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <initializer_list>
 
 namespace
 {
@@ -69,75 +73,160 @@ bool IsFixedWindowsFunction(unsigned function)
     }
 }
 
-// Region data (a header of 32 bytes, then 16 bytes a rectangle).
+int32_t S32(const uint8_t* p)
+{
+    return int32_t(LE32(p));
+}
+
+bool InRange(int64_t v)
+{
+    return v >= -PLMetafileRecords::kMaxCoordinate && v <= PLMetafileRecords::kMaxCoordinate;
+}
+
+// A 32-bit float of a record: finite and within the coordinate range.
+bool SaneFloat(const uint8_t* p)
+{
+    const uint32_t bits = LE32(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof(f));
+    return std::isfinite(f) && std::fabs(double(f)) <= double(PLMetafileRecords::kMaxCoordinate);
+}
+
+// Region data (a header of 32 bytes, then 16 bytes a rectangle), its
+// rectangles within the coordinate range.
 bool IsSoundRegion(const uint8_t* p, uint64_t bytes)
 {
     if (bytes < 32)
         return false;
-    return 32 + 16 * uint64_t(LE32(p + 8)) <= bytes;
+    const uint64_t rects = LE32(p + 8);
+    if (32 + 16 * rects > bytes)
+        return false;
+    // The bounding box, then the rectangles.
+    for (uint64_t at = 16; at < 32 + 16 * rects; at += 4)
+        if (!InRange(S32(p + at)))
+            return false;
+    return true;
 }
-} // namespace
 
-bool PLMetafileRecords::IsSoundDib(const uint8_t* info, uint64_t infoBytes, uint64_t bitsBytes, bool packed)
+const unsigned kMetaEscape = 0x0626;
+const unsigned kMetaComment = 15;
+const uint32_t kEmbeddedSignature = 0x43464D57u;  // "WMFC": a piece of an enhanced metafile
+
+// Where a Windows metafile record holds a packed bitmap (0: none).
+uint64_t PackedDibOffset(unsigned function, uint64_t bytes)
+{
+    switch (function)
+    {
+    case 0x0940:  // DIB bit blit, with a bitmap when longer than 12 words
+        return bytes > 24 ? 22 : 0;
+    case 0x0B41:  // DIB stretch blit
+        return bytes > 28 ? 26 : 0;
+    case 0x0F43:  // stretch DIB
+        return 28;
+    case 0x0D33:  // set DIB to device
+        return 24;
+    case 0x0142:  // DIB pattern brush
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+// The parts of a packed bitmap with a 40-byte (or longer) header.
+struct DibLayout
+{
+    uint32_t headerBytes = 0;
+    int64_t width = 0, height = 0;
+    unsigned bpp = 0;
+    uint32_t compression = 0, imageBytes = 0, colours = 0;
+    uint64_t tableEnd = 0;     // header, masks and colour table
+    uint64_t stride = 0;       // bytes of an uncompressed line
+};
+
+// The header, and where the colour table ends (which may lie beyond bytes).
+bool ReadDibHeader(const uint8_t* info, uint64_t infoBytes, DibLayout& d)
 {
     if (!info || infoBytes < 4)
         return false;
-    const uint32_t headerBytes = LE32(info);
-    int64_t width, height;
-    unsigned bpp;
-    uint32_t compression = 0, colours = 0, imageBytes = 0;
+    d.headerBytes = LE32(info);
     uint64_t entryBytes = 4;
-    if (headerBytes == 12 && infoBytes >= 12)
+    if (d.headerBytes == 12 && infoBytes >= 12)
     {
-        width = LE16(info + 4);
-        height = LE16(info + 6);
-        bpp = LE16(info + 10);
+        d.width = LE16(info + 4);
+        d.height = LE16(info + 6);
+        d.bpp = LE16(info + 10);
         entryBytes = 3;
     }
-    else if (headerBytes >= 40 && headerBytes <= infoBytes)
+    else if (d.headerBytes >= 40 && d.headerBytes <= infoBytes)
     {
-        width = int32_t(LE32(info + 4));
-        height = int32_t(LE32(info + 8));
-        bpp = LE16(info + 14);
-        compression = LE32(info + 16);
-        imageBytes = LE32(info + 20);
-        colours = LE32(info + 32);
+        d.width = int32_t(LE32(info + 4));
+        d.height = int32_t(LE32(info + 8));
+        d.bpp = LE16(info + 14);
+        d.compression = LE32(info + 16);
+        d.imageBytes = LE32(info + 20);
+        d.colours = LE32(info + 32);
     }
     else
     {
         return false;
     }
-    if (width <= 0 || height == 0)
+    if (d.width <= 0 || d.height == 0 || d.width > PLMetafileRecords::kMaxCoordinate)
         return false;
-    if (height < 0)
-        height = -height;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+    if (d.height < 0)
+        d.height = -d.height;
+    if (d.height > PLMetafileRecords::kMaxCoordinate)
         return false;
-    if (bpp <= 8 && colours == 0)
-        colours = 1u << bpp;
-
+    if (d.bpp != 1 && d.bpp != 4 && d.bpp != 8 && d.bpp != 16 && d.bpp != 24 && d.bpp != 32)
+        return false;
+    uint64_t colours = d.colours;
+    if (d.bpp <= 8 && colours == 0)
+        colours = 1u << d.bpp;
     uint64_t masks = 0;
-    if (compression == 3 && headerBytes == 40)
+    if (d.compression == 3 && d.headerBytes == 40)
         masks = 12;
-    else if (compression == 6 && headerBytes == 40)
+    else if (d.compression == 6 && d.headerBytes == 40)
         masks = 16;
-    const uint64_t tableEnd = headerBytes + masks + uint64_t(colours) * entryBytes;
-    if (tableEnd > infoBytes)
-        return false;
-    const uint64_t available = packed ? infoBytes - tableEnd : bitsBytes;
+    d.tableEnd = d.headerBytes + masks + colours * entryBytes;
+    d.stride = ((uint64_t(d.width) * d.bpp + 31) / 32) * 4;
+    return true;
+}
 
-    switch (compression)
+bool ReadDibLayout(const uint8_t* info, uint64_t infoBytes, DibLayout& d)
+{
+    return ReadDibHeader(info, infoBytes, d) && d.tableEnd <= infoBytes;
+}
+
+// A packed bitmap whose writer left out its pixels, or its colour table and
+// its pixels (some writers do): uncompressed, with what is missing few
+// enough bytes to be supplied.
+bool IsBitlessDib(const uint8_t* info, uint64_t bytes)
+{
+    DibLayout d;
+    if (!ReadDibHeader(info, bytes, d) || d.headerBytes < 40 || d.headerBytes > bytes)
+        return false;
+    const bool headerOnly = bytes - d.headerBytes < 4 && d.tableEnd > d.headerBytes && d.compression == 0;
+    const bool tableOnly = d.tableEnd <= bytes && bytes - d.tableEnd < 4 && (d.compression == 0 || d.compression == 3);
+    if (!headerOnly && !tableOnly)
+        return false;
+    return d.tableEnd + d.stride * uint64_t(d.height) <= PLMetafileRecords::kMaxAddedBytes;
+}
+} // namespace
+
+bool PLMetafileRecords::IsSoundDib(const uint8_t* info, uint64_t infoBytes, uint64_t bitsBytes, bool packed)
+{
+    DibLayout d;
+    if (!ReadDibLayout(info, infoBytes, d))
+        return false;
+    const uint64_t available = packed ? infoBytes - d.tableEnd : bitsBytes;
+    switch (d.compression)
     {
     case 0:  // plain
     case 3:  // bit fields
     case 6:
-    {
-        const uint64_t stride = ((uint64_t(width) * bpp + 31) / 32) * 4;
-        return stride * uint64_t(height) <= available;
-    }
+        return d.stride * uint64_t(d.height) <= available;
     case 1:  // RLE8
     case 2:  // RLE4
-        return bpp == (compression == 1 ? 8u : 4u) && imageBytes <= available;
+        return d.bpp == (d.compression == 1 ? 8u : 4u) && d.imageBytes <= available;
     default:
         return false;
     }
@@ -149,7 +238,8 @@ bool PLMetafileRecords::IsSoundEnhanced(const uint8_t* data, int size)
         return false;
     const uint32_t headerBytes = LE32(data + 4);
     const uint32_t total = LE32(data + 48);
-    std::vector<uint8_t> table(LE16(data + 56), kEmpty);
+    State state;
+    state.table.assign(LE16(data + 56), kEmpty);
     if (headerBytes < kEnhancedHeaderBytes || total > uint32_t(size) || headerBytes > total)
         return false;
     const uint32_t descriptionChars = LE32(data + 60);
@@ -171,16 +261,16 @@ bool PLMetafileRecords::IsSoundEnhanced(const uint8_t* data, int size)
         }
         if ((type == kEmrHeader) != (at == 0))
             return false;
-        if (!IsSoundEnhancedRecord(data + at, bytes, type, table))
+        if (!IsSoundEnhancedRecord(data + at, bytes, type, state) || !HasSaneCoordinates(data + at, bytes, type))
             return false;
         at += bytes;
     }
     return false;
 }
 
-bool PLMetafileRecords::IsSoundEnhancedRecord(const uint8_t* r, uint32_t n, uint32_t type,
-                                              std::vector<uint8_t>& table)
+bool PLMetafileRecords::IsSoundEnhancedRecord(const uint8_t* r, uint32_t n, uint32_t type, State& state)
 {
+    std::vector<uint8_t>& table = state.table;
     auto fits = [n](uint64_t bytes) { return bytes <= n; };
     auto u32 = [r](uint32_t at) { return uint64_t(LE32(r + at)); };
     const uint64_t handles = table.size();
@@ -226,6 +316,27 @@ bool PLMetafileRecords::IsSoundEnhancedRecord(const uint8_t* r, uint32_t n, uint
         return sum <= points;
     };
 
+    switch (type)
+    {
+    case 33:  // save the state
+        ++state.savedStates;
+        break;
+    case 34:  // restore a state counted back from the last saved one
+    {
+        const int64_t relative = n >= 12 ? int64_t(S32(r + 8)) : 0;
+        if (relative >= 0 || -relative > state.savedStates)
+            return false;
+        state.savedStates += relative;
+        break;
+    }
+    case 31:  // scale an extent: no denominator of 0
+    case 32:
+        if (n >= 24 && (LE32(r + 12) == 0 || LE32(r + 20) == 0))
+            return false;
+        break;
+    default:
+        break;
+    }
     if (const uint32_t fixed = FixedEnhancedSize(type))
         return fits(fixed);
 
@@ -376,6 +487,86 @@ bool PLMetafileRecords::IsSoundEnhancedRecord(const uint8_t* r, uint32_t n, uint
     }
 }
 
+bool PLMetafileRecords::HasSaneCoordinates(const uint8_t* r, uint32_t n, uint32_t type)
+{
+    // Sizes were checked: the fields named here exist.
+    auto fields = [r](std::initializer_list<uint32_t> offsets) {
+        for (uint32_t at : offsets)
+            if (!InRange(S32(r + at)))
+                return false;
+        return true;
+    };
+    auto points = [r, n](uint64_t at, uint64_t count) {
+        for (uint64_t i = 0; i < 2 * count && at + 4 * i + 4 <= n; ++i)
+            if (!InRange(S32(r + at + 4 * i)))
+                return false;
+        return true;
+    };
+    auto floats = [r](uint32_t at, int count) {
+        for (int i = 0; i < count; ++i)
+            if (!SaneFloat(r + at + 4 * i))
+                return false;
+        return true;
+    };
+    switch (type)
+    {
+    case 9: case 10: case 11: case 12: case 13: case 15: case 26: case 27: case 53: case 54: case 108:
+        return fields({8, 12});
+    case 29: case 30: case 31: case 32: case 42: case 43:
+        return fields({8, 12, 16, 20});
+    case 44:
+        return fields({8, 12, 16, 20, 24, 28});
+    case 45: case 46: case 47: case 55:
+        return fields({8, 12, 16, 20, 24, 28, 32, 36});
+    case 41:  // angle arc: centre, radius, angles
+        return fields({8, 12}) && LE32(r + 16) <= kMaxCoordinate && floats(20, 2);
+    case 35:  // world transform
+    case 36:
+        return floats(8, 6);
+    case 38:  // pen width
+        return fields({16});
+    case 95:
+        return LE32(r + 32) <= kMaxCoordinate;
+    case 72:  // frame of a region: the stroke
+        return fields({32, 36});
+    case 2: case 3: case 4: case 5: case 6: case 56:
+        return points(28, LE32(r + 24));
+    case 7: case 8:
+        return points(32 + 4 * uint64_t(LE32(r + 24)), LE32(r + 28));
+    case 76:  // blits: destination, source and the source's transform
+        return fields({24, 28, 32, 36, 44, 48}) && floats(52, 6);
+    case 77: case 78: case 114: case 116:
+        return fields({24, 28, 32, 36, 44, 48, 100, 104}) && floats(52, 6);
+    case 79:
+        return fields({24, 28, 32, 36, 40, 44, 48, 52, 56, 60}) && floats(64, 6);
+    case 80:
+        return fields({24, 28, 32, 36, 40, 44, 68, 72});
+    case 81:
+        return fields({24, 28, 32, 36, 40, 44, 72, 76});
+    case 83: case 84:
+        return fields({36, 40, 56, 60, 64, 68}) && floats(28, 2);
+    case 96: case 97:
+    {
+        const uint64_t count = LE32(r + 36);
+        for (uint64_t i = 0; i < count; ++i)
+            if (!fields({uint32_t(40 + 40 * i), uint32_t(44 + 40 * i), uint32_t(60 + 40 * i), uint32_t(64 + 40 * i),
+                         uint32_t(68 + 40 * i), uint32_t(72 + 40 * i)}))
+                return false;
+        return true;
+    }
+    case 118:  // gradient vertices
+    {
+        const uint64_t vertices = LE32(r + 24);
+        for (uint64_t i = 0; i < vertices; ++i)
+            if (!fields({uint32_t(36 + 16 * i), uint32_t(40 + 16 * i)}))
+                return false;
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
 bool PLMetafileRecords::IsSoundWindows(const uint8_t* data, int size)
 {
     if (!data || size < int(kWindowsHeaderBytes) || LE16(data + 2) != 9)
@@ -384,7 +575,8 @@ bool PLMetafileRecords::IsSoundWindows(const uint8_t* data, int size)
     const uint64_t total = uint64_t(LE32(data + 6)) * 2;
     if (total > uint64_t(size))
         return false;
-    std::vector<uint8_t> table(LE16(data + 10), kEmpty);
+    State state;
+    state.table.assign(LE16(data + 10), kEmpty);
     for (uint64_t at = kWindowsHeaderBytes; at + 6 <= total;)
     {
         const uint64_t bytes = uint64_t(LE32(data + at)) * 2;
@@ -393,16 +585,16 @@ bool PLMetafileRecords::IsSoundWindows(const uint8_t* data, int size)
         const unsigned function = LE16(data + at + 4);
         if (function == 0)  // the end record
             return true;
-        if (!IsSoundWindowsRecord(data + at, bytes, function, table))
+        if (!IsSoundWindowsRecord(data + at, bytes, function, state))
             return false;
         at += bytes;
     }
     return false;
 }
 
-bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsigned function,
-                                             std::vector<uint8_t>& table)
+bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsigned function, State& state)
 {
+    std::vector<uint8_t>& table = state.table;
     const uint8_t* p = r + 6;  // the parameters
     auto fits = [n](uint64_t bytes) { return bytes <= n; };
     auto param = [p](uint64_t i) { return uint64_t(LE16(p + 2 * i)); };
@@ -425,13 +617,34 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
             return false;
         return kind == kEmpty || table[size_t(index)] == kind;
     };
-    // A packed bitmap from the given parameter offset to the record's end.
-    auto packedDib = [&](uint64_t at) { return fits(at) && IsSoundDib(r + at, n - at, 0, true); };
+    // A packed bitmap from the given parameter offset to the record's end,
+    // or one whose writer left out the pixels.
+    auto packedDib = [&](uint64_t at) {
+        return fits(at) && (IsSoundDib(r + at, n - at, 0, true) || IsBitlessDib(r + at, n - at));
+    };
     // An old device-dependent bitmap: a 10-byte header, then its lines.
     auto bitmap16 = [&](uint64_t at) {
         return fits(at + 10) && fits(at + 10 + uint64_t(LE16(r + at + 6)) * LE16(r + at + 4));
     };
 
+    switch (function)
+    {
+    case 0x001E:  // save the state
+        ++state.savedStates;
+        break;
+    case 0x0127:  // restore a state: counted back (negative) or by its number
+    {
+        if (!fits(8))
+            return false;
+        const int64_t which = int16_t(param(0));
+        if (which == 0 || (which < 0 ? -which : which) > state.savedStates)
+            return false;
+        state.savedStates = which < 0 ? state.savedStates + which : which - 1;
+        break;
+    }
+    default:
+        break;
+    }
     if (IsFixedWindowsFunction(function))
         return fits(6 + 2 * uint64_t(function >> 8));
 
@@ -452,10 +665,11 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     case 0x012A:  // invert region
     case 0x012B:  // paint region
         return uses(0, kRegion);
-    case 0x0228:  // fill region: region, brush
-        return uses(0, kRegion) && uses(1, kBrush);
-    case 0x0429:  // frame region: region, brush, sizes
-        return uses(0, kRegion) && uses(1, kBrush) && fits(14);
+    // Parameters are stored last first: the brush before the region.
+    case 0x0228:  // fill region: brush, region
+        return uses(0, kBrush) && uses(1, kRegion);
+    case 0x0429:  // frame region: height, width, brush, region
+        return uses(2, kBrush) && uses(3, kRegion);
     case 0x02FA:  // create pen
         return fits(6 + 10) && create(kPen);
     case 0x02FB:  // create font: the fields before the face name
@@ -481,10 +695,12 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
         const uint64_t rect = (param(3) & 0x0006) ? 8 : 0;
         return fits(14 + rect + param(2));
     }
+    // Blits without a bitmap have parameters of their own, all of which the
+    // player reads: such a record must hold them whole.
     case 0x0940:  // DIB bit blit, with a bitmap when longer than 12 words
-        return n <= 24 || packedDib(22);
-    case 0x0B41:  // DIB stretch blit
-        return n <= 28 || packedDib(26);
+        return n == 24 || (n > 24 && packedDib(22));
+    case 0x0B41:  // DIB stretch blit, with a bitmap when longer than 14 words
+        return n == 28 || (n > 28 && packedDib(26));
     case 0x0F43:  // stretch DIB
         return packedDib(28);
     case 0x0D33:  // set DIB to device
@@ -494,9 +710,9 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     case 0x01F9:  // pattern brush of an old bitmap
         return fits(6 + 10) && create(kBrush);
     case 0x0922:  // bit blit of an old bitmap
-        return n <= 24 || bitmap16(22);
+        return n == 24 || (n > 24 && bitmap16(22));
     case 0x0B23:  // stretch blit of an old bitmap
-        return n <= 28 || bitmap16(26);
+        return n == 28 || (n > 28 && bitmap16(26));
     case 0x02FC:  // create brush: solid, hollow or one of the six hatches
         return fits(14) && param(0) <= 2 && (param(0) != 2 || param(3) <= 5) && create(kBrush);
     case 0x00F7:  // create palette: version, entries
@@ -524,4 +740,236 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     default:
         return true;
     }
+}
+
+std::vector<uint8_t> PLMetafileRecords::MakePlayableWindows(const uint8_t* data, int size)
+{
+    std::vector<uint8_t> out(data, data + kWindowsHeaderBytes);
+    const uint64_t total = uint64_t(LE32(data + 6)) * 2;
+    uint64_t added = 0;
+    uint64_t largest = 3;
+    auto put16 = [&out](size_t at, unsigned v) {
+        out[at] = uint8_t(v);
+        out[at + 1] = uint8_t(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+
+    for (uint64_t at = kWindowsHeaderBytes; at + 6 <= total && at + 6 <= uint64_t(size);)
+    {
+        const uint8_t* r = data + at;
+        const uint64_t bytes = uint64_t(LE32(r)) * 2;
+        const unsigned function = LE16(r + 4);
+        at += bytes;
+        if (function == 0)
+            break;
+
+        // An enhanced metafile riding in comments would be played instead of
+        // the records: it goes.
+        if (function == kMetaEscape && bytes >= 14 && LE16(r + 6) == kMetaComment && LE32(r + 10) == kEmbeddedSignature)
+            continue;
+
+        const size_t start = out.size();
+        const uint64_t dibAt = PackedDibOffset(function, bytes);
+        DibLayout d;
+        if (!dibAt || !ReadDibHeader(r + dibAt, bytes - dibAt, d) || d.headerBytes < 40 || d.headerBytes > bytes - dibAt)
+        {
+            out.insert(out.end(), r, r + bytes);
+        }
+        else
+        {
+            // A bit blit becomes the same stretch: a system's converter reads
+            // the low word of the raster operation of a bit blit as the
+            // colour use, and so takes the pixels from the wrong place.
+            if (function == 0x0940)
+            {
+                const uint8_t* p = r + 6;  // operation (2 words), y and x source, height, width, y and x
+                out.insert(out.end(), r, r + 4);
+                for (unsigned v : {0x0B41u, LE16(p), LE16(p + 2), LE16(p + 8), LE16(p + 10), LE16(p + 4), LE16(p + 6),
+                                   LE16(p + 8), LE16(p + 10), LE16(p + 12), LE16(p + 14)})
+                {
+                    out.push_back(uint8_t(v));
+                    out.push_back(uint8_t(v >> 8));
+                }
+            }
+            else
+            {
+                out.insert(out.end(), r, r + dibAt);
+            }
+            const size_t header = out.size();
+            // The header and colour table, black where the writer left the
+            // table out; then the pixels as the converter needs them.
+            const uint64_t present = bytes - dibAt;
+            const uint64_t table = std::min<uint64_t>(present, d.tableEnd);
+            out.insert(out.end(), r + dibAt, r + dibAt + table);
+            uint64_t zeros = d.tableEnd - table;
+            out.insert(out.end(), size_t(zeros), 0);
+            const uint8_t* bits = r + dibAt + table;
+            const uint64_t bitsPresent = present - table;
+            uint64_t keep = bitsPresent, pad = 0;
+            if (d.compression == 1 || d.compression == 2)
+            {
+                // A size of 0 means all the bytes there are.
+                keep = d.imageBytes ? d.imageBytes : bitsPresent;
+                pad = (4 - keep % 4) % 4;
+                put32(header + 20, uint32_t(keep + pad));
+            }
+            else if (IsBitlessDib(r + dibAt, present))
+            {
+                keep = 0;
+                pad = d.stride * uint64_t(d.height);
+            }
+            if (d.bpp <= 8 && d.colours == 0)
+                put32(header + 32, 1u << d.bpp);
+            added += zeros + pad;
+            if (added > kMaxAddedBytes)
+                return std::vector<uint8_t>();
+            out.insert(out.end(), bits, bits + keep);
+            out.insert(out.end(), size_t(pad), 0);
+            if ((out.size() - start) & 1)
+                out.push_back(0);
+            put32(start, uint32_t((out.size() - start) / 2));
+        }
+        const uint64_t words = (out.size() - start) / 2;
+        if (words > largest)
+            largest = words;
+    }
+
+    // The end record, then the sizes of the copy.
+    out.insert(out.end(), {3, 0, 0, 0, 0, 0});
+    put32(6, uint32_t(out.size() / 2));
+    put32(12, uint32_t(largest));
+    return out;
+}
+
+bool PLMetafileRecords::DrawingExtent(const uint8_t* r, uint32_t n, Extent& e)
+{
+    bool any = false;
+    auto add = [&](double x, double y) {
+        if (!any)
+        {
+            e.left = e.right = x;
+            e.top = e.bottom = y;
+            any = true;
+            return;
+        }
+        e.left = std::min(e.left, x);
+        e.right = std::max(e.right, x);
+        e.top = std::min(e.top, y);
+        e.bottom = std::max(e.bottom, y);
+    };
+    auto point = [&](uint64_t at) {
+        if (at + 8 <= n)
+            add(S32(r + at), S32(r + at + 4));
+    };
+    auto point16 = [&](uint64_t at) {
+        if (at + 4 <= n)
+            add(int16_t(LE16(r + at)), int16_t(LE16(r + at + 2)));
+    };
+    auto box = [&](uint64_t x, uint64_t y, uint64_t cx, uint64_t cy) {
+        const double left = S32(r + x), top = S32(r + y);
+        add(left, top);
+        add(left + S32(r + cx), top + S32(r + cy));
+    };
+    auto region = [&](uint64_t at) {
+        if (at + 32 <= n)
+        {
+            point(at + 16);
+            point(at + 24);
+        }
+    };
+    const uint32_t type = LE32(r);
+    e = Extent();
+    switch (type)
+    {
+    case 45: case 46: case 47: case 55:  // arcs, chords, pies: the ellipse and its radials
+        e.curve = true;
+        point(24);
+        point(32);
+        point(8);
+        point(16);
+        break;
+    case 41:  // angle arc: the circle
+    {
+        e.curve = true;
+        const double x = S32(r + 8), y = S32(r + 12), radius = LE32(r + 16);
+        add(x - radius, y - radius);
+        add(x + radius, y + radius);
+        break;
+    }
+    case 42: case 43: case 44: case 29: case 30:
+        point(8);
+        point(16);
+        break;
+    case 15: case 53: case 54: case 108:
+        point(8);
+        break;
+    case 2: case 3: case 4: case 5: case 6: case 56:
+        for (uint64_t i = 0; i < LE32(r + 24); ++i)
+            point(28 + 8 * i);
+        break;
+    case 85: case 86: case 87: case 88: case 89: case 92:
+        for (uint64_t i = 0; i < LE32(r + 24); ++i)
+            point16(28 + 4 * i);
+        break;
+    case 7: case 8:
+        for (uint64_t i = 0; i < LE32(r + 28); ++i)
+            point(32 + 4 * uint64_t(LE32(r + 24)) + 8 * i);
+        break;
+    case 90: case 91:
+        for (uint64_t i = 0; i < LE32(r + 28); ++i)
+            point16(32 + 4 * uint64_t(LE32(r + 24)) + 4 * i);
+        break;
+    case 76: case 77: case 78: case 114: case 116:
+        box(24, 28, 32, 36);
+        break;
+    case 79:
+        point(24);
+        point(32);
+        point(40);
+        break;
+    case 80:
+        box(24, 28, 40, 44);
+        break;
+    case 81:
+        box(24, 28, 72, 76);
+        break;
+    case 83: case 84:
+        point(36);
+        if (LE32(r + 52) & 0x0006)  // clipped or opaque: the rectangle too
+        {
+            point(56);
+            point(64);
+        }
+        break;
+    case 96: case 97:
+        for (uint64_t i = 0; i < LE32(r + 36); ++i)
+            point(40 + 40 * i);
+        break;
+    case 71:
+        region(32);
+        break;
+    case 72:
+        region(40);
+        if (any)
+        {
+            // The frame's stroke reaches out on every side.
+            const double dx = std::fabs(double(S32(r + 32))), dy = std::fabs(double(S32(r + 36)));
+            add(e.left - dx, e.top - dy);
+            add(e.right + dx, e.bottom + dy);
+        }
+        break;
+    case 73: case 74:
+        region(28);
+        break;
+    case 118:
+        for (uint64_t i = 0; i < LE32(r + 24); ++i)
+            point(36 + 16 * i);
+        break;
+    default:
+        break;
+    }
+    return any;
 }

@@ -8,24 +8,52 @@
 // on an object index past the handle table, a palette selection of a
 // brush, or a point count past the record), so sizes, counts and embedded
 // bitmaps are checked against the bytes that are really there, and the
-// handle table is followed: every object a record uses exists and is of
-// the kind the record needs. Records the checks do not know are only
-// checked to lie within the file.
+// handle table and the saved states are followed: every object a record
+// uses exists and is of the kind the record needs, every state restored was
+// saved. Coordinates, extents and destination sizes stay within what GDI's
+// arithmetic handles. Records the checks do not know are only checked to
+// lie within the file.
 class PLMetafileRecords
 {
 public:
+    // Largest coordinate, extent or size (either sign) a record may give.
+    static constexpr int64_t kMaxCoordinate = int64_t(1) << 27;
+
     // An enhanced metafile: the header record, records within the file's
     // stated size and an end-of-file record.
     static bool IsSoundEnhanced(const uint8_t* data, int size);
 
     // A Windows metafile without the placeable header: the 18-byte header,
-    // records within the file and an end record.
+    // records within the file and an end record. Bitmaps written without
+    // their pixels are sound: MakePlayableWindows gives them pixels.
     static bool IsSoundWindows(const uint8_t* data, int size);
 
     // A device-independent bitmap: header and colour table in infoBytes,
     // bitsBytes of pixels. Packed: the pixels follow the colour table
     // inside infoBytes (bitsBytes is then ignored).
     static bool IsSoundDib(const uint8_t* info, uint64_t infoBytes, uint64_t bitsBytes, bool packed);
+
+    // A copy of a sound Windows metafile that the system's converter plays
+    // safely: bitmaps of 8 bits or fewer state their colour count, run-length
+    // bitmaps are padded to whole 4-byte units, bitmaps written without
+    // their pixels (as some writers do) get black ones, and enhanced
+    // metafiles embedded in comment records are left out, so that what is
+    // played is the records checked. Empty when the pixels to add would go
+    // beyond kMaxAddedBytes.
+    static std::vector<uint8_t> MakePlayableWindows(const uint8_t* data, int size);
+    static constexpr uint64_t kMaxAddedBytes = 64u << 20;
+
+    // The box, in logical units, of what an enhanced metafile record draws
+    // (its rectangle, points, destination or region), so that it can be
+    // checked against the device before it is played. curve: an arc, chord,
+    // pie or their kin, which the system draws point by point. False for
+    // records that draw nothing by themselves. The record must be sound.
+    struct Extent
+    {
+        double left = 0, top = 0, right = 0, bottom = 0;
+        bool curve = false;
+    };
+    static bool DrawingExtent(const uint8_t* record, uint32_t bytes, Extent& extent);
 
     // What a slot of the handle table holds.
     enum ObjectKind : uint8_t
@@ -40,8 +68,14 @@ public:
     };
 
 private:
-    static bool IsSoundEnhancedRecord(const uint8_t* r, uint32_t bytes, uint32_t type,
-                                      std::vector<uint8_t>& table);
-    static bool IsSoundWindowsRecord(const uint8_t* r, uint64_t bytes, unsigned function,
-                                     std::vector<uint8_t>& table);
+    // What the records before the current one have set up.
+    struct State
+    {
+        std::vector<uint8_t> table;
+        int64_t savedStates = 0;
+    };
+
+    static bool IsSoundEnhancedRecord(const uint8_t* r, uint32_t bytes, uint32_t type, State& state);
+    static bool HasSaneCoordinates(const uint8_t* r, uint32_t bytes, uint32_t type);
+    static bool IsSoundWindowsRecord(const uint8_t* r, uint64_t bytes, unsigned function, State& state);
 };

@@ -125,7 +125,7 @@ void PLPCXDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     for (int i = 0; i < 16; ++i)
         palette[i] = PLPixel32(h[16 + 3 * i], h[17 + 3 * i], h[18 + 3 * i], 255);
 
-    bmp->Create(width, height, 32, false, PLPoint());
+    PLBmp::CheckDimensions(width, height, 32);
 
     if (bitsPerPixel == 1)
     {
@@ -148,6 +148,14 @@ void PLPCXDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
         ThrowError(PL_ERR_FORMAT, "Bytes per line too small for the image width.");
 
     const int64_t lineBytes = int64_t(planes) * bytesPerLine;
+    // Two bytes of run-length data give 63 bytes of image at most: data that
+    // cannot fill the image even so is damage, refused before the bitmap is
+    // made. A file cut short of that still decodes what it holds.
+    const int64_t imageBytes = lineBytes * height;
+    const int64_t rest = imageBytes % 63;
+    RequireData(source, imageBytes / 63 * 2 + (rest == 0 ? 0 : (rest == 1 ? 1 : 2)));
+    bmp->Create(width, height, 32, false, PLPoint());
+
     std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
     // Indexed pictures: the 256-colour palette follows the image data, so
     // the indices are kept until it has been read.

@@ -12,6 +12,7 @@ void PLPGMDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 {
     Header h;
     ReadHeader(source, h, '2', '5', "PGM decoder: Is not the correct identifier P5 or P2.");
+    CheckData(source, h, 1, 8);
     bmp->Create(h.width, h.height, 8, false, PLPoint());
     bmp->SetGreyRamp();
 

@@ -3,6 +3,7 @@
 #include <climits>
 #include <string>
 
+#include "imaging/PLBmp.h"
 #include "imaging/PLDataSource.h"
 #include "imaging/PLTextException.h"
 
@@ -125,11 +126,27 @@ int PLPNMDecoder::BinaryLineBytes(const Header& h, int samplesPerPixel)
     return int(bytes);
 }
 
+void PLPNMDecoder::CheckData(PLDataSource* source, const Header& h, int samplesPerPixel, int bpp) const
+{
+    PLBmp::CheckDimensions(h.width, h.height, bpp);
+    const int64_t samples = int64_t(h.width) * h.height * samplesPerPixel;
+    if (!h.text)
+    {
+        RequireData(source, samples * BytesPerSample(h.maxValue));
+        return;
+    }
+    // The first character of the samples has been read already.
+    const int64_t held = m_CurrentChar == kEnd ? 0 : 1;
+    RequireData(source, 2 * samples - 1 - held);
+}
+
 uint8_t PLPNMDecoder::ReadTextSample(PLDataSource* source, int maxValue)
 {
     SkipWhiteSpace(source, false);
     if (m_CurrentChar == kEnd)
         throw PLTextException(PL_ERR_END_OF_DATA, "End of file reached while decoding.\n");
-    // A character that is not a digit gives 0 and stays for the next sample.
+    // Anything else would end the samples: every one still to come would be 0.
+    if (!IsDigit(m_CurrentChar))
+        ThrowError(PL_ERR_FORMAT, "Unexpected character in the portable bitmap samples.");
     return Scale(ReadNumber(source), maxValue);
 }

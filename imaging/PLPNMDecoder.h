@@ -31,7 +31,13 @@ protected:
     void ReadHeader(PLDataSource* source, Header& header, char textDigit, char binaryDigit,
                     const char* wrongIdentifier);
 
-    // One text sample, already scaled.
+    // Refuses, before the bitmap of the given depth is made, a size it could
+    // not hold and data too short for the samples: binary samples have a
+    // fixed size, text ones take a digit and a separator at least.
+    void CheckData(PLDataSource* source, const Header& header, int samplesPerPixel, int bpp) const;
+
+    // One text sample, already scaled; a character that cannot start one is
+    // damage (code 2).
     uint8_t ReadTextSample(PLDataSource* source, int maxValue);
     // Sample i of a binary line.
     static uint8_t BinarySample(const uint8_t* line, int64_t i, int maxValue);

@@ -12,6 +12,7 @@ void PLPPMDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 {
     Header h;
     ReadHeader(source, h, '3', '6', "PPM decoder: Is not the correct identifier P3 or P6.");
+    CheckData(source, h, 3, 32);
     bmp->Create(h.width, h.height, 32, false, PLPoint());
 
     PLBmpLock lock(bmp, false, true);

@@ -196,8 +196,25 @@ void PLPSDDecoder::ReadLayerHeaders(PLDataSource* source)
             channel.data = info.Take(channel.length);
 }
 
+void PLPSDDecoder::CheckMode(int channels) const
+{
+    switch (m_Header.mode)
+    {
+    case 1:
+    case 2:
+        break;
+    case 3:
+        if (channels < 3)
+            ThrowError(PL_ERR_FORMAT, "PSD decoder: Too few channels for an RGB image.");
+        break;
+    default:
+        ThrowError(PL_ERR_UNSUPPORTED, "This PSD color mode is not supported.");
+    }
+}
+
 void PLPSDDecoder::CreateBitmap(PLBmp* bmp, int width, int height, int channels)
 {
+    CheckMode(channels);
     switch (m_Header.mode)
     {
     case 1:
@@ -208,9 +225,7 @@ void PLPSDDecoder::CreateBitmap(PLBmp* bmp, int width, int height, int channels)
         bmp->Create(width, height, 8, false, m_Resolution);
         bmp->SetPalette(m_Palette);
         break;
-    case 3:
-        if (channels < 3)
-            ThrowError(PL_ERR_FORMAT, "PSD decoder: Too few channels for an RGB image.");
+    default:
         bmp->Create(width, height, 32, channels > 3, m_Resolution);
         if (channels == 3)
         {
@@ -221,8 +236,6 @@ void PLPSDDecoder::CreateBitmap(PLBmp* bmp, int width, int height, int channels)
                     bmp->GetLineArray32()[y][x].a = 255;
         }
         break;
-    default:
-        ThrowError(PL_ERR_UNSUPPORTED, "This PSD color mode is not supported.");
     }
 }
 
@@ -232,6 +245,19 @@ void PLPSDDecoder::CheckCompression(int compression)
         ThrowError(PL_ERR_FORMAT, "PSD decoder: Compression unknown.");
     if (compression != kRunLength)
         ThrowError(PL_ERR_FORMAT, "PSD decoder: Compression type not supported.");
+}
+
+const uint8_t* PLPSDDecoder::ReadRowTable(PLDataSource* source, int channels, int height)
+{
+    CheckCompression(ReadBE16(source));
+    const int64_t rows = int64_t(channels) * height;
+    RequireData(source, 2 * rows);
+    const uint8_t* lengths = source->ReadBytes(int(2 * rows));
+    int64_t packed = 0;
+    for (int64_t i = 0; i < rows; ++i)
+        packed += BE16(lengths + 2 * i);
+    RequireData(source, packed);
+    return lengths;
 }
 
 void PLPSDDecoder::PlaceRow(PLBmp* bmp, int channel, int y, const uint8_t* row) const
@@ -293,7 +319,17 @@ void PLPSDDecoder::ReadNextLayer(PLBmp* bmp)
     const int64_t height = int64_t(layer.bottom) - layer.top;
     if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
         ThrowError(PL_ERR_FORMAT, "PSD decoder: Illegal layer size.");
-    CreateBitmap(bmp, int(width), int(height), int(layer.channels.size()));
+    const int channels = int(layer.channels.size());
+    CheckMode(channels);
+    PLBmp::CheckDimensions(width, height, m_Header.mode == 3 ? 32 : 8);
+    // Every channel's rows must be there before the bitmap is made.
+    for (const LayerChannel& channel : layer.channels)
+    {
+        PLMemSource data;
+        data.Open(channel.data, channel.length);
+        ReadRowTable(&data, 1, int(height));
+    }
+    CreateBitmap(bmp, int(width), int(height), channels);
 
     PLBmpLock lock(bmp, false, true);
     std::vector<uint8_t> row(static_cast<size_t>(width));
@@ -302,8 +338,7 @@ void PLPSDDecoder::ReadNextLayer(PLBmp* bmp)
         const LayerChannel& channel = layer.channels[c];
         PLMemSource data;
         data.Open(channel.data, channel.length);
-        CheckCompression(ReadBE16(&data));
-        const uint8_t* lengths = data.ReadBytes(2 * int(height));
+        const uint8_t* lengths = ReadRowTable(&data, 1, int(height));
         ReadPackedRows(&data, lengths, int(width), int(height), row,
                        [&](int y, const uint8_t* r) { PlaceRow(bmp, int(c), y, r); });
     }
@@ -313,12 +348,13 @@ void PLPSDDecoder::ReadMergedImage(PLDataSource* source, PLBmp* bmp)
 {
     // The source already stands after the layer section (read whole).
     const FileHeader& h = m_Header;
+    CheckMode(h.channels);
+    PLBmp::CheckDimensions(h.width, h.height, h.mode == 3 ? 32 : 8);
+    const uint8_t* lengths = ReadRowTable(source, h.channels, h.height);
     CreateBitmap(bmp, h.width, h.height, h.channels);
-    CheckCompression(ReadBE16(source));
 
     {
         PLBmpLock lock(bmp, false, true);
-        const uint8_t* lengths = source->ReadBytes(2 * h.channels * h.height);
         std::vector<uint8_t> row(static_cast<size_t>(h.width));
         for (int c = 0; c < h.channels; ++c)
             ReadPackedRows(source, lengths + 2 * int64_t(c) * h.height, h.width, h.height, row,

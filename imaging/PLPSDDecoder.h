@@ -58,8 +58,14 @@ private:
     void ReadColourModeData(PLDataSource* source);
     void ReadImageResources(PLDataSource* source);
     void ReadLayerHeaders(PLDataSource* source);
+    // Refuses a colour mode or channel count no bitmap is made for.
+    void CheckMode(int channels) const;
     void CreateBitmap(PLBmp* bmp, int width, int height, int channels);
     static void CheckCompression(int compression);
+    // The compression code and the packed row lengths of channels x height
+    // rows, refused unless every packed row they count is there: all this
+    // comes before the bitmap is made.
+    static const uint8_t* ReadRowTable(PLDataSource* source, int channels, int height);
     void PlaceRow(PLBmp* bmp, int channel, int y, const uint8_t* row) const;
 
     FileHeader m_Header;

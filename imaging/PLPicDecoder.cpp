@@ -129,6 +129,12 @@ void PLPicDecoder::Skip(PLDataSource* source, int64_t bytes)
     source->ReadBytes(int(bytes));
 }
 
+void PLPicDecoder::RequireData(PLDataSource* source, int64_t neededBytes)
+{
+    if (neededBytes > source->GetBytesLeft())
+        ThrowError(PL_ERR_END_OF_DATA, "The file is damaged or truncated: its data cannot fill the image.");
+}
+
 const uint8_t* PLPicDecoder::UnpackPackBits(uint8_t* dest, PLDataSource* source, int lineBytes,
                                             int packedLength)
 {

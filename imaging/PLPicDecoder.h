@@ -68,6 +68,12 @@ public:
     // beyond the data code 11.
     static void Skip(PLDataSource* source, int64_t bytes);
 
+    // For layouts whose data size the header fixes: refuses a file whose
+    // remaining data is fewer than the least the declared image needs, as a
+    // damaged file (code 11). Decoders call it before creating the bitmap,
+    // so that a few bytes never cost the memory and time of a large picture.
+    static void RequireData(PLDataSource* source, int64_t neededBytes);
+
 protected:
     // The format hook: read from the source's current position, create the
     // bitmap at the decoder's depth and fill its lines.

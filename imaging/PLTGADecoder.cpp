@@ -96,11 +96,18 @@ void PLTGADecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 
     const bool alpha = h.pixelDepth == 16 || h.pixelDepth == 32;
     const int depth = h.pixelDepth == 8 ? 8 : 32;
+    // The colour map and the pixels must be there before the bitmap is made:
+    // a packet holds at most 128 pixels, and packets run on across lines.
+    const int entryBytes = (h.mapEntrySize + 7) / 8;
+    const int valueBytes = (h.pixelDepth + 7) / 8;
+    const int64_t pixels = int64_t(h.width) * h.height;
+    const int64_t pixelBytes = compressed ? (pixels + 127) / 128 * (1 + valueBytes) : pixels * valueBytes;
+    PLBmp::CheckDimensions(h.width, h.height, depth);
+    RequireData(source, (hasMap ? int64_t(h.mapLength) * entryBytes : 0) + pixelBytes);
     bmp->Create(h.width, h.height, uint16_t(depth), alpha, PLPoint());
 
     if (hasMap)
     {
-        const int entryBytes = (h.mapEntrySize + 7) / 8;
         const uint8_t* map = source->ReadBytes(h.mapLength * entryBytes);
         PLPixel32* palette = bmp->GetPalette();
         if (palette)

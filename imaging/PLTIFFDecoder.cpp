@@ -36,8 +36,49 @@ int ToInt(uint32_t v)
     return v > uint32_t(INT_MAX) ? -1 : int(v);
 }
 
+// The RGBA reader writes pixels as R | G << 8 | B << 16 | A << 24; bitmap
+// pixels are B, G, R, A in memory. The reader's own put routines run as they
+// are and each block they fill is turned around at once, while it is still
+// in the cache, so the pixels land in the bitmap's lines in its order.
+struct RgbaReader
+{
+    TIFFRGBAImage img; // first: the put routines get its address
+    tileContigRoutine contig = nullptr;
+    tileSeparateRoutine separate = nullptr;
+};
+
+void SwapRedBlue(uint32_t* cp, uint32_t w, uint32_t h, int32_t toskew)
+{
+    for (; h > 0; --h)
+    {
+        for (uint32_t i = 0; i < w; ++i)
+        {
+            const uint32_t v = cp[i];
+            cp[i] = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+        }
+        cp += int64_t(w) + toskew;
+    }
+}
+
+void PutContigSwapped(TIFFRGBAImage* img, uint32_t* cp, uint32_t x, uint32_t y, uint32_t w, uint32_t h,
+                      int32_t fromskew, int32_t toskew, unsigned char* pp)
+{
+    RgbaReader* reader = reinterpret_cast<RgbaReader*>(img);
+    reader->contig(img, cp, x, y, w, h, fromskew, toskew, pp);
+    SwapRedBlue(cp, w, h, toskew);
+}
+
+void PutSeparateSwapped(TIFFRGBAImage* img, uint32_t* cp, uint32_t x, uint32_t y, uint32_t w, uint32_t h,
+                        int32_t fromskew, int32_t toskew, unsigned char* r, unsigned char* g, unsigned char* b,
+                        unsigned char* a)
+{
+    RgbaReader* reader = reinterpret_cast<RgbaReader*>(img);
+    reader->separate(img, cp, x, y, w, h, fromskew, toskew, r, g, b, a);
+    SwapRedBlue(cp, w, h, toskew);
+}
+
 // Contiguous 8-bit RGB with an alpha sample: the four samples are taken as
-// they are, without premultiplication.
+// they are, without premultiplication, straight into bitmap order.
 void PutRGBAContig8(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
                     int32_t fromskew, int32_t toskew, unsigned char* pp)
 {
@@ -47,14 +88,45 @@ void PutRGBAContig8(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32
     {
         for (uint32_t i = 0; i < w; ++i)
         {
-            *cp++ = uint32_t(pp[0]) | (uint32_t(pp[1]) << 8) | (uint32_t(pp[2]) << 16) |
-                    (uint32_t(pp[3]) << 24);
+            *cp++ = uint32_t(pp[2]) | (uint32_t(pp[1]) << 8) | (uint32_t(pp[0]) << 16) | (uint32_t(pp[3]) << 24);
             pp += samples;
         }
         cp += toskew;
         pp += fromskew;
     }
 }
+
+// Where the RGBA reader can write the bitmap's lines directly: one block of
+// w pixels per line, top-down or bottom-up. Null otherwise.
+uint32_t* DirectRaster(PLBmp* bmp, int w, int h, uint16_t& orientation)
+{
+    PLPixel32** lines = bmp->GetLineArray32();
+    if (lines == nullptr || h <= 0)
+        return nullptr;
+    bool topDown = true, bottomUp = true;
+    for (int y = 1; y < h && (topDown || bottomUp); ++y)
+    {
+        topDown = topDown && lines[y] == lines[0] + int64_t(y) * w;
+        bottomUp = bottomUp && lines[y] == lines[0] - int64_t(y) * w;
+    }
+    if (topDown)
+    {
+        orientation = ORIENTATION_TOPLEFT;
+        return reinterpret_cast<uint32_t*>(lines[0]);
+    }
+    if (bottomUp)
+    {
+        orientation = ORIENTATION_BOTLEFT;
+        return reinterpret_cast<uint32_t*>(lines[h - 1]);
+    }
+    return nullptr;
+}
+
+struct UnlockGuard
+{
+    PLBmp* bmp;
+    ~UnlockGuard() { bmp->Unlock(); }
+};
 
 int Rounded(double v)
 {
@@ -230,7 +302,8 @@ void PLTIFFDecoder::DecodeViaRgba(PLTiffHandle& tiff, PLBmp* bmp, int samplesPer
 {
     TIFF* tif = tiff.Get();
     char message[1024] = "";
-    TIFFRGBAImage img;
+    RgbaReader reader;
+    TIFFRGBAImage& img = reader.img;
     std::memset(&img, 0, sizeof(img));
     if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&img, tif, 0, message))
         ThrowError(PL_ERR_SIGNATURE, message[0] ? message : tiff.GetLastError());
@@ -243,31 +316,43 @@ void PLTIFFDecoder::DecodeViaRgba(PLTiffHandle& tiff, PLBmp* bmp, int samplesPer
     PLBmp::CheckDimensions(w, h, 32);
     bmp->Create(w, h, 32, alpha, PLPoint());
 
-    std::unique_ptr<uint32_t, FreeDeleter> raster(
-        static_cast<uint32_t*>(std::calloc(size_t(w) * size_t(h), sizeof(uint32_t))));
-    if (!raster)
-        ThrowError(PL_ERR_NO_MEMORY, "Out of memory allocating TIFF buffer.");
-
     if (img.isContig && img.bitspersample == 8 && img.photometric == PHOTOMETRIC_RGB && img.alpha &&
         img.samplesperpixel >= 4)
         img.put.contig = PutRGBAContig8;
-
-    if (!TIFFRGBAImageGet(&img, raster.get(), img.width, img.height))
-        ThrowError(PL_ERR_SIGNATURE, tiff.GetLastError());
-
-    // The raster is bottom-up, each pixel R, G, B, A from the low byte up.
-    bmp->Lock(false, true);
-    for (int y = 0; y < h; ++y)
+    else if (img.isContig && img.put.contig != nullptr)
     {
-        const uint32_t* src = raster.get() + size_t(h - 1 - y) * size_t(w);
-        PLPixel32* dst = bmp->GetLineArray32()[y];
-        for (int x = 0; x < w; ++x)
+        reader.contig = img.put.contig;
+        img.put.contig = PutContigSwapped;
+    }
+    else if (!img.isContig && img.put.separate != nullptr)
+    {
+        reader.separate = img.put.separate;
+        img.put.separate = PutSeparateSwapped;
+    }
+
+    {
+        bmp->Lock(false, true);
+        UnlockGuard unlock{ bmp };
+        uint16_t orientation = ORIENTATION_BOTLEFT;
+        if (uint32_t* raster = DirectRaster(bmp, w, h, orientation))
         {
-            const uint32_t v = src[x];
-            dst[x] = PLPixel32(uint8_t(TIFFGetR(v)), uint8_t(TIFFGetG(v)), uint8_t(TIFFGetB(v)),
-                               uint8_t(TIFFGetA(v)));
+            img.req_orientation = orientation;
+            if (!TIFFRGBAImageGet(&img, raster, img.width, img.height))
+                ThrowError(PL_ERR_SIGNATURE, tiff.GetLastError());
+        }
+        else
+        {
+            // Lines apart from each other: through a raster of the whole picture,
+            // bottom-up, copied line by line.
+            std::unique_ptr<uint32_t, FreeDeleter> buffer(
+                static_cast<uint32_t*>(std::calloc(size_t(w) * size_t(h), sizeof(uint32_t))));
+            if (!buffer)
+                ThrowError(PL_ERR_NO_MEMORY, "Out of memory allocating TIFF buffer.");
+            if (!TIFFRGBAImageGet(&img, buffer.get(), img.width, img.height))
+                ThrowError(PL_ERR_SIGNATURE, tiff.GetLastError());
+            for (int y = 0; y < h; ++y)
+                std::memcpy(bmp->GetLineArray()[y], buffer.get() + size_t(h - 1 - y) * size_t(w), size_t(w) * 4);
         }
     }
-    bmp->Unlock();
     bmp->DropEmptyAlpha();
 }

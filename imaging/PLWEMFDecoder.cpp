@@ -1,8 +1,12 @@
 #include "imaging/PLWEMFDecoder.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -75,7 +79,7 @@ int16_t LE16s(const uint8_t* p)
 
 // Fits the rendering size under the side limit and the bitmap size limit,
 // keeping the aspect ratio.
-void FitRenderingSize(int64_t& width, int64_t& height)
+void FitRenderingSize(int64_t& width, int64_t& height, int64_t maxBytes)
 {
     double scale = 1.0;
     const double side = PLWEMFDecoder::kMaxSide;
@@ -84,7 +88,7 @@ void FitRenderingSize(int64_t& width, int64_t& height)
     if (height * scale > side)
         scale = side / double(height);
     const double pixels = double(width) * scale * double(height) * scale;
-    const double maxPixels = double(PLBmp::GetMaxBytes()) / 5.0;  // 4 bytes a pixel and the line table
+    const double maxPixels = double(maxBytes) / 5.0;  // 4 bytes a pixel and the line table
     if (pixels > maxPixels)
         scale *= std::sqrt(maxPixels / pixels);
     if (scale < 1.0)
@@ -97,11 +101,283 @@ void FitRenderingSize(int64_t& width, int64_t& height)
             height = 1;
     }
 }
+
+std::atomic<unsigned> g_PlaybackLimit(5000);
+// Time the playing thread gets to stop at its next record once told to.
+const DWORD kGraceMilliseconds = 1000;
+
+const char* const kFailed = "Windows Metafile functions failed to load this image.";
+const char* const kTooLong = "Playing the metafile took too long; it was abandoned.";
+
+// One playback, shared by the decoder and the thread that plays: the thread
+// owns a reference of its own, so that an abandoned playback can run on
+// after the decode has returned and clean up after itself.
+struct Playback
+{
+    // What to play: an enhanced metafile, or a Windows metafile's records.
+    std::vector<uint8_t> data;
+    bool enhanced = false;
+    bool placeable = false;
+    int unitsPerInch = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;  // of the placeable header
+    int64_t maxBytes = 0;
+    ULONGLONG deadline = 0;
+    std::atomic<bool> stop{false};
+
+    // What came of it, read by the decoder once the thread has ended.
+    int errorCode = 0;
+    std::string errorText;
+    int width = 0, height = 0;
+    bool usePalette = false;
+    PLPixel32 palette[256];
+    HBITMAP rendering = nullptr;
+
+    ~Playback()
+    {
+        if (rendering)
+            DeleteObject(rendering);
+    }
+};
+
+// The box of a record's drawing on the device, through the context's world
+// and page transforms as they stand before the record is played.
+bool FitsTheDevice(HDC dc, const ENHMETARECORD* record)
+{
+    PLMetafileRecords::Extent e;
+    if (!PLMetafileRecords::DrawingExtent(reinterpret_cast<const uint8_t*>(record), record->nSize, e))
+        return true;
+    XFORM w = {1, 0, 0, 1, 0, 0};
+    GetWorldTransform(dc, &w);
+    POINT windowOrg = {0, 0}, viewportOrg = {0, 0};
+    SIZE windowExt = {1, 1}, viewportExt = {1, 1};
+    GetWindowOrgEx(dc, &windowOrg);
+    GetViewportOrgEx(dc, &viewportOrg);
+    GetWindowExtEx(dc, &windowExt);
+    GetViewportExtEx(dc, &viewportExt);
+    if (windowExt.cx == 0 || windowExt.cy == 0)
+        return false;
+
+    double left = 0, top = 0, right = 0, bottom = 0;
+    const double xs[2] = {e.left, e.right}, ys[2] = {e.top, e.bottom};
+    for (int i = 0; i < 4; ++i)
+    {
+        const double lx = xs[i & 1], ly = ys[i >> 1];
+        double x = lx * w.eM11 + ly * w.eM21 + w.eDx;
+        double y = lx * w.eM12 + ly * w.eM22 + w.eDy;
+        x = (x - windowOrg.x) * viewportExt.cx / windowExt.cx + viewportOrg.x;
+        y = (y - windowOrg.y) * viewportExt.cy / windowExt.cy + viewportOrg.y;
+        if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > PLWEMFDecoder::kMaxDeviceCoordinate ||
+            std::fabs(y) > PLWEMFDecoder::kMaxDeviceCoordinate)
+            return false;
+        left = i ? std::min(left, x) : x;
+        right = i ? std::max(right, x) : x;
+        top = i ? std::min(top, y) : y;
+        bottom = i ? std::max(bottom, y) : y;
+    }
+    return !e.curve || (right - left <= PLWEMFDecoder::kMaxCurveSide && bottom - top <= PLWEMFDecoder::kMaxCurveSide);
+}
+
+// Plays one record, unless the time is up or its drawing is beyond what the
+// system draws safely (then it is left out).
+int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int objects, LPARAM parameter)
+{
+    try
+    {
+        Playback& job = *reinterpret_cast<Playback*>(parameter);
+        if (job.stop || GetTickCount64() > job.deadline)
+        {
+            job.stop = true;
+            return FALSE;
+        }
+        if (FitsTheDevice(dc, record))
+            PlayEnhMetaFileRecord(dc, table, record, UINT(objects));
+        return TRUE;
+    }
+    catch (...)
+    {
+        return FALSE;
+    }
+}
+
+// The thread's part: the metafile handle, the rendering size, the
+// off-screen bitmap and the playback, record by record.
+void Play(Playback& job)
+{
+    ScreenDC screen;
+    if (!screen.dc)
+        PLPicDecoder::ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate device context.");
+
+    const uint8_t* data = job.data.data();
+    const UINT size = UINT(job.data.size());
+    MetafileHandle metafile;
+    if (job.enhanced)
+        metafile.handle = SetEnhMetaFileBits(size, data);
+    else if (job.placeable)
+    {
+        // The picture's own size (in 0.01 mm) makes the frame, so that its
+        // window maps onto it however the player fits the device surface.
+        METAFILEPICT picture = {MM_ANISOTROPIC, (job.right - job.left) * 2540 / job.unitsPerInch,
+                                (job.bottom - job.top) * 2540 / job.unitsPerInch, nullptr};
+        const bool sized = picture.xExt > 0 && picture.yExt > 0;
+        metafile.handle = SetWinMetaFileBits(size, data, screen.dc, sized ? &picture : nullptr);
+    }
+    else
+        metafile.handle = SetWinMetaFileBits(size, data, screen.dc, nullptr);
+    if (!metafile.handle)
+        PLPicDecoder::ThrowError(PL_ERR_UNSUPPORTED, kFailed);
+
+    // Older headers end earlier than the platform's structure: the buffer
+    // holds at least the whole structure, zero past what GDI fills in.
+    const UINT headerBytes = GetEnhMetaFileHeader(metafile.handle, 0, nullptr);
+    if (headerBytes < UINT(kEnhancedHeaderBytes))
+        PLPicDecoder::ThrowError(PL_ERR_FORMAT, "No header information in metafile");
+    std::vector<uint8_t> headerBuffer;
+    try
+    {
+        headerBuffer.resize(headerBytes > sizeof(ENHMETAHEADER) ? headerBytes : sizeof(ENHMETAHEADER), 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        PLPicDecoder::ThrowError(PL_ERR_NO_MEMORY, "Out of memory during allocation of header.");
+    }
+    ENHMETAHEADER* header = reinterpret_cast<ENHMETAHEADER*>(headerBuffer.data());
+    header->iType = EMR_HEADER;
+    header->nSize = headerBytes;
+    if (!GetEnhMetaFileHeader(metafile.handle, headerBytes, header))
+        PLPicDecoder::ThrowError(PL_ERR_FORMAT, "No header information in metafile");
+
+    int64_t width, height;
+    if (job.placeable)
+    {
+        width = int64_t(job.right - job.left) * GetDeviceCaps(screen.dc, LOGPIXELSX) / job.unitsPerInch;
+        height = int64_t(job.bottom - job.top) * GetDeviceCaps(screen.dc, LOGPIXELSY) / job.unitsPerInch;
+    }
+    else
+    {
+        if (header->szlMillimeters.cx <= 0 || header->szlMillimeters.cy <= 0)
+            PLPicDecoder::ThrowError(PL_ERR_FORMAT, "Metafile states a reference device of size 0.");
+        const RECTL& frame = header->rclFrame;
+        width = (int64_t(frame.right) - frame.left) * header->szlDevice.cx / (int64_t(header->szlMillimeters.cx) * 100);
+        height = (int64_t(frame.bottom) - frame.top) * header->szlDevice.cy / (int64_t(header->szlMillimeters.cy) * 100);
+    }
+    if (width <= 0)
+        width = 320;
+    if (height <= 0)
+        height = 200;
+    FitRenderingSize(width, height, job.maxBytes);
+
+    MemoryDC memory;
+    memory.dc = CreateCompatibleDC(screen.dc);
+    if (!memory.dc)
+        PLPicDecoder::ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate device context.");
+    GdiObject offscreen;
+    offscreen.handle = CreateCompatibleBitmap(screen.dc, int(width), int(height));
+    if (!offscreen.handle)
+        PLPicDecoder::ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate memory bitmap.");
+    memory.oldBitmap = SelectObject(memory.dc, offscreen.handle);
+
+    // A metafile with its own palette is rendered through it and kept at 8 bpp.
+    GdiObject logicalPalette;
+    const UINT paletteEntries = GetEnhMetaFilePaletteEntries(metafile.handle, 0, nullptr);
+    job.usePalette = paletteEntries >= 1 && paletteEntries <= 255;
+    if (job.usePalette)
+    {
+        std::vector<uint8_t> block(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY), 0);
+        LOGPALETTE* lp = reinterpret_cast<LOGPALETTE*>(block.data());
+        lp->palVersion = 0x300;
+        lp->palNumEntries = 256;
+        GetEnhMetaFilePaletteEntries(metafile.handle, paletteEntries, lp->palPalEntry);
+        for (int i = 0; i < 256; ++i)
+            job.palette[i] = PLPixel32(lp->palPalEntry[i].peRed, lp->palPalEntry[i].peGreen,
+                                       lp->palPalEntry[i].peBlue, 255);
+        logicalPalette.handle = CreatePalette(lp);
+        if (logicalPalette.handle)
+        {
+            memory.oldPalette = SelectPalette(memory.dc, static_cast<HPALETTE>(logicalPalette.handle), FALSE);
+            RealizePalette(memory.dc);
+        }
+    }
+
+    RECT rect = {0, 0, int(width), int(height)};
+    FillRect(memory.dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EnumEnhMetaFile(memory.dc, metafile.handle, PlayRecord, &job, &rect);
+    // The bitmap must leave the memory context before its bits are read.
+    memory.Release();
+    if (job.stop)
+        PLPicDecoder::ThrowError(PL_ERR_UNSUPPORTED, kTooLong);
+
+    job.width = int(width);
+    job.height = int(height);
+    job.rendering = static_cast<HBITMAP>(offscreen.handle);
+    offscreen.handle = nullptr;
+}
+
+DWORD WINAPI PlayThread(LPVOID parameter)
+{
+    std::unique_ptr<std::shared_ptr<Playback>> holder(static_cast<std::shared_ptr<Playback>*>(parameter));
+    Playback& job = **holder;
+    try
+    {
+        Play(job);
+    }
+    catch (const PLTextException& e)
+    {
+        job.errorCode = e.GetCode();
+        job.errorText = e.GetText();
+    }
+    catch (const std::bad_alloc&)
+    {
+        job.errorCode = PL_ERR_NO_MEMORY;
+        job.errorText = "Out of memory.";
+    }
+    catch (...)
+    {
+        job.errorCode = PL_ERR_UNSUPPORTED;
+        job.errorText = kFailed;
+    }
+    return 0;
+}
+
+// Runs the playback on its own thread and waits for it within the time
+// limit. A thread that does not stop when told (it is inside one record) is
+// left to finish on its own.
+void RunPlayback(const std::shared_ptr<Playback>& job)
+{
+    const unsigned limit = PLWEMFDecoder::GetPlaybackLimit();
+    job->deadline = GetTickCount64() + limit;
+    std::unique_ptr<std::shared_ptr<Playback>> holder(new std::shared_ptr<Playback>(job));
+    HANDLE thread = CreateThread(nullptr, 0, PlayThread, holder.get(), 0, nullptr);
+    if (!thread)
+        PLPicDecoder::ThrowError(PL_ERR_NO_MEMORY, "Cannot start the metafile playback.");
+    holder.release();
+    if (WaitForSingleObject(thread, limit) == WAIT_TIMEOUT)
+    {
+        job->stop = true;
+        if (WaitForSingleObject(thread, kGraceMilliseconds) == WAIT_TIMEOUT)
+        {
+            CloseHandle(thread);
+            PLPicDecoder::ThrowError(PL_ERR_UNSUPPORTED, kTooLong);
+        }
+    }
+    CloseHandle(thread);
+    if (job->errorCode)
+        throw PLTextException(job->errorCode, job->errorText);
+}
 } // namespace
 
 PLWEMFDecoder::PLWEMFDecoder() = default;
 
 PLWEMFDecoder::~PLWEMFDecoder() = default;
+
+void PLWEMFDecoder::SetPlaybackLimit(unsigned milliseconds)
+{
+    g_PlaybackLimit = milliseconds;
+}
+
+unsigned PLWEMFDecoder::GetPlaybackLimit()
+{
+    return g_PlaybackLimit;
+}
 
 void PLWEMFDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
 {
@@ -134,120 +410,40 @@ void PLWEMFDecoder::Render(const uint8_t* data, int size, PLWinBmp* bmp)
                  : !PLMetafileRecords::IsSoundWindows(records, recordBytes))
         ThrowError(PL_ERR_FORMAT, "Metafile records are damaged or truncated.");
 
+    std::shared_ptr<Playback> job = std::make_shared<Playback>();
+    job->enhanced = enhanced;
+    job->placeable = placeable;
+    job->unitsPerInch = unitsPerInch;
+    if (placeable)
+    {
+        job->left = LE16s(data + 6);
+        job->top = LE16s(data + 8);
+        job->right = LE16s(data + 10);
+        job->bottom = LE16s(data + 12);
+    }
+    job->maxBytes = PLBmp::GetMaxBytes();
+    if (enhanced)
+        job->data.assign(records, records + recordBytes);
+    else
+        job->data = PLMetafileRecords::MakePlayableWindows(records, recordBytes);
+    if (job->data.empty())
+        ThrowError(PL_ERR_FORMAT, "Metafile bitmaps are too large.");
+    RunPlayback(job);
+
+    // GDI leaves the fourth byte of each pixel 0: it is no alpha.
+    bmp->Create(job->width, job->height, job->usePalette ? 8 : 32, false, PLPoint());
+    if (job->usePalette)
+        bmp->SetPalette(job->palette);
     ScreenDC screen;
     if (!screen.dc)
         ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate device context.");
-
-    MetafileHandle metafile;
-    if (enhanced)
-        metafile.handle = SetEnhMetaFileBits(UINT(size), data);
-    else if (placeable)
-    {
-        // The picture's own size (in 0.01 mm) makes the frame, so that its
-        // window maps onto it however the player fits the device surface.
-        METAFILEPICT picture = {MM_ANISOTROPIC, (LE16s(data + 10) - LE16s(data + 6)) * 2540 / unitsPerInch,
-                                (LE16s(data + 12) - LE16s(data + 8)) * 2540 / unitsPerInch, nullptr};
-        const bool sized = picture.xExt > 0 && picture.yExt > 0;
-        metafile.handle = SetWinMetaFileBits(UINT(size - kPlaceableHeaderBytes), data + kPlaceableHeaderBytes,
-                                             screen.dc, sized ? &picture : nullptr);
-    }
-    else
-        metafile.handle = SetWinMetaFileBits(UINT(size), data, screen.dc, nullptr);
-    if (!metafile.handle)
-        ThrowError(PL_ERR_UNSUPPORTED, "Windows Metafile functions failed to load this image.");
-
-    // Older headers end earlier than the platform's structure: the buffer
-    // holds at least the whole structure, zero past what GDI fills in.
-    const UINT headerBytes = GetEnhMetaFileHeader(metafile.handle, 0, nullptr);
-    if (headerBytes < UINT(kEnhancedHeaderBytes))
-        ThrowError(PL_ERR_FORMAT, "No header information in metafile");
-    std::vector<uint8_t> headerBuffer;
-    try
-    {
-        headerBuffer.resize(headerBytes > sizeof(ENHMETAHEADER) ? headerBytes : sizeof(ENHMETAHEADER), 0);
-    }
-    catch (const std::bad_alloc&)
-    {
-        ThrowError(PL_ERR_NO_MEMORY, "Out of memory during allocation of header.");
-    }
-    ENHMETAHEADER* header = reinterpret_cast<ENHMETAHEADER*>(headerBuffer.data());
-    header->iType = EMR_HEADER;
-    header->nSize = headerBytes;
-    if (!GetEnhMetaFileHeader(metafile.handle, headerBytes, header))
-        ThrowError(PL_ERR_FORMAT, "No header information in metafile");
-
-    int64_t width, height;
-    if (placeable)
-    {
-        width = int64_t(LE16s(data + 10) - LE16s(data + 6)) * GetDeviceCaps(screen.dc, LOGPIXELSX) / unitsPerInch;
-        height = int64_t(LE16s(data + 12) - LE16s(data + 8)) * GetDeviceCaps(screen.dc, LOGPIXELSY) / unitsPerInch;
-    }
-    else
-    {
-        if (header->szlMillimeters.cx <= 0 || header->szlMillimeters.cy <= 0)
-            ThrowError(PL_ERR_FORMAT, "Metafile states a reference device of size 0.");
-        const RECTL& frame = header->rclFrame;
-        width = (int64_t(frame.right) - frame.left) * header->szlDevice.cx /
-                (int64_t(header->szlMillimeters.cx) * 100);
-        height = (int64_t(frame.bottom) - frame.top) * header->szlDevice.cy /
-                 (int64_t(header->szlMillimeters.cy) * 100);
-    }
-    if (width <= 0)
-        width = 320;
-    if (height <= 0)
-        height = 200;
-    FitRenderingSize(width, height);
-
-    MemoryDC memory;
-    memory.dc = CreateCompatibleDC(screen.dc);
-    if (!memory.dc)
-        ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate device context.");
-    GdiObject offscreen;
-    offscreen.handle = CreateCompatibleBitmap(screen.dc, int(width), int(height));
-    if (!offscreen.handle)
-        ThrowError(PL_ERR_NO_MEMORY, "Cannot allocate memory bitmap.");
-    memory.oldBitmap = SelectObject(memory.dc, offscreen.handle);
-
-    // A metafile with its own palette is rendered through it and kept at 8 bpp.
-    GdiObject logicalPalette;
-    PLPixel32 palette[256];
-    const UINT paletteEntries = GetEnhMetaFilePaletteEntries(metafile.handle, 0, nullptr);
-    const bool usePalette = paletteEntries >= 1 && paletteEntries <= 255;
-    if (usePalette)
-    {
-        std::vector<uint8_t> block(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY), 0);
-        LOGPALETTE* lp = reinterpret_cast<LOGPALETTE*>(block.data());
-        lp->palVersion = 0x300;
-        lp->palNumEntries = 256;
-        GetEnhMetaFilePaletteEntries(metafile.handle, paletteEntries, lp->palPalEntry);
-        for (int i = 0; i < 256; ++i)
-            palette[i] = PLPixel32(lp->palPalEntry[i].peRed, lp->palPalEntry[i].peGreen,
-                                   lp->palPalEntry[i].peBlue, 255);
-        logicalPalette.handle = CreatePalette(lp);
-        if (logicalPalette.handle)
-        {
-            memory.oldPalette = SelectPalette(memory.dc, static_cast<HPALETTE>(logicalPalette.handle), FALSE);
-            RealizePalette(memory.dc);
-        }
-    }
-
-    RECT rect = {0, 0, int(width), int(height)};
-    FillRect(memory.dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    PlayEnhMetaFile(memory.dc, metafile.handle, &rect);
-    // The bitmap must leave the memory context before its bits are read.
-    memory.Release();
-
-    // GDI leaves the fourth byte of each pixel 0: it is no alpha.
-    bmp->Create(int(width), int(height), usePalette ? 8 : 32, false, PLPoint());
-    if (usePalette)
-        bmp->SetPalette(palette);
     bmp->Lock(false, true);
-    const int lines = GetDIBits(screen.dc, static_cast<HBITMAP>(offscreen.handle), 0, UINT(height), bmp->GetBits(),
+    const int lines = GetDIBits(screen.dc, job->rendering, 0, UINT(job->height), bmp->GetBits(),
                                 reinterpret_cast<BITMAPINFO*>(bmp->GetBitmapInfo()), DIB_RGB_COLORS);
     bmp->Unlock();
-    if (lines != int(height))
-        ThrowError(PL_ERR_UNSUPPORTED, "Windows Metafile functions failed to load this image.");
-    if (usePalette)
+    if (lines != job->height)
+        ThrowError(PL_ERR_UNSUPPORTED, kFailed);
+    if (job->usePalette)
         for (int i = 0; i < 256; ++i)
             bmp->GetPalette()[i].a = 255;
     bmp->SetHasAlpha(false);

@@ -9,6 +9,13 @@ class PLWinBmp;
 // The kind is told by the data, and the records are checked before GDI
 // plays them. Metafiles with a palette give 8 bpp, the others 32 bpp on a
 // white background.
+//
+// The system's drawing layer is not trusted with hostile records: besides
+// the checks, each record is played on its own on a thread of the decoder,
+// after its drawing has been measured on the device (curves drawn point by
+// point beyond kMaxCurveSide, or shapes beyond kMaxDeviceCoordinate, are
+// left out), and a playback that takes longer than the time limit is
+// abandoned with code 6.
 class PLWEMFDecoder : public PLPicDecoder
 {
 public:
@@ -18,6 +25,15 @@ public:
     // Largest width or height a metafile is rendered at; larger frames are
     // scaled down to fit.
     static constexpr int kMaxSide = 8192;
+
+    // Limits of what a record may draw, in device pixels.
+    static constexpr double kMaxCurveSide = 1 << 18;
+    static constexpr double kMaxDeviceCoordinate = 1 << 27;
+
+    // Time a playback may take (milliseconds, 5 s to begin with). Settable
+    // so that callers and tests can make it shorter.
+    static void SetPlaybackLimit(unsigned milliseconds);
+    static unsigned GetPlaybackLimit();
 
 protected:
     void DecodeBody(PLDataSource* source, PLBmp* bmp) override;

@@ -2,6 +2,10 @@
 // HashKey(key) modulo the table size (17 by default), a new entry goes to the
 // head of its bucket, and iteration walks the buckets upwards. Callers that
 // number records in table order (the notebook writer) rely on this order.
+//
+// The buckets only keep that order. Lookups go through a second index that
+// grows with the map, so finding, adding and removing a key take constant
+// time however few buckets the order has.
 #pragma once
 
 #include "framework/base/CObject.h"
@@ -30,23 +34,61 @@ inline UINT AFXAPI HashKey<const CString&>(const CString& key)
     return HashKey<LPCSTR>((LPCSTR)key);
 }
 
+// Hash of the lookup index: every bit of the key counts (HashKey drops the
+// low four bits of numbers, which would put 16 neighbouring ids together).
+template <class ARG_KEY>
+inline UINT AFXAPI IndexHashKey(ARG_KEY key)
+{
+    const UINT_PTR n = (UINT_PTR)key;
+    return (UINT)n ^ (UINT)((unsigned long long)n >> 32);
+}
+
+template <>
+inline UINT AFXAPI IndexHashKey<LPCSTR>(LPCSTR key)
+{
+    return HashKey<LPCSTR>(key);
+}
+
+template <>
+inline UINT AFXAPI IndexHashKey<const CString&>(const CString& key)
+{
+    return HashKey<LPCSTR>((LPCSTR)key);
+}
+
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 class CMap : public CObject
 {
-    struct CAssoc
+public:
+    // An entry as iteration by pointer hands it out.
+    struct CPair
     {
-        CAssoc* pNext;
-        UINT nHashValue;
-        KEY key;
+        const KEY key;
         VALUE value;
+
+    protected:
+        explicit CPair(ARG_KEY keyval) : key(keyval), value() {}
+    };
+
+private:
+    struct CAssoc : public CPair
+    {
+        explicit CAssoc(ARG_KEY keyval) : CPair(keyval) {}
+        CAssoc* pNext = nullptr;        // next in its bucket (iteration order)
+        CAssoc* pPrev = nullptr;        // previous in its bucket
+        CAssoc* pNextInIndex = nullptr; // next in its chain of the lookup index
+        UINT nHashValue = 0;            // its bucket
+        UINT nIndexHash = 0;
     };
 
 public:
     typedef KEY key_type;
     typedef VALUE value_type;
 
-    explicit CMap(INT_PTR /*nBlockSize*/ = 10) : m_nCount(0), m_nHashTableSize(17) {}
+    explicit CMap(INT_PTR /*nBlockSize*/ = 10) : m_nCount(0), m_nHashTableSize(17), m_nIndexShift(0) {}
     ~CMap() override { RemoveAll(); }
+
+    CMap(const CMap&) = delete;
+    CMap& operator=(const CMap&) = delete;
 
     INT_PTR GetCount() const { return m_nCount; }
     INT_PTR GetSize() const { return m_nCount; }
@@ -77,17 +119,34 @@ public:
         CAssoc* p = GetAssocAt(key);
         return p ? &p->value : nullptr;
     }
+    const VALUE* PLookup(ARG_KEY key) const
+    {
+        const CAssoc* p = GetAssocAt(key);
+        return p ? &p->value : nullptr;
+    }
 
     VALUE& operator[](ARG_KEY key)
     {
-        CAssoc* p = GetAssocAt(key);
+        const UINT nIndexHash = IndexHashKey<ARG_KEY>(key);
+        CAssoc* p = FindInIndex(key, nIndexHash);
         if (p != nullptr)
             return p->value;
         if (m_buckets.empty())
             m_buckets.assign(m_nHashTableSize, nullptr);
-        const UINT nHash = HashKey<ARG_KEY>(key) % m_nHashTableSize;
-        p = new CAssoc{ m_buckets[nHash], nHash, key, VALUE() };
-        m_buckets[nHash] = p;
+        if ((size_t)m_nCount >= m_index.size())
+            GrowIndex();
+
+        p = new CAssoc(key);
+        p->nHashValue = HashKey<ARG_KEY>(key) % m_nHashTableSize;
+        p->nIndexHash = nIndexHash;
+        CAssoc*& pHead = m_buckets[p->nHashValue];
+        p->pNext = pHead;
+        if (pHead != nullptr)
+            pHead->pPrev = p;
+        pHead = p;
+        CAssoc*& pChain = m_index[IndexSlot(nIndexHash)];
+        p->pNextInIndex = pChain;
+        pChain = p;
         ++m_nCount;
         return p->value;
     }
@@ -95,19 +154,26 @@ public:
 
     BOOL RemoveKey(ARG_KEY key)
     {
-        if (m_buckets.empty())
+        if (m_index.empty())
             return FALSE;
-        CAssoc** ppPrev = &m_buckets[HashKey<ARG_KEY>(key) % m_nHashTableSize];
-        for (CAssoc* p = *ppPrev; p != nullptr; p = p->pNext)
+        const UINT nIndexHash = IndexHashKey<ARG_KEY>(key);
+        CAssoc** ppChain = &m_index[IndexSlot(nIndexHash)];
+        for (CAssoc* p = *ppChain; p != nullptr; p = p->pNextInIndex)
         {
-            if (p->key == key)
+            if (p->nIndexHash == nIndexHash && p->key == key)
             {
-                *ppPrev = p->pNext;
+                *ppChain = p->pNextInIndex;
+                if (p->pPrev != nullptr)
+                    p->pPrev->pNext = p->pNext;
+                else
+                    m_buckets[p->nHashValue] = p->pNext;
+                if (p->pNext != nullptr)
+                    p->pNext->pPrev = p->pPrev;
                 delete p;
                 --m_nCount;
                 return TRUE;
             }
-            ppPrev = &p->pNext;
+            ppChain = &p->pNextInIndex;
         }
         return FALSE;
     }
@@ -123,9 +189,13 @@ public:
             }
         }
         m_buckets.clear();
+        m_index.clear();
+        m_nIndexShift = 0;
         m_nCount = 0;
     }
 
+    // Iteration in table order. The entry just handed out may be removed
+    // before the next call.
     POSITION GetStartPosition() const { return m_nCount == 0 ? nullptr : BEFORE_START_POSITION; }
     void GetNextAssoc(POSITION& rNextPosition, KEY& rKey, VALUE& rValue) const
     {
@@ -134,10 +204,18 @@ public:
             p = FirstInBucketFrom(0);
         rKey = p->key;
         rValue = p->value;
-        CAssoc* pNext = p->pNext;
-        if (pNext == nullptr)
-            pNext = FirstInBucketFrom(p->nHashValue + 1);
-        rNextPosition = (POSITION)pNext;
+        rNextPosition = (POSITION)NextInOrder(p);
+    }
+    // The same order by pointer, without copying the values; null at the end.
+    const CPair* PGetFirstAssoc() const { return FirstInBucketFrom(0); }
+    const CPair* PGetNextAssoc(const CPair* pPair) const
+    {
+        return pPair ? NextInOrder(static_cast<const CAssoc*>(pPair)) : nullptr;
+    }
+    CPair* PGetFirstAssoc() { return FirstInBucketFrom(0); }
+    CPair* PGetNextAssoc(const CPair* pPair)
+    {
+        return pPair ? NextInOrder(static_cast<const CAssoc*>(pPair)) : nullptr;
     }
 
 private:
@@ -150,19 +228,51 @@ private:
         }
         return nullptr;
     }
-    CAssoc* GetAssocAt(ARG_KEY key) const
+    CAssoc* NextInOrder(const CAssoc* p) const
     {
-        if (m_buckets.empty())
+        return p->pNext != nullptr ? p->pNext : FirstInBucketFrom(p->nHashValue + 1);
+    }
+    size_t IndexSlot(UINT nIndexHash) const
+    {
+        // Fibonacci hashing: the top bits of the product spread any keys.
+        return (size_t)((nIndexHash * 2654435769u) >> m_nIndexShift);
+    }
+    CAssoc* FindInIndex(ARG_KEY key, UINT nIndexHash) const
+    {
+        if (m_index.empty())
             return nullptr;
-        for (CAssoc* p = m_buckets[HashKey<ARG_KEY>(key) % m_nHashTableSize]; p != nullptr; p = p->pNext)
+        for (CAssoc* p = m_index[IndexSlot(nIndexHash)]; p != nullptr; p = p->pNextInIndex)
         {
-            if (p->key == key)
+            if (p->nIndexHash == nIndexHash && p->key == key)
                 return p;
         }
         return nullptr;
     }
+    CAssoc* GetAssocAt(ARG_KEY key) const { return FindInIndex(key, IndexHashKey<ARG_KEY>(key)); }
+    // Doubles the index (16 slots at first) and rehashes every entry.
+    void GrowIndex()
+    {
+        const size_t nSize = m_index.empty() ? 16 : m_index.size() * 2;
+        UINT nBits = 0;
+        while (((size_t)1 << nBits) < nSize)
+            ++nBits;
+        std::vector<CAssoc*> index(nSize, nullptr);
+        m_nIndexShift = 32 - nBits;
+        for (CAssoc* pHead : m_buckets)
+        {
+            for (CAssoc* p = pHead; p != nullptr; p = p->pNext)
+            {
+                CAssoc*& pChain = index[(size_t)((p->nIndexHash * 2654435769u) >> m_nIndexShift)];
+                p->pNextInIndex = pChain;
+                pChain = p;
+            }
+        }
+        m_index.swap(index);
+    }
 
-    std::vector<CAssoc*> m_buckets;
+    std::vector<CAssoc*> m_buckets; // iteration order
+    std::vector<CAssoc*> m_index;   // lookup
     INT_PTR m_nCount;
     UINT m_nHashTableSize;
+    UINT m_nIndexShift;
 };

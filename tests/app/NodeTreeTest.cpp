@@ -16,6 +16,19 @@ const char kNoteRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello tree\\p
 
 class NodeTreeTest : public NotebookWindowTest
 {
+protected:
+    // The node clipboard holds the named node as cut (its commands come
+    // later); the tree is rebuilt to show it.
+    void HoldAsCut(CQuillcrestDoc* pDoc, LPCSTR lpszName)
+    {
+        CQlcTreeCtrl* pTree = TreeOf(pDoc);
+        app.m_nodeClipboard.bHasContent = TRUE;
+        app.m_nodeClipboard.pDocument = pDoc;
+        app.m_nodeClipboard.pTree = pTree;
+        app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, lpszName);
+        app.m_nodeClipboard.bCut = TRUE;
+        pTree->RefreshTree(FALSE);
+    }
 };
 
 // Names in the order the tree shows them under the root.
@@ -674,13 +687,7 @@ TEST_F(NodeTreeTest, ACutNodeShowsItsCutImagesAndItsItemGoesWithADeletedBranch)
     CQuillcrestDoc* pDoc = OpenBuilt(builder);
     ASSERT_NE(nullptr, pDoc);
     CQlcTreeCtrl* pTree = TreeOf(pDoc);
-    // The clipboard holds the note as cut (its commands come later).
-    app.m_nodeClipboard.bHasContent = TRUE;
-    app.m_nodeClipboard.pDocument = pDoc;
-    app.m_nodeClipboard.pTree = pTree;
-    app.m_nodeClipboard.dwNodeId = NodeIdByName(pDoc, "Cut note");
-    app.m_nodeClipboard.bCut = TRUE;
-    pTree->RefreshTree(FALSE);
+    HoldAsCut(pDoc, "Cut note");
     HTREEITEM hCut = FindItem(*pTree, "Folder/Cut note");
     ASSERT_NE(nullptr, hCut);
     EXPECT_EQ(hCut, pTree->GetCutItem());
@@ -844,4 +851,235 @@ TEST_F(NodeTreeTest, TheEnterThatEndsARenameDoesNotOpenTheNode)
     // The next Enter, pressed in the tree, opens it.
     CUserInput::Key(VK_RETURN);
     EXPECT_NE(nullptr, FrameOf(pDoc)->GetRichEditView());
+}
+
+namespace {
+
+// Ids of the items directly under hParent, in tree order.
+std::vector<DWORD> ChildIds(CTreeCtrl& tree, HTREEITEM hParent)
+{
+    std::vector<DWORD> ids;
+    for (HTREEITEM h = tree.GetChildItem(hParent); h != nullptr; h = tree.GetNextSiblingItem(h))
+        ids.push_back((DWORD)tree.GetItemData(h));
+    return ids;
+}
+
+// The children of a node placed as the fill rule places them one by one:
+// in table order, each before the first sibling it sorts before.
+std::vector<DWORD> InsertedOneByOne(CQlcTreeCtrl& tree, CQuillcrestDoc* pDoc, DWORD dwParentId)
+{
+    std::vector<DWORD> ids;
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwId = 0;
+        QLCNODE node;
+        nodes.GetNextAssoc(pos, dwId, node);
+        if (node.dwParentId != dwParentId)
+            continue;
+        size_t i = 0;
+        while (i < ids.size() && tree.CompareNodes(dwId, ids[i]) >= 0)
+            ++i;
+        ids.insert(ids.begin() + (ptrdiff_t)i, dwId);
+    }
+    return ids;
+}
+
+bool HasChildren(CQuillcrestDoc* pDoc, DWORD dwId)
+{
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
+    {
+        if (p->value.dwParentId == dwId)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// A big folder: names with numbers, equal names in other case, folders
+// (empty or not), images and notes mixed, under each sort setting. Its items
+// come in the order inserting them one by one gives, with a placeholder
+// under every empty folder and nowhere else.
+TEST_F(NodeTreeTest, AFolderOfTwoThousandChildrenIsFilledInTheSortOrderWithItsPlaceholders)
+{
+    struct Case
+    {
+        WORD wOrder, wFolders;
+    };
+    for (const Case c : { Case{ 0, 0 }, Case{ 3, 1 }, Case{ 2, 2 } })
+    {
+        SCOPED_TRACE(testing::Message() << "order " << c.wOrder << ", folders " << c.wFolders);
+        CNotebookBuilder builder;
+        builder.Sort(c.wOrder, c.wFolders);
+        builder.Note("Before");
+        const DWORD dwBig = builder.Folder("Big");
+        static const char* const kWords[] = { "apple", "Apple", "pear", "10 plums", "9 figs", "zest", "Zest", "mango" };
+        unsigned seed = 5;
+        for (int i = 0; i < 2000; ++i)
+        {
+            seed = seed * 1103515245u + 12345u;
+            const std::string name = std::string(kWords[(seed >> 16) % 8]) + ((seed >> 8) % 3 ? "" : " " + std::to_string(i % 40));
+            if (i % 9 == 0)
+            {
+                const DWORD dwSub = builder.Folder(name.c_str(), dwBig);
+                if (i % 2 == 0)
+                {
+                    builder.Note("b", dwSub);
+                    builder.Note("A", dwSub);
+                }
+            }
+            else if (i % 13 == 0)
+                builder.Node(QLC_NODE_IMAGE, name.c_str(), dwBig, std::string());
+            else
+                builder.Note(name.c_str(), dwBig);
+        }
+        CQuillcrestDoc* pDoc = OpenBuilt(builder, ("big" + std::to_string(c.wOrder) + std::to_string(c.wFolders) + ".qlc").c_str());
+        ASSERT_NE(nullptr, pDoc);
+        CQlcTreeCtrl* pTree = TreeOf(pDoc);
+        const HTREEITEM hBig = FindItem(*pTree, "Big");
+        ASSERT_NE(nullptr, hBig);
+        const DWORD dwBigId = (DWORD)pTree->GetItemData(hBig);
+
+        EXPECT_EQ(InsertedOneByOne(*pTree, pDoc, 0), ChildIds(*pTree, nullptr));
+        const std::vector<DWORD> children = ChildIds(*pTree, hBig);
+        ASSERT_EQ(2000u, children.size());
+        EXPECT_EQ(InsertedOneByOne(*pTree, pDoc, dwBigId), children);
+
+        int nEmpty = 0;
+        for (HTREEITEM h = pTree->GetChildItem(hBig); h != nullptr; h = pTree->GetNextSiblingItem(h))
+        {
+            const DWORD dwId = (DWORD)pTree->GetItemData(h);
+            QLCNODE node;
+            ASSERT_TRUE(pDoc->Data_GetNode(dwId, node));
+            EXPECT_EQ((int)node.wIcon, ImageOf(*pTree, h));
+            EXPECT_EQ(0, OverlayOf(*pTree, h));
+            const std::vector<DWORD> below = ChildIds(*pTree, h);
+            if (node.nType != QLC_NODE_FOLDER)
+                EXPECT_TRUE(below.empty());
+            else if (!HasChildren(pDoc, dwId))
+            {
+                ++nEmpty;
+                ASSERT_EQ(std::vector<DWORD>{ CQlcTreeCtrl::kPlaceholderId }, below);
+                const HTREEITEM hPlaceholder = pTree->GetChildItem(h);
+                EXPECT_EQ(std::string((LPCSTR)AfxLoadText(IDS_TREE_EMPTY)), (LPCSTR)pTree->GetItemText(hPlaceholder));
+                EXPECT_EQ(CQlcTreeCtrl::imagePlaceholder, ImageOf(*pTree, hPlaceholder));
+            }
+            else
+                EXPECT_EQ(InsertedOneByOne(*pTree, pDoc, dwId), below);
+        }
+        EXPECT_EQ(111, nEmpty); // every other one of the 223 folders
+        EXPECT_EQ((UINT)pDoc->GetNodeTable().GetCount() + nEmpty, pTree->GetCount());
+        // The index finds every item.
+        for (DWORD dwId : children)
+        {
+            const HTREEITEM h = pTree->FindNodeItem(dwId);
+            ASSERT_NE(nullptr, h);
+            EXPECT_EQ(dwId, (DWORD)pTree->GetItemData(h));
+        }
+        EXPECT_EQ(nullptr, pTree->FindNodeItem(dwBigId, pTree->GetChildItem(hBig)));
+        pDoc->OnCloseDocument();
+    }
+}
+
+// Every folder open before a refresh is open after it, at any depth and
+// also inside a closed folder; the others stay closed. Without keeping,
+// all are closed. The node index follows refreshes, deletions and new nodes.
+TEST_F(NodeTreeTest, RefreshKeepsExpandedFoldersAtAnyDepthAndTheIndexFollows)
+{
+    app.m_settings.m_nPromptDelete = 0;
+    CNotebookBuilder builder;
+    const DWORD dwA = builder.Folder("A");
+    const DWORD dwA1 = builder.Folder("A1", dwA);
+    const DWORD dwA1a = builder.Folder("A1a", dwA1);
+    builder.Note("deep", dwA1a);
+    builder.Folder("A2", dwA);
+    const DWORD dwB = builder.Folder("B");
+    const DWORD dwB1 = builder.Folder("B1", dwB);
+    builder.Note("in B1", dwB1);
+    builder.Folder("C");
+    builder.Note("top");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_NE(0u, dwA1a + dwB1);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    auto expanded = [pTree](LPCSTR lpszPath) {
+        const HTREEITEM h = FindItem(*pTree, lpszPath);
+        return h != nullptr && (pTree->GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    };
+    pTree->Expand(FindItem(*pTree, "A"), TVE_EXPAND);
+    pTree->Expand(FindItem(*pTree, "A/A1"), TVE_EXPAND);
+    pTree->Expand(FindItem(*pTree, "A/A1/A1a"), TVE_EXPAND);
+    pTree->Expand(FindItem(*pTree, "A"), TVE_COLLAPSE); // A1 and A1a stay open inside
+    pTree->Expand(FindItem(*pTree, "B/B1"), TVE_EXPAND);
+    pTree->Expand(FindItem(*pTree, "C"), TVE_EXPAND); // only its placeholder
+    const char* const kFolders[] = { "A", "A/A1", "A/A1/A1a", "A/A2", "B", "B/B1", "C" };
+    std::vector<bool> before;
+    for (LPCSTR lpszPath : kFolders)
+        before.push_back(expanded(lpszPath));
+    ASSERT_EQ((std::vector<bool>{ false, true, true, false, false, true, true }), before);
+
+    pTree->RefreshTree(TRUE);
+    for (size_t i = 0; i < before.size(); ++i)
+    {
+        EXPECT_EQ(before[i], expanded(kFolders[i])) << kFolders[i];
+        EXPECT_EQ(before[i] ? CQlcTreeCtrl::imageFolderOpen : CQlcTreeCtrl::imageFolder,
+                  ImageOf(*pTree, FindItem(*pTree, kFolders[i])))
+            << kFolders[i];
+    }
+    EXPECT_EQ("A{A1{A1a{deep}}, A2{(empty)}}, B{B1{in B1}}, C{(empty)}, top", DescribeTree(*pTree));
+
+    // The index answers for every node after the refresh.
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
+    {
+        const HTREEITEM h = pTree->FindNodeItem(p->key);
+        ASSERT_NE(nullptr, h) << (LPCSTR)p->value.strName;
+        EXPECT_EQ(p->key, (DWORD)pTree->GetItemData(h));
+    }
+    const DWORD dwDeep = NodeIdByName(pDoc, "deep");
+    EXPECT_EQ(FindItem(*pTree, "A/A1/A1a/deep"), pTree->FindNodeItem(dwDeep, FindItem(*pTree, "A")));
+    EXPECT_EQ(nullptr, pTree->FindNodeItem(dwDeep, FindItem(*pTree, "B")));
+
+    // A deleted branch leaves the index; a new note joins it.
+    const DWORD dwA1Now = NodeIdByName(pDoc, "A1");
+    pTree->SetContextItem(FindItem(*pTree, "A/A1"));
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_QLCPOPUP_DELETE);
+    EXPECT_EQ(nullptr, pTree->FindNodeItem(dwA1Now));
+    EXPECT_EQ(nullptr, pTree->FindNodeItem(dwDeep));
+    EXPECT_EQ(FindItem(*pTree, "B/B1"), pTree->FindNodeItem(NodeIdByName(pDoc, "B1")));
+    pTree->SetContextItem(FindItem(*pTree, "C"));
+    FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_QLCPOPUP_NEWNOTE);
+    RenameThroughEdit(*pTree, "", TRUE);
+    const DWORD dwNew = NodeIdByName(pDoc, "New Note");
+    ASSERT_NE(0u, dwNew);
+    EXPECT_EQ(FindItem(*pTree, "C/New Note"), pTree->FindNodeItem(dwNew));
+
+    pTree->RefreshTree(FALSE);
+    for (LPCSTR lpszPath : { "A", "A/A2", "B", "B/B1", "C" })
+        EXPECT_FALSE(expanded(lpszPath)) << lpszPath;
+    EXPECT_EQ(FindItem(*pTree, "C/New Note"), pTree->FindNodeItem(dwNew));
+}
+
+// A cut folder shows the cut images on its item and on everything below it.
+TEST_F(NodeTreeTest, ACutFolderShowsItsCutImagesDownToItsPlaceholders)
+{
+    CNotebookBuilder builder;
+    const DWORD dwFolder = builder.Folder("Folder");
+    builder.Folder("Empty", dwFolder);
+    builder.Note("Inside", dwFolder);
+    builder.Note("Outside");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    EXPECT_NE(0u, dwFolder);
+    CQlcTreeCtrl* pTree = TreeOf(pDoc);
+    HoldAsCut(pDoc, "Folder");
+    const int kCut = CQlcTreeCtrl::imageCutOffset;
+    EXPECT_EQ(FindItem(*pTree, "Folder"), pTree->GetCutItem());
+    EXPECT_EQ(CQlcTreeCtrl::imageFolder + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder")));
+    EXPECT_EQ(CQlcTreeCtrl::imageFolder + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder/Empty")));
+    EXPECT_EQ(CQlcTreeCtrl::imagePlaceholder + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder/Empty/(empty)")));
+    EXPECT_EQ(CQlcTreeCtrl::imageNote + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder/Inside")));
+    EXPECT_EQ(CQlcTreeCtrl::imageNote, ImageOf(*pTree, FindItem(*pTree, "Outside")));
 }

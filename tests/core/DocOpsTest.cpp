@@ -170,6 +170,43 @@ TEST(DocOpsTest, ABranchIsCollectedWithEachFolderAfterItsContents)
     EXPECT_LT(at(dwLeaf2), at(dwSub));
 }
 
+// A branch tens of thousands of folders deep is collected in one pass over
+// the table, without a call per level, deepest first; deleting it leaves
+// only what lay outside.
+TEST(DocOpsTest, AVeryDeepBranchIsCollectedAndDeleted)
+{
+    CQuillcrestDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    const DWORD dwOutside = AddNode(doc, QLC_NODE_NOTE, "Outside");
+    std::vector<DWORD> chain;
+    DWORD dwParent = 0;
+    for (int i = 0; i < 30000; ++i)
+    {
+        dwParent = AddNode(doc, QLC_NODE_FOLDER, "F", dwParent);
+        chain.push_back(dwParent);
+    }
+    const DWORD dwNote = AddNode(doc, QLC_NODE_NOTE, "Bottom", dwParent);
+    const DWORD dwBeside = AddNode(doc, QLC_NODE_NOTE, "Beside", chain[0]);
+
+    std::vector<DWORD> ids;
+    doc.Data_CollectChildren(chain[0], ids);
+    std::vector<DWORD> expected(1, dwNote);
+    expected.insert(expected.end(), chain.rbegin(), chain.rend() - 1);
+    // Beside is a child of the top folder: after the whole chain below it
+    // when it comes later in table order, before it otherwise.
+    const auto at = std::find(ids.begin(), ids.end(), dwBeside);
+    ASSERT_NE(ids.end(), at);
+    EXPECT_TRUE(at == ids.begin() || at == ids.end() - 1);
+    ids.erase(at);
+    EXPECT_EQ(expected, ids);
+
+    doc.Data_DeleteNode(chain[0]);
+    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
+    QLCNODE node;
+    EXPECT_TRUE(doc.Data_GetNode(dwOutside, node));
+}
+
 // Parents that form a loop (a damaged file) must not hang the delete.
 TEST(DocOpsTest, DeletingFoldersWhoseParentsFormALoopEnds)
 {

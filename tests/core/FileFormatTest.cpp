@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -124,6 +127,100 @@ TEST(FileFormatTest, RenumbersNodesInTableOrderAndRemapsParents)
     EXPECT_EQ(3, back.GetNodeTable().GetCount());
     EXPECT_EQ(3u, back.GetHeader().dwNodeCount);
     EXPECT_EQ(4u, back.Data_NewNodeId());
+}
+
+// Node ids as another program may leave them: sparse, far apart and in no
+// order. The writer numbers nodes in table order, which is the framework's
+// order: bucket (id >> 4) % 17 upwards, the newest first within a bucket,
+// an updated record keeping its place. The node table written after
+// deletions, additions and a rename must be exactly that, byte for byte.
+TEST(FileFormatTest, SparseIdsAreWrittenInTheFrameworksTableOrderByteForByte)
+{
+    CTempDir dir;
+    CTestPrompts prompts;
+    struct CModel
+    {
+        DWORD dwId;
+        BYTE nType;
+        DWORD dwParent;
+        std::string name;
+        unsigned nSeq; // insertion into the table
+    };
+    std::vector<CModel> model;
+    std::vector<DWORD> folders;
+    std::set<DWORD> used;
+    unsigned seed = 11;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (unsigned i = 0; i < 400; ++i)
+    {
+        // A dense run and ids up to the millions.
+        DWORD dwId = i < 40 ? 200 + i : 1 + next() % 5000000;
+        while (!used.insert(dwId).second)
+            dwId = 1 + next() % 5000000;
+        const BYTE nType = i % 7 == 0 ? 0 : 1;
+        const DWORD dwParent = (folders.empty() || next() % 4 == 0) ? 0 : folders[next() % folders.size()];
+        model.push_back({ dwId, nType, dwParent, "node " + std::to_string(i), i });
+        if (nType == 0)
+            folders.push_back(dwId);
+    }
+    std::vector<CNodeSpec> specs;
+    for (const CModel& m : model)
+        specs.push_back({ m.dwId, m.nType, m.dwParent, m.name.c_str() });
+    WriteFileBytes(dir.Path("sparse.qlc"), BuildNodesOnly(specs));
+
+    CQuillcrestDoc doc;
+    ASSERT_EQ(1, OpenNotebook(doc, dir.Path("sparse.qlc")));
+    // Notes go (no node hangs under a note), new ones come, one is renamed.
+    for (size_t i = 3; i < model.size(); i += 9)
+    {
+        if (model[i].nType == 0)
+            continue;
+        doc.Data_DeleteNode(model[i].dwId);
+        model[i].dwId = 0;
+    }
+    for (unsigned i = 0; i < 30; ++i)
+    {
+        const BYTE nType = i % 3 == 0 ? 0 : 1;
+        const DWORD dwParent = i % 2 ? folders[i % folders.size()] : 0;
+        const std::string name = "new " + std::to_string(i);
+        model.push_back({ AddNode(doc, nType, name.c_str(), dwParent), nType, dwParent, name, 400 + i });
+    }
+    QLCNODE renamed;
+    ASSERT_TRUE(doc.Data_GetNode(model[1].dwId, renamed));
+    renamed.strName = "renamed";
+    doc.Data_SetNode(model[1].dwId, renamed);
+    model[1].name = "renamed";
+    const CString strOut = SaveNew(doc, dir, "out.qlc");
+
+    std::vector<CModel> order;
+    for (const CModel& m : model)
+    {
+        if (m.dwId != 0)
+            order.push_back(m);
+    }
+    std::sort(order.begin(), order.end(), [](const CModel& a, const CModel& b) {
+        const DWORD ba = (a.dwId >> 4) % 17, bb = (b.dwId >> 4) % 17;
+        return ba != bb ? ba < bb : a.nSeq > b.nSeq;
+    });
+    std::map<DWORD, DWORD> numbers;
+    for (size_t i = 0; i < order.size(); ++i)
+        numbers[order[i].dwId] = (DWORD)(i + 1);
+    CByteBuilder expected;
+    for (const CModel& m : order)
+    {
+        expected.U32(0).U8(m.nType).U8(0).U16(m.nType == 0 ? 3 : 2).U32(numbers[m.dwId]);
+        expected.U32(m.dwParent ? numbers.at(m.dwParent) : 0).Zeros(28).Zeros(28).Str(m.name.c_str());
+    }
+
+    const Bytes bytes = ReadFileBytes(strOut);
+    ASSERT_GE(bytes.size(), kNodeTable + expected.Size());
+    EXPECT_EQ((DWORD)order.size(), (DWORD)(bytes[kHdrNodeCount] | (bytes[kHdrNodeCount + 1] << 8)));
+    const Bytes written(bytes.begin() + kNodeTable, bytes.begin() + kNodeTable + expected.Size());
+    EXPECT_TRUE(written == expected.Get()) << "the node table differs from the table order";
+    EXPECT_TRUE(prompts.boxes.empty());
 }
 
 TEST(FileFormatTest, RoundTripOfEverySection)

@@ -964,6 +964,130 @@ Bytes MakePictVectorOnly()
     PutBE16(out, 0x00FF);
     return out;
 }
+// --- metafiles, byte by byte ----------------------------------------------------
+
+EmfBuilder::EmfBuilder(unsigned handles)
+{
+    Add(1, {0, 0, 100, 100, 0, 0, 2000, 2000, 0x464D4520u, 0x10000u, 0, 0, handles, 0, 0, 0, 1024, 768, 320, 240});
+    m_Records = 1;
+}
+
+EmfBuilder& EmfBuilder::Add(uint32_t type, std::initializer_list<uint32_t> words)
+{
+    Bytes body;
+    for (uint32_t w : words)
+        PutLE32(body, w);
+    return AddBody(type, body);
+}
+
+EmfBuilder& EmfBuilder::AddBody(uint32_t type, const Bytes& body)
+{
+    PutLE32(m_Data, type);
+    PutLE32(m_Data, uint32_t(8 + body.size()));
+    Append(m_Data, body);
+    ++m_Records;
+    return *this;
+}
+
+Bytes EmfBuilder::Finish(bool withEnd) const
+{
+    Bytes out = m_Data;
+    if (withEnd)
+        AppendEnd(out);
+    PutLE32(&out[48], uint32_t(out.size()));
+    PutLE32(&out[52], m_Records + (withEnd ? 1 : 0));
+    return out;
+}
+
+void EmfBuilder::AppendEnd(Bytes& out)
+{
+    for (uint32_t w : {14u, 20u, 0u, 16u, 20u})
+        PutLE32(out, w);
+}
+
+WmfBuilder& WmfBuilder::Add(unsigned function, std::initializer_list<unsigned> params)
+{
+    PutLE32(m_Records, uint32_t(3 + params.size()));
+    PutLE16(m_Records, function);
+    for (unsigned p : params)
+        PutLE16(m_Records, p);
+    return *this;
+}
+
+WmfBuilder& WmfBuilder::AddBytes(unsigned function, const Bytes& params)
+{
+    PutLE32(m_Records, uint32_t(3 + (params.size() + 1) / 2));
+    PutLE16(m_Records, function);
+    Append(m_Records, params);
+    if (params.size() & 1)
+        m_Records.push_back(0);
+    return *this;
+}
+
+Bytes WmfBuilder::Finish() const
+{
+    Bytes out;
+    PutLE16(out, 1);
+    PutLE16(out, 9);
+    PutLE16(out, 0x300);
+    PutLE32(out, uint32_t((18 + m_Records.size() + 6) / 2));
+    PutLE16(out, m_Objects);
+    PutLE32(out, 100);
+    PutLE16(out, 0);
+    Append(out, m_Records);
+    PutLE32(out, 3);
+    PutLE16(out, 0);
+    return out;
+}
+
+Bytes MakeDib(int width, int height, int bpp, uint32_t compression, size_t lineBytesGiven)
+{
+    Bytes out;
+    PutLE32(out, 40);
+    PutLE32(out, uint32_t(width));
+    PutLE32(out, uint32_t(height));
+    PutLE16(out, 1);
+    PutLE16(out, unsigned(bpp));
+    PutLE32(out, compression);
+    out.insert(out.end(), 20, 0);
+    if (bpp <= 8)
+        out.insert(out.end(), size_t(4) << bpp, 0x40);
+    const size_t stride = ((size_t(width) * size_t(bpp) + 31) / 32) * 4;
+    const size_t lines = size_t(height < 0 ? -height : height);
+    out.insert(out.end(), lineBytesGiven ? lineBytesGiven : stride * lines, 0x11);
+    return out;
+}
+
+PLPixel32 DibColour(int index)
+{
+    return PLPixel32(uint8_t(index * 4), uint8_t(255 - index * 3), uint8_t(index * 7 % 256), 0);
+}
+
+Bytes MakeDib8(uint32_t colourCount)
+{
+    Bytes dib;
+    PutLE32(dib, 40);
+    PutLE32(dib, 8);
+    PutLE32(dib, 8);
+    PutLE16(dib, 1);
+    PutLE16(dib, 8);
+    PutLE32(dib, 0);
+    PutLE32(dib, 0);
+    PutLE32(dib, 0);
+    PutLE32(dib, 0);
+    PutLE32(dib, colourCount);
+    PutLE32(dib, 0);
+    for (int i = 0; i < 256; ++i)
+    {
+        const PLPixel32 c = DibColour(i);
+        dib.insert(dib.end(), {c.b, c.g, c.r, 0});
+    }
+    for (int row = 7; row >= 0; --row)  // bottom-up
+        for (int x = 0; x < 8; ++x)
+            dib.push_back(uint8_t(row * 8 + x));
+    return dib;
+}
+
 #ifdef _WIN32
 // --- metafiles, recorded through GDI -------------------------------------------
 
@@ -1002,18 +1126,103 @@ Bytes MakeEmf(int width, int height)
     return out;
 }
 
-// A Windows metafile drawn in logical units 0..width, 0..height.
-Bytes MakeWmf(int width, int height)
+namespace
+{
+// A Windows metafile of the drawing in logical units 0..width, 0..height.
+template <typename Draw>
+Bytes RecordWmf(int width, int height, Draw draw)
 {
     HDC dc = CreateMetaFileA(nullptr);
     SetWindowOrgEx(dc, 0, 0, nullptr);
     SetWindowExtEx(dc, width, height, nullptr);
-    DrawRedHalf(dc, width, height);
+    draw(dc);
     HMETAFILE wmf = CloseMetaFile(dc);
     const UINT bytes = GetMetaFileBitsEx(wmf, 0, nullptr);
     Bytes out(bytes);
     GetMetaFileBitsEx(wmf, bytes, out.data());
     DeleteMetaFile(wmf);
+    return out;
+}
+} // namespace
+
+Bytes MakeWmf(int width, int height)
+{
+    return RecordWmf(width, height, [&](HDC dc) { DrawRedHalf(dc, width, height); });
+}
+
+void DrawMany(HDC dc, int width, int height, uint32_t colourCount)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT left = {0, 0, width / 2, height};
+    FillRect(dc, &left, red);
+    DeleteObject(red);
+
+    const int x = width / 2 + width / 20, top = height / 20, cell = width / 12;
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 255));
+    HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(0, 128, 0));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, hatch);
+    SaveDC(dc);
+    Ellipse(dc, x, top, x + cell, top + cell);
+    Arc(dc, x + cell, top, x + 2 * cell, top + cell, x, top, x + 2 * cell, top + cell);
+    Pie(dc, x + 2 * cell, top, x + 3 * cell, top + cell, x, top, x + 2 * cell, top + cell);
+    RestoreDC(dc, -1);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    POINT points[4] = {{x, top + cell}, {x + cell, top + 2 * cell}, {x + 2 * cell, top + cell}, {x, top + cell}};
+    Polygon(dc, points, 4);
+    Polyline(dc, points, 3);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(hatch);
+
+    HRGN region = CreateRectRgn(x, top + 2 * cell, x + cell, top + 3 * cell);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRgn(dc, region, blue);
+    FrameRgn(dc, region, blue, 1, 1);
+    DeleteObject(region);
+    DeleteObject(blue);
+
+    HFONT font = CreateFontA(-cell / 2, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, x + cell, top + 2 * cell, "Note", 4);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+
+    // Bitmaps without an image size.
+    const Bytes dib = MakeDib8(colourCount);
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    const uint8_t* bits = dib.data() + 40 + 1024;
+    StretchDIBits(dc, x + 2 * cell, top + 2 * cell, cell, cell, 0, 0, 8, 8, bits, info, DIB_RGB_COLORS, SRCCOPY);
+    SetDIBitsToDevice(dc, x + 3 * cell, top + 2 * cell, 8, 8, 0, 0, 0, 8, bits, info, DIB_RGB_COLORS);
+}
+
+Bytes MakeRecordedWmf(int width, int height)
+{
+    return RecordWmf(width, height, [&](HDC dc) { DrawMany(dc, width, height, 0); });
+}
+
+Bytes MakeRecordedEmf(int width, int height, Bytes* converted)
+{
+    HDC screen = GetDC(nullptr);
+    const int mmWidth = width * GetDeviceCaps(screen, HORZSIZE) * 100 / GetDeviceCaps(screen, HORZRES);
+    const int mmHeight = height * GetDeviceCaps(screen, VERTSIZE) * 100 / GetDeviceCaps(screen, VERTRES);
+    RECT frame = {0, 0, mmWidth, mmHeight};
+    HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+    DrawMany(dc, width, height, 256);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    UINT bytes = GetEnhMetaFileBits(emf, 0, nullptr);
+    Bytes out(bytes);
+    GetEnhMetaFileBits(emf, bytes, out.data());
+    if (converted)
+    {
+        bytes = GetWinMetaFileBits(emf, 0, nullptr, MM_ANISOTROPIC, screen);
+        converted->assign(bytes, 0);
+        GetWinMetaFileBits(emf, bytes, converted->data(), MM_ANISOTROPIC, screen);
+    }
+    DeleteEnhMetaFile(emf);
+    ReleaseDC(nullptr, screen);
     return out;
 }
 

@@ -5,11 +5,16 @@
 // be compared with the picture the file was made from.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "TestImages.h"
 #include "imaging/PLBmp.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace testimg
 {
@@ -108,6 +113,51 @@ Bytes MakePictJpeg(const Bytes& jpeg);
 // A picture of vector opcodes only.
 Bytes MakePictVectorOnly();
 
+// --- metafiles, byte by byte ----------------------------------------------------
+// An enhanced metafile: the header record (a frame of 20 x 20 mm on a
+// reference device of 1024 x 768 pixels and 320 x 240 mm), the records
+// added, the end record.
+class EmfBuilder
+{
+public:
+    explicit EmfBuilder(unsigned handles = 1);
+    EmfBuilder& Add(uint32_t type, std::initializer_list<uint32_t> words);
+    // A record of the given type whose body (after type and size) is given.
+    EmfBuilder& AddBody(uint32_t type, const Bytes& body);
+    Bytes Finish(bool withEnd = true) const;
+    // The end-of-file record.
+    static void AppendEnd(Bytes& out);
+
+private:
+    Bytes m_Data;
+    uint32_t m_Records = 1;
+};
+
+// A Windows metafile (no placeable header) with room for the given number
+// of objects.
+class WmfBuilder
+{
+public:
+    explicit WmfBuilder(unsigned objects = 0) : m_Objects(objects) {}
+    WmfBuilder& Add(unsigned function, std::initializer_list<unsigned> params);
+    WmfBuilder& AddBytes(unsigned function, const Bytes& params);
+    Bytes Finish() const;
+
+private:
+    unsigned m_Objects;
+    Bytes m_Records;
+};
+
+// A packed DIB: 40-byte header, colour table (of 2^bpp entries, 0x40 bytes,
+// unless colours is given), lines of 0x11 bytes (or lineBytesGiven bytes).
+Bytes MakeDib(int width, int height, int bpp, uint32_t compression = 0, size_t lineBytesGiven = 0);
+
+// An 8 x 8 DIB of 8 bits: pixel (x, y) (top row first) is index y * 8 + x,
+// of colour DibColour(index) (its fourth byte 0). colourCount 0 leaves the
+// colour count to the bit depth.
+Bytes MakeDib8(uint32_t colourCount);
+PLPixel32 DibColour(int index);
+
 #ifdef _WIN32
 // --- metafiles (GDI) -----------------------------------------------------------
 // Pictures whose left half is red. An enhanced metafile with a frame of the
@@ -116,5 +166,16 @@ Bytes MakePictVectorOnly();
 Bytes MakeEmf(int width, int height);
 Bytes MakeWmf(int width, int height);
 Bytes MakePlaceable(const Bytes& wmf, int left, int top, int right, int bottom, int unitsPerInch);
+// Drawing of many kinds through the system's recorders (pens, hatched and
+// null brushes, saved states, curves, polygons, regions, text, bitmaps of
+// the given colour count): the left half red, the right half white but for
+// things near its top. The recorder of enhanced metafiles under Wine does
+// not survive bitmaps of colour count 0, as most programs hand them over.
+void DrawMany(HDC dc, int width, int height, uint32_t colourCount);
+// A Windows metafile of that drawing in logical units 0..width, 0..height.
+Bytes MakeRecordedWmf(int width, int height);
+// An enhanced metafile of it, in pixels of the screen, and the Windows
+// metafile the system converts it to.
+Bytes MakeRecordedEmf(int width, int height, Bytes* converted);
 #endif
 } // namespace testimg

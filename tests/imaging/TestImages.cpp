@@ -452,7 +452,9 @@ Bytes MakeJpeg(const JpegLayout& layout)
         cinfo.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : (layout.components == 4 ? JCS_CMYK : JCS_RGB);
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, layout.quality, TRUE);
-        if (layout.components == 4)
+        if (layout.components == 4 && layout.ycck)
+            jpeg_set_colorspace(&cinfo, JCS_YCCK);
+        else if (layout.components == 4)
             cinfo.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
         cinfo.density_unit = UINT8(layout.densityUnit);
         cinfo.X_density = UINT16(layout.xDensity);

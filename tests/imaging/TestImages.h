@@ -107,6 +107,7 @@ struct JpegLayout
     int width = 16, height = 16;
     int components = 3;          // 1 grey, 3 RGB, 4 CMYK
     bool adobeMarker = true;     // for CMYK
+    bool ycck = false;           // CMYK samples stored as YCCK (with the Adobe marker)
     bool progressive = false;
     int densityUnit = 0, xDensity = 1, yDensity = 1;
     int quality = 90;

@@ -1,4 +1,4 @@
-// GIF: the first image on its screen, clipping, truncation, error paths.
+// GIF: every image drawn on its screen in turn, clipping, truncation, error paths.
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -88,19 +88,100 @@ TEST(Gif, InterlacedRowsAndManyPixels)
     ExpectImageAt(bmp, big.images[0]);
 }
 
-TEST(Gif, OnlyTheFirstImageWithItsOwnColourMap)
+TEST(Gif, EveryImageAtItsPositionWithTheLastColourMap)
+{
+    // A red 8 x 8 first image (index 0 of the global map), then a 4 x 4 image
+    // at (2, 2) of index 1 with its own map: blue outside, a green square.
+    GifLayout layout;
+    layout.screenWidth = 8;
+    layout.screenHeight = 8;
+    layout.globalMap = {PLPixel32(255, 0, 0), PLPixel32(255, 255, 255)};
+    GifImage first;
+    first.width = first.height = 8;
+    first.pixels.assign(64, 0);
+    GifImage second;
+    second.left = second.top = 2;
+    second.width = second.height = 4;
+    second.localMap = {PLPixel32(0, 0, 255), PLPixel32(0, 255, 0)};
+    second.pixels.assign(16, 1);
+    layout.images = {first, second};
+    PLWinBmp bmp;
+    ASSERT_EQ(DecodeAny(MakeGif(layout), bmp), 12);
+    PLAnyBmp colours;
+    colours.CopyAtDepth(bmp, 32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+        {
+            const bool square = x >= 2 && x < 6 && y >= 2 && y < 6;
+            EXPECT_EQ(colours.GetLineArray32()[y][x], square ? PLPixel32(0, 255, 0) : PLPixel32(0, 0, 255))
+                << x << "," << y;
+        }
+}
+
+TEST(Gif, AnimationDrawsEveryFrameInTurn)
+{
+    // 33 frames of varied sizes and places, some interlaced, some partly off
+    // the screen, a few with their own maps: the picture is every frame
+    // drawn over the last, with the map of the last frame that has one.
+    GifLayout layout;
+    layout.screenWidth = 40;
+    layout.screenHeight = 30;
+    layout.background = 2;
+    layout.globalMap = Colours(16);
+    layout.graphicsControl = true;
+    std::vector<uint8_t> expected(40 * 30, 2);
+    std::vector<PLPixel32> map = layout.globalMap;
+    for (int i = 0; i < 33; ++i)
+    {
+        GifImage image = Image((i * 7) % 37, (i * 5) % 28, 3 + (i * 3) % 11, 2 + (i * 2) % 9, 16, unsigned(i + 5));
+        image.interlace = i % 4 == 1;
+        if (i % 10 == 3)
+        {
+            image.localMap = Colours(16);
+            image.localMap[0] = PLPixel32(uint8_t(i), 1, 2);
+            map = image.localMap;
+        }
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                if (image.left + x < 40 && image.top + y < 30)
+                    expected[size_t((image.top + y) * 40 + image.left + x)] = image.pixels[size_t(y * image.width + x)];
+        layout.images.push_back(image);
+    }
+    PLAnyBmp bmp;
+    ASSERT_EQ(DecodeAny(MakeGif(layout), bmp), 12);
+    ASSERT_EQ(bmp.GetWidth(), 40);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(bmp.GetLineArray()[y][x], expected[size_t(y * 40 + x)]) << x << "," << y;
+    EXPECT_EQ(bmp.GetPalette()[0], map[0]);
+    EXPECT_EQ(bmp.GetPalette()[0], PLPixel32(23, 1, 2));
+    EXPECT_EQ(bmp.GetPalette()[15], map[15]);
+}
+
+TEST(Gif, DamageInALaterFrameKeepsTheFramesBefore)
 {
     GifLayout layout;
-    layout.screenWidth = 4;
-    layout.screenHeight = 4;
+    layout.screenWidth = 10;
+    layout.screenHeight = 10;
     layout.globalMap = Colours(4);
-    layout.images.push_back(Image(0, 0, 4, 4, 4, 1));
-    layout.images[0].localMap = {PLPixel32(1, 2, 3), PLPixel32(4, 5, 6), PLPixel32(7, 8, 9), PLPixel32(10, 11, 12)};
-    layout.images.push_back(Image(0, 0, 4, 4, 4, 2));  // a second frame over it
+    layout.images.push_back(Image(0, 0, 10, 10, 4, 1));
+    layout.images.push_back(Image(0, 0, 10, 10, 4, 2));
+    const Bytes whole = MakeGif(layout);
+    layout.images.pop_back();
+    const size_t firstEnd = MakeGif(layout).size() - 1;  // before the terminator
     PLAnyBmp bmp;
-    DecodeAny(MakeGif(layout), bmp);
+    // Cut inside the second frame's descriptor and inside its pixels.
+    for (size_t cut : {firstEnd + 4, firstEnd + 14, whole.size() - 10})
+    {
+        Bytes part(whole.begin(), whole.begin() + long(cut));
+        ASSERT_EQ(CatchImageError([&] { DecodeAny(part, bmp); }).code, 0) << cut;
+        EXPECT_EQ(bmp.GetLineArray()[9][9], layout.images[0].pixels[99]) << cut;
+    }
+    // A second frame of an unknown record type: the first frame stays.
+    Bytes wrong = whole;
+    wrong[firstEnd] = 0x99;
+    ASSERT_EQ(CatchImageError([&] { DecodeAny(wrong, bmp); }).code, 0);
     ExpectImageAt(bmp, layout.images[0]);
-    EXPECT_EQ(bmp.GetPalette()[2], PLPixel32(7, 8, 9));
 }
 
 TEST(Gif, ScreenOfSizeZeroAndImagesOffTheScreen)

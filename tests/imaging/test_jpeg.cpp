@@ -1,4 +1,5 @@
 // JPEG: round trips within tolerance, colour spaces, density, error paths.
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -93,6 +94,45 @@ TEST(Jpeg, GreyAndCmyk)
     EXPECT_NEAR(p.r, 0, 3);
     EXPECT_NEAR(p.g, 128, 3);
     EXPECT_NEAR(p.b, 128, 3);
+}
+
+TEST(Jpeg, CmykAndYcckAreConvertedWithTheirBlack)
+{
+    // Ink values as Adobe stores them (255 = no ink): no colour ink and 75%
+    // black is a dark grey of 64. Taking the first three components alone
+    // would give white; cyan and half black would give (0, 128, 128)
+    // instead of (0, 255, 255).
+    struct Case
+    {
+        unsigned c, m, y, k;
+        PLPixel32 rgb;
+    };
+    const Case cases[] = {{255, 255, 255, 64, PLPixel32(64, 64, 64)},
+                          {0, 255, 255, 128, PLPixel32(0, 128, 128)},
+                          {255, 0, 255, 255, PLPixel32(255, 0, 255)},
+                          {40, 200, 120, 90, PLPixel32(14, 70, 42)}};
+    for (bool ycck : {false, true})
+        for (const Case& t : cases)
+        {
+            JpegLayout layout;
+            layout.components = 4;
+            layout.ycck = ycck;
+            layout.quality = 100;
+            layout.sample = [&t](int, int, int c) { return c == 0 ? t.c : (c == 1 ? t.m : (c == 2 ? t.y : t.k)); };
+            const Bytes jpeg = MakeJpeg(layout);
+            // The Adobe marker's transform byte: 2 for YCCK, 0 for plain CMYK.
+            const std::string text(jpeg.begin(), jpeg.end());
+            const size_t adobe = text.find("Adobe");
+            ASSERT_NE(adobe, std::string::npos);
+            EXPECT_EQ(jpeg[adobe + 11], ycck ? 2 : 0);
+            PLAnyBmp bmp;
+            ASSERT_EQ(DecodeAny(jpeg, bmp), 5);
+            ASSERT_EQ(bmp.GetBitsPerPixel(), 32);
+            const PLPixel32 p = bmp.GetLineArray32()[7][9];
+            EXPECT_NEAR(p.r, t.rgb.r, 4) << ycck << " " << t.c << "," << t.m << "," << t.y << "," << t.k;
+            EXPECT_NEAR(p.g, t.rgb.g, 4) << ycck << " " << t.c << "," << t.m << "," << t.y << "," << t.k;
+            EXPECT_NEAR(p.b, t.rgb.b, 4) << ycck << " " << t.c << "," << t.m << "," << t.y << "," << t.k;
+        }
 }
 
 TEST(Jpeg, Density)

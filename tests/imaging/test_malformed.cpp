@@ -643,3 +643,203 @@ TEST(Malformed, RandomByteChanges)
     }
     EXPECT_EQ(PLTiffHandle::GetOpenCount(), 0);
 }
+
+// --- a few bytes declaring a huge image ---------------------------------------
+
+namespace
+{
+// Counts the bitmaps a decoder makes: a file refused before its bitmap is
+// made costs neither the pixels nor the line table.
+class CreateCounter : public PLAnyBmp
+{
+public:
+    void Create(int width, int height, uint16_t bpp, bool alpha, const PLPoint& resolution) override
+    {
+        ++creates;
+        PLAnyBmp::Create(width, height, bpp, alpha, resolution);
+    }
+    int creates = 0;
+};
+
+Bytes Chars(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+struct Tiny
+{
+    std::string name;
+    Bytes data;
+    int code;            // what the decode raises
+    bool small = false;  // declares a small image, which may be made
+};
+
+// A 26-byte header of a 16000 x 16000 RGB Photoshop file with empty sections.
+Bytes PsdHeader(int width, int height)
+{
+    Bytes psd = Chars("8BPS");
+    PutBE16(psd, 1);
+    psd.insert(psd.end(), 6, 0);
+    PutBE16(psd, 3);
+    PutBE32(psd, uint32_t(height));
+    PutBE32(psd, uint32_t(width));
+    PutBE16(psd, 8);
+    PutBE16(psd, 3);
+    for (int section = 0; section < 3; ++section)
+        PutBE32(psd, 0);
+    return psd;
+}
+
+std::vector<Tiny> TinyFiles()
+{
+    std::vector<Tiny> out;
+    // Text pixmap of 16000 x 16000 with a stray character: its 7 bytes of
+    // samples cannot hold 768 million numbers.
+    out.push_back({"ppm-text-stray", Chars("P3 16000 16000 255\n0 0 7 x"), 11});
+    // The same stray character where the samples could be complete: damage,
+    // not zeros for every sample after it.
+    out.push_back({"ppm-text-stray-small", Chars("P3 2 2 255\n1 2 3 x 5 6 7 8 9 10 11 12"), 2, true});
+    out.push_back({"pgm-text-stray-small", Chars("P2 3 1 255\n1 x 3"), 2, true});
+    out.push_back({"pgm-text-tall", Chars("P2 1 89000000 255\n1 2 3"), 11});
+    Bytes pgm = Chars("P5 1 89000000 255\n");
+    pgm.insert(pgm.end(), 8, 0x40);
+    out.push_back({"pgm-binary-tall", pgm, 11});
+    Bytes ppm16 = Chars("P6 3000 3000 65535\n");
+    ppm16.insert(ppm16.end(), 30, 0x40);
+    out.push_back({"ppm-binary-16bit", ppm16, 11});
+
+    // Bitmap of 1 x 89,000,000 at 24 bits: the line table alone would be 712 MB.
+    Bytes bmp = Chars("BM");
+    PutLE32(bmp, 62);
+    PutLE32(bmp, 0);
+    PutLE32(bmp, 54);
+    PutLE32(bmp, 40);
+    PutLE32(bmp, 1);
+    PutLE32(bmp, 89000000);
+    PutLE16(bmp, 1);
+    PutLE16(bmp, 24);
+    bmp.insert(bmp.end(), 24, 0);
+    bmp.insert(bmp.end(), 8, 0x7F);
+    out.push_back({"bmp-tall", bmp, 11});
+    Bytes topDown = bmp;
+    PutLE32(&topDown[22], uint32_t(-89000000));
+    out.push_back({"bmp-tall-top-down", topDown, 11});
+    // Run-length data may end the bitmap early, but not before it begins.
+    Bytes rle = bmp;
+    rle[28] = 8;
+    rle[30] = 1;  // RLE8
+    rle.resize(54 + 1024);
+    PutLE32(&rle[10], 54 + 1024);
+    out.push_back({"bmp-rle-without-data", rle, 11});
+
+    // Targa of 16000 x 16000 grey, plain and run-length encoded.
+    Bytes tga(18, 0);
+    tga[2] = 3;
+    tga[12] = tga[14] = uint8_t(16000 & 0xFF);
+    tga[13] = tga[15] = uint8_t(16000 >> 8);
+    tga[16] = 8;
+    tga.insert(tga.end(), {0x7F, 1, 2, 3});
+    out.push_back({"tga-grey", tga, 11});
+    tga[2] = 11;
+    out.push_back({"tga-grey-rle", tga, 11});
+
+    // PCX of 16000 x 16000 in 256 colours: 256 MB of image from 6 bytes.
+    Bytes pcx(128, 0);
+    pcx[0] = 10;
+    pcx[2] = 1;
+    pcx[3] = 8;
+    pcx[8] = pcx[10] = uint8_t(15999 & 0xFF);
+    pcx[9] = pcx[11] = uint8_t(15999 >> 8);
+    pcx[65] = 1;
+    pcx[66] = uint8_t(16000 & 0xFF);
+    pcx[67] = uint8_t(16000 >> 8);
+    pcx.insert(pcx.end(), {0xFF, 0x01, 0xFF, 0x02, 0xFF, 0x03});
+    out.push_back({"pcx-256", pcx, 11});
+
+    // Photoshop: the 38-byte header ends before the compression code; then
+    // the code without its row table; raw data; a row table whose rows are
+    // missing.
+    Bytes psd = PsdHeader(16000, 16000);
+    out.push_back({"psd-header-only", psd, 11});
+    PutBE16(psd, 1);
+    out.push_back({"psd-no-row-table", psd, 11});
+    Bytes raw = PsdHeader(16000, 16000);
+    PutBE16(raw, 0);
+    raw.insert(raw.end(), 64, 0x33);
+    out.push_back({"psd-raw", raw, 2});
+    Bytes rows = PsdHeader(4, 2);
+    PutBE16(rows, 1);
+    for (int i = 0; i < 6; ++i)
+        PutBE16(rows, 30000);
+    rows.insert(rows.end(), 12, 0x01);
+    out.push_back({"psd-rows-missing", rows, 11});
+    return out;
+}
+} // namespace
+
+TEST(Malformed, FewBytesNeverMakeAHugeBitmap)
+{
+    for (const Tiny& t : TinyFiles())
+    {
+        CreateCounter bmp;
+        PLAnyPicDecoder decoder;
+        ImageError e = CatchImageError([&] { decoder.DecodeMemory(t.data.data(), int(t.data.size()), &bmp); });
+        EXPECT_EQ(e.code, t.code) << t.name << ": " << e.text;
+        if (t.small)
+        {
+            EXPECT_LE(bmp.GetWidth(), 3) << t.name;
+            continue;
+        }
+        EXPECT_EQ(bmp.creates, 0) << t.name;
+        EXPECT_EQ(bmp.GetWidth(), 16) << t.name;
+    }
+}
+
+TEST(Malformed, FewBytesOfRealImagesStillDecode)
+{
+    // Files that are what they declare keep decoding however small.
+    CreateCounter bmp;
+    PLAnyPicDecoder decoder;
+    const Bytes pgm = Chars("P2 2 1 255\n7 9");
+    ASSERT_EQ(CatchImageError([&] { decoder.DecodeMemory(pgm.data(), int(pgm.size()), &bmp); }).code, 0);
+    EXPECT_EQ(bmp.GetLineArray()[0][1], 9);
+
+    // A PSD whose rows are all empty packets decodes to 0 (the rows are there).
+    Bytes psd = PsdHeader(300, 2);
+    PutBE16(psd, 1);
+    for (int i = 0; i < 6; ++i)
+        PutBE16(psd, 0);
+    ASSERT_EQ(CatchImageError([&] { decoder.DecodeMemory(psd.data(), int(psd.size()), &bmp); }).code, 0);
+    EXPECT_EQ(bmp.GetWidth(), 300);
+
+    // A GIF of a few dozen bytes on a large screen is that screen: the
+    // background is the picture, within the bitmap limit.
+    GifLayout layout;
+    layout.screenWidth = 4000;
+    layout.screenHeight = 3000;
+    layout.background = 1;
+    layout.globalMap = {PLPixel32(255, 0, 0), PLPixel32(0, 0, 255)};
+    GifImage dot;
+    dot.width = dot.height = 1;
+    dot.pixels = {0};
+    layout.images.push_back(dot);
+    const Bytes gif = MakeGif(layout);
+    EXPECT_LT(gif.size(), 48u);
+    bmp.creates = 0;
+    ASSERT_EQ(CatchImageError([&] { decoder.DecodeMemory(gif.data(), int(gif.size()), &bmp); }).code, 0);
+    EXPECT_EQ(bmp.creates, 1);
+    EXPECT_EQ(bmp.GetLineArray()[0][0], 0);
+    EXPECT_EQ(bmp.GetLineArray()[2999][3999], 1);
+
+    // The same on a screen beyond the limit: refused before it is made.
+    const int64_t saved = PLBmp::GetMaxBytes();
+    PLBmp::SetMaxBytes(64 << 20);
+    layout.screenWidth = 16000;
+    layout.screenHeight = 15500;
+    const Bytes huge = MakeGif(layout);
+    bmp.creates = 0;
+    const ImageError e = CatchImageError([&] { decoder.DecodeMemory(huge.data(), int(huge.size()), &bmp); });
+    PLBmp::SetMaxBytes(saved);
+    EXPECT_EQ(e.code, 10);
+    EXPECT_EQ(bmp.GetWidth(), 4000);
+}

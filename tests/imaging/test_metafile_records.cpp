@@ -12,86 +12,13 @@ using namespace testimg;
 
 namespace
 {
-// An enhanced metafile: the header record, the records added, the end.
-class Emf
-{
-public:
-    explicit Emf(unsigned handles)
-    {
-        Add(1, {0, 0, 100, 100, 0, 0, 2000, 2000, 0x464D4520u, 0x10000u, 0, 0, handles, 0, 0, 0, 1024, 768, 320, 240});
-    }
-    Emf& Add(uint32_t type, std::initializer_list<uint32_t> words)
-    {
-        PutLE32(m_Data, type);
-        PutLE32(m_Data, uint32_t(8 + 4 * words.size()));
-        for (uint32_t w : words)
-            PutLE32(m_Data, w);
-        return *this;
-    }
-    Bytes Finish(bool withEnd = true) const
-    {
-        Bytes out = m_Data;
-        if (withEnd)
-            AppendEnd(out);
-        testimg::PutLE32(&out[48], uint32_t(out.size()));
-        return out;
-    }
-    // The end-of-file record.
-    static void AppendEnd(Bytes& out)
-    {
-        for (uint32_t w : {14u, 20u, 0u, 16u, 20u})
-            PutLE32(out, w);
-    }
-
-private:
-    Bytes m_Data;
-};
+using Emf = EmfBuilder;
+using Wmf = WmfBuilder;
 
 bool Sound(const Bytes& emf)
 {
     return PLMetafileRecords::IsSoundEnhanced(emf.data(), int(emf.size()));
 }
-
-// A Windows metafile (no placeable header).
-class Wmf
-{
-public:
-    explicit Wmf(unsigned objects) : m_Objects(objects) {}
-    Wmf& Add(unsigned function, std::initializer_list<unsigned> params)
-    {
-        PutLE32(m_Records, uint32_t(3 + params.size()));
-        PutLE16(m_Records, function);
-        for (unsigned p : params)
-            PutLE16(m_Records, p);
-        return *this;
-    }
-    Wmf& AddBytes(unsigned function, const Bytes& params)
-    {
-        PutLE32(m_Records, uint32_t(3 + params.size() / 2));
-        PutLE16(m_Records, function);
-        m_Records.insert(m_Records.end(), params.begin(), params.end());
-        return *this;
-    }
-    Bytes Finish() const
-    {
-        Bytes out;
-        PutLE16(out, 1);
-        PutLE16(out, 9);
-        PutLE16(out, 0x300);
-        PutLE32(out, uint32_t((18 + m_Records.size() + 6) / 2));
-        PutLE16(out, m_Objects);
-        PutLE32(out, 100);
-        PutLE16(out, 0);
-        out.insert(out.end(), m_Records.begin(), m_Records.end());
-        PutLE32(out, 3);
-        PutLE16(out, 0);
-        return out;
-    }
-
-private:
-    unsigned m_Objects;
-    Bytes m_Records;
-};
 
 bool Sound(const Wmf& wmf)
 {
@@ -99,23 +26,9 @@ bool Sound(const Wmf& wmf)
     return PLMetafileRecords::IsSoundWindows(b.data(), int(b.size()));
 }
 
-// A packed DIB: 40-byte header, colour table, lines.
 Bytes Dib(int width, int height, int bpp, uint32_t compression = 0, size_t lineBytesGiven = 0)
 {
-    Bytes out;
-    PutLE32(out, 40);
-    PutLE32(out, uint32_t(width));
-    PutLE32(out, uint32_t(height));
-    PutLE16(out, 1);
-    PutLE16(out, unsigned(bpp));
-    PutLE32(out, compression);
-    out.insert(out.end(), 20, 0);
-    if (bpp <= 8)
-        out.insert(out.end(), size_t(4) << bpp, 0x40);
-    const size_t stride = ((size_t(width) * size_t(bpp) + 31) / 32) * 4;
-    const size_t lines = size_t(height < 0 ? -height : height);
-    out.insert(out.end(), lineBytesGiven ? lineBytesGiven : stride * lines, 0x11);
-    return out;
+    return MakeDib(width, height, bpp, compression, lineBytesGiven);
 }
 } // namespace
 
@@ -362,4 +275,215 @@ TEST(MetafileRecords, Bitmaps)
     header.pop_back();
     EXPECT_TRUE(PLMetafileRecords::IsSoundDib(header.data(), header.size(), 48, false));
     EXPECT_FALSE(PLMetafileRecords::IsSoundDib(header.data(), header.size(), 47, false));
+}
+
+// --- records that the system's drawing layer does not survive ----------------
+
+TEST(MetafileRecords, SavedStatesAreFollowed)
+{
+    Emf restored(1);
+    restored.Add(33, {}).Add(33, {}).Add(34, {uint32_t(-2)}).Add(33, {}).Add(34, {uint32_t(-1)});
+    EXPECT_TRUE(Sound(restored.Finish()));
+    for (uint32_t relative : {0x80000000u, uint32_t(-2), 0u, 1u})
+    {
+        Emf e(1);
+        e.Add(33, {}).Add(34, {relative});
+        EXPECT_FALSE(Sound(e.Finish())) << relative;
+    }
+    Emf unsaved(1);
+    unsaved.Add(34, {0x80000000u});
+    EXPECT_FALSE(Sound(unsaved.Finish()));
+    Emf twice(1);
+    twice.Add(33, {}).Add(34, {uint32_t(-1)}).Add(34, {uint32_t(-1)});
+    EXPECT_FALSE(Sound(twice.Finish()));
+
+    // Windows metafiles count back too, or name the state by its number.
+    Wmf wmf(0);
+    wmf.Add(0x001E, {}).Add(0x001E, {}).Add(0x0127, {2}).Add(0x0127, {0xFFFF});
+    EXPECT_TRUE(Sound(wmf));
+    for (unsigned which : {0u, 2u, 0xFFFEu, 0x8000u})
+    {
+        Wmf w(0);
+        w.Add(0x001E, {}).Add(0x0127, {which});
+        EXPECT_FALSE(Sound(w)) << which;
+    }
+}
+
+TEST(MetafileRecords, CoordinatesStayWithinWhatTheSystemHandles)
+{
+    const uint32_t limit = 1u << 27;
+    auto one = [](uint32_t type, std::initializer_list<uint32_t> words) {
+        Emf e(1);
+        e.Add(type, words);
+        return Sound(e.Finish());
+    };
+    // Arcs, chords and pies of huge boxes; an arc-to reaching far.
+    for (uint32_t type : {45u, 46u, 47u})
+    {
+        EXPECT_FALSE(one(type, {0x8000FFFFu, 0, 100, 0x10000000u, 0, 0, 10, 10})) << type;
+        EXPECT_TRUE(one(type, {0, 0, limit, limit, 0, 0, 10, 10})) << type;
+        EXPECT_FALSE(one(type, {0, 0, limit + 1, 10, 0, 0, 10, 10})) << type;
+    }
+    EXPECT_FALSE(one(55, {0x20000000u, 0, 100, 100, 0, 0, 10, 10}));
+    EXPECT_FALSE(one(11, {0x80000001u, 100}));                   // viewport extent
+    EXPECT_TRUE(one(11, {uint32_t(-1000), 100}));
+    EXPECT_FALSE(one(32, {1, 0, 1, 1}));                         // scaled by 1/0
+    EXPECT_FALSE(one(35, {0x7FC00000u, 0, 0, 0x3F800000u, 0, 0}));  // a world transform of NaN
+    EXPECT_TRUE(one(35, {0x3F800000u, 0, 0, 0x3F800000u, 0x42C80000u, 0}));
+    EXPECT_FALSE(one(41, {0, 0, 0xF0000000u, 0, 0x43B40000u}));     // angle arc radius
+    EXPECT_FALSE(one(4, {0, 0, 1, 1, 2, 1, 1, 0x10000000u, 5}));   // a polyline point
+
+    // Stretched bits with a destination height of INT_MIN.
+    const Bytes dib = Dib(2, 2, 24);
+    auto stretch = [&](uint32_t cyDest) {
+        Bytes body;
+        for (uint32_t w : {0u, 0u, 10u, 10u, 0u, 0u, 0u, 0u, 2u, 2u, 80u, 40u, 120u, 16u, 0u, 0x00CC0020u, 10u, cyDest})
+            PutLE32(body, w);
+        body.insert(body.end(), dib.begin(), dib.end());
+        Emf e(1);
+        e.AddBody(81, body);
+        return Sound(e.Finish());
+    };
+    EXPECT_TRUE(stretch(10));
+    EXPECT_FALSE(stretch(0x80000000u));
+}
+
+TEST(MetafileRecords, WindowsRegionsAsTheSystemWritesThem)
+{
+    // A region in slot 0 and a brush in slot 1; the fill names the brush
+    // first, the frame its height and width, then brush and region.
+    auto regionAndBrush = [](Wmf& w) {
+        w.Add(0x06FF, {0, 6, 0, 0, 36, 1, 2, 0, 0, 20, 20, 2, 0, 20, 0, 20, 2});
+        w.Add(0x02FC, {0, 0x00FF, 0, 0});
+    };
+    Wmf fill(2);
+    regionAndBrush(fill);
+    fill.Add(0x0228, {1, 0});
+    EXPECT_TRUE(Sound(fill));
+    Wmf fillSwapped(2);
+    regionAndBrush(fillSwapped);
+    fillSwapped.Add(0x0228, {0, 1});
+    EXPECT_FALSE(Sound(fillSwapped));
+    Wmf frame(2);
+    regionAndBrush(frame);
+    frame.Add(0x0429, {2, 2, 1, 0});
+    EXPECT_TRUE(Sound(frame));
+    Wmf frameBeyond(2);
+    regionAndBrush(frameBeyond);
+    frameBeyond.Add(0x0429, {0, 1, 0x8001, 0});  // brush -32767
+    EXPECT_FALSE(Sound(frameBeyond));
+}
+
+TEST(MetafileRecords, BlitsWithoutABitmapHoldTheirParameters)
+{
+    // A stretch blit without a bitmap has eleven parameter words; a record of
+    // two (a move-to with another function) would be read past its end.
+    Wmf whole(0);
+    whole.Add(0x0B41, {0x0020, 0x00CC, 8, 8, 0, 0, 0, 20, 20, 0, 0});
+    EXPECT_TRUE(Sound(whole));
+    for (unsigned function : {0x0B41u, 0x0940u, 0x0B23u, 0x0922u})
+    {
+        Wmf cut(0);
+        cut.Add(function, {5, 5});
+        EXPECT_FALSE(Sound(cut)) << function;
+    }
+    Wmf bitBlt(0);
+    bitBlt.Add(0x0940, {0x0020, 0x00CC, 0, 0, 0, 8, 8, 0, 0});
+    EXPECT_TRUE(Sound(bitBlt));
+}
+
+TEST(MetafileRecords, PlayableCopiesOfWindowsMetafiles)
+{
+    auto playable = [](const Bytes& wmf) {
+        EXPECT_TRUE(PLMetafileRecords::IsSoundWindows(wmf.data(), int(wmf.size())));
+        Bytes copy = PLMetafileRecords::MakePlayableWindows(wmf.data(), int(wmf.size()));
+        EXPECT_TRUE(PLMetafileRecords::IsSoundWindows(copy.data(), int(copy.size())));
+        EXPECT_EQ(GetLE32(&copy[6]) * 2, copy.size());
+        return copy;
+    };
+    // Stretch-DIB parameters of a 4 x 4 picture into 40 x 40.
+    auto stretchParams = [](const Bytes& dib) {
+        Bytes p;
+        PutLE32(p, 0x00CC0020);
+        for (unsigned v : {0u, 4u, 4u, 0u, 0u, 40u, 40u, 0u, 0u})
+            PutLE16(p, v);
+        p.insert(p.end(), dib.begin(), dib.end());
+        return p;
+    };
+    const size_t dibAt = 18 + 28;
+
+    // An 8-bit bitmap with no colour count states its 256 colours.
+    Wmf eight(0);
+    eight.AddBytes(0x0F43, stretchParams(Dib(4, 4, 8)));
+    Bytes copy = playable(eight.Finish());
+    EXPECT_EQ(GetLE32(&copy[dibAt + 32]), 256u);
+    EXPECT_EQ(copy.size(), eight.Finish().size());
+
+    // Run-length bits of 6 bytes are padded to 8.
+    Bytes rle = Dib(4, 4, 8, 1, 6);
+    PutLE32(&rle[20], 6);
+    Wmf runs(0);
+    runs.AddBytes(0x0F43, stretchParams(rle));
+    copy = playable(runs.Finish());
+    EXPECT_EQ(GetLE32(&copy[dibAt + 20]), 8u);
+    EXPECT_EQ(GetLE32(&copy[18]) * 2, 28u + 40 + 1024 + 8);
+
+    // A bitmap written without its pixels gets black ones.
+    Bytes bitless = Dib(4, 4, 24, 0, 1);
+    bitless.pop_back();
+    Wmf noPixels(0);
+    noPixels.AddBytes(0x0F43, stretchParams(bitless));
+    const Bytes written = noPixels.Finish();
+    copy = playable(written);
+    EXPECT_EQ(copy.size(), written.size() + 48);
+    EXPECT_EQ(copy[dibAt + 40], 0);
+    EXPECT_EQ(GetLE32(&copy[12]), uint32_t(28 + 40 + 48) / 2);  // the largest record
+    // One that claims more than can be supplied is damage.
+    PutLE32(&bitless[4], 30000);
+    PutLE32(&bitless[8], 30000);
+    Wmf huge(0);
+    huge.AddBytes(0x0F43, stretchParams(bitless));
+    const Bytes hugeBytes = huge.Finish();
+    EXPECT_FALSE(PLMetafileRecords::IsSoundWindows(hugeBytes.data(), int(hugeBytes.size())));
+
+    // An enhanced metafile riding in comments is left out; other escapes stay.
+    Bytes comment;
+    PutLE16(comment, 15);
+    PutLE16(comment, 8);
+    PutLE32(comment, 0x43464D57u);
+    PutLE32(comment, 1);
+    Bytes other = comment;
+    PutLE32(&other[4], 0x12345678u);
+    Wmf escapes(0);
+    escapes.AddBytes(0x0626, comment).Add(0x0418, {0, 0, 10, 10}).AddBytes(0x0626, other);
+    const Bytes withComments = escapes.Finish();
+    copy = playable(withComments);
+    EXPECT_EQ(copy.size(), withComments.size() - 18);
+    EXPECT_EQ(copy[18 + 4] | (copy[18 + 5] << 8), 0x0418);
+}
+
+TEST(MetafileRecords, DrawingExtents)
+{
+    auto extentOf = [](uint32_t type, std::initializer_list<uint32_t> words, PLMetafileRecords::Extent& e) {
+        Bytes r;
+        PutLE32(r, type);
+        PutLE32(r, uint32_t(8 + 4 * words.size()));
+        for (uint32_t w : words)
+            PutLE32(r, w);
+        return PLMetafileRecords::DrawingExtent(r.data(), uint32_t(r.size()), e);
+    };
+    PLMetafileRecords::Extent e;
+    ASSERT_TRUE(extentOf(45, {10, 20, 300, 400, 5, 5, 500, 7}, e));
+    EXPECT_TRUE(e.curve);
+    EXPECT_EQ(e.left, 5);
+    EXPECT_EQ(e.right, 500);
+    EXPECT_EQ(e.bottom, 400);
+    ASSERT_TRUE(extentOf(4, {0, 0, 0, 0, 3, 1, 2, uint32_t(-3), 4, 5, 6}, e));
+    EXPECT_FALSE(e.curve);
+    EXPECT_EQ(e.left, -3);
+    EXPECT_EQ(e.bottom, 6);
+    ASSERT_TRUE(extentOf(81, {0, 0, 0, 0, 10, 20, 0, 0, 2, 2, 0, 0, 0, 0, 0, 0, 100, uint32_t(-50)}, e));
+    EXPECT_EQ(e.right, 110);
+    EXPECT_EQ(e.top, -30);
+    EXPECT_FALSE(extentOf(9, {100, 100}, e));
 }

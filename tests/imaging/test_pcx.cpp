@@ -200,13 +200,14 @@ TEST(PcxDecoderFaults, HugeHeaderSizesStayBounded)
     PLAnyBmp bmp;
     EXPECT_EQ(DecodePcx(file, bmp).code, 10);
 
-    // One pixel wide with lines of 65535 bytes and a short image: decoded
-    // from what there is.
+    // One pixel wide with eight lines of 4 x 65535 bytes: two bytes of runs
+    // (63 bytes at most) cannot fill them, so the file is refused as damaged
+    // before the bitmap is made.
     file[8] = file[9] = 0;
     file[10] = 7;
     file[11] = 0;
-    EXPECT_EQ(DecodePcx(file, bmp).code, 0);
-    EXPECT_EQ(bmp.GetHeight(), 8);
+    EXPECT_EQ(DecodePcx(file, bmp).code, 11);
+    EXPECT_EQ(bmp.GetHeight(), 16);  // the bitmap as it was
 }
 
 TEST(PcxDecoderFaults, PaletteFromTheLastBytes)

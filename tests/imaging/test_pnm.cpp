@@ -141,11 +141,25 @@ TEST(PnmDecoderFaults, SixteenBitSamples)
         ASSERT_EQ(DecodePpm(MakePnm(rgb, kind, 65535), bmp).code, 0) << kind;
         EXPECT_EQ(MaxColourDiff(bmp, rgb, false), 0) << kind;
     }
-    // Two bytes, big-endian: 0x8000 of 65535 is 127.
-    Bytes file = Text("P5 1 1 65535\n");
-    file.insert(file.end(), {0x80, 0x00});
+    // Two bytes, big-endian: 0x8000 of 65535 is 127. Read as single bytes
+    // (the first as a sample, the second as the next one) they would be noise.
+    Bytes file = Text("P5 2 1 65535\n");
+    file.insert(file.end(), {0x80, 0x00, 0x01, 0x01});
     ASSERT_EQ(DecodePgm(file, bmp).code, 0);
+    EXPECT_EQ(bmp.GetWidth(), 2);
     EXPECT_EQ(bmp.GetLineArray()[0][0], 127);
+    EXPECT_EQ(bmp.GetLineArray()[0][1], 1);
+    file = Text("P6 1 1 4095\n");
+    file.insert(file.end(), {0x0F, 0xFF, 0x08, 0x00, 0x00, 0x00});
+    ASSERT_EQ(DecodePpm(file, bmp).code, 0);
+    EXPECT_EQ(bmp.GetLineArray32()[0][0], PLPixel32(255, 127, 0, 255));
+    // Text samples of such files are whole numbers, scaled the same way.
+    ASSERT_EQ(DecodePgm(Text("P2 3 1 65535\n65535 32768 257"), bmp).code, 0);
+    EXPECT_EQ(bmp.GetLineArray()[0][0], 255);
+    EXPECT_EQ(bmp.GetLineArray()[0][1], 127);
+    EXPECT_EQ(bmp.GetLineArray()[0][2], 1);
+    ASSERT_EQ(DecodePpm(Text("P3 1 1 1023\n1023 512 100"), bmp).code, 0);
+    EXPECT_EQ(bmp.GetLineArray32()[0][0], PLPixel32(255, 127, 24, 255));
 }
 
 TEST(PnmDecoderFaults, SamplesAboveTheMaximumClamp)

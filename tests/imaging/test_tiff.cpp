@@ -263,6 +263,115 @@ TEST(Tiff, RgbaReaderVariants)
     EXPECT_EQ(bmp.GetLineArray32()[17][19].r, uint8_t(1 * 16 + 3));
 }
 
+namespace
+{
+struct RgbaCase
+{
+    const char* name;
+    uint32_t width, height;
+    int bits, samples, planar, orientation, extra; // extra: 0, or the kind of the 4th sample
+    bool tiled;
+};
+
+// A picture of noise in the case's layout.
+Bytes MakeRgbaCase(const RgbaCase& c)
+{
+    return MakeTiff([&c](TIFF* tif) {
+        SetBasicTags(tif, c.width, c.height, c.bits, c.samples, c.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, c.planar);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, c.orientation);
+        if (c.extra)
+        {
+            uint16_t extra = uint16_t(c.extra);
+            TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+        }
+        const int bytes = c.bits / 8;
+        const int perPixel = c.planar == PLANARCONFIG_CONTIG ? c.samples : 1;
+        const int planes = c.planar == PLANARCONFIG_CONTIG ? 1 : c.samples;
+        unsigned seed = c.width * 31 + c.height;
+        auto noise = [&seed]() {
+            seed = seed * 1103515245u + 12345u;
+            return uint8_t(seed >> 23);
+        };
+        if (c.tiled)
+        {
+            TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+            TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+            std::vector<uint8_t> tile(size_t(16 * 16 * perPixel * bytes));
+            for (int s = 0; s < planes; ++s)
+                for (uint32_t ty = 0; ty < c.height; ty += 16)
+                    for (uint32_t tx = 0; tx < c.width; tx += 16)
+                    {
+                        for (uint8_t& b : tile)
+                            b = noise();
+                        TIFFWriteTile(tif, tile.data(), tx, ty, 0, uint16_t(s));
+                    }
+            return;
+        }
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 5);
+        std::vector<uint8_t> row(size_t(c.width) * size_t(perPixel * bytes));
+        for (int s = 0; s < planes; ++s)
+            for (uint32_t y = 0; y < c.height; ++y)
+            {
+                for (uint8_t& b : row)
+                    b = noise();
+                TIFFWriteScanline(tif, row.data(), y, uint16_t(s));
+            }
+    });
+}
+} // namespace
+
+// The RGBA reader writes straight into the bitmap's lines: every layout and
+// orientation gives, in a top-down bitmap and in a bottom-up DIB, the pixels
+// libtiff's own reader gives for the picture seen from its top left corner.
+TEST(Tiff, RgbaReaderFillsTheLinesAsLibtiffReadsThePicture)
+{
+    const RgbaCase cases[] = {
+        { "strips", 37, 23, 8, 3, PLANARCONFIG_CONTIG, ORIENTATION_TOPLEFT, 0, false },
+        { "bottom left", 37, 23, 8, 3, PLANARCONFIG_CONTIG, ORIENTATION_BOTLEFT, 0, false },
+        { "top right", 37, 23, 8, 3, PLANARCONFIG_CONTIG, ORIENTATION_TOPRIGHT, 0, false },
+        { "bottom right", 37, 23, 8, 3, PLANARCONFIG_CONTIG, ORIENTATION_BOTRIGHT, 0, false },
+        { "16 bits", 19, 11, 16, 3, PLANARCONFIG_CONTIG, ORIENTATION_TOPLEFT, 0, false },
+        { "planes", 21, 13, 8, 3, PLANARCONFIG_SEPARATE, ORIENTATION_TOPLEFT, 0, false },
+        { "planes with alpha", 21, 13, 8, 4, PLANARCONFIG_SEPARATE, ORIENTATION_BOTLEFT, EXTRASAMPLE_UNASSALPHA, false },
+        { "tiles", 40, 30, 8, 3, PLANARCONFIG_CONTIG, ORIENTATION_BOTLEFT, 0, true },
+        { "associated alpha", 17, 9, 8, 4, PLANARCONFIG_CONTIG, ORIENTATION_TOPLEFT, EXTRASAMPLE_ASSOCALPHA, false },
+        { "grey 16 bits", 15, 7, 16, 1, PLANARCONFIG_CONTIG, ORIENTATION_BOTRIGHT, 0, false },
+    };
+    for (const RgbaCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const Bytes data = MakeRgbaCase(c);
+        std::vector<uint32_t> expected(size_t(c.width) * c.height);
+        {
+            PLTiffHandle tiff;
+            TIFF* tif = tiff.OpenTiffInMemory(data.data(), int64_t(data.size()));
+            ASSERT_TRUE(tif);
+            ASSERT_TRUE(TIFFReadRGBAImageOriented(tif, c.width, c.height, expected.data(), ORIENTATION_TOPLEFT, 0));
+        }
+        PLAnyBmp plain;
+        PLWinBmp dib;
+        for (PLBmp* bmp : { static_cast<PLBmp*>(&plain), static_cast<PLBmp*>(&dib) })
+        {
+            DecodeAny(data, *bmp);
+            ASSERT_EQ(bmp->GetBitsPerPixel(), 32);
+            ASSERT_EQ(bmp->GetWidth(), int(c.width));
+            ASSERT_EQ(bmp->GetHeight(), int(c.height));
+            int wrong = 0;
+            for (uint32_t y = 0; y < c.height; ++y)
+                for (uint32_t x = 0; x < c.width; ++x)
+                {
+                    const uint32_t v = expected[size_t(y) * c.width + x];
+                    const PLPixel32 want(uint8_t(TIFFGetR(v)), uint8_t(TIFFGetG(v)), uint8_t(TIFFGetB(v)),
+                                         uint8_t(TIFFGetA(v)));
+                    wrong += bmp->GetLineArray32()[y][x] != want;
+                }
+            EXPECT_EQ(wrong, 0) << (bmp == &plain ? "top-down bitmap" : "DIB");
+        }
+    }
+    EXPECT_EQ(PLTiffHandle::GetOpenCount(), 0);
+}
+
 TEST(Tiff, Resolution)
 {
     struct Case
