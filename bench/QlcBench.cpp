@@ -3,7 +3,7 @@
 // one edit, open it to a filled tree in the program's window, fill the tree
 // again, refresh it with folders open, open every folder and close it, the
 // peak memory, and each figure's ratio to the size before. Then TIFF decoding
-// against libtiff.
+// against libtiff, and key derivation.
 //
 //   qlcbench.exe [--smoke] [--notes N,N,...] [--nodes N,N,...] [--no-tiff]
 //                [--reps N] [--cap SECONDS] [--dir FOLDER] [--remake]
@@ -13,8 +13,11 @@
 // are medians; a step that runs past the cap is stopped and shown as "more
 // than". The exit status is non-zero only when a step failed to do its work,
 // never because of a time.
+#include "BenchCrypt.h"
 #include "BenchSteps.h"
 #include "BenchTiff.h"
+
+#include "framework/base/AfxPath.h"
 
 #include <windows.h>
 
@@ -313,6 +316,26 @@ bool RunTiff(const Plan& plan)
     return bOk;
 }
 
+bool RunCrypt(const Plan& plan)
+{
+    const int nReps = std::max(plan.options.nReps, 7);
+    printf("\nkey derivation: the longest key of any cipher (median of %d); opening an encrypted node derives "
+           "twice\n", nReps);
+    std::vector<BenchCryptFigure> figures;
+    const bool bOk = RunCryptBench(nReps, figures);
+    if (!bOk)
+        fprintf(stderr, "qlcbench: the encryption library could not be loaded or a key not derived\n");
+    PrintRow("hash", { "key bytes", "derive" });
+    for (const BenchCryptFigure& f : figures)
+    {
+        Figure time;
+        time.bKnown = true;
+        time.dValue = f.dSeconds;
+        PrintRow(f.strHash, { std::to_string(f.nKeyBytes), FormatFigure(time, true) });
+    }
+    return bOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -363,8 +386,7 @@ int main(int argc, char** argv)
 
     if (plan.strDir.empty())
     {
-        std::string strProgram = ProgramPath();
-        plan.strDir = strProgram.substr(0, strProgram.find_last_of("\\/")) + "\\bench-data";
+        plan.strDir = std::string((LPCSTR)AfxPathGetFolderWithSeparator(ProgramPath().c_str())) + "bench-data";
     }
     CreateDirectoryA(plan.strDir.c_str(), nullptr);
     printf("Quillcrest benchmark: %d run(s) per step, median; steps stopped after %.0f s\n", plan.options.nReps,
@@ -378,5 +400,6 @@ int main(int argc, char** argv)
     bool bOk = RunSet(plan, "notes", plan.notes);
     bOk = RunSet(plan, "nodes", plan.nodes) && bOk;
     bOk = RunTiff(plan) && bOk;
+    bOk = RunCrypt(plan) && bOk;
     return bOk ? 0 : 1;
 }

@@ -11,7 +11,7 @@
 #   bench/run.sh -- --notes 2500,5000,10000 --nodes 25000,50000,100000 --cap 300
 #   bench/run.sh -- --smoke
 # The notebooks are made on the first run (a few minutes and about 450 MB in
-# <build>/bin/bench-data) and kept for later runs.
+# <build>/bench/bench-data) and kept for later runs.
 set -uo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -33,7 +33,7 @@ done
 if [ $build = 1 ]; then
   "$SRC/scripts/build.sh" x86_64 --release --dir "$dir" --target qlcbench || exit 1
 fi
-[ -f "$dir/bin/qlcbench.exe" ] || { echo "bench: $dir/bin/qlcbench.exe is not built" >&2; exit 1; }
+[ -f "$dir/bench/qlcbench.exe" ] || { echo "bench: $dir/bench/qlcbench.exe is not built" >&2; exit 1; }
 dir=$(cd "$dir" && pwd)
 
 # One virtual display and one booted wine prefix for the whole run.
@@ -42,5 +42,5 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   prefix=$QLC_BENCH_DIR/wine
   trap "\"$QLC_BENCH_SRC/scripts/wine-exec.sh\" --prefix \"$prefix\" --stop" EXIT
   "$QLC_BENCH_SRC/scripts/wine-exec.sh" --prefix "$prefix" --boot || exit 1
-  cd "$QLC_BENCH_DIR/bin" && "$QLC_BENCH_SRC/scripts/wine-exec.sh" --prefix "$prefix" ./qlcbench.exe "$@"
+  cd "$QLC_BENCH_DIR/bench" && "$QLC_BENCH_SRC/scripts/wine-exec.sh" --prefix "$prefix" ./qlcbench.exe "$@"
 ' qlcbench "${args[@]}"
