@@ -383,6 +383,12 @@ TEST_F(FindNodesTest, StopKeepsTheRowsFoundSoFarAndEndsReady)
     EXPECT_FALSE(m_pDlg->GetDlgItem(IDCANCEL)->IsWindowEnabled());
     EXPECT_TRUE(m_pDlg->GetDlgItem(IDC_FIND_STOP)->IsWindowEnabled());
     EXPECT_EQ("0% Complete", std::string((LPCSTR)StatusText()));
+    // Enter in the query field while it runs starts no second worker.
+    const HANDLE hWorker = m_pDlg->GetWorkerHandle();
+    m_pDlg->GetDlgItem(IDC_FIND_QUERY)->SetFocus();
+    m_pDlg->SendMessage(WM_COMMAND, IDOK);
+    EXPECT_EQ(hWorker, m_pDlg->GetWorkerHandle());
+    EXPECT_EQ(1, (int)app.m_searchHistory.GetCount());
 
     // Hold the worker after its first notes: the window lists them.
     CFindNodesState& state = *m_pDlg->GetState();
