@@ -169,7 +169,7 @@ bool RunSearch(CQuillcrestDoc& doc, const char* pszQuery, int nMode, int nScopes
     double dNextTick = dStart + 0.05;
     for (;;)
     {
-        const DWORD dwWait = ::MsgWaitForMultipleObjects(1, &hThread, FALSE, 5, QS_SENDMESSAGE);
+        const DWORD dwWait = ::MsgWaitForMultipleObjectsEx(1, &hThread, 5, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (dwWait == WAIT_OBJECT_0 + 1)
         {
             const double t0 = Now();

@@ -18,7 +18,6 @@
 #include "framework/base/CUiChannel.h"
 #include "framework/ui/CComboBox.h"
 
-#include <atomic>
 #include <functional>
 #include <set>
 #include <thread>
@@ -153,17 +152,30 @@ protected:
         }
         return names.empty() ? text : "missing names";
     }
+    // Whether a call of the worker waits for this thread (within the time):
+    // it counts even when an earlier look at the queue has seen it.
+    static bool WaitForWorkerCall(DWORD dwMilliseconds)
+    {
+        return ::MsgWaitForMultipleObjectsEx(0, nullptr, dwMilliseconds, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+               WAIT_OBJECT_0;
+    }
     // Answers the worker's calls one at a time (nothing else runs) until
-    // the condition holds.
-    static bool RunWorkerCallsUntil(const std::function<bool()>& condition)
+    // the condition holds; onCall sees each call before it is answered,
+    // while the worker waits for it.
+    static bool RunWorkerCallsUntil(const std::function<bool()>& condition,
+                                    const std::function<void()>& onCall = nullptr)
     {
         for (DWORD dwStart = ::GetTickCount(); ::GetTickCount() - dwStart < 30000;)
         {
             if (condition())
                 return true;
             MSG msg;
-            if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) == WAIT_OBJECT_0)
+            if (WaitForWorkerCall(10))
+            {
+                if (onCall)
+                    onCall();
                 ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
         }
         return condition();
     }
@@ -535,36 +547,30 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
         nWindowsChecks++;
     };
     // Once it waits for its first call the worker has set itself up.
-    ASSERT_EQ((DWORD)WAIT_OBJECT_0, ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_SENDMESSAGE));
+    ASSERT_TRUE(WaitForWorkerCall(30000));
     checkWindows();
 
-    // Another thread takes the lock again and again while the search runs:
-    // it always gets it within the window's 100 ms.
-    std::atomic<bool> bRunning(true);
-    std::atomic<int> nTaken(0), nMissed(0);
-    std::thread taker([&] {
-        do
-        {
+    // Whenever the worker waits for this thread to copy notes out for it,
+    // the lock is free: the window's tick never waits on a worker that
+    // waits on the window. Between those calls it takes the lock only to
+    // hand over what it found.
+    int nCalls = 0, nHeld = 0;
+    const bool bEnded = RunWorkerCallsUntil(
+        [&] {
+            checkWindows();
+            CSingleLock lock(&pState->m_mutex, TRUE);
+            return pState->m_bDone != FALSE;
+        },
+        [&] {
             CSingleLock lock(&pState->m_mutex);
-            if (lock.Lock(CFindNodesDlg::kLockWait))
-                nTaken++;
-            else
-                nMissed++;
-            lock.Unlock();
-            ::Sleep(1);
-        } while (bRunning);
-    });
-    const bool bEnded = RunWorkerCallsUntil([&] {
-        checkWindows();
-        CSingleLock lock(&pState->m_mutex, TRUE);
-        return pState->m_bDone != FALSE;
-    });
-    bRunning = false;
-    taker.join();
+            nCalls++;
+            if (!lock.Lock(0))
+                nHeld++;
+        });
     ASSERT_TRUE(bEnded);
     EXPECT_GT(nWindowsChecks, 1);
-    EXPECT_GT(nTaken.load(), 0);
-    EXPECT_EQ(0, nMissed.load());
+    EXPECT_GT(nCalls, 1);
+    EXPECT_EQ(0, nHeld);
     // The worker took the lock once per batch of notes, not once per node.
     EXPECT_LE(pState->GetWorkerLockCount(), 400 / 64 + 3);
     ASSERT_TRUE(WaitForSearch());
