@@ -732,16 +732,33 @@ TEST_F(FindNodesTest, EnterOpensInTheListAndSearchesElsewhereSpaceAndShiftArrows
     list.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(28, Selection(pFrame).cpMin); // the only hit, once round
 
+    // Shift with the arrows goes through the hits of a note with several:
+    // "apple one. apple two. apple three."
+    Find("apple", kAll, kContent);
+    ASSERT_GE(RowOf("Hits"), 0);
+    SelectRow(RowOf("Hits"));
+    list.SetFocus();
     BYTE keys[256];
     ::GetKeyboardState(keys);
     const BYTE bShift = keys[VK_SHIFT];
     keys[VK_SHIFT] = 0x80;
     ::SetKeyboardState(keys);
     list.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+    const DWORD dwShown = pFrame->GetShownNodeId();
+    const LONG nFirst = Selection(pFrame).cpMin;
+    list.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+    const LONG nSecond = Selection(pFrame).cpMin;
     list.SendMessage(WM_KEYDOWN, VK_LEFT, 0);
+    const LONG nBack = Selection(pFrame).cpMin;
     keys[VK_SHIFT] = bShift;
     ::SetKeyboardState(keys);
-    EXPECT_EQ(28, Selection(pFrame).cpMin);
+    EXPECT_EQ(NodeIdByName(pDoc, "Hits"), dwShown);
+    EXPECT_EQ(0, nFirst);
+    EXPECT_EQ(11, nSecond);
+    EXPECT_EQ(0, nBack);
+    // Without Shift the arrows only move in the list.
+    list.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(0, Selection(pFrame).cpMin);
     EXPECT_TRUE(TakeMessages().empty());
 }
 
