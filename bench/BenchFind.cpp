@@ -175,7 +175,9 @@ bool RunSearch(CQuillcrestDoc& doc, const char* pszQuery, int nMode, int nScopes
             const double t0 = Now();
             MSG msg;
             ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            figure.dLongestUiCall = std::max(figure.dLongestUiCall, Now() - t0);
+            const double dCall = Now() - t0;
+            figure.dLongestUiCall = std::max(figure.dLongestUiCall, dCall);
+            figure.dUiTotal += dCall;
         }
         if (Now() >= dNextTick || dwWait == WAIT_OBJECT_0)
         {

@@ -11,6 +11,7 @@ struct BenchFindFigure
     std::string strCase;
     double dSeconds = 0;        // start to the done flag (one worker: one core)
     double dLongestUiCall = 0;  // longest stretch the interface thread spent serving the worker
+    double dUiTotal = 0;        // all the time it spent serving the worker
     double dLongestLockWait = 0; // longest wait of the window's tick for the lock
     size_t nFound = 0;
     bool bRight = false;        // found exactly the nodes it must
