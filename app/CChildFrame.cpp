@@ -51,7 +51,8 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNotYetAvailable)
-    ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateNotYetAvailable)
+    ON_COMMAND(ID_TOOLS_CHECKSPELLING, OnToolsCheckSpelling)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateToolsCheckSpelling)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATECW, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATEACW, OnUpdateNotYetAvailable)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ZOOM, OnUpdateNotYetAvailable)
@@ -630,6 +631,17 @@ void CChildFrame::OnTreeBatchExport()
         AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_QLC_NOTE_NOT_STORED), AfxGetAppName(), MB_OK | MB_ICONWARNING);
     job.SetDestination(dlgFolder.m_strPath);
     dlgProcessing.DoModalProcess(&job);
+}
+
+void CChildFrame::OnToolsCheckSpelling()
+{
+    if (m_pRichEditView != nullptr)
+        m_pRichEditView->OnToolsCheckSpelling();
+}
+
+void CChildFrame::OnUpdateToolsCheckSpelling(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pRichEditView != nullptr);
 }
 
 void CChildFrame::OnViewMainTree()

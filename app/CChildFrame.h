@@ -99,6 +99,9 @@ public:
     void OnTreeExpandAll();
     // Tree > Batch Export: the whole notebook into a folder the user picks.
     void OnTreeBatchExport();
+    // Tools > Check Spelling: the note view's command, while a note is shown.
+    void OnToolsCheckSpelling();
+    void OnUpdateToolsCheckSpelling(CCmdUI* pCmdUI);
     void OnViewMainTree();
     void OnViewBookmarks();
     void OnUpdateViewMainTree(CCmdUI* pCmdUI);
@@ -106,8 +109,8 @@ public:
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
     void OnViewTaskBar();
     void OnUpdateViewTaskBar(CCmdUI* pCmdUI);
-    // Commands whose windows come later (printing, spelling,
-    // the image view) stay disabled.
+    // Commands whose windows come later (printing, the image view) stay
+    // disabled.
     void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "app/CChildFrame.h"
 #include "app/CFindNodesDlg.h"
+#include "app/COptionsSheet.h"
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
 
@@ -48,6 +49,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_FILE_SENDTOTRAY, OnSendToTray)
     ON_COMMAND(ID_TRAY_RESTORE, OnTrayRestore)
     ON_COMMAND(ID_TRAY_EXIT, OnTrayExit)
+    ON_COMMAND(ID_TOOLS_OPTIONS, OnToolsOptions)
     ON_COMMAND(ID_VIEW_ALWAYSONTOP, OnAlwaysOnTop)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
     ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
@@ -558,6 +560,13 @@ BOOL CALLBACK SendOptionsChanged(HWND hWnd, LPARAM lParam)
 }
 
 } // namespace
+
+void CMainFrame::OnToolsOptions()
+{
+    COptionsSheet sheet(IDS_OPTIONS_CAPTION, this);
+    if (sheet.DoModal() == IDOK)
+        BroadcastOptionsChanged();
+}
 
 void CMainFrame::BroadcastOptionsChanged()
 {

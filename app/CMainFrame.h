@@ -116,6 +116,8 @@ public:
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    // Tools > Options; OK tells every view the options changed.
+    void OnToolsOptions();
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
     void OnWebCommand(UINT nID);

@@ -1,6 +1,8 @@
 #include "app/CQlcRichEditViewEx.h"
 
 #include "app/CFormatBar.h"
+#include "app/CLexomoLib.h"
+#include "app/COptionsSheet.h"
 #include "app/CMainFrame.h"
 #include "app/CParagraphDlg.h"
 #include "app/CQlcApp.h"
@@ -12,6 +14,7 @@
 #include "core/CQlcStatus.h"
 #include "core/CQuillcrestDoc.h"
 
+#include "framework/base/AfxPrompt.h"
 #include "framework/base/CFileException.h"
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CWaitCursor.h"
@@ -64,6 +67,8 @@ BEGIN_MESSAGE_MAP(CQlcRichEditViewEx, CRichEditView)
     ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
     ON_COMMAND(ID_OLE_INSERT_NEW, OnInsertObject)
     ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+    ON_COMMAND(ID_TOOLS_CHECKSPELLING, OnToolsCheckSpelling)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_CHECKSPELLING, OnUpdateAlwaysEnabled)
 END_MESSAGE_MAP()
 
 CQlcRichEditViewEx::CQlcRichEditViewEx()
@@ -146,6 +151,47 @@ LRESULT CQlcRichEditViewEx::OnOptionsChanged(WPARAM, LPARAM)
 {
     ApplySettings();
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Spelling
+
+void CQlcRichEditViewEx::OnToolsCheckSpelling()
+{
+    CQlcApp* pApp = QlcGetApp();
+    if (pApp == nullptr || m_hWnd == nullptr)
+        return;
+    const CString strFolder = CLexomoLib::GetDictionaryFolder();
+    const CString strCaption = AfxLoadText(IDS_SPELL_CAPTION);
+
+    if (pApp->m_settings.m_strSpellLang.IsEmpty())
+    {
+        if (AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_SPELL_CHOOSE_LANGUAGE), strCaption,
+                              MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return;
+        COptionsSheet sheet(IDS_OPTIONS_CAPTION, this);
+        sheet.m_bOpenOnSpelling = TRUE;
+        if (sheet.DoModal() != IDOK)
+            return;
+        // Whatever else was changed on the sheet applies at once, as after
+        // Tools > Options.
+        if (CMainFrame* pMainFrame = DYNAMIC_DOWNCAST(CMainFrame, AfxGetMainWnd()))
+            pMainFrame->BroadcastOptionsChanged();
+    }
+
+    // The broker is bound only now, after the question, and freed when
+    // the command ends.
+    CLexomoLib lib;
+    lib.RegisterDictionaries(strFolder);
+    if (!lib.SelectDictionary(pApp->m_settings.m_strSpellLang))
+    {
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_SPELL_NO_DICTIONARY), strCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (lib.CheckSpelling(GetRichEditCtrl()))
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_SPELL_COMPLETE), strCaption, MB_OK | MB_ICONINFORMATION);
+    else
+        AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_SPELL_CANCELLED), strCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // ---------------------------------------------------------------------------

@@ -51,6 +51,9 @@ public:
     void OnUpdateEditRedo(CCmdUI* pCmdUI);
     void OnInsertObject();
     void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    // Tools > Check Spelling over the note (the frame's command too, when
+    // another pane has the focus).
+    void OnToolsCheckSpelling();
 
     // Indent steps in twips (start indent, offset).
     static LONG NextIndentMore(LONG lIndent);

@@ -68,10 +68,30 @@ start_server() {
   ) 9>"$WINEPREFIX/.lock" </dev/null >/dev/null 2>&1
 }
 
+# start_desktop: starts wine's desktop process from a holder with no output
+# streams (see wine-desktop.c); --stop ends it with the server.
+start_desktop() {
+  local holder=$WINEPREFIX/qlc-desktop.exe
+  if [ ! -f "$holder" ] || [ "$HERE/wine-desktop.c" -nt "$holder" ]; then
+    x86_64-w64-mingw32-gcc -O2 -mwindows -o "$holder" "$HERE/wine-desktop.c" ||
+      die "cannot build the desktop holder (x86_64-w64-mingw32-gcc)"
+  fi
+  local ready=$WINEPREFIX/.qlc-desktop-up
+  rm -f "$ready"
+  setsid "$WINE64" "$holder" 'Z:'"${ready//\//\\}" </dev/null >/dev/null 2>&1 &
+  # Wait for the desktop so the first test finds it running.
+  for _ in $(seq 100); do
+    [ -f "$ready" ] && return 0
+    sleep 0.1
+  done
+  echo "wine-exec: the desktop holder did not start" >&2
+}
+
 case $action in
   boot)
     start_server -p
     [ -f "$WINEPREFIX/.qlc-ready" ] || die "booting the wine prefix $WINEPREFIX failed"
+    start_desktop
     ;;
   stop)
     "$WINESERVER" -k </dev/null >/dev/null 2>&1

@@ -177,6 +177,15 @@
 #define IDS_NODE_NAME_EMPTY             1138
 #define IDS_STATUS_DECOMPRESSING        1139
 #define IDS_STATUS_SAVING_NOTE          1140
+// Spell checking and the Options sheet
+#define IDS_SPELL_CAPTION               22200
+#define IDS_SPELL_CHOOSE_LANGUAGE       22201
+#define IDS_SPELL_NO_DICTIONARY         22202
+#define IDS_SPELL_COMPLETE              22203
+#define IDS_SPELL_CANCELLED             22204
+#define IDS_SPELL_NO_SUGGESTIONS        22205
+#define IDS_OPTIONS_CAPTION             22206
+#define IDS_OPTIONS_FONT_LABEL          22207
 // Notebook options, encryption settings and node properties
 #define IDS_FILE_PROPERTIES_CAPTION     22300
 #define IDS_NEW_PASSWORD_CAPTION        22301

@@ -1,5 +1,7 @@
 #include "outside/lmEngine/CSpellEngine.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -14,16 +16,74 @@ struct FileCloser
     void operator()(FILE* f) const { fclose(f); }
 };
 
-int CompareSuggestions(const CWordList::Match& a, const CWordList::Match& b)
+// How the typed word goes wrong from a suggestion of distance 1: two
+// neighbouring letters swapped, a letter left out, or anything else (a letter
+// changed or one too many). Swaps and left-out letters keep every letter the
+// user typed, so they are the likelier slips.
+enum SlipKind
 {
-    if (a.distance != b.distance)
-        return a.distance < b.distance ? -1 : 1;
+    skSwapped = 0,
+    skLeftOut = 1,
+    skOther = 2
+};
+
+SlipKind KindOfSlip(const std::string& typed, const std::string& word)
+{
+    if (typed.size() == word.size())
+    {
+        size_t first = 0;
+        while (first < typed.size() && typed[first] == word[first])
+            ++first;
+        if (first + 1 < typed.size() && typed[first] == word[first + 1] && typed[first + 1] == word[first] &&
+            typed.compare(first + 2, std::string::npos, word, first + 2, std::string::npos) == 0)
+            return skSwapped;
+    }
+    else if (word.size() == typed.size() + 1)
+    {
+        size_t first = 0;
+        while (first < typed.size() && typed[first] == word[first])
+            ++first;
+        if (typed.compare(first, std::string::npos, word, first + 1, std::string::npos) == 0)
+            return skLeftOut;
+    }
+    return skOther;
+}
+
+// Common words within the first hundred of the list, the rest of the list,
+// and unlisted words.
+int CommonnessCost(size_t rank, size_t listed)
+{
+    if (rank >= listed)
+        return 2;
+    return rank < 100 ? 0 : 1;
+}
+
+struct RankedMatch
+{
+    CWordList::Match match;
+    int cost;     // kind of slip and commonness, smaller first
+    size_t rank;  // place among the common words
+};
+
+int CompareSuggestions(const RankedMatch& a, const RankedMatch& b)
+{
+    if (a.match.distance != b.match.distance)
+        return a.match.distance < b.match.distance ? -1 : 1;
+    if (a.cost != b.cost)
+        return a.cost < b.cost ? -1 : 1;
+    if (a.rank != b.rank)
+        return a.rank < b.rank ? -1 : 1;
     // Alphabetical without regard to case; byte order settles the rest so
     // the order never depends on the dictionary's storage.
-    int folded = CCharClass::ToLower(a.word).compare(CCharClass::ToLower(b.word));
+    int folded = CCharClass::ToLower(a.match.word).compare(CCharClass::ToLower(b.match.word));
     if (folded != 0)
         return folded;
-    return a.word.compare(b.word);
+    return a.match.word.compare(b.match.word);
+}
+
+bool HasLineBreak(const char* word)
+{
+    return strchr(word, '\n') != nullptr || strchr(word, '\r') != nullptr;
 }
 }  // namespace
 
@@ -55,10 +115,12 @@ bool CSpellEngine::OpenDictionary(const char* pathD, const char* pathL, const ch
         m_words.Clear();
         return false;
     }
-    // The second word list and the settings are optional.
+    // The second word list, the settings and the user's words are optional.
     if (pathH && *pathH)
         m_words.LoadFile(pathH);
     LoadSettings(pathL);
+    m_strUserPath = UserListPath(pathD);
+    LoadUserList();
     m_bOpen = true;
     return true;
 }
@@ -67,6 +129,9 @@ void CSpellEngine::CloseDictionary()
 {
     m_words.Clear();
     m_bOpen = false;
+    m_common.clear();
+    m_strUserPath.clear();
+    m_userWords.clear();
     SetDefaultWordChars();
     m_strReported.clear();
     m_suggestions.clear();
@@ -75,6 +140,8 @@ void CSpellEngine::CloseDictionary()
 
 // Settings file: lines "NAME=value"; '#' starts a comment line.
 // WORDCHARS=... makes each character of the value a word character.
+// COMMON=... lists words separated by spaces, commonest first; further
+// COMMON lines go on with the list. Suggestions prefer common words.
 void CSpellEngine::LoadSettings(const char* pathL)
 {
     if (!pathL || !*pathL)
@@ -105,22 +172,105 @@ void CSpellEngine::LoadSettings(const char* pathL)
             for (const char* p = line + sizeof(kWordChars) - 1; *p; ++p)
                 m_wordChars[static_cast<unsigned char>(*p)] = true;
         }
+        static const char kCommon[] = "COMMON=";
+        if (strncmp(line, kCommon, sizeof(kCommon) - 1) == 0)
+        {
+            const char* p = line + sizeof(kCommon) - 1;
+            while (*p)
+            {
+                while (*p == ' ' || *p == '\t')
+                    ++p;
+                const char* end = p;
+                while (*end && *end != ' ' && *end != '\t')
+                    ++end;
+                if (end > p)
+                    m_common.emplace(CCharClass::ToLower(std::string(p, end)), m_common.size());
+                p = end;
+            }
+        }
     }
+}
+
+size_t CSpellEngine::CommonRank(const std::string& lowerWord) const
+{
+    auto found = m_common.find(lowerWord);
+    return found != m_common.end() ? found->second : m_common.size();
+}
+
+std::string CSpellEngine::UserListPath(const char* pathD)
+{
+    std::string path(pathD ? pathD : "");
+    size_t name = path.find_last_of("\\/");
+    size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (name == std::string::npos || dot > name))
+        path.erase(dot);
+    return path + ".usr";
+}
+
+void CSpellEngine::LoadUserList()
+{
+    CWordList user;
+    if (!user.LoadFile(m_strUserPath.c_str()))
+        return;
+    user.ForEach([this](const std::string& word) {
+        m_userWords.insert(word);
+        m_words.Add(word);
+    });
+}
+
+// Written whole to a new file that then takes the list's place, so a failed
+// write never loses the words kept so far.
+bool CSpellEngine::SaveUserList() const
+{
+    if (m_strUserPath.empty())
+        return false;
+    std::string fresh = m_strUserPath + ".new";
+    {
+        std::unique_ptr<FILE, FileCloser> file(fopen(fresh.c_str(), "wb"));
+        if (!file)
+            return false;
+        std::vector<std::string> words(m_userWords.begin(), m_userWords.end());
+        std::sort(words.begin(), words.end());
+        for (const std::string& word : words)
+            if (fwrite(word.data(), 1, word.size(), file.get()) != word.size() || fputc('\n', file.get()) == EOF)
+                return false;
+        if (fflush(file.get()) != 0)
+            return false;
+    }
+    if (!MoveFileExA(fresh.c_str(), m_strUserPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        DeleteFileA(fresh.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool CSpellEngine::AddWord(const char* word)
 {
-    if (!m_bOpen || !word || !*word)
+    if (!m_bOpen || !word || !*word || HasLineBreak(word))
         return false;
-    m_words.Add(word);
-    return true;
+    std::string added(word);
+    if (m_words.Contains(added))
+        return true;
+    m_words.Add(added);
+    m_userWords.insert(added);
+    // Appended: the list only grows here.
+    std::unique_ptr<FILE, FileCloser> file(fopen(m_strUserPath.c_str(), "ab"));
+    if (!file)
+        return false;
+    added += '\n';
+    return fwrite(added.data(), 1, added.size(), file.get()) == added.size() && fflush(file.get()) == 0;
 }
 
 bool CSpellEngine::RemoveWord(const char* word)
 {
     if (!m_bOpen || !word)
         return false;
-    return m_words.Remove(word);
+    if (!m_words.Remove(word))
+        return false;
+    if (m_userWords.erase(word) != 0)
+        SaveUserList();
+    return true;
 }
 
 // A word matches itself; a lower-case dictionary word also matches its
@@ -213,8 +363,8 @@ void CSpellEngine::SetReported(const std::string& word)
 }
 
 // Dictionary words at distance 1 (or, when there are none, 2) from the
-// reported word, nearest first and then alphabetically, written with the
-// word's own capitalisation.
+// reported word, written with the word's own capitalisation: nearest first,
+// then the likelier slips and the commoner words, then alphabetically.
 void CSpellEngine::MakeSuggestions()
 {
     m_bSuggestionsMade = true;
@@ -229,28 +379,31 @@ void CSpellEngine::MakeSuggestions()
     std::vector<CWordList::Match> matches = m_words.FindNear(lower, 2);
     bool anyNear = std::any_of(matches.begin(), matches.end(),
                                [](const CWordList::Match& m) { return m.distance <= 1; });
-    if (anyNear)
-        matches.erase(std::remove_if(matches.begin(), matches.end(),
-                                     [](const CWordList::Match& m) { return m.distance > 1; }),
-                      matches.end());
+    std::vector<RankedMatch> ranked;
     for (CWordList::Match& match : matches)
     {
+        if (anyNear && match.distance > 1)
+            continue;
+        std::string lowerMatch = CCharClass::ToLower(match.word);
+        size_t rank = CommonRank(lowerMatch);
+        int slip = match.distance == 1 ? KindOfSlip(lower, lowerMatch) : skOther;
         if (capitals)
             match.word = CCharClass::ToUpper(match.word);
         else if (capitalised)
             match.word = CCharClass::Capitalise(match.word);
+        ranked.push_back(RankedMatch{match, slip + CommonnessCost(rank, m_common.size()), rank});
     }
-    std::sort(matches.begin(), matches.end(),
-              [](const CWordList::Match& a, const CWordList::Match& b) { return CompareSuggestions(a, b) < 0; });
-    for (const CWordList::Match& match : matches)
+    std::sort(ranked.begin(), ranked.end(),
+              [](const RankedMatch& a, const RankedMatch& b) { return CompareSuggestions(a, b) < 0; });
+    for (const RankedMatch& candidate : ranked)
     {
         if (m_suggestions.size() == kMaxSuggestions)
             break;
+        const std::string& word = candidate.match.word;
         // Different dictionary words can look the same once recased.
-        if (match.word == m_strReported ||
-            std::find(m_suggestions.begin(), m_suggestions.end(), match.word) != m_suggestions.end())
+        if (word == m_strReported || std::find(m_suggestions.begin(), m_suggestions.end(), word) != m_suggestions.end())
             continue;
-        m_suggestions.push_back(match.word);
+        m_suggestions.push_back(word);
     }
 }
 

@@ -23,6 +23,12 @@ public:
     bool Contains(const std::string& word) const { return m_words.count(word) != 0; }
     void Clear();
     size_t GetCount() const { return m_words.size(); }
+    template <typename F>
+    void ForEach(F f) const
+    {
+        for (const std::string& word : m_words)
+            f(word);
+    }
 
     // Every word whose edit distance to lowerWord (letters, compared without
     // regard to case) is at most maxDistance, in no particular order.

@@ -78,13 +78,17 @@ TEST_F(ChildFrameTest, CommandsOfWindowsStillToComeAreDisabled)
     ASSERT_NE(nullptr, pDoc);
     CChildFrame* pFrame = FrameOf(pDoc);
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
-    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_TOOLS_CHECKSPELLING,
-                      (UINT)ID_IMAGE_ZOOM })
+    for (UINT nID : { (UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW, (UINT)ID_IMAGE_ZOOM })
         EXPECT_EQ(0, QueryCommand(pFrame, nID).nEnabled) << nID;
+    // Check Spelling while a note is on screen only.
+    EXPECT_EQ(1, QueryCommand(pFrame, ID_TOOLS_CHECKSPELLING).nEnabled);
     for (UINT nID : { (UINT)ID_TREE_REFRESH, (UINT)ID_TREE_COLLAPSEALL, (UINT)ID_TREE_EXPANDALL,
                       (UINT)ID_TREE_BATCHEXPORT })
         EXPECT_EQ(1, QueryCommand(pFrame, nID).nEnabled) << nID;
     EXPECT_EQ(1, QueryCommand(pFrame, ID_VIEW_MAINTREE).nChecked);
+    ASSERT_TRUE(pFrame->DisplayNode(FALSE, CChildFrame::kNoNode));
+    EXPECT_EQ(nullptr, pFrame->GetRichEditView());
+    EXPECT_EQ(0, QueryCommand(pFrame, ID_TOOLS_CHECKSPELLING).nEnabled);
 }
 
 TEST_F(ChildFrameTest, TabMovesBetweenTheTreeAndTheContentPane)
@@ -226,35 +230,17 @@ TEST_F(ChildFrameTest, AnEmbeddedObjectBecomesTheDocumentsSelectedItemAndIsStore
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, dwNote));
     CQlcRichEditViewEx* pView = pFrame->GetRichEditView();
 
-    // The document's item factory gives the program's items.
-    CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);
-    ASSERT_NE(nullptr, pItem);
-    EXPECT_TRUE(pItem->IsKindOf(RUNTIME_CLASS(CQlcCntrItem)));
-    EXPECT_EQ(1, pDoc->GetItemCount());
-
-    // A static picture object, made and inserted as Insert Object does.
-    IStorage* pStorage = nullptr;
-    ASSERT_TRUE(COleClientItem::CreateMemoryStorage(&pStorage));
-    IOleClientSite* pSite = pView->GetClientSite();
-    ASSERT_NE(nullptr, pSite);
-    CMetafileData data(60, 30);
-    FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
-    IOleObject* pObject = nullptr;
-    const HRESULT hr =
-        ::OleCreateStaticFromData(&data, IID_IOleObject, OLERENDER_FORMAT, &fmt, pSite, pStorage, (void**)&pObject);
-    pSite->Release();
-    if (FAILED(hr) || pObject == nullptr)
-    {
-        pStorage->Release();
-        pItem->Delete();
-        GTEST_SKIP() << "this system makes no static picture objects";
-    }
-    pItem->Attach(pObject, pStorage);
-    pObject->Release();
-    pStorage->Release();
+    // A static picture object, made and inserted as Insert Object does; the
+    // document's item factory gives the program's items.
     CRichEditCtrl& ctrl = pView->GetRichEditCtrl();
     ctrl.SetSel(0, 0);
-    ASSERT_EQ(S_OK, pView->InsertItem(pItem));
+    CRichEditCntrItem* pItem = nullptr;
+    const HRESULT hr = InsertStaticPicture(pDoc, pView, 60, 30, &pItem);
+    if (pItem == nullptr)
+        GTEST_SKIP() << "this system makes no static picture objects (0x" << std::hex << hr << ")";
+    ASSERT_EQ(S_OK, hr);
+    EXPECT_TRUE(pItem->IsKindOf(RUNTIME_CLASS(CQlcCntrItem)));
+    EXPECT_EQ(1, pDoc->GetItemCount());
     ctrl.SetSel(0, 1);
     EXPECT_EQ(pItem, pDoc->GetPrimarySelectedItem(pView));
     EXPECT_EQ(nullptr, pDoc->GetPrimarySelectedItem(pFrame->GetTabsView()));

@@ -21,3 +21,38 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+
+# Runs quillapp.exe of the current folder with the arguments in a wine
+# desktop named $DESK ($DESK_PID), waits for the desktop's window ($WIN) and
+# for the program to draw, then clicks the main window's title bar so that it
+# has the keyboard. Returns 1 when the desktop does not appear.
+open_desktop() {
+  local i
+  WIN=""
+  "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe "$@" </dev/null >>"$WORK/wine.log" 2>&1 &
+  DESK_PID=$!
+  for i in $(seq 100); do
+    WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
+    [ -n "$WIN" ] && break
+    sleep 0.2
+  done
+  [ -n "$WIN" ] || { echo "$TAG: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
+  sleep 8
+  xdotool mousemove --window "$WIN" 300 10 click 1
+  sleep 1
+}
+
+# Waits for the desktop of $DESK_PID to end (after Alt+F4). Returns 1 when it
+# is still running 20 seconds later.
+await_end() {
+  local i
+  for i in $(seq 100); do
+    kill -0 "$DESK_PID" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$DESK_PID" 2>/dev/null; then
+    echo "$TAG: the program did not end after Alt+F4 (a question left open?)"
+    return 1
+  fi
+  DESK_PID=""
+}

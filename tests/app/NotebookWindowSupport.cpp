@@ -2,11 +2,15 @@
 
 #include "CShownNote.h"
 
+#include "core/CQlcCntrItem.h"
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 
 #include "framework/docview/CDocManager.h"
+#include "framework/ole/COleClientItem.h"
 #include "framework/docview/CMultiDocTemplate.h"
+
+#include <ole2.h>
 
 #include <algorithm>
 #include <cstring>
@@ -515,4 +519,43 @@ DWORD NodeIdByName(CQuillcrestDoc* pDoc, LPCSTR lpszName)
             return dwId;
     }
     return 0;
+}
+
+HRESULT InsertStaticPicture(CQuillcrestDoc* pDoc, CQlcRichEditViewEx* pView, int cx, int cy, CRichEditCntrItem** ppItem)
+{
+    if (ppItem != nullptr)
+        *ppItem = nullptr;
+    CRichEditCntrItem* pItem = pDoc->CreateClientItem(nullptr);
+    if (pItem == nullptr)
+        return E_FAIL;
+    IStorage* pStorage = nullptr;
+    IOleClientSite* pSite = pView->GetClientSite();
+    if (!COleClientItem::CreateMemoryStorage(&pStorage) || pSite == nullptr)
+    {
+        if (pStorage != nullptr)
+            pStorage->Release();
+        if (pSite != nullptr)
+            pSite->Release();
+        pItem->Delete();
+        return E_FAIL;
+    }
+    CMetafileData data(cx, cy);
+    FORMATETC fmt = { CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF };
+    IOleObject* pObject = nullptr;
+    HRESULT hr =
+        ::OleCreateStaticFromData(&data, IID_IOleObject, OLERENDER_FORMAT, &fmt, pSite, pStorage, (void**)&pObject);
+    pSite->Release();
+    if (FAILED(hr) || pObject == nullptr)
+    {
+        pStorage->Release();
+        pItem->Delete();
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    pItem->Attach(pObject, pStorage);
+    pObject->Release();
+    pStorage->Release();
+    hr = pView->InsertItem(pItem);
+    if (ppItem != nullptr)
+        *ppItem = pItem;
+    return hr;
 }

@@ -26,6 +26,8 @@
 #include <vector>
 
 // A notebook being put together in memory, then written to a file.
+class CRichEditCntrItem;
+
 class CNotebookBuilder
 {
 public:
@@ -139,6 +141,12 @@ std::string StreamOutRtf(CRichEditCtrl& ctrl);
 std::string PlainText(CRichEditCtrl& ctrl);
 // RTF of one paragraph of text.
 std::string SimpleRtf(LPCSTR lpszText);
+// A static picture object (an enhanced metafile of cx x cy) made by the
+// document's item factory and inserted at the view's selection, as Insert
+// Object does. S_OK with the item, or the failure (the system may make no
+// such objects; nothing is left behind then).
+HRESULT InsertStaticPicture(CQuillcrestDoc* pDoc, CQlcRichEditViewEx* pView, int cx, int cy,
+                            CRichEditCntrItem** ppItem = nullptr);
 // The format of the first occurrence of a word once the RTF is loaded into a
 // rich-edit control (dwMask 0 when the word is not there).
 CHARFORMAT2A FormatOfWord(const std::string& rtf, LPCSTR lpszWord);

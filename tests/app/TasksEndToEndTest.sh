@@ -36,33 +36,17 @@ reg_dword() {
 # Starts the program on the notebook, gives it the keyboard, runs the
 # given actions, then ends it with Alt+F4.
 run_program() {
-  local actions=$1 win="" i
-  "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe tasks.qlc </dev/null >>"$WORK/wine.log" 2>&1 &
-  DESK_PID=$!
-  for i in $(seq 100); do
-    win=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-    [ -n "$win" ] && break
-    sleep 0.2
-  done
-  [ -n "$win" ] || { echo "$TAG: the wine desktop did not appear"; cat "$WORK/wine.log"; return 1; }
-  sleep 8
-  xdotool mousemove --window "$win" 300 10 click 1
-  sleep 1
+  local actions=$1
+  open_desktop tasks.qlc || return 1
   eval "$actions"
   # Out of the tree (which keeps Alt+F4 to itself here) into the content pane.
   xdotool key Tab
   sleep 0.5
   xdotool key alt+F4
-  for i in $(seq 100); do
-    kill -0 "$DESK_PID" 2>/dev/null || break
-    sleep 0.2
-  done
-  if kill -0 "$DESK_PID" 2>/dev/null; then
-    echo "$TAG: the program did not end after Alt+F4"
+  if ! await_end; then
     import -window root "${SHOT%.png}-stuck.png" 2>/dev/null
     return 1
   fi
-  DESK_PID=""
 }
 
 "$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1

@@ -47,6 +47,20 @@ std::string CTempFolder::Write(const std::string& relative, const std::string& b
     return path;
 }
 
+std::string CTempFolder::Read(const std::string& relative) const
+{
+    std::string bytes;
+    FILE* file = fopen((m_strPath + relative).c_str(), "rb");
+    if (!file)
+        return bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        bytes.append(buffer, got);
+    fclose(file);
+    return bytes;
+}
+
 std::string CTempFolder::ProgramFolder()
 {
     char path[MAX_PATH];

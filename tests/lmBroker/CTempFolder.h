@@ -18,6 +18,8 @@ public:
     // Writes bytes to a file at a path relative to the folder (subfolders
     // separated by backslashes are created) and returns its full path.
     std::string Write(const std::string& relative, const std::string& bytes);
+    // The bytes of a file of the folder; empty when it cannot be read.
+    std::string Read(const std::string& relative) const;
 
     // The folder of the running program, ending in a backslash.
     static std::string ProgramFolder();

@@ -306,27 +306,91 @@ TEST_F(EngineTest, CloseAddAndRemoveWords)
     EXPECT_EQ(100, E().pfnGetVersion());
 }
 
+// Added words go to the user word list beside the word list ("words.d" has
+// "words.usr") and are known again whenever the dictionary is opened.
+TEST_F(EngineTest, AddedWordsAreKeptBetweenRuns)
+{
+    ASSERT_EQ(0, Open("alpha\n"));
+    EXPECT_EQ(0, E().pfnAddWord("zork"));
+    EXPECT_EQ(0, E().pfnAddWord("Quillcrest"));
+    EXPECT_EQ(0, E().pfnAddWord("zork"));   // once only
+    EXPECT_EQ(0, E().pfnAddWord("alpha"));  // the dictionary has it already
+    EXPECT_EQ("zork\nQuillcrest\n", m_temp.Read("words.usr"));
+    // Words that would break the list's lines are refused.
+    EXPECT_EQ(-1, E().pfnAddWord("two\nlines"));
+    EXPECT_EQ(-1, E().pfnAddWord("cr\r"));
+
+    // A new run: shut down, started again, the dictionary opened again.
+    E().pfnShutdown();
+    E().pfnInitialize();
+    ASSERT_EQ(0, Open("alpha\n"));
+    EXPECT_EQ((Findings{{15, "zorq"}}), FindAll(E(), "zork ZORK Zork zorq Quillcrest."));
+    // Suggestions come from the user's words too.
+    EXPECT_EQ(Words{"zork"}, SuggestionsFor("zorq"));
+
+    // A removed user word leaves the list for good.
+    EXPECT_EQ(0, E().pfnRemoveWord("zork"));
+    EXPECT_EQ("Quillcrest\n", m_temp.Read("words.usr"));
+    ASSERT_EQ(0, Open("alpha\n"));
+    EXPECT_EQ((Findings{{0, "zork"}}), FindAll(E(), "zork Quillcrest"));
+
+    // Another word list has a list of its own.
+    std::string other = m_temp.Write("other.dic", "beta\n");
+    ASSERT_EQ(0, E().pfnOpenDictionary(other.c_str(), "", ""));
+    EXPECT_EQ((Findings{{0, "Quillcrest"}}), FindAll(E(), "Quillcrest"));
+    EXPECT_EQ(0, E().pfnAddWord("gamma"));
+    EXPECT_EQ("gamma\n", m_temp.Read("other.usr"));
+}
+
+TEST_F(EngineTest, AWordThatCannotBeKeptIsKnownForThisRunOnly)
+{
+    // A folder where the user word list would be.
+    ASSERT_TRUE(CreateDirectoryA((m_temp.GetPath() + "words.usr").c_str(), nullptr));
+    ASSERT_EQ(0, Open("alpha\n"));
+    EXPECT_EQ(-1, E().pfnAddWord("zork"));
+    EXPECT_EQ(1, E().pfnCheckWord("zork"));
+    ASSERT_EQ(0, Open("alpha\n"));
+    EXPECT_EQ(0, E().pfnCheckWord("zork"));
+    RemoveDirectoryA((m_temp.GetPath() + "words.usr").c_str());
+}
+
 TEST_F(EngineTest, SuggestionsAreTheNearestWordsInOrder)
 {
     ASSERT_EQ(0, Open("bad\nbed\nbid\nbud\nBud\nbd\nbead\nbread\nabode\nbxd\n"));
     ASSERT_EQ(0, E().pfnRemoveWord("bxd"));
     // Distance 1 (a transposition counts as one edit), alphabetically
-    // without regard to case.
+    // without regard to case when no slip is likelier than another.
     EXPECT_EQ((Words{"bad", "bd", "bed", "bid", "Bud", "bud"}), SuggestionsFor("bxd"));
-    EXPECT_EQ((Words{"bd", "bed"}), SuggestionsFor("ebd"));
-    EXPECT_EQ((Words{"bead", "bed"}), SuggestionsFor("bexd"));
+    // Swapped letters first.
+    EXPECT_EQ((Words{"bed", "bd"}), SuggestionsFor("ebd"));
+    // A left-out letter before a changed or an extra one.
+    EXPECT_EQ((Words{"bread", "bad", "bead"}), SuggestionsFor("brad"));
     // None at distance 1: those at distance 2.
     EXPECT_EQ((Words{"bad", "bd", "bead", "bed", "bid", "Bud", "bud"}), SuggestionsFor("bxxd"));
     // Nothing within 2.
     EXPECT_EQ(Words(), SuggestionsFor("xylophone"));
 }
 
+TEST_F(EngineTest, CommonWordsComeFirst)
+{
+    const char* words = "which\nwith\nwitch\nwinch\nwish\nwick\nrich\n";
+    // Without a list of common words: left-out letters, then the rest, each
+    // alphabetically.
+    ASSERT_EQ(0, Open(words));
+    EXPECT_EQ((Words{"which", "winch", "witch", "rich", "wick", "wish", "with"}), SuggestionsFor("wich"));
+    // With one (over two lines): the common words move up, a likelier slip
+    // still counts.
+    ASSERT_EQ(0, Open(words, "COMMON=with  rich\nCOMMON=\twhich\r\n"));
+    EXPECT_EQ((Words{"which", "with", "rich", "winch", "witch", "wick", "wish"}), SuggestionsFor("wich"));
+    EXPECT_EQ((Words{"With", "Wish"}), SuggestionsFor("Wizh"));
+}
+
 TEST_F(EngineTest, SuggestionsTakeTheWordsCapitalisation)
 {
     ASSERT_EQ(0, Open("the\nten\nTed\npolish\nPolish\n"));
-    EXPECT_EQ((Words{"Ted", "ten", "the"}), SuggestionsFor("teh"));
-    EXPECT_EQ((Words{"Ted", "Ten", "The"}), SuggestionsFor("Teh"));
-    EXPECT_EQ((Words{"TED", "TEN", "THE"}), SuggestionsFor("TEH"));
+    EXPECT_EQ((Words{"the", "Ted", "ten"}), SuggestionsFor("teh"));
+    EXPECT_EQ((Words{"The", "Ted", "Ten"}), SuggestionsFor("Teh"));
+    EXPECT_EQ((Words{"THE", "TED", "TEN"}), SuggestionsFor("TEH"));
     // Both dictionary words look the same in capitals; listed once.
     EXPECT_EQ((Words{"POLISH"}), SuggestionsFor("POLISJ"));
     // A word that is only wrongly cased comes first, as written.
@@ -370,7 +434,8 @@ protected:
     {
         std::string folder = CTempFolder::ProgramFolder() + "Dictionaries\\English\\";
         std::string d = folder + "English.dic";
-        ASSERT_EQ(0, E().pfnOpenDictionary(d.c_str(), "", "")) << "no English dictionary at " << d;
+        std::string l = folder + "English.set";
+        ASSERT_EQ(0, E().pfnOpenDictionary(d.c_str(), l.c_str(), "")) << "no English dictionary at " << d;
     }
 
     const EngineFunctionTable& E() const { return m_engine.Table(); }
@@ -395,23 +460,46 @@ TEST_F(EnglishTest, SuggestsTheIntendedWords)
         const char* wrong;
         Words expected;
     } mistakes[] = {{"recieve", {"receive", "relieve"}},
-                    {"mesage", {"menage", "message"}},
+                    {"mesage", {"message", "menage"}},
                     {"tommorow", {"tomorrow"}},  // nothing at distance 1
                     {"definately", {"definitely"}},
                     {"Wendesday", {"Wednesday"}},
                     {"Thier", {"Their", "Thief", "Thieu", "Tier"}},
                     {"BEACUSE", {"BECAUSE"}},
-                    {"jumpd", {"jump", "jumped", "jumps", "jumpy"}}};
+                    {"jumpd", {"jumped", "jump", "jumps", "jumpy"}}};
     for (const auto& mistake : mistakes)
     {
         int position = 0;
         ASSERT_GT(E().pfnFindMisspelling(mistake.wrong, &position, nullptr, nullptr), 0) << mistake.wrong;
         EXPECT_EQ(mistake.expected, m_engine.Suggestions()) << mistake.wrong;
     }
-    // Thirteen words lie at distance 1 from "teh"; the first ten are offered.
+}
+
+// The usual typing slips: the word meant is offered first.
+TEST_F(EnglishTest, TheObviousCorrectionComesFirst)
+{
+    struct
+    {
+        const char* wrong;
+        const char* meant;
+    } slips[] = {{"teh", "the"},         {"Teh", "The"},       {"recieve", "receive"}, {"adress", "address"},
+                 {"wich", "which"},      {"thier", "their"},   {"becuase", "because"}, {"wiht", "with"},
+                 {"freind", "friend"},   {"beleive", "believe"}, {"tihs", "this"},     {"woudl", "would"},
+                 {"goverment", "government"}, {"abotu", "about"}};
+    for (const auto& slip : slips)
+    {
+        int position = 0;
+        ASSERT_GT(E().pfnFindMisspelling(slip.wrong, &position, nullptr, nullptr), 0) << slip.wrong;
+        Words suggestions = m_engine.Suggestions();
+        ASSERT_FALSE(suggestions.empty()) << slip.wrong;
+        EXPECT_EQ(slip.meant, suggestions[0]) << slip.wrong;
+    }
+    // Ten at most, the rest of distance 1 after the likeliest.
     int position = 0;
     ASSERT_EQ(3, E().pfnFindMisspelling("teh", &position, nullptr, nullptr));
-    EXPECT_EQ((Words{"eh", "meh", "tea", "tech", "Ted", "tee", "tel", "ten", "Tet", "TeX"}), m_engine.Suggestions());
+    Words suggestions = m_engine.Suggestions();
+    EXPECT_EQ(10u, suggestions.size());
+    EXPECT_EQ("the", suggestions[0]);
 }
 
 TEST_F(EnglishTest, CapitalisedAndCapitalWordsAreKnown)

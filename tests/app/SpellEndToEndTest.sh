@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Spell checking in the real program, driven by input events: a copy of the
+# program's folder (with its English dictionary) runs in a wine virtual
+# desktop on a copy of the sample notebook, with English as the spelling
+# language. The keyboard opens the last top-level note, replaces its text
+# with a sentence holding one misspelt word, checks the spelling with F7,
+# types the correction into the Spelling dialog's "Change to" box and
+# presses Change, closes "Spell Check Complete." and saves. The saved note,
+# read back by the program's own core, must hold the corrected sentence.
+#
+#   SpellEndToEndTest.sh <program folder> <qlcnotecheck.exe> <wine prefix> <artifacts folder>
+#
+# Needs an X display ($DISPLAY), xdotool and ImageMagick's import; without a
+# display the test is skipped (exit 77).
+set -uo pipefail
+
+BIN=$1 CHECK=$2 PREFIX=$3 ARTIFACTS=$4
+TAG="spelling end-to-end"
+NOTE="Welcome to Quillcrest"
+TYPED="the cat will recieve it"
+CORRECTED="the cat will receive it"
+DESK="QlcSpelling$$"
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
+mkdir -p "$ARTIFACTS"
+
+fail() {
+  echo "$TAG: $*"
+  import -window root "$ARTIFACTS/spelling-failed.png" 2>/dev/null
+  exit 1
+}
+
+mkdir -p "$WORK/program"
+for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll Dictionaries; do
+  [ -e "$BIN/$f" ] || fail "$f is missing from the program folder $BIN"
+  cp -r "$BIN/$f" "$WORK/program/" || exit 1
+done
+[ -e "$BIN/Dictionaries/English/Lexomo.dat" ] || fail "no English dictionary beside the program"
+cp "$BIN/Sample.qlc" "$WORK/e2e.qlc" || fail "no sample notebook in $BIN"
+cd "$WORK/program"
+
+KEY='HKCU\Software\Varlosoft\Varlo Quillcrest\Settings'
+"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
+"$WINE64" reg add "$KEY" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+"$WINE64" reg add "$KEY" /v SpellLang /t REG_SZ /d English /f >/dev/null 2>&1
+
+open_desktop '..\e2e.qlc' || fail "the program did not start"
+# The last top-level note, then its text replaced.
+xdotool key --delay 150 End Return
+sleep 2
+xdotool key --delay 150 Tab ctrl+a Delete
+xdotool type --delay 60 "$TYPED"
+sleep 0.5
+# F7: the Spelling dialog stops at the misspelt word.
+xdotool key F7
+sleep 2
+import -window root "$ARTIFACTS/spelling-dialog.png" 2>/dev/null
+# Alt+T moves to "Change to" (its text selected), the correction replaces
+# it, Alt+C changes the word; Enter closes "Spell Check Complete.".
+xdotool key alt+t
+sleep 0.3
+xdotool type --delay 60 "receive"
+xdotool key alt+c
+sleep 1.5
+import -window root "$ARTIFACTS/spelling-complete.png" 2>/dev/null
+xdotool key Return
+sleep 0.5
+xdotool key ctrl+s
+sleep 3
+xdotool key alt+F4
+
+await_end || fail "the program is still running"
+
+"$WINE64" "$CHECK" ../e2e.qlc "$NOTE" --text "$CORRECTED" </dev/null ||
+  fail "the saved note does not hold the corrected word"
+echo "$TAG: the corrected word was saved"
