@@ -12,6 +12,7 @@
 
 #include "framework/ui/CMDIChildWnd.h"
 #include "framework/docview/CSplitterWnd.h"
+#include "framework/res/AfxRes.h"
 
 #include "widgets/CSizingControlBarCF.h"
 
@@ -74,6 +75,16 @@ public:
     // from that tree to the content pane, else to the next tab stop.
     void FocusNextPane();
 
+    // --- Printing --------------------------------------------------------------------------
+    // The shown note or image, which print; null with the blank or HTML view.
+    CView* GetPrintableContentView() const;
+    // File > Print (nID ID_FILE_PRINT, or ID_FILE_PRINT_DIRECT) and Print
+    // Preview of the shown note or image while the tree has the focus;
+    // nothing with another view shown.
+    void PrintContentView(UINT nID = ID_FILE_PRINT);
+    void PrintPreviewContentView();
+    void OnUpdatePrintContent(CCmdUI* pCmdUI);
+
     // --- The document's calls (IQlcFrameCallbacks) ------------------------------------
     void OnDocumentLoaded() override;
     BOOL SaveCurrentNote() override;
@@ -109,8 +120,7 @@ public:
     void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
     void OnViewTaskBar();
     void OnUpdateViewTaskBar(CCmdUI* pCmdUI);
-    // Commands whose windows come later (printing, the image view) stay
-    // disabled.
+    // Commands whose windows come later (the image view) stay disabled.
     void OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
 protected:

@@ -93,6 +93,24 @@ int CQlcRichEditViewEx::OnCreate(LPCREATESTRUCTA lpcs)
     return 0;
 }
 
+void CQlcRichEditViewEx::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
+{
+    ModifyStyleEx(0, WS_EX_TRANSPARENT);
+    CRichEditView::OnBeginPrinting(pDC, pInfo);
+}
+
+void CQlcRichEditViewEx::OnEndPrinting(CDC* pDC, CPrintInfo* pInfo)
+{
+    ModifyStyleEx(WS_EX_TRANSPARENT, 0);
+    CRichEditView::OnEndPrinting(pDC, pInfo);
+}
+
+void CQlcRichEditViewEx::OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo)
+{
+    ModifyStyleEx(WS_EX_TRANSPARENT, 0);
+    CRichEditView::OnEndPrintPreview(pDC, pInfo);
+}
+
 void CQlcRichEditViewEx::OnInitialUpdate()
 {
     CRichEditView::OnInitialUpdate();

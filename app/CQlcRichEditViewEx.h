@@ -21,6 +21,12 @@ public:
                 UINT nID, CCreateContext* pContext) override;
     void OnInitialUpdate() override;
 
+    // While printing the control is transparent, so laying pages out for the
+    // printer never paints over the window.
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo) override;
+
     // Fills the control from the node. FALSE when the note could not be read
     // whole (the control then must not be saved back over the node).
     BOOL LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL bPasswordKnown, LPCSTR lpszPassword);

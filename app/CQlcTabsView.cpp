@@ -1,6 +1,7 @@
 #include "app/CQlcTabsView.h"
 
 #include "app/CBookmarkTreeCtrl.h"
+#include "app/CChildFrame.h"
 #include "app/CQlcTreeCtrl.h"
 #include "app/res/Resource.h"
 
@@ -16,6 +17,12 @@ BEGIN_MESSAGE_MAP(CQlcTabsView, CView)
     ON_WM_ERASEBKGND()
     ON_WM_SETFOCUS()
     ON_NOTIFY(TCN_SELCHANGE, IDC_TABS, OnTabSelChange)
+    ON_COMMAND(ID_FILE_PRINT, OnFilePrintContent)
+    ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirectContent)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreviewContent)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdatePrintContent)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdatePrintContent)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdatePrintContent)
 END_MESSAGE_MAP()
 
 CQlcTabsView::CQlcTabsView() : m_pTree(nullptr), m_pBookmarks(nullptr)
@@ -173,4 +180,35 @@ BOOL CQlcTabsView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
     if (pTree != nullptr && pTree->m_hWnd != nullptr && pTree->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;
     return CView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+// The tree pane prints nothing itself: the shown note or image does.
+CChildFrame* CQlcTabsView::GetChildFrame() const
+{
+    CFrameWnd* pFrame = GetParentFrame();
+    return pFrame ? DYNAMIC_DOWNCAST(CChildFrame, pFrame) : nullptr;
+}
+
+void CQlcTabsView::OnFilePrintContent()
+{
+    if (CChildFrame* pFrame = GetChildFrame())
+        pFrame->PrintContentView(ID_FILE_PRINT);
+}
+
+void CQlcTabsView::OnFilePrintDirectContent()
+{
+    if (CChildFrame* pFrame = GetChildFrame())
+        pFrame->PrintContentView(ID_FILE_PRINT_DIRECT);
+}
+
+void CQlcTabsView::OnFilePrintPreviewContent()
+{
+    if (CChildFrame* pFrame = GetChildFrame())
+        pFrame->PrintPreviewContentView();
+}
+
+void CQlcTabsView::OnUpdatePrintContent(CCmdUI* pCmdUI)
+{
+    CChildFrame* pFrame = GetChildFrame();
+    pCmdUI->Enable(pFrame != nullptr && pFrame->GetPrintableContentView() != nullptr);
 }

@@ -11,6 +11,8 @@ class CQlcTreeCtrl;
 class CQuillcrestDoc;
 class CTreeCtrl;
 
+class CChildFrame;
+
 class CQlcTabsView : public CView
 {
     DECLARE_DYNCREATE(CQlcTabsView)
@@ -33,6 +35,11 @@ public:
 
     void OnInitialUpdate() override;
     void OnDraw(CDC* pDC) override;
+    // Print and preview go to the frame, which prints the shown note or image.
+    void OnFilePrintContent();
+    void OnFilePrintDirectContent();
+    void OnFilePrintPreviewContent();
+    void OnUpdatePrintContent(CCmdUI* pCmdUI);
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     int OnCreate(LPCREATESTRUCTA lpcs);
@@ -42,6 +49,7 @@ public:
     void OnTabSelChange(NMHDR* pNMHDR, LRESULT* pResult);
 
 protected:
+    CChildFrame* GetChildFrame() const;
     CTabCtrl m_wndTabs;
     CQlcTreeCtrl* m_pTree;
     CBookmarkTreeCtrl* m_pBookmarks;

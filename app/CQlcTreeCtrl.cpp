@@ -51,6 +51,17 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_COMMAND(ID_QLCPOPUP_IMPORTFOREIGNDATA, OnQlcPopupImportForeignData)
     ON_COMMAND(ID_QLCPOPUP_IMPORTHTML, OnQlcPopupImportHtml)
     ON_COMMAND(ID_QLCPOPUP_EXPORT, OnQlcPopupExport)
+    ON_COMMAND(ID_QLCPOPUP_CUT, OnQlcPopupCut)
+    ON_COMMAND(ID_QLCPOPUP_COPY, OnQlcPopupCopy)
+    ON_COMMAND(ID_QLCPOPUP_PASTE, OnQlcPopupPaste)
+    ON_COMMAND(ID_QLCPOPUP_ADDTOBOOKMARKS, OnQlcPopupAddToBookmarks)
+    ON_COMMAND(ID_QLCPOPUP_ADDTONEWTASK, OnQlcPopupAddToNewTask)
+    ON_COMMAND(ID_QLCPOPUP_ADDTOEXISTINGTASK, OnQlcPopupAddToExistingTask)
+    ON_COMMAND(ID_QLCPOPUP_REMOVETASKLINK, OnQlcPopupRemoveTaskLink)
+    ON_COMMAND(ID_FILE_PROPERTIES, OnFileProperties)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -676,7 +687,8 @@ BOOL CQlcTreeCtrl::DeleteBranch(HTREEITEM hItem)
             return FALSE; // still on screen: nothing is deleted
     }
 
-    // No handle into the branch outlives it.
+    // No handle into the branch outlives it, nor a clipboard entry.
+    ReleaseClipboardBranch(dwId);
     if (m_hCutItem != nullptr && IsInBranch(hItem, m_hCutItem))
         m_hCutItem = nullptr;
     if (m_hContextItem != nullptr && IsInBranch(hItem, m_hContextItem))
@@ -822,14 +834,16 @@ void CQlcTreeCtrl::OnClick(NMHDR* /*pNMHDR*/, LRESULT* pResult)
 // ---------------------------------------------------------------------------
 // Context menu
 
-void CQlcTreeCtrl::EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder)
+void CQlcTreeCtrl::EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder, BOOL bTasked)
 {
+    CQlcApp* pApp = App();
+    const BOOL bHeld = pApp != nullptr && pApp->m_nodeClipboard.bHasContent;
     const int nCount = (int)pMenu->GetMenuItemCount();
     for (int nPos = 0; nPos < nCount; nPos++)
     {
         if (HMENU hSub = ::GetSubMenu(pMenu->m_hMenu, nPos))
         {
-            EnableContextItems(CMenu::FromHandle(hSub), bNode, bFolder);
+            EnableContextItems(CMenu::FromHandle(hSub), bNode, bFolder, bTasked);
             continue;
         }
         const UINT nID = pMenu->GetMenuItemID(nPos);
@@ -839,6 +853,9 @@ void CQlcTreeCtrl::EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder)
         BOOL bEnable = OnCmdMsg(nID, (int)CN_COMMAND, nullptr, &info);
         switch (nID)
         {
+        case ID_QLCPOPUP_PASTE:
+            bEnable = bEnable && bHeld;
+            break;
         case ID_QLCPOPUP_DELETE:
         case ID_QLCPOPUP_RENAME:
         case ID_QLCPOPUP_COPY:
@@ -851,6 +868,9 @@ void CQlcTreeCtrl::EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder)
         case ID_QLCPOPUP_ADDTONEWTASK:
         case ID_QLCPOPUP_ADDTOEXISTINGTASK:
             bEnable = bEnable && bNode && !bFolder;
+            break;
+        case ID_QLCPOPUP_REMOVETASKLINK:
+            bEnable = bEnable && bNode && bTasked;
             break;
         default:
             break;
@@ -868,8 +888,10 @@ GlyphMenu* CQlcTreeCtrl::LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem)
     if (pPopup == nullptr)
         return nullptr;
     const BOOL bNode = hItem != nullptr && !IsPlaceholder(hItem);
-    const BOOL bFolder = bNode && CQlcNode(m_pDoc, (DWORD)GetItemData(hItem)).IsFolder();
-    EnableContextItems(pPopup, bNode, bFolder);
+    const DWORD dwNodeId = bNode ? (DWORD)GetItemData(hItem) : 0;
+    const BOOL bFolder = bNode && CQlcNode(m_pDoc, dwNodeId).IsFolder();
+    const BOOL bTasked = bNode && m_pDoc->Data_NodeHasTask(dwNodeId);
+    EnableContextItems(pPopup, bNode, bFolder, bTasked);
     return pPopup;
 }
 

@@ -17,9 +17,11 @@
 #include "widgets/GlyphMenu.h"
 
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class CBookmarkTreeCtrl;
+class CCmdUI;
 class CChildFrame;
 class CQuillcrestDoc;
 struct QLCNODE;
@@ -132,6 +134,46 @@ public:
     // sheet ended with OK.
     BOOL EditNodeProperties(DWORD dwNodeId, LPCSTR lpszPassword);
 
+    // --- Node clipboard -----------------------------------------------------------------------
+    // Cut and Copy put the context item's node on the application's node
+    // clipboard; Paste copies it (with its branch, also from another open
+    // notebook) beside the context item, and a cut one then leaves its place.
+    void OnQlcPopupCut();
+    void OnQlcPopupCopy();
+    void OnQlcPopupPaste();
+    // Copies a node and everything below it from a notebook (this one or
+    // another) into this notebook under a parent (0: the top level), records
+    // only: the source branch is listed before anything is copied, so a
+    // branch copied into itself never recurses. The new id of the top node
+    // (0 when it was not copied); pCopied receives (old id, new id) of every
+    // node copied; pbComplete whether no node was left out.
+    DWORD CopyBranch(CQuillcrestDoc* pSource, DWORD dwSourceId, DWORD dwParentId,
+                     std::vector<std::pair<DWORD, DWORD>>* pCopied, BOOL* pbComplete);
+    // The item of a node just added under hParent (TVI_ROOT: the top level) at
+    // its sorted place, with its branch and placeholders.
+    HTREEITEM InsertBranchItems(DWORD dwNodeId, HTREEITEM hParent);
+    // Whether a node is the branch's top node or lies below it.
+    static BOOL IsNodeInBranch(const CQuillcrestDoc* pDoc, DWORD dwBranchId, DWORD dwNodeId);
+    // Gives a branch's items the cut images (or back their normal ones).
+    void SetBranchCutLook(HTREEITEM hItem, BOOL bCut);
+    // Empties the node clipboard; a cut item gets its normal images back.
+    static void EmptyNodeClipboard();
+    // Empties the node clipboard when it holds this node of this notebook or
+    // a node below it (a branch about to go).
+    void ReleaseClipboardBranch(DWORD dwNodeId);
+
+    // --- Bookmarks, task links, notebook properties ---------------------------------------
+    void OnQlcPopupAddToBookmarks();
+    void OnQlcPopupAddToNewTask();
+    void OnQlcPopupAddToExistingTask();
+    void OnQlcPopupRemoveTaskLink();
+    // File > Properties while the tree has the focus: the notebook's own.
+    void OnFileProperties();
+    // Edit > Cut acts on a label being edited; otherwise others decide.
+    void OnUpdateEditCut(CCmdUI* pCmdUI);
+    void OnEditCut();
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
     // --- Imports and export (commands of the context menu) ------------------------------
     // Notes and images: a multiple selection imported by the batch import
     // into the context folder (or beside the context node), then the tree
@@ -171,6 +213,7 @@ public:
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
     void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnDestroy();
 
 protected:
     // Marks of the shown node: overlay 1 and bold, its folders overlay 2 and bold.
@@ -183,7 +226,13 @@ protected:
     // A new note or folder at the context item's place.
     void NewNode(BYTE nType);
     HTREEITEM HitTestNode(CPoint point, UINT nFlagsWanted) const;
-    void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder);
+    void EnableContextItems(CMenu* pMenu, BOOL bNode, BOOL bFolder, BOOL bTasked);
+    // The context item (or the caret item) when it stands for a node (a
+    // folder only with bFoldersToo), selected; null otherwise. The context
+    // item is cleared.
+    HTREEITEM TakeContextNodeItem(BOOL bFoldersToo);
+    // Cut or Copy of the context item.
+    void PutOnClipboard(BOOL bCut);
     // The batch import of files chosen in the open dialog.
     void ImportChosenFiles(UINT nTitleId, LPCSTR lpszFilter, LPCSTR lpszFilterBlock);
     // The processing dialog's own worker imports the files chosen.

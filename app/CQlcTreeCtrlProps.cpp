@@ -18,15 +18,11 @@
 
 void CQlcTreeCtrl::OnQlcPopupProperties()
 {
-    HTREEITEM hItem = m_hContextItem != nullptr ? m_hContextItem : GetSelectedItem();
-    m_hContextItem = nullptr;
-    if (hItem == nullptr || IsPlaceholder(hItem))
+    HTREEITEM hItem = TakeContextNodeItem(FALSE);
+    if (hItem == nullptr)
         return;
-    SelectItem(hItem);
     const DWORD dwNodeId = GetItemNodeId(hItem);
     CQlcNode node(m_pDoc, dwNodeId);
-    if (!node.IsValid() || node.IsFolder())
-        return;
 
     CString strPassword;
     if (node.IsEncrypted())

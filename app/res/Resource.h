@@ -107,7 +107,8 @@
 #define ID_QLCPOPUP_ADDTOBOOKMARKS      32833
 #define ID_QLCPOPUP_PROPERTIES          32837
 #define ID_QLCPOPUP_IMPORTHTML          32838
-#define ID_QLCPOPUP_ADDTOEXISTINGTASK   32867
+// (the Image toolbar's toggle has 32867: the tree's command keeps its own id)
+#define ID_QLCPOPUP_ADDTOEXISTINGTASK   22400
 #define ID_QLCPOPUP_ADDTONEWTASK        32868
 #define ID_QLCPOPUP_REMOVETASKLINK      32872
 #define ID_QLCPOPUP_IMPORTFOREIGNDATA   32873
@@ -254,3 +255,9 @@
 #define IDS_CRASH_SAVE_OFFER            22502
 #define IDS_CRASH_RECOVERED_NAME        22503
 #define IDS_CRASH_REPLACE_FILE          22504
+// The node tree's clipboard and commands (22400-22449)
+#define IDS_TASK_ALREADY_LINKED         22401
+#define IDS_PASTE_INTO_OWN_BRANCH       22402
+#define IDS_PASTE_SOURCE_GONE           22403
+#define IDS_PASTE_INCOMPLETE            22404
+#define IDS_PASTE_INCOMPLETE_CUT        22405

@@ -25,6 +25,9 @@ BEGIN_MESSAGE_MAP(CRichEditView, CCtrlView)
     ON_WM_DESTROY()
     ON_NOTIFY_REFLECT(EN_SELCHANGE, OnSelChange)
     ON_REGISTERED_MESSAGE(s_nFindReplaceMsg, OnFindReplaceCmd)
+    ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirect)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
     ON_COMMAND(ID_EDIT_CUT, OnEditCut)
     ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateNeedSel)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
@@ -68,7 +71,7 @@ CRichEditView::CRichEditView()
                                      ES_MULTILINE | ES_NOHIDESEL | ES_SAVESEL | ES_SELECTIONBAR),
       m_nWordWrap(WrapToWindow), m_bSyncCharFormat(TRUE), m_bSyncParaFormat(TRUE), m_rectMargin(1800, 1440, 1800, 1440),
       m_lInitialSearchPos(0), m_bFirstSearch(TRUE), m_xRichEditOleCallback(this), m_lpRichEditOle(nullptr),
-      m_charformat(), m_paraformat()
+      m_charformat(), m_paraformat(), m_bLastPageKnown(FALSE)
 {
     m_charformat.cbSize = sizeof(m_charformat);
     m_paraformat.cbSize = sizeof(m_paraformat);

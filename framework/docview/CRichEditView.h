@@ -8,6 +8,8 @@
 #include "framework/docview/CCtrlView.h"
 #include "framework/ui/CRichEditCtrl.h"
 
+#include <vector>
+
 class CFindReplaceDialog;
 class CRichEditCntrItem;
 class CRichEditDoc;
@@ -79,6 +81,23 @@ public:
     // The control's client site for new objects (AddRef'd), or null.
     IOleClientSite* GetClientSite() const;
     IRichEditOle* GetRichEditOle() const { return m_lpRichEditOle; }
+
+    // --- Printing ----------------------------------------------------------------------
+    // Pages are laid out as they are printed: page n starts at the character
+    // m_aPageStart[n - 1] records; pages before the first one asked for are
+    // measured without drawing. Margins are m_rectMargin from the paper's edges.
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPreparePrintDC(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    // Draws the text from nIndexStart (to nIndexStop, -1 for the end) that
+    // fits on one page; returns the first character that did not fit.
+    long PrintPage(CDC* pDC, long nIndexStart, long nIndexStop);
+    // The same without drawing.
+    long MeasurePage(CDC* pDC, long nIndexStart, long nIndexStop);
+    // The text's length in characters, as the control counts positions.
+    long GetTextLengthPrecise() const;
+    const std::vector<long>& GetPageStarts() const { return m_aPageStart; }
 
     // --- Framework overrides and handlers ----------------------------------------------
     void OnInitialUpdate() override;
@@ -163,6 +182,13 @@ protected:
     mutable CRichEditCtrl m_ctrl;   // stands for this view's own window
     CHARFORMAT2A m_charformat;
     PARAFORMAT2 m_paraformat;
+    std::vector<long> m_aPageStart;   // first character of each page laid out
+    BOOL m_bLastPageKnown;
+
+    long FormatPage(CDC* pDC, long nIndexStart, long nIndexStop, BOOL bRender);
+    // Records where the page after nPage starts (nNext), or that nPage is the
+    // last, or that the control could not lay the page out.
+    void NextPage(CPrintInfo* pInfo, UINT nPage, long nStart, long nNext);
 
     DECLARE_MESSAGE_MAP()
 };

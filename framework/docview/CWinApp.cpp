@@ -1,5 +1,7 @@
 #include "framework/docview/CWinApp.h"
 
+#include "framework/ui/CPrintDialog.h"
+
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/base/CException.h"
@@ -579,18 +581,36 @@ void CWinApp::OnFileOpen()
 
 void CWinApp::OnFilePrintSetup()
 {
-    PRINTDLGA pd = {};
-    pd.lStructSize = sizeof(pd);
-    pd.Flags = PD_PRINTSETUP;
-    pd.hDevMode = m_hDevMode;
-    pd.hDevNames = m_hDevNames;
-    CWnd* pMain = AfxGetMainWnd();
-    pd.hwndOwner = pMain ? pMain->m_hWnd : nullptr;
-    if (::PrintDlgA(&pd))
+    CPrintDialog dlg(TRUE);
+    dlg.m_pd.hDevMode = m_hDevMode;
+    dlg.m_pd.hDevNames = m_hDevNames;
+    dlg.DoModal();
+    // The dialog may have replaced the handles it was given.
+    KeepPrinterSetup(dlg.m_pd);
+    if (dlg.m_pd.hDC != nullptr)
+        ::DeleteDC(dlg.m_pd.hDC);
+}
+
+void CWinApp::KeepPrinterSetup(const PRINTDLGA& pd)
+{
+    // Handles the dialog was given and replaced are the dialog's to free.
+    m_hDevMode = pd.hDevMode;
+    m_hDevNames = pd.hDevNames;
+}
+
+BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg)
+{
+    if (m_hDevNames == nullptr)
     {
-        m_hDevMode = pd.hDevMode;
-        m_hDevNames = pd.hDevNames;
+        CPrintDialog dlg(FALSE);
+        if (!dlg.GetDefaults())
+            return FALSE;
+        KeepPrinterSetup(dlg.m_pd);
+        pPrintDlg->hDC = dlg.m_pd.hDC;   // the caller owns it now
     }
+    pPrintDlg->hDevMode = m_hDevMode;
+    pPrintDlg->hDevNames = m_hDevNames;
+    return m_hDevNames != nullptr || pPrintDlg->hDC != nullptr;
 }
 
 void CWinApp::OnAppExit()

@@ -7,6 +7,7 @@
 #include "framework/base/CString.h"
 #include "framework/base/CWinThread.h"
 
+#include <commdlg.h>
 #include <vector>
 
 class CDocManager;
@@ -76,7 +77,14 @@ public:
     // --- Commands --------------------------------------------------------------
     void OnFileNew();
     void OnFileOpen();
+    // Print Setup: the chosen printer and its set-up are kept for printing.
     void OnFilePrintSetup();
+    // The chosen printer (or the default one, which then becomes the chosen
+    // one) into the structure; a device context the answer brought is left in
+    // hDC for the caller. FALSE when there is no printer.
+    BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
+    // Takes the set-up handles a print dialog left (it frees those it replaced).
+    void KeepPrinterSetup(const PRINTDLGA& pd);
     void OnAppExit();
     BOOL OnOpenRecentFile(UINT nID);
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);

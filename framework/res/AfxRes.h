@@ -166,3 +166,19 @@
 #define ID_PARA_LEFT                    32785
 #define ID_PARA_CENTER                  32786
 #define ID_PARA_RIGHT                   32787
+
+// Printing and the print preview window
+#define AFX_IDD_PREVIEW_TOOLBAR         30723
+#define AFX_IDS_PRINT_FAILED            22050
+#define AFX_IDS_NO_PRINTER              22051
+#define AFX_IDS_PREVIEW_PAGE            22052
+#define AFX_IDS_PREVIEW_TITLE           22053
+#define AFX_ID_PREVIEW_PRINT            22060
+#define AFX_ID_PREVIEW_NEXT             22061
+#define AFX_ID_PREVIEW_PREV             22062
+#define AFX_ID_PREVIEW_CLOSE            22063
+#define AFX_IDC_PREVIEW_PAGE            22064
+#define AFX_ID_PREVIEW_NUMPAGE          22065
+#define AFX_IDS_PREVIEW_ONEPAGE         22054
+#define AFX_IDS_PREVIEW_TWOPAGE         22055
+#define AFX_IDS_PREVIEW_PAGES           22056
