@@ -1,7 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CChildFrame.h"
-
+#include "app/CFindNodesDlg.h"
 #include "app/COptionsSheet.h"
 #include "app/CQlcApp.h"
 #include "app/res/Resource.h"
@@ -53,6 +53,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_VIEW_ALWAYSONTOP, OnAlwaysOnTop)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ALWAYSONTOP, OnUpdateAlwaysOnTop)
     ON_COMMAND_RANGE(ID_HELP_WEB_HOME, ID_HELP_WEB_BUGREPORT, OnWebCommand)
+    ON_COMMAND(ID_EDIT_FINDINNODES, OnFindInNodes)
     ON_COMMAND(ID_FORMAT_FONTCOLOUR, OnFontColour)
     ON_COMMAND(ID_FORMAT_HIGHLIGHT, OnHighlight)
     ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
@@ -69,6 +70,7 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
+    delete m_pFindNodesDlg;
 }
 
 // ---------------------------------------------------------------------------
@@ -251,6 +253,9 @@ BOOL CMainFrame::DestroyWindow()
     }
     if (m_bInTray || m_bIconLeaving)
         RemoveTrayIcon();
+    // The Find in Nodes window keeps its place and choices as it closes.
+    if (m_pFindNodesDlg != nullptr && m_pFindNodesDlg->m_hWnd != nullptr)
+        m_pFindNodesDlg->DestroyWindow();
     return CMDIFrameWnd::DestroyWindow();
 }
 
@@ -637,10 +642,28 @@ void CMainFrame::OnFormatBarDropDown(NMHDR* pNMHDR, LRESULT* pResult)
     }
 }
 
-void CMainFrame::OnChildFrameClosing(CWnd* /*pChildFrame*/)
+void CMainFrame::OnChildFrameClosing(CWnd* pChildFrame)
 {
-    // The Find in Nodes window (once it exists) forgets results of the
-    // closing notebook; without it there is nothing to tell.
-    if (m_pFindNodesDlg == nullptr || m_pFindNodesDlg->m_hWnd == nullptr)
+    // The Find in Nodes window forgets a search of the closing notebook.
+    CChildFrame* pFrame = pChildFrame ? DYNAMIC_DOWNCAST(CChildFrame, pChildFrame) : nullptr;
+    if (m_pFindNodesDlg != nullptr && pFrame != nullptr)
+        m_pFindNodesDlg->OnDocumentClosing(pFrame);
+}
+
+void CMainFrame::OnFindInNodes()
+{
+    if (m_pFindNodesDlg != nullptr && m_pFindNodesDlg->m_hWnd != nullptr && ::IsWindow(m_pFindNodesDlg->m_hWnd))
+    {
+        m_pFindNodesDlg->SetFocus();
         return;
+    }
+    delete m_pFindNodesDlg;
+    m_pFindNodesDlg = new CFindNodesDlg;
+    if (!m_pFindNodesDlg->Create(this))
+    {
+        delete m_pFindNodesDlg;
+        m_pFindNodesDlg = nullptr;
+        return;
+    }
+    m_pFindNodesDlg->ShowWindow(SW_SHOW);
 }

@@ -22,6 +22,7 @@
 #include <shellapi.h>
 
 class CDockState;
+class CFindNodesDlg;
 
 class CMainFrame : public CMDIFrameWnd, public IQlcStatusHost
 {
@@ -98,6 +99,9 @@ public:
 
     // A document window closes (the Find in Nodes window is told).
     void OnChildFrameClosing(CWnd* pChildFrame);
+    // The Find in Nodes window's object once it was opened (its window may
+    // be closed), else null.
+    CFindNodesDlg* GetFindNodesDlg() const { return m_pFindNodesDlg; }
 
     BOOL DestroyWindow() override;
 
@@ -117,6 +121,7 @@ public:
     void OnAlwaysOnTop();
     void OnUpdateAlwaysOnTop(CCmdUI* pCmdUI);
     void OnWebCommand(UINT nID);
+    void OnFindInNodes();
     void OnFontColour();
     void OnHighlight();
     void OnFormatBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
@@ -135,7 +140,7 @@ protected:
     CQlcToolBar m_wndImageBar;
     CSizingControlBarCF m_wndHelpBar;
     CQlcHelpCtrl m_wndHelpCtrl;
-    CWnd* m_pFindNodesDlg;       // the Find in Nodes window once opened
+    CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
     int m_nToolbarHeight;
     BOOL m_bPlaced;

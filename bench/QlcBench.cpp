@@ -3,9 +3,12 @@
 // one edit, open it to a filled tree in the program's window, fill the tree
 // again, refresh it with folders open, open every folder and close it, the
 // peak memory, and each figure's ratio to the size before. Then TIFF decoding
-// against libtiff, and key derivation.
+// against libtiff, key derivation, and Find in Nodes searches (content over
+// big notes, titles over many nodes) with how long the interface thread was
+// kept from its own work.
 //
 //   qlcbench.exe [--smoke] [--notes N,N,...] [--nodes N,N,...] [--no-tiff]
+//                [--no-find] [--find-notes N] [--find-nodes N]
 //                [--reps N] [--cap SECONDS] [--dir FOLDER] [--remake]
 //
 // Notebooks are made once per size in FOLDER (default: bench-data beside the
@@ -14,6 +17,7 @@
 // than". The exit status is non-zero only when a step failed to do its work,
 // never because of a time.
 #include "BenchCrypt.h"
+#include "BenchFind.h"
 #include "BenchSteps.h"
 #include "BenchTiff.h"
 
@@ -211,6 +215,8 @@ struct Plan
     std::vector<unsigned> notes = { 2500, 5000, 10000 };
     std::vector<unsigned> nodes = { 25000, 50000, 100000 };
     bool bTiff = true;
+    bool bFind = true;
+    BenchFindOptions find;
     int nTiffWidth = 4000, nTiffHeight = 3000;
     bool bRemake = false;
     std::string strDir;
@@ -336,6 +342,49 @@ bool RunCrypt(const Plan& plan)
     return bOk;
 }
 
+bool RunFind(const Plan& plan)
+{
+    if (!plan.bFind)
+        return true;
+    printf("\nfind in nodes: one worker served as the window serves it; content over %u notes of about 60 KB RTF "
+           "(%u MB),\ntitles over %u nodes; UI call: longest stretch the interface thread served the worker (UI total: "
+           "all of them);\nlock wait: longest wait of the window's tick\n",
+           plan.find.nNotes, (unsigned)((unsigned long long)plan.find.nNotes * 60 / 1024), plan.find.nNodes);
+    BenchFindOptions options = plan.find;
+    options.strDir = plan.strDir;
+    options.bRemake = plan.bRemake;
+    std::vector<BenchFindFigure> figures;
+    std::string strError;
+    bool bOk = RunFindBench(options, figures, strError);
+    if (!bOk)
+        fprintf(stderr, "qlcbench: find in nodes: %s\n", strError.c_str());
+    const auto printRow = [](const std::string& strFirst, const std::vector<std::string>& cells) {
+        printf("%-32s", strFirst.c_str());
+        for (const std::string& c : cells)
+            printf(" %10s", c.c_str());
+        printf("\n");
+        fflush(stdout);
+    };
+    printRow("search", { "time", "found", "UI call", "UI total", "lock wait" });
+    for (const BenchFindFigure& f : figures)
+    {
+        Figure time, call, total, wait;
+        time.bKnown = call.bKnown = total.bKnown = wait.bKnown = true;
+        time.dValue = f.dSeconds;
+        call.dValue = f.dLongestUiCall;
+        total.dValue = f.dUiTotal;
+        wait.dValue = f.dLongestLockWait;
+        printRow(f.strCase, { FormatFigure(time, true), std::to_string(f.nFound) + (f.bRight ? "" : " WRONG"),
+                              FormatFigure(call, true), FormatFigure(total, true), FormatFigure(wait, true) });
+        if (!f.bRight)
+        {
+            fprintf(stderr, "qlcbench: find in nodes: '%s' found the wrong nodes\n", f.strCase.c_str());
+            bOk = false;
+        }
+    }
+    return bOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -352,6 +401,8 @@ int main(int argc, char** argv)
             plan.nTiffWidth = 400;
             plan.nTiffHeight = 300;
             plan.options.nReps = 1;
+            plan.find.nNotes = 300;
+            plan.find.nNodes = 3000;
         }
         else if (arg == "--notes" && bHasValue)
             plan.notes = ParseSizes(argv[++i]);
@@ -359,6 +410,12 @@ int main(int argc, char** argv)
             plan.nodes = ParseSizes(argv[++i]);
         else if (arg == "--no-tiff")
             plan.bTiff = false;
+        else if (arg == "--no-find")
+            plan.bFind = false;
+        else if (arg == "--find-notes" && bHasValue)
+            plan.find.nNotes = std::max(1u, (unsigned)strtoul(argv[++i], nullptr, 10));
+        else if (arg == "--find-nodes" && bHasValue)
+            plan.find.nNodes = std::max(1u, (unsigned)strtoul(argv[++i], nullptr, 10));
         else if (arg == "--reps" && bHasValue)
             plan.options.nReps = std::max(1, atoi(argv[++i]));
         else if (arg == "--cap" && bHasValue)
@@ -401,5 +458,6 @@ int main(int argc, char** argv)
     bOk = RunSet(plan, "nodes", plan.nodes) && bOk;
     bOk = RunTiff(plan) && bOk;
     bOk = RunCrypt(plan) && bOk;
+    bOk = RunFind(plan) && bOk;
     return bOk ? 0 : 1;
 }

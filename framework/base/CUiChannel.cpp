@@ -199,7 +199,10 @@ DWORD CUiChannel::WaitPumping(DWORD nCount, const HANDLE* pHandles, DWORD dwMill
             const DWORD dwSpent = ::GetTickCount() - dwStart;
             dwLeft = dwSpent >= dwMilliseconds ? 0 : dwMilliseconds - dwSpent;
         }
-        const DWORD dwWait = ::MsgWaitForMultipleObjects(nCount, pHandles, FALSE, dwLeft, QS_SENDMESSAGE);
+        // A call already waiting counts even when an earlier look at the
+        // queue has seen it: else the caller would wait for us in vain.
+        const DWORD dwWait = ::MsgWaitForMultipleObjectsEx(nCount, pHandles, dwLeft, QS_SENDMESSAGE,
+                                                           MWMO_INPUTAVAILABLE);
         if (dwWait != WAIT_OBJECT_0 + nCount)
             return dwWait;
         // Runs the messages sent to this thread's windows (the channel's

@@ -280,3 +280,27 @@ TEST_F(UiChannelTest, WaitPumpingReturnsForTheFirstOfSeveralObjects)
     ::CloseHandle(hNever);
     ::CloseHandle(hLater);
 }
+
+TEST_F(UiChannelTest, WaitPumpingAnswersACallThatALookAtTheQueueHasAlreadySeen)
+{
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    int nAnswer = 0;
+    std::thread worker([&]() {
+        nAnswer = CUiChannel::Call([]() { return 9; });
+        ::SetEvent(hDone);
+    });
+    // The worker's call waits in the queue; looking at the queue marks it
+    // as seen without answering it.
+    for (int i = 0; i < 30000 && !(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); i++)
+        ::Sleep(1);
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 30000));
+    if (nAnswer == 0)
+    {
+        // Let the worker go so that it can be joined.
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    worker.join();
+    EXPECT_EQ(9, nAnswer);
+    ::CloseHandle(hDone);
+}
