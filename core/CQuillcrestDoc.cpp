@@ -19,7 +19,7 @@ CQuillcrestDoc::CQuillcrestDoc()
       m_hWorkFile(INVALID_HANDLE_VALUE), m_hNotebookFile(INVALID_HANDLE_VALUE), m_dwNotebookAccess(0),
       m_dwNotebookShare(0), m_hSourceFile(INVALID_HANDLE_VALUE), m_header(), m_sectionTable(), m_cryptHeader(),
       m_bHasLogo(FALSE), m_dwNewLogoOffset(0), m_dwNewLogoLength(0), m_bDocModified(FALSE),
-      m_pFrameCallbacks(nullptr), m_dwDamagedSections(0), m_nWriteFailure(0), m_bSaveFailureTold(FALSE)
+      m_pFrameCallbacks(nullptr), m_nWriteFailure(0), m_bSaveFailureTold(FALSE), m_dwDamagedSections(0)
 {
     // Every payload written while the notebook is open goes to this file.
     // It may hold payloads in plain text: the system deletes it with its

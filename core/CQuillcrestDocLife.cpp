@@ -165,7 +165,6 @@ BOOL CQuillcrestDoc::OnOpenDocument(LPCSTR lpszPathName)
     UINT nIDPrompt = AFX_IDP_FAILED_TO_OPEN_DOC;
     CException* pReported = nullptr;
     CFileException fileError;
-    BOOL bThrew = TRUE;
     try
     {
         CWaitCursor wait;
