@@ -13,6 +13,7 @@
 #include "core/CLog.h"
 #include "core/CQlcNode.h"
 
+#include "framework/docview/CDocManager.h"
 #include "framework/ui/CDialog.h"
 
 #include <gtest/gtest.h>

@@ -582,7 +582,9 @@ TEST(HtmlCtrlTest, ThePlainChildFailsQuietlyWithoutABrowserEngine)
     const std::string page = std::string("file:///") + szTemp + "qlc-no-such-page.html";
     const BOOL bNavigated = ctrl.Navigate2(page.c_str());
     if (!ctrl.HasBrowser())
+    {
         EXPECT_FALSE(bNavigated);
+    }
     const DWORD dwStart = ::GetTickCount();
     while (::GetTickCount() - dwStart < 500)
     {
