@@ -9,6 +9,13 @@ BOOL CTreeCtrl::PreCreateWindow(CREATESTRUCTA& cs)
     return TRUE;
 }
 
+LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSKEYDOWN)
+        return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+    return CWnd::DefWindowProc(message, wParam, lParam);
+}
+
 BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     return CreateEx(0, dwStyle, rect, pParentWnd, nID);

@@ -84,4 +84,7 @@ public:
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    // System keys go to the system as in any other window: Wine's tree
+    // control keeps them, and Alt+F4 in a tree closed nothing.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };

@@ -1083,3 +1083,25 @@ TEST_F(NodeTreeTest, ACutFolderShowsItsCutImagesDownToItsPlaceholders)
     EXPECT_EQ(CQlcTreeCtrl::imageNote + kCut, ImageOf(*pTree, FindItem(*pTree, "Folder/Inside")));
     EXPECT_EQ(CQlcTreeCtrl::imageNote, ImageOf(*pTree, FindItem(*pTree, "Outside")));
 }
+
+// Wine's tree control keeps system keys to itself; the tree passes them on.
+TEST_F(NodeTreeTest, AltF4InTheTreeAsksTheMainWindowToClose)
+{
+    CNotebookBuilder builder;
+    builder.Note("Letter");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl* pTree = FrameOf(pDoc)->GetTreeCtrl();
+    pTree->SetFocus();
+    MSG msg;
+    while (::PeekMessageA(&msg, m_pMainFrame->m_hWnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE))
+    {
+    }
+    // Alt+F4 as the keyboard gives it: the system key down with Alt held.
+    const LPARAM lKey = 1 | (0x3E << 16) | (1 << 29);
+    pTree->SendMessage(WM_SYSKEYDOWN, VK_F4, lKey);
+    BOOL bClose = FALSE;
+    while (::PeekMessageA(&msg, m_pMainFrame->m_hWnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE))
+        bClose |= (msg.wParam & 0xFFF0) == SC_CLOSE;
+    EXPECT_TRUE(bClose);
+}
