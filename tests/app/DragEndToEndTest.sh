@@ -30,8 +30,7 @@ cp "$BIN/quillapp.exe" "$WORK/" || exit 1
 cd "$WORK"
 "$WINE64" "$MAKER" drag.qlc </dev/null || fail "the notebook was not made"
 
-"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
-"$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+fresh_settings
 
 start_program drag.qlc || fail "the program did not start"
 import -window root "$ARTIFACTS/drag-before.png" 2>/dev/null

@@ -22,6 +22,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Copies the named files of the program folder $BIN into $WORK/program.
+# Fails (through the script's fail) when one is missing.
+copy_program() {
+  local f
+  mkdir -p "$WORK/program"
+  for f in "$@"; do
+    [ -e "$BIN/$f" ] || fail "$f is missing from the program folder $BIN"
+    cp -r "$BIN/$f" "$WORK/program/" || fail "$f could not be copied"
+  done
+}
+
+# The program's settings as at its first start, without the splash.
+fresh_settings() {
+  "$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
+  "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+
 # Starts quillapp.exe of the current folder with the arguments (a notebook)
 # inside a wine virtual desktop named $DESK; sets DESK_PID and WIN (the
 # desktop's window), waits for the program to draw and gives the main window

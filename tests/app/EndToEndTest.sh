@@ -46,18 +46,13 @@ fail() {
 
 # The program's folder as the build placed it: the program and everything it
 # loads, and the licence the About box opens.
-mkdir -p "$WORK/program"
-for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries Help; do
-  [ -e "$BIN/$f" ] || fail "$f is missing from the program folder $BIN"
-  cp -r "$BIN/$f" "$WORK/program/" || exit 1
-done
+copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries Help
 cmp -s "$SRC/LICENSE" "$BIN/LICENSE.txt" || fail "LICENSE.txt beside the program is not the repository's LICENSE"
 cp "$BIN/Sample.qlc" "$WORK/e2e.qlc" || fail "no sample notebook in $BIN"
 cd "$WORK/program"
 
 # A start from known settings: no splash, no reloading, default windows.
-"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
-"$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+fresh_settings
 
 # The desktop's window appears, the program draws into it, and a click on
 # the main window's title bar brings the keyboard to it; the tree of the

@@ -29,18 +29,13 @@ fail() {
   exit 1
 }
 
-mkdir -p "$WORK/program"
-for f in quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll Dictionaries; do
-  [ -e "$BIN/$f" ] || fail "$f is missing from the program folder $BIN"
-  cp -r "$BIN/$f" "$WORK/program/" || exit 1
-done
+copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll Dictionaries
 [ -e "$BIN/Dictionaries/English/Lexomo.dat" ] || fail "no English dictionary beside the program"
 cp "$BIN/Sample.qlc" "$WORK/e2e.qlc" || fail "no sample notebook in $BIN"
 cd "$WORK/program"
 
 KEY='HKCU\Software\Varlosoft\Varlo Quillcrest\Settings'
-"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
-"$WINE64" reg add "$KEY" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+fresh_settings
 "$WINE64" reg add "$KEY" /v SpellLang /t REG_SZ /d English /f >/dev/null 2>&1
 
 start_program '..\e2e.qlc' || fail "the program did not start"

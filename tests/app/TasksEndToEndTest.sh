@@ -41,8 +41,7 @@ run_program() {
   end_program || { import -window root "${SHOT%.png}-stuck.png" 2>/dev/null; return 1; }
 }
 
-"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
-"$WINE64" reg add "$KEY\\Settings" /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
+fresh_settings
 
 # 1. Both panes show; the picture is kept.
 run_program 'sleep 1; import -window root "$SHOT" 2>/dev/null' || exit 1
