@@ -1,5 +1,7 @@
 #include "app/CRtfTextReader.h"
 
+#include "framework/base/AfxHex.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -146,17 +148,6 @@ inline BOOL IsLetter(BYTE c)
 inline BOOL IsDigit(BYTE c)
 {
     return c >= '0' && c <= '9';
-}
-
-inline int HexValue(BYTE c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Bytes of plain text that need no decision: printable ASCII.
@@ -347,8 +338,8 @@ size_t CRtfTextReader::ControlWord(const BYTE* pData, size_t nSize, size_t nPos,
         {
         case '\'':
         {
-            const int nHigh = j + 1 < nSize ? HexValue(pData[j + 1]) : -1;
-            const int nLow = j + 2 < nSize ? HexValue(pData[j + 2]) : -1;
+            const int nHigh = j + 1 < nSize ? AfxHexValue(pData[j + 1]) : -1;
+            const int nLow = j + 2 < nSize ? AfxHexValue(pData[j + 2]) : -1;
             if (nHigh < 0 || nLow < 0)
                 return j + 1;
             if (!group.bSkip)

@@ -2,6 +2,7 @@
 
 #include "widgets/res/WidgetRes.h"
 
+#include "framework/base/AfxHex.h"
 #include "framework/gdi/CPaintDC.h"
 #include "framework/gdi/CClientDC.h"
 #include "framework/gdi/CScopedSelect.h"
@@ -53,17 +54,6 @@ const int kMaxHexDigits = 8;
 UINT_PTR PaletteToolId(int nIndex)
 {
     return (UINT_PTR)nIndex + 1;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -171,9 +161,9 @@ void VarloColourPopup::SetCustomColours(LPCSTR lpszColours)
         p++;
         DWORD dwValue = 0;
         int nDigits = 0;
-        while (nDigits < kMaxHexDigits && HexValue(*p) >= 0)
+        while (nDigits < kMaxHexDigits && AfxHexValue(*p) >= 0)
         {
-            dwValue = (dwValue << 4) | (DWORD)HexValue(*p);
+            dwValue = (dwValue << 4) | (DWORD)AfxHexValue(*p);
             p++;
             nDigits++;
         }
