@@ -35,6 +35,7 @@ BEGIN_MESSAGE_MAP(CQlcTreeCtrl, CTreeCtrl)
     ON_WM_DESTROY()
     ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
     ON_NOTIFY_REFLECT(TVN_BEGINRDRAGA, OnBeginRDrag)
+    ON_NOTIFY_REFLECT(NM_RCLICK, OnRClick)
     ON_COMMAND(ID_QLCDRAG_MOVEHERE, OnQlcDragMoveHere)
     ON_COMMAND(ID_QLCDRAG_COPYHERE, OnQlcDragCopyHere)
     ON_WM_KEYDOWN()
@@ -924,6 +925,17 @@ void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen)
         m_bPopupUp = FALSE;
         SelectDropTarget(nullptr);
     }
+}
+
+void CQlcTreeCtrl::OnRClick(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    // A right click without a drag: the menu is shown here and the click
+    // answered, so the control adds no WM_CONTEXTMENU of its own. Under Wine
+    // a real right click showed no menu without this.
+    *pResult = 1;
+    CPoint ptScreen;
+    s_pfnGetCursorPos(&ptScreen);
+    OnContextMenu(this, ptScreen);
 }
 
 void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)

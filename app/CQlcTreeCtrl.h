@@ -242,6 +242,7 @@ public:
     void OnDropFiles(HDROP hDropInfo);
     void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginRDrag(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnLButtonDblClk(UINT nFlags, CPoint point);

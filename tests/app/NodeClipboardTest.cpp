@@ -719,3 +719,27 @@ TEST_F(NodeClipboardTest, EditCutActsOnALabelBeingEditedAndOtherwiseIsNotTheTree
     ::SendMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages();
 }
+
+TEST_F(NodeClipboardTest, ARightClickOnAnItemOpensTheMenuForThatItem)
+{
+    OpenTwo();
+    CQlcTreeCtrl* pTree = TreeOf(m_pA);
+    HTREEITEM hOther = FindItem(*pTree, "Other");
+    CRect rcLabel;
+    pTree->GetItemRect(hOther, &rcLabel, TRUE);
+    CPoint ptClick = rcLabel.CenterPoint();
+    pTree->ClientToScreen(&ptClick);
+    ::SetCursorPos(ptClick.x, ptClick.y);
+
+    // What the control tells its parent after a right click without a drag.
+    NMHDR nm = { pTree->m_hWnd, (UINT_PTR)pTree->GetDlgCtrlID(), (UINT)NM_RCLICK };
+    LRESULT lAnswer = 0;
+    {
+        CMenuWatch watch;
+        lAnswer = pTree->GetParent()->SendMessage(WM_NOTIFY, nm.idFrom, (LPARAM)&nm);
+        EXPECT_EQ(1, watch.nSeen);
+    }
+    // Answered, so no second menu comes from WM_CONTEXTMENU.
+    EXPECT_NE(0, lAnswer);
+    EXPECT_EQ(hOther, pTree->GetContextItem());
+}
