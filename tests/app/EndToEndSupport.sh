@@ -216,13 +216,24 @@ find_desktop_window() {
 
 # Starts quillapp.exe of the current folder with the arguments (a notebook)
 # inside a wine virtual desktop named $DESK; sets DESK_PID and WIN (the
-# desktop's X window), waits for the main window and brings the keyboard to
-# it with a click on its title bar.
-start_program() {
+# desktop's X window) once the desktop shows.
+launch_program() {
   "$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe "$@" </dev/null >>"$WORK/wine.log" 2>&1 &
   DESK_PID=$!
   wait_for "the wine desktop $DESK" find_desktop_window
+}
+
+# Launches the program, waits for its main window and brings the keyboard to
+# it.
+start_program() {
+  launch_program "$@"
   wait_window "the main window" "$MAIN"
+  bring_main_to_front
+}
+
+# A click on the main window's title bar: it comes to the front with the
+# keyboard.
+bring_main_to_front() {
   locate_caption "the main window" "$MAIN"
   xdotool mousemove --window "$WIN" "$X" "$Y" click 1
   wait_state "the main window in front" '*foreground*' "$MAIN"

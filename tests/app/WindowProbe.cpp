@@ -14,8 +14,9 @@
 //   caption   x y of a point on its title bar, clear of the buttons
 //   text      its text
 //   state     words: visible|hidden enabled|disabled, then those that hold:
-//             foreground, focus, minimized, maximized, checked|unchecked|mixed
-//             (check boxes and radio buttons)
+//             foreground, focus, capture (it has the mouse, as in a drag),
+//             minimized, maximized, checked|unchecked|mixed (check boxes and
+//             radio buttons)
 //   focus     the window holding the keyboard focus in the window's thread,
 //             as class id "text"
 //   items     the rows of a tree (shown rows, two spaces per level) or list box
@@ -228,12 +229,17 @@ void Dump(HWND hwndParent, int depth, std::string& out)
     }
 }
 
-// The window holding the keyboard focus in the thread of the window, or null.
-HWND FocusOf(HWND hwnd)
+// The input state of the window's thread (zeros when it cannot be read).
+GUITHREADINFO InputOf(HWND hwnd)
 {
     GUITHREADINFO gti = {};
     gti.cbSize = sizeof(gti);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gti) ? gti.hwndFocus : nullptr;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gti))
+    {
+        gti = {};
+        gti.cbSize = sizeof(gti);
+    }
+    return gti;
 }
 
 std::string State(HWND hwnd)
@@ -242,8 +248,11 @@ std::string State(HWND hwnd)
     s += IsWindowEnabled(hwnd) ? " enabled" : " disabled";
     if (GetForegroundWindow() == hwnd)
         s += " foreground";
-    if (FocusOf(hwnd) == hwnd)
+    const GUITHREADINFO input = InputOf(hwnd);
+    if (input.hwndFocus == hwnd)
         s += " focus";
+    if (input.hwndCapture == hwnd)
+        s += " capture";
     if (IsIconic(hwnd))
         s += " minimized";
     if (IsZoomed(hwnd))
@@ -539,7 +548,7 @@ bool RunOn(HWND hwnd, const Options& opt, std::string& out, std::string& error)
         out = State(hwnd);
     else if (opt.strCommand == "focus")
     {
-        const HWND hwndFocus = FocusOf(hwnd);
+        const HWND hwndFocus = InputOf(hwnd).hwndFocus;
         if (hwndFocus == nullptr)
             out = "none";
         else

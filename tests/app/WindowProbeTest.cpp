@@ -238,6 +238,14 @@ TEST_F(WindowProbeTest, ReadsTextStateAndFocus)
     EXPECT_NE(r.strOut.find(" focus"), std::string::npos) << r.strOut;
     r = Probe({ "state", Top(), "id=102" });
     EXPECT_EQ(r.strOut.find(" focus"), std::string::npos) << r.strOut;
+
+    // The mouse held, as in a drag.
+    ::SetCapture(m_hwndTree);
+    r = Probe({ "state", Top(), "id=103" });
+    EXPECT_NE(r.strOut.find(" capture"), std::string::npos) << r.strOut;
+    ::ReleaseCapture();
+    r = Probe({ "state", Top(), "id=103" });
+    EXPECT_EQ(r.strOut.find(" capture"), std::string::npos) << r.strOut;
 }
 
 TEST_F(WindowProbeTest, ListsTheShownRowsOfATreeAndAListAndFindsOne)
