@@ -3,6 +3,7 @@
 // list read from dictionaries of the test's own, and Tools > Options telling
 // the open note views.
 #include "CTestDictionaries.h"
+#include "CUserInput.h"
 #include "CWindowScript.h"
 #include "NotebookWindowSupport.h"
 #include "SheetScripts.h"
@@ -343,6 +344,32 @@ TEST_F(OptionsSheetTest, TheFontDialogOpensOnTheStoredFontAndOkLeavesItAsItWas)
     EXPECT_EQ(12, app.m_settings.m_nDefaultFontSize);
     EXPECT_STREQ("Courier New", app.m_settings.m_strImportFontName);
     EXPECT_EQ(11, app.m_settings.m_nImportFontSize);
+}
+
+TEST_F(OptionsSheetTest, CtrlTabTurnsThePagesAndTabMovesWithinOne)
+{
+    std::vector<int> pages;
+    HWND hFirst = nullptr, hAfterTab = nullptr;
+    CSheetScripts scripts;
+    scripts.sheet = [&](CPropertySheet* pSheet) {
+        CWnd* pGeneral = Page(pSheet, 0);
+        hFirst = Item(pGeneral, IDC_OPT_PROMPT_DELETE);
+        ::SetFocus(hFirst);
+        CUserInput::Key(VK_TAB);
+        hAfterTab = ::GetFocus();
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl);
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl);
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl | CUserInput::shift);
+        pages.push_back(pSheet->GetActiveIndex());
+        ClickButton(pSheet, IDCANCEL);
+    };
+    COptionsSheet sheet(IDS_OPTIONS_CAPTION, m_pMainFrame);
+    EXPECT_EQ(IDCANCEL, sheet.DoModal());
+    EXPECT_NE(hFirst, hAfterTab);
+    EXPECT_EQ((std::vector<int>{ 0, 1, 2, 1 }), pages);
 }
 
 TEST_F(OptionsSheetTest, TheLanguageListComesFromTheDictionaryFolderAndPrefersTheWholeName)
