@@ -483,6 +483,48 @@ TEST_F(MainFrameTest, TheHelpBarsVisibilityAndSizesAreStoredAtExit)
     EXPECT_EQ(260, rcBar.Width());
 }
 
+TEST_F(MainFrameTest, AFloatingHelpBarComesBackAfterARestartAboveTheMainWindow)
+{
+    // The user floats the Help Bar over the middle of the window and ends.
+    pFrame->MoveWindow(0, 0, 800, 600);
+    app.PlaceMainWindow(pFrame);
+    pFrame->FloatControlBar(&pFrame->GetHelpBar(), CPoint(300, 250), CBRS_ALIGN_LEFT);
+    ASSERT_TRUE(pFrame->GetHelpBar().IsFloating());
+    DestroyMainFrame();
+
+    // The next start: the frame is made (still hidden), then placed.
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    CSizingControlBarCF& bar = pFrame->GetHelpBar();
+    ASSERT_TRUE(bar.IsFloating());
+    CWnd* pMiniFrame = bar.GetParentFrame();
+    ASSERT_NE(nullptr, pMiniFrame);
+    ASSERT_NE(pFrame, pMiniFrame);
+    // Nothing of the program is on the screen before its window is.
+    EXPECT_FALSE(pMiniFrame->IsWindowVisible());
+    app.PlaceMainWindow(pFrame);
+    RunLoopFor(200);
+    ASSERT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_TRUE(pMiniFrame->IsWindowVisible());
+    EXPECT_EQ(1, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
+    // What the user sees at the bar's place is the bar, not the main window
+    // behind it.
+    CRect rcMini;
+    pMiniFrame->GetWindowRect(rcMini);
+    EXPECT_EQ(CPoint(300, 250), rcMini.TopLeft());
+    HWND hSeen = ::WindowFromPoint(rcMini.CenterPoint());
+    EXPECT_TRUE(hSeen == pMiniFrame->m_hWnd || ::IsChild(pMiniFrame->m_hWnd, hSeen))
+        << "the floating Help Bar is behind the main window";
+
+    // Sent to the tray, the window takes its floating bar along.
+    TrayRecorder tray;
+    pFrame->SendToTray();
+    EXPECT_FALSE(pMiniFrame->IsWindowVisible());
+    pFrame->RestoreFromTray();
+    RunLoopFor(200);
+    EXPECT_TRUE(pMiniFrame->IsWindowVisible());
+}
+
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
 {
     TestApp();
