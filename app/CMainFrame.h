@@ -55,6 +55,9 @@ public:
     void LoadToolbarState(LPCSTR lpszSection);
     // Applies a stored layout; floating bars stored on no monitor come to (0,0).
     void SetDockStateSafe(CDockState& state);
+    // Shows the frames of the floating bars that are on above this window
+    // while it is on the screen, else hides them.
+    void ShowFloatingBars(BOOL bShow);
     // Moves floating positions that lie on no monitor to (0,0).
     static void FixFloatingPositions(CDockState& state);
     int GetToolbarHeight() const { return m_nToolbarHeight; }
@@ -115,6 +118,11 @@ public:
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
+    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    // The visible windows this one owns, in front of it again (at once, or
+    // a moment later).
+    void RaiseOwnedWindows();
+    void RaiseOwnedWindowsSoon();
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     // Tools > Options; OK tells every view the options changed.
     void OnToolsOptions();
@@ -148,7 +156,7 @@ protected:
     BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
     HWND m_hWndFocusBeforeTray;  // where the keyboard was when it went to the tray
 
-    enum { kTrayIconTimer = 21300 };
+    enum { kTrayIconTimer = 21300, kRaiseOwnedTimer = 23100, kRaiseOwnedDelay = 150 };
 
     DECLARE_MESSAGE_MAP()
 };

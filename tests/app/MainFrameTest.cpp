@@ -483,7 +483,31 @@ TEST_F(MainFrameTest, TheHelpBarsVisibilityAndSizesAreStoredAtExit)
     EXPECT_EQ(260, rcBar.Width());
 }
 
-TEST_F(MainFrameTest, AFloatingHelpBarComesBackAfterARestartAboveTheMainWindow)
+namespace {
+
+// Whether what the user sees at the point belongs to the window.
+BOOL ShowsAt(HWND hWnd, POINT pt)
+{
+    HWND hSeen = ::WindowFromPoint(pt);
+    return hSeen == hWnd || ::IsChild(hWnd, hSeen);
+}
+
+// Runs the loop until the window shows at the point, at most dwLimit ms.
+BOOL WaitUntilShownAt(HWND hWnd, POINT pt, DWORD dwLimit)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (!ShowsAt(hWnd, pt))
+    {
+        if (::GetTickCount() - dwStart > dwLimit)
+            return FALSE;
+        RunLoopFor(20);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, AFloatingHelpBarComesBackAfterARestartInFrontOfTheMainWindow)
 {
     // The user floats the Help Bar over the middle of the window and ends.
     pFrame->MoveWindow(0, 0, 800, 600);
@@ -503,26 +527,28 @@ TEST_F(MainFrameTest, AFloatingHelpBarComesBackAfterARestartAboveTheMainWindow)
     // Nothing of the program is on the screen before its window is.
     EXPECT_FALSE(pMiniFrame->IsWindowVisible());
     app.PlaceMainWindow(pFrame);
-    RunLoopFor(200);
     ASSERT_TRUE(pFrame->IsWindowVisible());
     EXPECT_TRUE(pMiniFrame->IsWindowVisible());
     EXPECT_EQ(1, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
-    // What the user sees at the bar's place is the bar, not the main window
-    // behind it.
     CRect rcMini;
     pMiniFrame->GetWindowRect(rcMini);
     EXPECT_EQ(CPoint(300, 250), rcMini.TopLeft());
-    HWND hSeen = ::WindowFromPoint(rcMini.CenterPoint());
-    EXPECT_TRUE(hSeen == pMiniFrame->m_hWnd || ::IsChild(pMiniFrame->m_hWnd, hSeen))
-        << "the floating Help Bar is behind the main window";
+    // What the user sees at the bar's place is the bar, not the main window
+    // behind it, and it stays so.
+    EXPECT_TRUE(WaitUntilShownAt(pMiniFrame->m_hWnd, rcMini.CenterPoint(), 2000))
+        << "the floating Help Bar stayed behind the main window";
+    RunLoopFor(300);
+    EXPECT_TRUE(ShowsAt(pMiniFrame->m_hWnd, rcMini.CenterPoint())) << "the main window came back over the Help Bar";
 
-    // Sent to the tray, the window takes its floating bar along.
+    // Sent to the tray, the window takes its floating bar along; back, the
+    // bar is in front again.
     TrayRecorder tray;
     pFrame->SendToTray();
     EXPECT_FALSE(pMiniFrame->IsWindowVisible());
     pFrame->RestoreFromTray();
-    RunLoopFor(200);
     EXPECT_TRUE(pMiniFrame->IsWindowVisible());
+    EXPECT_TRUE(WaitUntilShownAt(pMiniFrame->m_hWnd, rcMini.CenterPoint(), 2000))
+        << "the floating Help Bar stayed behind the main window after the tray";
 }
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)
