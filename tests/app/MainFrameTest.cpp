@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class MainFrameTest : public ::testing::Test
@@ -292,6 +294,74 @@ TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
     EXPECT_EQ(0, QueryState(pFrame, ID_VIEW_TOOLBAR_FORMATTING).nChecked);
     pFrame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR_FORMATTING);
     EXPECT_TRUE(pFrame->GetFormatBar().IsWindowVisible());
+}
+
+namespace {
+
+// A screen rectangle's pixels, row by row.
+std::vector<DWORD> ScreenPixels(const CRect& rect)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = rect.Width();
+    bmi.bmiHeader.biHeight = -rect.Height();
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hbm);
+    ::BitBlt(hMem, 0, 0, rect.Width(), rect.Height(), hScreen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD* p = static_cast<const DWORD*>(pBits);
+    std::vector<DWORD> pixels(p, p + (size_t)rect.Width() * (size_t)rect.Height());
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, TheStandardBarOffAndOnLeavesTheFormattingBarAsItWas)
+{
+    pFrame->MoveWindow(0, 0, 900, 600);
+    app.PlaceMainWindow(pFrame);
+    RunLoopFor(300);
+    CFormatBar& format = pFrame->GetFormatBar();
+    CRect rcBar;
+    format.GetWindowRect(rcBar);
+    CRect rcName, rcSize;
+    format.GetFontNameCombo().GetWindowRect(rcName);
+    format.GetFontSizeCombo().GetWindowRect(rcSize);
+    const std::vector<DWORD> before = ScreenPixels(rcBar);
+
+    // View > Toolbars > Standard, twice, as the menu sends it.
+    ChooseCommand(ID_VIEW_TOOLBAR_STANDARD);
+    RunLoopFor(200);
+    ASSERT_FALSE(pFrame->GetStandardBar().IsWindowVisible());
+    ChooseCommand(ID_VIEW_TOOLBAR_STANDARD);
+    RunLoopFor(300);
+    ASSERT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
+
+    // The bar, its lists and what the user sees of them are back as they were.
+    CRect rcBarAfter, rcNameAfter, rcSizeAfter;
+    format.GetWindowRect(rcBarAfter);
+    format.GetFontNameCombo().GetWindowRect(rcNameAfter);
+    format.GetFontSizeCombo().GetWindowRect(rcSizeAfter);
+    EXPECT_EQ(rcBar, rcBarAfter);
+    EXPECT_EQ(rcName, rcNameAfter);
+    EXPECT_EQ(rcSize, rcSizeAfter);
+    EXPECT_TRUE(format.GetFontSizeCombo().IsWindowVisible());
+    const std::vector<DWORD> after = ScreenPixels(rcBarAfter);
+    ASSERT_EQ(before.size(), after.size());
+    size_t nDiffer = 0;
+    for (size_t i = 0; i < before.size(); i++)
+        if ((before[i] & 0xFFFFFF) != (after[i] & 0xFFFFFF))
+            nDiffer++;
+    EXPECT_EQ(0u, nDiffer) << "the Formatting bar is drawn differently";
 }
 
 TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
