@@ -59,7 +59,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
     ON_WM_TIMER()
-    ON_WM_ACTIVATE()
+    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
@@ -267,7 +267,6 @@ void CMainFrame::SetPlaced()
     // will stay.
     RecalcLayout();
     ShowFloatingBars(TRUE);
-    RaiseOwnedWindowsSoon();
     for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
          hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {
@@ -344,28 +343,35 @@ void CMainFrame::ShowFloatingBars(BOOL bShow)
     }
 }
 
-void CMainFrame::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
+LRESULT CMainFrame::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam)
 {
-    CMDIFrameWnd::OnActivate(nState, pWndOther, bMinimized);
-    if (nState != WA_INACTIVE && !bMinimized && m_bPlaced)
-        RaiseOwnedWindowsSoon();
-}
-
-void CMainFrame::RaiseOwnedWindowsSoon()
-{
+    const LRESULT lResult = CMDIFrameWnd::OnIdleUpdateCmdUI(wParam, lParam);
     // Wine stacks this window above the windows it owns (floating bars,
-    // Find in Nodes) on the screen once the system has given it the
-    // keyboard, which comes after the activation: they are brought back
-    // to the front a moment later.
-    SetTimer(kRaiseOwnedTimer, kRaiseOwnedDelay, nullptr);
+    // Find in Nodes) once the system has given it the keyboard, which may
+    // come after its activation: they come back to the front when idle.
+    if (m_bPlaced)
+        RaiseOwnedWindows();
+    return lResult;
 }
 
 namespace {
 
+// Whether hOwner stands above hWnd in the order of the windows.
+BOOL IsBelow(HWND hWnd, HWND hOwner)
+{
+    for (HWND h = ::GetWindow(hWnd, GW_HWNDPREV); h != nullptr; h = ::GetWindow(h, GW_HWNDPREV))
+    {
+        if (h == hOwner)
+            return TRUE;
+    }
+    return FALSE;
+}
+
 BOOL CALLBACK RaiseOwnedWindow(HWND hWnd, LPARAM lParam)
 {
-    if (::GetWindow(hWnd, GW_OWNER) == (HWND)lParam && ::IsWindowVisible(hWnd) &&
-        !(::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
+    const HWND hOwner = (HWND)lParam;
+    if (::GetWindow(hWnd, GW_OWNER) == hOwner && ::IsWindowVisible(hWnd) &&
+        !(::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) && IsBelow(hWnd, hOwner))
         ::SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return TRUE;
 }
@@ -487,7 +493,6 @@ void CMainFrame::RestoreFromTray()
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
     ShowFloatingBars(TRUE);
-    RaiseOwnedWindowsSoon();
     SetForegroundWindow();
     SetActiveWindow();
     // Activated while still minimised, the window took no focus: the keys
@@ -511,12 +516,6 @@ void CMainFrame::RestoreFromTray()
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == kRaiseOwnedTimer)
-    {
-        KillTimer(kRaiseOwnedTimer);
-        RaiseOwnedWindows();
-        return;
-    }
     if (nIDEvent != kTrayIconTimer)
     {
         CMDIFrameWnd::OnTimer(nIDEvent);

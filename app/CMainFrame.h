@@ -118,11 +118,10 @@ public:
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
-    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
-    // The visible windows this one owns, in front of it again (at once, or
-    // a moment later).
+    LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
+    // The visible windows this one owns that stand behind it, in front of
+    // it again.
     void RaiseOwnedWindows();
-    void RaiseOwnedWindowsSoon();
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     // Tools > Options; OK tells every view the options changed.
     void OnToolsOptions();
@@ -156,7 +155,7 @@ protected:
     BOOL m_bIconLeaving;         // restored; the icon goes when the click is over
     HWND m_hWndFocusBeforeTray;  // where the keyboard was when it went to the tray
 
-    enum { kTrayIconTimer = 21300, kRaiseOwnedTimer = 23100, kRaiseOwnedDelay = 150 };
+    enum { kTrayIconTimer = 21300 };
 
     DECLARE_MESSAGE_MAP()
 };
