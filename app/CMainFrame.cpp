@@ -59,6 +59,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
     ON_WM_TIMER()
+    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
@@ -265,6 +266,7 @@ void CMainFrame::SetPlaced()
     // The bars' delayed layout first, so the windows fit the client as it
     // will stay.
     RecalcLayout();
+    ShowFloatingBars(TRUE);
     for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
          hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {
@@ -311,6 +313,15 @@ void CMainFrame::SetDockStateSafe(CDockState& state)
     FixFloatingPositions(state);
     SetDockState(state);
     // Floating bars with buttons showing get their frames laid out and shown.
+    ShowFloatingBars(TRUE);
+}
+
+void CMainFrame::ShowFloatingBars(BOOL bShow)
+{
+    // Their frames show with this window: one shown while it is still
+    // hidden stands alone on the screen, and ends up beneath it once it
+    // shows.
+    const BOOL bOnScreen = bShow && IsWindowVisible() && !IsIconic();
     POSITION pos = m_listControlBars.GetHeadPosition();
     while (pos != nullptr)
     {
@@ -318,12 +329,59 @@ void CMainFrame::SetDockStateSafe(CDockState& state)
         if (pBar->m_hWnd == nullptr || !pBar->IsFloating() || !pBar->IsVisible())
             continue;
         CFrameWnd* pMiniFrame = DYNAMIC_DOWNCAST(CFrameWnd, pBar->m_pDockBar->GetParent());
-        if (pMiniFrame != nullptr)
+        if (pMiniFrame == nullptr)
+            continue;
+        if (!bOnScreen)
         {
-            pMiniFrame->RecalcLayout();
-            pMiniFrame->ShowWindow(SW_SHOWNA);
+            pMiniFrame->ShowWindow(SW_HIDE);
+            continue;
         }
+        pMiniFrame->RecalcLayout();
+        // Above this window, which owns it.
+        ::SetWindowPos(pMiniFrame->m_hWnd, HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
+}
+
+LRESULT CMainFrame::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT lResult = CMDIFrameWnd::OnIdleUpdateCmdUI(wParam, lParam);
+    // Wine stacks this window above the windows it owns (floating bars,
+    // Find in Nodes) once the system has given it the keyboard, which may
+    // come after its activation: they come back to the front when idle.
+    if (m_bPlaced)
+        RaiseOwnedWindows();
+    return lResult;
+}
+
+namespace {
+
+// Whether hOwner stands above hWnd in the order of the windows.
+BOOL IsBelow(HWND hWnd, HWND hOwner)
+{
+    for (HWND h = ::GetWindow(hWnd, GW_HWNDPREV); h != nullptr; h = ::GetWindow(h, GW_HWNDPREV))
+    {
+        if (h == hOwner)
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CALLBACK RaiseOwnedWindow(HWND hWnd, LPARAM lParam)
+{
+    const HWND hOwner = (HWND)lParam;
+    if (::GetWindow(hWnd, GW_OWNER) == hOwner && ::IsWindowVisible(hWnd) &&
+        !(::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) && IsBelow(hWnd, hOwner))
+        ::SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+} // namespace
+
+void CMainFrame::RaiseOwnedWindows()
+{
+    if (IsWindowVisible() && !IsIconic())
+        ::EnumThreadWindows(::GetCurrentThreadId(), &RaiseOwnedWindow, (LPARAM)m_hWnd);
 }
 
 void CMainFrame::LoadToolbarState(LPCSTR lpszSection)
@@ -427,12 +485,14 @@ void CMainFrame::SendToTray()
     m_hWndFocusBeforeTray = (hFocus != nullptr && ::IsChild(m_hWnd, hFocus)) ? hFocus : nullptr;
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_HIDE);
+    ShowFloatingBars(FALSE);
 }
 
 void CMainFrame::RestoreFromTray()
 {
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
+    ShowFloatingBars(TRUE);
     SetForegroundWindow();
     SetActiveWindow();
     // Activated while still minimised, the window took no focus: the keys

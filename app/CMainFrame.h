@@ -55,6 +55,9 @@ public:
     void LoadToolbarState(LPCSTR lpszSection);
     // Applies a stored layout; floating bars stored on no monitor come to (0,0).
     void SetDockStateSafe(CDockState& state);
+    // Shows the frames of the floating bars that are on above this window
+    // while it is on the screen, else hides them.
+    void ShowFloatingBars(BOOL bShow);
     // Moves floating positions that lie on no monitor to (0,0).
     static void FixFloatingPositions(CDockState& state);
     int GetToolbarHeight() const { return m_nToolbarHeight; }
@@ -115,6 +118,10 @@ public:
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
+    // The visible windows this one owns that stand behind it, in front of
+    // it again.
+    void RaiseOwnedWindows();
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     // Tools > Options; OK tells every view the options changed.
     void OnToolsOptions();

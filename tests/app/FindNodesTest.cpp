@@ -988,3 +988,82 @@ TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAtTheTemplateSize)
     m_pDlg->GetResultList().GetClientRect(rectListClient);
     EXPECT_EQ(rectListClient.Width(), m_pDlg->GetResultList().GetColumnWidth(0));
 }
+
+namespace {
+
+// Runs the loop for a while, as between the user's moves.
+void RunLoopFor(DWORD dwMilliseconds)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (::GetTickCount() - dwStart < dwMilliseconds)
+    {
+        CUserInput::Pump();
+        ::Sleep(20);
+    }
+}
+
+// The pixels of a screen rectangle that are not the colour.
+int CountOnScreenOtherThan(const CRect& rect, COLORREF cr)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = rect.Width();
+    bmi.bmiHeader.biHeight = -rect.Height();
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hbm);
+    ::BitBlt(hMem, 0, 0, rect.Width(), rect.Height(), hScreen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD dwWant = RGB(GetBValue(cr), GetGValue(cr), GetRValue(cr));
+    int n = 0;
+    const DWORD* p = static_cast<const DWORD*>(pBits);
+    for (int i = 0; i < rect.Width() * rect.Height(); i++)
+        if ((p[i] & 0xFFFFFF) != dwWant)
+            n++;
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return n;
+}
+
+} // namespace
+
+TEST_F(FindNodesTest, TheWindowIsDrawnWholeAndLeavesNothingBehindWhenResized)
+{
+    ASSERT_NE(nullptr, OpenFind());
+    ::SetWindowPos(m_pDlg->m_hWnd, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    RunLoopFor(200);
+    auto screenRect = [&](int nID) {
+        CRect r;
+        m_pDlg->GetDlgItem(nID)->GetWindowRect(r);
+        return r;
+    };
+    const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
+    // Inside "Data to search", between two of its check boxes: the window's
+    // own background, not an unpainted hole.
+    const CRect rcTitles = screenRect(IDC_FIND_TITLES);
+    const CRect rcKeywords = screenRect(IDC_FIND_KEYWORDS);
+    const CRect rcGap(rcTitles.right + 1, rcTitles.top, rcKeywords.left - 1, rcTitles.bottom);
+    ASSERT_GT(rcGap.Width(), 0);
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcGap, crFace)) << "the group's inside is not the window's background";
+
+    // The user makes the window wider: where the buttons were is background.
+    const CRect rcStop = screenRect(IDC_FIND_STOP);
+    const CRect rcClose = screenRect(IDCANCEL);
+    CRect rcWindow;
+    m_pDlg->GetWindowRect(rcWindow);
+    m_pDlg->SetWindowPos(nullptr, 0, 0, rcWindow.Width() + 200, rcWindow.Height() + 60, SWP_NOMOVE | SWP_NOZORDER);
+    RunLoopFor(300);
+    ASSERT_GE(screenRect(IDC_FIND_STOP).left, rcStop.right) << "the buttons did not move";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcStop, crFace)) << "a copy of Stop stayed behind";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcClose, crFace)) << "a copy of Close stayed behind";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcGap, crFace));
+    // ... and the buttons are drawn where they are now.
+    EXPECT_GT(CountOnScreenOtherThan(screenRect(IDC_FIND_STOP), crFace), 20) << "Stop is not drawn at its new place";
+    EXPECT_GT(CountOnScreenOtherThan(screenRect(IDCANCEL), crFace), 20) << "Close is not drawn at its new place";
+}
