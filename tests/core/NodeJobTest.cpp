@@ -47,18 +47,6 @@ private:
     BOOL m_bStartFails;
 };
 
-bool WaitFor(const std::function<bool()>& condition, DWORD dwTimeoutMs = 20000)
-{
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        ::Sleep(2);
-    }
-    return true;
-}
-
 QLCNODE NodeOf(const CQuillcrestDoc& doc, DWORD dwId)
 {
     QLCNODE node;
