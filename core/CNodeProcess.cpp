@@ -212,8 +212,13 @@ int CNodeProcess::WaitForAnswer(int nKind, LPCSTR lpszText, UINT nStyle, UINT nH
                 return m_nRequestResult;
         }
         // However long the user takes; the event only shortens the wait.
-        ::WaitForSingleObject(m_answered, 100);
+        WaitForAnswerEvent();
     }
+}
+
+void CNodeProcess::WaitForAnswerEvent()
+{
+    ::WaitForSingleObject(m_answered, 100);
 }
 
 int CNodeProcess::AskUser(LPCSTR lpszText, UINT nStyle, UINT nHelpId)

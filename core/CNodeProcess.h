@@ -79,6 +79,8 @@ protected:
     virtual CWinThread* BeginThread();
     // Stores a question and waits for its answer.
     int WaitForAnswer(int nKind, LPCSTR lpszText, UINT nStyle, UINT nHelpId, DWORD dwNodeId);
+    // One wait of WaitForAnswer between two looks at the pending flag.
+    virtual void WaitForAnswerEvent();
 
     CString m_strRequestText;
     UINT m_nRequestStyle;

@@ -35,10 +35,18 @@ public:
     }
     std::atomic<int> nRuns{ 0 };
     DWORD dwRunThread = 0;
+    int nThreadsBegun = 0;   // worker starts asked for (made or not)
+    std::atomic<int> nAnswerWaits{ 0 };  // the worker's waits for an answer
 
 protected:
+    void WaitForAnswerEvent() override
+    {
+        ++nAnswerWaits;
+        CNodeBatchProcess::WaitForAnswerEvent();
+    }
     CWinThread* BeginThread() override
     {
+        ++nThreadsBegun;
         return m_bStartFails ? nullptr : CNodeBatchProcess::BeginThread();
     }
 
@@ -92,9 +100,13 @@ TEST(NodeJobTest, AskUserWaitsForTheAnswerHoweverLongItTakes)
     EXPECT_EQ(7u, nHelpId);
     EXPECT_EQ(CNodeProcess::requestMessage, job.GetRequestKind());
 
-    // The worker keeps waiting, a cancel request or not.
+    // The worker keeps waiting, a cancel request or not: it looks at its
+    // question again after the cancel (two more waits: one look in
+    // between, whenever the first began) and goes on waiting.
     job.SetCancel(TRUE);
-    ::Sleep(400);
+    const int nWaits = job.nAnswerWaits.load();
+    EXPECT_TRUE(WaitFor([&]() { return job.nAnswerWaits.load() >= nWaits + 2; }))
+        << "the worker stopped waiting for its answer after the cancel";
     EXPECT_TRUE(job.IsRequestPending());
     EXPECT_FALSE(job.IsFinished());
     EXPECT_EQ("", Status(job));
@@ -140,18 +152,21 @@ TEST(NodeJobTest, AJobWhoseThreadCannotStartStillFinishesWithItsFailure)
     CScriptJob job([](CScriptJob&) {}, TRUE);
     EXPECT_TRUE(job.Start());
     EXPECT_TRUE(job.IsFinished());
+    EXPECT_EQ(1, job.nThreadsBegun);
     EXPECT_EQ(0, job.nRuns.load());
     EXPECT_EQ(AfxLoadText(IDS_QLC_JOB_NOT_STARTED), job.GetFailure());
-    // A finished job is not started again.
+    // A finished job is not started again: no second worker is asked for.
     EXPECT_TRUE(job.Start());
+    EXPECT_EQ(1, job.nThreadsBegun);
     EXPECT_EQ(0, job.nRuns.load());
 
     // Nor is one that ran.
     CScriptJob once([](CScriptJob&) {});
     CJobPlayer player(once);
     ASSERT_TRUE(player.Play());
-    once.Start();
-    ::Sleep(100);
+    EXPECT_EQ(1, once.nThreadsBegun);
+    EXPECT_TRUE(once.Start());
+    EXPECT_EQ(1, once.nThreadsBegun);
     EXPECT_EQ(1, once.nRuns.load());
 
     // A job that throws ends too, with a failure the dialog can tell.
