@@ -194,7 +194,7 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     const std::vector<std::string> lines = Lines(text);
     // The first run's header: an empty line, the banner, the version, the
     // date line, the system line, an empty line.
-    ASSERT_LT(21u, lines.size());
+    ASSERT_EQ(21u, lines.size());
     EXPECT_EQ("", lines[0]);
     EXPECT_EQ("##### BEGIN LOG #####", lines[1]);
     EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[2]);
@@ -217,7 +217,6 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     EXPECT_EQ(0u, lines[18].find("Windows"));
     EXPECT_EQ("", lines[19]);
     EXPECT_EQ("second", lines[20]);
-    EXPECT_EQ(21u, lines.size());
 }
 
 // A run on the next day starts that day's file and leaves the last one be.
