@@ -59,6 +59,20 @@ private:
     SYSTEMTIME m_st;
 };
 
+// A run's header at lines[at]: an empty line, the banner, the version, the
+// date line (beginning with the date and time), the system line, an empty
+// line.
+void ExpectHeader(const std::vector<std::string>& lines, size_t at, const std::string& date)
+{
+    ASSERT_LE(at + 6, lines.size());
+    EXPECT_EQ("", lines[at]);
+    EXPECT_EQ("##### BEGIN LOG #####", lines[at + 1]);
+    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[at + 2]);
+    EXPECT_EQ(0u, lines[at + 3].find(date)) << lines[at + 3];
+    EXPECT_EQ(0u, lines[at + 4].find("Windows")) << lines[at + 4];
+    EXPECT_EQ("", lines[at + 5]);
+}
+
 size_t Count(const std::string& s, const std::string& what)
 {
     size_t n = 0;
@@ -192,15 +206,8 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     EXPECT_EQ(2u, Count(text, "##### BEGIN LOG #####"));
 
     const std::vector<std::string> lines = Lines(text);
-    // The first run's header: an empty line, the banner, the version, the
-    // date line, the system line, an empty line.
     ASSERT_EQ(21u, lines.size());
-    EXPECT_EQ("", lines[0]);
-    EXPECT_EQ("##### BEGIN LOG #####", lines[1]);
-    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[2]);
-    EXPECT_EQ(0u, lines[3].find("Tuesday 08 December, 10:20:30 ")) << lines[3];
-    EXPECT_EQ(0u, lines[4].find("Windows"));
-    EXPECT_EQ("", lines[5]);
+    ExpectHeader(lines, 0, "Tuesday 08 December, 10:20:30 ");
     EXPECT_EQ("first", lines[6]);
     EXPECT_EQ("ab", lines[7]);
     EXPECT_EQ("\t\tx", lines[8]);
@@ -210,12 +217,7 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
     EXPECT_EQ("z", lines[12]);
     EXPECT_EQ("riched20.dll Version: 5.30.38.5", lines[13]);
     // The second run appends its own header.
-    EXPECT_EQ("", lines[14]);
-    EXPECT_EQ("##### BEGIN LOG #####", lines[15]);
-    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[16]);
-    EXPECT_EQ(0u, lines[17].find("Tuesday 08 December, 23:59:59 ")) << lines[17];
-    EXPECT_EQ(0u, lines[18].find("Windows"));
-    EXPECT_EQ("", lines[19]);
+    ExpectHeader(lines, 14, "Tuesday 08 December, 23:59:59 ");
     EXPECT_EQ("second", lines[20]);
 }
 
