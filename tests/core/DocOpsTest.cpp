@@ -198,15 +198,19 @@ TEST(DocOpsTest, AVeryDeepBranchIsCollectedAndDeleted)
     // when it comes later in table order than the chain's first folder,
     // before it otherwise.
     BOOL bBesideFirst = FALSE;
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
     {
-        DWORD dwId;
-        QLCNODE node;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
-        if (dwId == dwBeside || dwId == chain[1])
+        CQlcDocLock::CScoped tableLock(doc.GetLock());
+        const CQlcNodeMap& table = doc.GetNodeTable(tableLock);
+        for (POSITION pos = table.GetStartPosition(); pos != nullptr;)
         {
-            bBesideFirst = dwId == dwBeside;
-            break;
+            DWORD dwId;
+            QLCNODE node;
+            table.GetNextAssoc(pos, dwId, node);
+            if (dwId == dwBeside || dwId == chain[1])
+            {
+                bBesideFirst = dwId == dwBeside;
+                break;
+            }
         }
     }
     const auto at = std::find(ids.begin(), ids.end(), dwBeside);
