@@ -277,3 +277,6 @@
 #define IDS_PASTE_SOURCE_GONE           22403
 #define IDS_PASTE_INCOMPLETE            22404
 #define IDS_PASTE_INCOMPLETE_CUT        22405
+// Files and folders: the folder browser, the command line, damaged notes (23200-23299)
+#define IDS_FOLDER_NOT_FOUND            23200
+#define IDS_FOLDER_NOT_FULL_PATH        23201
