@@ -102,6 +102,15 @@ BOOL CQuillcrestDoc::Data_GetNode(DWORD dwNodeId, QLCNODE& node) const
 void CQuillcrestDoc::Data_SetDataLoc(DWORD dwNodeId, const QLCDATALOC& loc)
 {
     m_mapDataLocs.SetAt(dwNodeId, loc);
+    // A payload of its own replaces what was left of a damaged one.
+    const auto it = std::lower_bound(m_damagedNodes.begin(), m_damagedNodes.end(), dwNodeId);
+    if (it != m_damagedNodes.end() && *it == dwNodeId)
+        m_damagedNodes.erase(it);
+}
+
+BOOL CQuillcrestDoc::Data_IsNodeDamaged(DWORD dwNodeId) const
+{
+    return std::binary_search(m_damagedNodes.begin(), m_damagedNodes.end(), dwNodeId);
 }
 
 BOOL CQuillcrestDoc::Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const

@@ -227,6 +227,11 @@ public:
     };
     DWORD Data_GetDamagedSections() const { return m_dwDamagedSections; }
     const std::vector<DWORD>& Data_GetDamagedNodes() const { return m_damagedNodes; }
+    // Whether a node's stored bytes ran past the end of the file when it was
+    // read: they are kept as far as the file holds them (a save copies them
+    // as they are) but never read as the node's contents, until the node
+    // gets a payload of its own.
+    BOOL Data_IsNodeDamaged(DWORD dwNodeId) const;
 
     // Logo state (the logo section as stored in the file).
     BOOL HasLogo() const { return m_bHasLogo; }
