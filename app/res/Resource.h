@@ -16,6 +16,7 @@
 #define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
 #define IDR_QLCTREE_DRAGPOPUP           147   // "QLCTREE_DRAGPOPUP": the menu of a right drag in the node tree
 #define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
+#define IDR_MENU_PICTURES               206   // pictures of the notebook window's menu only
 #define IDR_POPUP_TASKS                 217   // "IDR_POPUP_TASKS": context menu of the task list
 
 // Docking panes (control bar ids)
