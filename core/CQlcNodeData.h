@@ -89,6 +89,8 @@ protected:
     // Marks the payload read as unreadable: nothing will be handed out.
     void SetDamaged(LPCSTR lpszWarning);
     void FreeBuffer();
+    // Forgets the bytes an uncompressed write holds until Flush.
+    void FreePending();
     BOOL FlushEnciphered();
     void FlushCompressed();
     // Forgets a write stream without storing it: the node keeps its payload.
@@ -111,6 +113,7 @@ protected:
     int m_nWriteMode;
     LPBYTE m_lpBuffer;               // the decoded payload (rfBuffer)
     std::unique_ptr<CryptoPP::Gzip> m_pGzip;
+    std::vector<BYTE> m_pending;     // an uncompressed write's bytes, until Flush
     BOOL m_bDamaged;
 
 private:

@@ -78,7 +78,8 @@ BOOL AddNote(CQuillcrestDoc& doc, LPCSTR lpszName, LPCSTR lpszRtf, BOOL bCompres
 
 DWORD FindNode(CQuillcrestDoc& doc, LPCSTR lpszName)
 {
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    CQlcDocLock::CScoped lock(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(lock);
     for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId = 0;

@@ -345,7 +345,8 @@ TEST_F(TaskListTest, FillingAgainSortsOnlyAListThatWasNeverSorted)
     // stays so until the next sort.
     list.RefreshTasks();
     std::string expected;
-    const CQlcTaskMap& tasks = pDoc->GetTaskTable();
+    CQlcDocLock::CScoped lock(pDoc->GetLock());
+    const CQlcTaskMap& tasks = pDoc->GetTaskTable(lock);
     for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwTaskId = 0;
@@ -353,6 +354,7 @@ TEST_F(TaskListTest, FillingAgainSortsOnlyAListThatWasNeverSorted)
         tasks.GetNextAssoc(pos, dwTaskId, task);
         expected = (LPCSTR)task.strTitle + (expected.empty() ? "" : "," + expected);
     }
+    lock.Unlock();
     EXPECT_EQ(expected, Column(list, 0));
     EXPECT_NE("gamma,Delta,Alpha,beta", Column(list, 0));
     EXPECT_EQ(CTaskCtrl::colPriority, list.GetSortColumn());

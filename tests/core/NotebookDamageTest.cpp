@@ -122,7 +122,7 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
         ASSERT_NE(nullptr, pData);
         EXPECT_TRUE(pData->IsDamaged());
     }
-    EXPECT_EQ(1, doc.GetTaskTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetTaskCount());
 
     // The rest is edited and saved as usual.
     ASSERT_TRUE(WriteNodeData(doc, dwA, gamma, TRUE));
@@ -155,7 +155,7 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
     EXPECT_EQ(gamma, ReadNodeData(back, FindNodeByName(back, "Note A")));
     EXPECT_EQ(beta, ReadNodeData(back, FindNodeByName(back, "Note C")));
     // The task written first survived the cut whole.
-    ASSERT_EQ(1, back.GetTaskTable().GetCount());
+    ASSERT_EQ(1, back.Data_GetTaskCount());
     QLCTASK task;
     ASSERT_TRUE(back.Data_GetTask(0, task));
     EXPECT_STREQ("task", task.strTitle.Right(4));
@@ -209,7 +209,7 @@ TEST(NotebookDamageTest, PayloadsPastTheEndAreCountedAndNamedOnlyUpToTen)
     doc.Data_CloseNotebookFiles();
     CQuillcrestDoc back;
     ASSERT_EQ(1, OpenNotebook(back, dir.Path("saved.qlc")));
-    EXPECT_EQ(13, back.GetNodeTable().GetCount());
+    EXPECT_EQ(13, back.Data_GetNodeCount());
     EXPECT_TRUE(back.Data_GetDamagedNodes().empty());
     EXPECT_EQ(1u, prompts.boxes.size());
     for (int i = 0; i < 12; ++i)
@@ -288,9 +288,9 @@ TEST(NotebookDamageTest, AnImpossibleKeyLengthIsRefusedByEveryReaderWithoutAlloc
         ASSERT_TRUE(other.OnNewDocument());
         CQlcNode copyAcross, copyWithin;
         EXPECT_FALSE(copyAcross.CopyTo(&other, CQlcNode(&doc, dwNote)));
-        EXPECT_EQ(0, other.GetNodeTable().GetCount());
+        EXPECT_EQ(0, other.Data_GetNodeCount());
         EXPECT_FALSE(copyWithin.CopyTo(&doc, CQlcNode(&doc, dwNote)));
-        EXPECT_EQ(2, doc.GetNodeTable().GetCount());
+        EXPECT_EQ(2, doc.Data_GetNodeCount());
     }
     EXPECT_FALSE(doc.Data_CopyToFile(dwNote, dir.Path("out.txt")));
     EXPECT_FALSE(FileExists(dir.Path("out.txt")));
