@@ -33,6 +33,7 @@ APT_PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libz-mingw-w64-dev googletest
   wine64 xvfb xdotool x11-apps imagemagick fonts-liberation wamerican
+  cups printer-driver-cups-pdf poppler-utils
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libcrypto++-dev
 )
 SOURCE_PACKAGES=(libcrypto++ libpng1.6 libjpeg-turbo tiff giflib)

@@ -12,12 +12,14 @@
 #include "app/res/Resource.h"
 #include "app/res/SetPasswordDlgRes.h"
 
+#include "core/CNodeBatchExport.h"
 #include "core/CQlcNode.h"
 
 #include "framework/base/CSingleLock.h"
 #include "framework/base/CUiChannel.h"
 #include "framework/ui/CComboBox.h"
 
+#include <cstdio>
 #include <functional>
 #include <set>
 #include <thread>
@@ -608,6 +610,69 @@ TEST_F(FindNodesTest, TheInterfaceThreadReadsTheSameNotesWhileTheWorkerSearches)
     EXPECT_GT(nReads, (int)expected.size());
     ASSERT_TRUE(WaitForSearch());
     EXPECT_EQ(200, m_pDlg->GetResultList().GetItemCount());
+}
+
+TEST_F(FindNodesTest, ABatchExportOnItsWorkerAndASearchShareTheNotebook)
+{
+    // Notes big enough that reading one takes a while, many of them: the
+    // export's worker and the interface thread (serving the search) read
+    // the same files at the same time, round after round.
+    const int kNotes = 150;
+    CNotebookBuilder builder;
+    std::vector<std::string> rtfs;
+    for (int i = 0; i < kNotes; i++)
+    {
+        char szName[32];
+        wsprintfA(szName, "Tree %03d", i);
+        std::string rtf = "{\\rtf1\\ansi ";
+        for (int k = 0; k < 200 + (i * 37) % 900; k++)
+            rtf += "Tree " + std::to_string(i) + " bears apple number " + std::to_string(k) + " this year. ";
+        rtf += "\\par}";
+        builder.Note(szName, i % 3 == 0 ? 0 : builder.Folder((std::string("Row ") + std::to_string(i)).c_str()),
+                     rtf.c_str());
+        rtfs.push_back(rtf);
+    }
+    CQuillcrestDoc* pDoc = OpenBuilt(builder, "orchard-export.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    ASSERT_NE(nullptr, OpenFind());
+
+    for (int nRound = 0; nRound < 2; nRound++)
+    {
+        SCOPED_TRACE(nRound);
+        const CString strDir = Path((std::string("export") + std::to_string(nRound)).c_str());
+        CNodeBatchExport job(pDoc);
+        job.SetDestination(strDir);
+        job.Start();
+        StartSearch("apple year", kAll, kContent);
+        // Both to their ends, the search's worker served meanwhile; a
+        // deadlock ends the test program with a failure, not a hang.
+        const DWORD dwStart = ::GetTickCount();
+        while (!job.IsFinished() || m_pDlg->IsSearching())
+        {
+            if (::GetTickCount() - dwStart > 300000)
+            {
+                std::fprintf(stderr, "FAILED: the export and the search did not end within 300 s (deadlock?)\n");
+                std::fflush(stderr);
+                ::TerminateProcess(::GetCurrentProcess(), 3);
+            }
+            PumpMessages();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        EXPECT_EQ("", std::string((LPCSTR)job.GetFailure()));
+        EXPECT_EQ(kNotes, m_pDlg->GetResultList().GetItemCount());
+        int nWrong = 0;
+        for (int i = 0; i < kNotes; i++)
+        {
+            char szName[32];
+            wsprintfA(szName, "Tree %03d.rtf", i);
+            const CString strFile = i % 3 == 0 ? strDir + "\\" + szName
+                                               : strDir + "\\Row " + std::to_string(i).c_str() + "\\" + szName;
+            if (ReadFileBytes(strFile) != rtfs[i])
+                nWrong++;
+        }
+        EXPECT_EQ(0, nWrong) << "exported notes that differ from their nodes";
+    }
+    EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(FindNodesTest, TheListSharesTheTreePicturesAndLeavesThemWhenItCloses)

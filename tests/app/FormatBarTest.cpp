@@ -21,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <mbstring.h>
+#include <set>
 #include <string>
 
 namespace {
@@ -501,6 +502,47 @@ TEST_F(FormatBarTest, TheFontListIsSortedAndScreenFontsWin)
     EXPECT_EQ(CFontObj::kPrinter, names.GetFontKind("Printer Only Face"));
     EXPECT_EQ(CFontNameCombo::kImagePrinter, imageOf("Printer Only Face"));
     EXPECT_EQ(-1, names.GetFontKind("Nowhere"));
+}
+
+namespace {
+
+int CALLBACK CollectFace(const LOGFONTA* pLogFont, const TEXTMETRICA*, DWORD, LPARAM lParam)
+{
+    reinterpret_cast<std::set<std::string>*>(lParam)->insert(pLogFont->lfFaceName);
+    return 1;
+}
+
+} // namespace
+
+TEST_F(FormatBarTest, VerticalFacesAreNotOffered)
+{
+    // The screen's own families, as the system enumerates them.
+    std::set<std::string> families;
+    LOGFONTA lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    HDC hdc = ::GetDC(nullptr);
+    ::EnumFontFamiliesExA(hdc, &lf, &CollectFace, (LPARAM)&families, 0);
+    ::ReleaseDC(nullptr, hdc);
+    std::vector<std::string> vertical;
+    for (const std::string& face : families)
+    {
+        if (!face.empty() && face[0] == '@')
+            vertical.push_back(face);
+    }
+    if (vertical.empty())
+        GTEST_SKIP() << "this system has no vertical face";
+
+    CFontNameCombo& names = Bar().GetFontNameCombo();
+    std::set<std::string> listed;
+    for (int i = 0; i < names.GetCount(); i++)
+        listed.insert(std::string(names.GetItemText(i)));
+    for (const std::string& face : vertical)
+    {
+        EXPECT_EQ(0u, listed.count(face)) << face << " is offered";
+        EXPECT_EQ(-1, names.GetFontKind(face.c_str())) << face;
+        // Its upright twin is.
+        EXPECT_EQ(1u, listed.count(face.substr(1))) << face.substr(1) << " is missing";
+    }
 }
 
 TEST_F(FormatBarTest, TheFontTipShowsTheSelectedFaceWhileTheListIsDown)
