@@ -110,15 +110,22 @@ BOOL CFindNodesDlg::OnInitDialog()
     }
     CDialog::OnInitDialog();
 
-    // The template's size is the smallest the window gets.
+    // It opens at least as large as the template and its smallest size; a
+    // stored place is kept, never smaller than that.
     CRect rect;
     GetWindowRect(rect);
-    m_sizeMin = rect.Size();
+    const CSize sizeOpen(std::max<int>(rect.Width(), m_sizeMin.cx), std::max<int>(rect.Height(), m_sizeMin.cy));
     const RECT rcStored = pSettings ? pSettings->m_rcFindInNodes : RECT{ 0, 0, 0, 0 };
     if (rcStored.left != 0 || rcStored.top != 0)
-        MoveWindow(FitStoredRect(rcStored, m_sizeMin));
+    {
+        MoveWindow(FitStoredRect(rcStored, sizeOpen));
+    }
     else
+    {
+        if (sizeOpen != rect.Size())
+            SetWindowPos(nullptr, 0, 0, sizeOpen.cx, sizeOpen.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         CenterWindow();
+    }
 
     const UINT nIndicator = ID_SEPARATOR;
     if (m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, IDC_FIND_STATUS) &&

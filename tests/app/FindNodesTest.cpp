@@ -952,15 +952,22 @@ TEST_F(FindNodesTest, AStoredPlaceIsNeverSmallerThanTheTemplateNorOnAMonitorThat
     EXPECT_EQ(CRect(100, 100, 700, 500), CFindNodesDlg::FitStoredRect(CRect(100, 100, 700, 500), CSize(400, 250)));
 }
 
-TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAtTheTemplateSize)
+TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAt400By250)
 {
     ASSERT_NE(nullptr, OpenFind());
     CRect rectTemplate;
     m_pDlg->GetWindowRect(rectTemplate);
+    // It opens no smaller than it can be made.
+    EXPECT_GE(rectTemplate.Width(), 400);
+    EXPECT_GE(rectTemplate.Height(), 250);
+    MINMAXINFO mmi = {};
+    m_pDlg->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+    EXPECT_EQ(400, mmi.ptMinTrackSize.x);
+    EXPECT_EQ(250, mmi.ptMinTrackSize.y);
     m_pDlg->SetWindowPos(nullptr, 0, 0, 100, 80, SWP_NOMOVE | SWP_NOZORDER);
     CRect rect;
     m_pDlg->GetWindowRect(rect);
-    EXPECT_EQ(rectTemplate.Size(), rect.Size());
+    EXPECT_EQ(CSize(400, 250), rect.Size());
 
     m_pDlg->SetWindowPos(nullptr, 0, 0, rectTemplate.Width() + 200, rectTemplate.Height() + 150,
                          SWP_NOMOVE | SWP_NOZORDER);

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -735,11 +737,28 @@ TEST_F(MainFrameTest, BothMenusAreOwnerDrawnWithTheToolbarPicturesAndTheFrameRou
         {
             EXPECT_GE(pFormat->m_itemData[i]->globalImageIndex, 0) << nID;
         }
-        if (nID == ID_FORMAT_PARAGRAPH)
-        {
-            EXPECT_EQ(-1, pFormat->m_itemData[i]->globalImageIndex);
-        }
     }
+    // Commands no toolbar shows take the pictures kept for the menu alone;
+    // others stay without one.
+    std::map<UINT_PTR, int> pictures;
+    for (int nPopup = 0; nPopup < ::GetMenuItemCount(hDocument); nPopup++)
+    {
+        GlyphMenu* pPopup = DYNAMIC_DOWNCAST(GlyphMenu, CMenu::FromHandlePermanent(::GetSubMenu(hDocument, nPopup)));
+        ASSERT_NE(nullptr, pPopup) << nPopup;
+        for (INT_PTR i = 0; i < pPopup->m_itemData.GetSize(); i++)
+            pictures[pPopup->m_itemData[i]->commandId] = pPopup->m_itemData[i]->globalImageIndex;
+    }
+    std::set<int> menuOnly;
+    for (UINT nID : { ID_TREE_REFRESH, ID_TREE_COLLAPSEALL, ID_TREE_EXPANDALL, ID_TREE_BATCHEXPORT, ID_FORMAT_PARAGRAPH,
+                      ID_TOOLS_CHECKSPELLING, ID_TOOLS_OPTIONS })
+    {
+        ASSERT_EQ(1u, pictures.count(nID)) << nID;
+        EXPECT_GE(pictures[nID], 0) << nID;
+        menuOnly.insert(pictures[nID]);
+    }
+    EXPECT_EQ(7u, menuOnly.size());
+    EXPECT_EQ(0u, menuOnly.count(pictures[ID_CHAR_BOLD]));
+    EXPECT_EQ(-1, pictures[ID_EDIT_REPLACE]);
     ::DestroyMenu(hDocument);
 }
 
