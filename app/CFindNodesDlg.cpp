@@ -534,48 +534,36 @@ BOOL CFindNodesDlg::HighlightQueryInNode(CRichEditCtrl& ctrl, int nDirection)
     ctrl.GetSel(sel);
     const long nEnd = ctrl.GetTextLength();
 
-    // The nearest hit of any word in the direction: forward the lowest
-    // position after the selection, backward the highest before it.
+    // Each word is searched from the selection in the direction. Among the
+    // words the nearest hit wins: the lowest position going forward, the
+    // highest going backward; taking the lowest backward would skip nearer
+    // hits and never leave the first one once the search wraps.
     auto findNearest = [&](long nFrom, long nTo, CHARRANGE& hit) {
         BOOL bHit = FALSE;
         for (const std::string& word : words)
         {
             FINDTEXTEXA ft = {};
             ft.lpstrText = word.c_str();
-            if (bForward)
-            {
-                ft.chrg.cpMin = nFrom;
-                ft.chrg.cpMax = nTo;
-                if (ctrl.FindText(FR_DOWN, &ft) >= 0 && (!bHit || ft.chrgText.cpMin < hit.cpMin))
-                {
-                    hit = ft.chrgText;
-                    bHit = TRUE;
-                }
+            // Backward the range runs from the start point down to nTo.
+            ft.chrg.cpMin = nFrom;
+            ft.chrg.cpMax = nTo;
+            if (ctrl.FindText(bForward ? FR_DOWN : 0, &ft) < 0)
                 continue;
-            }
-            // Backward: the last hit that ends by nTo, found going forward.
-            for (long nPos = nFrom; nPos <= nTo;)
+            const BOOL bNearer = bForward ? ft.chrgText.cpMin < hit.cpMin : ft.chrgText.cpMin > hit.cpMin;
+            if (!bHit || bNearer)
             {
-                ft.chrg.cpMin = nPos;
-                ft.chrg.cpMax = nTo;
-                if (ctrl.FindText(FR_DOWN, &ft) < 0)
-                    break;
-                if (!bHit || ft.chrgText.cpMin > hit.cpMin)
-                {
-                    hit = ft.chrgText;
-                    bHit = TRUE;
-                }
-                nPos = ft.chrgText.cpMin + 1;
+                hit = ft.chrgText;
+                bHit = TRUE;
             }
         }
         return bHit;
     };
 
     CHARRANGE hit = {};
-    BOOL bHit = bForward ? findNearest(sel.cpMax, nEnd, hit) : findNearest(0, sel.cpMin, hit);
+    BOOL bHit = bForward ? findNearest(sel.cpMax, nEnd, hit) : findNearest(sel.cpMin, 0, hit);
     // Once round: from the start, or from the end.
     if (!bHit)
-        bHit = findNearest(0, nEnd, hit);
+        bHit = bForward ? findNearest(0, nEnd, hit) : findNearest(nEnd, 0, hit);
     if (!bHit)
         return FALSE;
     ctrl.SetSel(hit);
