@@ -240,8 +240,8 @@ void CFindNodesDlg::StopWorker()
 {
     if (m_pState)
     {
+        m_pState->m_progress.RequestCancel();
         CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bStop = TRUE;
         m_pState->m_pDoc = nullptr;
     }
     m_pFrame = nullptr;
@@ -309,10 +309,9 @@ void CFindNodesDlg::OnFindNow()
     {
         CSingleLock lock(&m_pState->m_mutex, TRUE);
         m_pState->m_strQuery = strQuery;
-        m_pState->m_bDone = FALSE;
-        m_pState->m_bStop = FALSE;
+        m_pState->m_progress.Reset();
+        m_pState->m_progress.SetTotal(1000);
         m_pState->m_bStatusPending = FALSE;
-        m_pState->m_nProgress = 0;
         m_pState->m_found.RemoveAll();
         m_pState->m_pDoc = pDoc;
         m_pState->m_nMode = nMode;
@@ -331,8 +330,7 @@ void CFindNodesDlg::OnFindNow()
     if (pThread == nullptr)
     {
         delete pParam;
-        CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bDone = TRUE; // the next tick ends the search
+        m_pState->m_progress.SetFinished(); // the next tick ends the search
         return;
     }
     // A handle of the window's own, to wait for the worker when it closes
@@ -346,10 +344,7 @@ void CFindNodesDlg::OnFindNow()
 
 void CFindNodesDlg::OnStop()
 {
-    {
-        CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bStop = TRUE;
-    }
+    m_pState->m_progress.RequestCancel();
     SetStatusText(AfxLoadText(IDS_FIND_CANCELLING));
 }
 
@@ -383,20 +378,21 @@ void CFindNodesDlg::OnTimer(UINT_PTR nIDEvent)
         if (m_pProgress != nullptr)
             m_pProgress->SetText(state.m_strStatus);
     }
-    if (state.m_pDoc != nullptr && !state.m_bStop)
+    if (state.m_pDoc != nullptr && !state.m_progress.IsCancelRequested())
     {
         ListFound(state);
         if (m_pProgress != nullptr)
         {
-            m_pProgress->SetPos(state.m_nProgress);
+            const int nProgress = (int)state.m_progress.GetState().ullCurrent;
+            m_pProgress->SetPos(nProgress);
             CString strStatus;
-            strStatus.Format(AfxLoadText(IDS_FIND_PERCENT), state.m_nProgress * 100 / 1000);
+            strStatus.Format(AfxLoadText(IDS_FIND_PERCENT), nProgress * 100 / 1000);
             m_pProgress->SetText(strStatus);
         }
     }
-    if (!state.m_bDone)
+    if (!state.m_progress.IsFinished())
         return;
-    const BOOL bStopped = state.m_bStop;
+    const BOOL bStopped = state.m_progress.IsCancelRequested();
     const BOOL bDocumentGone = state.m_pDoc == nullptr;
     lock.Unlock();
     EndSearch(bStopped, bDocumentGone);
@@ -455,10 +451,10 @@ void CFindNodesDlg::OnDocumentClosing(CChildFrame* pFrame)
     m_pFrame = nullptr;
     BOOL bRunning = FALSE;
     {
+        m_pState->m_progress.RequestCancel();
         CSingleLock lock(&m_pState->m_mutex, TRUE);
         m_pState->m_pDoc = nullptr;
-        m_pState->m_bStop = TRUE;
-        bRunning = !m_pState->m_bDone;
+        bRunning = !m_pState->m_progress.IsFinished();
     }
     // A running search empties the list when it ends.
     if (!bRunning && m_hWnd != nullptr)
