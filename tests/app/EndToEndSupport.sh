@@ -44,6 +44,8 @@ WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 DEADLINE=${QLC_E2E_DEADLINE:-120}
+# ImageMagick's threads only slow it down on a busy machine.
+export MAGICK_THREAD_LIMIT=1
 PROBE=${QLC_WINPROBE:-}
 QLC_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MAIN='title=Varlo Quillcrest*'
