@@ -44,6 +44,8 @@ WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 DEADLINE=${QLC_E2E_DEADLINE:-120}
+# ImageMagick's threads only slow it down on a busy machine.
+export MAGICK_THREAD_LIMIT=1
 PROBE=${QLC_WINPROBE:-}
 QLC_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MAIN='title=Varlo Quillcrest*'
@@ -81,11 +83,22 @@ probe() {
   "$WINE64" "$PROBE" "$DESK" "$@" </dev/null
 }
 
-# The probe waiting for the command to succeed; its output in PROBED.
+# The probe waiting for the command to succeed; its output in PROBED. A
+# probe that ended without saying why (wine failing to start it on a very
+# busy machine) is run again while time is left.
 probe_wait() {
-  local what=$1
+  local what=$1 end=$((SECONDS + DEADLINE)) status left
   shift
-  PROBED=$(probe "$@" --wait "$DEADLINE" 2>"$WORK/probe.err") && return 0
+  while :; do
+    left=$((end - SECONDS))
+    [ $left -gt 0 ] || left=1
+    PROBED=$(probe "$@" --wait "$left" 2>"$WORK/probe.err") && return 0
+    status=$?
+    [ $status = 2 ] && fail "the probe does not take the arguments for $what: $(tr -d '\r' <"$WORK/probe.err")"
+    grep -q '^qlcwinprobe: ' "$WORK/probe.err" && break
+    [ $SECONDS -lt $end ] || break
+    echo "$TAG: the probe ended with status $status and no answer while waiting for $what; asking again"
+  done
   fail "waited ${DEADLINE} s for $what: $(tr -d '\r' <"$WORK/probe.err")"
 }
 

@@ -3,19 +3,19 @@
 // desktop the program runs in (windows of other desktops are not seen), finds
 // a window by title, class and control id, and prints its place on the screen
 // (the desktop's own coordinates, which xdotool's --window takes), its text,
-// its state, the keyboard focus of its thread, the rows of a tree or list, or
-// whether the screen shows a picture there.
+// its state, the keyboard focus of its thread, the rows of a tree, list box,
+// toolbar or tooltip, or whether the screen shows a picture there.
 //
 //   qlcwinprobe <desktop> <command> [--wait SECONDS] [--is PATTERN] [--hidden] SPEC...
 //
 // Commands:
-//   find      one line: class, id, "text", x y width height, visible/hidden
+//   find      one line: class id "title" x y width height visible|hidden
 //   rect      x y width height of the window
 //   client    x y width height of its client area
 //   caption   x y of a point on its title bar, clear of the buttons
 //   button min|max|close
 //             x y of the middle of that button of its title bar
-//   text      its text
+//   text      its text (WM_GETTEXT: what an edit or rich edit holds)
 //   state     words: visible|hidden enabled|disabled, then those that hold:
 //             foreground, active (the active window of its thread, or the
 //             active child of its MDI client), focus, capture (it has the
@@ -23,9 +23,13 @@
 //             its middle), minimized, maximized, checked|unchecked|mixed
 //             (check boxes and radio buttons)
 //   focus     the window holding the keyboard focus in the window's thread,
-//             as class id "text"
-//   items     the rows of a tree (shown rows, two spaces per level) or list box
-//   item TEXT x y width height of the first row whose text matches TEXT
+//             as class id "title"
+//   items     its rows, one a line: a tree's shown rows (two spaces per
+//             level), a list box's, a toolbar's buttons (command id and the
+//             states checked, pressed, mixed, disabled), a tooltip's tools
+//             (their tips: the tray's icons are found so)
+//   item TEXT x y width height of the first row whose text (a button's: its
+//             command id) matches TEXT
 //   shows PICTURE.bmp [--shot FILE.bmp]
 //             x y of the window's top-left corner when the screen shows the
 //             picture from there, at most one pixel in a hundred differing;
@@ -38,8 +42,11 @@
 //
 // SPEC: one argument per level, the first a top-level window, each next one a
 // window anywhere below the previous one; terms joined by commas:
-// title=PATTERN, class=PATTERN, id=NUMBER. Patterns take * and ?. Only
-// visible windows match unless --hidden is given.
+// title=PATTERN, class=PATTERN, id=NUMBER. The title is the one the system
+// keeps (a control's caption, not what an edit holds). Patterns take * and
+// ?. Only visible windows match unless --hidden is given. When several
+// windows match, the command answers for the first that gives an answer
+// (matching --is).
 //
 // --wait: look again every 50 ms until the command succeeds (and its output
 // matches --is) or the seconds are over. --is: the output (lines joined by
@@ -50,9 +57,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -830,7 +837,7 @@ bool RunOn(HWND hwnd, const Options& opt, std::string& out, std::string& error)
         for (const Row& row : rows)
         {
             if (opt.strCommand == "items")
-                out += std::string(row.depth * 2, ' ') + row.strText + "\n";
+                out += std::string(row.depth * 2, ' ') + row.strText + row.strState + "\n";
             else if (Match(opt.strArg.c_str(), row.strText.c_str()))
             {
                 if (IsRectEmpty(&row.rc))

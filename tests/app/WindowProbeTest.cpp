@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105;
+const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105, kBarId = 106;
 const char kFrameClass[] = "QlcProbeFrame";
 
 // The state words but "front", which other tests' windows on the same
@@ -83,6 +83,8 @@ public:
         wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
         wc.lpszClassName = kFrameClass;
         ::RegisterClassA(&wc);
+        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES };
+        ::InitCommonControlsEx(&icc);
         m_strTitle = "Probe Target " + std::to_string(::GetCurrentProcessId());
         m_hwnd = ::CreateWindowExA(0, kFrameClass, m_strTitle.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120,
                                    400, 300, nullptr, nullptr, nullptr, nullptr);
@@ -92,6 +94,32 @@ public:
         m_hwndTree = Child(WC_TREEVIEWA, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES, 170, 10, 200, 120, kTreeId);
         m_hwndList = Child("LISTBOX", "", WS_BORDER, 170, 140, 200, 100, kListId);
         Child("STATIC", "unseen", 0, 10, 70, 50, 20, kHiddenId);
+        m_hwndBar = Child(TOOLBARCLASSNAMEA, "", CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_FLAT, 10, 200, 150, 30,
+                          kBarId);
+        ::SendMessageA(m_hwndBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        TBBUTTON buttons[4] = {};
+        const int ids[4] = { 201, 0, 202, 203 };
+        const BYTE states[4] = { TBSTATE_ENABLED, 0, TBSTATE_ENABLED | TBSTATE_CHECKED, 0 };
+        for (int i = 0; i < 4; ++i)
+        {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = ids[i];
+            buttons[i].fsState = states[i];
+            buttons[i].fsStyle = ids[i] == 0 ? BTNS_SEP : BTNS_BUTTON;
+        }
+        ::SendMessageA(m_hwndBar, TB_ADDBUTTONSA, 4, (LPARAM)buttons);
+        // A tooltip with one tool over a part of the frame, as the tray has
+        // one for each icon.
+        m_strTip = "Tip of " + std::to_string(::GetCurrentProcessId());
+        m_hwndTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                      m_hwnd, nullptr, nullptr, nullptr);
+        TTTOOLINFOA ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = m_hwnd;
+        ti.uId = 1;
+        ti.rect = { 20, 240, 44, 264 };
+        ti.lpszText = (LPSTR)m_strTip.c_str();
+        ::SendMessageA(m_hwndTip, TTM_ADDTOOLA, 0, (LPARAM)&ti);
         ::ShowWindow(::GetDlgItem(m_hwnd, kHiddenId), SW_HIDE);
         ::SendMessageA(m_hwndCheck, BM_SETCHECK, BST_CHECKED, 0);
 
@@ -108,6 +136,8 @@ public:
 
     void TearDown() override
     {
+        if (m_hwndTip != nullptr)
+            ::DestroyWindow(m_hwndTip);
         if (m_hwnd != nullptr)
             ::DestroyWindow(m_hwnd);
     }
@@ -191,6 +221,8 @@ public:
 
     std::string m_strDesktop, m_strProbe, m_strTitle;
     HWND m_hwnd = nullptr, m_hwndEdit = nullptr, m_hwndCheck = nullptr, m_hwndTree = nullptr, m_hwndList = nullptr;
+    HWND m_hwndBar = nullptr, m_hwndTip = nullptr;
+    std::string m_strTip;
     HTREEITEM m_hAlpha = nullptr, m_hGamma = nullptr;
     HWND m_hwndLate = nullptr;
 };
@@ -290,6 +322,22 @@ TEST_F(WindowProbeTest, ListsTheShownRowsOfATreeAndAListAndFindsOne)
     EXPECT_EQ(r.dwExit, 0u) << r.strErr;
     ASSERT_NE(::SendMessageA(m_hwndList, LB_GETITEMRECT, 1, (LPARAM)&rc), LB_ERR);
     EXPECT_EQ(r.strOut, Rect(rc, m_hwndList));
+
+    // A toolbar's buttons by command id, with their states; separators are
+    // no rows.
+    r = Probe({ "items", Top(), "id=106" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut, "201\n202 checked\n203 disabled");
+    r = Probe({ "item", "202", Top(), "class=ToolbarWindow32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    ASSERT_TRUE(::SendMessageA(m_hwndBar, TB_GETITEMRECT, 2, (LPARAM)&rc));
+    EXPECT_EQ(r.strOut, Rect(rc, m_hwndBar));
+
+    // A tool found by its tip among every tooltip window (hidden, as they
+    // are until they pop up); its place is the tool's, on the screen.
+    r = Probe({ "item", m_strTip, "--hidden", "class=tooltips_class32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut, Rect({ 20, 240, 44, 264 }, m_hwnd));
 
     // An edit has no rows.
     r = Probe({ "items", Top(), "id=101" });
