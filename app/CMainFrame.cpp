@@ -16,6 +16,7 @@
 #include "framework/ui/CWaitCursor.h"
 
 #include "widgets/CHyperLink.h"
+#include "widgets/CProgressBar.h"
 #include "widgets/CSCBMiniDockFrameWnd.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
@@ -290,6 +291,29 @@ void CMainFrame::SetStatusToken(DWORD dwToken)
     m_dwStatusToken = dwToken;
     if (dwToken == 0)
         SetMessageText(AFX_IDS_IDLEMESSAGE);
+}
+
+BOOL CMainFrame::ShowStatusProgress(const CQlcStatus* pOwner, int nMaximum)
+{
+    // The old bar gives its pane its text back before a new one saves it.
+    m_statusProgress.erase(pOwner);
+    CStatusBar* pBar = GetStatusBarIfVisible();
+    if (pBar == nullptr)
+        return FALSE;
+    m_statusProgress[pOwner].reset(new CProgressBar(pBar->GetPaneText(0), 98, nMaximum, TRUE, 0, pBar));
+    return TRUE;
+}
+
+void CMainFrame::StepStatusProgress(const CQlcStatus* pOwner, int nStep)
+{
+    auto it = m_statusProgress.find(pOwner);
+    if (it != m_statusProgress.end())
+        it->second->SetPos(it->second->GetPos() + nStep);
+}
+
+void CMainFrame::EndStatusProgress(const CQlcStatus* pOwner)
+{
+    m_statusProgress.erase(pOwner);
 }
 
 // ---------------------------------------------------------------------------

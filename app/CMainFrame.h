@@ -19,9 +19,12 @@
 #include "widgets/GlyphMenu.h"
 
 #include <atomic>
+#include <map>
+#include <memory>
 #include <shellapi.h>
 
 class CDockState;
+class CProgressBar;
 class CFindNodesDlg;
 
 class CMainFrame : public CMDIFrameWnd, public IQlcStatusHost
@@ -50,6 +53,9 @@ public:
     CStatusBar* GetStatusBarIfVisible() override;
     void SetStatusToken(DWORD dwToken) override;
     DWORD GetStatusToken() const override { return m_dwStatusToken.load(); }
+    BOOL ShowStatusProgress(const CQlcStatus* pOwner, int nMaximum) override;
+    void StepStatusProgress(const CQlcStatus* pOwner, int nStep) override;
+    void EndStatusProgress(const CQlcStatus* pOwner) override;
 
     // --- Bars -------------------------------------------------------------------
     void LoadToolbarState(LPCSTR lpszSection);
@@ -149,6 +155,8 @@ protected:
     CQlcHelpCtrl m_wndHelpCtrl;
     CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
+    // The status objects' progress bars (interface thread only).
+    std::map<const CQlcStatus*, std::unique_ptr<CProgressBar>> m_statusProgress;
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;

@@ -314,16 +314,25 @@ TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
         return bItem;
     };
     EXPECT_FALSE(saveOffered());
+    // The file dated 1 January 2001: any write would date it now.
     const CString strPath = pDoc->GetPathName();
-    WIN32_FILE_ATTRIBUTE_DATA before = {};
-    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &before);
+    SYSTEMTIME stOld = {};
+    stOld.wYear = 2001;
+    stOld.wMonth = 1;
+    stOld.wDay = 1;
+    FILETIME ftOld;
+    ASSERT_TRUE(::SystemTimeToFileTime(&stOld, &ftOld));
+    HANDLE hFile = ::CreateFileA(strPath, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    EXPECT_TRUE(::SetFileTime(hFile, nullptr, nullptr, &ftOld));
+    ::CloseHandle(hFile);
 
     // Ctrl+S on an unchanged notebook writes nothing.
-    ::Sleep(20);
     CUserInput::Key('S', CUserInput::ctrl);
     WIN32_FILE_ATTRIBUTE_DATA after = {};
     ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &after);
-    EXPECT_EQ(0, ::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
+    EXPECT_EQ(0, ::CompareFileTime(&ftOld, &after.ftLastWriteTime));
 
     // Typing into the note offers it; saving takes the offer back.
     ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
