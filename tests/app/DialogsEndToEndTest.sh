@@ -47,10 +47,6 @@ setting() {
   "$WINE64" reg query 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v "$1" </dev/null 2>/dev/null |
     tr -d '\r' | awk -v v="$1" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
 }
-# At least two menus open (a submenu shown beside its menu).
-submenu_open() {
-  [ "$(probe dump 2>/dev/null | grep -v ' hidden' | grep -c '^#32768')" -ge 2 ]
-}
 
 copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries Help
 cp "$BIN/Sample.qlc" "$WORK/e2e.qlc" || fail "no sample notebook in $BIN"
@@ -113,7 +109,7 @@ wait_tree
 xdotool key End shift+F10
 wait_window "the tree's menu (Shift+F10)" "$MENU"
 xdotool key n
-wait_for "the tree menu's New submenu" submenu_open
+wait_submenu "the tree menu's New submenu"
 xdotool key n
 wait_focus "the new note's name in the tree" 'Edit *' "$MAIN"
 xdotool type --delay 50 "$FONT_NOTE"

@@ -33,6 +33,7 @@
 #   wait_file_changed WHAT FILE SUM     until FILE's file_sum is not SUM
 #   wait_pixels WHAT COLOUR COUNT SHOT  screenshots into SHOT until one has
 #                                       COUNT pixels of COLOUR (#RRGGBB)
+#   wait_submenu WHAT                   a submenu open beside its menu
 #   wait_for WHAT COMMAND...            until COMMAND succeeds
 #   probe COMMAND ARGS...               the probe itself, once
 #   resource_ids NAME...                sets shell variables of the names to
@@ -167,6 +168,15 @@ wait_for() {
     [ $SECONDS -lt $end ] || fail "waited ${DEADLINE} s for $what"
     sleep 0.1
   done
+}
+
+# At least two menus shown: a submenu beside its menu.
+submenu_open() {
+  [ "$(probe dump 2>/dev/null | grep -v ' hidden' | grep -c '^#32768')" -ge 2 ]
+}
+
+wait_submenu() {
+  wait_for "$1" submenu_open
 }
 
 # A file's checksum, "missing" when there is none.

@@ -56,7 +56,7 @@ locate_row "the first folder in the tree" "Row 0" "$MAIN" "$TREE"
 xdotool mousemove --window "$WIN" "$X" "$Y" click 3
 wait_window "the tree's menu" 'class=#32768'
 xdotool key i
-wait_for "the Import submenu" eval '[ "$(probe dump 2>/dev/null | grep -v hidden | grep -c "^#32768")" -ge 2 ]'
+wait_submenu "the Import submenu"
 xdotool key f
 wait_window "the file dialog" "$PICK"
 wait_focus "the file dialog's name box" 'Edit *' "$PICK"
