@@ -26,8 +26,9 @@
 #                                       enabled, foreground, focus, checked...)
 #   locate WHAT SPEC...                 sets RX RY RW RH (its rectangle in
 #                                       the desktop) and X Y (its centre)
-#   locate_row WHAT TEXT SPEC...        the same for the row TEXT of a tree
-#                                       or list box
+#   locate_row WHAT TEXT SPEC...        the same for the row TEXT of a tree,
+#                                       list box, list view, toolbar (a
+#                                       button's command id) or tooltip
 #   locate_caption WHAT SPEC...         sets X Y to a point on its title bar
 #   click WHAT SPEC...                  a left click on its centre
 #   wait_file_changed WHAT FILE SUM     until FILE's file_sum is not SUM

@@ -64,8 +64,8 @@ xdotool type --delay 20 "$FILES"
 xdotool key Return
 wait_for "the files of the folder in the file dialog" eval \
   'probe dump 2>/dev/null | grep -q "SysListView32" && [ "$(probe text "$PICK" "id=1148" 2>/dev/null | tr -d "\r")" = "" ]'
-locate "the file list" "$PICK" 'class=SysListView32'
-xdotool mousemove --window "$WIN" $((RX + 40)) $((RY + 9)) click 1
+locate_row "the first file in the file dialog's list" 'part*.bin' "$PICK" 'class=SysListView32'
+xdotool mousemove --window "$WIN" "$X" "$Y" click 1
 xdotool key Home shift+End
 wait_text "all 300 files chosen" '*"part299.bin"*' "$PICK" 'id=1148'
 xdotool key Return

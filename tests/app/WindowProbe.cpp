@@ -4,7 +4,7 @@
 // a window by title, class and control id, and prints its place on the screen
 // (the desktop's own coordinates, which xdotool's --window takes), its text,
 // its state, the keyboard focus of its thread, the rows of a tree, list box,
-// toolbar or tooltip, or whether the screen shows a picture there.
+// list view, toolbar or tooltip, or whether the screen shows a picture there.
 //
 //   qlcwinprobe <desktop> <command> [--wait SECONDS] [--is PATTERN] [--hidden] SPEC...
 //
@@ -25,9 +25,10 @@
 //   focus     the window holding the keyboard focus in the window's thread,
 //             as class id "title"
 //   items     its rows, one a line: a tree's shown rows (two spaces per
-//             level), a list box's, a toolbar's buttons (command id and the
-//             states checked, pressed, mixed, disabled), a tooltip's tools
-//             (their tips: the tray's icons are found so)
+//             level), a list box's, a list view's items, a toolbar's
+//             buttons (command id and the states checked, pressed, mixed,
+//             disabled), a tooltip's tools (their tips: the tray's icons
+//             are found so)
 //   item TEXT x y width height of the first row whose text (a button's: its
 //             command id) matches TEXT
 //   shows PICTURE.bmp [--shot FILE.bmp]
@@ -473,6 +474,44 @@ bool ListRows(HWND hwnd, std::vector<Row>& rows)
     return true;
 }
 
+// A list view's items by their labels (the file dialogs' lists of files).
+bool ListViewRows(HWND hwnd, std::vector<Row>& rows)
+{
+    const SIZE_T kText = 1024;
+    RemoteBlock block(hwnd, sizeof(LVITEMA) + kText);
+    if (!block.IsValid())
+        return false;
+    RECT rcClient = {};
+    GetClientRect(hwnd, &rcClient);
+    const LRESULT count = SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+    {
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = (LPSTR)block.At(sizeof(LVITEMA));
+        item.cchTextMax = kText;
+        char text[kText] = "";
+        if (!block.Write(0, &item, sizeof(item)) || !block.Write(sizeof(LVITEMA), text, 1))
+            return false;
+        SendMessageA(hwnd, LVM_GETITEMTEXTA, i, (LPARAM)block.At(0));
+        if (!block.Read(sizeof(LVITEMA), text, kText))
+            return false;
+        text[kText - 1] = '\0';
+        Row row = { text, 0, {}, "" };
+        RECT rc = {};
+        rc.left = LVIR_LABEL;
+        RECT rcShown = {};
+        if (block.Write(0, &rc, sizeof(rc)) && SendMessageA(hwnd, LVM_GETITEMRECT, i, (LPARAM)block.At(0)) &&
+            block.Read(0, &rc, sizeof(rc)) && IntersectRect(&rcShown, &rc, &rcClient))
+        {
+            MapWindowPoints(hwnd, HWND_DESKTOP, (POINT*)&rcShown, 2);
+            row.rc = rcShown;
+        }
+        rows.push_back(row);
+    }
+    return true;
+}
+
 // A toolbar's buttons: their command ids, places and states.
 bool ToolbarRows(HWND hwnd, std::vector<Row>& rows)
 {
@@ -560,6 +599,13 @@ bool Rows(HWND hwnd, std::vector<Row>& rows, std::string& error)
         error = "the rows of the list could not be read";
         return false;
     }
+    if (cls == WC_LISTVIEWA)
+    {
+        if (ListViewRows(hwnd, rows))
+            return true;
+        error = "the items of the list could not be read";
+        return false;
+    }
     if (cls == TOOLBARCLASSNAMEA || cls == TOOLTIPS_CLASSA)
     {
         if (cls == TOOLBARCLASSNAMEA ? ToolbarRows(hwnd, rows) : TipRows(hwnd, rows))
@@ -567,7 +613,7 @@ bool Rows(HWND hwnd, std::vector<Row>& rows, std::string& error)
         error = "the " + std::string(cls == TOOLBARCLASSNAMEA ? "buttons" : "tools") + " could not be read";
         return false;
     }
-    error = "a " + cls + " has no rows (a tree, list box, toolbar or tooltip has)";
+    error = "a " + cls + " has no rows (a tree, list box, list view, toolbar or tooltip has)";
     return false;
 }
 

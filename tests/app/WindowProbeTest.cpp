@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105, kBarId = 106;
+const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105, kBarId = 106, kFilesId = 107;
 const char kFrameClass[] = "QlcProbeFrame";
 
 // The state words but "front", which other tests' windows on the same
@@ -83,7 +83,7 @@ public:
         wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
         wc.lpszClassName = kFrameClass;
         ::RegisterClassA(&wc);
-        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES };
+        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES };
         ::InitCommonControlsEx(&icc);
         m_strTitle = "Probe Target " + std::to_string(::GetCurrentProcessId());
         m_hwnd = ::CreateWindowExA(0, kFrameClass, m_strTitle.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120,
@@ -130,6 +130,22 @@ public:
         ::SendMessageA(m_hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)m_hAlpha);
         for (const char* text : { "one", "two", "three" })
             ::SendMessageA(m_hwndList, LB_ADDSTRING, 0, (LPARAM)text);
+        // A list of files as the file dialogs show one, longer than it
+        // shows.
+        m_hwndFiles = Child(WC_LISTVIEWA, "", WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER, 10, 100, 150, 90, kFilesId);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH;
+        column.cx = 140;
+        ::SendMessageA(m_hwndFiles, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
+        for (int i = 0; i < 20; ++i)
+        {
+            const std::string text = "part" + std::to_string(i) + ".bin";
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = (LPSTR)text.c_str();
+            ::SendMessageA(m_hwndFiles, LVM_INSERTITEMA, 0, (LPARAM)&item);
+        }
         ::ShowWindow(m_hwnd, SW_SHOW);
         ::UpdateWindow(m_hwnd);
     }
@@ -221,7 +237,7 @@ public:
 
     std::string m_strDesktop, m_strProbe, m_strTitle;
     HWND m_hwnd = nullptr, m_hwndEdit = nullptr, m_hwndCheck = nullptr, m_hwndTree = nullptr, m_hwndList = nullptr;
-    HWND m_hwndBar = nullptr, m_hwndTip = nullptr;
+    HWND m_hwndBar = nullptr, m_hwndTip = nullptr, m_hwndFiles = nullptr;
     std::string m_strTip;
     HTREEITEM m_hAlpha = nullptr, m_hGamma = nullptr;
     HWND m_hwndLate = nullptr;
@@ -322,6 +338,24 @@ TEST_F(WindowProbeTest, ListsTheShownRowsOfATreeAndAListAndFindsOne)
     EXPECT_EQ(r.dwExit, 0u) << r.strErr;
     ASSERT_NE(::SendMessageA(m_hwndList, LB_GETITEMRECT, 1, (LPARAM)&rc), LB_ERR);
     EXPECT_EQ(r.strOut, Rect(rc, m_hwndList));
+
+    // A list view's items by their labels; one scrolled out of sight has no
+    // place.
+    r = Probe({ "items", Top(), "id=107" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    std::string files;
+    for (int i = 0; i < 20; ++i)
+        files += (i == 0 ? "part" : "\npart") + std::to_string(i) + ".bin";
+    EXPECT_EQ(r.strOut, files);
+    r = Probe({ "item", "part1.bin", Top(), "class=SysListView32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    rc = {};
+    rc.left = LVIR_LABEL;
+    ASSERT_TRUE(::SendMessageA(m_hwndFiles, LVM_GETITEMRECT, 1, (LPARAM)&rc));
+    EXPECT_EQ(r.strOut, Rect(rc, m_hwndFiles));
+    r = Probe({ "item", "part19.bin", Top(), "id=107" });
+    EXPECT_EQ(r.dwExit, 1u);
+    EXPECT_NE(r.strErr.find("the row \"part19.bin\" is out of sight"), std::string::npos) << r.strErr;
 
     // A toolbar's buttons by command id, with their states; separators are
     // no rows.
