@@ -135,7 +135,7 @@ public:
         m_hwndFiles = Child(WC_LISTVIEWA, "", WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER, 10, 100, 150, 90, kFilesId);
         LVCOLUMNA column = {};
         column.mask = LVCF_WIDTH;
-        column.cx = 140;
+        column.cx = 100;
         ::SendMessageA(m_hwndFiles, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
         for (int i = 0; i < 20; ++i)
         {
