@@ -627,6 +627,19 @@ std::string WinPath(const std::string& path)
     return win;
 }
 
+// The format of a picture's pixels: 32 bits, rows from the top.
+BITMAPINFO TopDown32(LONG nWidth, LONG nHeight)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = nWidth;
+    bi.bmiHeader.biHeight = -nHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 bool ReadPicture(const std::string& path, Picture& picture)
 {
     HBITMAP hbm = (HBITMAP)LoadImageA(nullptr, WinPath(path).c_str(), IMAGE_BITMAP, 0, 0,
@@ -635,13 +648,7 @@ bool ReadPicture(const std::string& path, Picture& picture)
         return false;
     BITMAP bm = {};
     GetObjectA(hbm, sizeof(bm), &bm);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(bm.bmWidth, bm.bmHeight);
     picture.nWidth = bm.bmWidth;
     picture.nHeight = bm.bmHeight;
     picture.pixels.assign((size_t)bm.bmWidth * bm.bmHeight, 0);
@@ -661,13 +668,7 @@ bool CaptureScreen(Picture& shot)
     GetWindowRect(GetDesktopWindow(), &rc);
     shot.nWidth = rc.right - rc.left;
     shot.nHeight = rc.bottom - rc.top;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = shot.nWidth;
-    bi.bmiHeader.biHeight = -shot.nHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(shot.nWidth, shot.nHeight);
     HDC hdcScreen = GetDC(nullptr);
     HDC hdcMem = CreateCompatibleDC(hdcScreen);
     void* pBits = nullptr;
