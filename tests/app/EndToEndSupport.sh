@@ -26,13 +26,15 @@
 #                                       enabled, foreground, focus, checked...)
 #   locate WHAT SPEC...                 sets RX RY RW RH (its rectangle in
 #                                       the desktop) and X Y (its centre)
-#   locate_row WHAT TEXT SPEC...        the same for the row TEXT of a tree
-#                                       or list box
+#   locate_row WHAT TEXT SPEC...        the same for the row TEXT of a tree,
+#                                       list box, list view, toolbar (a
+#                                       button's command id) or tooltip
 #   locate_caption WHAT SPEC...         sets X Y to a point on its title bar
 #   click WHAT SPEC...                  a left click on its centre
 #   wait_file_changed WHAT FILE SUM     until FILE's file_sum is not SUM
 #   wait_pixels WHAT COLOUR COUNT SHOT  screenshots into SHOT until one has
 #                                       COUNT pixels of COLOUR (#RRGGBB)
+#   wait_submenu WHAT                   a submenu open beside its menu
 #   wait_for WHAT COMMAND...            until COMMAND succeeds
 #   probe COMMAND ARGS...               the probe itself, once
 #   resource_ids NAME...                sets shell variables of the names to
@@ -44,6 +46,8 @@ WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
 export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
 DEADLINE=${QLC_E2E_DEADLINE:-120}
+# ImageMagick's threads only slow it down on a busy machine.
+export MAGICK_THREAD_LIMIT=1
 PROBE=${QLC_WINPROBE:-}
 QLC_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MAIN='title=Varlo Quillcrest*'
@@ -81,11 +85,22 @@ probe() {
   "$WINE64" "$PROBE" "$DESK" "$@" </dev/null
 }
 
-# The probe waiting for the command to succeed; its output in PROBED.
+# The probe waiting for the command to succeed; its output in PROBED. A
+# probe that ended without saying why (wine failing to start it on a very
+# busy machine) is run again while time is left.
 probe_wait() {
-  local what=$1
+  local what=$1 end=$((SECONDS + DEADLINE)) status left
   shift
-  PROBED=$(probe "$@" --wait "$DEADLINE" 2>"$WORK/probe.err") && return 0
+  while :; do
+    left=$((end - SECONDS))
+    [ $left -gt 0 ] || left=1
+    PROBED=$(probe "$@" --wait "$left" 2>"$WORK/probe.err") && return 0
+    status=$?
+    [ $status = 2 ] && fail "the probe does not take the arguments for $what: $(tr -d '\r' <"$WORK/probe.err")"
+    grep -q '^qlcwinprobe: ' "$WORK/probe.err" && break
+    [ $SECONDS -lt $end ] || break
+    echo "$TAG: the probe ended with status $status and no answer while waiting for $what; asking again"
+  done
   fail "waited ${DEADLINE} s for $what: $(tr -d '\r' <"$WORK/probe.err")"
 }
 
@@ -154,6 +169,15 @@ wait_for() {
     [ $SECONDS -lt $end ] || fail "waited ${DEADLINE} s for $what"
     sleep 0.1
   done
+}
+
+# At least two menus shown: a submenu beside its menu.
+submenu_open() {
+  [ "$(probe dump 2>/dev/null | grep -v ' hidden' | grep -c '^#32768')" -ge 2 ]
+}
+
+wait_submenu() {
+  wait_for "$1" submenu_open
 }
 
 # A file's checksum, "missing" when there is none.

@@ -56,7 +56,7 @@ locate_row "the first folder in the tree" "Row 0" "$MAIN" "$TREE"
 xdotool mousemove --window "$WIN" "$X" "$Y" click 3
 wait_window "the tree's menu" 'class=#32768'
 xdotool key i
-wait_for "the Import submenu" eval '[ "$(probe dump 2>/dev/null | grep -v hidden | grep -c "^#32768")" -ge 2 ]'
+wait_submenu "the Import submenu"
 xdotool key f
 wait_window "the file dialog" "$PICK"
 wait_focus "the file dialog's name box" 'Edit *' "$PICK"
@@ -64,8 +64,8 @@ xdotool type --delay 20 "$FILES"
 xdotool key Return
 wait_for "the files of the folder in the file dialog" eval \
   'probe dump 2>/dev/null | grep -q "SysListView32" && [ "$(probe text "$PICK" "id=1148" 2>/dev/null | tr -d "\r")" = "" ]'
-locate "the file list" "$PICK" 'class=SysListView32'
-xdotool mousemove --window "$WIN" $((RX + 40)) $((RY + 9)) click 1
+locate_row "the first file in the file dialog's list" 'part*.bin' "$PICK" 'class=SysListView32'
+xdotool mousemove --window "$WIN" "$X" "$Y" click 1
 xdotool key Home shift+End
 wait_text "all 300 files chosen" '*"part299.bin"*' "$PICK" 'id=1148'
 xdotool key Return

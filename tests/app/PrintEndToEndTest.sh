@@ -8,7 +8,7 @@
 # must hold one page with the sample's 320 x 200 picture in the middle of
 # the page, its sun, roof, door and tree in their colours.
 #
-#   PrintEndToEndTest.sh <program folder> <qlcwinpos.exe> <wine prefix> <artifacts folder>
+#   PrintEndToEndTest.sh <program folder> <wine prefix> <artifacts folder>
 #
 # Needs an X display ($DISPLAY), xdotool, ImageMagick, poppler's pdfinfo,
 # pdfimages and pdftoppm, and the packages cups and printer-driver-cups-pdf
@@ -16,19 +16,18 @@
 # (exit 77).
 set -uo pipefail
 
-BIN=$1 WINPOS=$2 PREFIX=$3 ARTIFACTS=$4
+BIN=$1 PREFIX=$2 ARTIFACTS=$3
 SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 TAG="print end-to-end"
 DESK="QlcPrint$$"
 NAME="printcheck$$"
+FAIL_SHOT=$ARTIFACTS/print-failed.png
 . "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 mkdir -p "$ARTIFACTS"
-
-fail() {
-  echo "$TAG: $*"
-  import -window root "$ARTIFACTS/print-failed.png" 2>/dev/null
-  exit 1
-}
+resource_ids AFX_ID_PREVIEW_PRINT
+PREVIEW='title=Print Preview'
+PRINT_DIALOG='class=#32770,title=Print'
+MENU='class=#32768'
 for tool in pdfinfo pdfimages pdftoppm; do
   command -v $tool >/dev/null || fail "$tool is missing (package poppler-utils)"
 done
@@ -56,56 +55,44 @@ trap finish EXIT
 printer=$("$SRC/scripts/pdf-printer.sh" start "$PRINTER_DIR") || fail "the PDF printer did not start"
 export "$printer"
 
-# qlcwinpos must run in the program's desktop to see its windows.
-"$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\qlcwinpos.exe\Explorer' /v Desktop /d "$DESK" /f \
-  </dev/null >/dev/null 2>&1 || fail "qlcwinpos cannot be put in the desktop $DESK"
-# Waits (about 20 s at most) for a shown window with exactly this caption.
-await_window() {
-  local i
-  for i in $(seq 40); do
-    "$WINE64" "$WINPOS" "$1" </dev/null >/dev/null 2>&1 && return 0
-    sleep 0.2
-  done
-  fail "no window \"$1\" appeared${2:+ ($2)}"
-}
-
 copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll
 cp "$BIN/Sample.qlc" "$WORK/$NAME.qlc" || fail "no sample notebook in $BIN"
 cd "$WORK/program"
 fresh_settings
-start_program "..\\$NAME.qlc" || fail "the program did not start"
+start_program "..\\$NAME.qlc"
+wait_tree
 
 # The picture, two items above the last two notes.
 xdotool key --delay 150 End Up Up Return
-sleep 2
-xdotool key --delay 200 alt+f v
-await_window "Print Preview" "File > Print Preview"
-sleep 1
-import -window root "$ARTIFACTS/print-preview.png" 2>/dev/null
+wait_window "the picture's node open" "$MAIN" "title=$NAME.qlc - Garden sketch"
+xdotool key alt+f
+wait_window "the File menu" "$MENU"
+xdotool key v
+wait_window "the Print Preview (File > Print Preview)" "$PREVIEW"
 # The picture's sky on the preview's page: light blue, nowhere else on the
 # screen (the desktop's blue is darker).
-SKY=$(convert "$ARTIFACTS/print-preview.png" -depth 8 txt:- 2>/dev/null |
-  awk -F'[(),]' 'NR > 1 && $3 >= 80 && $3 <= 200 && $4 >= 140 && $5 >= 225 { n++ } END { print n + 0 }')
-[ "$SKY" -gt 20 ] || fail "the preview shows no picture (sky pixels: $SKY)"
+sky_in_preview() {
+  import -window root "$ARTIFACTS/print-preview.png" 2>/dev/null || return 1
+  SKY=$(convert "$ARTIFACTS/print-preview.png" -depth 8 txt:- 2>/dev/null |
+    awk -F'[(),]' 'NR > 1 && $3 >= 80 && $3 <= 200 && $4 >= 140 && $5 >= 225 { n++ } END { print n + 0 }')
+  [ "$SKY" -gt 20 ]
+}
+wait_for "the picture's sky on the preview's page (more than 20 light blue pixels)" sky_in_preview
 
 # Print... in the preview's bar, OK in the Print dialog.
-POS=$("$WINE64" "$WINPOS" "Print Preview" 22060 </dev/null 2>/dev/null | tr -d '\r') ||
-  fail "the preview has no Print... button"
-# shellcheck disable=SC2086
-xdotool mousemove --window "$WIN" $POS click 1
-await_window "Print" "Print... in the preview"
+click "the preview's Print... button" "$PREVIEW" "id=$AFX_ID_PREVIEW_PRINT"
+wait_window "the Print dialog (Print... in the preview)" "$PRINT_DIALOG"
+wait_state "the Print dialog in front" '*foreground*' "$PRINT_DIALOG"
 xdotool key Return
 
 PDF=""
-for i in $(seq 150); do
+pdf_written() {
   PDF=$(ls "$PDF_DIR/$NAME"*.pdf 2>/dev/null | head -1)
-  [ -n "$PDF" ] && [ -s "$PDF" ] && pdfinfo "$PDF" >/dev/null 2>&1 && break
-  PDF=""
-  sleep 0.2
-done
-[ -n "$PDF" ] || fail "no PDF of $NAME came out in $PDF_DIR (printer log: $(tail -3 "$PRINTER_DIR/log/error_log" 2>/dev/null))"
+  [ -n "$PDF" ] && [ -s "$PDF" ] && pdfinfo "$PDF" >/dev/null 2>&1
+}
+wait_for "a whole PDF of $NAME in $PDF_DIR (the printer's log: $PRINTER_DIR/log/error_log)" pdf_written
 cp "$PDF" "$ARTIFACTS/printed-picture.pdf"
-end_program || fail "the program did not end"
+end_program
 
 PAGES=$(pdfinfo "$PDF" | awk '/^Pages:/ { print $2 }')
 [ "$PAGES" = 1 ] || fail "the PDF has $PAGES pages, not 1"

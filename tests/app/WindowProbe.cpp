@@ -3,32 +3,51 @@
 // desktop the program runs in (windows of other desktops are not seen), finds
 // a window by title, class and control id, and prints its place on the screen
 // (the desktop's own coordinates, which xdotool's --window takes), its text,
-// its state, the keyboard focus of its thread or the rows of a tree or list.
+// its state, the keyboard focus of its thread, the rows of a tree, list box,
+// list view, toolbar or tooltip, or whether the screen shows a picture there.
 //
 //   qlcwinprobe <desktop> <command> [--wait SECONDS] [--is PATTERN] [--hidden] SPEC...
 //
 // Commands:
-//   find      one line: class, id, "text", x y width height, visible/hidden
+//   find      one line: class id "title" x y width height visible|hidden
 //   rect      x y width height of the window
 //   client    x y width height of its client area
 //   caption   x y of a point on its title bar, clear of the buttons
-//   text      its text
+//   button min|max|close
+//             x y of the middle of that button of its title bar
+//   text      its text (WM_GETTEXT: what an edit or rich edit holds)
 //   state     words: visible|hidden enabled|disabled, then those that hold:
-//             foreground, focus, capture (it has the mouse, as in a drag),
-//             minimized, maximized, checked|unchecked|mixed (check boxes and
-//             radio buttons)
+//             foreground, active (the active window of its thread, or the
+//             active child of its MDI client), focus, capture (it has the
+//             mouse, as in a drag), front (no other top-level window covers
+//             its middle), minimized, maximized, checked|unchecked|mixed
+//             (check boxes and radio buttons)
 //   focus     the window holding the keyboard focus in the window's thread,
-//             as class id "text"
-//   items     the rows of a tree (shown rows, two spaces per level) or list box
-//   item TEXT x y width height of the first row whose text matches TEXT
+//             as class id "title"
+//   items     its rows, one a line: a tree's shown rows (two spaces per
+//             level), a list box's, a list view's items, a toolbar's
+//             buttons (command id and the states checked, pressed, mixed,
+//             disabled), a tooltip's tools (their tips: the tray's icons
+//             are found so)
+//   item TEXT x y width height of the first row whose text (a button's: its
+//             command id) matches TEXT
+//   shows PICTURE.bmp [--shot FILE.bmp]
+//             x y of the window's top-left corner when the screen shows the
+//             picture from there, at most one pixel in a hundred differing;
+//             --shot writes the desktop as read then. The screen is read
+//             inside this process, fast enough to catch a window that is up
+//             for a moment. Paths starting with / are Unix paths.
 //   dump      the windows below it, indented; every top-level window when no
 //             SPEC is given
 //   gone      succeeds when no window matches
 //
 // SPEC: one argument per level, the first a top-level window, each next one a
 // window anywhere below the previous one; terms joined by commas:
-// title=PATTERN, class=PATTERN, id=NUMBER. Patterns take * and ?. Only
-// visible windows match unless --hidden is given.
+// title=PATTERN, class=PATTERN, id=NUMBER. The title is the one the system
+// keeps (a control's caption, not what an edit holds). Patterns take * and
+// ?. Only visible windows match unless --hidden is given. When several
+// windows match, the command answers for the first that gives an answer
+// (matching --is).
 //
 // --wait: look again every 50 ms until the command succeeds (and its output
 // matches --is) or the seconds are over. --is: the output (lines joined by
@@ -39,9 +58,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,10 +78,20 @@ struct Spec
     long nId = 0;
 };
 
+// Pixels as 0x00RRGGBB, row by row from the top.
+struct Picture
+{
+    LONG nWidth = 0;
+    LONG nHeight = 0;
+    std::vector<DWORD> pixels;
+};
+
 struct Options
 {
     std::string strCommand;
-    std::string strArg;  // the row of "item"
+    std::string strArg;  // the row of "item", the button, the picture file
+    Picture picture;  // of "shows"
+    std::string strShot;
     std::vector<Spec> specs;
     double dWait = 0;
     bool bHasIs = false;
@@ -242,6 +271,38 @@ GUITHREADINFO InputOf(HWND hwnd)
     return gti;
 }
 
+// The active window of its thread, or the active child of its MDI client
+// (a notebook window).
+bool IsActive(HWND hwnd, const GUITHREADINFO& input)
+{
+    if (input.hwndActive == hwnd)
+        return true;
+    const HWND hwndParent = GetAncestor(hwnd, GA_PARENT);
+    DWORD_PTR active = 0;
+    return hwndParent != nullptr && ClassOf(hwndParent) == "MDIClient" &&
+        SendMessageTimeoutA(hwndParent, WM_MDIGETACTIVE, 0, 0, SMTO_ABORTIFHUNG, 5000, &active) &&
+        (HWND)active == hwnd;
+}
+
+// No other top-level window covers the middle of the window: the first
+// shown top-level window there, in z-order, is its own.
+bool IsInFront(HWND hwnd)
+{
+    if (!IsWindowVisible(hwnd))
+        return false;
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    const POINT pt = { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
+    const HWND hwndRoot = GetAncestor(hwnd, GA_ROOT);
+    for (HWND hwndTop : Children(GetDesktopWindow()))
+    {
+        RECT rcTop = {};
+        if (IsWindowVisible(hwndTop) && GetWindowRect(hwndTop, &rcTop) && PtInRect(&rcTop, pt))
+            return hwndTop == hwndRoot;
+    }
+    return false;
+}
+
 std::string State(HWND hwnd)
 {
     std::string s = IsWindowVisible(hwnd) ? "visible" : "hidden";
@@ -249,10 +310,14 @@ std::string State(HWND hwnd)
     if (GetForegroundWindow() == hwnd)
         s += " foreground";
     const GUITHREADINFO input = InputOf(hwnd);
+    if (IsActive(hwnd, input))
+        s += " active";
     if (input.hwndFocus == hwnd)
         s += " focus";
     if (input.hwndCapture == hwnd)
         s += " capture";
+    if (IsInFront(hwnd))
+        s += " front";
     if (IsIconic(hwnd))
         s += " minimized";
     if (IsZoomed(hwnd))
@@ -409,6 +474,44 @@ bool ListRows(HWND hwnd, std::vector<Row>& rows)
     return true;
 }
 
+// A list view's items by their labels (the file dialogs' lists of files).
+bool ListViewRows(HWND hwnd, std::vector<Row>& rows)
+{
+    const SIZE_T kText = 1024;
+    RemoteBlock block(hwnd, sizeof(LVITEMA) + kText);
+    if (!block.IsValid())
+        return false;
+    RECT rcClient = {};
+    GetClientRect(hwnd, &rcClient);
+    const LRESULT count = SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+    {
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = (LPSTR)block.At(sizeof(LVITEMA));
+        item.cchTextMax = kText;
+        char text[kText] = "";
+        if (!block.Write(0, &item, sizeof(item)) || !block.Write(sizeof(LVITEMA), text, 1))
+            return false;
+        SendMessageA(hwnd, LVM_GETITEMTEXTA, i, (LPARAM)block.At(0));
+        if (!block.Read(sizeof(LVITEMA), text, kText))
+            return false;
+        text[kText - 1] = '\0';
+        Row row = { text, 0, {}, "" };
+        RECT rc = {};
+        rc.left = LVIR_LABEL;
+        RECT rcShown = {};
+        if (block.Write(0, &rc, sizeof(rc)) && SendMessageA(hwnd, LVM_GETITEMRECT, i, (LPARAM)block.At(0)) &&
+            block.Read(0, &rc, sizeof(rc)) && IntersectRect(&rcShown, &rc, &rcClient))
+        {
+            MapWindowPoints(hwnd, HWND_DESKTOP, (POINT*)&rcShown, 2);
+            row.rc = rcShown;
+        }
+        rows.push_back(row);
+    }
+    return true;
+}
+
 // A toolbar's buttons: their command ids, places and states.
 bool ToolbarRows(HWND hwnd, std::vector<Row>& rows)
 {
@@ -496,6 +599,13 @@ bool Rows(HWND hwnd, std::vector<Row>& rows, std::string& error)
         error = "the rows of the list could not be read";
         return false;
     }
+    if (cls == WC_LISTVIEWA)
+    {
+        if (ListViewRows(hwnd, rows))
+            return true;
+        error = "the items of the list could not be read";
+        return false;
+    }
     if (cls == TOOLBARCLASSNAMEA || cls == TOOLTIPS_CLASSA)
     {
         if (cls == TOOLBARCLASSNAMEA ? ToolbarRows(hwnd, rows) : TipRows(hwnd, rows))
@@ -503,8 +613,206 @@ bool Rows(HWND hwnd, std::vector<Row>& rows, std::string& error)
         error = "the " + std::string(cls == TOOLBARCLASSNAMEA ? "buttons" : "tools") + " could not be read";
         return false;
     }
-    error = "a " + cls + " has no rows (a tree, list box, toolbar or tooltip has)";
+    error = "a " + cls + " has no rows (a tree, list box, list view, toolbar or tooltip has)";
     return false;
+}
+
+// A path as wine's file functions take it: a Unix path through the Z: drive.
+std::string WinPath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string win = "Z:" + path;
+    std::replace(win.begin(), win.end(), '/', '\\');
+    return win;
+}
+
+// The format of a picture's pixels: 32 bits, rows from the top.
+BITMAPINFO TopDown32(LONG nWidth, LONG nHeight)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = nWidth;
+    bi.bmiHeader.biHeight = -nHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
+bool ReadPicture(const std::string& path, Picture& picture)
+{
+    HBITMAP hbm = (HBITMAP)LoadImageA(nullptr, WinPath(path).c_str(), IMAGE_BITMAP, 0, 0,
+                                      LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    if (hbm == nullptr)
+        return false;
+    BITMAP bm = {};
+    GetObjectA(hbm, sizeof(bm), &bm);
+    BITMAPINFO bi = TopDown32(bm.bmWidth, bm.bmHeight);
+    picture.nWidth = bm.bmWidth;
+    picture.nHeight = bm.bmHeight;
+    picture.pixels.assign((size_t)bm.bmWidth * bm.bmHeight, 0);
+    HDC hdc = GetDC(nullptr);
+    const int rows = GetDIBits(hdc, hbm, 0, bm.bmHeight, picture.pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, hdc);
+    DeleteObject(hbm);
+    for (DWORD& pixel : picture.pixels)
+        pixel &= 0x00FFFFFF;
+    return rows == bm.bmHeight && bm.bmWidth > 0;
+}
+
+// What the desktop shows now, read from the screen as a user sees it.
+bool CaptureScreen(Picture& shot)
+{
+    RECT rc = {};
+    GetWindowRect(GetDesktopWindow(), &rc);
+    shot.nWidth = rc.right - rc.left;
+    shot.nHeight = rc.bottom - rc.top;
+    BITMAPINFO bi = TopDown32(shot.nWidth, shot.nHeight);
+    HDC hdcScreen = GetDC(nullptr);
+    HDC hdcMem = CreateCompatibleDC(hdcScreen);
+    void* pBits = nullptr;
+    HBITMAP hbm = CreateDIBSection(hdcMem, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    bool bDone = false;
+    if (hbm != nullptr && pBits != nullptr)
+    {
+        HGDIOBJ hOld = SelectObject(hdcMem, hbm);
+        bDone = BitBlt(hdcMem, 0, 0, shot.nWidth, shot.nHeight, hdcScreen, rc.left, rc.top, SRCCOPY | CAPTUREBLT);
+        SelectObject(hdcMem, hOld);
+        if (bDone)
+        {
+            const DWORD* p = (const DWORD*)pBits;
+            shot.pixels.assign(p, p + (size_t)shot.nWidth * shot.nHeight);
+            for (DWORD& pixel : shot.pixels)
+                pixel &= 0x00FFFFFF;
+        }
+    }
+    if (hbm != nullptr)
+        DeleteObject(hbm);
+    DeleteDC(hdcMem);
+    ReleaseDC(nullptr, hdcScreen);
+    return bDone;
+}
+
+// A 24-bit BMP file of the picture.
+bool WritePicture(const std::string& path, const Picture& picture)
+{
+    const DWORD stride = ((DWORD)picture.nWidth * 3 + 3) & ~3u;
+    BITMAPFILEHEADER bf = {};
+    BITMAPINFOHEADER bih = {};
+    bih.biSize = sizeof(bih);
+    bih.biWidth = picture.nWidth;
+    bih.biHeight = picture.nHeight;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    bih.biCompression = BI_RGB;
+    bih.biSizeImage = stride * picture.nHeight;
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof(bf) + sizeof(bih);
+    bf.bfSize = bf.bfOffBits + bih.biSizeImage;
+    std::vector<BYTE> data(bih.biSizeImage, 0);
+    for (LONG y = 0; y < picture.nHeight; ++y)
+    {
+        // Bottom-up rows, blue first.
+        BYTE* row = &data[(size_t)(picture.nHeight - 1 - y) * stride];
+        for (LONG x = 0; x < picture.nWidth; ++x)
+        {
+            const DWORD pixel = picture.pixels[(size_t)y * picture.nWidth + x];
+            row[x * 3] = (BYTE)pixel;
+            row[x * 3 + 1] = (BYTE)(pixel >> 8);
+            row[x * 3 + 2] = (BYTE)(pixel >> 16);
+        }
+    }
+    HANDLE hFile = CreateFileA(WinPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD done = 0;
+    bool bOk = WriteFile(hFile, &bf, sizeof(bf), &done, nullptr) && WriteFile(hFile, &bih, sizeof(bih), &done, nullptr) &&
+        WriteFile(hFile, data.data(), (DWORD)data.size(), &done, nullptr) && done == data.size();
+    return CloseHandle(hFile) && bOk;
+}
+
+// Whether the screen shows the picture with its top-left corner at the
+// window's: at most one pixel in a hundred differs.
+bool Shows(HWND hwnd, const Options& opt, std::string& out, std::string& error)
+{
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    Picture shot;
+    if (!CaptureScreen(shot))
+    {
+        error = "the screen could not be read";
+        return false;
+    }
+    const Picture& picture = opt.picture;
+    size_t differing = 0;
+    for (LONG y = 0; y < picture.nHeight; ++y)
+        for (LONG x = 0; x < picture.nWidth; ++x)
+        {
+            const LONG sx = rc.left + x, sy = rc.top + y;
+            differing += sx < 0 || sy < 0 || sx >= shot.nWidth || sy >= shot.nHeight ||
+                shot.pixels[(size_t)sy * shot.nWidth + sx] != picture.pixels[(size_t)y * picture.nWidth + x];
+        }
+    const size_t total = (size_t)picture.nWidth * picture.nHeight;
+    char sz[160];
+    if (differing * 100 > total)
+    {
+        snprintf(sz, sizeof(sz), "at %ld,%ld the screen differs from the picture in %zu of %zu pixels", rc.left,
+                 rc.top, differing, total);
+        error = sz;
+        return false;
+    }
+    if (!opt.strShot.empty() && !WritePicture(opt.strShot, shot))
+    {
+        error = "the screenshot could not be written to " + opt.strShot;
+        return false;
+    }
+    snprintf(sz, sizeof(sz), "%ld %ld", rc.left, rc.top);
+    out = sz;
+    return true;
+}
+
+// The middle of a title bar button (min, max or close), found by asking
+// the window's hit test along the title bar from its right end.
+bool TitleButton(HWND hwnd, const std::string& strButton, std::string& out, std::string& error)
+{
+    const LRESULT nHit = strButton == "min" ? HTMINBUTTON : strButton == "max" ? HTMAXBUTTON : HTCLOSE;
+    TITLEBARINFO tbi = {};
+    tbi.cbSize = sizeof(tbi);
+    if (!GetTitleBarInfo(hwnd, &tbi) || (tbi.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) ||
+        IsRectEmpty(&tbi.rcTitleBar))
+    {
+        error = "it has no title bar";
+        return false;
+    }
+    const LONG y = (tbi.rcTitleBar.top + tbi.rcTitleBar.bottom) / 2;
+    LONG right = -1, left = -1;
+    for (LONG x = tbi.rcTitleBar.right - 1; x >= tbi.rcTitleBar.left; --x)
+    {
+        DWORD_PTR hit = 0;
+        if (!SendMessageTimeoutA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit))
+        {
+            error = "it does not answer";
+            return false;
+        }
+        if ((LRESULT)hit == nHit)
+        {
+            if (right < 0)
+                right = x;
+            left = x;
+        }
+        else if (right >= 0)
+            break;
+    }
+    if (right < 0)
+    {
+        error = "its title bar has no " + strButton + " button";
+        return false;
+    }
+    char sz[64];
+    snprintf(sz, sizeof(sz), "%ld %ld", (left + right) / 2, y);
+    out = sz;
+    return true;
 }
 
 // The command on one window: true with its output, false with what is
@@ -542,6 +850,16 @@ bool RunOn(HWND hwnd, const Options& opt, std::string& out, std::string& error)
                  (tbi.rcTitleBar.top + tbi.rcTitleBar.bottom) / 2);
         out = sz;
     }
+    else if (opt.strCommand == "button")
+    {
+        if (!TitleButton(hwnd, opt.strArg, out, error))
+            return false;
+    }
+    else if (opt.strCommand == "shows")
+    {
+        if (!Shows(hwnd, opt, out, error))
+            return false;
+    }
     else if (opt.strCommand == "text")
         out = WindowText(hwnd);
     else if (opt.strCommand == "state")
@@ -566,7 +884,7 @@ bool RunOn(HWND hwnd, const Options& opt, std::string& out, std::string& error)
         for (const Row& row : rows)
         {
             if (opt.strCommand == "items")
-                out += std::string(row.depth * 2, ' ') + row.strText + "\n";
+                out += std::string(row.depth * 2, ' ') + row.strText + row.strState + "\n";
             else if (Match(opt.strArg.c_str(), row.strText.c_str()))
             {
                 if (IsRectEmpty(&row.rc))
@@ -652,8 +970,9 @@ std::string Named(const Options& opt)
 
 int Usage()
 {
-    fprintf(stderr, "usage: qlcwinprobe <desktop> find|rect|client|caption|text|state|focus|items|item TEXT|dump|gone "
-                    "[--wait SECONDS] [--is PATTERN] [--hidden] SPEC...\n"
+    fprintf(stderr, "usage: qlcwinprobe <desktop> find|rect|client|caption|button min|max|close|text|state|focus|"
+                    "items|item TEXT|shows PICTURE.bmp|dump|gone [--wait SECONDS] [--is PATTERN] [--hidden] "
+                    "[--shot FILE.bmp] SPEC...\n"
                     "  SPEC: title=PATTERN,class=PATTERN,id=NUMBER (one argument per level)\n");
     return 2;
 }
@@ -666,19 +985,26 @@ int main(int argc, char** argv)
         return Usage();
     Options opt;
     opt.strCommand = argv[2];
-    static const char* const kCommands[] = { "find", "rect",  "client", "caption", "text", "state",
-                                             "focus", "items", "item",   "dump",    "gone" };
+    static const char* const kCommands[] = { "find",  "rect",  "client", "caption", "button", "text", "state",
+                                             "focus", "items", "item",   "shows",   "dump",   "gone" };
     bool bKnown = false;
     for (const char* command : kCommands)
         bKnown = bKnown || opt.strCommand == command;
     if (!bKnown)
         return Usage();
     int i = 3;
-    if (opt.strCommand == "item")
+    if (opt.strCommand == "item" || opt.strCommand == "button" || opt.strCommand == "shows")
     {
         if (argc < 4)
             return Usage();
         opt.strArg = argv[i++];
+        if (opt.strCommand == "button" && opt.strArg != "min" && opt.strArg != "max" && opt.strArg != "close")
+            return Usage();
+        if (opt.strCommand == "shows" && !ReadPicture(opt.strArg, opt.picture))
+        {
+            fprintf(stderr, "qlcwinprobe: \"%s\" is not a picture (a BMP file)\n", opt.strArg.c_str());
+            return 2;
+        }
     }
     for (; i < argc; ++i)
     {
@@ -697,6 +1023,8 @@ int main(int argc, char** argv)
         }
         else if (arg == "--hidden")
             opt.bHidden = true;
+        else if (arg == "--shot" && i + 1 < argc && opt.strCommand == "shows")
+            opt.strShot = argv[++i];
         else
         {
             Spec spec;

@@ -1,7 +1,8 @@
 // The window probe of the end-to-end scripts, run as they run it: a process
 // of its own looking into this test's desktop, at windows this test made
 // (a frame with an edit, a check box, a tree and a list box, a hidden
-// control) and answers to while the probe runs.
+// control; notebook windows in an MDI client; a picture on the screen) and
+// answers to while the probe runs.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,7 +14,18 @@
 
 namespace {
 
-const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105;
+const int kEditId = 101, kCheckId = 102, kTreeId = 103, kListId = 104, kHiddenId = 105, kBarId = 106, kFilesId = 107;
+const char kFrameClass[] = "QlcProbeFrame";
+
+// The state words but "front", which other tests' windows on the same
+// screen may take away.
+std::string WithoutFront(std::string state)
+{
+    const size_t at = state.find(" front");
+    if (at != std::string::npos)
+        state.erase(at, 6);
+    return state;
+}
 
 struct ProbeResult
 {
@@ -64,8 +76,17 @@ public:
         m_strProbe = szExe;
         m_strProbe = m_strProbe.substr(0, m_strProbe.find_last_of('\\') + 1) + "qlcwinprobe.exe";
 
+        // A frame of the system's own drawing and hit testing.
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kFrameClass;
+        ::RegisterClassA(&wc);
+        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES };
+        ::InitCommonControlsEx(&icc);
         m_strTitle = "Probe Target " + std::to_string(::GetCurrentProcessId());
-        m_hwnd = ::CreateWindowExA(0, "STATIC", m_strTitle.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120,
+        m_hwnd = ::CreateWindowExA(0, kFrameClass, m_strTitle.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120,
                                    400, 300, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_hwnd, nullptr);
         m_hwndEdit = Child("EDIT", "hello probe", WS_BORDER, 10, 10, 150, 24, kEditId);
@@ -73,6 +94,32 @@ public:
         m_hwndTree = Child(WC_TREEVIEWA, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES, 170, 10, 200, 120, kTreeId);
         m_hwndList = Child("LISTBOX", "", WS_BORDER, 170, 140, 200, 100, kListId);
         Child("STATIC", "unseen", 0, 10, 70, 50, 20, kHiddenId);
+        m_hwndBar = Child(TOOLBARCLASSNAMEA, "", CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_FLAT, 10, 200, 150, 30,
+                          kBarId);
+        ::SendMessageA(m_hwndBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        TBBUTTON buttons[4] = {};
+        const int ids[4] = { 201, 0, 202, 203 };
+        const BYTE states[4] = { TBSTATE_ENABLED, 0, TBSTATE_ENABLED | TBSTATE_CHECKED, 0 };
+        for (int i = 0; i < 4; ++i)
+        {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = ids[i];
+            buttons[i].fsState = states[i];
+            buttons[i].fsStyle = ids[i] == 0 ? BTNS_SEP : BTNS_BUTTON;
+        }
+        ::SendMessageA(m_hwndBar, TB_ADDBUTTONSA, 4, (LPARAM)buttons);
+        // A tooltip with one tool over a part of the frame, as the tray has
+        // one for each icon.
+        m_strTip = "Tip of " + std::to_string(::GetCurrentProcessId());
+        m_hwndTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                      m_hwnd, nullptr, nullptr, nullptr);
+        TTTOOLINFOA ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = m_hwnd;
+        ti.uId = 1;
+        ti.rect = { 20, 240, 44, 264 };
+        ti.lpszText = (LPSTR)m_strTip.c_str();
+        ::SendMessageA(m_hwndTip, TTM_ADDTOOLA, 0, (LPARAM)&ti);
         ::ShowWindow(::GetDlgItem(m_hwnd, kHiddenId), SW_HIDE);
         ::SendMessageA(m_hwndCheck, BM_SETCHECK, BST_CHECKED, 0);
 
@@ -83,12 +130,30 @@ public:
         ::SendMessageA(m_hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)m_hAlpha);
         for (const char* text : { "one", "two", "three" })
             ::SendMessageA(m_hwndList, LB_ADDSTRING, 0, (LPARAM)text);
+        // A list of files as the file dialogs show one, longer than it
+        // shows.
+        m_hwndFiles = Child(WC_LISTVIEWA, "", WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER, 10, 100, 150, 90, kFilesId);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH;
+        column.cx = 100;
+        ::SendMessageA(m_hwndFiles, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
+        for (int i = 0; i < 20; ++i)
+        {
+            const std::string text = "part" + std::to_string(i) + ".bin";
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = (LPSTR)text.c_str();
+            ::SendMessageA(m_hwndFiles, LVM_INSERTITEMA, 0, (LPARAM)&item);
+        }
         ::ShowWindow(m_hwnd, SW_SHOW);
         ::UpdateWindow(m_hwnd);
     }
 
     void TearDown() override
     {
+        if (m_hwndTip != nullptr)
+            ::DestroyWindow(m_hwndTip);
         if (m_hwnd != nullptr)
             ::DestroyWindow(m_hwnd);
     }
@@ -172,6 +237,8 @@ public:
 
     std::string m_strDesktop, m_strProbe, m_strTitle;
     HWND m_hwnd = nullptr, m_hwndEdit = nullptr, m_hwndCheck = nullptr, m_hwndTree = nullptr, m_hwndList = nullptr;
+    HWND m_hwndBar = nullptr, m_hwndTip = nullptr, m_hwndFiles = nullptr;
+    std::string m_strTip;
     HTREEITEM m_hAlpha = nullptr, m_hGamma = nullptr;
     HWND m_hwndLate = nullptr;
 };
@@ -218,11 +285,11 @@ TEST_F(WindowProbeTest, ReadsTextStateAndFocus)
     EXPECT_EQ(r.strOut, "hello probe");
 
     r = Probe({ "state", Top(), "id=102" });
-    EXPECT_EQ(r.strOut, "visible enabled checked");
+    EXPECT_EQ(WithoutFront(r.strOut), "visible enabled checked");
     ::SendMessageA(m_hwndCheck, BM_SETCHECK, BST_UNCHECKED, 0);
     ::EnableWindow(m_hwndCheck, FALSE);
     r = Probe({ "state", Top(), "id=102" });
-    EXPECT_EQ(r.strOut, "visible disabled unchecked");
+    EXPECT_EQ(WithoutFront(r.strOut), "visible disabled unchecked");
 
     // The focus named by class, id and the title the system keeps (an
     // edit's text is not one).
@@ -271,6 +338,40 @@ TEST_F(WindowProbeTest, ListsTheShownRowsOfATreeAndAListAndFindsOne)
     EXPECT_EQ(r.dwExit, 0u) << r.strErr;
     ASSERT_NE(::SendMessageA(m_hwndList, LB_GETITEMRECT, 1, (LPARAM)&rc), LB_ERR);
     EXPECT_EQ(r.strOut, Rect(rc, m_hwndList));
+
+    // A list view's items by their labels; one scrolled out of sight has no
+    // place.
+    r = Probe({ "items", Top(), "id=107" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    std::string files;
+    for (int i = 0; i < 20; ++i)
+        files += (i == 0 ? "part" : "\npart") + std::to_string(i) + ".bin";
+    EXPECT_EQ(r.strOut, files);
+    r = Probe({ "item", "part1.bin", Top(), "class=SysListView32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    rc = {};
+    rc.left = LVIR_LABEL;
+    ASSERT_TRUE(::SendMessageA(m_hwndFiles, LVM_GETITEMRECT, 1, (LPARAM)&rc));
+    EXPECT_EQ(r.strOut, Rect(rc, m_hwndFiles));
+    r = Probe({ "item", "part19.bin", Top(), "id=107" });
+    EXPECT_EQ(r.dwExit, 1u);
+    EXPECT_NE(r.strErr.find("the row \"part19.bin\" is out of sight"), std::string::npos) << r.strErr;
+
+    // A toolbar's buttons by command id, with their states; separators are
+    // no rows.
+    r = Probe({ "items", Top(), "id=106" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut, "201\n202 checked\n203 disabled");
+    r = Probe({ "item", "202", Top(), "class=ToolbarWindow32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    ASSERT_TRUE(::SendMessageA(m_hwndBar, TB_GETITEMRECT, 2, (LPARAM)&rc));
+    EXPECT_EQ(r.strOut, Rect(rc, m_hwndBar));
+
+    // A tool found by its tip among every tooltip window (hidden, as they
+    // are until they pop up); its place is the tool's, on the screen.
+    r = Probe({ "item", m_strTip, "--hidden", "class=tooltips_class32" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut, Rect({ 20, 240, 44, 264 }, m_hwnd));
 
     // An edit has no rows.
     r = Probe({ "items", Top(), "id=101" });
@@ -342,6 +443,252 @@ TEST_F(WindowProbeTest, WaitsForAWindowToComeAndToGo)
     EXPECT_EQ(r.dwExit, 1u);
     EXPECT_GE(::GetTickCount() - dwStart, 1000u);
     EXPECT_NE(r.strErr.find("find " + late + ": no such window (waited 1 s)"), std::string::npos) << r.strErr;
+}
+
+// Windows a test makes beyond the fixture's, gone at its end.
+struct CWindowsMade
+{
+    std::vector<HWND> windows;
+    HWND Add(HWND hwnd)
+    {
+        EXPECT_NE(hwnd, nullptr);
+        windows.push_back(hwnd);
+        return hwnd;
+    }
+    ~CWindowsMade()
+    {
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+            if (::IsWindow(*it))
+                ::DestroyWindow(*it);
+    }
+};
+
+TEST_F(WindowProbeTest, FindsTheButtonsOfATitleBar)
+{
+    for (const char* button : { "min", "max", "close" })
+    {
+        ProbeResult r = Probe({ "button", button, Top() });
+        EXPECT_EQ(r.dwExit, 0u) << button << ": " << r.strErr;
+        int x = -1, y = -1;
+        ASSERT_EQ(sscanf(r.strOut.c_str(), "%d %d", &x, &y), 2) << r.strOut;
+        const LRESULT expected = button[1] == 'i' ? HTMINBUTTON : button[1] == 'a' ? HTMAXBUTTON : HTCLOSE;
+        EXPECT_EQ(::DefWindowProcA(m_hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)), expected) << button;
+        // The middle of the button: its neighbours a few pixels aside are
+        // the same button.
+        EXPECT_EQ(::DefWindowProcA(m_hwnd, WM_NCHITTEST, 0, MAKELPARAM(x - 3, y)), expected) << button;
+        EXPECT_EQ(::DefWindowProcA(m_hwnd, WM_NCHITTEST, 0, MAKELPARAM(x + 3, y)), expected) << button;
+    }
+
+    // No title bar, or no such button on it.
+    ProbeResult r = Probe({ "button", "min", Top(), "id=101" });
+    EXPECT_EQ(r.dwExit, 1u);
+    EXPECT_NE(r.strErr.find("it has no title bar"), std::string::npos) << r.strErr;
+    ::SetWindowLongA(m_hwnd, GWL_STYLE, (::GetWindowLongA(m_hwnd, GWL_STYLE) & ~WS_MINIMIZEBOX & ~WS_MAXIMIZEBOX));
+    ::SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    r = Probe({ "button", "min", Top() });
+    EXPECT_EQ(r.dwExit, 1u);
+    EXPECT_NE(r.strErr.find("its title bar has no min button"), std::string::npos) << r.strErr;
+    r = Probe({ "button", "middle", Top() });
+    EXPECT_EQ(r.dwExit, 2u);
+}
+
+TEST_F(WindowProbeTest, TellsTheActiveNotebookWindowAndWhatIsInFront)
+{
+    // A frame with an MDI client and two notebook windows, the second
+    // active as made.
+    CWindowsMade made;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefMDIChildProcA;
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = "QlcProbeNotebook";
+    ::RegisterClassA(&wc);
+    const std::string frame = "Probe Notebooks " + std::to_string(::GetCurrentProcessId());
+    HWND hwndFrame = made.Add(::CreateWindowExA(0, kFrameClass, frame.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN |
+                                                WS_VISIBLE, 520, 120, 420, 320, nullptr, nullptr, nullptr, nullptr));
+    CLIENTCREATESTRUCT ccs = { nullptr, 50000 };
+    HWND hwndClient = made.Add(::CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0,
+                                                 0, 400, 260, hwndFrame, (HMENU)1, nullptr, &ccs));
+    HWND hwndNotebooks[2] = {};
+    for (int i = 0; i < 2; ++i)
+    {
+        MDICREATESTRUCTA mcs = { "QlcProbeNotebook", i == 0 ? "first.qlc" : "second.qlc", nullptr, 10 + 30 * i,
+                                 10 + 30 * i, 250, 150, WS_VISIBLE, 0 };
+        hwndNotebooks[i] = (HWND)::SendMessageA(hwndClient, WM_MDICREATE, 0, (LPARAM)&mcs);
+        ASSERT_NE(hwndNotebooks[i], nullptr);
+    }
+    const std::string top = "title=" + frame;
+    ProbeResult r = Probe({ "state", top, "title=second.qlc" });
+    EXPECT_NE(r.strOut.find(" active"), std::string::npos) << r.strOut;
+    r = Probe({ "state", top, "title=first.qlc" });
+    EXPECT_EQ(r.strOut.find(" active"), std::string::npos) << r.strOut;
+    ::SendMessageA(hwndClient, WM_MDIACTIVATE, (WPARAM)hwndNotebooks[0], 0);
+    r = Probe({ "state", "--is", "* active*", top, "title=first.qlc" });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    r = Probe({ "state", top, "title=second.qlc" });
+    EXPECT_EQ(r.strOut.find(" active"), std::string::npos) << r.strOut;
+    ::ShowWindow(hwndNotebooks[1], SW_MINIMIZE);
+    r = Probe({ "state", top, "title=second.qlc" });
+    EXPECT_NE(r.strOut.find(" minimized"), std::string::npos) << r.strOut;
+
+    // In front: kept topmost, so that other tests' windows stay behind;
+    // then a window over its middle, but not over its edit.
+    ::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    r = Probe({ "state", Top() });
+    EXPECT_NE(r.strOut.find(" front"), std::string::npos) << r.strOut;
+    RECT rc = {};
+    ::GetWindowRect(m_hwnd, &rc);
+    const POINT middle = { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
+    HWND hwndCover = made.Add(::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFrameClass, "Cover",
+                                                WS_POPUP | WS_BORDER | WS_VISIBLE, middle.x - 40, middle.y - 40, 80, 80,
+                                                nullptr, nullptr, nullptr, nullptr));
+    r = Probe({ "state", Top() });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut.find(" front"), std::string::npos) << r.strOut;
+    r = Probe({ "state", Top(), "id=101" });
+    EXPECT_NE(r.strOut.find(" front"), std::string::npos) << r.strOut;
+    ::DestroyWindow(hwndCover);
+    r = Probe({ "state", "--is", "* front*", Top() });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+}
+
+// A picture of distinct colours, row by row from the top, as 0x00RRGGBB.
+std::vector<DWORD> TestPicture(int cx, int cy, bool bInverted)
+{
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+        {
+            const DWORD pixel = (DWORD)((x * 4) << 16 | (y * 5) << 8 | ((x + y) * 2 + 7));
+            pixels.push_back(bInverted ? ~pixel & 0x00FFFFFF : pixel);
+        }
+    return pixels;
+}
+
+HBITMAP TestBitmap(int cx, int cy, const std::vector<DWORD>& pixels)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = cx;
+    bi.bmiHeader.biHeight = -cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    if (hbm != nullptr)
+        memcpy(pBits, pixels.data(), pixels.size() * sizeof(DWORD));
+    return hbm;
+}
+
+// A 24-bit BMP file, bottom-up, written byte by byte here.
+std::string WriteBmp(const char* name, int cx, int cy, const std::vector<DWORD>& pixels)
+{
+    char szDir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, szDir);
+    const std::string path = std::string(szDir) + name + std::to_string(::GetCurrentProcessId()) + ".bmp";
+    const int stride = (cx * 3 + 3) & ~3;
+    std::string data(54 + stride * cy, '\0');
+    auto put32 = [&data](size_t at, DWORD v) {
+        for (int i = 0; i < 4; ++i)
+            data[at + i] = (char)(v >> (8 * i));
+    };
+    data[0] = 'B';
+    data[1] = 'M';
+    put32(2, (DWORD)data.size());
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, cx);
+    put32(22, cy);
+    data[26] = 1;
+    data[28] = 24;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+        {
+            const DWORD pixel = pixels[y * cx + x];
+            const size_t at = 54 + (size_t)(cy - 1 - y) * stride + x * 3;
+            data[at] = (char)pixel;
+            data[at + 1] = (char)(pixel >> 8);
+            data[at + 2] = (char)(pixel >> 16);
+        }
+    FILE* f = fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (f != nullptr)
+    {
+        fwrite(data.data(), 1, data.size(), f);
+        fclose(f);
+    }
+    return path;
+}
+
+TEST_F(WindowProbeTest, TellsWhenTheScreenShowsAPictureAndKeepsTheScreen)
+{
+    const int cx = 64, cy = 48;
+    const std::vector<DWORD> picture = TestPicture(cx, cy, false);
+    const std::string file = WriteBmp("qwp-picture", cx, cy, picture);
+    const std::string other = WriteBmp("qwp-other", cx, cy, TestPicture(cx, cy, true));
+    char szDir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, szDir);
+    const std::string shot = std::string(szDir) + "qwp-shot" + std::to_string(::GetCurrentProcessId()) + ".bmp";
+
+    // The picture in a topmost window of its own, blank at first: it is
+    // put in while the probe waits.
+    CWindowsMade made;
+    const std::string title = "Probe Picture " + std::to_string(::GetCurrentProcessId());
+    static HWND s_hwndPicture = nullptr;
+    static HBITMAP s_hbmPicture = nullptr;
+    s_hbmPicture = TestBitmap(cx, cy, picture);
+    HBITMAP hbmBlank = TestBitmap(cx, cy, std::vector<DWORD>(cx * cy, 0x00FFFFFF));
+    s_hwndPicture = made.Add(::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", title.c_str(),
+                                               WS_POPUP | SS_BITMAP | WS_VISIBLE, 600, 420, cx, cy, nullptr, nullptr,
+                                               nullptr, nullptr));
+    ::SendMessageA(s_hwndPicture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hbmBlank);
+    ::UpdateWindow(s_hwndPicture);
+    ProbeResult r = Probe({ "shows", file, "--shot", shot, "--wait", "30", "title=" + title },
+                          [](WindowProbeTest*) {
+                              ::Sleep(500);
+                              ::SendMessageA(s_hwndPicture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)s_hbmPicture);
+                              ::UpdateWindow(s_hwndPicture);
+                          });
+    EXPECT_EQ(r.dwExit, 0u) << r.strErr;
+    EXPECT_EQ(r.strOut, "600 420");
+
+    // The screen as it was then: the desktop's size, the picture in place.
+    HBITMAP hbmShot = (HBITMAP)::LoadImageA(nullptr, shot.c_str(), IMAGE_BITMAP, 0, 0,
+                                            LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    ASSERT_NE(hbmShot, nullptr) << shot;
+    DIBSECTION ds = {};
+    ASSERT_EQ(::GetObjectA(hbmShot, sizeof(ds), &ds), (int)sizeof(ds));
+    RECT rcDesk = {};
+    ::GetWindowRect(::GetDesktopWindow(), &rcDesk);
+    EXPECT_EQ(ds.dsBm.bmWidth, rcDesk.right - rcDesk.left);
+    EXPECT_EQ(ds.dsBm.bmHeight, rcDesk.bottom - rcDesk.top);
+    EXPECT_EQ(ds.dsBm.bmBitsPixel, 24);
+    int differing = 0;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+        {
+            // Bottom-up rows, blue first.
+            const BYTE* p = (const BYTE*)ds.dsBm.bmBits +
+                (size_t)(ds.dsBm.bmHeight - 1 - (420 + y)) * ds.dsBm.bmWidthBytes + (600 + x) * 3;
+            differing += (DWORD)(p[2] << 16 | p[1] << 8 | p[0]) != picture[y * cx + x];
+        }
+    EXPECT_LE(differing * 100, cx * cy);
+    ::DeleteObject(hbmShot);
+
+    // Another picture is not there; the place and the count are named.
+    r = Probe({ "shows", other, "title=" + title });
+    EXPECT_EQ(r.dwExit, 1u);
+    EXPECT_NE(r.strErr.find("at 600,420 the screen differs from the picture in"), std::string::npos) << r.strErr;
+    r = Probe({ "shows", shot + ".none", "title=" + title });
+    EXPECT_EQ(r.dwExit, 2u);
+    EXPECT_NE(r.strErr.find("is not a picture"), std::string::npos) << r.strErr;
+
+    ::DestroyWindow(s_hwndPicture);
+    ::DeleteObject(s_hbmPicture);
+    ::DeleteObject(hbmBlank);
+    ::DeleteFileA(file.c_str());
+    ::DeleteFileA(other.c_str());
+    ::DeleteFileA(shot.c_str());
 }
 
 } // namespace

@@ -9,120 +9,123 @@
 #   3. the Help Bar dragged off its dock by its caption floats in front of
 #      the main window; after Alt+F4 and a new start it floats there again,
 #      in front (kept as a screenshot).
-# What the windows are (titles, minimised or not, the active notebook, the
-# windows the main window owns and whether they are in front) is read by
-# qlcwinreport, run in the same desktop.
+# What the windows are (titles, minimised or not, the active notebook, what
+# is in front) is read by the window probe.
 #
-#   WindowsEndToEndTest.sh <program folder> <qlcwinreport.exe> <wine prefix> <splash.bmp> <artifacts folder>
+#   WindowsEndToEndTest.sh <program folder> <wine prefix> <splash.bmp> <artifacts folder>
 #
-# Needs an X display ($DISPLAY), xdotool, python3 and ImageMagick; without a
-# display the test is skipped (exit 77).
+# Needs an X display ($DISPLAY), xdotool and ImageMagick; without a display
+# the test is skipped (exit 77).
 set -uo pipefail
 
-BIN=$1 REPORT=$2 PREFIX=$3 PICTURE=$4 ARTIFACTS=$5
+BIN=$1 PREFIX=$2 PICTURE=$3 ARTIFACTS=$4
 TAG="windows end-to-end"
 DESK="QlcWindows$$"
-HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-. "$HERE/EndToEndSupport.sh"
+FAIL_SHOT=$ARTIFACTS/windows-failed.png
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 mkdir -p "$ARTIFACTS"
-fail() {
-  echo "$TAG: $*"
-  import -window root "$ARTIFACTS/windows-failed.png" 2>/dev/null
-  [ -f "$WORK/report.txt" ] && cat "$WORK/report.txt"
-  exit 1
-}
-command -v python3 >/dev/null || fail "python3 is missing"
+MENU='class=#32768'
+OPEN='class=#32770,title=Open'
+# Docked, the Help Bar is a child of the main window; floating, it is in a
+# frame of its own that takes its title.
+DOCKED_HELP=("$MAIN" 'title=Help Bar')
+FLOATING_HELP=('title=Help Bar' 'title=Help Bar')
 
 copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll LICENSE.txt Dictionaries Help
 cp "$BIN/Sample.qlc" "$WORK/first.qlc" && cp "$BIN/Sample.qlc" "$WORK/second.qlc" || fail "no sample notebook in $BIN"
-cp "$REPORT" "$WORK/program/qlcwinreport.exe" || fail "no $REPORT"
-convert "$PICTURE" "$WORK/picture.ppm" || fail "the splash picture $PICTURE cannot be read"
+identify "$PICTURE" >/dev/null 2>&1 || fail "the splash picture $PICTURE cannot be read"
 cd "$WORK/program"
 
-# What the program's windows are now, in $WORK/report.txt.
-report() {
-  "$WINE64" qlcwinreport.exe "$DESK" 2>/dev/null </dev/null | tr -d '\r' >"$WORK/report.txt"
+# The notebook window NAME active in the main window and not minimised.
+notebook_active() {
+  local state
+  state=$(probe state "$MAIN" "title=$1*" 2>/dev/null | tr -d '\r') || return 1
+  [[ " $state " == *" active "* && " $state " != *" minimized "* ]]
 }
-# Waits until the report has a line matching the pattern (grep -E), at
-# most $2 seconds; fails naming what it waited for ($3).
-await_report() {
-  local i
-  for i in $(seq $(($2 * 4))); do
-    report && grep -Eq "$1" "$WORK/report.txt" && return 0
-    sleep 0.25
-  done
-  fail "waited $2 s for $3"
+wait_notebook() {
+  wait_for "the notebook window $1 active and not minimised ($2)" notebook_active "$1"
 }
 
-# 1. The splash, in the desktop the run command uses.
+# 1. The splash, in the desktop the run command uses: a shown, untitled
+# window of the program's own classes whose place on the screen shows the
+# picture, looked for from the start (it may be up only for a moment); then
+# it goes.
+SPLASH='class=Afx:*,title='
 fresh_settings
 "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 1 /f >/dev/null 2>&1
-"$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe '..\first.qlc' </dev/null >>"$WORK/wine.log" 2>&1 &
-DESK_PID=$!
-WIN=""
-for i in $(seq 100); do
-  WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-  [ -n "$WIN" ] && break
-  sleep 0.2
-done
-[ -n "$WIN" ] || fail "the wine desktop did not appear"
-python3 "$HERE/SplashWatch.py" "$WORK/picture.ppm" "$WORK/splash.ppm" 40 20 >"$WORK/splash.txt" 2>&1
-seen=$(sed -n 's/^shown //p' "$WORK/splash.txt")
-[ -f "$WORK/splash.ppm" ] && convert "$WORK/splash.ppm" "$ARTIFACTS/splash-in-desktop.png" 2>/dev/null
-grep -q '^gone$' "$WORK/splash.txt" || fail "$(tail -1 "$WORK/splash.txt")"
-await_report '^notebook normal active .* first\.qlc$' 30 "the first notebook's window"
+launch_program '..\first.qlc'
+probe_wait "the splash picture on the screen in an untitled window of the program" shows "$PICTURE" \
+  --shot "$WORK/splash.bmp" "$SPLASH"
+seen=$(tr -d '\r' <<<"$PROBED")
+convert "$WORK/splash.bmp" "$ARTIFACTS/splash-in-desktop.png" 2>/dev/null
+wait_gone "the splash window" "$SPLASH"
+wait_window "the main window" "$MAIN"
+wait_notebook first.qlc "opened at the start"
 echo "$TAG: the splash showed at $seen and went"
 
 # 2. Two notebooks and the Window menu. The main window's title bar gets
 # the keyboard first.
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 0.5
+bring_main_to_front
 xdotool key ctrl+o
-await_report '^owned #32770 ' 15 "the Open dialog"
+wait_window "the Open dialog (Ctrl+O)" "$OPEN"
+wait_focus "the Open dialog's name box" 'Edit *' "$OPEN"
 xdotool type --delay 40 '..\second.qlc'
+wait_text "the second notebook's name typed" '..\second.qlc' "$OPEN" 'class=Edit'
 xdotool key Return
-await_report '^notebook normal active .* second\.qlc$' 20 "the second notebook's window"
+wait_gone "the Open dialog" "$OPEN"
+wait_notebook second.qlc "opened with Ctrl+O"
 xdotool key alt+w
-sleep 1
+wait_window "the Window menu" "$MENU"
 import -window root "$ARTIFACTS/window-menu.png" 2>/dev/null
 xdotool key Escape Escape
+wait_gone "the Window menu" "$MENU"
 # The entries pick the notebooks they name.
-xdotool key --delay 300 alt+w 1
-await_report '^notebook normal active .* first\.qlc$' 10 "Window > 1 to activate first.qlc"
-xdotool key --delay 300 alt+w 2
-await_report '^notebook normal active .* second\.qlc$' 10 "Window > 2 to activate second.qlc"
+xdotool key alt+w
+wait_window "the Window menu" "$MENU"
+xdotool key 1
+wait_notebook first.qlc "Window > 1"
+xdotool key alt+w
+wait_window "the Window menu" "$MENU"
+xdotool key 2
+wait_notebook second.qlc "Window > 2"
 # The active notebook minimised with its minimise button, then chosen again.
-report
-set -- $(awk '/^notebook .* second\.qlc$/ { print $4, $5, $6, $7 }' "$WORK/report.txt")
-[ $# = 4 ] || fail "no place of second.qlc's window in the report"
-xdotool mousemove --window "$WIN" $(($1 + $3 - 50)) $(($2 + 8)) click 1
-await_report '^notebook minimised .* second\.qlc$' 10 "second.qlc to be minimised"
-xdotool key --delay 300 alt+w 2
-await_report '^notebook normal active .* second\.qlc$' 10 "Window > 2 to bring the minimised second.qlc back"
+probe_wait "the minimise button of second.qlc's window" button min "$MAIN" 'title=second.qlc*'
+read -r X Y <<<"$(tr -d '\r' <<<"$PROBED")"
+xdotool mousemove --window "$WIN" "$X" "$Y" click 1
+wait_state "second.qlc's window minimised (its minimise button)" '* minimized*' "$MAIN" 'title=second.qlc*'
+xdotool key alt+w
+wait_window "the Window menu" "$MENU"
+xdotool key 2
+wait_notebook second.qlc "Window > 2 on the minimised window"
 echo "$TAG: the Window menu picks both notebooks and brings a minimised one back"
 
-# 3. The Help Bar floated by its caption, and a restart.
-report
-set -- $(awk '/^helpbar / { print $2, $3 }' "$WORK/report.txt")
-[ $# = 2 ] || fail "the Help Bar is not shown"
-xdotool mousemove --window "$WIN" $(($1 + 30)) $(($2 + 6)) mousedown 1
-xdotool mousemove --window "$WIN" $(($1 + 60)) $(($2 + 60)) sleep 0.2 \
-  mousemove --window "$WIN" 420 340 sleep 0.2 mousemove --window "$WIN" 450 360 sleep 0.2 mouseup 1
-await_report '^owned .* front$' 10 "the Help Bar floating in front of the main window"
-grep -q '^notebook ' "$WORK/report.txt" || fail "the notebooks went"
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 0.5
-end_program || fail "the program did not end after Alt+F4"
+# 3. The Help Bar floated by its caption: pressed there, moved until the bar
+# holds the mouse (a drag started), then let go over the middle of the
+# notebooks' area.
+locate "the docked Help Bar" "${DOCKED_HELP[@]}"
+GRIP_X=$((RX + 30)) GRIP_Y=$((RY + 6))
+locate "the notebooks' area" "$MAIN" 'class=MDIClient'
+xdotool mousemove --window "$WIN" "$GRIP_X" "$GRIP_Y" mousedown 1
+for d in 5 10 20 30; do
+  xdotool mousemove --window "$WIN" $((GRIP_X + d)) $((GRIP_Y + d))
+done
+wait_state "the Help Bar dragged (holding the mouse)" '*capture*' "${DOCKED_HELP[@]}"
+for step in 4 3 2 1 0; do
+  xdotool mousemove --window "$WIN" $((X + 10 * step)) $((Y + 10 * step))
+done
+xdotool mouseup 1
+wait_state "the Help Bar floating in front of the main window" '* front*' "${FLOATING_HELP[@]}"
+wait_window "first.qlc's window after the drag" "$MAIN" 'title=first.qlc*'
+wait_window "second.qlc's window after the drag" "$MAIN" 'title=second.qlc*'
+bring_main_to_front
+end_program
 
 "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 0 /f >/dev/null 2>&1
-"$WINE64" explorer "/desktop=$DESK,1024x768" quillapp.exe '..\first.qlc' </dev/null >>"$WORK/wine.log" 2>&1 &
-DESK_PID=$!
-await_report '^notebook .* first\.qlc$' 30 "the program to start again"
-await_report '^owned .* front$' 10 "the floating Help Bar in front of the main window after the restart"
-grep -q '^helpbar ' "$WORK/report.txt" || fail "the Help Bar is not shown after the restart"
+launch_program '..\first.qlc'
+wait_window "the main window after the restart" "$MAIN"
+wait_window "first.qlc's window after the restart" "$MAIN" 'title=first.qlc*'
+wait_state "the floating Help Bar in front of the main window after the restart" '* front*' "${FLOATING_HELP[@]}"
 import -window root "$ARTIFACTS/help-bar-floating.png" 2>/dev/null
-WIN=$(xdotool search --name "$DESK" 2>/dev/null | head -1)
-xdotool mousemove --window "$WIN" 300 10 click 1
-sleep 0.5
-end_program || fail "the program did not end after Alt+F4"
+bring_main_to_front
+end_program
 echo "$TAG: passed"
