@@ -3,6 +3,7 @@
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/AfxSecure.h"
 #include "framework/base/CUiChannel.h"
 
@@ -115,7 +116,7 @@ BOOL CCryptDLLHandler::Load(LPCSTR lpszModule)
     strLine.Format("Calling LoadLibrary(\"%s\")...", lpszModule);
     g_log.Write(strLine);
     m_nMissingOrdinal = 0;
-    HMODULE hModule = LoadLibraryA(lpszModule);
+    HMODULE hModule = AfxLoadLibrary(lpszModule);
     if (hModule == nullptr)
     {
         g_log.WriteLine("FAILED.");

@@ -28,8 +28,8 @@ public:
     CCryptDLLHandler();
     virtual ~CCryptDLLHandler();
 
-    // Loads the module (by name, so the copy beside the program is found
-    // first) and binds its ordinals. A module that lacks an ordinal the
+    // Loads the module (a bare name from the program's folder, never from
+    // the search path) and binds its ordinals. A module that lacks an ordinal the
     // program calls is freed again and counts as not loaded.
     BOOL Load(LPCSTR lpszModule = "qlccrypt.dll");
     BOOL IsLoaded() const { return m_hModule != nullptr; }
