@@ -227,7 +227,7 @@ BOOL CCryptDLLHandler::CanUseCipher(DWORD dwCipherId, DWORD dwKeyLength) const
 }
 
 BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength,
-                                 std::vector<BYTE>& key, DWORD dwKeyLength) const
+                                 CSecureBytes& key, DWORD dwKeyLength) const
 {
     key.clear();
     CCryptUse use(this);
@@ -240,7 +240,7 @@ BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPa
 }
 
 CQlcCipherPtr CCryptDLLHandler::CreateCipherFromKey(BOOL bEncryptor, DWORD dwCipherId,
-                                                     const std::vector<BYTE>& key) const
+                                                     const CSecureBytes& key) const
 {
     if (key.empty() || !AddUse())
         return CQlcCipherPtr();
@@ -262,15 +262,10 @@ CQlcCipherPtr CCryptDLLHandler::CreateCipherFromKey(BOOL bEncryptor, DWORD dwCip
 CQlcCipherPtr CCryptDLLHandler::CreateCipher(BOOL bEncryptor, DWORD dwCipherId, DWORD dwHashId, DWORD dwKeyLength,
                                              LPCSTR lpszPassword, DWORD dwPasswordLength) const
 {
-    std::vector<BYTE> key;
+    CSecureBytes key;
     if (!DeriveKey(dwHashId, lpszPassword, dwPasswordLength, key, dwKeyLength))
-    {
-        AfxSecureWipe(key);
         return CQlcCipherPtr();
-    }
-    CQlcCipherPtr pCipher = CreateCipherFromKey(bEncryptor, dwCipherId, key);
-    AfxSecureWipe(key);
-    return pCipher;
+    return CreateCipherFromKey(bEncryptor, dwCipherId, key);
 }
 
 std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
@@ -287,9 +282,9 @@ std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
     return verifier;
 }
 
-std::vector<BYTE> CCryptDLLHandler::MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const
+CSecureBytes CCryptDLLHandler::MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const
 {
-    std::vector<BYTE> block;
+    CSecureBytes block;
     CCryptUse use(this);
     if (!use.IsHeld())
         return block;

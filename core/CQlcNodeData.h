@@ -88,6 +88,8 @@ protected:
     void LoadCompressed();
     // Marks the payload read as unreadable: nothing will be handed out.
     void SetDamaged(LPCSTR lpszWarning);
+    void AllocBuffer(DWORD dwSize);
+    // Wipes the decoded payload before it is freed.
     void FreeBuffer();
     BOOL FlushEnciphered();
     void FlushCompressed();
@@ -110,6 +112,7 @@ protected:
     int m_nReadMode;
     int m_nWriteMode;
     LPBYTE m_lpBuffer;               // the decoded payload (rfBuffer)
+    DWORD m_dwBufferSize;
     std::unique_ptr<CryptoPP::Gzip> m_pGzip;
     BOOL m_bDamaged;
 
