@@ -85,14 +85,17 @@ void CBookmarkTreeCtrl::FillBookmarks()
     SetRedraw(FALSE);
     DeleteAllItems();
     m_hContextItem = nullptr;
-    const CQlcBookmarkMap& bookmarks = m_pDoc->GetBookmarkTable();
-    POSITION pos = bookmarks.GetStartPosition();
-    while (pos != nullptr)
     {
-        DWORD dwId = 0;
-        QLCBOOKMARK bookmark;
-        bookmarks.GetNextAssoc(pos, dwId, bookmark);
-        InsertBookmarkItem(bookmark);
+        CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+        const CQlcBookmarkMap& bookmarks = m_pDoc->GetBookmarkTable(lock);
+        POSITION pos = bookmarks.GetStartPosition();
+        while (pos != nullptr)
+        {
+            DWORD dwId = 0;
+            QLCBOOKMARK bookmark;
+            bookmarks.GetNextAssoc(pos, dwId, bookmark);
+            InsertBookmarkItem(bookmark);
+        }
     }
     SetRedraw(TRUE);
     Invalidate();
@@ -119,16 +122,19 @@ void CBookmarkTreeCtrl::RefreshBookmarks()
 {
     // Collected first: the table changes while the gone ones are removed.
     std::vector<DWORD> gone;
-    const CQlcBookmarkMap& bookmarks = m_pDoc->GetBookmarkTable();
-    POSITION pos = bookmarks.GetStartPosition();
-    while (pos != nullptr)
     {
-        DWORD dwId = 0;
-        QLCBOOKMARK bookmark;
-        bookmarks.GetNextAssoc(pos, dwId, bookmark);
-        QLCNODE node;
-        if (!m_pDoc->Data_GetNode(bookmark.dwNodeId, node))
-            gone.push_back(dwId);
+        CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+        const CQlcBookmarkMap& bookmarks = m_pDoc->GetBookmarkTable(lock);
+        POSITION pos = bookmarks.GetStartPosition();
+        while (pos != nullptr)
+        {
+            DWORD dwId = 0;
+            QLCBOOKMARK bookmark;
+            bookmarks.GetNextAssoc(pos, dwId, bookmark);
+            QLCNODE node;
+            if (!m_pDoc->Data_GetNode(bookmark.dwNodeId, node))
+                gone.push_back(dwId);
+        }
     }
     for (DWORD dwId : gone)
     {

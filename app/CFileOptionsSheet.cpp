@@ -61,7 +61,7 @@ BOOL CFileOptionsSheet::Run(CQuillcrestDoc* pDoc, QLCCRYPTCHOICE& crypt)
         return FALSE;
 
     // The sort order may have changed.
-    if (!pDoc->GetNodeTable().IsEmpty())
+    if (pDoc->Data_GetNodeCount() != 0)
     {
         POSITION pos = pDoc->GetFirstViewPosition();
         CView* pView = pos != nullptr ? pDoc->GetNextView(pos) : nullptr;

@@ -196,7 +196,9 @@ BOOL CFindNodesState::TakeNodeList(CNodeList& list, BOOL bKeywords)
         // copies the tables.
         pDoc = m_pDoc;
     }
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    // A worker of the notebook (an import) may be changing it meanwhile.
+    CQlcDocLock::CScoped docLock(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(docLock);
     list.nodes.reserve((size_t)nodes.GetCount());
     DWORD dwNodeId = 0;
     QLCNODE node;
@@ -209,7 +211,7 @@ BOOL CFindNodesState::TakeNodeList(CNodeList& list, BOOL bKeywords)
     if (!bKeywords)
         return TRUE;
 
-    const CQlcKeywordMap& keywords = pDoc->GetKeywordTable();
+    const CQlcKeywordMap& keywords = pDoc->GetKeywordTable(docLock);
     CString strText;
     DWORD dwKeywordId = 0;
     for (POSITION pos = keywords.GetStartPosition(); pos != nullptr;)
@@ -218,7 +220,7 @@ BOOL CFindNodesState::TakeNodeList(CNodeList& list, BOOL bKeywords)
         list.keywordIds.push_back(dwKeywordId);
         list.keywordTexts.push_back(strText);
     }
-    const CQlcNodeKeywordsMap& nodeKeywords = pDoc->GetNodeKeywordsTable();
+    const CQlcNodeKeywordsMap& nodeKeywords = pDoc->GetNodeKeywordsTable(docLock);
     QLCNODE_KEYWORDS entry;
     for (POSITION pos = nodeKeywords.GetStartPosition(); pos != nullptr;)
     {
@@ -239,6 +241,9 @@ BOOL CFindNodesState::TakePayloads(const std::vector<DWORD>& nodeIds, size_t nMa
             return FALSE;
         pDoc = m_pDoc;
     }
+    // Locations, handles and bytes agree only under the notebook's lock: a
+    // worker of the notebook (an import) may be writing meanwhile.
+    CQlcDocLock::CScoped docLock(pDoc->GetLock());
     size_t nBytes = 0;
     for (DWORD dwNodeId : nodeIds)
     {

@@ -4,11 +4,11 @@
 // the state lives as long as the longer of the two. Every field is read and
 // written under the one mutex.
 //
-// The worker never touches the notebook itself: the document has no lock of
-// its own and its files are read by the interface thread too. What the
-// search needs of the notebook (the node list, keywords, stored payloads)
-// the interface thread copies out for it through the channel, batch by
-// batch, while the worker holds no lock. The worker takes the mutex only to
+// The worker never touches the notebook itself, so that the notebook can
+// close at any time without waiting for it. What the search needs of the
+// notebook (the node list, keywords, stored payloads) the interface thread
+// copies out for it through the channel, batch by batch, under the
+// notebook's lock, while the worker holds no lock. The worker takes the mutex only to
 // hand over what it found, once per batch and never for long, so the
 // window's tick always gets it at once.
 #pragma once

@@ -4,12 +4,9 @@
 #include "app/res/Resource.h"
 
 #include "core/CNodeProcess.h"
-#include "core/IQlcPrompts.h"
 #include "core/res/CoreRes.h"
 
 #include "framework/base/AfxPrompt.h"
-#include "framework/base/AfxSecure.h"
-#include "framework/base/CSingleLock.h"
 #include "framework/base/CUiChannel.h"
 #include "framework/base/CWinThread.h"
 #include "framework/docview/CWinApp.h"
@@ -26,9 +23,8 @@ END_MESSAGE_MAP()
 
 CProcessingDlg::CProcessingDlg(CWnd* pParent)
     : CDialog(IDD_PROCESSING, pParent), m_bAttached(FALSE), m_pTreeCtrl(nullptr), m_pDoc(nullptr), m_bCancel(FALSE),
-      m_mutex(FALSE), m_pFileDialog(nullptr), m_hTargetItem(nullptr), m_bFinished(FALSE), m_bShowingQuestion(FALSE),
-      m_pWorker(nullptr), m_nJobCode(0), m_pJob(nullptr), m_fLastProgress(0.0f), m_dwCancelTime(0), m_nTimer(0),
-      m_bTerminated(FALSE), m_bJobStarted(FALSE)
+      m_pFileDialog(nullptr), m_hTargetItem(nullptr), m_pWorker(nullptr), m_nJobCode(0), m_pJob(nullptr),
+      m_fLastProgress(0.0f), m_dwCancelTime(0), m_nTimer(0), m_bTerminated(FALSE), m_bJobStarted(FALSE)
 {
 }
 
@@ -46,6 +42,11 @@ void CProcessingDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_PROCESSING_CANCELLING, m_wndCancelling);
 }
 
+CProgressSync& CProcessingDlg::Sync()
+{
+    return m_bAttached && m_pJob != nullptr ? m_pJob->GetProgressSync() : m_progress;
+}
+
 INT_PTR CProcessingDlg::DoModalProcess(CNodeProcess* pJob)
 {
     m_bAttached = TRUE;
@@ -53,13 +54,14 @@ INT_PTR CProcessingDlg::DoModalProcess(CNodeProcess* pJob)
     m_bJobStarted = FALSE;
     const INT_PTR nResult = DoModal();
     // The job's owner destroys it next: a worker still running (the dialog
-    // ended some other way) is stopped and waited for first.
-    while (m_bJobStarted && !pJob->IsFinished())
+    // ended some other way) is stopped and waited for first, and asks
+    // nobody any more.
+    if (m_bJobStarted && !pJob->IsFinished())
     {
+        pJob->StopAsking();
         pJob->SetCancel(TRUE);
-        if (pJob->IsRequestPending())
-            pJob->AnswerRequest(IDCANCEL);
-        CUiChannel::WaitPumping(::GetCurrentThread(), 10);
+        while (!pJob->IsFinished())
+            CUiChannel::WaitPumping(::GetCurrentThread(), 10);
     }
     return nResult;
 }
@@ -84,14 +86,13 @@ BOOL CProcessingDlg::OnInitDialog()
 
 void CProcessingDlg::OnCancel()
 {
-    {
-        CSingleLock lock(&m_mutex, TRUE);
-        // A second Esc does not restart the countdown.
-        if (m_bCancel)
-            return;
-        m_bCancel = TRUE;
-        m_dwCancelTime = AfxGetTickCount();
-    }
+    // A second Esc does not restart the countdown.
+    if (m_bCancel)
+        return;
+    m_bCancel = TRUE;
+    m_dwCancelTime = AfxGetTickCount();
+    // The one way a cancel reaches either kind of worker.
+    Sync().RequestCancel();
     if (CWnd* pButton = GetDlgItem(IDCANCEL))
         pButton->EnableWindow(FALSE);
 }
@@ -143,26 +144,6 @@ void CProcessingDlg::Finish(int nResult, const CString& strFailure)
 // ---------------------------------------------------------------------------
 // Attached job
 
-void CProcessingDlg::AnswerJobRequest()
-{
-    m_bShowingQuestion = TRUE;
-    if (m_pJob->GetRequestKind() == CNodeProcess::requestPassword)
-    {
-        CString strPassword;
-        const BOOL bUnlocked = QlcPrompts().UnlockNode(m_pJob->GetDocument(), m_pJob->GetRequestNodeId(), strPassword);
-        m_pJob->AnswerPasswordRequest(bUnlocked ? IDOK : IDCANCEL, strPassword);
-        AfxSecureWipe(strPassword);
-    }
-    else
-    {
-        CString strText;
-        UINT nStyle = 0, nHelpId = 0;
-        m_pJob->GetRequest(strText, nStyle, nHelpId);
-        m_pJob->AnswerRequest(AfxShowMessageBox(m_hWnd, strText, AfxGetAppName(), nStyle));
-    }
-    m_bShowingQuestion = FALSE;
-}
-
 void CProcessingDlg::TickAttached()
 {
     const float fProgress = m_pJob->GetProgress();
@@ -171,13 +152,10 @@ void CProcessingDlg::TickAttached()
         m_fLastProgress = fProgress;
         m_wndProgress.SetPos((int)(fProgress * 100));
     }
-    ShowTexts(m_pJob->GetStatusText(), m_pJob->GetItemText());
+    const CProgressSync::CState state = Sync().GetState();
+    ShowTexts(state.strStatus, state.strItem);
 
-    // Later ticks come while the question is on screen; they leave it be.
-    if (!m_bShowingQuestion && m_pJob->IsRequestPending())
-        AnswerJobRequest();
-
-    if (m_pJob->IsFinished())
+    if (state.bFinished)
     {
         Finish(m_bCancel ? IDCANCEL : IDOK, m_pJob->GetFailure());
         return;
@@ -208,15 +186,14 @@ CWinThread* CProcessingDlg::BeginWorkerThread()
 
 BOOL CProcessingDlg::StartWorker()
 {
-    CSingleLock lock(&m_mutex, TRUE);
     if (!m_bCancel)
         m_pWorker = BeginWorkerThread();
     if (m_pWorker == nullptr)
     {
         // Nothing runs: the dialog ends at its next tick.
-        m_bFinished = TRUE;
         if (!m_bCancel)
             m_strFailure = AfxLoadText(IDS_QLC_JOB_NOT_STARTED);
+        m_progress.SetFinished();
     }
     return m_pWorker != nullptr;
 }
@@ -224,24 +201,15 @@ BOOL CProcessingDlg::StartWorker()
 UINT CProcessingDlg::ProcessingThreadProc(LPVOID pParam)
 {
     CProcessingDlg* pDlg = static_cast<CProcessingDlg*>(pParam);
-    int nJobCode = 0;
-    {
-        CSingleLock lock(&pDlg->m_mutex, TRUE);
-        nJobCode = pDlg->m_nJobCode;
-    }
-    CString strFailure;
     try
     {
-        pDlg->RunOwnJob(nJobCode);
+        pDlg->RunOwnJob(pDlg->m_nJobCode);
     }
     catch (...)
     {
-        strFailure = AfxLoadText(IDS_QLC_JOB_FAILED);
+        pDlg->m_strFailure = AfxLoadText(IDS_QLC_JOB_FAILED);
     }
-    CSingleLock lock(&pDlg->m_mutex, TRUE);
-    if (!strFailure.IsEmpty())
-        pDlg->m_strFailure = strFailure;
-    pDlg->m_bFinished = TRUE;
+    pDlg->m_progress.SetFinished();
     return 0;
 }
 
@@ -257,19 +225,13 @@ void CProcessingDlg::RunOwnJob(int nJobCode)
 
 void CProcessingDlg::TickOwnWorker()
 {
-    CSingleLock lock(&m_mutex);
-    if (!lock.Lock(100))
-        return;
     const CProgressSync::CState state = m_progress.GetState();
     m_wndProgress.SetPos(state.GetPercent());
-    ShowTexts(state.strStatus, m_strWorkerItem);
+    ShowTexts(state.strStatus, state.strItem);
 
-    if (m_bFinished)
+    if (state.bFinished)
     {
-        const CString strFailure = m_strFailure;
-        const int nResult = m_bCancel ? IDCANCEL : IDOK;
-        lock.Unlock();
-        Finish(nResult, strFailure);
+        Finish(m_bCancel ? IDCANCEL : IDOK, m_strFailure);
         return;
     }
     if (!m_bCancel)
@@ -284,8 +246,6 @@ void CProcessingDlg::TickOwnWorker()
         return;
     }
 
-    // The question is asked with the lock held: the worker waits at its
-    // next cancel check until the user has answered.
     KillTimer(m_nTimer);
     m_nTimer = 0;
     const int nAnswer = AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_PROCESSING_NOT_RESPONDING),
@@ -297,29 +257,46 @@ void CProcessingDlg::TickOwnWorker()
         return;
     }
     // A worker that has finished meanwhile (or never ran) is not touched.
-    if (!m_bFinished && m_pWorker != nullptr)
-    {
-        ::TerminateThread(m_pWorker->m_hThread, (DWORD)-1);
-        m_bTerminated = TRUE;
-        m_bFinished = TRUE;
-        if (m_pDoc != nullptr)
-            m_pDoc->SetPossiblyDamaged();
-    }
-    const BOOL bTerminated = m_bTerminated;
-    lock.Unlock();
-    if (bTerminated && ::IsWindow(m_hWnd))
+    if (!m_progress.IsFinished() && m_pWorker != nullptr)
+        TerminateWorker();
+    if (m_bTerminated && ::IsWindow(m_hWnd))
         AfxShowMessageBox(m_hWnd, AfxLoadText(IDS_PROCESSING_TERMINATED), AfxGetAppName(), MB_OK | MB_ICONWARNING);
     if (::IsWindow(m_hWnd))
         EndDialog(IDCANCEL);
+}
+
+void CProcessingDlg::TerminateWorker()
+{
+    const DWORD dwThreadId = m_pWorker->m_nThreadID;
+    ::TerminateThread(m_pWorker->m_hThread, (DWORD)-1);
+    m_bTerminated = TRUE;
+    // Termination completes on its own time: only a thread known to be gone
+    // can have its hold on the notebook taken back.
+    const BOOL bGone = ::WaitForSingleObject(m_pWorker->m_hThread, kGoneWaitMs) == WAIT_OBJECT_0;
+    if (m_pDoc != nullptr)
+    {
+        if (bGone)
+            m_pDoc->Data_RecoverFromTerminatedThread(dwThreadId);
+        else
+            m_pDoc->SetPossiblyDamaged();
+    }
+    m_progress.SetFinished();
 }
 
 void CProcessingDlg::ReleaseWorker()
 {
     if (m_pWorker == nullptr)
         return;
-    // A finished worker may still be leaving its thread procedure (and this
-    // dialog's lock); a terminated one has ended.
-    ::WaitForSingleObject(m_pWorker->m_hThread, INFINITE);
+    // A finished worker may still be leaving its thread procedure; a
+    // terminated one has ended. The wait answers the channel meanwhile, and
+    // a thread that does not end keeps its object rather than losing it
+    // under its feet.
+    if (CUiChannel::WaitPumping(m_pWorker->m_hThread, kGoneWaitMs) != WAIT_OBJECT_0)
+    {
+        TRACE("The import worker did not end; its thread object is left.\n");
+        m_pWorker = nullptr;
+        return;
+    }
     delete m_pWorker;
     m_pWorker = nullptr;
 }

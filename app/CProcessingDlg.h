@@ -1,17 +1,18 @@
 // The small modal dialog in front of the program while an import or export
-// runs on a worker thread: a progress bar, the current step and item, the
-// worker's questions relayed to the user, and Cancel turned into a cancel
-// request. Two modes:
-// - an attached job (DoModalProcess): the dialog starts the job and polls
-//   it every 50 ms until it has finished;
+// runs on a worker thread: a progress bar, the current step and item, and
+// Cancel turned into a cancel request. The worker's questions reach the
+// user through the framework's channel while the dialog's modal loop pumps.
+// Two modes, both read through one progress object:
+// - an attached job (DoModalProcess): the dialog starts the job and polls it
+//   every 50 ms until it has finished;
 // - its own worker (job code, document, file dialog, tree and target item
 //   set, then DoModal): imports foreign data (job 2) or HTML pages (job 1).
 //   A worker that does not stop after Cancel can be given up after a
-//   countdown; the notebook is then marked possibly damaged.
+//   countdown; the notebook is then marked possibly damaged, and is never
+//   saved over its own file.
 // The dialog ends only when its worker has finished (or was terminated).
 #pragma once
 
-#include "framework/base/CMutex.h"
 #include "framework/base/CProgressSync.h"
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CProgressCtrl.h"
@@ -40,7 +41,8 @@ public:
         kTimerId = 1,
         kTickMs = 50,          // the poll
         kRetryTickMs = 100,    // the poll after "wait 10 more seconds"
-        kGiveUpMs = 10000      // from Cancel to the terminate question
+        kGiveUpMs = 10000,     // from Cancel to the terminate question
+        kGoneWaitMs = 5000     // for a worker's thread to end
     };
 
     // Runs the job under the dialog: 1 finished, 2 finished after Cancel
@@ -60,17 +62,14 @@ public:
     // the target item (into the folder of a placeholder), on the worker.
     void DoImportJob(BYTE nNodeType);
 
-    // Inputs and state (the mutex guards the cancel and finished flags,
-    // the job code and the worker's item text).
+    // Inputs and state. The worker side of the own worker's state is its
+    // progress object: texts, cancel request and finished flag.
     BOOL m_bAttached;
     CQlcTreeCtrl* m_pTreeCtrl;
     CQuillcrestDoc* m_pDoc;
-    BOOL m_bCancel;
-    CMutex m_mutex;
+    BOOL m_bCancel;            // Cancel was pressed (the interface thread's own)
     CFileDialogEx* m_pFileDialog;
     HTREEITEM m_hTargetItem;
-    BOOL m_bFinished;
-    BOOL m_bShowingQuestion;
     CWinThread* m_pWorker;
     int m_nJobCode;
     CStatic m_wndItem;
@@ -83,10 +82,9 @@ public:
     CString m_strLastItem;
     DWORD m_dwCancelTime;
     UINT_PTR m_nTimer;
-    // What the own worker reports: position, total and status text.
+    // What the own worker reports: position, total, texts, cancel, finished.
     CProgressSync m_progress;
-    CString m_strWorkerItem;
-    CString m_strFailure;      // why the own worker did not run
+    CString m_strFailure;      // why the own worker did not run (set before it finishes)
     BOOL m_bTerminated;
     BOOL m_bJobStarted;        // the attached job was handed its worker
 
@@ -97,10 +95,13 @@ protected:
     virtual void RunOwnJob(int nJobCode);
     void TickAttached();
     void TickOwnWorker();
+    // The progress object of the mode: the attached job's or the own one.
+    CProgressSync& Sync();
     // Shows the status and item texts when they changed.
     void ShowTexts(const CString& strStatus, const CString& strItem);
-    // Relays the attached job's pending question.
-    void AnswerJobRequest();
+    // Gives up the own worker that does not stop: terminated, and the
+    // notebook marked possibly damaged.
+    void TerminateWorker();
     // Ends the dialog once its worker is done, telling a failure first.
     void Finish(int nResult, const CString& strFailure);
     // The own worker's thread object goes once its thread has ended.

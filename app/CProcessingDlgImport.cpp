@@ -1,8 +1,9 @@
 // The processing dialog's own worker: files of a multiple selection become
 // foreign-data or HTML nodes. The worker touches no window itself: its
 // progress goes through the dialog's progress object, and the tree and its
-// messages are handled by the interface thread through the channel. It
-// never holds the dialog's lock while it waits for that thread.
+// messages are handled by the interface thread through the channel. The
+// notebook's operations take its lock themselves; the worker holds no lock
+// while it waits for the interface thread.
 #include "app/CProcessingDlg.h"
 
 #include "app/CQlcTreeCtrl.h"
@@ -14,7 +15,6 @@
 
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
-#include "framework/base/CSingleLock.h"
 #include "framework/base/CUiChannel.h"
 #include "widgets/CFileDialogEx.h"
 
@@ -44,12 +44,9 @@ void CProcessingDlg::DoImportJob(BYTE nNodeType)
     {
         const CString strPath = m_pFileDialog->GetNextPathName(pos);
         ++nIndex;
-        {
-            CSingleLock lock(&m_mutex, TRUE);
-            if (m_bCancel)
-                break;
-            m_strWorkerItem = AfxPathGetFileName(strPath);
-        }
+        if (m_progress.IsCancelRequested())
+            break;
+        m_progress.SetItem(AfxPathGetFileName(strPath));
         CString strStatus;
         strStatus.Format(AfxLoadText(IDS_QLC_IMPORTING_FILE), nIndex, nCount);
         m_progress.SetStatus(strStatus);

@@ -240,7 +240,8 @@ int CQlcTreeCtrl::CompareNodes(DWORD dwId1, DWORD dwId2) const
         node.nType = 255;
         return node;
     }();
-    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable(lock);
     const QLCNODE* p1 = nodes.PLookup(dwId1);
     const QLCNODE* p2 = nodes.PLookup(dwId2);
     const QLCNODE& node1 = p1 ? *p1 : s_missing;
@@ -318,7 +319,8 @@ void CQlcTreeCtrl::RecordExpanded(std::vector<DWORD>& expanded) const
 {
     // Only folders open: the index leads to their items without walking the
     // tree.
-    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable(lock);
     for (const auto& entry : m_nodeItems)
     {
         const QLCNODE* pNode = nodes.PLookup(entry.first);
@@ -523,13 +525,16 @@ void CQlcTreeCtrl::ExpandFolders(UINT nCode, int nImage)
     // fewest shown items behind each), the folders inside them change while
     // nothing of theirs is shown, and when opening the top folders open last.
     const BOOL bWasVisible = RedrawOff();
-    const CQlcNodeMap& nodes = m_pDoc->GetNodeTable();
     std::vector<HTREEITEM> inner;
-    for (const auto& entry : m_nodeItems)
     {
-        const QLCNODE* pNode = nodes.PLookup(entry.first);
-        if (pNode != nullptr && CQlcNode::IsFolderType(pNode->nType) && pNode->dwParentId != 0)
-            inner.push_back(entry.second);
+        CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+        const CQlcNodeMap& nodes = m_pDoc->GetNodeTable(lock);
+        for (const auto& entry : m_nodeItems)
+        {
+            const QLCNODE* pNode = nodes.PLookup(entry.first);
+            if (pNode != nullptr && CQlcNode::IsFolderType(pNode->nType) && pNode->dwParentId != 0)
+                inner.push_back(entry.second);
+        }
     }
     std::vector<HTREEITEM> top;
     for (HTREEITEM h = GetRootItem(); h != nullptr; h = GetNextSiblingItem(h))

@@ -20,7 +20,8 @@ BOOL CQlcTreeCtrl::IsNodeInBranch(const CQuillcrestDoc* pDoc, DWORD dwBranchId, 
 {
     if (pDoc == nullptr)
         return FALSE;
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped lock(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(lock);
     // A damaged file may hold a parent loop: never more steps than nodes.
     INT_PTR nSteps = nodes.GetCount() + 1;
     DWORD dwId = dwNodeId;

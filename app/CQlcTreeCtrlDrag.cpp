@@ -117,11 +117,14 @@ BOOL CQlcTreeCtrl::MoveOrCopy(HTREEITEM hDragged, HTREEITEM hTarget, BOOL bMove)
         std::unordered_set<DWORD> oldIds;
         for (const auto& id : ids)
             oldIds.insert(id.first);
-        const CQlcTaskMap& tasks = m_pDoc->GetTaskTable();
-        for (const CQlcTaskMap::CPair* p = tasks.PGetFirstAssoc(); p != nullptr; p = tasks.PGetNextAssoc(p))
         {
-            if ((p->value.dwFlags & QLC_TASKFLAG_LINKED) && oldIds.count(p->value.dwLinkedNodeId) != 0)
-                movedTasks.push_back(p->key);
+            CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+            const CQlcTaskMap& tasks = m_pDoc->GetTaskTable(lock);
+            for (const CQlcTaskMap::CPair* p = tasks.PGetFirstAssoc(); p != nullptr; p = tasks.PGetNextAssoc(p))
+            {
+                if ((p->value.dwFlags & QLC_TASKFLAG_LINKED) && oldIds.count(p->value.dwLinkedNodeId) != 0)
+                    movedTasks.push_back(p->key);
+            }
         }
         for (const auto& id : ids)
         {

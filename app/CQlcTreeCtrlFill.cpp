@@ -70,6 +70,8 @@ private:
     void InsertRun(CParent& parent, size_t nFrom, size_t nTo, HTREEITEM hAfter);
 
     CQlcTreeCtrl& m_tree;
+    // Held while the fill runs: its entries point into the node table.
+    CQlcDocLock::CScoped m_docLock;
     std::vector<CEntry> m_entries; // grouped by parent
     std::vector<HTREEITEM> m_items; // the item of each entry, once made
     std::unordered_map<DWORD, CGroup> m_groups;
@@ -81,13 +83,14 @@ private:
     bool m_bHasCut = false;
 };
 
-CQlcTreeCtrl::CFill::CFill(CQlcTreeCtrl& tree, DWORD dwShownId) : m_tree(tree), m_dwShownId(dwShownId)
+CQlcTreeCtrl::CFill::CFill(CQlcTreeCtrl& tree, DWORD dwShownId)
+    : m_tree(tree), m_docLock(tree.m_pDoc->GetLock()), m_dwShownId(dwShownId)
 {
     const CQuillcrestDoc& doc = *tree.m_pDoc;
     doc.GetSortOptions(m_wOrder, m_wFolders);
 
     // Count each parent's children, then place them in table order.
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    const CQlcNodeMap& nodes = doc.GetNodeTable(m_docLock);
     for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
     {
         if (p->value.dwParentId != p->key) // a node is never its own child
@@ -109,7 +112,7 @@ CQlcTreeCtrl::CFill::CFill(CQlcTreeCtrl& tree, DWORD dwShownId) : m_tree(tree), 
             m_entries[m_groups[p->value.dwParentId].nEnd++] = { &p->value, bNumbers ? LeadingNumber(p->value.strName) : 0 };
     }
 
-    const CQlcTaskMap& tasks = doc.GetTaskTable();
+    const CQlcTaskMap& tasks = doc.GetTaskTable(m_docLock);
     for (const CQlcTaskMap::CPair* p = tasks.PGetFirstAssoc(); p != nullptr; p = tasks.PGetNextAssoc(p))
     {
         if (p->value.dwFlags & QLC_TASKFLAG_LINKED)

@@ -90,15 +90,21 @@ BOOL CQlcTreeCtrl::EditNodeProperties(DWORD dwNodeId, LPCSTR lpszPassword)
     RefreshNodeItem(dwNodeId);
     if (pFrame != nullptr)
     {
-        const CQlcTaskMap& tasks = m_pDoc->GetTaskTable();
-        for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
+        std::vector<DWORD> linked;
         {
-            DWORD dwTaskId = 0;
-            QLCTASK task;
-            tasks.GetNextAssoc(pos, dwTaskId, task);
-            if ((task.dwFlags & QLC_TASKFLAG_LINKED) && task.dwLinkedNodeId == dwNodeId)
-                pFrame->UpdateTaskItem(dwTaskId);
+            CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+            const CQlcTaskMap& tasks = m_pDoc->GetTaskTable(lock);
+            for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
+            {
+                DWORD dwTaskId = 0;
+                QLCTASK task;
+                tasks.GetNextAssoc(pos, dwTaskId, task);
+                if ((task.dwFlags & QLC_TASKFLAG_LINKED) && task.dwLinkedNodeId == dwNodeId)
+                    linked.push_back(dwTaskId);
+            }
         }
+        for (DWORD dwTaskId : linked)
+            pFrame->UpdateTaskItem(dwTaskId);
     }
     return TRUE;
 }

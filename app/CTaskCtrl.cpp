@@ -174,13 +174,16 @@ void CTaskCtrl::RefreshTasks()
     DeleteAllItems();
     if (m_pDoc == nullptr)
         return;
-    const CQlcTaskMap& tasks = m_pDoc->GetTaskTable();
-    for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
     {
-        DWORD dwTaskId;
-        QLCTASK task;
-        tasks.GetNextAssoc(pos, dwTaskId, task);
-        InsertTaskItem(0, task);
+        CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+        const CQlcTaskMap& tasks = m_pDoc->GetTaskTable(lock);
+        for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
+        {
+            DWORD dwTaskId;
+            QLCTASK task;
+            tasks.GetNextAssoc(pos, dwTaskId, task);
+            InsertTaskItem(0, task);
+        }
     }
     if (m_nSortColumn == -1)
     {

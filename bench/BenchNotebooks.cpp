@@ -251,7 +251,8 @@ std::string MakeRtf(unsigned long long& seed, size_t nBytes)
 
 DWORD FirstNoteId(const CQuillcrestDoc& doc)
 {
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    CQlcDocLock::CScoped lock(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(lock);
     const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc();
     while (p != nullptr && p->value.nType != QLC_NODE_NOTE)
         p = nodes.PGetNextAssoc(p);

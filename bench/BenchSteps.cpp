@@ -176,7 +176,8 @@ double FileMegabytes(LPCSTR lpszPath)
 UINT ExpectedItems(const CQuillcrestDoc& doc)
 {
     std::unordered_set<DWORD> parents;
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    CQlcDocLock::CScoped lock(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(lock);
     for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId = 0;
@@ -320,7 +321,7 @@ int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpsz
             fail("the notebook could not be read");
             return 1;
         }
-        nNodes = (UINT)pDoc->GetNodeTable().GetCount();
+        nNodes = (UINT)pDoc->Data_GetNodeCount();
 
         CQlcNode note(pDoc.get(), FirstNoteId(*pDoc));
         CQlcNodeData* pData = note.GetDataForWrite(TRUE);

@@ -28,7 +28,7 @@ void CNodeBatchExport::Run()
     ::CreateDirectoryA(m_strDestination, nullptr);
 
     // Every node counts, folders too.
-    SetTotal((int)m_pDoc->GetNodeTable().GetCount());
+    SetTotal((int)m_pDoc->Data_GetNodeCount());
     SetCurrent(0);
     BatchExportBranch(0, strDirectory);
 }

@@ -1,46 +1,42 @@
 #include "core/CNodeBatchProcess.h"
 
-#include "framework/base/CSingleLock.h"
-
-CNodeBatchProcess::CNodeBatchProcess(CQuillcrestDoc* pDoc) : CNodeProcess(pDoc), m_nCurrent(0), m_nTotal(0)
+CNodeBatchProcess::CNodeBatchProcess(CQuillcrestDoc* pDoc) : CNodeProcess(pDoc)
 {
 }
 
 int CNodeBatchProcess::GetCurrent()
 {
-    CSingleLock lock(&m_mutex, TRUE);
-    return m_nCurrent;
+    return (int)m_sync.GetState().ullCurrent;
 }
 
 void CNodeBatchProcess::SetCurrent(int nCurrent)
 {
-    CSingleLock lock(&m_mutex, TRUE);
-    m_nCurrent = nCurrent;
+    m_sync.SetCurrent((ULONGLONG)nCurrent);
     UpdateProgress();
 }
 
 int CNodeBatchProcess::GetTotal()
 {
-    CSingleLock lock(&m_mutex, TRUE);
-    return m_nTotal;
+    return (int)m_sync.GetState().ullTotal;
 }
 
 void CNodeBatchProcess::SetTotal(int nTotal)
 {
-    CSingleLock lock(&m_mutex, TRUE);
-    m_nTotal = nTotal;
+    m_sync.SetTotal((ULONGLONG)nTotal);
     UpdateProgress();
 }
 
 void CNodeBatchProcess::Step()
 {
-    CSingleLock lock(&m_mutex, TRUE);
-    m_nCurrent++;
+    m_sync.Step(1);
     UpdateProgress();
 }
 
 void CNodeBatchProcess::UpdateProgress()
 {
-    if (m_nTotal != 0)
-        m_fProgress = (float)m_nCurrent / (float)m_nTotal;
+    // Only the worker moves current and total (the total is set before it
+    // starts): the snapshot is the latest.
+    const CProgressSync::CState state = m_sync.GetState();
+    if (state.ullTotal != 0)
+        m_fProgress = (float)state.ullCurrent / (float)state.ullTotal;
 }

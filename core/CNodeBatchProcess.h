@@ -1,9 +1,13 @@
-// A job that works through a number of items: current and total under the
-// job's lock, progress following current / total. The export of a branch
+// A job that works through a number of items: current and total in the
+// job's progress object, progress following current / total. The export of a branch
 // of nodes to folders and files is shared here by the export jobs.
 #pragma once
 
 #include "core/CNodeProcess.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 class CExportHelper;
 
@@ -28,9 +32,21 @@ public:
     int AskExportError(CExportHelper& writer, DWORD dwNodeId, LPCSTR lpszDirectory);
 
 protected:
-    // Progress := current / total unless total is 0; the lock is held.
+    // Progress := current / total unless total is 0.
     void UpdateProgress();
 
-    int m_nCurrent;
-    int m_nTotal;
+    // The tree as the export walks it: each parent's children in table
+    // order, taken from the notebook in one pass under its lock.
+    struct CExportItem
+    {
+        DWORD dwId;
+        BYTE nType;
+        CString strName;
+    };
+    typedef std::unordered_map<DWORD, std::vector<CExportItem>> CExportTree;
+    // The branch below the parent, which is named strName (a folder) or is
+    // the top (0), into the directory.
+    BOOL ExportBranchOf(const CExportTree& tree, DWORD dwParentId, LPCSTR lpszName, LPCSTR lpszDirectory,
+                        std::unordered_set<DWORD>& seen);
+
 };

@@ -1,19 +1,19 @@
 // A long operation on a notebook (an import or an export) run as a job on a
 // worker thread while the modal processing dialog keeps the user out of the
-// rest of the program. The worker writes its progress and texts; the
-// interface thread reads them on its timer, sets the cancel request and
-// answers the worker's questions. Every member is guarded by the job's
-// mutex, which is never held across anything else (no window call, no
-// other lock).
+// rest of the program. The worker writes its progress and texts into the
+// job's progress object; the interface thread reads them on its timer and
+// requests the cancel there, which the worker looks at as often as it likes
+// (a flag, no kernel object).
 //
-// A worker never shows a window: it asks through AskUser (a message box)
-// or AskNodePassword (unlocking an encrypted node), which block until the
-// interface thread has answered with AnswerRequest.
+// A worker never shows a window: its questions (AskUser, AskNodePassword)
+// run on the interface thread through the framework's channel and come back
+// with the answer. It never asks while it holds the notebook's lock.
 #pragma once
 
-#include "framework/base/CEvent.h"
-#include "framework/base/CMutex.h"
+#include "framework/base/CProgressSync.h"
 #include "framework/base/CString.h"
+
+#include <atomic>
 
 class CQuillcrestDoc;
 class CWinThread;
@@ -27,36 +27,24 @@ public:
     // The job's work, on the worker thread.
     virtual void Run() = 0;
 
-    // Kinds of question a worker asks.
-    enum { requestMessage = 0, requestPassword = 1 };
-
-    BOOL IsFinished();
+    BOOL IsFinished() const;
     void SetFinished(BOOL bFinished);
-    BOOL IsCancelled();
+    BOOL IsCancelled() const;
     void SetCancel(BOOL bCancel);
-    BOOL IsRequestPending();
-    void SetRequestPending(BOOL bPending);
-    int GetRequestResult();
-    // Clears the pending flag and stores the answer in one step.
-    void AnswerRequest(int nResult);
-    // The answer to a password request: IDOK with the password, or IDCANCEL.
-    void AnswerPasswordRequest(int nResult, LPCSTR lpszPassword);
-    float GetProgress();
+    float GetProgress() const;
     void SetProgress(float fProgress);
-    CString GetStatusText();
+    CString GetStatusText() const;
     void SetStatusText(LPCSTR lpszText);
-    CString GetItemText();
+    CString GetItemText() const;
     void SetItemText(LPCSTR lpszText);
-    // The pending question: text, message-box style and help id (a
-    // message), or the node to unlock (a password request).
-    void GetRequest(CString& strText, UINT& nStyle, UINT& nHelpId);
-    int GetRequestKind();
-    DWORD GetRequestNodeId();
     // Why the job did not do its work (empty when nothing went wrong that
-    // the job itself did not report).
-    CString GetFailure();
+    // the job itself did not report). Set by the worker before it finishes,
+    // read once it has.
+    CString GetFailure() const;
     void SetFailure(LPCSTR lpszFailure);
     CQuillcrestDoc* GetDocument() const { return m_pDoc; }
+    // Everything the window shows, in one snapshot.
+    CProgressSync& GetProgressSync() { return m_sync; }
 
     // Starts the worker unless the job is finished or running. When no
     // thread can be made the job ends at once: finished, with its failure
@@ -64,41 +52,28 @@ public:
     BOOL Start();
     static UINT ThreadProc(LPVOID pParam);
 
-    // --- The worker's questions ---------------------------------------------------
-    // Waits until the interface thread answered; returns the answer (IDYES,
-    // IDNO, IDABORT ...). The cancel request does not end the wait.
+    // --- The worker's questions, answered on the interface thread -------------
+    // A message box (IDYES, IDNO, IDABORT ...); the cancel request does not
+    // end the wait. IDCANCEL without a question once the job's window has
+    // gone (see StopAsking), or when the channel cannot take it.
     int AskUser(LPCSTR lpszText, UINT nStyle, UINT nHelpId = 0);
-    // Asks the interface thread to unlock an encrypted node (it checks the
-    // encryption library, asks for the password and tells the user when the
-    // node cannot be opened). TRUE with the node's password.
+    // Unlocks an encrypted node (the interface thread checks the encryption
+    // library, asks for the password and tells the user when the node cannot
+    // be opened). TRUE with the node's password.
     BOOL AskNodePassword(DWORD dwNodeId, CString& strPassword);
+    // No more questions: the window that stood for the job has gone.
+    void StopAsking() { m_bNoQuestions = TRUE; }
 
 protected:
     // Starts the worker thread (suspended threads are not used); null when
     // it cannot be made.
     virtual CWinThread* BeginThread();
-    // Stores a question and waits for its answer.
-    int WaitForAnswer(int nKind, LPCSTR lpszText, UINT nStyle, UINT nHelpId, DWORD dwNodeId);
-
-    CString m_strRequestText;
-    UINT m_nRequestStyle;
-    UINT m_nRequestHelpId;
     CQuillcrestDoc* m_pDoc;
-    CMutex m_mutex;
-    BOOL m_bFinished;
-    BOOL m_bCancel;
-    BOOL m_bRequestPending;
-    int m_nRequestResult;
-    float m_fProgress;
-    CString m_strStatusText;
-    CString m_strItemText;
-    CWinThread* m_pThread;
-
-    int m_nRequestKind;
-    DWORD m_dwRequestNodeId;
-    CString m_strRequestPassword;   // the answer to a password request
+    CProgressSync m_sync;            // texts, cancel request, finished flag
+    std::atomic<float> m_fProgress;  // 0.0 to 1.0
+    std::atomic<BOOL> m_bStarting;
+    std::atomic<BOOL> m_bNoQuestions;
     CString m_strFailure;
-    CEvent m_answered;              // set with each answer
 
 private:
     CNodeProcess(const CNodeProcess&) = delete;

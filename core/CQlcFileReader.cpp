@@ -14,11 +14,28 @@ CQlcFileReader::CQlcFileReader(HANDLE hFile, LPCSTR lpszFileName)
     if (!GetFileSizeEx(hFile, &li))
         CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
     m_ullLength = (ULONGLONG)li.QuadPart;
-    LARGE_INTEGER zero = {};
-    LARGE_INTEGER cur;
-    if (!SetFilePointerEx(hFile, zero, &cur, FILE_CURRENT))
-        CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
-    m_ullPos = m_ullBufStart = (ULONGLONG)cur.QuadPart;
+}
+
+DWORD CQlcFileReader::ReadAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, LPCSTR lpszFileName)
+{
+    BYTE* pDst = static_cast<BYTE*>(lpBuf);
+    DWORD dwTotal = 0;
+    while (dwTotal < dwCount)
+    {
+        OVERLAPPED ov = At(ullOffset + dwTotal);
+        DWORD dwRead = 0;
+        if (!ReadFile(hFile, pDst + dwTotal, dwCount - dwTotal, &dwRead, &ov))
+        {
+            const DWORD dwError = GetLastError();
+            if (dwError == ERROR_HANDLE_EOF)
+                break;
+            CFileException::ThrowOsError((LONG)dwError, lpszFileName);
+        }
+        if (dwRead == 0)
+            break;
+        dwTotal += dwRead;
+    }
+    return dwTotal;
 }
 
 void CQlcFileReader::Seek(ULONGLONG ullPos)
@@ -39,15 +56,10 @@ void CQlcFileReader::ThrowInvalid() const
 
 void CQlcFileReader::Fill()
 {
-    LARGE_INTEGER li;
-    li.QuadPart = (LONGLONG)m_ullPos;
-    if (!SetFilePointerEx(m_hFile, li, nullptr, FILE_BEGIN))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
-    DWORD dwRead = 0;
-    if (!ReadFile(m_hFile, m_buf.data(), (DWORD)m_buf.size(), &dwRead, nullptr))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
+    // Empty until the read succeeds.
+    m_nBufLen = 0;
     m_ullBufStart = m_ullPos;
-    m_nBufLen = dwRead;
+    m_nBufLen = ReadAt(m_hFile, m_ullPos, m_buf.data(), (DWORD)m_buf.size(), m_strFileName);
 }
 
 void CQlcFileReader::Read(void* lpBuf, UINT nCount)

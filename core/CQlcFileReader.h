@@ -1,6 +1,9 @@
-// Buffered little-endian reader over an open file handle. Every read is
-// exact: running past the end of the file throws CFileException(endOfFile),
-// so damaged files end as file errors instead of garbage.
+// Buffered little-endian reader over an open file handle, from offset 0 or
+// where it is sought to. Every read is exact: running past the end of the
+// file throws CFileException(endOfFile), so damaged files end as file
+// errors instead of garbage. It reads at explicit offsets and never moves
+// the handle's file pointer, so threads sharing a handle cannot disturb
+// each other's reads.
 #pragma once
 
 #include "framework/base/CFileException.h"
@@ -30,6 +33,19 @@ public:
     // Throws CFileException(invalidFile) unless at least ullCount bytes remain.
     void Require(ULONGLONG ullCount) const;
     [[noreturn]] void ThrowInvalid() const;
+
+    // Reads up to dwCount bytes at an absolute offset without the file
+    // pointer; fewer only at the end of the file. Throws on a read error.
+    static DWORD ReadAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, LPCSTR lpszFileName);
+    // What a read or write at an absolute offset passes instead of moving
+    // the file pointer.
+    static OVERLAPPED At(ULONGLONG ullOffset)
+    {
+        OVERLAPPED ov = {};
+        ov.Offset = (DWORD)ullOffset;
+        ov.OffsetHigh = (DWORD)(ullOffset >> 32);
+        return ov;
+    }
 
 private:
     void Fill();

@@ -1,5 +1,7 @@
 #include "core/CQlcFileWriter.h"
 
+#include "core/CQlcFileReader.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,11 +13,23 @@ CQlcFileWriter::CQlcFileWriter(HANDLE hFile, LPCSTR lpszFileName, size_t nBuffer
     if (!GetFileSizeEx(hFile, &li))
         CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
     m_ullEnd = (ULONGLONG)li.QuadPart;
-    LARGE_INTEGER zero = {};
-    LARGE_INTEGER cur;
-    if (!SetFilePointerEx(hFile, zero, &cur, FILE_CURRENT))
-        CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
-    m_ullPos = m_ullBufStart = (ULONGLONG)cur.QuadPart;
+}
+
+void CQlcFileWriter::WriteAt(HANDLE hFile, ULONGLONG ullOffset, const void* lpBuf, DWORD dwCount,
+                             LPCSTR lpszFileName)
+{
+    const BYTE* pSrc = static_cast<const BYTE*>(lpBuf);
+    DWORD dwTotal = 0;
+    while (dwTotal < dwCount)
+    {
+        OVERLAPPED ov = CQlcFileReader::At(ullOffset + dwTotal);
+        DWORD dwWritten = 0;
+        if (!WriteFile(hFile, pSrc + dwTotal, dwCount - dwTotal, &dwWritten, &ov))
+            CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
+        if (dwWritten == 0)
+            throw CFileException(CFileException::diskFull, ERROR_DISK_FULL, lpszFileName);
+        dwTotal += dwWritten;
+    }
 }
 
 CQlcFileWriter::~CQlcFileWriter()
@@ -27,15 +41,7 @@ void CQlcFileWriter::Flush()
 {
     if (m_nBufLen == 0)
         return;
-    LARGE_INTEGER li;
-    li.QuadPart = (LONGLONG)m_ullBufStart;
-    if (!SetFilePointerEx(m_hFile, li, nullptr, FILE_BEGIN))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
-    DWORD dwWritten = 0;
-    if (!WriteFile(m_hFile, m_buf.data(), (DWORD)m_nBufLen, &dwWritten, nullptr))
-        CFileException::ThrowOsError((LONG)GetLastError(), m_strFileName);
-    if (dwWritten != m_nBufLen)
-        throw CFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
+    WriteAt(m_hFile, m_ullBufStart, m_buf.data(), (DWORD)m_nBufLen, m_strFileName);
     m_nBufLen = 0;
     m_ullBufStart = m_ullPos;
 }
@@ -88,18 +94,13 @@ void CQlcFileWriter::CopyFrom(HANDLE hSource, LPCSTR lpszSourceName, ULONGLONG u
 {
     if (m_ullPos + dwCount > 0xFFFFFFFFull)
         throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE, m_strFileName);
-    LARGE_INTEGER li;
-    li.QuadPart = (LONGLONG)ullOffset;
-    if (!SetFilePointerEx(hSource, li, nullptr, FILE_BEGIN))
-        CFileException::ThrowOsError((LONG)GetLastError(), lpszSourceName);
     while (dwCount > 0)
     {
         if (m_nBufLen == m_buf.size())
             Flush();
         const DWORD n = (DWORD)std::min<size_t>(dwCount, m_buf.size() - m_nBufLen);
-        DWORD dwRead = 0;
-        if (!ReadFile(hSource, m_buf.data() + m_nBufLen, n, &dwRead, nullptr))
-            CFileException::ThrowOsError((LONG)GetLastError(), lpszSourceName);
+        const DWORD dwRead = CQlcFileReader::ReadAt(hSource, ullOffset, m_buf.data() + m_nBufLen, n, lpszSourceName);
+        ullOffset += dwRead;
         if (dwRead != n)
             throw CFileException(CFileException::endOfFile, ERROR_HANDLE_EOF, lpszSourceName);
         m_nBufLen += n;

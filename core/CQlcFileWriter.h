@@ -1,6 +1,8 @@
-// Buffered little-endian writer over an open file handle, with the 32-bit
-// offset limit of the notebook format: a write that would pass 4 GiB throws
-// instead of leaving wrapped offsets behind.
+// Buffered little-endian writer over an open file handle, from offset 0 or
+// where it is sought to, with the 32-bit offset limit of the notebook
+// format: a write that would pass 4 GiB throws instead of leaving wrapped
+// offsets behind. It writes (and copies from other files) at explicit
+// offsets and never moves a handle's file pointer.
 #pragma once
 
 #include "framework/base/CFileException.h"
@@ -31,6 +33,9 @@ public:
     void CopyFrom(HANDLE hSource, LPCSTR lpszSourceName, ULONGLONG ullOffset, DWORD dwCount);
 
     void Flush();
+
+    // Writes all bytes at an absolute offset without the file pointer.
+    static void WriteAt(HANDLE hFile, ULONGLONG ullOffset, const void* lpBuf, DWORD dwCount, LPCSTR lpszFileName);
 
 private:
     HANDLE m_hFile;

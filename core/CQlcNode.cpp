@@ -8,6 +8,8 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/AfxSecure.h"
+
 #include <algorithm>
 
 namespace {
@@ -79,6 +81,7 @@ void CQlcNode::Update(BOOL bModified)
 {
     if (!m_bValid)
         return;
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
     const BOOL bWasModified = m_pDoc->GetModifiedFlag();
     m_pDoc->Data_SetNode(m_node.dwNodeId, m_node);
     m_pDoc->SetModified(bModified ? TRUE : bWasModified);
@@ -90,7 +93,18 @@ void CQlcNode::SetPassword(BOOL bKnown, LPCSTR lpszPassword)
         return;
     m_node.bPasswordKnown = bKnown;
     m_node.strPassword = (bKnown && lpszPassword != nullptr) ? lpszPassword : "";
-    Update(FALSE);
+    // Only the password goes into the notebook's record: the rest of this
+    // handle's copy may be older than another thread's change of the node.
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+    QLCNODE current;
+    if (!m_pDoc->Data_GetNode(m_node.dwNodeId, current))
+        return;
+    current.bPasswordKnown = m_node.bPasswordKnown;
+    current.strPassword = m_node.strPassword;
+    const BOOL bWasModified = m_pDoc->GetModifiedFlag();
+    m_pDoc->Data_SetNode(m_node.dwNodeId, current);
+    m_pDoc->SetModified(bWasModified);
+    AfxSecureWipe(current.strPassword);
 }
 
 CString CQlcNode::GetPassword() const
@@ -273,6 +287,10 @@ BOOL CQlcNode::CopyTo(CQuillcrestDoc* pTarget, const CQlcNode& source)
         g_log.WriteLine("WARNING: A node whose cipher the encryption library does not support was not copied.");
         return FALSE;
     }
+
+    // One step for other threads in both notebooks; the two locks are
+    // always taken in the same order, so two copies cannot wait for each other.
+    CQlcDocLock::CScopedPair locks(pSourceDoc->GetLock(), pTarget->GetLock());
 
     // 1. The record under a new id, at the top level.
     const DWORD dwId = pTarget->Data_NewNodeId();

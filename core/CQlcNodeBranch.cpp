@@ -12,7 +12,10 @@ BOOL CQlcNode::CopyBranch(CQuillcrestDoc* pTarget, DWORD dwTargetParentId, CQuil
     ids.clear();
     if (pTarget == nullptr || pSource == nullptr)
         return FALSE;
-    const CQlcNodeMap& nodes = pSource->GetNodeTable();
+    // All or nothing for other threads too.
+    CQlcDocLock::CScopedPair locks(pSource->GetLock(), pTarget->GetLock());
+    CQlcDocLock::CScoped sourceLock(pSource->GetLock());
+    const CQlcNodeMap& nodes = pSource->GetNodeTable(sourceLock);
     if (nodes.PLookup(dwSourceId) == nullptr)
         return FALSE;
 

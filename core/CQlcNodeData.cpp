@@ -180,13 +180,26 @@ void CQlcNodeData::AbandonWrite()
     // the node is not pointed at the unfinished bytes.
     m_dwStreamId = 0;
     m_pGzip.reset();
+    FreePending();
+}
+
+void CQlcNodeData::FreePending()
+{
+    // The bytes of a note may be its plain text.
+    AfxSecureWipe(m_pending);
+    std::vector<BYTE>().swap(m_pending);
 }
 
 BOOL CQlcNodeData::Open(const CQlcNode& node, int nMode, BOOL bCompress)
 {
     Close();
-    m_pDoc = node.GetDocument();
-    if (m_pDoc == nullptr || !m_pDoc->Data_GetNode(node.GetId(), m_node))
+    CQuillcrestDoc* pDoc = node.GetDocument();
+    if (pDoc == nullptr)
+        return FALSE;
+    // Reading decodes the whole payload at once: one step for other threads.
+    CQlcDocLock::CScoped lock(pDoc->GetLock());
+    m_pDoc = pDoc;
+    if (!m_pDoc->Data_GetNode(node.GetId(), m_node))
     {
         m_pDoc = nullptr;
         return FALSE;
@@ -253,6 +266,7 @@ void CQlcNodeData::ResetWrite()
 {
     m_nWriteMode = m_stream.bCompressed ? wtFilter : wtFile;
     m_stream.dwPosition = 0;
+    FreePending();
     m_pGzip.reset();
     if (m_nWriteMode == wtFilter)
         m_pGzip.reset(new CryptoPP::Gzip(nullptr, 6, 15, true));
@@ -454,15 +468,18 @@ UINT CQlcNodeData::Get(LPBYTE lpBuffer, UINT nCount)
     }
     else
     {
+        CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+        // A save or a new payload may have moved the node's bytes since it
+        // was opened: the rest is not read from a place that may hold
+        // something else now.
+        QLCDATALOC loc = {};
+        if (!m_pDoc->Data_GetDataLoc(m_node.dwNodeId, loc) || !loc.bHasData || loc.dwOffset != m_stream.dwStart ||
+            (loc.bInWorkFile ? m_pDoc->Data_GetWorkHandle() : m_pDoc->Data_GetSourceHandle()) != m_stream.hFile)
+            throw CFileException(CFileException::genericException, ERROR_INVALID_DATA);
         RequireHandle(m_stream.hFile);
-        LARGE_INTEGER li;
-        li.QuadPart = (LONGLONG)m_stream.dwStart + m_stream.dwPosition;
-        if (!SetFilePointerEx(m_stream.hFile, li, nullptr, FILE_BEGIN))
-            CFileException::ThrowOsError((LONG)GetLastError());
-        DWORD dwRead = 0;
-        if (!ReadFile(m_stream.hFile, lpBuffer, n, &dwRead, nullptr))
-            CFileException::ThrowOsError((LONG)GetLastError());
-        n = dwRead; // a file shorter than its record says ends the data early
+        // A file shorter than its record says ends the data early.
+        n = CQlcFileReader::ReadAt(m_stream.hFile, (ULONGLONG)m_stream.dwStart + m_stream.dwPosition, lpBuffer, n,
+                                   nullptr);
     }
     m_stream.dwPosition += n;
     if (m_pStatus != nullptr)
@@ -476,6 +493,7 @@ BOOL CQlcNodeData::CompareStored(const BYTE* lpBuffer, DWORD dwLength)
         return FALSE;
     if (m_node.dwVerifierLength == 0 || m_node.dwVerifierLength != dwLength)
         return FALSE;
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
     QLCDATALOC loc = {};
     if (!m_pDoc->Data_GetDataLoc(m_node.dwNodeId, loc) || !loc.bHasData || m_node.dwStoredSize < dwLength)
         return FALSE;
@@ -512,20 +530,10 @@ void CQlcNodeData::Put(const BYTE* lpBuffer, UINT nCount)
     else
     {
         g_log.WriteLine("WARNING: Using old wtFile method in CQlcNodeData::Put function");
-        if (m_stream.dwPosition == 0)
-            AnchorWriteStart();
-        if ((ULONGLONG)m_stream.dwStart + m_stream.dwPosition + nCount > 0xFFFFFFFFull)
-            throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE);
-        RequireHandle(m_stream.hFile);
-        LARGE_INTEGER li;
-        li.QuadPart = (LONGLONG)m_stream.dwStart + m_stream.dwPosition;
-        if (!SetFilePointerEx(m_stream.hFile, li, nullptr, FILE_BEGIN))
-            CFileException::ThrowOsError((LONG)GetLastError());
-        DWORD dwWritten = 0;
-        if (!WriteFile(m_stream.hFile, lpBuffer, nCount, &dwWritten, nullptr))
-            CFileException::ThrowOsError((LONG)GetLastError());
-        if (dwWritten != nCount)
-            throw CFileException(CFileException::diskFull, ERROR_DISK_FULL);
+        // Kept until Flush, which appends the whole payload in one step:
+        // pieces written as they come would interleave with other writers
+        // at the end of the work file.
+        m_pending.insert(m_pending.end(), lpBuffer, lpBuffer + nCount);
     }
     m_stream.dwPosition += nCount;
     if (m_pStatus != nullptr)
@@ -536,6 +544,9 @@ BOOL CQlcNodeData::Flush()
 {
     if (!m_bOpen || m_nOpenMode != modeWrite || m_dwStreamId == 0 || m_dwStreamId == QLC_STREAM_NO_NODE)
         return FALSE;
+    // Taking the end of the work file, writing there and pointing the node
+    // at it are one step.
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
     try
     {
         if (m_nWriteMode == wtFilter)
@@ -553,8 +564,14 @@ BOOL CQlcNodeData::Flush()
         }
         else
         {
-            if (m_stream.dwPosition == 0)
-                AnchorWriteStart(); // an empty payload still gets its own place
+            // An empty payload still gets its own place.
+            AnchorWriteStart();
+            if ((ULONGLONG)m_stream.dwStart + m_pending.size() > 0xFFFFFFFFull)
+                throw CFileException(CFileException::genericException, ERROR_FILE_TOO_LARGE);
+            if (!m_pending.empty())
+                CQlcFileWriter::WriteAt(m_stream.hFile, m_stream.dwStart, m_pending.data(), (DWORD)m_pending.size(),
+                                        nullptr);
+            FreePending();
             m_stream.dwStoredSize = m_stream.dwPosition;
         }
     }
@@ -677,7 +694,11 @@ BOOL CQlcNodeData::ChangeEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD d
                                     DWORD dwOldPasswordLength)
 {
     dwVerifierLength = 0;
-    if (!m_bOpen || m_pDoc == nullptr || !m_pDoc->Data_GetNode(m_node.dwNodeId, m_node))
+    if (!m_bOpen || m_pDoc == nullptr)
+        return FALSE;
+    // Reading the old payload and appending the new one are one step.
+    CQlcDocLock::CScoped lock(m_pDoc->GetLock());
+    if (!m_pDoc->Data_GetNode(m_node.dwNodeId, m_node))
         return FALSE;
     QLCDATALOC loc = {};
     m_bHasData = m_pDoc->Data_GetDataLoc(m_node.dwNodeId, loc) && loc.bHasData;

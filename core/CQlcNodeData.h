@@ -91,6 +91,8 @@ protected:
     void AllocBuffer(DWORD dwSize);
     // Wipes the decoded payload before it is freed.
     void FreeBuffer();
+    // Forgets the bytes an uncompressed write holds until Flush.
+    void FreePending();
     BOOL FlushEnciphered();
     void FlushCompressed();
     // Forgets a write stream without storing it: the node keeps its payload.
@@ -114,6 +116,7 @@ protected:
     LPBYTE m_lpBuffer;               // the decoded payload (rfBuffer)
     DWORD m_dwBufferSize;
     std::unique_ptr<CryptoPP::Gzip> m_pGzip;
+    std::vector<BYTE> m_pending;     // an uncompressed write's bytes, until Flush
     BOOL m_bDamaged;
 
 private:

@@ -41,19 +41,132 @@ CQuillcrestDoc::CQuillcrestDoc()
 
 void CQuillcrestDoc::Data_CloseNotebookFiles()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     Data_DiscardDecryptedCopy();
     if (m_hNotebookFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hNotebookFile);
     m_hSourceFile = m_hNotebookFile = INVALID_HANDLE_VALUE;
 }
 
+namespace {
+thread_local DWORD t_dwChanges = 0;
+}
+
+DWORD CQuillcrestDoc::GetThreadChangeCount()
+{
+    return t_dwChanges;
+}
+
 void CQuillcrestDoc::SetModified(BOOL bModified)
 {
+    // Under the lock: a caller that reads the flag and puts it back holds
+    // the lock across, and must not lose another thread's change.
+    CQlcDocLock::CScoped lock(m_lock);
+    if (bModified)
+    {
+        ++m_dwChanges;
+        ++t_dwChanges;
+    }
     m_bDocModified = bModified;
+}
+
+void CQuillcrestDoc::Data_RecoverFromTerminatedThread(DWORD dwThreadId)
+{
+    if (m_lock.ReleaseAbandoned(dwThreadId))
+        g_log.WriteLine("WARNING: A terminated worker held the notebook's lock; it was released.");
+    SetPossiblyDamaged();
+}
+
+void CQuillcrestDoc::Data_SetNotebookPath(LPCSTR lpszPathName)
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    m_strNotebookPath = lpszPathName;
+}
+
+CString CQuillcrestDoc::Data_GetNotebookPath() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_strNotebookPath;
+}
+
+CString CQuillcrestDoc::GetKeptFile() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_strKeptFile;
+}
+
+CString CQuillcrestDoc::Data_GetSourcePath() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_strSourcePath;
+}
+
+DWORD CQuillcrestDoc::GetFileFlags() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_header.dwFileFlags;
+}
+
+QLCFILEHEADER CQuillcrestDoc::GetHeader() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_header;
+}
+
+QLCSECTIONTABLE CQuillcrestDoc::GetSectionTable() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_sectionTable;
+}
+
+QLCCRYPTHEADER CQuillcrestDoc::GetCryptHeader() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_cryptHeader;
+}
+
+CString CQuillcrestDoc::GetMagic() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_strMagic;
+}
+
+BOOL CQuillcrestDoc::IsEncryptedNotebook() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_cryptHeader.dwCipherId != 0;
+}
+
+INT_PTR CQuillcrestDoc::Data_GetNodeCount() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_mapNodes.GetCount();
+}
+
+INT_PTR CQuillcrestDoc::Data_GetBookmarkCount() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_mapBookmarks.GetCount();
+}
+
+INT_PTR CQuillcrestDoc::Data_GetKeywordCount() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_mapKeywords.GetCount();
+}
+
+INT_PTR CQuillcrestDoc::Data_GetTaskCount() const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return m_mapTasks.GetCount();
 }
 
 void CQuillcrestDoc::SetPossiblyDamaged()
 {
+    CQlcDocLock::CScoped lock(m_lock);
+    // The file as it was is the last sound copy: it stays as it is.
+    if (!m_bPossiblyDamaged && m_strKeptFile.IsEmpty())
+        m_strKeptFile = !m_strNotebookHandlePath.IsEmpty() ? m_strNotebookHandlePath : m_strNotebookPath;
     m_bPossiblyDamaged = TRUE;
     g_log.WriteLine("WARNING: Work on the notebook was stopped by force; it may be damaged in memory.");
     SetModified(TRUE);
@@ -61,12 +174,14 @@ void CQuillcrestDoc::SetPossiblyDamaged()
 
 void CQuillcrestDoc::GetSortOptions(WORD& wOption1, WORD& wOption2) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     wOption1 = m_header.wSortOption1;
     wOption2 = m_header.wSortOption2;
 }
 
 void CQuillcrestDoc::SetSortOptions(WORD wOption1, WORD wOption2)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_header.wSortOption1 = wOption1;
     m_header.wSortOption2 = wOption2;
 }
@@ -75,6 +190,7 @@ void CQuillcrestDoc::SetSortOptions(WORD wOption1, WORD wOption2)
 
 DWORD CQuillcrestDoc::Data_NewNodeId()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     const DWORD dwId = m_dwNextNodeId++;
     ++m_header.dwNodeCount;
 
@@ -90,22 +206,26 @@ DWORD CQuillcrestDoc::Data_NewNodeId()
 
 void CQuillcrestDoc::Data_SetNode(DWORD dwNodeId, const QLCNODE& node)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapNodes.SetAt(dwNodeId, node);
     SetModified(TRUE);
 }
 
 BOOL CQuillcrestDoc::Data_GetNode(DWORD dwNodeId, QLCNODE& node) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapNodes.Lookup(dwNodeId, node);
 }
 
 void CQuillcrestDoc::Data_SetDataLoc(DWORD dwNodeId, const QLCDATALOC& loc)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapDataLocs.SetAt(dwNodeId, loc);
 }
 
 BOOL CQuillcrestDoc::Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapDataLocs.Lookup(dwNodeId, loc);
 }
 
@@ -113,6 +233,7 @@ BOOL CQuillcrestDoc::Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const
 
 DWORD CQuillcrestDoc::Data_AddBookmark()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     const DWORD dwId = m_dwNextBookmarkId++;
     QLCBOOKMARK bookmark;
     bookmark.dwBookmarkId = dwId;
@@ -123,17 +244,20 @@ DWORD CQuillcrestDoc::Data_AddBookmark()
 
 void CQuillcrestDoc::Data_SetBookmark(DWORD dwBookmarkId, const QLCBOOKMARK& bookmark)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapBookmarks.SetAt(dwBookmarkId, bookmark);
     SetModified(TRUE);
 }
 
 BOOL CQuillcrestDoc::Data_GetBookmark(DWORD dwBookmarkId, QLCBOOKMARK& bookmark) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapBookmarks.Lookup(dwBookmarkId, bookmark);
 }
 
 void CQuillcrestDoc::Data_DeleteBookmark(DWORD dwBookmarkId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapBookmarks.RemoveKey(dwBookmarkId);
     SetModified(TRUE);
 }
@@ -142,6 +266,7 @@ void CQuillcrestDoc::Data_DeleteBookmark(DWORD dwBookmarkId)
 
 DWORD CQuillcrestDoc::Data_AddTask()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     const DWORD dwId = m_dwNextTaskId++;
     QLCTASK task;
     task.dwTaskId = dwId;
@@ -152,11 +277,13 @@ DWORD CQuillcrestDoc::Data_AddTask()
 
 BOOL CQuillcrestDoc::Data_GetTask(DWORD dwTaskId, QLCTASK& task) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapTasks.Lookup(dwTaskId, task);
 }
 
 void CQuillcrestDoc::Data_SetTask(DWORD dwTaskId, const QLCTASK& task)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapTasks.SetAt(dwTaskId, task);
     SetModified(TRUE);
 }
@@ -165,6 +292,7 @@ void CQuillcrestDoc::Data_SetTask(DWORD dwTaskId, const QLCTASK& task)
 
 DWORD CQuillcrestDoc::Data_GetKeywordId(LPCSTR lpszText)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     CString strText = lpszText;
     strText.MakeLower();
 
@@ -184,11 +312,13 @@ DWORD CQuillcrestDoc::Data_GetKeywordId(LPCSTR lpszText)
 
 BOOL CQuillcrestDoc::Data_GetKeywordText(DWORD dwKeywordId, CString& strText) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapKeywords.Lookup(dwKeywordId, strText);
 }
 
 BOOL CQuillcrestDoc::Data_GetNodeKeywords(DWORD dwNodeId, QLCNODE_KEYWORDS& keywords) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapNodeKeywords.Lookup(dwNodeId, keywords);
 }
 
@@ -196,10 +326,12 @@ BOOL CQuillcrestDoc::Data_GetNodeKeywords(DWORD dwNodeId, QLCNODE_KEYWORDS& keyw
 
 BOOL CQuillcrestDoc::Data_GetStream(DWORD dwStreamId, QLCSTREAM& stream) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_mapStreams.Lookup(dwStreamId, stream);
 }
 
 void CQuillcrestDoc::Data_SetStream(DWORD dwStreamId, const QLCSTREAM& stream)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_mapStreams.SetAt(dwStreamId, stream);
 }

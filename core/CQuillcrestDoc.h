@@ -1,8 +1,15 @@
 // One open notebook: its tables of records, id counters, open files, header,
 // encryption parameters and logo. All changes to a notebook go through the
 // Data_ operations of this class.
+//
+// Any thread may call the Data_ operations: each takes the notebook's lock
+// while it touches the tables, the payload streams or the files, and file
+// access goes to explicit offsets. Readers that walk a table hold the lock
+// for the walk (the table getters ask for the held lock). Nothing that
+// waits for the interface thread happens under the lock.
 #pragma once
 
+#include "core/CQlcDocLock.h"
 #include "core/QlcRecords.h"
 
 #include "framework/ole/CRichEditDoc.h"
@@ -167,29 +174,48 @@ public:
     BOOL Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD dwHashId, LPCSTR lpszPassword,
                                 DWORD dwPasswordLength);
 
-    DWORD GetFileFlags() const { return m_header.dwFileFlags; }
+    DWORD GetFileFlags() const;
     virtual void SetModified(BOOL bModified);
-    BOOL GetModifiedFlag() const { return m_bDocModified; }
+    BOOL GetModifiedFlag() const { return m_bDocModified.load(); }
+    // Counts every SetModified(TRUE) of this notebook, by any thread; the
+    // static one those of the calling thread, on any notebook.
+    DWORD GetChangeCount() const { return m_dwChanges.load(); }
+    static DWORD GetThreadChangeCount();
     // Work on the notebook was stopped by force (its worker terminated):
-    // what is in memory may be incomplete. It counts as changed, and the
-    // file on disk stays as it was until a save writes a new one.
+    // what is in memory may be incomplete. It counts as changed, and it is
+    // never written over its own file: a save must go to a new one.
     void SetPossiblyDamaged();
-    BOOL IsPossiblyDamaged() const { return m_bPossiblyDamaged; }
+    BOOL IsPossiblyDamaged() const { return m_bPossiblyDamaged.load(); }
+    // A worker thread was terminated: its hold on the notebook's lock (if
+    // it had one) is released and the notebook is marked possibly damaged.
+    void Data_RecoverFromTerminatedThread(DWORD dwThreadId);
 
-    // Read-only views of the tables, in table order.
-    const CQlcNodeMap& GetNodeTable() const { return m_mapNodes; }
-    const CQlcBookmarkMap& GetBookmarkTable() const { return m_mapBookmarks; }
-    const CQlcKeywordMap& GetKeywordTable() const { return m_mapKeywords; }
-    const CQlcNodeKeywordsMap& GetNodeKeywordsTable() const { return m_mapNodeKeywords; }
-    const CQlcTaskMap& GetTaskTable() const { return m_mapTasks; }
+    // The notebook's lock. Hold it (CQlcDocLock::CScoped) to walk a table,
+    // or to make several operations one step for other threads.
+    CQlcDocLock& GetLock() const { return m_lock; }
 
-    const QLCFILEHEADER& GetHeader() const { return m_header; }
-    const QLCSECTIONTABLE& GetSectionTable() const { return m_sectionTable; }
-    const QLCCRYPTHEADER& GetCryptHeader() const { return m_cryptHeader; }
-    const CString& GetMagic() const { return m_strMagic; }
+    // Read-only views of the tables, in table order, for the holder of the
+    // lock while it holds it.
+    const CQlcNodeMap& GetNodeTable(const CQlcDocLock::CScoped&) const { return m_mapNodes; }
+    const CQlcBookmarkMap& GetBookmarkTable(const CQlcDocLock::CScoped&) const { return m_mapBookmarks; }
+    const CQlcKeywordMap& GetKeywordTable(const CQlcDocLock::CScoped&) const { return m_mapKeywords; }
+    const CQlcNodeKeywordsMap& GetNodeKeywordsTable(const CQlcDocLock::CScoped&) const { return m_mapNodeKeywords; }
+    const CQlcTaskMap& GetTaskTable(const CQlcDocLock::CScoped&) const { return m_mapTasks; }
+
+    // Sizes of the tables.
+    INT_PTR Data_GetNodeCount() const;
+    INT_PTR Data_GetBookmarkCount() const;
+    INT_PTR Data_GetKeywordCount() const;
+    INT_PTR Data_GetTaskCount() const;
+
+    // Copies of the file's records.
+    QLCFILEHEADER GetHeader() const;
+    QLCSECTIONTABLE GetSectionTable() const;
+    QLCCRYPTHEADER GetCryptHeader() const;
+    CString GetMagic() const;
     void GetSortOptions(WORD& wOption1, WORD& wOption2) const;
     void SetSortOptions(WORD wOption1, WORD wOption2);
-    BOOL IsEncryptedNotebook() const { return m_cryptHeader.dwCipherId != 0; }
+    BOOL IsEncryptedNotebook() const;
 
     // --- Notebook file ------------------------------------------------------
     // A new, empty notebook: magic, version and a fresh header.
@@ -200,9 +226,10 @@ public:
     // that a failed save can open the same file again.
     BOOL Data_OpenNotebookHandle(LPCSTR lpszPathName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition);
     // The path the next Data_WriteFile writes to.
-    void Data_SetNotebookPath(LPCSTR lpszPathName) { m_strNotebookPath = lpszPathName; }
-    const CString& Data_GetNotebookPath() const { return m_strNotebookPath; }
-    const CString& Data_GetSourcePath() const { return m_strSourcePath; }
+    void Data_SetNotebookPath(LPCSTR lpszPathName);
+    CString Data_GetNotebookPath() const;
+    CString Data_GetSourcePath() const;
+    // The open files: for the lock's holder (a save replaces them).
     HANDLE Data_GetSourceHandle() const { return m_hSourceFile; }
     HANDLE Data_GetWorkHandle() const { return m_hWorkFile; }
     const CString& Data_GetWorkPath() const { return m_strWorkPath; }
@@ -217,6 +244,8 @@ public:
     UINT Data_GetWriteFailure() const { return m_nWriteFailure; }
 
     // The frame that shows this document, or null (tests may set one).
+    // Null on any thread but the interface thread: a worker's changes are
+    // shown by the windows' refresh after its job.
     IQlcFrameCallbacks* GetFrameCallbacks() const;
     void SetFrameCallbacks(IQlcFrameCallbacks* pCallbacks) { m_pFrameCallbacks = pCallbacks; }
 
@@ -268,6 +297,11 @@ public:
     BOOL FileSaveAs();
     void OnFileSave();
     void OnFileSaveAs();
+    // Saving on close: a notebook kept from its own file asks for a new name.
+    BOOL DoFileSave() override;
+    // The file the notebook must not be saved over: its own, once work on
+    // it was stopped by force. Empty otherwise.
+    CString GetKeptFile() const;
     // File > Properties: the notebook's options; a changed encryption is set
     // up here for the next save.
     void OnFileProperties();
@@ -327,6 +361,7 @@ public:
     void Data_CloseNotebookFiles();
 
 protected:
+    mutable CQlcDocLock m_lock;
 
     // Tables
     CQlcNodeMap m_mapNodes;
@@ -369,8 +404,10 @@ protected:
     DWORD m_dwNewLogoOffset;       // a logo chosen since opening, in the work file
     DWORD m_dwNewLogoLength;
 
-    BOOL m_bDocModified;
-    BOOL m_bPossiblyDamaged = FALSE;
+    std::atomic<BOOL> m_bDocModified;
+    std::atomic<DWORD> m_dwChanges{ 0 };
+    std::atomic<BOOL> m_bPossiblyDamaged{ FALSE };
+    CString m_strKeptFile;       // see GetKeptFile
     IQlcFrameCallbacks* m_pFrameCallbacks;
     UINT m_nWriteFailure;        // see Data_GetWriteFailure
     BOOL m_bSaveFailureTold;     // the last save's failure was shown to the user

@@ -263,6 +263,7 @@ BOOL CQuillcrestDoc::Data_EncipherFile(CQlcTempFile& plainFile, CQlcTempFile& ci
 BOOL CQuillcrestDoc::Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD dwHashId,
                                             LPCSTR lpszPassword, DWORD dwPasswordLength)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     if (dwKeyLength == 0)
     {
         // Off: the next save writes a plain notebook.
@@ -303,6 +304,7 @@ BOOL CQuillcrestDoc::Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength,
 
 void CQuillcrestDoc::Data_DiscardDecryptedCopy()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     // The copy was opened delete-on-close: zeros through its handle, and
     // closing it deletes it.
     if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)

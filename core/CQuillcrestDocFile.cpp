@@ -101,6 +101,7 @@ void WriteMagic(CQlcFileWriter& writer, LPCSTR lpszMagic)
 
 BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     Data_CloseNotebookFiles();
     m_strNotebookPath = lpszPathName;
     if (!Data_OpenNotebookHandle(lpszPathName, GENERIC_READ, 0, OPEN_EXISTING))
@@ -112,6 +113,7 @@ BOOL CQuillcrestDoc::Data_OpenNotebookFile(LPCSTR lpszPathName)
 
 BOOL CQuillcrestDoc::Data_OpenNotebookHandle(LPCSTR lpszPathName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     m_hNotebookFile = CreateFileA(lpszPathName, dwAccess, dwShare, nullptr, dwDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_hNotebookFile == INVALID_HANDLE_VALUE)
         return FALSE;
@@ -156,6 +158,7 @@ CString CQuillcrestDoc::Data_ReadMagic(CQlcFileReader& reader)
 
 int CQuillcrestDoc::Data_ReadFile()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     CWaitCursor wait;
     g_log.WriteLine("Reading notebook file...");
     g_log.Indent();
@@ -729,6 +732,7 @@ void CQuillcrestDoc::Data_WriteTasks(CQlcFileWriter& writer, const CIdMap& mapNe
 
 BOOL CQuillcrestDoc::Data_WriteFile()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     g_log.WriteLine("Writing notebook file...");
     g_log.Indent();
     m_nWriteFailure = 0;

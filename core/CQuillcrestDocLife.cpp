@@ -11,6 +11,7 @@
 #include "core/res/CoreRes.h"
 
 #include "framework/base/AfxSecure.h"
+#include "framework/base/CUiChannel.h"
 #include "framework/docview/CView.h"
 #include "framework/res/AfxRes.h"
 #include "framework/ui/CFrameWnd.h"
@@ -34,6 +35,16 @@ BOOL IsReadOnlyFile(LPCSTR lpszPathName)
 BOOL IsAccessRefused(DWORD dwError)
 {
     return dwError == ERROR_ACCESS_DENIED || dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION;
+}
+
+// Two names of one file (as far as their full paths tell).
+BOOL IsSameFile(LPCSTR lpszPath1, LPCSTR lpszPath2)
+{
+    char sz1[MAX_PATH * 2] = {}, sz2[MAX_PATH * 2] = {};
+    if (GetFullPathNameA(lpszPath1, sizeof(sz1), sz1, nullptr) == 0 ||
+        GetFullPathNameA(lpszPath2, sizeof(sz2), sz2, nullptr) == 0)
+        return lstrcmpiA(lpszPath1, lpszPath2) == 0;
+    return lstrcmpiA(sz1, sz2) == 0;
 }
 
 } // namespace
@@ -71,6 +82,8 @@ CQuillcrestDoc::~CQuillcrestDoc()
 
 IQlcFrameCallbacks* CQuillcrestDoc::GetFrameCallbacks() const
 {
+    if (!CUiChannel::IsUiThread())
+        return nullptr;
     if (m_pFrameCallbacks != nullptr)
         return m_pFrameCallbacks;
     POSITION pos = GetFirstViewPosition();
@@ -233,9 +246,19 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
     m_bSaveFailureTold = FALSE;
     if (IsReadOnlyFile(lpszPathName))
         return FALSE;
+    const CString strKept = GetKeptFile();
+    if (!strKept.IsEmpty() && IsSameFile(strKept, lpszPathName))
+    {
+        g_log.WriteLine("WARNING: A notebook whose import was stopped by force was not saved over its own file.");
+        CString strText;
+        strText.Format(AfxLoadText(IDS_QLC_SAVE_FORCED_REFUSED), lpszPathName);
+        QlcPrompts().FrameworkMessageBox(strText, MB_OK | MB_ICONWARNING);
+        m_bSaveFailureTold = TRUE;
+        return FALSE;
+    }
 
-    const CString strPreviousPath = m_strNotebookPath;
-    m_strNotebookPath = lpszPathName;
+    const CString strPreviousPath = Data_GetNotebookPath();
+    Data_SetNotebookPath(lpszPathName);
     if (IQlcFrameCallbacks* pFrame = GetFrameCallbacks())
     {
         if (!pFrame->SaveCurrentNote())
@@ -243,17 +266,22 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
             // Saving without the note would drop it silently: the file
             // stays as it was and the note stays on screen.
             g_log.WriteLine("WARNING: The note on screen could not be stored; the notebook was not saved.");
-            m_strNotebookPath = strPreviousPath;
+            Data_SetNotebookPath(strPreviousPath);
             QlcPrompts().FrameworkMessageBox(AfxLoadText(IDS_QLC_NOTE_NOT_STORED), MB_OK | MB_ICONWARNING);
             m_bSaveFailureTold = TRUE;
             return FALSE;
         }
-        if (pFrame->IsTasksBarVisible())
+        const BOOL bTasksBar = pFrame->IsTasksBarVisible();
+        CQlcDocLock::CScoped lock(m_lock);
+        if (bTasksBar)
             m_header.dwFileFlags |= QLC_FILEFLAG_TASKBAR;
         else
             m_header.dwFileFlags &= ~(DWORD)QLC_FILEFLAG_TASKBAR;
     }
 
+    // The whole write is one step for other threads; the messages after it
+    // are shown without the lock.
+    CQlcDocLock::CScoped lock(m_lock);
     // A new notebook takes hold of its file first.
     BOOL bNewNotebook = FALSE;
     BOOL bCreated = FALSE;
@@ -263,6 +291,7 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
         if (!Data_OpenNotebookHandle(lpszPathName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS))
         {
             m_strNotebookPath = strPreviousPath;
+            lock.Unlock();
             ReportSaveLoadException(lpszPathName, nullptr, TRUE, AFX_IDP_FAILED_ACCESS_WRITE);
             m_bSaveFailureTold = TRUE;
             return FALSE;
@@ -332,6 +361,7 @@ BOOL CQuillcrestDoc::OnSaveDocument(LPCSTR lpszPathName)
             if (bCreated && bEmpty)
                 DeleteFileA(lpszPathName);
         }
+        lock.Unlock();
         if (!bThrew && m_nWriteFailure != 0)
         {
             // One message for the failure, naming its cause.
@@ -357,6 +387,19 @@ BOOL CQuillcrestDoc::FileSaveAs()
     return DoSave(nullptr);
 }
 
+BOOL CQuillcrestDoc::DoFileSave()
+{
+    const CString strKept = GetKeptFile();
+    if (!strKept.IsEmpty() && !m_strPathName.IsEmpty() && IsSameFile(strKept, m_strPathName))
+    {
+        CString strText;
+        strText.Format(AfxLoadText(IDS_QLC_SAVE_FORCED_NEW_NAME), (LPCSTR)m_strPathName);
+        QlcPrompts().FrameworkMessageBox(strText, MB_OK | MB_ICONWARNING);
+        return DoSave(nullptr);
+    }
+    return CDocBase::DoFileSave();
+}
+
 void CQuillcrestDoc::OnFileSave()
 {
     if (m_strPathName.IsEmpty())
@@ -365,6 +408,14 @@ void CQuillcrestDoc::OnFileSave()
         return;
     }
     CString strText;
+    const CString strKept = GetKeptFile();
+    if (!strKept.IsEmpty() && IsSameFile(strKept, m_strPathName))
+    {
+        strText.Format(AfxLoadText(IDS_QLC_SAVE_FORCED_NEW_NAME), (LPCSTR)m_strPathName);
+        QlcPrompts().FrameworkMessageBox(strText, MB_OK | MB_ICONWARNING);
+        OnFileSaveAs();
+        return;
+    }
     if (IsReadOnlyFile(m_strPathName))
     {
         strText.Format(AfxLoadText(IDS_QLC_SAVE_READ_ONLY), (LPCSTR)m_strPathName);
@@ -421,6 +472,7 @@ void CQuillcrestDoc::OnFileSaveAs()
 
 BOOL CQuillcrestDoc::IsSourceDecryptedCopy() const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     if (m_strSourcePath.IsEmpty())
         return FALSE;
     if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile == m_hNotebookFile)
@@ -433,5 +485,6 @@ BOOL CQuillcrestDoc::IsSourceDecryptedCopy() const
 
 void CQuillcrestDoc::Data_ReleaseFiles()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     Data_CloseNotebookFiles();
 }

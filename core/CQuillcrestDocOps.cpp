@@ -98,7 +98,16 @@ BOOL IsImageExportFormat(int nFormat)
 // read or stored.
 DWORD NodeFromFile(CQuillcrestDoc* pDoc, CFile& file, BYTE nType, BOOL bCompress)
 {
-    const BOOL bWasModified = pDoc->GetModifiedFlag();
+    // The file is read without the notebook's lock: other threads go on
+    // meanwhile, and may change the notebook too.
+    BOOL bWasModified = FALSE;
+    DWORD dwChangesBefore = 0;
+    const DWORD dwOwnChangesBefore = CQuillcrestDoc::GetThreadChangeCount();
+    {
+        CQlcDocLock::CScoped lock(pDoc->GetLock());
+        bWasModified = pDoc->GetModifiedFlag();
+        dwChangesBefore = pDoc->GetChangeCount();
+    }
     CQlcNode node;
     CQlcNodeData* pData = nullptr;
     LPCSTR lpszWarning = nullptr;
@@ -141,9 +150,12 @@ DWORD NodeFromFile(CQuillcrestDoc* pDoc, CFile& file, BYTE nType, BOOL bCompress
         pData->Close();
     const DWORD dwId = node.GetId();
     node.Open(nullptr, 0);
+    CQlcDocLock::CScoped lock(pDoc->GetLock());
     if (dwId != 0)
         pDoc->Data_DeleteNode(dwId);
-    pDoc->SetModified(bWasModified);
+    // The notebook is as it was, unless another thread changed it meanwhile.
+    if (pDoc->GetChangeCount() - dwChangesBefore == CQuillcrestDoc::GetThreadChangeCount() - dwOwnChangesBefore)
+        pDoc->SetModified(bWasModified);
     return 0;
 }
 
@@ -370,6 +382,8 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
 
 BOOL CQuillcrestDoc::Data_ReadPayload(DWORD dwNodeId, CSecureBytes& data, UINT& nReason)
 {
+    // One read: no other thread's write comes between its pieces.
+    CQlcDocLock::CScoped lock(GetLock());
     data.clear();
     CQlcNode node(this, dwNodeId);
     CQlcNodeData* pData = node.GetDataForRead();
@@ -536,6 +550,7 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
 
 void CQuillcrestDoc::Data_CollectChildren(DWORD dwParentId, std::vector<DWORD>& nodeIds) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     std::set<DWORD> seen(nodeIds.begin(), nodeIds.end());
     seen.insert(dwParentId);
     CollectBelow(m_mapNodes, dwParentId, nodeIds, seen);
@@ -543,6 +558,7 @@ void CQuillcrestDoc::Data_CollectChildren(DWORD dwParentId, std::vector<DWORD>& 
 
 void CQuillcrestDoc::Data_DeleteNode(DWORD dwNodeId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     QLCNODE node;
     if (!m_mapNodes.Lookup(dwNodeId, node))
         return;
@@ -570,6 +586,7 @@ void CQuillcrestDoc::Data_DeleteNode(DWORD dwNodeId)
 
 CString CQuillcrestDoc::Data_GetNodePath(DWORD dwNodeId) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     std::vector<CString> names;
     std::set<DWORD> seen;
     QLCNODE node;
@@ -591,6 +608,7 @@ CString CQuillcrestDoc::Data_GetNodePath(DWORD dwNodeId) const
 
 void CQuillcrestDoc::Data_RelinkNode(DWORD dwOldNodeId, DWORD dwNewNodeId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     for (POSITION pos = m_mapBookmarks.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
@@ -615,6 +633,7 @@ void CQuillcrestDoc::Data_RelinkNode(DWORD dwOldNodeId, DWORD dwNewNodeId)
 
 void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS& keywords)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     QLCNODE_KEYWORDS old;
     if (m_mapNodeKeywords.Lookup(dwNodeId, old))
     {
@@ -642,6 +661,7 @@ void CQuillcrestDoc::Data_SetNodeKeywords(DWORD dwNodeId, const QLCNODE_KEYWORDS
 
 BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
 {
+    CQlcDocLock::CScoped lock(m_lock);
     // Asked for every item of a list: the tasks are looked at, not copied.
     for (const CQlcTaskMap::CPair* p = m_mapTasks.PGetFirstAssoc(); p != nullptr; p = m_mapTasks.PGetNextAssoc(p))
     {
@@ -653,6 +673,7 @@ BOOL CQuillcrestDoc::Data_NodeHasTask(DWORD dwNodeId) const
 
 void CQuillcrestDoc::Data_RemoveNodeTasks(DWORD dwNodeId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     std::vector<DWORD> taskIds;
     for (POSITION pos = m_mapTasks.GetStartPosition(); pos != nullptr;)
     {
@@ -676,6 +697,7 @@ void CQuillcrestDoc::Data_RemoveNodeTasks(DWORD dwNodeId)
 
 void CQuillcrestDoc::Data_DeleteTask(DWORD dwTaskId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     QLCTASK task;
     if (!m_mapTasks.Lookup(dwTaskId, task))
         return;
@@ -712,6 +734,8 @@ void CQuillcrestDoc::LoadLogoFromFile(LPCSTR lpszPath)
     gzip.MessageEnd();
     const ULONGLONG ullLength = gzip.MaxRetrievable();
 
+    // Appending to the work file is one step: nobody else may take its end.
+    CQlcDocLock::CScoped lock(m_lock);
     if (m_hWorkFile == INVALID_HANDLE_VALUE)
         throw CFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strWorkPath);
     LARGE_INTEGER liEnd = {};
@@ -740,6 +764,7 @@ void CQuillcrestDoc::LoadLogoFromFile(LPCSTR lpszPath)
 
 void CQuillcrestDoc::SetLogo(BOOL bHasLogo, const PLWinBmp* pBitmap)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     if (pBitmap != nullptr && pBitmap != &m_logo)
         m_logo = *pBitmap;
     m_bHasLogo = bHasLogo;
@@ -754,6 +779,7 @@ void CQuillcrestDoc::SetLogo(BOOL bHasLogo, const PLWinBmp* pBitmap)
 
 PLWinBmp* CQuillcrestDoc::GetLogo()
 {
+    CQlcDocLock::CScoped lock(m_lock);
     return m_bHasLogo ? &m_logo : QlcApp().GetDefaultLogo();
 }
 

@@ -17,6 +17,7 @@ BOOL CQuillcrestDoc::Data_CanOpenPayload(const QLCNODE& node) const
 
 BOOL CQuillcrestDoc::Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDLE& handle, BOOL bCompress)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     handle.dwStreamId = 0;
     handle.dwReserved = 0;
     handle.pDoc = this;
@@ -77,6 +78,7 @@ BOOL CQuillcrestDoc::Data_OpenStream(DWORD dwNodeId, BOOL bWrite, QLCSTREAMHANDL
 
 BOOL CQuillcrestDoc::Data_CloseStream(DWORD dwStreamId)
 {
+    CQlcDocLock::CScoped lock(m_lock);
     if (dwStreamId == 0)
         return TRUE;
     QLCSTREAM stream;

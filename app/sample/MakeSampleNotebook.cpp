@@ -174,7 +174,7 @@ BOOL WriteSample(LPCSTR lpszPath, INT_PTR& nNodes)
     bookmark.strName = "Garden ideas";
     doc.Data_SetBookmark(bookmark.dwBookmarkId, bookmark);
 
-    nNodes = doc.GetNodeTable().GetCount();
+    nNodes = doc.Data_GetNodeCount();
     return doc.OnSaveDocument(lpszPath);
 }
 
@@ -193,11 +193,11 @@ BOOL MakeSample(LPCSTR lpszPath)
         return FALSE;
     }
     const int nRead = check.Data_ReadFile();
-    if (nRead != 1 || check.GetNodeTable().GetCount() != nNodes ||
-        check.GetBookmarkTable().GetCount() != 1)
+    if (nRead != 1 || check.Data_GetNodeCount() != nNodes ||
+        check.Data_GetBookmarkCount() != 1)
     {
         fprintf(stderr, "qlcsample: the notebook written does not read back (result %d, %d nodes)\n", nRead,
-                (int)check.GetNodeTable().GetCount());
+                (int)check.Data_GetNodeCount());
         return FALSE;
     }
     return TRUE;

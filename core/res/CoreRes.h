@@ -76,3 +76,7 @@
 #define IDS_QLC_SAVE_NO_TEMP_FILE       21301
 #define IDS_QLC_SAVE_NOT_ENCIPHERED     21302
 #define IDS_QLC_SAVE_NOT_REPLACED       21303
+
+// A notebook whose worker was stopped by force is never saved over its file.
+#define IDS_QLC_SAVE_FORCED_NEW_NAME    7350
+#define IDS_QLC_SAVE_FORCED_REFUSED     7351

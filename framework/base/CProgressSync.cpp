@@ -23,7 +23,7 @@ int CProgressSync::CState::GetPercent() const
     return (int)((ullCurrent * 100.0) / (double)ullTotal);
 }
 
-CProgressSync::CProgressSync()
+CProgressSync::CProgressSync() : m_bCancelRequested(FALSE), m_bFinished(FALSE)
 {
     ::InitializeCriticalSection(&m_cs);
 }
@@ -61,6 +61,13 @@ void CProgressSync::SetStatus(LPCSTR lpszStatus)
     ++m_state.dwChanges;
 }
 
+void CProgressSync::SetItem(LPCSTR lpszItem)
+{
+    CLock lock(&m_cs);
+    m_state.strItem = lpszItem;
+    ++m_state.dwChanges;
+}
+
 void CProgressSync::Update(ULONGLONG ullCurrent, LPCSTR lpszStatus)
 {
     CLock lock(&m_cs);
@@ -72,33 +79,34 @@ void CProgressSync::Update(ULONGLONG ullCurrent, LPCSTR lpszStatus)
 void CProgressSync::SetFinished()
 {
     CLock lock(&m_cs);
-    m_state.bFinished = TRUE;
+    m_bFinished = TRUE;
     ++m_state.dwChanges;
 }
 
-void CProgressSync::RequestCancel()
+void CProgressSync::RequestCancel(BOOL bCancel)
 {
     CLock lock(&m_cs);
-    m_state.bCancelRequested = TRUE;
+    m_bCancelRequested = bCancel;
     ++m_state.dwChanges;
 }
 
 CProgressSync::CState CProgressSync::GetState() const
 {
     CLock lock(&m_cs);
-    return m_state;
+    CState state = m_state;
+    state.bCancelRequested = m_bCancelRequested.load();
+    state.bFinished = m_bFinished.load();
+    return state;
 }
 
 BOOL CProgressSync::IsCancelRequested() const
 {
-    CLock lock(&m_cs);
-    return m_state.bCancelRequested;
+    return m_bCancelRequested.load();
 }
 
 BOOL CProgressSync::IsFinished() const
 {
-    CLock lock(&m_cs);
-    return m_state.bFinished;
+    return m_bFinished.load();
 }
 
 void CProgressSync::Reset()
@@ -107,4 +115,6 @@ void CProgressSync::Reset()
     const DWORD dwChanges = m_state.dwChanges + 1;
     m_state = CState();
     m_state.dwChanges = dwChanges;
+    m_bCancelRequested = FALSE;
+    m_bFinished = FALSE;
 }

@@ -2,49 +2,60 @@
 
 #include <atomic>
 #include <exception>
+#include <mutex>
+#include <set>
 
 namespace {
 
 const UINT WM_CHANNEL_CALL = WM_APP + 1;
-const UINT WM_CHANNEL_TIMED_CALL = WM_APP + 2;
 const char kClassName[] = "AfxUiChannel";
 
 std::atomic<HWND> g_hWnd(nullptr);
+// The interface thread stays known after its channel closed: it still runs
+// its own calls in place, while workers are refused.
 std::atomic<DWORD> g_dwUiThreadId(0);
+std::atomic<bool> g_bEverOpened(false);
+thread_local int t_nNoWaitDepth = 0;
 
+// One call of a worker. It lives on the heap and is freed by whichever side
+// lets go of it last: the worker (which may give up waiting) or the window
+// (which may take the call late, or never when it goes first).
 struct CCall
-{
-    const std::function<void()>* pfn;
-    std::exception_ptr error;
-    BOOL bRan;
-};
-
-// A call whose caller may give up. It lives on the heap and is freed by
-// whichever side lets go of it last: a sent message that timed out may still
-// reach the window later, and must then find the call dropped, not freed.
-struct CTimedCall
 {
     enum { waiting, running, finished, dropped };
     const std::function<void()>* pfn = nullptr;
     std::exception_ptr error;
     std::atomic<int> state{ waiting };
     std::atomic<int> nRefs{ 2 };
-    HANDLE hFinished = nullptr;
+    HANDLE hDone = nullptr; // set once the call has run or was dropped
 
     void Release()
     {
         if (--nRefs == 0)
         {
-            ::CloseHandle(hFinished);
+            ::CloseHandle(hDone);
             delete this;
         }
     }
 };
 
-void RunTimedCall(CTimedCall* pCall)
+// Calls sent to the window and not yet taken by it: a window that goes
+// never takes them, so closing the channel drops them and releases their
+// workers instead.
+std::mutex g_pendingMutex;
+std::set<CCall*> g_pending;
+bool g_bClosed = false; // under g_pendingMutex
+
+void RunCall(CCall* pCall)
 {
-    int expected = CTimedCall::waiting;
-    if (pCall->state.compare_exchange_strong(expected, CTimedCall::running))
+    {
+        // A call no longer pending was dropped by the closing channel.
+        std::lock_guard<std::mutex> lock(g_pendingMutex);
+        if (g_pending.erase(pCall) == 0)
+            return;
+    }
+    int expected = CCall::waiting;
+    if (pCall->state.compare_exchange_strong(expected, CCall::running))
     {
         try
         {
@@ -52,35 +63,91 @@ void RunTimedCall(CTimedCall* pCall)
         }
         catch (...)
         {
+            // Carried back to the worker: nothing unwinds through user32.
             pCall->error = std::current_exception();
         }
-        pCall->state = CTimedCall::finished;
-        ::SetEvent(pCall->hFinished);
+        pCall->state = CCall::finished;
+        ::SetEvent(pCall->hDone);
     }
     pCall->Release();
 }
 
 LRESULT CALLBACK ChannelWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CHANNEL_TIMED_CALL)
-    {
-        RunTimedCall(reinterpret_cast<CTimedCall*>(lParam));
-        return 0;
-    }
     if (message != WM_CHANNEL_CALL)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    CCall* pCall = reinterpret_cast<CCall*>(lParam);
-    pCall->bRan = TRUE;
-    try
-    {
-        (*pCall->pfn)();
-    }
-    catch (...)
-    {
-        // Carried back to the worker: nothing unwinds through user32.
-        pCall->error = std::current_exception();
-    }
+    RunCall(reinterpret_cast<CCall*>(lParam));
     return 0;
+}
+
+// A worker may not wait for the interface thread while it holds a lock
+// that thread may want.
+BOOL RefusedForLocks()
+{
+    if (t_nNoWaitDepth == 0)
+        return FALSE;
+    TRACE("A worker holding a notebook's lock asked the interface thread; refused.\n");
+    ASSERT(!"CUiChannel call under a lock");
+    return TRUE;
+}
+
+// Hands fn to the interface thread and waits up to dwTimeout ms for it to be
+// taken; once taken it runs to its end. TRUE when it ran.
+BOOL CallOnUiThread(const std::function<void()>& fn, DWORD dwTimeout)
+{
+    HWND hWnd = g_hWnd.load();
+    if (hWnd == nullptr)
+        return FALSE;
+    CCall* pCall = new CCall;
+    pCall->pfn = &fn;
+    pCall->hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (pCall->hDone == nullptr)
+    {
+        delete pCall;
+        return FALSE;
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_pendingMutex);
+        if (g_bClosed)
+        {
+            ::CloseHandle(pCall->hDone);
+            delete pCall;
+            return FALSE;
+        }
+        g_pending.insert(pCall);
+    }
+    // Queued with the messages sent to the thread: it takes the call at its
+    // next message retrieval, modal loops and WaitPumping included.
+    if (!::SendNotifyMessageA(hWnd, WM_CHANNEL_CALL, 0, reinterpret_cast<LPARAM>(pCall)))
+    {
+        // The window is gone: the call will never be taken.
+        BOOL bOurs = FALSE;
+        {
+            std::lock_guard<std::mutex> lock(g_pendingMutex);
+            bOurs = g_pending.erase(pCall) != 0;
+        }
+        if (bOurs)
+            pCall->Release();
+        pCall->Release();
+        return FALSE;
+    }
+    if (::WaitForSingleObject(pCall->hDone, dwTimeout) != WAIT_OBJECT_0)
+    {
+        int expected = CCall::waiting;
+        if (pCall->state.compare_exchange_strong(expected, CCall::dropped))
+        {
+            pCall->Release();
+            return FALSE;
+        }
+        // Taken meanwhile: it runs to its end.
+        ::WaitForSingleObject(pCall->hDone, INFINITE);
+    }
+    const BOOL bRan = pCall->state.load() == CCall::finished;
+    std::exception_ptr error = pCall->error;
+    pCall->Release();
+    if (error)
+        std::rethrow_exception(error);
+    return bRan;
 }
 
 } // namespace
@@ -98,7 +165,12 @@ BOOL CUiChannel::Create()
     HWND hWnd = ::CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     if (hWnd == nullptr)
         return FALSE;
+    {
+        std::lock_guard<std::mutex> lock(g_pendingMutex);
+        g_bClosed = false;
+    }
     g_dwUiThreadId = ::GetCurrentThreadId();
+    g_bEverOpened = true;
     g_hWnd = hWnd;
     return TRUE;
 }
@@ -106,7 +178,21 @@ BOOL CUiChannel::Create()
 void CUiChannel::Destroy()
 {
     HWND hWnd = g_hWnd.exchange(nullptr);
-    g_dwUiThreadId = 0;
+    std::set<CCall*> pending;
+    {
+        std::lock_guard<std::mutex> lock(g_pendingMutex);
+        g_bClosed = true;
+        pending.swap(g_pending);
+    }
+    // Calls the window never took are dropped: their workers go on with
+    // "not run", and the window's share of each is let go.
+    for (CCall* pCall : pending)
+    {
+        int expected = CCall::waiting;
+        pCall->state.compare_exchange_strong(expected, CCall::dropped);
+        ::SetEvent(pCall->hDone);
+        pCall->Release();
+    }
     if (hWnd != nullptr)
         ::DestroyWindow(hWnd);
 }
@@ -118,8 +204,25 @@ BOOL CUiChannel::IsOpen()
 
 BOOL CUiChannel::IsUiThread()
 {
-    const DWORD dwUi = g_dwUiThreadId.load();
-    return dwUi == 0 || dwUi == ::GetCurrentThreadId();
+    if (!g_bEverOpened.load())
+        return TRUE;
+    return g_dwUiThreadId.load() == ::GetCurrentThreadId();
+}
+
+void CUiChannel::EnterNoWaitRegion()
+{
+    ++t_nNoWaitDepth;
+}
+
+void CUiChannel::LeaveNoWaitRegion()
+{
+    if (t_nNoWaitDepth > 0)
+        --t_nNoWaitDepth;
+}
+
+BOOL CUiChannel::InNoWaitRegion()
+{
+    return t_nNoWaitDepth > 0;
 }
 
 BOOL CUiChannel::Run(const std::function<void()>& fn)
@@ -129,16 +232,9 @@ BOOL CUiChannel::Run(const std::function<void()>& fn)
         fn();
         return TRUE;
     }
-    HWND hWnd = g_hWnd.load();
-    if (hWnd == nullptr)
+    if (RefusedForLocks())
         return FALSE;
-    CCall call = { &fn, nullptr, FALSE };
-    // SendMessage waits until the interface thread has run the call; that
-    // thread takes it at its next message retrieval, modal loops included.
-    ::SendMessageA(hWnd, WM_CHANNEL_CALL, 0, reinterpret_cast<LPARAM>(&call));
-    if (call.error)
-        std::rethrow_exception(call.error);
-    return call.bRan;
+    return CallOnUiThread(fn, INFINITE);
 }
 
 BOOL CUiChannel::RunWithin(const std::function<void()>& fn, DWORD dwTimeout)
@@ -148,39 +244,9 @@ BOOL CUiChannel::RunWithin(const std::function<void()>& fn, DWORD dwTimeout)
         fn();
         return TRUE;
     }
-    HWND hWnd = g_hWnd.load();
-    if (hWnd == nullptr)
+    if (RefusedForLocks())
         return FALSE;
-    CTimedCall* pCall = new CTimedCall;
-    pCall->pfn = &fn;
-    pCall->hFinished = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (pCall->hFinished == nullptr)
-    {
-        delete pCall;
-        return FALSE;
-    }
-    DWORD_PTR dwResult = 0;
-    if (!::SendMessageTimeoutA(hWnd, WM_CHANNEL_TIMED_CALL, 0, reinterpret_cast<LPARAM>(pCall), SMTO_NORMAL,
-                               dwTimeout, &dwResult))
-    {
-        // Not taken in time, or the window is gone (then the message never
-        // arrives and the call is never freed: a small loss on a path that
-        // ends the program).
-        int expected = CTimedCall::waiting;
-        if (pCall->state.compare_exchange_strong(expected, CTimedCall::dropped))
-        {
-            pCall->Release();
-            return FALSE;
-        }
-        // Taken meanwhile: it runs to its end.
-        ::WaitForSingleObject(pCall->hFinished, INFINITE);
-    }
-    const BOOL bRan = pCall->state.load() == CTimedCall::finished;
-    std::exception_ptr error = pCall->error;
-    pCall->Release();
-    if (error)
-        std::rethrow_exception(error);
-    return bRan;
+    return CallOnUiThread(fn, dwTimeout);
 }
 
 DWORD CUiChannel::WaitPumping(HANDLE hObject, DWORD dwMilliseconds)

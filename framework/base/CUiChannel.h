@@ -22,17 +22,21 @@ public:
     // window). FALSE when the window cannot be made.
     static BOOL Create();
     // Closes the channel (on the interface thread); later calls from workers
-    // are refused.
+    // are refused, never run on the worker. Timed calls still waiting to be
+    // taken are dropped.
     static void Destroy();
     static BOOL IsOpen();
 
-    // TRUE on the interface thread, and on any thread while there is no
-    // channel (a program or test without one runs everything in place).
+    // TRUE on the interface thread (also once its channel has closed), and
+    // on any thread while no channel was ever made (a program or test
+    // without one runs everything in place).
     static BOOL IsUiThread();
 
     // Runs fn on the interface thread and returns once it has run (at once
     // when called there). An exception fn throws comes back to the caller.
-    // FALSE when the channel closed before fn could run.
+    // FALSE, and fn not run, when the channel is closed or closes before fn
+    // could run, and when the caller holds a lock the interface thread may
+    // want (see EnterNoWaitRegion).
     static BOOL Run(const std::function<void()>& fn);
 
     // Run with a result: the value fn returned, or R() when it did not run.
@@ -58,6 +62,14 @@ public:
     // then dropped and never runs later. Once taken, the call runs to its
     // end however long it takes (a question waits for its answer).
     static BOOL RunWithin(const std::function<void()>& fn, DWORD dwTimeout);
+
+    // A thread holding a lock that the interface thread may need (a
+    // notebook's) must not wait for that thread: it would wait for ever.
+    // Such locks count themselves here while held; Run and RunWithin refuse
+    // a worker inside such a region.
+    static void EnterNoWaitRegion();
+    static void LeaveNoWaitRegion();
+    static BOOL InNoWaitRegion();
 
     // For the interface thread: waits for hObject (or the time-out) and runs
     // the calls workers send meanwhile. Returns as WaitForSingleObject.

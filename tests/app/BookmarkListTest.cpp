@@ -152,11 +152,11 @@ TEST_F(BookmarkListTest, DeleteRemovesTheBookmarkAndItsItem)
     ASSERT_NE(nullptr, pDoc);
     // Nothing chosen: nothing happens.
     ListCommand(ID_BOOKMARK_DELETE);
-    EXPECT_EQ(3, (int)pDoc->GetBookmarkTable().GetCount());
+    EXPECT_EQ(3, (int)pDoc->Data_GetBookmarkCount());
     m_pList->SetContextItem(FindItem(*m_pList, "Alpha"));
     ListCommand(ID_BOOKMARK_DELETE);
     EXPECT_EQ("mid, zeta", Items());
-    EXPECT_EQ(2, (int)pDoc->GetBookmarkTable().GetCount());
+    EXPECT_EQ(2, (int)pDoc->Data_GetBookmarkCount());
     EXPECT_TRUE(pDoc->IsModified());
     // The folder itself stays.
     EXPECT_NE(0u, NodeIdByName(pDoc, "Folder"));

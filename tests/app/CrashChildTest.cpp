@@ -92,7 +92,8 @@ int NodeCount(const std::string& strPath, const char* lpszName = nullptr)
     if (!doc.Data_OpenNotebookFile(strPath.c_str()) || doc.Data_ReadFile() != 1)
         return -1;
     int nCount = 0;
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    CQlcDocLock::CScoped tableLock95(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(tableLock95);
     POSITION pos = nodes.GetStartPosition();
     while (pos != nullptr)
     {

@@ -365,7 +365,7 @@ protected:
         CQuillcrestDoc doc;
         if (!doc.Data_OpenNotebookFile(strPath.c_str()) || doc.Data_ReadFile() != 1)
             return -1;
-        return (int)doc.GetNodeTable().GetCount();
+        return (int)doc.Data_GetNodeCount();
     }
 };
 

@@ -141,7 +141,8 @@ protected:
     static std::string InTableOrder(CQuillcrestDoc* pDoc, std::set<std::string> names)
     {
         std::string text;
-        const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+        CQlcDocLock::CScoped tableLock144(pDoc->GetLock());
+        const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock144);
         for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
         {
             DWORD dwId = 0;

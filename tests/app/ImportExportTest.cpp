@@ -253,9 +253,9 @@ TEST_F(ImportExportTest, NotesGoIntoTheContextFolderOrBesideTheContextNode)
     EXPECT_NE(nullptr, FindItem(*pTree, "loose"));
 
     // A cancelled dialog imports nothing.
-    const INT_PTR nBefore = pDoc->GetNodeTable().GetCount();
+    const INT_PTR nBefore = pDoc->Data_GetNodeCount();
     Command(pTree, ID_QLCPOPUP_IMPORTNOTES);
-    EXPECT_EQ(nBefore, pDoc->GetNodeTable().GetCount());
+    EXPECT_EQ(nBefore, pDoc->Data_GetNodeCount());
 
     // Foreign data and HTML go beside the context item, through the
     // dialog's own worker.

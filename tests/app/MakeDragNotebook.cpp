@@ -53,7 +53,7 @@ int main(int argc, char** argv)
             }
         }
         CQuillcrestDoc check;
-        if (!check.Data_OpenNotebookFile(argv[1]) || check.Data_ReadFile() != 1 || check.GetNodeTable().GetCount() != 3)
+        if (!check.Data_OpenNotebookFile(argv[1]) || check.Data_ReadFile() != 1 || check.Data_GetNodeCount() != 3)
         {
             fprintf(stderr, "qlcdragnotebook: %s does not read back\n", argv[1]);
             return 1;

@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         }
         CQuillcrestDoc check;
         if (!check.Data_OpenNotebookFile(argv[1]) || check.Data_ReadFile() != 1 ||
-            check.GetTaskTable().GetCount() != 5 || !(check.GetFileFlags() & QLC_FILEFLAG_TASKBAR))
+            check.Data_GetTaskCount() != 5 || !(check.GetFileFlags() & QLC_FILEFLAG_TASKBAR))
         {
             fprintf(stderr, "qlctasknotebook: %s does not read back with its tasks\n", argv[1]);
             return 1;

@@ -86,9 +86,10 @@ protected:
     // The id of the node at a path of names ("Folder/Note"), or 0.
     static DWORD IdByPath(CQuillcrestDoc* pDoc, LPCSTR lpszPath)
     {
+        CQlcDocLock::CScoped tableLock90(pDoc->GetLock());
         const CString strPath = CString("//") + lpszPath;
-        for (const CQlcNodeMap::CPair* p = pDoc->GetNodeTable().PGetFirstAssoc(); p != nullptr;
-             p = pDoc->GetNodeTable().PGetNextAssoc(p))
+        for (const CQlcNodeMap::CPair* p = pDoc->GetNodeTable(tableLock90).PGetFirstAssoc(); p != nullptr;
+             p = pDoc->GetNodeTable(tableLock90).PGetNextAssoc(p))
         {
             if (pDoc->Data_GetNodePath(p->key) == strPath)
                 return p->key;
@@ -211,7 +212,7 @@ TEST_F(NodeClipboardTest, CopyThenPasteTwiceGivesTwoIndependentCopiesInTheOtherN
     EXPECT_NE(std::string::npos, ReadPayload(m_pB, dwNote1).find("Clipboard text"));
     EXPECT_NE(std::string::npos, ReadPayload(m_pB, dwNote2).find("Clipboard text"));
     // Bookmarks and tasks belong to their notebook: the copies have none.
-    EXPECT_EQ(0, m_pB->GetBookmarkTable().GetCount());
+    EXPECT_EQ(0, m_pB->Data_GetBookmarkCount());
     EXPECT_EQ(0, OverlayOf(*pTreeB, pTreeB->GetNextSiblingItem(pTreeB->GetChildItem(hFirst))));
 
     // Renaming one copy leaves the other and the source alone.
@@ -274,7 +275,7 @@ TEST_F(NodeClipboardTest, CutInOneNotebookAndPasteInTheOtherMovesTheBranch)
     EXPECT_EQ(nullptr, pTreeA->GetCutItem());
     // Gone from A with its bookmark (and the list shows it) and its task link.
     EXPECT_EQ(0, NodeIdByName(m_pA, "Note"));
-    EXPECT_EQ(0, m_pA->GetBookmarkTable().GetCount());
+    EXPECT_EQ(0, m_pA->Data_GetBookmarkCount());
     EXPECT_EQ(0, pMarksA->GetCount());
     EXPECT_FALSE(m_pA->Data_NodeHasTask(0));
     // Arrived in B with its text, and B's items show it as it is.
@@ -314,8 +315,9 @@ TEST_F(NodeClipboardTest, CutAndPasteInOneNotebookKeepsBookmarksTaskLinksAndData
     EXPECT_FALSE(Clip().bHasContent);
 
     // The bookmark and the task followed the node.
-    ASSERT_EQ(1, m_pA->GetBookmarkTable().GetCount());
-    EXPECT_EQ(dwNew, m_pA->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
+    ASSERT_EQ(1, m_pA->Data_GetBookmarkCount());
+    CQlcDocLock::CScoped tableLock318(m_pA->GetLock());
+    EXPECT_EQ(dwNew, m_pA->GetBookmarkTable(tableLock318).PGetFirstAssoc()->value.dwNodeId);
     EXPECT_TRUE(m_pA->Data_NodeHasTask(dwNew));
     EXPECT_EQ(CQlcTreeCtrl::overlayTask, OverlayOf(*pTree, FindItem(*pTree, "Note")));
     EXPECT_EQ(1, BookmarksOf(m_pA)->GetCount());
@@ -337,7 +339,7 @@ TEST_F(NodeClipboardTest, APasteIntoTheClipboardsOwnBranchIsRefused)
     OpenTwo();
     CQlcTreeCtrl* pTree = TreeOf(m_pA);
     const std::string strBefore = DescribeTree(*pTree);
-    const INT_PTR nNodes = m_pA->GetNodeTable().GetCount();
+    const INT_PTR nNodes = m_pA->Data_GetNodeCount();
 
     // Cut a folder, paste inside it.
     Command(m_pA, "Folder", ID_QLCPOPUP_CUT);
@@ -349,36 +351,36 @@ TEST_F(NodeClipboardTest, APasteIntoTheClipboardsOwnBranchIsRefused)
     Command(m_pA, "Folder/Sub/(empty)", ID_QLCPOPUP_PASTE);
     EXPECT_EQ(1u, TakeMessages().size());
     EXPECT_EQ(strBefore, DescribeTree(*pTree));
-    EXPECT_EQ(nNodes, m_pA->GetNodeTable().GetCount());
+    EXPECT_EQ(nNodes, m_pA->Data_GetNodeCount());
     EXPECT_TRUE(Clip().bHasContent);
 
     // Onto the folder itself: beside it, which is allowed.
     Command(m_pA, "Folder", ID_QLCPOPUP_PASTE);
     EXPECT_TRUE(TakeMessages().empty());
-    EXPECT_EQ(nNodes + 3, m_pA->GetNodeTable().GetCount());
+    EXPECT_EQ(nNodes + 3, m_pA->Data_GetNodeCount());
 
     // A branch copied into itself directly is listed before copying: one
     // copy of each node, nothing recursing.
     const DWORD dwFolder = IdAt(m_pA, "Folder");
-    const INT_PTR nNow = m_pA->GetNodeTable().GetCount();
+    const INT_PTR nNow = m_pA->Data_GetNodeCount();
     std::vector<std::pair<DWORD, DWORD>> copied;
     BOOL bComplete = FALSE;
     const DWORD dwCopy = pTree->CopyBranch(m_pA, dwFolder, dwFolder, &copied, &bComplete);
     EXPECT_TRUE(bComplete);
     EXPECT_NE(0u, dwCopy);
     EXPECT_EQ(3u, copied.size());
-    EXPECT_EQ(nNow + 3, m_pA->GetNodeTable().GetCount());
+    EXPECT_EQ(nNow + 3, m_pA->Data_GetNodeCount());
     EXPECT_EQ(dwFolder, CQlcNode(m_pA, dwCopy).GetParentId());
 
     // A held node that went some other way than through the tree: nothing
     // pasted, the clipboard let go.
     Command(m_pA, "Other", ID_QLCPOPUP_COPY);
     m_pA->Data_DeleteNode(IdAt(m_pA, "Other"));
-    const INT_PTR nLeft = m_pA->GetNodeTable().GetCount();
+    const INT_PTR nLeft = m_pA->Data_GetNodeCount();
     Command(m_pA, nullptr, ID_QLCPOPUP_PASTE);
     EXPECT_EQ((std::vector<std::string>{ "The node on the clipboard no longer exists.\n\nNothing was pasted." }),
               TakeMessages());
-    EXPECT_EQ(nLeft, m_pA->GetNodeTable().GetCount());
+    EXPECT_EQ(nLeft, m_pA->Data_GetNodeCount());
     EXPECT_FALSE(Clip().bHasContent);
     if (m_pA != nullptr)
         m_pA->SetModified(FALSE);
@@ -568,8 +570,9 @@ TEST_F(NodeClipboardTest, TaskLinksAreAddedMovedOnlyWhenConfirmedAndRemovedToget
     }
     ASSERT_EQ(3, list.GetItemCount());
     DWORD dwNewTask = (DWORD)-1;
-    for (const CQlcTaskMap::CPair* p = m_pA->GetTaskTable().PGetFirstAssoc(); p != nullptr;
-         p = m_pA->GetTaskTable().PGetNextAssoc(p))
+    CQlcDocLock::CScoped tableLock571(m_pA->GetLock());
+    for (const CQlcTaskMap::CPair* p = m_pA->GetTaskTable(tableLock571).PGetFirstAssoc(); p != nullptr;
+         p = m_pA->GetTaskTable(tableLock571).PGetNextAssoc(p))
     {
         if (p->value.strTitle == "Follow up")
             dwNewTask = p->key;
@@ -585,8 +588,9 @@ TEST_F(NodeClipboardTest, TaskLinksAreAddedMovedOnlyWhenConfirmedAndRemovedToget
     // Linking a task of the first note to the second asks first; No keeps it.
     DWORD dwMoved = 0;
     bool bFound = false;
-    for (const CQlcTaskMap::CPair* p = m_pA->GetTaskTable().PGetFirstAssoc(); p != nullptr && !bFound;
-         p = m_pA->GetTaskTable().PGetNextAssoc(p))
+    CQlcDocLock::CScoped tableLock588(m_pA->GetLock());
+    for (const CQlcTaskMap::CPair* p = m_pA->GetTaskTable(tableLock588).PGetFirstAssoc(); p != nullptr && !bFound;
+         p = m_pA->GetTaskTable(tableLock588).PGetNextAssoc(p))
     {
         if (p->value.dwLinkedNodeId == dwFirstId)
         {
@@ -662,8 +666,9 @@ TEST_F(NodeClipboardTest, AddToBookmarksProposesTheNodesNameAndListsTheBookmark)
     EXPECT_EQ("Other", strProposed);
     EXPECT_EQ(nBefore + 1, (int)pMarks->GetCount());
     bool bFound = false;
-    for (const CQlcBookmarkMap::CPair* p = m_pA->GetBookmarkTable().PGetFirstAssoc(); p != nullptr;
-         p = m_pA->GetBookmarkTable().PGetNextAssoc(p))
+    CQlcDocLock::CScoped tableLock665(m_pA->GetLock());
+    for (const CQlcBookmarkMap::CPair* p = m_pA->GetBookmarkTable(tableLock665).PGetFirstAssoc(); p != nullptr;
+         p = m_pA->GetBookmarkTable(tableLock665).PGetNextAssoc(p))
     {
         if (p->value.strName == "Read later")
         {

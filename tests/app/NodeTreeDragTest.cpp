@@ -290,10 +290,12 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     EXPECT_EQ(dwNew, pFrame->GetShownNodeId());
     EXPECT_EQ(FindItem(tree, "Archive/Letter"), tree.GetShownItem());
     EXPECT_EQ("Letter", std::string((LPCSTR)pFrame->GetNodeTitle()));
-    const CQlcBookmarkMap& bookmarks = pDoc->GetBookmarkTable();
+    CQlcDocLock::CScoped tableLock293(pDoc->GetLock());
+    const CQlcBookmarkMap& bookmarks = pDoc->GetBookmarkTable(tableLock293);
     ASSERT_EQ(1, (int)bookmarks.GetCount());
     EXPECT_EQ(dwNew, bookmarks.PGetFirstAssoc()->value.dwNodeId);
-    const CQlcTaskMap& tasks = pDoc->GetTaskTable();
+    CQlcDocLock::CScoped tableLock296(pDoc->GetLock());
+    const CQlcTaskMap& tasks = pDoc->GetTaskTable(tableLock296);
     ASSERT_EQ(1, (int)tasks.GetCount());
     EXPECT_EQ(dwNew, tasks.PGetFirstAssoc()->value.dwLinkedNodeId);
     EXPECT_TRUE(tasks.PGetFirstAssoc()->value.dwFlags & QLC_TASKFLAG_LINKED);
@@ -306,8 +308,10 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     EXPECT_NE(dwNew, dwThird);
     EXPECT_EQ(dwThird, pFrame->GetShownNodeId());
     EXPECT_EQ(FindItem(tree, "Cabinet/Archive/Letter"), tree.GetShownItem());
-    EXPECT_EQ(dwThird, pDoc->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
-    EXPECT_EQ(dwThird, pDoc->GetTaskTable().PGetFirstAssoc()->value.dwLinkedNodeId);
+    CQlcDocLock::CScoped tableLock309(pDoc->GetLock());
+    EXPECT_EQ(dwThird, pDoc->GetBookmarkTable(tableLock309).PGetFirstAssoc()->value.dwNodeId);
+    CQlcDocLock::CScoped tableLock310(pDoc->GetLock());
+    EXPECT_EQ(dwThird, pDoc->GetTaskTable(tableLock310).PGetFirstAssoc()->value.dwLinkedNodeId);
     EXPECT_EQ(payload, ReadPayload(pDoc, dwThird));
     EXPECT_EQ(NodeIdByName(pDoc, "Cabinet"), ParentOf(pDoc, "Archive"));
 
@@ -322,8 +326,10 @@ TEST_F(NodeTreeDragTest, AMoveKeepsDataKeywordsBookmarksTasksAndTheOpenNoteUnder
     EXPECT_EQ(NodeIdByName(pAgain, "Archive"), ParentOf(pAgain, "Letter"));
     EXPECT_EQ(NodeIdByName(pAgain, "Cabinet"), ParentOf(pAgain, "Archive"));
     EXPECT_EQ(payload, ReadPayload(pAgain, dwSaved));
-    EXPECT_EQ(dwSaved, pAgain->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
-    EXPECT_EQ(dwSaved, pAgain->GetTaskTable().PGetFirstAssoc()->value.dwLinkedNodeId);
+    CQlcDocLock::CScoped tableLock325(pAgain->GetLock());
+    EXPECT_EQ(dwSaved, pAgain->GetBookmarkTable(tableLock325).PGetFirstAssoc()->value.dwNodeId);
+    CQlcDocLock::CScoped tableLock326(pAgain->GetLock());
+    EXPECT_EQ(dwSaved, pAgain->GetTaskTable(tableLock326).PGetFirstAssoc()->value.dwLinkedNodeId);
     EXPECT_EQ(1u, KeywordsOf(pAgain, dwSaved).size());
 }
 
@@ -411,7 +417,8 @@ TEST_F(NodeTreeDragTest, TheRightDragAsksWithItsMenuAndCopyHereNeverAsks)
     EXPECT_EQ(dwCopy, CQlcNode(pDoc, dwCopiedLetter).GetParentId());
     EXPECT_EQ(ReadPayload(pDoc, NodeIdByName(pDoc, "Letter")), ReadPayload(pDoc, dwCopiedLetter));
     // The bookmark stays with the original.
-    EXPECT_EQ(tree.GetItemNodeId(FindItem(tree, "Box/Letter")), pDoc->GetBookmarkTable().PGetFirstAssoc()->value.dwNodeId);
+    CQlcDocLock::CScoped tableLock414(pDoc->GetLock());
+    EXPECT_EQ(tree.GetItemNodeId(FindItem(tree, "Box/Letter")), pDoc->GetBookmarkTable(tableLock414).PGetFirstAssoc()->value.dwNodeId);
 
     // Move Here asks first; No leaves everything, Yes moves.
     s_dragMenu.nAnswer = ID_QLCDRAG_MOVEHERE;
@@ -649,7 +656,7 @@ TEST_F(NodeTreeDragTest, AMoveThatCannotCopyEveryNodeLosesNothing)
     CQlcTreeCtrl& tree = *TreeOf(pDoc);
     tree.ExpandAll();
     const std::string before = DescribeTree(tree);
-    const INT_PTR nNodes = pDoc->GetNodeTable().GetCount();
+    const INT_PTR nNodes = pDoc->Data_GetNodeCount();
     const DWORD dwFolderId = NodeIdByName(pDoc, "Folder");
     const DWORD dwSecretId = NodeIdByName(pDoc, "Secret");
     pDoc->SetModified(FALSE);
@@ -661,7 +668,7 @@ TEST_F(NodeTreeDragTest, AMoveThatCannotCopyEveryNodeLosesNothing)
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("was not moved"));
     EXPECT_EQ(before, DescribeTree(tree));
-    EXPECT_EQ(nNodes, pDoc->GetNodeTable().GetCount());
+    EXPECT_EQ(nNodes, pDoc->Data_GetNodeCount());
     EXPECT_EQ(dwFolderId, NodeIdByName(pDoc, "Folder"));
     EXPECT_EQ(dwFolderId, CQlcNode(pDoc, dwSecretId).GetParentId());
     EXPECT_TRUE(CQlcNode(pDoc, dwSecretId).IsEncrypted());
@@ -672,7 +679,7 @@ TEST_F(NodeTreeDragTest, AMoveThatCannotCopyEveryNodeLosesNothing)
     Drag(tree, "Folder", "Target", TRUE);
     ASSERT_EQ(1u, TakeMessages().size());
     EXPECT_EQ(before, DescribeTree(tree));
-    EXPECT_EQ(nNodes, pDoc->GetNodeTable().GetCount());
+    EXPECT_EQ(nNodes, pDoc->Data_GetNodeCount());
 }
 
 TEST_F(NodeTreeDragTest, AMoveReleasesTheClipboardOfItsNodeOrItsNewFolder)
@@ -749,7 +756,7 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
         EXPECT_EQ((DWORD)DROPEFFECT_NONE, dwEffect);
         EXPECT_EQ(1, text.nRefs);
     }
-    const INT_PTR nBefore = pDoc->GetNodeTable().GetCount();
+    const INT_PTR nBefore = pDoc->Data_GetNodeCount();
     EXPECT_EQ(4, (int)nBefore);
 
     // Onto a top-level folder: beside it, at the top level.
@@ -789,7 +796,7 @@ TEST_F(NodeTreeDragTest, FilesDroppedThroughOleAreImportedWhereTheyLand)
     dropOn(two, "Empty/(empty)");
     EXPECT_NE(nullptr, FindItem(tree, "Empty/two"));
     EXPECT_EQ(FindItem(tree, "Empty/two"), tree.GetSelectedItem());
-    EXPECT_EQ(nBefore + 4, pDoc->GetNodeTable().GetCount());
+    EXPECT_EQ(nBefore + 4, pDoc->Data_GetNodeCount());
 
     // A drag that leaves again puts the selection back.
     HTREEITEM hCaret = tree.GetSelectedItem();

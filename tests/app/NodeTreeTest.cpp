@@ -106,7 +106,8 @@ TEST_F(NodeTreeTest, NamesEqualButForCaseKeepTheNotebooksOrder)
     dwFirst = NodeIdByName(pDoc, "Same");
     CQlcTreeCtrl* pTree = TreeOf(pDoc);
     // Table order decides; the first in the table comes first here.
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock109(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock109);
     POSITION pos = nodes.GetStartPosition();
     DWORD dwId = 0;
     QLCNODE node;
@@ -583,7 +584,7 @@ TEST_F(NodeTreeTest, DeletingAsksFirstAndClosesTheShownNodeOfTheBranch)
     EXPECT_FALSE(pDoc->Data_GetNode(dwShown, gone));
     EXPECT_FALSE(pDoc->Data_GetNode(dwFolder, gone));
     // Both bookmarks of the note went with it.
-    EXPECT_EQ(0, (int)pDoc->GetBookmarkTable().GetCount());
+    EXPECT_EQ(0, (int)pDoc->Data_GetBookmarkCount());
     EXPECT_EQ(0u, BookmarksOf(pDoc)->GetCount());
 }
 
@@ -869,7 +870,8 @@ std::vector<DWORD> ChildIds(CTreeCtrl& tree, HTREEITEM hParent)
 std::vector<DWORD> InsertedOneByOne(CQlcTreeCtrl& tree, CQuillcrestDoc* pDoc, DWORD dwParentId)
 {
     std::vector<DWORD> ids;
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock872(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock872);
     for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId = 0;
@@ -887,7 +889,8 @@ std::vector<DWORD> InsertedOneByOne(CQlcTreeCtrl& tree, CQuillcrestDoc* pDoc, DW
 
 bool HasChildren(CQuillcrestDoc* pDoc, DWORD dwId)
 {
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock890(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock890);
     for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
     {
         if (p->value.dwParentId == dwId)
@@ -970,7 +973,7 @@ TEST_F(NodeTreeTest, AFolderOfTwoThousandChildrenIsFilledInTheSortOrderWithItsPl
                 EXPECT_EQ(InsertedOneByOne(*pTree, pDoc, dwId), below);
         }
         EXPECT_EQ(111, nEmpty); // every other one of the 223 folders
-        EXPECT_EQ((UINT)pDoc->GetNodeTable().GetCount() + nEmpty, pTree->GetCount());
+        EXPECT_EQ((UINT)pDoc->Data_GetNodeCount() + nEmpty, pTree->GetCount());
         // The index finds every item.
         for (DWORD dwId : children)
         {
@@ -1031,7 +1034,8 @@ TEST_F(NodeTreeTest, RefreshKeepsExpandedFoldersAtAnyDepthAndTheIndexFollows)
     EXPECT_EQ("A{A1{A1a{deep}}, A2{(empty)}}, B{B1{in B1}}, C{(empty)}, top", DescribeTree(*pTree));
 
     // The index answers for every node after the refresh.
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock1034(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock1034);
     for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
     {
         const HTREEITEM h = pTree->FindNodeItem(p->key);

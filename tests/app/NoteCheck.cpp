@@ -38,7 +38,8 @@ int main(int argc, char** argv)
             return 2;
         }
         DWORD dwNodeId = 0;
-        const CQlcNodeMap& nodes = doc.GetNodeTable();
+        CQlcDocLock::CScoped tableLock41(doc.GetLock());
+        const CQlcNodeMap& nodes = doc.GetNodeTable(tableLock41);
         POSITION pos = nodes.GetStartPosition();
         while (pos != nullptr && dwNodeId == 0)
         {

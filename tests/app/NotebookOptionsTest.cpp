@@ -224,7 +224,8 @@ TEST_F(NotebookOptionsTest, AnEncryptedNotebookWithOkUntouchedChangesNothing)
         EXPECT_EQ(IDOK, RunSheet(sheet));
         EXPECT_FALSE(sheet.m_bCryptChanged);
         EXPECT_EQ(0, scripts.nPasswords);
-        EXPECT_EQ(0, memcmp(&before, &doc.GetCryptHeader(), sizeof(before)));
+        const QLCCRYPTHEADER after = doc.GetCryptHeader();
+        EXPECT_EQ(0, memcmp(&before, &after, sizeof(before)));
     }
     EXPECT_TRUE(TakeMessages().empty());
 }

@@ -508,7 +508,8 @@ std::string ReadPayload(CQuillcrestDoc* pDoc, DWORD dwNodeId)
 
 DWORD NodeIdByName(CQuillcrestDoc* pDoc, LPCSTR lpszName)
 {
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock511(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock511);
     POSITION pos = nodes.GetStartPosition();
     while (pos != nullptr)
     {

@@ -303,9 +303,10 @@ TEST_F(ProcessingDlgTest, ForeignDataIsImportedBesideTheTargetAndAFailureAsked)
         boxes.answers = { nAnswer };
         BOOL bLockFree = FALSE;
         boxes.onBox = [&]() {
-            // The worker waits for this box without holding the dialog's lock.
-            CSingleLock lock(&dlg.m_mutex);
-            bLockFree = lock.Lock(0);
+            // The worker waits for this box without holding the notebook's lock.
+            bLockFree = pDoc->GetLock().TryLock();
+            if (bLockFree)
+                pDoc->GetLock().Unlock();
         };
         EXPECT_EQ(IDOK, dlg.DoModal());
         ::CloseHandle(hLock);

@@ -20,14 +20,12 @@ NOTE="Welcome to Quillcrest"
 TYPED="the cat will recieve it"
 CORRECTED="the cat will receive it"
 DESK="QlcSpelling$$"
+FAIL_SHOT=$ARTIFACTS/spelling-failed.png
 . "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
 mkdir -p "$ARTIFACTS"
-
-fail() {
-  echo "$TAG: $*"
-  import -window root "$ARTIFACTS/spelling-failed.png" 2>/dev/null
-  exit 1
-}
+resource_ids IDC_SPELL_WORD IDC_SPELL_REPLACEMENT
+NOTE_VIEW='class=RichEdit20A'
+SPELLING='title=Spelling'
 
 copy_program quillapp.exe qlccrypt.dll textconv.dll lmBroker.dll lmEngine.dll Dictionaries
 [ -e "$BIN/Dictionaries/English/Lexomo.dat" ] || fail "no English dictionary beside the program"
@@ -38,32 +36,35 @@ KEY='HKCU\Software\Varlosoft\Varlo Quillcrest\Settings'
 fresh_settings
 "$WINE64" reg add "$KEY" /v SpellLang /t REG_SZ /d English /f >/dev/null 2>&1
 
-start_program '..\e2e.qlc' || fail "the program did not start"
+start_program '..\e2e.qlc'
+wait_tree
 # The last top-level note, then its text replaced.
 xdotool key --delay 150 End Return
-sleep 2
+wait_window "the note open" "$MAIN" "title=e2e.qlc - $NOTE" "$NOTE_VIEW"
 xdotool key --delay 150 Tab ctrl+a Delete
+wait_focus "the note" 'RichEdit20A *' "$MAIN"
 xdotool type --delay 60 "$TYPED"
-sleep 0.5
+wait_text "the typed sentence in the note" "$TYPED*" "$MAIN" "$NOTE_VIEW"
 # F7: the Spelling dialog stops at the misspelt word.
 xdotool key F7
-sleep 2
+wait_text "the Spelling dialog at the misspelt word" recieve "$SPELLING" "id=$IDC_SPELL_WORD"
 import -window root "$ARTIFACTS/spelling-dialog.png" 2>/dev/null
 # Alt+T moves to "Change to" (its text selected), the correction replaces
 # it, Alt+C changes the word; Enter closes "Spell Check Complete.".
 xdotool key alt+t
-sleep 0.3
+wait_focus "the Spelling dialog's Change to" "Edit $IDC_SPELL_REPLACEMENT *" "$SPELLING"
 xdotool type --delay 60 "receive"
+wait_text "the correction typed" receive "$SPELLING" "id=$IDC_SPELL_REPLACEMENT"
 xdotool key alt+c
-sleep 1.5
+wait_window "the message Spell Check Complete." 'class=#32770' 'title=Spell Check Complete.'
 import -window root "$ARTIFACTS/spelling-complete.png" 2>/dev/null
 xdotool key Return
-sleep 0.5
+wait_gone "the message Spell Check Complete." 'class=#32770' 'title=Spell Check Complete.'
+wait_gone "the Spelling dialog" "$SPELLING"
+saved=$(file_sum ../e2e.qlc)
 xdotool key ctrl+s
-sleep 3
-xdotool key alt+F4
-
-await_end || fail "the program is still running"
+wait_file_changed "the notebook saved by Ctrl+S" ../e2e.qlc "$saved"
+end_program
 
 "$WINE64" "$CHECK" ../e2e.qlc "$NOTE" --text "$CORRECTED" </dev/null ||
   fail "the saved note does not hold the corrected word"

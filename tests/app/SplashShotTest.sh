@@ -1,127 +1,60 @@
 #!/usr/bin/env bash
 # The real program's splash during start-up: quillapp.exe starts with the
-# splash on; screenshots are taken until the splash picture shows on the
-# screen, pixel for pixel; that screenshot is kept in the build folder. Then
-# the splash must go once its 2 s are over, while the program runs on.
+# splash on, inside a wine virtual desktop; once the splash window shows (an
+# untitled window of the program the size of the picture), screenshots are
+# taken until the picture is on the screen in its place, pixel for pixel;
+# that screenshot is kept in the build folder. Then the splash must go while
+# the program runs on: its main window shows and ends with Alt+F4.
 #
 #   SplashShotTest.sh <bin folder> <wine prefix> <splash.bmp> <screenshot path>
 #
-# Needs an X display ($DISPLAY) and ImageMagick; without a display the test
-# is skipped (exit 77).
+# Needs an X display ($DISPLAY), xdotool and ImageMagick; without a display
+# the test is skipped (exit 77).
 set -uo pipefail
 
 BIN=$1 PREFIX=$2 PICTURE=$3 SHOT=$4
-WINE64=${QLC_WINE64:-/usr/lib/wine/wine64}
-export WINEPREFIX=$PREFIX WINEDEBUG=-all
-export WINEDLLOVERRIDES="mshtml=d;winemenubuilder.exe=d;winedbg.exe=d"
-
-if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  echo "splash: no X display, skipped"
-  exit 77
-fi
-for tool in import convert python3; do
-  command -v $tool >/dev/null || { echo "splash: ImageMagick's $tool is missing"; exit 1; }
+TAG="splash"
+DESK="QlcSplash$$"
+FAIL_SHOT=${SHOT%.png}-missing.png
+. "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
+for tool in convert compare identify; do
+  command -v $tool >/dev/null || fail "ImageMagick's $tool is missing"
 done
 
-WORK=$(mktemp -d)
-APP_PID=""
-cleanup() {
-  if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
-    kill "$APP_PID" 2>/dev/null
-    wait "$APP_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-cp "$BIN/quillapp.exe" "$WORK/" || exit 1
+cp "$BIN/quillapp.exe" "$WORK/" || fail "no quillapp.exe in $BIN"
 cd "$WORK"
 
 # Known settings: the splash on, nothing reloaded.
-"$WINE64" reg delete 'HKCU\Software\Varlosoft' /f >/dev/null 2>&1
+fresh_settings
 "$WINE64" reg add 'HKCU\Software\Varlosoft\Varlo Quillcrest\Settings' /v ShowSplash /t REG_DWORD /d 1 /f >/dev/null 2>&1
 
-convert "$PICTURE" "$WORK/picture.ppm" || exit 1
+convert "$PICTURE" "$WORK/picture.ppm" || fail "the splash picture $PICTURE does not read"
+read -r PW PH <<<"$(identify -format '%w %h' "$WORK/picture.ppm")"
 
-# Where the picture shows on a screenshot ("x y"), or nothing: its top row
-# found whole in a row of the screen, then every pixel compared.
-find_picture() {
-  convert "$1" "$WORK/screen.ppm" 2>/dev/null || return
-  python3 - "$WORK/screen.ppm" "$WORK/picture.ppm" <<'PY'
-import sys
+launch_program
 
-def ppm(path):
-    data = open(path, 'rb').read()
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    w, h = int(fields[1]), int(fields[2])
-    return w, h, data[pos + 1:pos + 1 + w * h * 3]
+# The splash: a shown, untitled window of the program's own classes, with
+# the picture's size.
+wait_window "the splash window" --is "* \"\" * * $PW $PH visible" 'class=Afx:*,title='
+read -r SPLASH_CLASS _ <<<"$PROBED"
+read -r SX SY _ <<<"${PROBED##*\" }"
 
-sw, sh, screen = ppm(sys.argv[1])
-pw, ph, picture = ppm(sys.argv[2])
-top = picture[:pw * 3]
-for y in range(sh - ph + 1):
-    row = screen[y * sw * 3:(y + 1) * sw * 3]
-    at = row.find(top)
-    while at >= 0:
-        if at % 3 == 0:
-            x = at // 3
-            bad = 0
-            for py in range(ph):
-                s = screen[((y + py) * sw + x) * 3:((y + py) * sw + x + pw) * 3]
-                p = picture[py * pw * 3:(py + 1) * pw * 3]
-                if s != p:
-                    bad += sum(1 for i in range(0, pw * 3, 3) if s[i:i + 3] != p[i:i + 3])
-            if bad * 100 <= pw * ph:
-                print(x, y)
-                sys.exit(0)
-        at = row.find(top, at + 1)
-PY
+# The picture in the window's place on a screenshot of the desktop: at most
+# one pixel in a hundred differs.
+splash_on_screen() {
+  local differing
+  import -window "$WIN" "$WORK/shot.png" 2>/dev/null || return 1
+  convert "$WORK/shot.png" -crop "${PW}x$PH+$SX+$SY" +repage "$WORK/place.ppm" 2>/dev/null || return 1
+  differing=$(compare -metric AE "$WORK/picture.ppm" "$WORK/place.ppm" null: 2>&1)
+  awk -v d="$differing" -v most=$((PW * PH / 100)) 'BEGIN { exit !(d ~ /^[0-9.e+]+$/ && d + 0 <= most) }'
 }
+wait_for "the splash picture on the screen at $SX,$SY" splash_on_screen
+cp "$WORK/shot.png" "$SHOT"
+echo "$TAG: shown at $SX,$SY; screenshot in $SHOT"
 
-"$WINE64" quillapp.exe </dev/null >"$WORK/wine.log" 2>&1 &
-APP_PID=$!
-
-seen=""
-for i in $(seq 120); do
-  import -window root "$WORK/shot.png" 2>/dev/null || { sleep 0.1; continue; }
-  seen=$(find_picture "$WORK/shot.png")
-  if [ -n "$seen" ]; then
-    cp "$WORK/shot.png" "$SHOT"
-    break
-  fi
-  kill -0 "$APP_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$seen" ]; then
-  echo "splash: the splash picture never showed"
-  cp "$WORK/shot.png" "${SHOT%.png}-missing.png" 2>/dev/null
-  cat "$WORK/wine.log"
-  exit 1
-fi
-echo "splash: shown at $seen; screenshot in $SHOT"
-
-# It goes after its 2 s; the program is still running then.
-gone=0
-for i in $(seq 40); do
-  sleep 0.25
-  import -window root "$WORK/after.png" 2>/dev/null || continue
-  if [ -z "$(find_picture "$WORK/after.png")" ]; then
-    gone=1
-    break
-  fi
-done
-if [ $gone = 0 ]; then
-  echo "splash: still up 10 s after it showed"
-  exit 1
-fi
-kill -0 "$APP_PID" 2>/dev/null || { echo "splash: the program ended during start-up"; cat "$WORK/wine.log"; exit 1; }
-echo "splash: closed, the program runs on"
-exit 0
+# It goes, and the program runs on.
+wait_gone "the splash window" "class=$SPLASH_CLASS"
+wait_window "the main window after the splash" "$MAIN"
+bring_main_to_front
+end_program
+echo "$TAG: closed, the program ran on"

@@ -19,11 +19,15 @@ BIN=$1 MAKER=$2 PREFIX=$3 SHOT=$4
 TAG="panes end-to-end"
 KEY='HKCU\Software\Varlosoft\Varlo Quillcrest'
 DESK="QlcPanes$$"
+FAIL_SHOT=${SHOT%.png}-failed.png
 . "$(dirname "${BASH_SOURCE[0]}")/EndToEndSupport.sh"
+resource_ids IDW_TASKS_BAR IDW_HELP_BAR
+TASKS_BAR=("$MAIN" 'title=tasks.qlc*' "id=$IDW_TASKS_BAR" 'class=SysListView32')
+HELP_BAR=("$MAIN" "id=$IDW_HELP_BAR")
 
-cp "$BIN/quillapp.exe" "$WORK/" || exit 1
+cp "$BIN/quillapp.exe" "$WORK/" || fail "no quillapp.exe in $BIN"
 cd "$WORK"
-"$WINE64" "$MAKER" tasks.qlc || { echo "$TAG: the notebook was not made"; exit 1; }
+"$WINE64" "$MAKER" tasks.qlc || fail "the notebook was not made"
 
 # A registry value as a number ("" when missing).
 reg_dword() {
@@ -33,32 +37,34 @@ reg_dword() {
   [ -n "$hex" ] && echo $((hex))
 }
 
-# Starts the program on the notebook, gives it the keyboard, runs the
-# given actions, then ends it with Alt+F4.
-run_program() {
-  start_program tasks.qlc || return 1
-  eval "$1"
-  end_program || { import -window root "${SHOT%.png}-stuck.png" 2>/dev/null; return 1; }
-}
-
 fresh_settings
 
 # 1. Both panes show; the picture is kept.
-run_program 'sleep 1; import -window root "$SHOT" 2>/dev/null' || exit 1
-[ -s "$SHOT" ] || { echo "$TAG: no screenshot"; exit 1; }
+start_program tasks.qlc
+wait_window "the notebook window's Tasks bar with its list" "${TASKS_BAR[@]}"
+wait_window "the Help Bar" "${HELP_BAR[@]}"
+import -window root "$SHOT" 2>/dev/null
+[ -s "$SHOT" ] || fail "no screenshot"
+end_program
 cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
 shown=$(reg_dword Settings ShowHelpBar)
-[ "$cy" = 200 ] || { echo "$TAG: the Tasks bar's height was stored as '$cy', not 200"; exit 1; }
-[ "$shown" = 1 ] || { echo "$TAG: the Help Bar was stored as '$shown', not shown"; exit 1; }
+[ "$cy" = 200 ] || fail "the Tasks bar's height was stored as '$cy', not 200"
+[ "$shown" = 1 ] || fail "the Help Bar was stored as '$shown', not shown"
 
 # 2. Sizes from the registry come back and are stored again; F1 hides the Help Bar.
 "$WINE64" reg add "$KEY\\TasksBar-SCBar-126" /v sizeHorzCY /t REG_DWORD /d 260 /f >/dev/null 2>&1
 "$WINE64" reg add "$KEY\\Toolbars-SCBar-127" /v sizeVertCX /t REG_DWORD /d 240 /f >/dev/null 2>&1
-run_program 'xdotool key F1; sleep 1; import -window root "${SHOT%.png}-second.png" 2>/dev/null' || exit 1
+start_program tasks.qlc
+wait_window "the notebook window's Tasks bar with its list" "${TASKS_BAR[@]}"
+wait_window "the Help Bar" "${HELP_BAR[@]}"
+xdotool key F1
+wait_gone "the Help Bar (hidden by F1)" "${HELP_BAR[@]}"
+import -window root "${SHOT%.png}-second.png" 2>/dev/null
+end_program
 cy=$(reg_dword TasksBar-SCBar-126 sizeHorzCY)
 cx=$(reg_dword Toolbars-SCBar-127 sizeVertCX)
 shown=$(reg_dword Settings ShowHelpBar)
-[ "$cy" = 260 ] || { echo "$TAG: the Tasks bar's height did not survive the restart ('$cy')"; exit 1; }
-[ "$cx" = 240 ] || { echo "$TAG: the Help Bar's width did not survive the restart ('$cx')"; exit 1; }
-[ "$shown" = 0 ] || { echo "$TAG: F1 did not hide the Help Bar for the next run ('$shown')"; exit 1; }
+[ "$cy" = 260 ] || fail "the Tasks bar's height did not survive the restart ('$cy')"
+[ "$cx" = 240 ] || fail "the Help Bar's width did not survive the restart ('$cx')"
+[ "$shown" = 0 ] || fail "F1 did not hide the Help Bar for the next run ('$shown')"
 echo "$TAG: passed"

@@ -66,7 +66,8 @@ std::string FirstNoteName(LPCSTR lpszPath, BOOL bEncrypted)
     if (OpenNotebook(doc, lpszPath) != 1)
         return "";
     std::string first;
-    const CQlcNodeMap& nodes = doc.GetNodeTable();
+    CQlcDocLock::CScoped tableLock69(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(tableLock69);
     EXPECT_EQ(5, nodes.GetCount());
     for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
     {

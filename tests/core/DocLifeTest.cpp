@@ -117,7 +117,8 @@ TEST_F(DocLifeTest, ANewNotebookHasTheMagicVersionSixAnEmptyHeaderAndTodaysCreat
     const SYSTEMTIME stZero = {};
     EXPECT_EQ(0, memcmp(&stZero, &h.stModified, sizeof(stZero)));
     const QLCSECTIONTABLE zeroSections = {};
-    EXPECT_EQ(0, memcmp(&zeroSections, &doc.GetSectionTable(), sizeof(zeroSections)));
+    const QLCSECTIONTABLE sections = doc.GetSectionTable();
+    EXPECT_EQ(0, memcmp(&zeroSections, &sections, sizeof(zeroSections)));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(doc.GetPathName().IsEmpty());
     EXPECT_TRUE(prompts.boxes.empty());
@@ -694,7 +695,8 @@ TEST_F(DocLifeTest, FilePropertiesSetsUpTheEncryptionTheOptionsChose)
     doc.SetModified(FALSE);
     options.answer.dwCipherId = 0x999;
     doc.OnCmdMsg(ID_FILE_PROPERTIES, CN_COMMAND, nullptr, nullptr);
-    EXPECT_EQ(0, memcmp(&before, &doc.GetCryptHeader(), sizeof(before)));
+    const QLCCRYPTHEADER after = doc.GetCryptHeader();
+    EXPECT_EQ(0, memcmp(&before, &after, sizeof(before)));
     EXPECT_FALSE(doc.IsModified());
     ASSERT_EQ(1u, prompts.boxes.size());
     EXPECT_EQ("The encryption of the notebook could not be changed: the encryption library refused the chosen "

@@ -197,7 +197,7 @@ TEST(DocOpsFilesTest, AFileThatCannotBeOpenedAddsNoNode)
     EXPECT_EQ(0u, doc.Data_AddForeignFromFile(dir.Path("locked.dat"), 0));
     CloseHandle(hLock);
 
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
     EXPECT_FALSE(doc.GetModifiedFlag());
 }
@@ -225,7 +225,7 @@ TEST(DocOpsFilesTest, AFileThatCannotBeStoredLeavesNoNode)
     EXPECT_EQ(0u, doc.Data_AddForeignFromFile(dir.Path("data.dat"), 0));
     WriteFileBytes(dir.Path("pic.png"), EncodeTestPicture(7, 8, 8, 1));
     EXPECT_EQ(0u, doc.Data_AddImageFromFile(dir.Path("pic.png"), 7, FALSE));
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
     EXPECT_FALSE(doc.GetModifiedFlag());
     EXPECT_EQ(2u, CountOf(log.NewText(), "WARNING: A file to import could not be read or stored; it was not added."));
@@ -269,7 +269,7 @@ TEST(DocOpsFilesTest, AnImageThatDoesNotDecodeAddsNoNode)
     EXPECT_EQ(0u, ImportPicture(doc, dir, "half.png", truncated, FALSE));
     // Memory the header asks for is refused by the image layer, not taken.
     EXPECT_EQ(0u, ImportPicture(doc, dir, "huge.png", HugePngHeader(), FALSE));
-    EXPECT_EQ(0, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(0, doc.Data_GetNodeCount());
     EXPECT_EQ(0u, doc.GetHeader().dwNodeCount);
     EXPECT_FALSE(doc.GetModifiedFlag());
     EXPECT_EQ(4u, CountOf(log.NewText(), "does not decode"));
@@ -345,7 +345,7 @@ TEST(DocOpsFilesTest, ADocumentNoConverterTakesAddsNoNode)
         EXPECT_EQ(0u, doc.Data_AddDocumentFromFile(dir.Path("sheet.xyz"), 0, TRUE));
         EXPECT_EQ(0u, doc.Data_AddDocumentFromFile(dir.Path("README"), 0, TRUE));
     }
-    EXPECT_EQ(0, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(0, doc.Data_GetNodeCount());
     EXPECT_FALSE(doc.GetModifiedFlag());
     EXPECT_TRUE(temps.Added().empty());
 }

@@ -90,6 +90,9 @@ CFrameRecorder::~CFrameRecorder()
 CBuiltInConverters::CBuiltInConverters()
     : m_pConverters(new CTextConvLib), m_pPrevious(QlcApp().GetTextConverters())
 {
+    // Plain text goes through a hidden RichEdit window, as in the program.
+    static const HMODULE s_hRichEdit = LoadLibraryA("riched20.dll");
+    (void)s_hRichEdit;
     // A key that does not exist: only the converters the program knows itself.
     m_pConverters->LoadConverters(HKEY_CURRENT_USER, "Software\\Quillcrest Tests\\No Converters");
     QlcApp().SetTextConverters(m_pConverters);
@@ -103,11 +106,13 @@ CBuiltInConverters::~CBuiltInConverters()
 
 DWORD FindNodeByPath(CQuillcrestDoc& doc, LPCSTR lpszPath)
 {
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock106(doc.GetLock());
+    for (POSITION pos = doc.GetNodeTable(tableLock106).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE node;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        CQlcDocLock::CScoped tableLock110(doc.GetLock());
+        doc.GetNodeTable(tableLock110).GetNextAssoc(pos, dwId, node);
         if (doc.Data_GetNodePath(dwId) == lpszPath)
             return dwId;
     }

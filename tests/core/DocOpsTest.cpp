@@ -43,11 +43,13 @@ void SetKeywords(CQuillcrestDoc& doc, DWORD dwNodeId, std::initializer_list<LPCS
 
 BOOL HasKeyword(const CQuillcrestDoc& doc, LPCSTR lpszText)
 {
-    for (POSITION pos = doc.GetKeywordTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock46(doc.GetLock());
+    for (POSITION pos = doc.GetKeywordTable(tableLock46).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         CString strText;
-        doc.GetKeywordTable().GetNextAssoc(pos, dwId, strText);
+        CQlcDocLock::CScoped tableLock50(doc.GetLock());
+        doc.GetKeywordTable(tableLock50).GetNextAssoc(pos, dwId, strText);
         if (strText == lpszText)
             return TRUE;
     }
@@ -109,7 +111,7 @@ TEST(DocOpsTest, DeletingABranchRemovesEverythingBelowIt)
 
     EXPECT_TRUE(doc.GetModifiedFlag());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     QLCNODE node;
     QLCDATALOC loc;
     QLCNODE_KEYWORDS keywords;
@@ -123,7 +125,7 @@ TEST(DocOpsTest, DeletingABranchRemovesEverythingBelowIt)
     EXPECT_TRUE(doc.Data_GetDataLoc(dwOutside, loc));
 
     // Keywords only the branch used are gone; the shared one stays.
-    EXPECT_EQ(1, doc.GetKeywordTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetKeywordCount());
     EXPECT_TRUE(HasKeyword(doc, "shared"));
     ASSERT_TRUE(doc.Data_GetNodeKeywords(dwOutside, keywords));
     EXPECT_EQ(1u, keywords.GetCount());
@@ -201,7 +203,7 @@ TEST(DocOpsTest, AVeryDeepBranchIsCollectedAndDeleted)
     EXPECT_EQ(expected, ids);
 
     doc.Data_DeleteNode(chain[0]);
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
     QLCNODE node;
     EXPECT_TRUE(doc.Data_GetNode(dwOutside, node));
@@ -223,7 +225,7 @@ TEST(DocOpsTest, DeletingFoldersWhoseParentsFormALoopEnds)
 
     EXPECT_STREQ("//A/B/C", doc.Data_GetNodePath(dwC));
     doc.Data_DeleteNode(dwA);
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
     EXPECT_TRUE(doc.Data_GetNode(dwKeep, node));
 }
@@ -236,7 +238,7 @@ TEST(DocOpsTest, DeletingANodeThatDoesNotExistChangesNothing)
     doc.SetModified(FALSE);
     doc.Data_DeleteNode(0);
     doc.Data_DeleteNode(77);
-    EXPECT_EQ(1, doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetNodeCount());
     EXPECT_EQ(1u, doc.GetHeader().dwNodeCount);
     EXPECT_FALSE(doc.GetModifiedFlag());
 }
@@ -287,7 +289,7 @@ TEST(DocOpsTest, ReplacingKeywordsDropsOnlyThoseNoNodeUses)
     SetKeywords(doc, dwOne, {});
     EXPECT_FALSE(HasKeyword(doc, "blue"));
     EXPECT_FALSE(HasKeyword(doc, "yellow"));
-    EXPECT_EQ(1, doc.GetKeywordTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetKeywordCount());
 }
 
 TEST(DocOpsTest, RelinkingMovesBookmarksAndLinkedTasksOnly)
@@ -340,7 +342,7 @@ TEST(DocOpsTest, DeletingTheLastTaskOfANodeRefreshesItsTreeItem)
     EXPECT_TRUE(frame.refreshedNodes.empty());
     doc.Data_DeleteTask(dwSecond);
     EXPECT_EQ(std::vector<DWORD>{ dwNode }, frame.refreshedNodes);
-    EXPECT_EQ(0, doc.GetTaskTable().GetCount());
+    EXPECT_EQ(0, doc.Data_GetTaskCount());
 
     doc.SetModified(FALSE);
     doc.Data_DeleteTask(dwSecond); // already gone

@@ -82,7 +82,7 @@ void ExpectContent(CQuillcrestDoc& doc, const CContent& c)
     CString str;
     doc.Data_GetKeywordText(kw.keywordIds[0], str);
     EXPECT_STREQ("kept", str);
-    EXPECT_EQ(1, doc.GetBookmarkTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetBookmarkCount());
 }
 
 // Opens the notebook again, typing the password at the prompt, and expects

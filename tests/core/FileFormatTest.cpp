@@ -124,7 +124,7 @@ TEST(FileFormatTest, RenumbersNodesInTableOrderAndRemapsParents)
     EXPECT_EQ(0u, top.dwParentId);
     EXPECT_EQ(2u, child.dwParentId);
     EXPECT_EQ(3u, folder.wIcon); // folders always get the folder image
-    EXPECT_EQ(3, back.GetNodeTable().GetCount());
+    EXPECT_EQ(3, back.Data_GetNodeCount());
     EXPECT_EQ(3u, back.GetHeader().dwNodeCount);
     EXPECT_EQ(4u, back.Data_NewNodeId());
 }
@@ -323,11 +323,13 @@ TEST(FileFormatTest, RoundTripOfEverySection)
 
     // Nodes by name, with their stored bytes.
     std::map<std::string, DWORD> ids;
-    for (POSITION pos = back.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock326(back.GetLock());
+    for (POSITION pos = back.GetNodeTable(tableLock326).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE n;
-        back.GetNodeTable().GetNextAssoc(pos, dwId, n);
+        CQlcDocLock::CScoped tableLock330(back.GetLock());
+        back.GetNodeTable(tableLock330).GetNextAssoc(pos, dwId, n);
         ids[n.strName.GetString()] = dwId;
     }
     ASSERT_EQ(7u, ids.size());
@@ -365,13 +367,15 @@ TEST(FileFormatTest, RoundTripOfEverySection)
     EXPECT_EQ(0u, loc.bHasData);
 
     // Bookmarks: renumbered from 0, node ids mapped, dangling ones to 0.
-    ASSERT_EQ(2, back.GetBookmarkTable().GetCount());
+    ASSERT_EQ(2, back.Data_GetBookmarkCount());
     std::map<std::string, QLCBOOKMARK> bms;
-    for (POSITION pos = back.GetBookmarkTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock370(back.GetLock());
+    for (POSITION pos = back.GetBookmarkTable(tableLock370).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCBOOKMARK b;
-        back.GetBookmarkTable().GetNextAssoc(pos, dwId, b);
+        CQlcDocLock::CScoped tableLock374(back.GetLock());
+        back.GetBookmarkTable(tableLock374).GetNextAssoc(pos, dwId, b);
         EXPECT_EQ(dwId, b.dwBookmarkId);
         EXPECT_LT(dwId, 2u);
         bms[b.strName.GetString()] = b;
@@ -383,7 +387,7 @@ TEST(FileFormatTest, RoundTripOfEverySection)
     EXPECT_EQ(3u, back.Data_AddBookmark());
 
     // Keywords keep their ids and lower-case texts.
-    EXPECT_EQ(3, back.GetKeywordTable().GetCount());
+    EXPECT_EQ(3, back.Data_GetKeywordCount());
     CString strText;
     ASSERT_TRUE(back.Data_GetKeywordText(kwWork, strText));
     EXPECT_EQ(CString("work"), strText);
@@ -391,13 +395,15 @@ TEST(FileFormatTest, RoundTripOfEverySection)
     EXPECT_EQ(4u, back.Data_GetKeywordId("new one"));
 
     // Tasks: fields kept, links mapped, a dangling link dropped.
-    ASSERT_EQ(3, back.GetTaskTable().GetCount());
+    ASSERT_EQ(3, back.Data_GetTaskCount());
     std::map<std::string, QLCTASK> tasks;
-    for (POSITION pos = back.GetTaskTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock396(back.GetLock());
+    for (POSITION pos = back.GetTaskTable(tableLock396).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCTASK t;
-        back.GetTaskTable().GetNextAssoc(pos, dwId, t);
+        CQlcDocLock::CScoped tableLock400(back.GetLock());
+        back.GetTaskTable(tableLock400).GetNextAssoc(pos, dwId, t);
         tasks[t.strTitle.GetString()] = t;
     }
     const QLCTASK& linked = tasks["Call back"];
@@ -467,10 +473,11 @@ TEST(FileFormatTest, KeywordListsAndSparseKeywordIds)
     ASSERT_EQ(1, OpenNotebook(back, dir.Path("kw2.qlc")));
     ASSERT_TRUE(back.Data_GetNodeKeywords(1, kw));
     EXPECT_EQ((std::vector<DWORD>{ 9, 5 }), kw.keywordIds);
-    EXPECT_EQ(3, back.GetKeywordTable().GetCount());
+    EXPECT_EQ(3, back.Data_GetKeywordCount());
     // The list of the missing node is dropped, not written for node 0.
     EXPECT_FALSE(back.Data_GetNodeKeywords(0, kw));
-    EXPECT_EQ(1, back.GetNodeKeywordsTable().GetCount());
+    CQlcDocLock::CScoped tableLock473(back.GetLock());
+    EXPECT_EQ(1, back.GetNodeKeywordsTable(tableLock473).GetCount());
 }
 
 TEST(FileFormatTest, OlderVersionsAreReadThroughTheirGatesAndSavedAsSix)
@@ -517,8 +524,8 @@ TEST(FileFormatTest, OlderVersionsAreReadThroughTheirGatesAndSavedAsSix)
         doc.GetSortOptions(s1, s2);
         EXPECT_EQ(dwVersion < 3 ? 0 : 3, s1) << dwVersion;
         EXPECT_EQ(dwVersion < 3 ? 0 : 4, s2) << dwVersion;
-        EXPECT_EQ(dwVersion < 5 ? 0 : 1, doc.GetKeywordTable().GetCount()) << dwVersion;
-        EXPECT_EQ(0, doc.GetTaskTable().GetCount()) << dwVersion; // no section table before 6
+        EXPECT_EQ(dwVersion < 5 ? 0 : 1, doc.Data_GetKeywordCount()) << dwVersion;
+        EXPECT_EQ(0, doc.Data_GetTaskCount()) << dwVersion; // no section table before 6
         QLCNODE n;
         ASSERT_TRUE(doc.Data_GetNode(1, n));
         EXPECT_EQ(3u, n.wIcon);
@@ -660,8 +667,8 @@ TEST(FileFormatTest, DamagedFilesEndCleanly)
         CQuillcrestDoc doc;
         ASSERT_EQ(1, OpenNotebook(doc, dir.Path("sections.qlc")));
         EXPECT_FALSE(doc.HasLogo());
-        EXPECT_EQ(0, doc.GetBookmarkTable().GetCount());
-        EXPECT_EQ(1, doc.GetTaskTable().GetCount());
+        EXPECT_EQ(0, doc.Data_GetBookmarkCount());
+        EXPECT_EQ(1, doc.Data_GetTaskCount());
         EXPECT_EQ(Range(9, 50), ReadStoredPayload(doc, 1));
         EXPECT_EQ((DWORD)(CQuillcrestDoc::damagedLogo | CQuillcrestDoc::damagedBookmarks |
                           CQuillcrestDoc::damagedKeywords),
@@ -741,13 +748,15 @@ TEST(FileFormatTest, AFailedSaveLeavesFileAndNotebookIntact)
     doc.Data_CloseNotebookFiles();
     CQuillcrestDoc back;
     ASSERT_EQ(1, OpenNotebook(back, strPath));
-    EXPECT_EQ(4, back.GetNodeTable().GetCount());
+    EXPECT_EQ(4, back.Data_GetNodeCount());
     std::map<std::string, Bytes> byName;
-    for (POSITION pos = back.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock746(back.GetLock());
+    for (POSITION pos = back.GetNodeTable(tableLock746).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE n;
-        back.GetNodeTable().GetNextAssoc(pos, dwId, n);
+        CQlcDocLock::CScoped tableLock750(back.GetLock());
+        back.GetNodeTable(tableLock750).GetNextAssoc(pos, dwId, n);
         byName[n.strName.GetString()] = ReadStoredPayload(back, dwId);
     }
     EXPECT_EQ(Range(1, 5000), byName["one"]);
@@ -820,7 +829,7 @@ TEST(FileFormatTest, AFailedSaveUnderAnotherNameKeepsTheOpenFile)
     doc.Data_CloseNotebookFiles();
     CQuillcrestDoc back;
     ASSERT_EQ(1, OpenNotebook(back, strNew));
-    EXPECT_EQ(2, back.GetNodeTable().GetCount());
+    EXPECT_EQ(2, back.Data_GetNodeCount());
 }
 
 TEST(FileFormatTest, AnErrorWhileSavingUnderAnotherNameKeepsTheOpenFile)

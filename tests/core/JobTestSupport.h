@@ -1,7 +1,7 @@
-// Helpers of the job tests: the test thread plays the processing dialog
-// (starts the job, answers its questions, waits for the end), and services
-// that let a test hold a worker at a known point or run the single export's
-// job itself.
+// Helpers of the job tests: the test thread plays the interface thread
+// under the processing dialog (starts the job, answers the questions that
+// reach it through the channel, waits for the end), and services that let a
+// test hold a worker at a known point or run the single export's job itself.
 #pragma once
 
 #include "core/CNodeProcess.h"
@@ -14,7 +14,8 @@
 // A question a job asked.
 struct CJobRequest
 {
-    int nKind;           // CNodeProcess::requestMessage or requestPassword
+    enum { message = 0, password = 1 };
+    int nKind;           // message or password
     std::string text;
     UINT nStyle;
     DWORD dwNodeId;
@@ -27,7 +28,8 @@ public:
     explicit CJobPlayer(CNodeProcess& job) : m_job(job) {}
 
     // Starts the job and answers it until it has finished; false when it
-    // did not finish in time.
+    // did not finish in time. The test's thread becomes the interface
+    // thread (its channel stays open for the tests after it).
     bool Play(DWORD dwTimeoutMs = 60000);
 
     // Answers (defaults: IDOK, and no password).

@@ -78,11 +78,13 @@ BOOL Exists(LPCSTR lpszPath)
 // a folder's contents where the folder comes.
 void WalkOrder(const CQuillcrestDoc& doc, DWORD dwParent, std::vector<DWORD>& order)
 {
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock81(doc.GetLock());
+    for (POSITION pos = doc.GetNodeTable(tableLock81).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE node;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        CQlcDocLock::CScoped tableLock85(doc.GetLock());
+        doc.GetNodeTable(tableLock85).GetNextAssoc(pos, dwId, node);
         if (node.dwParentId != dwParent || dwId == dwParent)
             continue;
         order.push_back(dwId);
@@ -313,7 +315,7 @@ TEST_F(NodeExportTest, AnExistingFileIsAskedAboutAndNoKeepsIt)
         EXPECT_EQ(std::string((LPCSTR)m_strDest) + "\\photo.png already exists. Overwrite?", texts[1]);
         for (const CJobRequest& request : player.requests)
         {
-            EXPECT_EQ(CNodeProcess::requestMessage, request.nKind);
+            EXPECT_EQ(CJobRequest::message, request.nKind);
             EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), request.nStyle);
         }
         EXPECT_EQ(nAnswer == IDYES ? written2 : written1, ReadFileBytes(m_strDest + "\\F\\dup.rtf"));
@@ -476,7 +478,7 @@ TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedThroughTheJobAndForgottenAfterwa
         };
         ASSERT_TRUE(Export(player, job));
         ASSERT_EQ(1u, player.requests.size());
-        EXPECT_EQ(CNodeProcess::requestPassword, player.requests[0].nKind);
+        EXPECT_EQ(CJobRequest::password, player.requests[0].nKind);
         EXPECT_EQ(dwId, player.requests[0].dwNodeId);
         EXPECT_EQ(secret, ReadFileBytes(m_strDest + "\\secret.dat"));
         EXPECT_FALSE(CQlcNode(&doc, dwId).HasPassword());
@@ -489,7 +491,7 @@ TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedThroughTheJobAndForgottenAfterwa
     player.onQuestion = [](const CJobRequest&) { return IDIGNORE; };
     ASSERT_TRUE(Export(player, job));
     ASSERT_EQ(2u, player.requests.size());
-    EXPECT_EQ(CNodeProcess::requestPassword, player.requests[0].nKind);
+    EXPECT_EQ(CJobRequest::password, player.requests[0].nKind);
     EXPECT_NE(std::string::npos, player.requests[1].text.find(AfxLoadText(IDS_QLC_EXPORT_LOCKED).str()));
     EXPECT_FALSE(Exists(m_strDest + "\\secret.dat"));
     // The core's own prompts were never used from the worker.

@@ -75,38 +75,54 @@ std::string Status(CNodeProcess& job)
 
 // --- The job framework -------------------------------------------------------------------
 
-TEST(NodeJobTest, AskUserWaitsForTheAnswerHoweverLongItTakes)
+TEST(NodeJobTest, AQuestionIsAskedOnTheInterfaceThreadAndTheWorkerWaitsForItsAnswer)
 {
     int nAnswer = 0;
     CScriptJob job([&](CScriptJob& self) {
         nAnswer = self.AskUser("Keep going?", MB_YESNO | MB_ICONQUESTION, 7);
         self.SetStatusText("answered");
     });
-    job.Start();
-    ASSERT_TRUE(WaitFor([&]() { return job.IsRequestPending() == TRUE; }));
-    CString strText;
-    UINT nStyle = 0, nHelpId = 0;
-    job.GetRequest(strText, nStyle, nHelpId);
-    EXPECT_STREQ("Keep going?", strText);
-    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), nStyle);
-    EXPECT_EQ(7u, nHelpId);
-    EXPECT_EQ(CNodeProcess::requestMessage, job.GetRequestKind());
-
-    // The worker keeps waiting, a cancel request or not.
-    job.SetCancel(TRUE);
-    ::Sleep(400);
-    EXPECT_TRUE(job.IsRequestPending());
-    EXPECT_FALSE(job.IsFinished());
-    EXPECT_EQ("", Status(job));
-
-    job.AnswerRequest(IDNO);
-    EXPECT_FALSE(job.IsRequestPending());
-    ASSERT_TRUE(WaitFor([&]() { return job.IsFinished() == TRUE; }));
+    CJobPlayer player(job);
+    BOOL bFinishedWhileAsked = TRUE;
+    std::string strStatusWhileAsked = "?";
+    player.onQuestion = [&](const CJobRequest&) {
+        // The worker waits for the answer, a cancel request or not: it has
+        // gone no further while the question is on screen.
+        job.SetCancel(TRUE);
+        bFinishedWhileAsked = job.IsFinished();
+        strStatusWhileAsked = Status(job);
+        return IDNO;
+    };
+    ASSERT_TRUE(player.Play());
+    ASSERT_EQ(1u, player.requests.size());
+    EXPECT_EQ(CJobRequest::message, player.requests[0].nKind);
+    EXPECT_EQ("Keep going?", player.requests[0].text);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), player.requests[0].nStyle);
+    EXPECT_EQ(::GetCurrentThreadId(), player.requests[0].dwThreadId);
+    EXPECT_FALSE(bFinishedWhileAsked);
+    EXPECT_EQ("", strStatusWhileAsked);
     EXPECT_EQ(IDNO, nAnswer);
-    EXPECT_EQ(IDNO, job.GetRequestResult());
     EXPECT_EQ("answered", Status(job));
     EXPECT_NE(::GetCurrentThreadId(), job.dwRunThread);
     EXPECT_EQ("", std::string((LPCSTR)job.GetFailure()));
+}
+
+TEST(NodeJobTest, AJobWhoseWindowHasGoneAsksNobody)
+{
+    int nAnswer = 0;
+    CString strPassword = "untouched";
+    BOOL bUnlocked = TRUE;
+    CScriptJob job([&](CScriptJob& self) {
+        nAnswer = self.AskUser("Replace it?", MB_YESNO);
+        bUnlocked = self.AskNodePassword(5, strPassword);
+    });
+    job.StopAsking();
+    CJobPlayer player(job);
+    ASSERT_TRUE(player.Play());
+    EXPECT_TRUE(player.requests.empty());
+    EXPECT_EQ(IDCANCEL, nAnswer);
+    EXPECT_FALSE(bUnlocked);
+    EXPECT_STREQ("untouched", strPassword);
 }
 
 TEST(NodeJobTest, APasswordRequestCarriesTheNodeAndBringsBackThePassword)
@@ -126,7 +142,7 @@ TEST(NodeJobTest, APasswordRequestCarriesTheNodeAndBringsBackThePassword)
     };
     ASSERT_TRUE(player.Play());
     ASSERT_EQ(2u, player.requests.size());
-    EXPECT_EQ(CNodeProcess::requestPassword, player.requests[0].nKind);
+    EXPECT_EQ(CJobRequest::password, player.requests[0].nKind);
     EXPECT_EQ(42u, player.requests[0].dwNodeId);
     EXPECT_EQ(43u, player.requests[1].dwNodeId);
     EXPECT_TRUE(bGiven);
@@ -270,7 +286,7 @@ TEST(NodeJobTest, ABatchBecomesNotesAndImagesAndPassesOverWhatItCannotAdd)
         { "a", QLC_NODE_NOTE, TRUE },    { "b", QLC_NODE_IMAGE, FALSE },     { "c", QLC_NODE_IMAGE, TRUE },
         { "e", QLC_NODE_NOTE, TRUE },    { "photo", QLC_NODE_IMAGE, FALSE }, { "archive.tar", QLC_NODE_NOTE, TRUE },
     };
-    EXPECT_EQ(1u + sizeof(expected) / sizeof(expected[0]), (size_t)doc.GetNodeTable().GetCount());
+    EXPECT_EQ(1u + sizeof(expected) / sizeof(expected[0]), (size_t)doc.Data_GetNodeCount());
     for (const CExpected& e : expected)
     {
         const DWORD dwId = FindNodeByName(doc, e.lpszName);
@@ -336,19 +352,18 @@ TEST(NodeJobTest, CancelDuringTheThirdOfTenFilesFinishesItAndLeavesTheRest)
     CQuillcrestDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
 
-    // The worker is held while it converts the third file.
-    HANDLE hInThird = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE hGo = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CNodeBatchImport job(&doc, 0);
+    // Plain text is converted on the interface thread while the worker
+    // waits for it: the cancel comes while the third file is converted.
     std::atomic<int> nConversions{ 0 };
+    std::string strStatusWhileHeld;
     services.onImportFont = [&]() {
         if (++nConversions == 3)
         {
-            ::SetEvent(hInThird);
-            ::WaitForSingleObject(hGo, 20000);
+            strStatusWhileHeld = Status(job);
+            job.SetCancel(TRUE);
         }
     };
-
-    CNodeBatchImport job(&doc, 0);
     for (int i = 1; i <= 10; ++i)
     {
         const CString strName = CString("file") + std::to_string(i).c_str() + ".txt";
@@ -356,25 +371,12 @@ TEST(NodeJobTest, CancelDuringTheThirdOfTenFilesFinishesItAndLeavesTheRest)
         job.AddFile(dir.Path(strName));
     }
     CJobPlayer player(job);
-    std::string strStatusWhileHeld;
-    player.onPoll = [&]() {
-        if (::WaitForSingleObject(hInThird, 0) == WAIT_OBJECT_0 && ::WaitForSingleObject(hGo, 0) != WAIT_OBJECT_0)
-        {
-            strStatusWhileHeld = Status(job);
-            job.SetCancel(TRUE);
-            ::SetEvent(hGo);
-        }
-    };
-    const bool bPlayed = player.Play();
-    ::SetEvent(hGo);
-    ::CloseHandle(hInThird);
-    ::CloseHandle(hGo);
-    ASSERT_TRUE(bPlayed);
+    ASSERT_TRUE(player.Play());
 
     EXPECT_EQ("Importing file 3 of 10...", strStatusWhileHeld);
     // File 3 was finished; 4 to 10 were not looked at.
     EXPECT_EQ(3, nConversions.load());
-    EXPECT_EQ(3, (int)doc.GetNodeTable().GetCount());
+    EXPECT_EQ(3, (int)doc.Data_GetNodeCount());
     EXPECT_NE(0u, FindNodeByName(doc, "file3"));
     EXPECT_EQ(0u, FindNodeByName(doc, "file4"));
     EXPECT_EQ("Importing file 3 of 10...", Status(job));
@@ -394,6 +396,6 @@ TEST(NodeJobTest, AnEmptyListFinishesAtOnce)
     EXPECT_EQ(0, job.GetTotal());
     EXPECT_EQ(0.0f, job.GetProgress());
     EXPECT_EQ("", Status(job));
-    EXPECT_EQ(0, (int)doc.GetNodeTable().GetCount());
+    EXPECT_EQ(0, (int)doc.Data_GetNodeCount());
     EXPECT_FALSE(doc.GetModifiedFlag());
 }

@@ -517,11 +517,13 @@ TEST(NodeTest, CopyToAnotherNotebookKeepsTheStoredBytesAndMapsKeywords)
     }
     CQuillcrestDoc source;
     ASSERT_EQ(1, OpenNotebook(source, strSource));
-    for (POSITION pos = source.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock520(source.GetLock());
+    for (POSITION pos = source.GetNodeTable(tableLock520).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE node;
-        source.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        CQlcDocLock::CScoped tableLock524(source.GetLock());
+        source.GetNodeTable(tableLock524).GetNextAssoc(pos, dwId, node);
         if (node.strName == "secret")
             dwSecret = dwId;
         else if (node.strName == "photo")
@@ -582,7 +584,7 @@ TEST(NodeTest, CopyToAnotherNotebookKeepsTheStoredBytesAndMapsKeywords)
     QLCNODE_KEYWORDS after;
     target.Data_GetNodeKeywords(dwOther, after);
     EXPECT_EQ(before.keywordIds, after.keywordIds);
-    EXPECT_EQ(4, target.GetKeywordTable().GetCount());
+    EXPECT_EQ(4, target.Data_GetKeywordCount());
 
     // Saved and read back, the copies still decode.
     const CString strTarget = Save(target, dir, "target.qlc");
@@ -590,11 +592,13 @@ TEST(NodeTest, CopyToAnotherNotebookKeepsTheStoredBytesAndMapsKeywords)
     CQuillcrestDoc reread;
     ASSERT_EQ(1, OpenNotebook(reread, strTarget));
     int nChecked = 0;
-    for (POSITION pos = reread.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock593(reread.GetLock());
+    for (POSITION pos = reread.GetNodeTable(tableLock593).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE node;
-        reread.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        CQlcDocLock::CScoped tableLock597(reread.GetLock());
+        reread.GetNodeTable(tableLock597).GetNextAssoc(pos, dwId, node);
         if (node.strName == "secret")
         {
             RememberPassword(reread, dwId, "pw");
@@ -620,7 +624,7 @@ TEST(NodeTest, NodeKeywordListsDropKeywordsNoOneUses)
     SetKeywords(doc, b, { "two" });
     SetKeywords(doc, a, { "three" });
     CString str;
-    EXPECT_EQ(2, doc.GetKeywordTable().GetCount()); // "one" went, "two" is b's
+    EXPECT_EQ(2, doc.Data_GetKeywordCount()); // "one" went, "two" is b's
     EXPECT_EQ((std::vector<std::string>{ "three" }), KeywordTexts(doc, a));
     EXPECT_EQ((std::vector<std::string>{ "two" }), KeywordTexts(doc, b));
 }

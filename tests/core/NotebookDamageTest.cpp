@@ -112,7 +112,7 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
     EXPECT_EQ((DWORD)CQuillcrestDoc::damagedTasks, doc.Data_GetDamagedSections());
     EXPECT_EQ(alpha, ReadNodeData(doc, dwA));
     EXPECT_TRUE(ReadNodeData(doc, dwB).empty());
-    EXPECT_EQ(1, doc.GetTaskTable().GetCount());
+    EXPECT_EQ(1, doc.Data_GetTaskCount());
 
     // The rest is edited and saved as usual.
     ASSERT_TRUE(WriteNodeData(doc, dwA, gamma, TRUE));
@@ -143,7 +143,7 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
     EXPECT_EQ(gamma, ReadNodeData(back, FindNodeByName(back, "Note A")));
     EXPECT_EQ(beta, ReadNodeData(back, FindNodeByName(back, "Note C")));
     // The task written first survived the cut whole.
-    ASSERT_EQ(1, back.GetTaskTable().GetCount());
+    ASSERT_EQ(1, back.Data_GetTaskCount());
     QLCTASK task;
     ASSERT_TRUE(back.Data_GetTask(0, task));
     EXPECT_STREQ("task", task.strTitle.Right(4));
@@ -196,7 +196,7 @@ TEST(NotebookDamageTest, PayloadsPastTheEndAreCountedAndNamedOnlyUpToTen)
     doc.Data_CloseNotebookFiles();
     CQuillcrestDoc back;
     ASSERT_EQ(1, OpenNotebook(back, dir.Path("saved.qlc")));
-    EXPECT_EQ(13, back.GetNodeTable().GetCount());
+    EXPECT_EQ(13, back.Data_GetNodeCount());
     EXPECT_TRUE(back.Data_GetDamagedNodes().empty());
     EXPECT_EQ(1u, prompts.boxes.size());
 }
@@ -267,9 +267,9 @@ TEST(NotebookDamageTest, AnImpossibleKeyLengthIsRefusedByEveryReaderWithoutAlloc
         ASSERT_TRUE(other.OnNewDocument());
         CQlcNode copyAcross, copyWithin;
         EXPECT_FALSE(copyAcross.CopyTo(&other, CQlcNode(&doc, dwNote)));
-        EXPECT_EQ(0, other.GetNodeTable().GetCount());
+        EXPECT_EQ(0, other.Data_GetNodeCount());
         EXPECT_FALSE(copyWithin.CopyTo(&doc, CQlcNode(&doc, dwNote)));
-        EXPECT_EQ(2, doc.GetNodeTable().GetCount());
+        EXPECT_EQ(2, doc.Data_GetNodeCount());
     }
     EXPECT_FALSE(doc.Data_CopyToFile(dwNote, dir.Path("out.txt")));
     EXPECT_FALSE(FileExists(dir.Path("out.txt")));

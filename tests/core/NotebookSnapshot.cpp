@@ -45,11 +45,13 @@ CNotebookSnapshot TakeNotebookSnapshot(CQuillcrestDoc& doc, const CNodePasswords
                                     : std::string("no logo"));
 
     std::vector<DWORD> ids;
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock48(doc.GetLock());
+    for (POSITION pos = doc.GetNodeTable(tableLock48).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE n;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, n);
+        CQlcDocLock::CScoped tableLock52(doc.GetLock());
+        doc.GetNodeTable(tableLock52).GetNextAssoc(pos, dwId, n);
         ids.push_back(dwId);
     }
     for (DWORD dwId : ids)
@@ -89,26 +91,32 @@ CNotebookSnapshot TakeNotebookSnapshot(CQuillcrestDoc& doc, const CNodePasswords
             EXPECT_FALSE(bDamaged) << path;
         }
     }
-    for (POSITION pos = doc.GetKeywordTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock92(doc.GetLock());
+    for (POSITION pos = doc.GetKeywordTable(tableLock92).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         CString strText;
-        doc.GetKeywordTable().GetNextAssoc(pos, dwId, strText);
+        CQlcDocLock::CScoped tableLock96(doc.GetLock());
+        doc.GetKeywordTable(tableLock96).GetNextAssoc(pos, dwId, strText);
         s.lines.push_back(Format("keyword %lu %s", dwId, (LPCSTR)strText));
     }
-    for (POSITION pos = doc.GetBookmarkTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock99(doc.GetLock());
+    for (POSITION pos = doc.GetBookmarkTable(tableLock99).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCBOOKMARK b;
-        doc.GetBookmarkTable().GetNextAssoc(pos, dwId, b);
+        CQlcDocLock::CScoped tableLock103(doc.GetLock());
+        doc.GetBookmarkTable(tableLock103).GetNextAssoc(pos, dwId, b);
         s.lines.push_back(Format("bookmark %s node=%s kept=%lu,%lu", (LPCSTR)b.strName,
                                  PathOf(doc, b.dwNodeId).c_str(), b.dwKept1, b.dwKept2));
     }
-    for (POSITION pos = doc.GetTaskTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock107(doc.GetLock());
+    for (POSITION pos = doc.GetTaskTable(tableLock107).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCTASK t;
-        doc.GetTaskTable().GetNextAssoc(pos, dwId, t);
+        CQlcDocLock::CScoped tableLock111(doc.GetLock());
+        doc.GetTaskTable(tableLock111).GetNextAssoc(pos, dwId, t);
         s.lines.push_back(Format("task %s flags=%lu times=%ld,%ld,%ld priority=%u kept=%u,%u,%ld,%ld,%ld node=%s notes=%s",
                                  (LPCSTR)t.strTitle, t.dwFlags, t.lCreated, t.lStart, t.lDue, t.nPriority, t.bKept1,
                                  t.bKept2, t.lKept3, t.lKept4, t.lKept5,

@@ -695,6 +695,7 @@ TEST(PayloadStreamTest, RichTextCallbacksForwardToGetAndPut)
     probe.m_dwStreamId = 99;
     probe.m_stream.bWrite = 0; // nothing to flush at its end
     probe.m_stream.hFile = INVALID_HANDLE_VALUE;
+    probe.m_stream.dwPosition = 0xFFFFFFFA; // ten bytes more would pass 4 GB
     LONG nDone = -1;
     EXPECT_NE(0u, NodeDataStreamOutCallback((DWORD_PTR)&probe, buf, 10, &nDone));
     EXPECT_EQ(0, nDone);

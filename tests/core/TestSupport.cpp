@@ -222,11 +222,13 @@ DWORD AddNode(CQuillcrestDoc& doc, BYTE nType, LPCSTR lpszName, DWORD dwParent)
 
 DWORD FindNodeByName(const CQuillcrestDoc& doc, LPCSTR lpszName)
 {
-    for (POSITION pos = doc.GetNodeTable().GetStartPosition(); pos != nullptr;)
+    CQlcDocLock::CScoped tableLock225(doc.GetLock());
+    for (POSITION pos = doc.GetNodeTable(tableLock225).GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId;
         QLCNODE node;
-        doc.GetNodeTable().GetNextAssoc(pos, dwId, node);
+        CQlcDocLock::CScoped tableLock229(doc.GetLock());
+        doc.GetNodeTable(tableLock229).GetNextAssoc(pos, dwId, node);
         if (node.strName == lpszName)
             return dwId;
     }

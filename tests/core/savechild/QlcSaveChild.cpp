@@ -105,7 +105,8 @@ int main(int argc, char** argv)
     if (nStep == 0)
         StopHere();
 
-    const CQlcNodeMap& nodes = pDoc->GetNodeTable();
+    CQlcDocLock::CScoped tableLock108(pDoc->GetLock());
+    const CQlcNodeMap& nodes = pDoc->GetNodeTable(tableLock108);
     for (POSITION pos = nodes.GetStartPosition(); pos != nullptr;)
     {
         DWORD dwId = 0;

@@ -126,12 +126,77 @@ TEST_F(UiChannelTest, AClosedChannelRefusesAndTheInterfaceThreadRunsInPlace)
 
     CUiChannel::Destroy();
     EXPECT_FALSE(CUiChannel::IsOpen());
-    // Without a channel every thread counts as the interface thread.
-    BOOL bRan = FALSE;
-    std::thread worker([&]() { bRan = CUiChannel::Run([]() {}); });
+    // A worker's call is refused, never run on the worker itself (where a
+    // message box or a password prompt would be made by the wrong thread).
+    BOOL bRan = TRUE, bRanWithin = TRUE, bIsUi = TRUE;
+    DWORD dwRanOn = 0;
+    std::thread worker([&]() {
+        bIsUi = CUiChannel::IsUiThread();
+        bRan = CUiChannel::Run([&]() { dwRanOn = ::GetCurrentThreadId(); });
+        bRanWithin = CUiChannel::RunWithin([&]() { dwRanOn = ::GetCurrentThreadId(); }, 100);
+    });
     worker.join();
-    EXPECT_TRUE(bRan);
+    EXPECT_FALSE(bIsUi);
+    EXPECT_FALSE(bRan);
+    EXPECT_FALSE(bRanWithin);
+    EXPECT_EQ(0u, dwRanOn);
+    // The interface thread still runs its own calls in place.
+    nInPlace = 0;
+    EXPECT_TRUE(CUiChannel::IsUiThread());
+    EXPECT_TRUE(CUiChannel::Run([&]() { nInPlace = 2; }));
+    EXPECT_EQ(2, nInPlace);
     EXPECT_EQ(WAIT_TIMEOUT, CUiChannel::WaitPumping(::GetCurrentThread(), 20));
+}
+
+TEST_F(UiChannelTest, ATimedCallWaitingWhenTheChannelClosesIsDroppedNotRun)
+{
+    // The interface thread does not pump while the worker's call waits; then
+    // the channel closes: the call never runs, and the worker is released.
+    std::atomic<bool> bSent(false);
+    BOOL bResult = TRUE;
+    int nRuns = 0;
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread worker([&]() {
+        bSent = true;
+        bResult = CUiChannel::RunWithin([&]() { ++nRuns; }, 60000);
+        ::SetEvent(hDone);
+    });
+    while (!bSent.load())
+        ::Sleep(1);
+    CUiChannel::Destroy();
+    // A message already sent to the window that went is answered unrun.
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 20000));
+    worker.join();
+    ::CloseHandle(hDone);
+    EXPECT_FALSE(bResult);
+    EXPECT_EQ(0, nRuns);
+}
+
+TEST_F(UiChannelTest, AWorkerInsideANoWaitRegionIsRefused)
+{
+    // A thread holding a lock the interface thread may want must not wait
+    // for it: the call is refused, however the interface thread pumps.
+    BOOL bOutside = FALSE, bInside = TRUE, bWithinInside = TRUE;
+    int nRuns = 0;
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread worker([&]() {
+        bOutside = CUiChannel::Run([&]() { ++nRuns; });
+        CUiChannel::EnterNoWaitRegion();
+        CUiChannel::EnterNoWaitRegion();
+        CUiChannel::LeaveNoWaitRegion();
+        bInside = CUiChannel::Run([&]() { ++nRuns; });
+        bWithinInside = CUiChannel::RunWithin([&]() { ++nRuns; }, 1000);
+        CUiChannel::LeaveNoWaitRegion();
+        ::SetEvent(hDone);
+    });
+    EXPECT_EQ(WAIT_OBJECT_0, CUiChannel::WaitPumping(hDone, 20000));
+    worker.join();
+    ::CloseHandle(hDone);
+    EXPECT_TRUE(bOutside);
+    EXPECT_FALSE(bInside);
+    EXPECT_FALSE(bWithinInside);
+    EXPECT_EQ(1, nRuns);
+    EXPECT_FALSE(CUiChannel::InNoWaitRegion());
 }
 
 TEST(ProgressSyncTest, AReaderSeesConsistentSnapshotsAndTheWorkerSeesCancel)
