@@ -185,9 +185,9 @@ void CQlcNodeData::AbandonWrite()
 
 void CQlcNodeData::FreePending()
 {
-    // The bytes of a note may be its plain text.
-    AfxSecureWipe(m_pending);
-    std::vector<BYTE>().swap(m_pending);
+    // The bytes of a note may be its plain text: its buffer wipes them, also
+    // those it left behind as it grew.
+    CSecureBytes().swap(m_pending);
 }
 
 BOOL CQlcNodeData::Open(const CQlcNode& node, int nMode, BOOL bCompress)

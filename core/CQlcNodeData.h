@@ -8,6 +8,7 @@
 #include "core/QlcRecords.h"
 
 #include "framework/base/AfxDefs.h"
+#include "framework/base/AfxSecure.h"
 
 #include <memory>
 #include <vector>
@@ -116,7 +117,7 @@ protected:
     LPBYTE m_lpBuffer;               // the decoded payload (rfBuffer)
     DWORD m_dwBufferSize;
     std::unique_ptr<CryptoPP::Gzip> m_pGzip;
-    std::vector<BYTE> m_pending;     // an uncompressed write's bytes, until Flush
+    CSecureBytes m_pending;          // an uncompressed write's bytes, until Flush
     BOOL m_bDamaged;
 
 private:
