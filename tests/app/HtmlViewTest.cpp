@@ -82,6 +82,18 @@ protected:
         ::CreateDirectoryA(strDir, nullptr);
         return strDir + "\\";
     }
+    // Opens the notebook built and shows its page of the given name.
+    CQlcHtmlView* ShowPage(CNotebookBuilder& builder, LPCSTR lpszName)
+    {
+        m_pDoc = OpenBuilt(builder);
+        m_pFrame = m_pDoc != nullptr ? FrameOf(m_pDoc) : nullptr;
+        if (m_pFrame == nullptr || !m_pFrame->DisplayNode(TRUE, NodeIdByName(m_pDoc, lpszName)))
+            return nullptr;
+        return m_pFrame->GetHtmlView();
+    }
+    CQuillcrestDoc* m_pDoc = nullptr;
+    CChildFrame* m_pFrame = nullptr;
+
     // The files of ours in a folder, by name.
     std::vector<std::string> OurFiles(const CString& strDir)
     {
@@ -322,12 +334,9 @@ TEST_F(HtmlViewTest, NoOtherProgramMayChangeOrDeleteThePageWhileItIsShown)
     CNotebookBuilder builder;
     builder.Node(QLC_NODE_HTML, "Page", 0, kPage);
     builder.Note("Note", 0, "{\\rtf1 text\\par}");
-    CQuillcrestDoc* pDoc = OpenBuilt(builder);
-    ASSERT_NE(nullptr, pDoc);
-    CChildFrame* pFrame = FrameOf(pDoc);
-    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Page")));
-    ASSERT_NE(nullptr, pFrame->GetHtmlView());
-    const CString strPage = pFrame->GetHtmlView()->GetPagePath();
+    CQlcHtmlView* pView = ShowPage(builder, "Page");
+    ASSERT_NE(nullptr, pView);
+    const CString strPage = pView->GetPagePath();
 
     // Reading, as the browser does, is allowed.
     EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strPage));
@@ -343,7 +352,7 @@ TEST_F(HtmlViewTest, NoOtherProgramMayChangeOrDeleteThePageWhileItIsShown)
     EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strPage));
 
     // Once the page is no longer shown it is gone.
-    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Note")));
+    ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, NodeIdByName(m_pDoc, "Note")));
     EXPECT_FALSE(Exists(strPage));
 }
 
@@ -353,11 +362,7 @@ TEST_F(HtmlViewTest, TheBrowserIsToldToRunAndDownloadNoActiveXControls)
     CTempFolder temp(strTemp);
     CNotebookBuilder builder;
     builder.Node(QLC_NODE_HTML, "Page", 0, kPage);
-    CQuillcrestDoc* pDoc = OpenBuilt(builder);
-    ASSERT_NE(nullptr, pDoc);
-    CChildFrame* pFrame = FrameOf(pDoc);
-    ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Page")));
-    CQlcHtmlView* pView = pFrame->GetHtmlView();
+    CQlcHtmlView* pView = ShowPage(builder, "Page");
     ASSERT_NE(nullptr, pView);
     ASSERT_TRUE(pView->HasBrowser()) << "the system's browser object could not be made";
 
