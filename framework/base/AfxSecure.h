@@ -74,4 +74,3 @@ inline void AfxSecureWipe(CSecureBytes& bytes)
 {
     AfxSecureWipe(bytes.data(), bytes.size());
 }
-

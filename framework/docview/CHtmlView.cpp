@@ -250,7 +250,7 @@ public:
         {
             // A property asked for is an ambient property of the site;
             // anything else is an event.
-            if (wFlags & DISPATCH_PROPERTYGET)
+            if ((wFlags & DISPATCH_PROPERTYGET) && !(wFlags & DISPATCH_METHOD))
             {
                 if (pVarResult == nullptr)
                     return E_POINTER;
