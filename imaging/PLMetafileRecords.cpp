@@ -1000,3 +1000,30 @@ unsigned PLMetafileRecords::DrawingTools(uint32_t type)
         return kNoTools;
     }
 }
+
+uint64_t PLMetafileRecords::DrawingCount(const uint8_t* r, uint32_t n)
+{
+    auto u32 = [r, n](uint64_t at) { return at + 4 <= n ? uint64_t(LE32(r + at)) : 0; };
+    switch (LE32(r))
+    {
+    case 2: case 3: case 4: case 5: case 6: case 85: case 86: case 87: case 88: case 89: case 56: case 92:
+        return u32(24);
+    case 7: case 8: case 90: case 91:  // polygons, then points
+        return std::max(u32(24), u32(28));
+    case 118:  // vertices, then shapes
+        return std::max(u32(24), u32(28));
+    case 83: case 84:
+        return u32(44);
+    case 108:
+        return u32(16);
+    case 96: case 97:  // the characters of every piece
+    {
+        uint64_t chars = 0;
+        for (uint64_t i = 0; i < u32(36) && 40 + 40 * i + 12 <= n; ++i)
+            chars += u32(40 + 40 * i + 8);
+        return chars;
+    }
+    default:
+        return 0;
+    }
+}

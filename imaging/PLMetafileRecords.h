@@ -72,6 +72,11 @@ public:
     };
     static unsigned DrawingTools(uint32_t type);
 
+    // How many points, vertices or characters an enhanced metafile record
+    // hands the system to draw (0 for records that hand it none). The
+    // record must be sound.
+    static uint64_t DrawingCount(const uint8_t* record, uint32_t bytes);
+
     // What a slot of the handle table holds.
     enum ObjectKind : uint8_t
     {

@@ -271,10 +271,14 @@ double FontSize(HDC dc)
     return std::max(std::fabs(double(logical.lfHeight)), std::fabs(double(logical.lfWidth)));
 }
 
-// Whether a record can be played safely: its drawing within the device, and
-// the pen and font it draws with of a size the system draws in time.
+// Whether a record can be played safely: no more points or characters than
+// the system draws in time, its drawing within the device, and the pen and
+// font it draws with of a size the system draws in time.
 bool PlaysSafely(HDC dc, const ENHMETARECORD* record)
 {
+    if (PLMetafileRecords::DrawingCount(reinterpret_cast<const uint8_t*>(record), record->nSize) >
+        PLWEMFDecoder::kMaxDrawingCount)
+        return false;
     const DeviceMapping mapping(dc);
     if (!FitsTheDevice(mapping, record))
         return false;

@@ -14,9 +14,9 @@ class PLWinBmp;
 // the checks, each record is played on its own on a thread of the decoder,
 // after its drawing has been measured on the device (curves drawn point by
 // point beyond kMaxCurveSide, shapes beyond kMaxDeviceCoordinate, lines
-// drawn with a pen wider than kMaxPenWidth and text larger than
-// kMaxTextSize are left out), and a playback that takes longer than the
-// time limit is
+// drawn with a pen wider than kMaxPenWidth, text larger than kMaxTextSize
+// and records of more than kMaxDrawingCount points or characters are left
+// out), and a playback that takes longer than the time limit is
 // abandoned with code 6. An abandoned playback stops at its next record; no
 // other playback starts while it still runs (a decode waits for it as long
 // as the time limit, then gives up with code 6).
@@ -38,6 +38,11 @@ public:
     // gigabytes on more, and no picture of kMaxSide needs them.
     static constexpr double kMaxPenWidth = 1 << 14;
     static constexpr double kMaxTextSize = 1 << 12;
+    // The most points, vertices or characters one record may give the
+    // system's drawing, which takes seconds over a polygon or a text of a
+    // hundred thousand; older systems, which metafiles were written for,
+    // refused more.
+    static constexpr uint64_t kMaxDrawingCount = 1 << 14;
 
     // Time a playback may take (milliseconds, 5 s to begin with). Settable
     // so that callers and tests can make it shorter.

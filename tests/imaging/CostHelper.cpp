@@ -3,10 +3,11 @@
 // was allocated, touched or not) and the time it took. A fresh process gives
 // a peak of this decode alone.
 //
-//   qlcimagecost <picture> <result file> [--max-bytes N]
+//   qlcimagecost <picture> <result file> [--max-bytes N] [--limit MS]
 //
 // The result file gets "code N", "text ...", "peak BYTES" and "ms N" lines.
-// --max-bytes sets the largest bitmap the image layer makes.
+// --max-bytes sets the largest bitmap the image layer makes, --limit the
+// time a metafile's playback may take.
 #include <windows.h>
 #include <winternl.h>
 
@@ -18,6 +19,7 @@
 #include "TestImages.h"
 #include "imaging/PLAnyPicDecoder.h"
 #include "imaging/PLBmp.h"
+#include "imaging/PLWEMFDecoder.h"
 #include "imaging/PLWinBmp.h"
 
 namespace
@@ -60,8 +62,12 @@ int main(int argc, char** argv)
     }
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     for (int i = 3; i + 1 < argc; i += 2)
+    {
         if (std::strcmp(argv[i], "--max-bytes") == 0)
             PLBmp::SetMaxBytes(std::strtoll(argv[i + 1], nullptr, 10));
+        else if (std::strcmp(argv[i], "--limit") == 0)
+            PLWEMFDecoder::SetPlaybackLimit(unsigned(std::strtoul(argv[i + 1], nullptr, 10)));
+    }
 
     const ULONGLONG start = GetTickCount64();
     PLAnyPicDecoder decoder;

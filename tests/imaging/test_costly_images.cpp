@@ -4,7 +4,8 @@
 // space the process ever held. Each must be refused before it costs
 // anything, or decoded, at no more than its image needs: its peak may pass
 // that of a small sound picture of its kind only by a bounded margin. No
-// clock is read: a decode that ran too long shows in its outcome.
+// clock is read: a decode that ran too long shows in its outcome, against a
+// time limit far beyond what a sound picture needs on a busy machine.
 #include <windows.h>
 
 #include <cstdio>
@@ -29,6 +30,8 @@ namespace
 const unsigned long long kMarginBytes = 64ull << 20;
 // Renderings stay small: the cost of a metafile is then its records.
 const long long kMaxBitmapBytes = 16ll << 20;
+// The time a playback may take (milliseconds).
+const unsigned kPlaybackLimit = 30000;
 
 struct Cost
 {
@@ -72,7 +75,7 @@ Cost Measure(const Bytes& data, const std::string& name)
 
     const std::string helper = HelperPath();
     std::string command = "\"" + helper + "\" \"" + file + "\" \"" + result + "\" --max-bytes " +
-                          std::to_string(kMaxBitmapBytes);
+                          std::to_string(kMaxBitmapBytes) + " --limit " + std::to_string(kPlaybackLimit);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
@@ -165,14 +168,15 @@ TEST(CostlyImages, APaletteResizedToBillionsOfEntries)
     EXPECT_EQ(2, cost.code) << cost.text;
 }
 
-// The records fuzzing found: shapes, lines drawn with pens, letters and
-// transforms that the system's drawing spends seconds and gigabytes on.
+// The records fuzzing found: shapes, lines drawn with pens, letters,
+// transforms, polygons and texts that the system's drawing spends seconds
+// and gigabytes on.
 TEST(CostlyImages, ShapesPensLettersAndTransformsOfHugeSizes)
 {
     const uint32_t big = 1u << 20, bigger = 1u << 24;
     auto minus = [](uint32_t v) { return uint32_t(-int32_t(v)); };
     auto pen = [](EmfBuilder& e, uint32_t width) { e.Add(38, {1, 0, width, 0, 0x000000FF}).Add(37, {1}); };
-    const uint32_t scale1000[] = {0x447A0000u, 0, 0, 0x447A0000u, 0, 0};
+    const uint32_t scale1000 = 0x447A0000u;  // 1000.0f
     std::map<std::string, Bytes> files;
     {
         EmfBuilder e(2);
@@ -220,21 +224,41 @@ TEST(CostlyImages, ShapesPensLettersAndTransformsOfHugeSizes)
     }
     {
         EmfBuilder e(2);
-        e.Add(35, {scale1000[0], 0, 0, scale1000[3], 0, 0});
+        e.Add(35, {scale1000, 0, 0, scale1000, 0, 0});
         e.AddBody(82, EmfFont(1, -12)).Add(37, {1}).AddBody(84, EmfText(0, 0, "Note"));
         files["letters scaled.emf"] = e.Finish();
     }
     {
         EmfBuilder e(2);
-        e.Add(35, {scale1000[0], 0, 0, scale1000[3], 0, 0}).Add(42, {0, 0, 100000, 100000});
+        e.Add(35, {scale1000, 0, 0, scale1000, 0, 0}).Add(42, {0, 0, 100000, 100000});
         files["ellipse scaled.emf"] = e.Finish();
     }
     {
         EmfBuilder e(2);
-        e.Add(35, {scale1000[0], 0, 0, scale1000[3], 0, 0});
+        e.Add(35, {scale1000, 0, 0, scale1000, 0, 0});
         pen(e, 100);
         e.Add(27, {0, 0}).Add(54, {0, 20});
         files["pen scaled.emf"] = e.Finish();
+    }
+
+    {
+        // Back and forth across the picture, 100,000 times.
+        Bytes body;
+        for (uint32_t w : {0u, 0u, 60u, 60u, 100000u})
+            PutLE32(body, w);
+        for (uint32_t i = 0; i < 100000; ++i)
+        {
+            PutLE32(body, i * 7 % 60);
+            PutLE32(body, i * 13 % 60);
+        }
+        EmfBuilder e(2);
+        e.Add(39, {1, 0, 0x000000FF, 0}).Add(37, {1}).AddBody(3, body);
+        files["polygon of many points.emf"] = e.Finish();
+    }
+    {
+        EmfBuilder e(2);
+        e.AddBody(84, EmfText(0, 10, std::string(100000, 'x')));
+        files["text of many characters.emf"] = e.Finish();
     }
 
     const Cost sound = Measure(SoundEnhanced(), "sound.emf");

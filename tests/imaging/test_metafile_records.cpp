@@ -512,6 +512,31 @@ TEST(MetafileRecords, WhatRecordsDrawWith)
         EXPECT_EQ(unsigned(R::kNoTools), R::DrawingTools(type)) << type;
 }
 
+TEST(MetafileRecords, PointsAndCharactersARecordDraws)
+{
+    auto countOf = [](uint32_t type, std::initializer_list<uint32_t> words) {
+        Bytes r;
+        PutLE32(r, type);
+        PutLE32(r, uint32_t(8 + 4 * words.size()));
+        for (uint32_t w : words)
+            PutLE32(r, w);
+        return PLMetafileRecords::DrawingCount(r.data(), uint32_t(r.size()));
+    };
+    // Bounds, then the count of points (their bytes need not be there).
+    EXPECT_EQ(3u, countOf(4, {0, 0, 10, 10, 3}));
+    EXPECT_EQ(100000u, countOf(3, {0, 0, 10, 10, 100000}));
+    EXPECT_EQ(7u, countOf(87, {0, 0, 10, 10, 7}));
+    // Poly-polygons: polygons, then points, whichever is more.
+    EXPECT_EQ(9u, countOf(8, {0, 0, 10, 10, 2, 9}));
+    EXPECT_EQ(70000u, countOf(90, {0, 0, 10, 10, 70000, 5}));
+    // Text: its characters.
+    EXPECT_EQ(4u, countOf(84, {0, 0, 0, 0, 1, 0, 0, 0, 0, 4, 76, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(12u, countOf(108, {0, 0, 12, 0x100}));
+    // Records that draw nothing of their own.
+    EXPECT_EQ(0u, countOf(42, {0, 0, 10, 10}));
+    EXPECT_EQ(0u, countOf(37, {1}));
+}
+
 TEST(MetafileRecords, PalettesHoldNoMoreEntriesThanADisplayShows)
 {
     // The system allocates what a resize asks for: 0xE1F261E0 entries are

@@ -376,10 +376,12 @@ TEST(MetafileSafety, PlaybackBeyondTheTimeLimitIsAbandoned)
     PLWEMFDecoder::SetPlaybackLimit(50);
     PLWinBmp bmp;
     const ImageError e = Decode(big, bmp);
-    // A small metafile plays afterwards (once the record the abandoned
-    // playback was in has ended: within the usual limit).
-    PLWEMFDecoder::SetPlaybackLimit(saved);
+    // A small metafile plays afterwards, once the record the abandoned
+    // playback was in has ended (a record over the largest rendering may
+    // take seconds on a busy machine: the limit is no part of this test).
+    PLWEMFDecoder::SetPlaybackLimit(120000);
     const ImageError small = Decode(Curve(45, 0, 0, 60, 60), bmp);
+    PLWEMFDecoder::SetPlaybackLimit(saved);
     EXPECT_EQ(e.code, 6);
     EXPECT_EQ(e.text, "Decoder error: Playing the metafile took too long; it was abandoned.\n");
     EXPECT_EQ(small.code, 0);
@@ -524,4 +526,40 @@ TEST(MetafileSafety, NoPlaybackStartsWhileAnAbandonedOneStillRuns)
                             "was not started.\n");
     EXPECT_EQ(before, after);
     EXPECT_EQ(played.code, 0) << played.text;
+}
+
+TEST(MetafileSafety, RecordsOfMorePointsOrCharactersThanTheSystemDrawsInTimeAreLeftOut)
+{
+    // A red polygon: a square of 4 points is drawn; one of 20,000 points
+    // (back and forth across the square) is left out.
+    PLWinBmp bmp;
+    for (uint32_t points : {4u, 20000u})
+    {
+        Bytes body;
+        for (uint32_t w : {0u, 0u, 60u, 60u, points})
+            PutLE32(body, w);
+        for (uint32_t i = 0; i < points; ++i)
+        {
+            PutLE32(body, (i % 4 == 1 || i % 4 == 2) ? 56 : 8);
+            PutLE32(body, i % 4 < 2 ? 8 : 56);
+        }
+        EmfBuilder e(2);
+        e.Add(39, {1, 0, 0x000000FF, 0}).Add(37, {1}).AddBody(3, body);
+        ASSERT_EQ(Decode(e.Finish(), bmp).code, 0) << points;
+        if (points == 4)
+            EXPECT_EQ(At(bmp, 32, 32), PLPixel32(255, 0, 0, 0));
+        else
+            EXPECT_TRUE(AllWhite(bmp));
+    }
+    // Text of 20,000 characters is left out; of 2, drawn.
+    for (size_t chars : {size_t(2), size_t(20000)})
+    {
+        EmfBuilder e(2);
+        e.AddBody(82, EmfFont(1, -40)).Add(37, {1}).AddBody(84, EmfText(4, 4, std::string(chars, 'H')));
+        ASSERT_EQ(Decode(e.Finish(), bmp).code, 0) << chars;
+        if (chars == 2)
+            EXPECT_GT(NonWhitePixels(bmp), 0);
+        else
+            EXPECT_TRUE(AllWhite(bmp));
+    }
 }

@@ -178,8 +178,21 @@ TEST(MetafileDecoderFaults, PlaceableHeaderIsCheckedBeforeUse)
     EXPECT_EQ(e.text, "Decoder error: Metafile records are damaged or truncated.\n");
 }
 
+// The largest renderings take seconds on a busy machine: these tests are
+// about sizes, not the time limit, which is set out of their way.
+class CGenerousPlaybackLimit
+{
+public:
+    CGenerousPlaybackLimit() : m_saved(PLWEMFDecoder::GetPlaybackLimit()) { PLWEMFDecoder::SetPlaybackLimit(120000); }
+    ~CGenerousPlaybackLimit() { PLWEMFDecoder::SetPlaybackLimit(m_saved); }
+
+private:
+    unsigned m_saved;
+};
+
 TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
 {
+    CGenerousPlaybackLimit limit;
     const int64_t saved = PLBmp::GetMaxBytes();
     PLBmp::SetMaxBytes(8 << 20);
     PLWinBmp bmp;
@@ -207,6 +220,7 @@ TEST(MetafileDecoderFaults, PlaceableMetafilesWiderThanTheCapKeepTheirShape)
     // 10,000 x 2,000 units at the screen's resolution: 10,000 x 2,000
     // pixels, beyond the side limit. The picture is scaled as a whole:
     // 8192 pixels wide, its height in proportion, the red half where it was.
+    CGenerousPlaybackLimit limit;
     const int dpi = ScreenDpi();
     for (int height : {2000, 200})
     {
