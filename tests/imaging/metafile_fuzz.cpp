@@ -36,8 +36,9 @@ using namespace testimg;
 namespace
 {
 // A child that shows no progress for this long beyond the time limit (and
-// the decoder's grace after it) is taken as hung.
-const DWORD kHangMilliseconds = 10000;
+// the decoder's grace after it) is taken as hung: long enough for a child
+// to start and build its seeds on a loaded machine.
+const DWORD kHangMilliseconds = 30000;
 // Rendering sizes stay small: the cost of a decode is then its records.
 const int64_t kMaxBitmapBytes = 32 << 20;
 
