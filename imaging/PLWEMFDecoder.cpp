@@ -302,13 +302,13 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record,
     try
     {
         Playback& job = *reinterpret_cast<Playback*>(parameter);
+        if (const PLWEMFDecoder::RecordHook hook = g_RecordHook.load())
+            hook(record->iType);
         if (job.stop || GetTickCount64() > job.deadline)
         {
             job.stop = true;
             return FALSE;
         }
-        if (const PLWEMFDecoder::RecordHook hook = g_RecordHook.load())
-            hook(record->iType);
         if (PlaysSafely(dc, record))
             PlayEnhMetaFileRecord(dc, table, record, UINT(objects));
         return TRUE;

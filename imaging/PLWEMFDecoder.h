@@ -49,8 +49,9 @@ public:
     static void SetPlaybackLimit(unsigned milliseconds);
     static unsigned GetPlaybackLimit();
 
-    // Test seam: called on the playing thread with each record's type just
-    // before the record is played (null: nothing is called).
+    // Test seam: called on the playing thread with each record's type as
+    // the record is reached, before the time is checked and the record
+    // played (null: nothing is called).
     typedef void (*RecordHook)(uint32_t type);
     static void SetRecordHook(RecordHook hook);
 

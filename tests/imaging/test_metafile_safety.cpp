@@ -483,42 +483,55 @@ TEST(MetafileSafety, EllipsesAndRoundedRectanglesTooLargeAreLeftOut)
 
 namespace
 {
-// Holds the playing thread inside a comment record until released, as a
-// record the system takes forever over would.
+// Holds the playing thread at the first record it reaches while armed, as
+// a record the system takes forever over would; however late the thread
+// starts, it holds there. Other records are counted.
 HANDLE g_Release = nullptr;
+HANDLE g_Held = nullptr;
+std::atomic<bool> g_Hold(false);
 std::atomic<int> g_Records(0);
 
-void HoldAtComments(uint32_t type)
+void HoldFirstRecord(uint32_t)
 {
-    ++g_Records;
-    if (type == 70)
+    if (g_Hold.exchange(false))
+    {
+        SetEvent(g_Held);
         WaitForSingleObject(g_Release, INFINITE);
+        return;
+    }
+    ++g_Records;
 }
 } // namespace
 
 TEST(MetafileSafety, NoPlaybackStartsWhileAnAbandonedOneStillRuns)
 {
     g_Release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_Held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     const unsigned saved = PLWEMFDecoder::GetPlaybackLimit();
     PLWEMFDecoder::SetPlaybackLimit(50);
-    PLWEMFDecoder::SetRecordHook(HoldAtComments);
+    PLWEMFDecoder::SetRecordHook(HoldFirstRecord);
+    g_Hold = true;
 
     EmfBuilder stuck(1);
     stuck.Add(70, {4, 0});
     PLWinBmp bmp;
     const ImageError abandoned = Decode(stuck.Finish(), bmp);
+    const bool held = WaitForSingleObject(g_Held, 120000) == WAIT_OBJECT_0;
     // Another picture meanwhile: not started, not a record of it played.
     const int before = g_Records;
     const ImageError refused = Decode(Curve(45, 0, 0, 60, 60), bmp);
     const int after = g_Records;
-    // Once the abandoned playback has ended (waited for as long as the
-    // usual limit), pictures play again.
+    // Once the abandoned playback has ended, pictures play again (the limit
+    // is set out of the way of a busy machine).
     SetEvent(g_Release);
-    PLWEMFDecoder::SetPlaybackLimit(saved);
+    PLWEMFDecoder::SetPlaybackLimit(120000);
     const ImageError played = Decode(Curve(45, 0, 0, 60, 60), bmp);
+    PLWEMFDecoder::SetPlaybackLimit(saved);
 
     PLWEMFDecoder::SetRecordHook(nullptr);
     CloseHandle(g_Release);
+    CloseHandle(g_Held);
+    ASSERT_TRUE(held) << "the abandoned playback did not reach its first record within 120 s";
     EXPECT_EQ(abandoned.code, 6);
     EXPECT_EQ(abandoned.text, "Decoder error: Playing the metafile took too long; it was abandoned.\n");
     EXPECT_EQ(refused.code, 6);
@@ -526,6 +539,7 @@ TEST(MetafileSafety, NoPlaybackStartsWhileAnAbandonedOneStillRuns)
                             "was not started.\n");
     EXPECT_EQ(before, after);
     EXPECT_EQ(played.code, 0) << played.text;
+    EXPECT_GT(g_Records.load(), after);
 }
 
 TEST(MetafileSafety, RecordsOfMorePointsOrCharactersThanTheSystemDrawsInTimeAreLeftOut)
