@@ -1,5 +1,6 @@
 #include "app/CLexomoLib.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/AfxPath.h"
 
 #include <cstring>
@@ -34,7 +35,7 @@ CLexomoLib::~CLexomoLib()
 void CLexomoLib::Load()
 {
     Unload();
-    m_hBroker = ::LoadLibraryA(kBrokerName);
+    m_hBroker = AfxLoadLibrary(kBrokerName);
     if (m_hBroker == nullptr)
         return;
     memset(&m_broker, 0, sizeof(m_broker));

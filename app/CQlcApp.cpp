@@ -19,6 +19,7 @@
 #include "core/CQuillcrestDoc.h"
 #include "core/QlcVersion.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/docview/CCommandLineInfo.h"
@@ -190,7 +191,7 @@ void CQlcApp::LoadRichEditLibrary()
     g_log.WriteLine("#BEGIN RICHED20.DLL LOAD#");
     g_log.Indent();
     g_log.Write("Calling LoadLibrary(\"riched20.dll\")...");
-    m_hRichEdit = ::LoadLibraryA("RICHED20.DLL");
+    m_hRichEdit = AfxLoadSystemLibrary("RICHED20.DLL");
     g_log.WriteLine(m_hRichEdit ? "Done." : "FAILED.");
     g_log.Outdent();
     g_log.WriteLine("#END RICHED20.DLL LOAD#");
@@ -357,6 +358,9 @@ void CQlcApp::EndSplash()
 
 BOOL CQlcApp::InitInstance()
 {
+    // Before anything is loaded: libraries come from the program's folder
+    // and the system's, never from the folder the program was started in.
+    AfxRestrictLibrarySearch();
     // The crash handler first: whatever fails from here on leaves a dump.
     InstallCrashHandler();
 

@@ -2,11 +2,19 @@
 
 #include "core/CLog.h"
 #include "core/CQlcNode.h"
+#include "core/CQlcTempFile.h"
 #include "core/CQuillcrestDoc.h"
+
+#include "framework/base/AfxSecure.h"
+#include "framework/base/CException.h"
+
+#include <mshtmdid.h>
+#include <urlmon.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CQlcHtmlView, CHtmlView)
@@ -16,35 +24,10 @@ BEGIN_MESSAGE_MAP(CQlcHtmlView, CHtmlView)
 END_MESSAGE_MAP()
 
 const char CQlcHtmlView::kTempPrefix[] = "QLC";
+// "about:internet" is 14 characters: the Internet zone.
+const char CQlcHtmlView::kMarkOfTheWeb[] = "<!-- saved from url=(0014)about:internet -->\r\n";
 
 namespace {
-
-// Overwrites a file's bytes with zeros and cuts it to nothing.
-void WipeFile(LPCSTR lpszPath)
-{
-    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    LARGE_INTEGER size = {};
-    if (::GetFileSizeEx(hFile, &size) && size.QuadPart > 0)
-    {
-        std::vector<char> zeros(64 * 1024, 0);
-        LONGLONG remaining = size.QuadPart;
-        while (remaining > 0)
-        {
-            DWORD dwWritten = 0;
-            const DWORD dwChunk = (DWORD)std::min<LONGLONG>(remaining, (LONGLONG)zeros.size());
-            if (!::WriteFile(hFile, zeros.data(), dwChunk, &dwWritten, nullptr) || dwWritten == 0)
-                break;
-            remaining -= dwWritten;
-        }
-        ::FlushFileBuffers(hFile);
-        ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
-        ::SetEndOfFile(hFile);
-    }
-    ::CloseHandle(hFile);
-}
 
 // "QLC" followed by one to four hexadecimal digits, then the extension. The
 // prefix's case tells these apart from the notebook core's work files.
@@ -63,6 +46,21 @@ BOOL IsOurTempName(LPCSTR lpszName, LPCSTR lpszExtension)
     return nDigits >= 1 && nDigits <= 4 && _stricmp(p, lpszExtension) == 0;
 }
 
+BOOL WriteAll(HANDLE hFile, const void* pData, size_t nBytes)
+{
+    const BYTE* p = static_cast<const BYTE*>(pData);
+    while (nBytes > 0)
+    {
+        const DWORD dwChunk = (DWORD)std::min<size_t>(nBytes, 1 << 20);
+        DWORD dwWritten = 0;
+        if (!::WriteFile(hFile, p, dwChunk, &dwWritten, nullptr) || dwWritten != dwChunk)
+            return FALSE;
+        p += dwChunk;
+        nBytes -= dwChunk;
+    }
+    return TRUE;
+}
+
 CString TempFolder()
 {
     char szDir[MAX_PATH + 1] = {};
@@ -74,7 +72,7 @@ CString TempFolder()
 
 } // namespace
 
-CQlcHtmlView::CQlcHtmlView() : m_hReserved(INVALID_HANDLE_VALUE)
+CQlcHtmlView::CQlcHtmlView() : m_hReserved(INVALID_HANDLE_VALUE), m_hPage(INVALID_HANDLE_VALUE)
 {
 }
 
@@ -93,6 +91,31 @@ CString CQlcHtmlView::PageNameFor(const CString& strReserved)
     if (nLength < 5 || strReserved.Right(4).CompareNoCase(".tmp") != 0)
         return CString();
     return strReserved.Left(nLength - 3) + "html";
+}
+
+std::string CQlcHtmlView::PagePrefix(const BYTE* pPage, size_t nPage, size_t& nSkip)
+{
+    const std::string strMark = kMarkOfTheWeb;
+    nSkip = 0;
+    if (nPage >= 3 && pPage[0] == 0xEF && pPage[1] == 0xBB && pPage[2] == 0xBF)
+    {
+        nSkip = 3;
+        return "\xEF\xBB\xBF" + strMark;
+    }
+    if (nPage >= 2 && ((pPage[0] == 0xFF && pPage[1] == 0xFE) || (pPage[0] == 0xFE && pPage[1] == 0xFF)))
+    {
+        // UTF-16: the mark in the page's byte order, after its own mark.
+        const bool bLittleEndian = pPage[0] == 0xFF;
+        nSkip = 2;
+        std::string strPrefix(reinterpret_cast<const char*>(pPage), 2);
+        for (char ch : strMark)
+        {
+            strPrefix += bLittleEndian ? ch : '\0';
+            strPrefix += bLittleEndian ? '\0' : ch;
+        }
+        return strPrefix;
+    }
+    return strMark;
 }
 
 BOOL CQlcHtmlView::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*bPasswordKnown*/,
@@ -123,20 +146,7 @@ BOOL CQlcHtmlView::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*bPasswo
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     m_strPagePath = strPage;
 
-    BOOL bWritten = FALSE;
-    if (node.HasData())
-    {
-        bWritten = pDoc->Data_CopyToFile(dwNodeId, strPage, nullptr);
-    }
-    else
-    {
-        // A page without content shows as an empty page.
-        HANDLE hFile = ::CreateFileA(strPage, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        bWritten = hFile != INVALID_HANDLE_VALUE;
-        if (bWritten)
-            ::CloseHandle(hFile);
-    }
-    if (!bWritten)
+    if (!WritePage(pDoc, dwNodeId, node.HasData()))
     {
         g_log.WriteLine("WARNING: An HTML page could not be written to the temporary folder.");
         RemoveFiles();
@@ -146,13 +156,56 @@ BOOL CQlcHtmlView::LoadNode(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL /*bPasswo
     return TRUE;
 }
 
+BOOL CQlcHtmlView::WritePage(CQuillcrestDoc* pDoc, DWORD dwNodeId, BOOL bHasData)
+{
+    // The page as the node holds it, deciphered, in a buffer that wipes
+    // itself; a page without content shows as an empty page.
+    CSecureBytes page;
+    try
+    {
+        UINT nReason = 0;
+        if (bHasData && !pDoc->Data_ReadPayload(dwNodeId, page, nReason))
+            return FALSE;
+    }
+    catch (CException&)
+    {
+        return FALSE;
+    }
+    catch (std::exception&)
+    {
+        return FALSE;
+    }
+
+    HANDLE hFile = ::CreateFileA(m_strPagePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    size_t nSkip = 0;
+    const std::string strPrefix = PagePrefix(page.data(), page.size(), nSkip);
+    const BOOL bWritten = WriteAll(hFile, strPrefix.data(), strPrefix.size()) &&
+                          WriteAll(hFile, page.data() + nSkip, page.size() - nSkip);
+    ::CloseHandle(hFile);
+    if (!bWritten)
+        return FALSE;
+    // From here on the page is only read, by the browser, and nobody else
+    // may change it: a program that got in first is an error.
+    m_hPage = ::CreateFileA(m_strPagePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m_hPage != INVALID_HANDLE_VALUE;
+}
+
 void CQlcHtmlView::RemoveFiles()
 {
+    if (m_hPage != INVALID_HANDLE_VALUE)
+    {
+        ::CloseHandle(m_hPage);
+        m_hPage = INVALID_HANDLE_VALUE;
+    }
     if (!m_strPagePath.IsEmpty())
     {
         // The page may hold an encrypted node's text: its bytes go before
-        // the name does, and a page someone still holds is at least emptied.
-        WipeFile(m_strPagePath);
+        // the name does, and a page someone still holds is at least zeros.
+        CQlcTempFile::WipeFile(m_strPagePath);
         ::DeleteFileA(m_strPagePath);
         m_strPagePath.Empty();
     }
@@ -166,6 +219,30 @@ void CQlcHtmlView::RemoveFiles()
         ::DeleteFileA(m_strReservedPath);
         m_strReservedPath.Empty();
     }
+}
+
+BOOL CQlcHtmlView::OnAmbientProperty(DISPID dispid, VARIANT* pvar)
+{
+    if (dispid != DISPID_AMBIENT_DLCONTROL)
+        return CHtmlView::OnAmbientProperty(dispid, pvar);
+    // Pictures, videos and sounds as a browser shows them; answering at all
+    // would turn them off otherwise.
+    pvar->vt = VT_I4;
+    pvar->lVal = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS;
+    return TRUE;
+}
+
+BOOL CQlcHtmlView::OnUrlAction(LPCWSTR lpszURL, DWORD dwAction, DWORD* pdwPolicy)
+{
+    // Downloading controls, running them and scripting those not marked
+    // safe: whatever the zone would allow.
+    const BOOL bActiveX = (dwAction >= URLACTION_DOWNLOAD_MIN && dwAction <= URLACTION_DOWNLOAD_MAX) ||
+                          (dwAction >= URLACTION_ACTIVEX_MIN && dwAction <= URLACTION_ACTIVEX_MAX) ||
+                          dwAction == URLACTION_SCRIPT_OVERRIDE_SAFETY;
+    if (!bActiveX)
+        return CHtmlView::OnUrlAction(lpszURL, dwAction, pdwPolicy);
+    *pdwPolicy = URLPOLICY_DISALLOW;
+    return TRUE;
 }
 
 void CQlcHtmlView::OnDestroy()
@@ -206,7 +283,7 @@ void CQlcHtmlView::RemoveStaleFiles()
         const CString strReserved = strPage.Left(strPage.GetLength() - 4) + "tmp";
         if (::GetFileAttributesA(strReserved) != INVALID_FILE_ATTRIBUTES)
             continue;
-        WipeFile(strPage);
+        CQlcTempFile::WipeFile(strPage);
         ::DeleteFileA(strPage);
     }
 }

@@ -4,6 +4,7 @@
 
 #include "core/CLog.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/AfxPath.h"
 #include "framework/base/AfxPrompt.h"
 #include "framework/base/CString.h"
@@ -133,7 +134,7 @@ BOOL LoadDbgHelp()
 {
     HMODULE hModule = ::GetModuleHandleA(g_seams.lpszDbgHelpName);
     if (hModule == nullptr)
-        hModule = ::LoadLibraryA(g_seams.lpszDbgHelpName);
+        hModule = AfxLoadSystemLibrary(g_seams.lpszDbgHelpName);
     if (hModule == nullptr)
     {
         g_nDumpResult = g_nBindResult = QLC_DUMP_NO_LIBRARY;

@@ -25,7 +25,7 @@ bool RunCryptBench(int nReps, std::vector<BenchCryptFigure>& figures)
             if (!crypt.m_pfnGetNextHash(&dwPosition, &type))
                 break;
             std::vector<double> times;
-            std::vector<BYTE> key;
+            CSecureBytes key;
             for (int i = 0; i < nReps; ++i)
             {
                 const auto start = std::chrono::steady_clock::now();

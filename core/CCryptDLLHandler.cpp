@@ -3,6 +3,7 @@
 #include "core/CLog.h"
 #include "core/CQlcAppServices.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/AfxSecure.h"
 #include "framework/base/CUiChannel.h"
 
@@ -115,7 +116,7 @@ BOOL CCryptDLLHandler::Load(LPCSTR lpszModule)
     strLine.Format("Calling LoadLibrary(\"%s\")...", lpszModule);
     g_log.Write(strLine);
     m_nMissingOrdinal = 0;
-    HMODULE hModule = LoadLibraryA(lpszModule);
+    HMODULE hModule = AfxLoadLibrary(lpszModule);
     if (hModule == nullptr)
     {
         g_log.WriteLine("FAILED.");
@@ -226,7 +227,7 @@ BOOL CCryptDLLHandler::CanUseCipher(DWORD dwCipherId, DWORD dwKeyLength) const
 }
 
 BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength,
-                                 std::vector<BYTE>& key, DWORD dwKeyLength) const
+                                 CSecureBytes& key, DWORD dwKeyLength) const
 {
     key.clear();
     CCryptUse use(this);
@@ -239,7 +240,7 @@ BOOL CCryptDLLHandler::DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPa
 }
 
 CQlcCipherPtr CCryptDLLHandler::CreateCipherFromKey(BOOL bEncryptor, DWORD dwCipherId,
-                                                     const std::vector<BYTE>& key) const
+                                                     const CSecureBytes& key) const
 {
     if (key.empty() || !AddUse())
         return CQlcCipherPtr();
@@ -261,15 +262,10 @@ CQlcCipherPtr CCryptDLLHandler::CreateCipherFromKey(BOOL bEncryptor, DWORD dwCip
 CQlcCipherPtr CCryptDLLHandler::CreateCipher(BOOL bEncryptor, DWORD dwCipherId, DWORD dwHashId, DWORD dwKeyLength,
                                              LPCSTR lpszPassword, DWORD dwPasswordLength) const
 {
-    std::vector<BYTE> key;
+    CSecureBytes key;
     if (!DeriveKey(dwHashId, lpszPassword, dwPasswordLength, key, dwKeyLength))
-    {
-        AfxSecureWipe(key);
         return CQlcCipherPtr();
-    }
-    CQlcCipherPtr pCipher = CreateCipherFromKey(bEncryptor, dwCipherId, key);
-    AfxSecureWipe(key);
-    return pCipher;
+    return CreateCipherFromKey(bEncryptor, dwCipherId, key);
 }
 
 std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
@@ -286,9 +282,9 @@ std::vector<BYTE> CCryptDLLHandler::MakeVerifier(QLC_CIPHER* pEncryptor) const
     return verifier;
 }
 
-std::vector<BYTE> CCryptDLLHandler::MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const
+CSecureBytes CCryptDLLHandler::MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const
 {
-    std::vector<BYTE> block;
+    CSecureBytes block;
     CCryptUse use(this);
     if (!use.IsHeld())
         return block;

@@ -4,6 +4,7 @@
 // QlcCrypt(), which answers null then).
 #pragma once
 
+#include "framework/base/AfxSecure.h"
 #include "framework/base/CString.h"
 
 #include "outside/qlccrypt/QlcCryptApi.h"
@@ -28,8 +29,8 @@ public:
     CCryptDLLHandler();
     virtual ~CCryptDLLHandler();
 
-    // Loads the module (by name, so the copy beside the program is found
-    // first) and binds its ordinals. A module that lacks an ordinal the
+    // Loads the module (a bare name from the program's folder, never from
+    // the search path) and binds its ordinals. A module that lacks an ordinal the
     // program calls is freed again and counts as not loaded.
     BOOL Load(LPCSTR lpszModule = "qlccrypt.dll");
     BOOL IsLoaded() const { return m_hModule != nullptr; }
@@ -58,19 +59,19 @@ public:
     // A key of dwKeyLength bytes from the password; FALSE when the library
     // refuses (unknown hash; the key is zeros then) or the length is longer
     // than the library's longest key (the key is empty then).
-    BOOL DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength, std::vector<BYTE>& key,
+    BOOL DeriveKey(DWORD dwHashId, LPCSTR lpszPassword, DWORD dwPasswordLength, CSecureBytes& key,
                    DWORD dwKeyLength) const;
     // An encryptor or decryptor for a password: derives the key, creates the
     // object and wipes the key. Null when the library is absent or refuses.
     CQlcCipherPtr CreateCipher(BOOL bEncryptor, DWORD dwCipherId, DWORD dwHashId, DWORD dwKeyLength,
                                LPCSTR lpszPassword, DWORD dwPasswordLength) const;
     // An encryptor or decryptor for a key already derived.
-    CQlcCipherPtr CreateCipherFromKey(BOOL bEncryptor, DWORD dwCipherId, const std::vector<BYTE>& key) const;
+    CQlcCipherPtr CreateCipherFromKey(BOOL bEncryptor, DWORD dwCipherId, const CSecureBytes& key) const;
     // The verifier of an encryptor: GetVerifierSize bytes, cut to what
     // MakeVerifier wrote. Empty when it made none.
     std::vector<BYTE> MakeVerifier(QLC_CIPHER* pEncryptor) const;
     // The check block of a password (may be empty).
-    std::vector<BYTE> MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const;
+    CSecureBytes MakeCheckBlock(LPCSTR lpszPassword, DWORD dwPasswordLength) const;
     // Block size of a cipher object; 0 when the object reports one the
     // chunk arithmetic cannot use.
     static DWORD GetBlockSize(QLC_CIPHER* pCipher);

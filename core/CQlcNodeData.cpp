@@ -117,7 +117,7 @@ void WriteEnvelopeHeader(CQlcFileWriter& writer, DWORD dwCipherLength, DWORD dwD
 
 CQlcNodeData::CQlcNodeData()
     : m_pStatus(nullptr), m_stream(), m_pDoc(nullptr), m_bOpen(FALSE), m_bHasData(FALSE), m_nOpenMode(0), m_dwStreamId(0),
-      m_nReadMode(rfFile), m_nWriteMode(wtFile), m_lpBuffer(nullptr), m_bDamaged(FALSE)
+      m_nReadMode(rfFile), m_nWriteMode(wtFile), m_lpBuffer(nullptr), m_dwBufferSize(0), m_bDamaged(FALSE)
 {
 }
 
@@ -136,10 +136,21 @@ CQlcNodeData::~CQlcNodeData()
     Close();
 }
 
+void CQlcNodeData::AllocBuffer(DWORD dwSize)
+{
+    FreeBuffer();
+    m_lpBuffer = new BYTE[dwSize];
+    m_dwBufferSize = dwSize;
+}
+
 void CQlcNodeData::FreeBuffer()
 {
+    // The payload of an encrypted node, deciphered: nothing of it goes back
+    // to the heap.
+    AfxSecureWipe(m_lpBuffer, m_dwBufferSize);
     delete[] m_lpBuffer;
     m_lpBuffer = nullptr;
+    m_dwBufferSize = 0;
 }
 
 void CQlcNodeData::Close()
@@ -174,9 +185,9 @@ void CQlcNodeData::AbandonWrite()
 
 void CQlcNodeData::FreePending()
 {
-    // The bytes of a note may be its plain text.
-    AfxSecureWipe(m_pending);
-    std::vector<BYTE>().swap(m_pending);
+    // The bytes of a note may be its plain text: its buffer wipes them, also
+    // those it left behind as it grew.
+    CSecureBytes().swap(m_pending);
 }
 
 BOOL CQlcNodeData::Open(const CQlcNode& node, int nMode, BOOL bCompress)
@@ -335,7 +346,7 @@ void CQlcNodeData::LoadCompressed()
             ThrowDamaged();
         if (dwPlain == 0)
             return;
-        m_lpBuffer = new BYTE[dwPlain];
+        AllocBuffer(dwPlain);
         gunzip.Get(m_lpBuffer, dwPlain);
     }
     catch (CFileException&)
@@ -386,9 +397,9 @@ void CQlcNodeData::LoadEnciphered()
         if (bCompressed ? dwPlain > (ULONGLONG)h.dwDataLength * kMaxInflateRatio + 1024 : h.dwDataLength != dwPlain)
             ThrowDamaged();
 
-        m_lpBuffer = new BYTE[dwPlain];
+        AllocBuffer(dwPlain);
         CryptoPP::Gunzip gunzip;
-        std::vector<BYTE> chunk(dwChunk);
+        CSecureBytes chunk(dwChunk);
         DWORD dwCopied = 0;
         for (DWORD dwDone = 0; dwDone < h.dwCipherLength;)
         {
@@ -638,7 +649,7 @@ BOOL CQlcNodeData::FlushEnciphered()
     }
     const DWORD dwBlock = CCryptDLLHandler::GetBlockSize(pEncryptor.get());
     const DWORD dwChunk = dwBlock * kBlocksPerChunk;
-    const std::vector<BYTE> checkBlock = pCrypt->MakeCheckBlock(strPassword, (DWORD)strPassword.GetLength());
+    const CSecureBytes checkBlock = pCrypt->MakeCheckBlock(strPassword, (DWORD)strPassword.GetLength());
 
     const DWORD dwPlain = m_stream.dwPosition;
     m_pGzip->MessageEnd();
@@ -658,7 +669,7 @@ BOOL CQlcNodeData::FlushEnciphered()
         writer.Write(checkBlock.data(), (UINT)checkBlock.size());
 
     DWORD dwCipherLength = 0, dwGzipLength = 0;
-    std::vector<BYTE> chunk(dwChunk);
+    CSecureBytes chunk(dwChunk);
     while (m_pGzip->MaxRetrievable() > 0)
     {
         const DWORD n = TakeOutput(*m_pGzip, chunk.data(), dwChunk);
@@ -725,7 +736,7 @@ BOOL CQlcNodeData::ChangeEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD d
     CQlcCipherPtr pDecryptor;
     if (bOldSide)
     {
-        std::vector<BYTE> key;
+        CSecureBytes key;
         pCrypt->DeriveKey(m_node.dwHashId, lpszOldPassword, dwOldPasswordLength, key, m_node.dwKeyLength);
         pDecryptor = pCrypt->CreateCipherFromKey(FALSE, m_node.dwCipherId, key);
         // Deciphering with a wrong password would turn the payload into
@@ -737,7 +748,7 @@ BOOL CQlcNodeData::ChangeEncryption(DWORD dwCipherId, DWORD dwKeyLength, DWORD d
             const std::vector<BYTE> verifier = pCrypt->MakeVerifier(pCheck.get());
             bProven = !verifier.empty() && CompareStored(verifier.data(), (DWORD)verifier.size());
         }
-        AfxSecureWipe(key);
+        key.clear();
         if (!pDecryptor)
         {
             g_log.WriteLine("WARNING: A node's encryption cannot change: the library refused its cipher.");
@@ -846,7 +857,7 @@ BOOL CQlcNodeData::Recode(QLC_CIPHER* pEncryptor, QLC_CIPHER* pDecryptor, LPCSTR
     CQlcFileWriter writer(writeStream.hFile, nullptr, dwChunk);
     writer.Seek(writeStream.dwStart);
 
-    std::vector<BYTE> checkBlock;
+    CSecureBytes checkBlock;
     DWORD dwHeaderPos = 0;
     DWORD dwNewVerifier = 0;
     if (pEncryptor != nullptr)
@@ -862,7 +873,7 @@ BOOL CQlcNodeData::Recode(QLC_CIPHER* pEncryptor, QLC_CIPHER* pDecryptor, LPCSTR
     }
 
     DWORD dwCipherLength = 0, dwDataLength = 0;
-    std::vector<BYTE> chunk(dwChunk);
+    CSecureBytes chunk(dwChunk);
     for (DWORD dwRead = 0; dwRead < dwCutLength;)
     {
         const DWORD m = std::min(dwChunk, dwSourceLength - dwRead);

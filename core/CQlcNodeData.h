@@ -8,6 +8,7 @@
 #include "core/QlcRecords.h"
 
 #include "framework/base/AfxDefs.h"
+#include "framework/base/AfxSecure.h"
 
 #include <memory>
 #include <vector>
@@ -88,6 +89,8 @@ protected:
     void LoadCompressed();
     // Marks the payload read as unreadable: nothing will be handed out.
     void SetDamaged(LPCSTR lpszWarning);
+    void AllocBuffer(DWORD dwSize);
+    // Wipes the decoded payload before it is freed.
     void FreeBuffer();
     // Forgets the bytes an uncompressed write holds until Flush.
     void FreePending();
@@ -112,8 +115,9 @@ protected:
     int m_nReadMode;
     int m_nWriteMode;
     LPBYTE m_lpBuffer;               // the decoded payload (rfBuffer)
+    DWORD m_dwBufferSize;
     std::unique_ptr<CryptoPP::Gzip> m_pGzip;
-    std::vector<BYTE> m_pending;     // an uncompressed write's bytes, until Flush
+    CSecureBytes m_pending;          // an uncompressed write's bytes, until Flush
     BOOL m_bDamaged;
 
 private:

@@ -178,6 +178,18 @@ BOOL CQlcTempFile::Wipe(HANDLE hFile, DWORD dwBlock)
     return FlushFileBuffers(hFile);
 }
 
+BOOL CQlcTempFile::WipeFile(LPCSTR lpszPathName)
+{
+    HANDLE h = CreateFileA(lpszPathName, GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    const BOOL bResult = Wipe(h, GetSectorSize(lpszPathName));
+    CloseHandle(h);
+    return bResult;
+}
+
 DWORD CQlcTempFile::GetSectorSize(LPCSTR lpszPathName)
 {
     CString strRoot = lpszPathName;

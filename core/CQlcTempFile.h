@@ -38,6 +38,9 @@ public:
     // blocks of dwBlock bytes, to at least its size. FALSE when the size
     // could not be read or a block not written.
     static BOOL Wipe(HANDLE hFile, DWORD dwBlock);
+    // The same by path, in blocks of the volume's sector size. Others may
+    // hold the file open (a reader that shares writing does not stop it).
+    static BOOL WipeFile(LPCSTR lpszPathName);
     // Bytes per sector of the volume that holds the path (the path before its
     // first backslash, or before the one after a leading double backslash);
     // 4096 when the volume cannot be asked.

@@ -14,6 +14,7 @@
 
 #include "framework/ole/CRichEditDoc.h"
 #include "imaging/PLWinBmp.h"
+#include "framework/base/AfxSecure.h"
 #include "framework/base/CMap.h"
 
 #include <vector>
@@ -118,6 +119,11 @@ public:
     // (nothing is written then) or the file cannot be written (a partly
     // written file is removed).
     BOOL Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress = nullptr);
+    // The node's decoded payload, whole, in a buffer that wipes itself. FALSE
+    // with the string id of the reason when the node is absent or its
+    // payload cannot be read (damaged, no password, no encryption library).
+    // Throws what the payload reader throws.
+    BOOL Data_ReadPayload(DWORD dwNodeId, CSecureBytes& data, UINT& nReason);
     // Writes an image node to a file: format 0 as the image file imported,
     // with the extension of its detected format; 1, 3, 7 and 9 re-encoded as
     // BMP, JPEG, PNG or TIFF with that format's extension. On FALSE the error
@@ -306,9 +312,6 @@ public:
     // up here for the next save.
     void OnFileProperties();
 
-    // Block size WipeFile writes for a file: the bytes per sector of its
-    // volume, 4096 when the volume cannot be asked.
-    static DWORD GetWipeBlockSize(LPCSTR lpszPathName);
     // The source file is a decrypted copy of the document's own, apart from
     // the notebook file.
     BOOL IsSourceDecryptedCopy() const;
@@ -354,10 +357,6 @@ protected:
     // closes it, which deletes it; the source becomes the notebook file again.
     void Data_DiscardDecryptedCopy();
 
-public:
-    // Overwrites a file with zeros (whole sectors) before it is deleted.
-    static BOOL WipeFile(LPCSTR lpszPathName);
-
 protected:
 
     HWND GetMessageOwner(BOOL bOnlyVisible) const;
@@ -402,8 +401,8 @@ protected:
     QLCFILEHEADER m_header;
     QLCSECTIONTABLE m_sectionTable;
     QLCCRYPTHEADER m_cryptHeader;
-    std::vector<BYTE> m_key;        // derived from the notebook password
-    std::vector<BYTE> m_checkBlock;
+    CSecureBytes m_key;             // derived from the notebook password
+    CSecureBytes m_checkBlock;
 
     // Logo
     PLWinBmp m_logo;

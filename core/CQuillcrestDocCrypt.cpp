@@ -21,7 +21,7 @@ namespace {
 // The notebook is enciphered in chunks of this many cipher blocks.
 const DWORD kBlocksPerChunk = 2048;
 
-void Wipe(std::vector<BYTE>& bytes)
+void Wipe(CSecureBytes& bytes)
 {
     AfxSecureWipe(bytes);
     bytes.clear();
@@ -43,7 +43,8 @@ BOOL ProcessChunks(CCryptDLLHandler& crypt, QLC_CIPHER* pCipher, CQlcFileReader&
 {
     const DWORD dwBlock = CCryptDLLHandler::GetBlockSize(pCipher);
     const DWORD dwChunk = dwBlock * kBlocksPerChunk;
-    std::vector<BYTE> chunk(dwChunk);
+    // Holds plain notebook bytes on one side of the cipher or the other.
+    CSecureBytes chunk(dwChunk);
     for (ULONGLONG ullDone = 0; ullDone < ullLength;)
     {
         const DWORD u = (DWORD)std::min<ULONGLONG>(dwChunk, ullLength - ullDone);
@@ -92,17 +93,35 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
         return 2;
     }
 
-    CString strPassword;
-    if (!QlcPrompts().AskPassword(strPassword))
-        return 2;
+    // The password lives in a buffer that wipes itself, whichever way this
+    // returns or throws; the prompt's string is wiped at once.
+    CSecureBytes password;
+    {
+        CString strPassword;
+        BOOL bAnswered = FALSE;
+        try
+        {
+            bAnswered = QlcPrompts().AskPassword(strPassword);
+            password.assign(strPassword.GetString(), strPassword.GetString() + strPassword.GetLength());
+        }
+        catch (...)
+        {
+            AfxSecureWipe(strPassword);
+            throw;
+        }
+        AfxSecureWipe(strPassword);
+        if (!bAnswered)
+            return 2;
+    }
+    const LPCSTR lpszPassword = reinterpret_cast<LPCSTR>(password.data());
+    const DWORD dwPasswordLength = (DWORD)password.size();
 
-    std::vector<BYTE> key;
-    pCrypt->DeriveKey(header.dwHashId, strPassword, (DWORD)strPassword.GetLength(), key, header.dwKeyLength);
+    CSecureBytes key;
+    pCrypt->DeriveKey(header.dwHashId, lpszPassword, dwPasswordLength, key, header.dwKeyLength);
     CQlcCipherPtr pDecryptor = pCrypt->CreateCipherFromKey(FALSE, header.dwCipherId, key);
     CQlcCipherPtr pEncryptor = pCrypt->CreateCipherFromKey(TRUE, header.dwCipherId, key);
     if (!pDecryptor || !pEncryptor)
     {
-        Wipe(key);
         QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_ENCRYPTION_UNAVAILABLE),
                                 AfxLoadText(IDS_QLC_CAPTION_ACCESS_DENIED), MB_ICONWARNING);
         return 2;
@@ -120,14 +139,13 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     }
     if (!bRight)
     {
-        Wipe(key);
         QlcPrompts().MessageBox(GetMessageOwner(FALSE), AfxLoadText(IDS_QLC_WRONG_PASSWORD),
                                 AfxLoadText(IDS_QLC_CAPTION_OPEN_FILE), MB_ICONWARNING);
         return 2;
     }
     pEncryptor.reset();
 
-    std::vector<BYTE> checkBlock;
+    CSecureBytes checkBlock;
     if (header.dwCheckBlockLength != 0)
     {
         checkBlock.resize(header.dwCheckBlockLength);
@@ -136,7 +154,7 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     else
     {
         // Older envelopes have none: make it, so the next save writes one.
-        checkBlock = pCrypt->MakeCheckBlock(strPassword, (DWORD)strPassword.GetLength());
+        checkBlock = pCrypt->MakeCheckBlock(lpszPassword, dwPasswordLength);
         header.dwCheckBlockLength = (DWORD)checkBlock.size();
     }
 
@@ -146,8 +164,6 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     CQlcTempFile copy;
     if (!copy.CreateInTempFolder(0))
     {
-        Wipe(key);
-        Wipe(checkBlock);
         g_log.WriteLine("WARNING: A temporary file for the decrypted notebook could not be created.");
         throw CFileException(CFileException::genericException, ERROR_CANNOT_MAKE);
     }
@@ -163,8 +179,6 @@ int CQuillcrestDoc::Data_OpenEnvelope(CQlcFileReader& reader)
     catch (...)
     {
         copy.Discard(TRUE);
-        Wipe(key);
-        Wipe(checkBlock);
         throw;
     }
     pDecryptor.reset();
@@ -267,20 +281,14 @@ BOOL CQuillcrestDoc::Data_SetFileEncryption(DWORD dwCipherId, DWORD dwKeyLength,
     CCryptDLLHandler* pCrypt = QlcCrypt();
     if (pCrypt == nullptr)
         return FALSE;
-    std::vector<BYTE> key;
+    CSecureBytes key;
     if (!pCrypt->DeriveKey(dwHashId, lpszPassword, dwPasswordLength, key, dwKeyLength))
-    {
-        Wipe(key);
         return FALSE;
-    }
     CQlcCipherPtr pEncryptor = pCrypt->CreateCipherFromKey(TRUE, dwCipherId, key);
     const std::vector<BYTE> verifier = pCrypt->MakeVerifier(pEncryptor.get());
     if (!pEncryptor || verifier.empty())
-    {
-        Wipe(key);
         return FALSE;
-    }
-    std::vector<BYTE> checkBlock = pCrypt->MakeCheckBlock(lpszPassword, dwPasswordLength);
+    CSecureBytes checkBlock = pCrypt->MakeCheckBlock(lpszPassword, dwPasswordLength);
 
     Wipe(m_key);
     Wipe(m_checkBlock);
@@ -301,7 +309,7 @@ void CQuillcrestDoc::Data_DiscardDecryptedCopy()
     // closing it deletes it.
     if (m_hSourceFile != INVALID_HANDLE_VALUE && m_hSourceFile != m_hNotebookFile)
     {
-        if (!CQlcTempFile::Wipe(m_hSourceFile, GetWipeBlockSize(m_strSourcePath)))
+        if (!CQlcTempFile::Wipe(m_hSourceFile, CQlcTempFile::GetSectorSize(m_strSourcePath)))
             g_log.WriteLine("WARNING: The decrypted copy of the notebook could not be overwritten.");
         CloseHandle(m_hSourceFile);
     }

@@ -1048,20 +1048,3 @@ BOOL CQuillcrestDoc::Data_WriteFileInner()
     }
     return TRUE;
 }
-
-DWORD CQuillcrestDoc::GetWipeBlockSize(LPCSTR lpszPathName)
-{
-    return CQlcTempFile::GetSectorSize(lpszPathName);
-}
-
-BOOL CQuillcrestDoc::WipeFile(LPCSTR lpszPathName)
-{
-    const DWORD dwBlock = GetWipeBlockSize(lpszPathName);
-    HANDLE h = CreateFileA(lpszPathName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return FALSE;
-    const BOOL bResult = CQlcTempFile::Wipe(h, dwBlock);
-    CloseHandle(h);
-    return bResult;
-}

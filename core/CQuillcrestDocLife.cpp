@@ -64,7 +64,7 @@ CQuillcrestDoc::~CQuillcrestDoc()
     // plain text: zeros over it before the close deletes it.
     if (m_hWorkFile != INVALID_HANDLE_VALUE)
     {
-        if (!CQlcTempFile::Wipe(m_hWorkFile, GetWipeBlockSize(m_strWorkPath)))
+        if (!CQlcTempFile::Wipe(m_hWorkFile, CQlcTempFile::GetSectorSize(m_strWorkPath)))
             g_log.WriteLine("WARNING: The temporary work file could not be overwritten before its removal.");
         CloseHandle(m_hWorkFile); // deleted on close
         m_hWorkFile = INVALID_HANDLE_VALUE;

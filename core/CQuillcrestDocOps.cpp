@@ -172,43 +172,6 @@ DWORD NodeFromPath(CQuillcrestDoc* pDoc, LPCSTR lpszCaller, LPCSTR lpszPath, int
     return NodeFromFile(pDoc, file, nType, TRUE);
 }
 
-// The decoded payload of a node, whole. FALSE with a reason when the node
-// is absent or its payload cannot be read (damaged, no password, no
-// encryption library). Throws what the payload reader throws.
-BOOL ReadWholePayload(CQuillcrestDoc* pDoc, DWORD dwNodeId, std::vector<BYTE>& data, UINT& nReason)
-{
-    // One read: no other thread's write comes between its pieces.
-    CQlcDocLock::CScoped lock(pDoc->GetLock());
-    data.clear();
-    CQlcNode node(pDoc, dwNodeId);
-    CQlcNodeData* pData = node.GetDataForRead();
-    if (pData == nullptr)
-    {
-        nReason = IDS_QLC_NODE_MISSING;
-        return FALSE;
-    }
-    if (pData->IsDamaged())
-    {
-        nReason = IDS_QLC_NODE_DATA_UNREADABLE;
-        return FALSE;
-    }
-    data.reserve(node.GetPlainSize());
-    std::vector<BYTE> piece(kPiece);
-    for (;;)
-    {
-        const UINT n = pData->Get(piece.data(), kPiece);
-        if (n == 0)
-            break;
-        data.insert(data.end(), piece.begin(), piece.begin() + n);
-    }
-    if (data.size() != node.GetPlainSize())
-    {
-        nReason = IDS_QLC_NODE_DATA_SHORT;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Keeps walking into folders below the parent; seen stops a damaged
 // notebook whose parents form a loop.
 // Descendants of a node, each folder's after its own descendants, children
@@ -380,7 +343,7 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
 
         const ULONGLONG ullSize = node.GetPlainSize();
         ULONGLONG ullDone = 0;
-        std::vector<BYTE> piece(kPiece);
+        CSecureBytes piece(kPiece);
         for (;;)
         {
             const UINT n = pData->Get(piece.data(), kPiece);
@@ -417,6 +380,40 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
     return FALSE;
 }
 
+BOOL CQuillcrestDoc::Data_ReadPayload(DWORD dwNodeId, CSecureBytes& data, UINT& nReason)
+{
+    // One read: no other thread's write comes between its pieces.
+    CQlcDocLock::CScoped lock(GetLock());
+    data.clear();
+    CQlcNode node(this, dwNodeId);
+    CQlcNodeData* pData = node.GetDataForRead();
+    if (pData == nullptr)
+    {
+        nReason = IDS_QLC_NODE_MISSING;
+        return FALSE;
+    }
+    if (pData->IsDamaged())
+    {
+        nReason = IDS_QLC_NODE_DATA_UNREADABLE;
+        return FALSE;
+    }
+    data.reserve(node.GetPlainSize());
+    CSecureBytes piece(kPiece);
+    for (;;)
+    {
+        const UINT n = pData->Get(piece.data(), kPiece);
+        if (n == 0)
+            break;
+        data.insert(data.end(), piece.begin(), piece.begin() + n);
+    }
+    if (data.size() != node.GetPlainSize())
+    {
+        nReason = IDS_QLC_NODE_DATA_SHORT;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CQuillcrestDoc::Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, int nFormat, CString& strFinalPath)
 {
     strFinalPath = lpszPath;
@@ -429,9 +426,9 @@ BOOL CQuillcrestDoc::Data_GetImageExportPath(DWORD dwNodeId, LPCSTR lpszPath, in
     }
     try
     {
-        std::vector<BYTE> data;
+        CSecureBytes data;
         UINT nReason = 0;
-        if (!ReadWholePayload(this, dwNodeId, data, nReason) || data.size() > (size_t)INT_MAX)
+        if (!Data_ReadPayload(dwNodeId, data, nReason) || data.size() > (size_t)INT_MAX)
             return FALSE;
         // The same detection the decoder makes on the bytes in memory.
         const int nSize = (int)data.size();
@@ -471,9 +468,9 @@ BOOL CQuillcrestDoc::Data_ExportImage(DWORD dwNodeId, LPCSTR lpszPath, int nForm
     {
         // Format 0 writes the bytes imported: the payload deciphered and
         // decompressed, never as stored.
-        std::vector<BYTE> data;
+        CSecureBytes data;
         UINT nReason = 0;
-        if (!ReadWholePayload(this, dwNodeId, data, nReason))
+        if (!Data_ReadPayload(dwNodeId, data, nReason))
         {
             SetError(lpszError, nReason);
             return FALSE;

@@ -4,6 +4,7 @@
 #include "core/CQlcAppServices.h"
 #include "core/res/CoreRes.h"
 
+#include "framework/base/AfxLibrary.h"
 #include "framework/base/CUiChannel.h"
 #include "framework/res/AfxRes.h"
 #include "outside/textconv/TextConvApi.h"
@@ -424,7 +425,7 @@ BOOL CTextConvLib::ForeignToRtf(CTextConverter& converter, LPCSTR lpszSource, LP
     {
         // Declared in the order of release, last first: the target is closed,
         // then UninitConverter runs, then the blocks and the DLL are freed.
-        CLibraryPtr library(LoadLibraryA(converter.m_strPath));
+        CLibraryPtr library(AfxLoadLibrary(converter.m_strPath));
         if (!library)
         {
             TRACE("Text converter DLL cannot be loaded (error %lu)\n", GetLastError());
@@ -488,7 +489,7 @@ BOOL CTextConvLib::ForeignToRtf(CTextConverter& converter, LPCSTR lpszSource, LP
 
 BOOL CTextConvLib::DoMSConvExport(CTextConverter& converter, LPCSTR lpszSource, LPCSTR lpszTarget)
 {
-    CLibraryPtr library(LoadLibraryA(converter.m_strPath));
+    CLibraryPtr library(AfxLoadLibrary(converter.m_strPath));
     if (!library)
     {
         TRACE("Text converter DLL cannot be loaded (error %lu)\n", GetLastError());

@@ -416,15 +416,16 @@ bool PLMetafileRecords::IsSoundEnhancedRecord(const uint8_t* r, uint32_t n, uint
         table[size_t(u32(8))] = kEmpty;
         return true;
     case 51:  // resize palette
-        return fits(16) && uses(8, kPalette);
+        return fits(16) && uses(8, kPalette) && u32(12) <= kMaxPaletteEntries;
     case 38:  // create pen
         return fits(28) && create(8, kPen);
     case 39:  // create brush: solid, hollow or one of the six hatches
         return fits(24) && u32(12) <= 2 && (u32(12) != 2 || u32(20) <= 5) && create(8, kBrush);
     case 49:  // create palette
-        return fits(16) && fits(16 + 4 * uint64_t(LE16(r + 14))) && create(8, kPalette);
-    case 50:  // set palette entries
-        return fits(20) && uses(8, kPalette) && fits(20 + 4 * u32(16));
+        return fits(16) && fits(16 + 4 * uint64_t(LE16(r + 14))) && LE16(r + 14) <= kMaxPaletteEntries &&
+               create(8, kPalette);
+    case 50:  // set palette entries: first, count
+        return fits(20) && uses(8, kPalette) && fits(20 + 4 * u32(16)) && u32(12) + u32(16) <= kMaxPaletteEntries;
     case 82:  // create font
         return fits(12 + 92) && create(8, kFont);
     case 93:  // create mono brush
@@ -632,6 +633,10 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     case 0x001E:  // save the state
         ++state.savedStates;
         break;
+    case 0x0139:  // resize palette: the new count
+        if (fits(8) && param(0) > kMaxPaletteEntries)
+            return false;
+        break;
     case 0x0127:  // restore a state: counted back (negative) or by its number
     {
         if (!fits(8))
@@ -716,10 +721,10 @@ bool PLMetafileRecords::IsSoundWindowsRecord(const uint8_t* r, uint64_t n, unsig
     case 0x02FC:  // create brush: solid, hollow or one of the six hatches
         return fits(14) && param(0) <= 2 && (param(0) != 2 || param(3) <= 5) && create(kBrush);
     case 0x00F7:  // create palette: version, entries
-        return fits(10) && fits(10 + 4 * param(1)) && create(kPalette);
+        return fits(10) && fits(10 + 4 * param(1)) && param(1) <= kMaxPaletteEntries && create(kPalette);
     case 0x0037:  // set palette entries: start, count
     case 0x0436:  // animate palette
-        return fits(10) && fits(10 + 4 * param(1));
+        return fits(10) && fits(10 + 4 * param(1)) && param(0) + param(1) <= kMaxPaletteEntries;
     case 0x0626:  // escape: function, byte count
         return fits(10) && fits(10 + param(1));
     case 0x06FF:  // create region: header, then scans
@@ -899,7 +904,12 @@ bool PLMetafileRecords::DrawingExtent(const uint8_t* r, uint32_t n, Extent& e)
         add(x + radius, y + radius);
         break;
     }
-    case 42: case 43: case 44: case 29: case 30:
+    case 42: case 44:  // ellipse, rounded rectangle
+        e.curve = true;
+        point(8);
+        point(16);
+        break;
+    case 43: case 29: case 30:
         point(8);
         point(16);
         break;
@@ -972,4 +982,48 @@ bool PLMetafileRecords::DrawingExtent(const uint8_t* r, uint32_t n, Extent& e)
         break;
     }
     return any;
+}
+
+unsigned PLMetafileRecords::DrawingTools(uint32_t type)
+{
+    switch (type)
+    {
+    case 2: case 3: case 4: case 5: case 6: case 7: case 8:  // poly-lines, -gons and Beziers
+    case 85: case 86: case 87: case 88: case 89: case 90: case 91:
+    case 41: case 42: case 43: case 44: case 45: case 46: case 47: case 54: case 55:  // shapes, lines, arcs
+    case 56: case 92:  // poly draw
+    case 63: case 64: case 66:  // path stroked and filled, stroked, widened
+        return kUsesPen;
+    case 83: case 84: case 96: case 97: case 108:  // text
+        return kUsesFont;
+    default:
+        return kNoTools;
+    }
+}
+
+uint64_t PLMetafileRecords::DrawingCount(const uint8_t* r, uint32_t n)
+{
+    auto u32 = [r, n](uint64_t at) { return at + 4 <= n ? uint64_t(LE32(r + at)) : 0; };
+    switch (LE32(r))
+    {
+    case 2: case 3: case 4: case 5: case 6: case 85: case 86: case 87: case 88: case 89: case 56: case 92:
+        return u32(24);
+    case 7: case 8: case 90: case 91:  // polygons, then points
+        return std::max(u32(24), u32(28));
+    case 118:  // vertices, then shapes
+        return std::max(u32(24), u32(28));
+    case 83: case 84:
+        return u32(44);
+    case 108:
+        return u32(16);
+    case 96: case 97:  // the characters of every piece
+    {
+        uint64_t chars = 0;
+        for (uint64_t i = 0; i < u32(36) && 40 + 40 * i + 12 <= n; ++i)
+            chars += u32(40 + 40 * i + 8);
+        return chars;
+    }
+    default:
+        return 0;
+    }
 }

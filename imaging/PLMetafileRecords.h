@@ -18,6 +18,10 @@ class PLMetafileRecords
 public:
     // Largest coordinate, extent or size (either sign) a record may give.
     static constexpr int64_t kMaxCoordinate = int64_t(1) << 27;
+    // Most entries a palette may be given. The system allocates (and
+    // clears) what a resize asks for before anything else; no display shows
+    // more than 256 colours through a palette.
+    static constexpr uint32_t kMaxPaletteEntries = 1024;
 
     // An enhanced metafile: the header record, records within the file's
     // stated size and an end-of-file record.
@@ -45,15 +49,33 @@ public:
 
     // The box, in logical units, of what an enhanced metafile record draws
     // (its rectangle, points, destination or region), so that it can be
-    // checked against the device before it is played. curve: an arc, chord,
-    // pie or their kin, which the system draws point by point. False for
-    // records that draw nothing by themselves. The record must be sound.
+    // checked against the device before it is played. curve: an ellipse, a
+    // rounded rectangle, an arc, chord, pie or their kin, which the system
+    // draws point by point. False for records that draw nothing by
+    // themselves. The record must be sound.
     struct Extent
     {
         double left = 0, top = 0, right = 0, bottom = 0;
         bool curve = false;
     };
     static bool DrawingExtent(const uint8_t* record, uint32_t bytes, Extent& extent);
+
+    // What an enhanced metafile record draws with besides its own data: the
+    // current pen (lines, outlines, a path stroked or widened) and the
+    // current font (text), whose size on the device the system's drawing
+    // takes as it comes.
+    enum Tools : unsigned
+    {
+        kNoTools = 0,
+        kUsesPen = 1,
+        kUsesFont = 2,
+    };
+    static unsigned DrawingTools(uint32_t type);
+
+    // How many points, vertices or characters an enhanced metafile record
+    // hands the system to draw (0 for records that hand it none). The
+    // record must be sound.
+    static uint64_t DrawingCount(const uint8_t* record, uint32_t bytes);
 
     // What a slot of the handle table holds.
     enum ObjectKind : uint8_t

@@ -11,6 +11,11 @@
 
 namespace
 {
+// Ancillary chunks the library may hold in memory at all (none is read but
+// the resolution), and the most bytes it may allocate for one.
+const png_uint_32 kMaxAncillaryChunks = 32;
+const png_alloc_size_t kMaxChunkBytes = 1 << 20;
+
 // Owns the library's read structures for one decode, on every path.
 struct PngReadGuard
 {
@@ -57,6 +62,17 @@ void PLPNGDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)
     g.info = png_create_info_struct(g.png);
     if (!g.info)
         ThrowError(PL_ERR_NO_MEMORY, "Cannot create the PNG info structure.");
+
+    // A small file must cost no more than its image needs: a text chunk may
+    // declare gigabytes, which the library would allocate before reading
+    // (a length beyond its limit is only a warning). Every ancillary chunk
+    // the decoder does not use is skipped unread; the one it does (pHYs,
+    // the resolution) has a fixed size.
+    png_set_keep_unknown_chunks(g.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    static const png_byte kResolutionChunk[] = "pHYs";
+    png_set_keep_unknown_chunks(g.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kResolutionChunk, 1);
+    png_set_chunk_malloc_max(g.png, kMaxChunkBytes);
+    png_set_chunk_cache_max(g.png, kMaxAncillaryChunks);
 
     png_set_read_fn(g.png, source, ReadData);
     png_read_info(g.png, g.info);

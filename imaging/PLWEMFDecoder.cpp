@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -108,6 +109,38 @@ const DWORD kGraceMilliseconds = 1000;
 
 const char* const kFailed = "Windows Metafile functions failed to load this image.";
 const char* const kTooLong = "Playing the metafile took too long; it was abandoned.";
+const char* const kStillPlaying =
+    "An earlier metafile that took too long is still being played; this one was not started.";
+
+std::atomic<PLWEMFDecoder::RecordHook> g_RecordHook(nullptr);
+
+// The thread of the playback abandoned last, while it may still run: the
+// system's drawing is not asked for anything else before it has ended, so
+// an abandoned playback can never pile up with others.
+std::mutex g_AbandonedLock;
+HANDLE g_AbandonedThread = nullptr;
+
+// Waits as long as the limit for an abandoned playback to end; false when
+// it still runs.
+bool AwaitAbandoned(unsigned limit)
+{
+    std::lock_guard<std::mutex> lock(g_AbandonedLock);
+    if (!g_AbandonedThread)
+        return true;
+    if (WaitForSingleObject(g_AbandonedThread, limit) == WAIT_TIMEOUT)
+        return false;
+    CloseHandle(g_AbandonedThread);
+    g_AbandonedThread = nullptr;
+    return true;
+}
+
+void KeepAbandoned(HANDLE thread)
+{
+    std::lock_guard<std::mutex> lock(g_AbandonedLock);
+    if (g_AbandonedThread)
+        CloseHandle(g_AbandonedThread);
+    g_AbandonedThread = thread;
+}
 
 // One playback, shared by the decoder and the thread that plays: the thread
 // owns a reference of its own, so that an abandoned playback can run on
@@ -139,33 +172,53 @@ struct Playback
     }
 };
 
-// The box of a record's drawing on the device, through the context's world
-// and page transforms as they stand before the record is played.
-bool FitsTheDevice(HDC dc, const ENHMETARECORD* record)
+// The context's world and page transforms as they stand before a record is
+// played: logical units to device pixels.
+struct DeviceMapping
+{
+    XFORM world = {1, 0, 0, 1, 0, 0};
+    POINT windowOrg = {0, 0}, viewportOrg = {0, 0};
+    SIZE windowExt = {1, 1}, viewportExt = {1, 1};
+
+    explicit DeviceMapping(HDC dc)
+    {
+        GetWorldTransform(dc, &world);
+        GetWindowOrgEx(dc, &windowOrg);
+        GetViewportOrgEx(dc, &viewportOrg);
+        GetWindowExtEx(dc, &windowExt);
+        GetViewportExtEx(dc, &viewportExt);
+    }
+    bool IsUsable() const { return windowExt.cx != 0 && windowExt.cy != 0; }
+    void Map(double lx, double ly, double& x, double& y) const
+    {
+        x = lx * world.eM11 + ly * world.eM21 + world.eDx;
+        y = lx * world.eM12 + ly * world.eM22 + world.eDy;
+        x = (x - windowOrg.x) * viewportExt.cx / windowExt.cx + viewportOrg.x;
+        y = (y - windowOrg.y) * viewportExt.cy / windowExt.cy + viewportOrg.y;
+    }
+    // What one logical unit becomes on the device, along the axis that
+    // stretches most.
+    double Scale() const
+    {
+        const double sx = double(viewportExt.cx) / windowExt.cx, sy = double(viewportExt.cy) / windowExt.cy;
+        return std::max(std::hypot(world.eM11 * sx, world.eM12 * sy), std::hypot(world.eM21 * sx, world.eM22 * sy));
+    }
+};
+
+// The box of a record's drawing on the device.
+bool FitsTheDevice(const DeviceMapping& mapping, const ENHMETARECORD* record)
 {
     PLMetafileRecords::Extent e;
     if (!PLMetafileRecords::DrawingExtent(reinterpret_cast<const uint8_t*>(record), record->nSize, e))
         return true;
-    XFORM w = {1, 0, 0, 1, 0, 0};
-    GetWorldTransform(dc, &w);
-    POINT windowOrg = {0, 0}, viewportOrg = {0, 0};
-    SIZE windowExt = {1, 1}, viewportExt = {1, 1};
-    GetWindowOrgEx(dc, &windowOrg);
-    GetViewportOrgEx(dc, &viewportOrg);
-    GetWindowExtEx(dc, &windowExt);
-    GetViewportExtEx(dc, &viewportExt);
-    if (windowExt.cx == 0 || windowExt.cy == 0)
+    if (!mapping.IsUsable())
         return false;
-
     double left = 0, top = 0, right = 0, bottom = 0;
     const double xs[2] = {e.left, e.right}, ys[2] = {e.top, e.bottom};
     for (int i = 0; i < 4; ++i)
     {
-        const double lx = xs[i & 1], ly = ys[i >> 1];
-        double x = lx * w.eM11 + ly * w.eM21 + w.eDx;
-        double y = lx * w.eM12 + ly * w.eM22 + w.eDy;
-        x = (x - windowOrg.x) * viewportExt.cx / windowExt.cx + viewportOrg.x;
-        y = (y - windowOrg.y) * viewportExt.cy / windowExt.cy + viewportOrg.y;
+        double x = 0, y = 0;
+        mapping.Map(xs[i & 1], ys[i >> 1], x, y);
         if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > PLWEMFDecoder::kMaxDeviceCoordinate ||
             std::fabs(y) > PLWEMFDecoder::kMaxDeviceCoordinate)
             return false;
@@ -177,6 +230,71 @@ bool FitsTheDevice(HDC dc, const ENHMETARECORD* record)
     return !e.curve || (right - left <= PLWEMFDecoder::kMaxCurveSide && bottom - top <= PLWEMFDecoder::kMaxCurveSide);
 }
 
+// The width of the context's pen in logical units; 0 when it draws nothing.
+double PenWidth(HDC dc)
+{
+    HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+    if (!pen)
+        return 0;
+    if (GetObjectType(pen) == OBJ_PEN)
+    {
+        LOGPEN logical = {};
+        if (!GetObjectW(pen, sizeof(logical), &logical) || logical.lopnStyle == PS_NULL)
+            return 0;
+        return std::fabs(double(logical.lopnWidth.x));
+    }
+    if (GetObjectType(pen) == OBJ_EXTPEN)
+    {
+        // Followed by its style entries, as many as the record held.
+        const int bytes = GetObjectW(pen, 0, nullptr);
+        std::vector<uint8_t> buffer(std::max<size_t>(size_t(bytes > 0 ? bytes : 0), sizeof(EXTLOGPEN)), 0);
+        if (!GetObjectW(pen, int(buffer.size()), buffer.data()))
+            return 0;
+        const EXTLOGPEN* extended = reinterpret_cast<const EXTLOGPEN*>(buffer.data());
+        if ((extended->elpPenStyle & PS_STYLE_MASK) == PS_NULL)
+            return 0;
+        if ((extended->elpPenStyle & PS_TYPE_MASK) == PS_COSMETIC)
+            return 1;
+        return double(extended->elpWidth);
+    }
+    return 0;
+}
+
+// The height or width of the context's font in logical units, whichever is
+// larger.
+double FontSize(HDC dc)
+{
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    LOGFONTW logical = {};
+    if (!font || !GetObjectW(font, sizeof(logical), &logical))
+        return 0;
+    return std::max(std::fabs(double(logical.lfHeight)), std::fabs(double(logical.lfWidth)));
+}
+
+// Whether a record can be played safely: no more points or characters than
+// the system draws in time, its drawing within the device, and the pen and
+// font it draws with of a size the system draws in time.
+bool PlaysSafely(HDC dc, const ENHMETARECORD* record)
+{
+    if (PLMetafileRecords::DrawingCount(reinterpret_cast<const uint8_t*>(record), record->nSize) >
+        PLWEMFDecoder::kMaxDrawingCount)
+        return false;
+    const DeviceMapping mapping(dc);
+    if (!FitsTheDevice(mapping, record))
+        return false;
+    const unsigned tools = PLMetafileRecords::DrawingTools(record->iType);
+    if (tools == PLMetafileRecords::kNoTools)
+        return true;
+    if (!mapping.IsUsable())
+        return false;
+    const double scale = mapping.Scale();
+    if ((tools & PLMetafileRecords::kUsesPen) && !(PenWidth(dc) * scale <= PLWEMFDecoder::kMaxPenWidth))
+        return false;
+    if ((tools & PLMetafileRecords::kUsesFont) && !(FontSize(dc) * scale <= PLWEMFDecoder::kMaxTextSize))
+        return false;
+    return true;
+}
+
 // Plays one record, unless the time is up or its drawing is beyond what the
 // system draws safely (then it is left out).
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int objects, LPARAM parameter)
@@ -184,12 +302,14 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record,
     try
     {
         Playback& job = *reinterpret_cast<Playback*>(parameter);
+        if (const PLWEMFDecoder::RecordHook hook = g_RecordHook.load())
+            hook(record->iType);
         if (job.stop || GetTickCount64() > job.deadline)
         {
             job.stop = true;
             return FALSE;
         }
-        if (FitsTheDevice(dc, record))
+        if (PlaysSafely(dc, record))
             PlayEnhMetaFileRecord(dc, table, record, UINT(objects));
         return TRUE;
     }
@@ -344,6 +464,8 @@ DWORD WINAPI PlayThread(LPVOID parameter)
 void RunPlayback(const std::shared_ptr<Playback>& job)
 {
     const unsigned limit = PLWEMFDecoder::GetPlaybackLimit();
+    if (!AwaitAbandoned(limit))
+        PLPicDecoder::ThrowError(PL_ERR_UNSUPPORTED, kStillPlaying);
     job->deadline = GetTickCount64() + limit;
     std::unique_ptr<std::shared_ptr<Playback>> holder(new std::shared_ptr<Playback>(job));
     HANDLE thread = CreateThread(nullptr, 0, PlayThread, holder.get(), 0, nullptr);
@@ -355,7 +477,7 @@ void RunPlayback(const std::shared_ptr<Playback>& job)
         job->stop = true;
         if (WaitForSingleObject(thread, kGraceMilliseconds) == WAIT_TIMEOUT)
         {
-            CloseHandle(thread);
+            KeepAbandoned(thread);
             PLPicDecoder::ThrowError(PL_ERR_UNSUPPORTED, kTooLong);
         }
     }
@@ -377,6 +499,11 @@ void PLWEMFDecoder::SetPlaybackLimit(unsigned milliseconds)
 unsigned PLWEMFDecoder::GetPlaybackLimit()
 {
     return g_PlaybackLimit;
+}
+
+void PLWEMFDecoder::SetRecordHook(RecordHook hook)
+{
+    g_RecordHook = hook;
 }
 
 void PLWEMFDecoder::DecodeBody(PLDataSource* source, PLBmp* bmp)

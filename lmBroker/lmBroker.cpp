@@ -22,6 +22,29 @@ int g_nextDictionaryId = 0;
 HMODULE g_hEngine = nullptr;
 EngineFunctionTable g_engineTable = {};
 
+// The engine beside this library, by full path: a bare name would be looked
+// for along the search path, the folder the program was started in
+// included. Empty when this library's own path cannot be told.
+std::string EnginePath()
+{
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(&EnginePath), &self))
+        return std::string();
+    char path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return std::string();
+    // By character: a trail byte of a double-byte character may be a backslash.
+    const char* slash = nullptr;
+    for (const char* p = path; *p; p = CharNextA(p))
+        if (*p == '\\')
+            slash = p;
+    if (!slash)
+        return std::string();
+    return std::string(static_cast<const char*>(path), slash + 1) + "lmEngine.dll";
+}
+
 // Shuts the engine down and frees it. Nothing of it may be called afterwards.
 void ReleaseEngine()
 {
@@ -107,7 +130,11 @@ int __stdcall LoadDictionaryEngine(int id, EngineFunctionTable* out)
         // Every selection starts a freshly loaded engine.
         ReleaseEngine();
 
-        g_hEngine = LoadLibraryA("lmEngine.dll");
+        const std::string enginePath = EnginePath();
+        if (enginePath.empty())
+            return -1;
+        // Its own libraries come from its folder first.
+        g_hEngine = LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!g_hEngine)
             return -1;
 

@@ -5,7 +5,10 @@
 #include <exdispid.h>
 #include <ocidl.h>
 #include <oleidl.h>
+#include <servprov.h>
+#include <urlmon.h>
 
+#include <cstring>
 #include <string>
 
 IMPLEMENT_DYNCREATE(CHtmlView, CView)
@@ -87,12 +90,16 @@ private:
 
 // ---------------------------------------------------------------------------
 // The container side the browser talks to: client site, in-place site and
-// frame of the view's window, and the sink of the browser's events.
+// frame of the view's window, the sink of the browser's events (and the
+// source of its ambient properties), and the security manager the browser
+// asks for through the site before it lets a page act.
 
 class CHtmlView::CBrowserSite : public IOleClientSite,
                                 public IOleInPlaceSite,
                                 public IOleInPlaceFrame,
-                                public IDispatch
+                                public IDispatch,
+                                public IServiceProvider,
+                                public IInternetSecurityManager
 {
 public:
     explicit CBrowserSite(CHtmlView* pView) : m_nRef(1), m_pView(pView) {}
@@ -116,6 +123,10 @@ public:
             *ppv = static_cast<IOleInPlaceFrame*>(this);
         else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID_DWebBrowserEvents2))
             *ppv = static_cast<IDispatch*>(this);
+        else if (IsEqualIID(riid, IID_IServiceProvider))
+            *ppv = static_cast<IServiceProvider*>(this);
+        else if (IsEqualIID(riid, IID_IInternetSecurityManager))
+            *ppv = static_cast<IInternetSecurityManager*>(this);
         if (*ppv == nullptr)
             return E_NOINTERFACE;
         AddRef();
@@ -231,12 +242,22 @@ public:
         return E_NOTIMPL;
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* pParams, VARIANT*, EXCEPINFO*,
-                        UINT*) override
+    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, DISPPARAMS* pParams, VARIANT* pVarResult,
+                        EXCEPINFO*, UINT*) override
     {
         // Called from the browser: nothing may unwind into it.
         try
         {
+            // A property asked for is an ambient property of the site;
+            // anything else is an event.
+            if ((wFlags & DISPATCH_PROPERTYGET) && !(wFlags & DISPATCH_METHOD))
+            {
+                if (pVarResult == nullptr)
+                    return E_POINTER;
+                ::VariantInit(pVarResult);
+                return m_pView != nullptr && m_pView->OnAmbientProperty(dispid, pVarResult) ? S_OK
+                                                                                             : DISP_E_MEMBERNOTFOUND;
+            }
             if (m_pView != nullptr && pParams != nullptr)
                 m_pView->OnBrowserEvent(dispid, pParams);
         }
@@ -244,6 +265,62 @@ public:
         {
         }
         return S_OK;
+    }
+
+    // IServiceProvider: the security manager is the only service offered.
+    STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppv) override
+    {
+        if (ppv == nullptr)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (!IsEqualGUID(guidService, SID_SInternetSecurityManager))
+            return E_NOINTERFACE;
+        return QueryInterface(riid, ppv);
+    }
+
+    // IInternetSecurityManager: the view decides the actions it wants to;
+    // everything else is the system's.
+    STDMETHODIMP SetSecuritySite(IInternetSecurityMgrSite*) override { return INET_E_DEFAULT_ACTION; }
+    STDMETHODIMP GetSecuritySite(IInternetSecurityMgrSite** ppSite) override
+    {
+        if (ppSite != nullptr)
+            *ppSite = nullptr;
+        return INET_E_DEFAULT_ACTION;
+    }
+    STDMETHODIMP MapUrlToZone(LPCWSTR, DWORD*, DWORD) override { return INET_E_DEFAULT_ACTION; }
+    STDMETHODIMP GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return INET_E_DEFAULT_ACTION; }
+    STDMETHODIMP ProcessUrlAction(LPCWSTR pwszUrl, DWORD dwAction, BYTE* pPolicy, DWORD cbPolicy, BYTE*, DWORD,
+                                  DWORD, DWORD) override
+    {
+        try
+        {
+            DWORD dwPolicy = 0;
+            if (m_pView == nullptr || !m_pView->OnUrlAction(pwszUrl, dwAction, &dwPolicy))
+                return INET_E_DEFAULT_ACTION;
+            if (pPolicy != nullptr && cbPolicy >= sizeof(DWORD))
+                memcpy(pPolicy, &dwPolicy, sizeof(DWORD));
+            return dwPolicy == URLPOLICY_ALLOW ? S_OK : S_FALSE;
+        }
+        catch (...)
+        {
+            // Unsure: the action is refused.
+            return S_FALSE;
+        }
+    }
+    STDMETHODIMP QueryCustomPolicy(LPCWSTR, REFGUID, BYTE** ppPolicy, DWORD* pcbPolicy, BYTE*, DWORD, DWORD) override
+    {
+        if (ppPolicy != nullptr)
+            *ppPolicy = nullptr;
+        if (pcbPolicy != nullptr)
+            *pcbPolicy = 0;
+        return INET_E_DEFAULT_ACTION;
+    }
+    STDMETHODIMP SetZoneMapping(DWORD, LPCWSTR, DWORD) override { return INET_E_DEFAULT_ACTION; }
+    STDMETHODIMP GetZoneMappings(DWORD, IEnumString** ppEnum, DWORD) override
+    {
+        if (ppEnum != nullptr)
+            *ppEnum = nullptr;
+        return INET_E_DEFAULT_ACTION;
     }
 
 private:
@@ -438,6 +515,21 @@ void CHtmlView::OnBrowserEvent(DISPID dispid, DISPPARAMS* pParams)
 
 void CHtmlView::OnBeforeNavigate2(LPCSTR, DWORD, LPCSTR, LPCSTR, BOOL* /*pbCancel*/)
 {
+}
+
+BOOL CHtmlView::OnAmbientProperty(DISPID, VARIANT*)
+{
+    return FALSE;
+}
+
+BOOL CHtmlView::OnUrlAction(LPCWSTR, DWORD, DWORD*)
+{
+    return FALSE;
+}
+
+IUnknown* CHtmlView::GetHostSite() const
+{
+    return m_pSite != nullptr ? static_cast<IOleClientSite*>(m_pSite) : nullptr;
 }
 
 void CHtmlView::OnNavigateComplete2(LPCSTR)

@@ -2,7 +2,9 @@
 // place inside the view's window. The browser is optional: where it cannot
 // be made (no browser engine) the view stays an empty window, navigation
 // does nothing and nobody is asked anything. The browser's events arrive as
-// the virtual On... handlers below.
+// the virtual On... handlers below; what the browser asks its host (ambient
+// properties, the policy for what a page may do) goes to the two virtual
+// On... answers.
 #pragma once
 
 #include "framework/docview/CView.h"
@@ -44,6 +46,18 @@ public:
     // One event of the browser with its arguments as the browser sends them
     // (last argument first); calls the handler above.
     void OnBrowserEvent(DISPID dispid, DISPPARAMS* pParams);
+
+    // --- What the browser asks its host ---------------------------------------
+    // An ambient property (DISPID_AMBIENT_...): TRUE with *pvar set answers
+    // it; FALSE (the default) leaves the browser's own default.
+    virtual BOOL OnAmbientProperty(DISPID dispid, VARIANT* pvar);
+    // Whether a page may take an action (URLACTION_...): TRUE with
+    // *pdwPolicy set (URLPOLICY_...) decides it; FALSE (the default) leaves
+    // it to the settings of the page's zone.
+    virtual BOOL OnUrlAction(LPCWSTR lpszURL, DWORD dwAction, DWORD* pdwPolicy);
+    // The host object the browser is given as its client site (null without
+    // a browser): the browser asks its questions through this object.
+    IUnknown* GetHostSite() const;
 
     void OnSize(UINT nType, int cx, int cy);
     void OnDestroy();

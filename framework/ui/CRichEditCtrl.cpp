@@ -1,5 +1,7 @@
 #include "framework/ui/CRichEditCtrl.h"
 
+#include "framework/base/AfxLibrary.h"
+
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
@@ -7,7 +9,7 @@ IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
 BOOL AFXAPI AfxInitRichEdit2()
 {
     // Kept for the whole run: the window class must outlive every control.
-    static HMODULE s_hRichEdit = ::LoadLibraryA("RICHED20.DLL");
+    static HMODULE s_hRichEdit = AfxLoadSystemLibrary("RICHED20.DLL");
     return s_hRichEdit != nullptr;
 }
 

@@ -1,6 +1,8 @@
-// The HTML view through real notebook windows: the page file it writes, the
+// The HTML view through real notebook windows: the page file it writes (the
+// mark of the web first, held against other programs while shown), the
 // names it takes, the files it removes (above all those of encrypted
-// nodes), what it does when no file can be made, and the quiet browser.
+// nodes), what it does when no file can be made, what the view answers the
+// browser about ActiveX controls, and the quiet browser.
 #include "NotebookWindowSupport.h"
 
 #include "app/CQlcHtmlView.h"
@@ -9,9 +11,28 @@
 
 #include "core/CQlcNode.h"
 
+#include <mshtmdid.h>
+#include <olectl.h>
+#include <urlmon.h>
+
 namespace {
 
 const char kPage[] = "<html><head><title>Page</title></head><body><p>Hello \x01\xff page</p></body></html>";
+// The mark of the web that puts a page in the Internet zone, as the file
+// must begin with it (written out here, not taken from the view).
+const char kMark[] = "<!-- saved from url=(0014)about:internet -->\r\n";
+
+// The mark in UTF-16 of either byte order.
+std::string Utf16Mark(bool bLittleEndian)
+{
+    std::string mark;
+    for (const char* p = kMark; *p; ++p)
+    {
+        mark += bLittleEndian ? *p : '\0';
+        mark += bLittleEndian ? '\0' : *p;
+    }
+    return mark;
+}
 
 BOOL Exists(const CString& strPath)
 {
@@ -61,6 +82,18 @@ protected:
         ::CreateDirectoryA(strDir, nullptr);
         return strDir + "\\";
     }
+    // Opens the notebook built and shows its page of the given name.
+    CQlcHtmlView* ShowPage(CNotebookBuilder& builder, LPCSTR lpszName)
+    {
+        m_pDoc = OpenBuilt(builder);
+        m_pFrame = m_pDoc != nullptr ? FrameOf(m_pDoc) : nullptr;
+        if (m_pFrame == nullptr || !m_pFrame->DisplayNode(TRUE, NodeIdByName(m_pDoc, lpszName)))
+            return nullptr;
+        return m_pFrame->GetHtmlView();
+    }
+    CQuillcrestDoc* m_pDoc = nullptr;
+    CChildFrame* m_pFrame = nullptr;
+
     // The files of ours in a folder, by name.
     std::vector<std::string> OurFiles(const CString& strDir)
     {
@@ -111,7 +144,7 @@ TEST_F(HtmlViewTest, ThePageIsWrittenAsStoredAndEachOpeningTakesItsOwnName)
     EXPECT_EQ(pView, pFrame->GetContentView());
     const CString strFirst = pView->GetPagePath();
     EXPECT_EQ(0, strFirst.Left(strTemp.GetLength() + 3).CompareNoCase(strTemp + "QLC"));
-    EXPECT_EQ(std::string(kPage), ReadFileBytes(strFirst));
+    EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strFirst));
     EXPECT_TRUE(Exists(pView->GetReservedPath()));
     EXPECT_EQ(std::string(CQlcHtmlView::PageNameFor(pView->GetReservedPath())), std::string(strFirst));
     // No browser here: nothing is said about it.
@@ -124,7 +157,7 @@ TEST_F(HtmlViewTest, ThePageIsWrittenAsStoredAndEachOpeningTakesItsOwnName)
     ASSERT_NE(nullptr, pView);
     const CString strSecond = pView->GetPagePath();
     EXPECT_NE(std::string(strFirst), std::string(strSecond));
-    EXPECT_EQ(std::string(kPage) + "<!-- two -->", ReadFileBytes(strSecond));
+    EXPECT_EQ(std::string(kMark) + kPage + "<!-- two -->", ReadFileBytes(strSecond));
     // The first view took its files with it.
     EXPECT_FALSE(Exists(strFirst));
     EXPECT_EQ(2u, OurFiles(strTemp).size());
@@ -153,7 +186,7 @@ TEST_F(HtmlViewTest, AnEncryptedPageLeavesNothingBehindWhenItsViewCloses)
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Secret")));
     ASSERT_NE(nullptr, pFrame->GetHtmlView());
     const CString strPage = pFrame->GetHtmlView()->GetPagePath();
-    EXPECT_EQ(std::string(kPage), ReadFileBytes(strPage));
+    EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strPage));
 
     // Closing the notebook closes the view.
     pDoc->OnCloseDocument();
@@ -174,7 +207,7 @@ TEST_F(HtmlViewTest, APageWithoutContentShowsEmpty)
     TakeMessages();
     ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, "Empty")));
     ASSERT_NE(nullptr, pFrame->GetHtmlView());
-    EXPECT_EQ("", ReadFileBytes(pFrame->GetHtmlView()->GetPagePath()));
+    EXPECT_EQ(kMark, ReadFileBytes(pFrame->GetHtmlView()->GetPagePath()));
     EXPECT_TRUE(TakeMessages().empty());
 }
 
@@ -253,8 +286,139 @@ TEST_F(HtmlViewTest, StaleFilesOfEarlierRunsAreRemovedButNotThoseOfALiveView)
     EXPECT_TRUE(Exists(strTemp + "notes.html"));
     EXPECT_TRUE(Exists(strTemp + "Qlc77.tmp"));
     // The live view's page and its name are still there.
-    EXPECT_EQ(std::string(kPage), ReadFileBytes(strLive));
+    EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strLive));
     EXPECT_TRUE(Exists(pFrame->GetHtmlView()->GetReservedPath()));
+}
+
+TEST_F(HtmlViewTest, PagesInUnicodeGetTheMarkAfterTheirByteOrderMark)
+{
+    const CString strTemp = TempDir();
+    CTempFolder temp(strTemp);
+    const std::string body = "<p>text</p>";
+    std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+    for (char ch : body)
+    {
+        utf16le += ch;
+        utf16le += '\0';
+        utf16be += '\0';
+        utf16be += ch;
+    }
+    CNotebookBuilder builder;
+    builder.Node(QLC_NODE_HTML, "UTF-8", 0, "\xEF\xBB\xBF" + body);
+    builder.Node(QLC_NODE_HTML, "UTF-16LE", 0, utf16le);
+    builder.Node(QLC_NODE_HTML, "UTF-16BE", 0, utf16be);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    const struct
+    {
+        const char* name;
+        std::string expected;
+    } cases[] = {
+        { "UTF-8", "\xEF\xBB\xBF" + std::string(kMark) + body },
+        { "UTF-16LE", "\xFF\xFE" + Utf16Mark(true) + utf16le.substr(2) },
+        { "UTF-16BE", "\xFE\xFF" + Utf16Mark(false) + utf16be.substr(2) },
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(pFrame->DisplayNode(TRUE, NodeIdByName(pDoc, c.name))) << c.name;
+        ASSERT_NE(nullptr, pFrame->GetHtmlView()) << c.name;
+        EXPECT_EQ(c.expected, ReadFileBytes(pFrame->GetHtmlView()->GetPagePath())) << c.name;
+    }
+}
+
+TEST_F(HtmlViewTest, NoOtherProgramMayChangeOrDeleteThePageWhileItIsShown)
+{
+    const CString strTemp = TempDir();
+    CTempFolder temp(strTemp);
+    CNotebookBuilder builder;
+    builder.Node(QLC_NODE_HTML, "Page", 0, kPage);
+    builder.Note("Note", 0, "{\\rtf1 text\\par}");
+    CQlcHtmlView* pView = ShowPage(builder, "Page");
+    ASSERT_NE(nullptr, pView);
+    const CString strPage = pView->GetPagePath();
+
+    // Reading, as the browser does, is allowed.
+    EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strPage));
+    // Writing, replacing and deleting are not.
+    HANDLE h = ::CreateFileA(strPage, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, ::GetLastError());
+    if (h != INVALID_HANDLE_VALUE)
+        ::CloseHandle(h);
+    EXPECT_FALSE(::DeleteFileA(strPage));
+    EXPECT_FALSE(::MoveFileA(strPage, strTemp + "moved.html"));
+    EXPECT_EQ(std::string(kMark) + kPage, ReadFileBytes(strPage));
+
+    // Once the page is no longer shown it is gone.
+    ASSERT_TRUE(m_pFrame->DisplayNode(TRUE, NodeIdByName(m_pDoc, "Note")));
+    EXPECT_FALSE(Exists(strPage));
+}
+
+TEST_F(HtmlViewTest, TheBrowserIsToldToRunAndDownloadNoActiveXControls)
+{
+    const CString strTemp = TempDir();
+    CTempFolder temp(strTemp);
+    CNotebookBuilder builder;
+    builder.Node(QLC_NODE_HTML, "Page", 0, kPage);
+    CQlcHtmlView* pView = ShowPage(builder, "Page");
+    ASSERT_NE(nullptr, pView);
+    ASSERT_TRUE(pView->HasBrowser()) << "the system's browser object could not be made";
+
+    // The site the browser object itself was given: what it asks, it asks
+    // there.
+    IOleObject* pObject = nullptr;
+    ASSERT_TRUE(SUCCEEDED(pView->GetBrowser()->QueryInterface(IID_IOleObject, (void**)&pObject)));
+    IOleClientSite* pSite = nullptr;
+    ASSERT_TRUE(SUCCEEDED(pObject->GetClientSite(&pSite)) && pSite != nullptr);
+    pObject->Release();
+
+    // The ambient download control: no ActiveX control run or downloaded;
+    // pictures, videos and sounds as usual.
+    IDispatch* pAmbient = nullptr;
+    ASSERT_TRUE(SUCCEEDED(pSite->QueryInterface(IID_IDispatch, (void**)&pAmbient)));
+    DISPPARAMS none = { nullptr, nullptr, 0, 0 };
+    VARIANT result;
+    ::VariantInit(&result);
+    ASSERT_EQ(S_OK, pAmbient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                     &none, &result, nullptr, nullptr));
+    ASSERT_EQ(VT_I4, result.vt);
+    EXPECT_EQ(DLCTL_NO_RUNACTIVEXCTLS, result.lVal & DLCTL_NO_RUNACTIVEXCTLS);
+    EXPECT_EQ(DLCTL_NO_DLACTIVEXCTLS, result.lVal & DLCTL_NO_DLACTIVEXCTLS);
+    EXPECT_EQ(DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS,
+              result.lVal & (DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS));
+    // Other ambient properties are the browser's own.
+    ::VariantInit(&result);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, pAmbient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
+                                                      DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr));
+    pAmbient->Release();
+
+    // The security manager the browser asks before a page acts.
+    IServiceProvider* pServices = nullptr;
+    ASSERT_TRUE(SUCCEEDED(pSite->QueryInterface(IID_IServiceProvider, (void**)&pServices)));
+    IInternetSecurityManager* pSecurity = nullptr;
+    ASSERT_TRUE(SUCCEEDED(pServices->QueryService(SID_SInternetSecurityManager, IID_IInternetSecurityManager,
+                                                  (void**)&pSecurity)));
+    pServices->Release();
+    const CString strUrl = pView->GetPagePath();
+    const std::wstring url(strUrl.GetString(), strUrl.GetString() + strUrl.GetLength());
+    for (DWORD dwAction : { (DWORD)URLACTION_ACTIVEX_RUN, (DWORD)URLACTION_DOWNLOAD_SIGNED_ACTIVEX,
+                            (DWORD)URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX, (DWORD)URLACTION_SCRIPT_OVERRIDE_SAFETY,
+                            (DWORD)URLACTION_ACTIVEX_CONFIRM_NOOBJECTSAFETY })
+    {
+        DWORD dwPolicy = URLPOLICY_ALLOW;
+        EXPECT_EQ(S_FALSE, pSecurity->ProcessUrlAction(url.c_str(), dwAction, (BYTE*)&dwPolicy, sizeof(dwPolicy),
+                                                       nullptr, 0, PUAF_DEFAULT, 0))
+            << std::hex << dwAction;
+        EXPECT_EQ((DWORD)URLPOLICY_DISALLOW, dwPolicy) << std::hex << dwAction;
+    }
+    // Everything else is left to the zone the mark of the web puts it in.
+    DWORD dwPolicy = 0;
+    EXPECT_EQ(INET_E_DEFAULT_ACTION, pSecurity->ProcessUrlAction(url.c_str(), URLACTION_SCRIPT_RUN, (BYTE*)&dwPolicy,
+                                                                 sizeof(dwPolicy), nullptr, 0, PUAF_DEFAULT, 0));
+    pSecurity->Release();
+    pSite->Release();
 }
 
 TEST_F(HtmlViewTest, TheStatusBarKeepsItsIdleTextWhenAPageOpens)

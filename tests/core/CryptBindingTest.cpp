@@ -128,11 +128,11 @@ TEST(CryptBindingTest, HelpersGiveDeterministicKeysVerifiersAndCheckBlocks)
     // Without the library nothing is made.
     EXPECT_FALSE(crypt.CreateCipher(TRUE, kAes, kSha256, 32, "pw", 2));
     EXPECT_TRUE(crypt.MakeCheckBlock("pw", 2).empty());
-    std::vector<BYTE> key;
+    CSecureBytes key;
     EXPECT_FALSE(crypt.DeriveKey(kSha256, "pw", 2, key, 32));
     ASSERT_TRUE(crypt.Load());
 
-    std::vector<BYTE> key1, key2, key3;
+    CSecureBytes key1, key2, key3;
     EXPECT_TRUE(crypt.DeriveKey(kSha256, "secret", 6, key1, 32));
     EXPECT_TRUE(crypt.DeriveKey(kSha256, "secret", 6, key2, 32));
     EXPECT_TRUE(crypt.DeriveKey(kSha256, "secreT", 6, key3, 32));
@@ -141,7 +141,7 @@ TEST(CryptBindingTest, HelpersGiveDeterministicKeysVerifiersAndCheckBlocks)
     EXPECT_NE(key1, key3);
     EXPECT_TRUE(crypt.DeriveKey(kSha1, "", 0, key3, 16)); // an empty password is a password
     EXPECT_FALSE(crypt.DeriveKey(0x999, "secret", 6, key3, 16));
-    EXPECT_EQ(std::vector<BYTE>(16, 0), key3);
+    EXPECT_EQ(CSecureBytes(16, 0), key3);
 
     const Bytes v1 = VerifierOf(crypt, kAes, kSha256, 32, "secret");
     const Bytes v2 = VerifierOf(crypt, kAes, kSha256, 32, "secret");

@@ -226,7 +226,8 @@ Bytes VerifierOf(CCryptDLLHandler& crypt, DWORD dwCipher, DWORD dwHash, DWORD dw
 
 Bytes CheckBlockOf(CCryptDLLHandler& crypt, LPCSTR lpszPassword)
 {
-    return crypt.MakeCheckBlock(lpszPassword, (DWORD)strlen(lpszPassword));
+    const CSecureBytes block = crypt.MakeCheckBlock(lpszPassword, (DWORD)strlen(lpszPassword));
+    return Bytes(block.begin(), block.end());
 }
 
 CTempFilesWatch::CTempFilesWatch() : m_before(ListQlcTempFiles())

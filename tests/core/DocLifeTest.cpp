@@ -5,6 +5,7 @@
 // commands, and the removal of the temporary files with zeros first.
 #include "core/CQlcAppServices.h"
 #include "core/CQlcNode.h"
+#include "core/CQlcTempFile.h"
 #include "core/CQuillcrestDoc.h"
 #include "core/res/CoreRes.h"
 
@@ -720,17 +721,17 @@ TEST_F(DocLifeTest, WipeFileTurnsAFileIntoZerosRoundedUpToTheSector)
     WriteFileBytes(strPath, TextBytes(10000, 3));
     const DWORD dwSector = SectorSizeOf(strPath);
     ASSERT_NE(0u, dwSector);
-    EXPECT_EQ(dwSector, CQuillcrestDoc::GetWipeBlockSize(strPath));
-    ASSERT_TRUE(CQuillcrestDoc::WipeFile(strPath));
+    EXPECT_EQ(dwSector, CQlcTempFile::GetSectorSize(strPath));
+    ASSERT_TRUE(CQlcTempFile::WipeFile(strPath));
     const Bytes after = ReadFileBytes(strPath);
     EXPECT_EQ((10000 + dwSector - 1) / dwSector * dwSector, after.size());
     EXPECT_TRUE(IsAllZero(after));
 
     // An empty file stays empty; a missing one is not wiped.
     WriteFileBytes(dir.Path("empty.bin"), Bytes());
-    EXPECT_TRUE(CQuillcrestDoc::WipeFile(dir.Path("empty.bin")));
+    EXPECT_TRUE(CQlcTempFile::WipeFile(dir.Path("empty.bin")));
     EXPECT_TRUE(ReadFileBytes(dir.Path("empty.bin")).empty());
-    EXPECT_FALSE(CQuillcrestDoc::WipeFile(dir.Path("missing.bin")));
+    EXPECT_FALSE(CQlcTempFile::WipeFile(dir.Path("missing.bin")));
 }
 
 TEST_F(DocLifeTest, WipeFileWritesWholeBlocksWhenTheVolumeCannotBeAsked)
@@ -740,8 +741,8 @@ TEST_F(DocLifeTest, WipeFileWritesWholeBlocksWhenTheVolumeCannotBeAsked)
     GetCurrentDirectoryA(MAX_PATH, szOld);
     ASSERT_TRUE(SetCurrentDirectoryA(dir.Dir()));
     WriteFileBytes("relative.bin", TextBytes(10000, 4));
-    EXPECT_EQ(4096u, CQuillcrestDoc::GetWipeBlockSize("relative.bin"));
-    const BOOL bWiped = CQuillcrestDoc::WipeFile("relative.bin");
+    EXPECT_EQ(4096u, CQlcTempFile::GetSectorSize("relative.bin"));
+    const BOOL bWiped = CQlcTempFile::WipeFile("relative.bin");
     SetCurrentDirectoryA(szOld);
     ASSERT_TRUE(bWiped);
     const Bytes after = ReadFileBytes(dir.Path("relative.bin"));

@@ -300,7 +300,7 @@ TEST(NotebookDamageTest, AnImpossibleKeyLengthIsRefusedByEveryReaderWithoutAlloc
     QLCSTREAMHANDLE handle = {};
     EXPECT_FALSE(doc.Data_OpenStream(dwNote, FALSE, handle, FALSE));
     EXPECT_FALSE(doc.Data_OpenStream(dwNote, TRUE, handle, TRUE));
-    std::vector<BYTE> key;
+    CSecureBytes key;
     EXPECT_FALSE(crypt.handler.DeriveKey(kSha256, "pw", 2, key, 0xFFFFFFF0));
     EXPECT_TRUE(key.empty());
     const SIZE_T nPeakAfter = PeakWorkingSet();

@@ -1005,6 +1005,38 @@ void EmfBuilder::AppendEnd(Bytes& out)
         PutLE32(out, w);
 }
 
+Bytes EmfFont(uint32_t slot, int32_t height, int32_t escapement)
+{
+    Bytes font;
+    for (uint32_t w : {slot, uint32_t(height), 0u, uint32_t(escapement), uint32_t(escapement), 700u, 0u, 0u})
+        PutLE32(font, w);
+    for (char c : std::string("Arial"))
+    {
+        font.push_back(uint8_t(c));
+        font.push_back(0);
+    }
+    font.resize(4 + 92, 0);
+    return font;
+}
+
+Bytes EmfText(int32_t x, int32_t y, const std::string& text)
+{
+    // Bounds, graphics mode, scales, then the text's reference point, count,
+    // offset, options, rectangle and (no) spacing.
+    Bytes body;
+    for (uint32_t w : {0u, 0u, 0u, 0u, 1u, 0x3F800000u, 0x3F800000u, uint32_t(x), uint32_t(y), uint32_t(text.size()), 76u,
+                       0u, 0u, 0u, 0u, 0u, 0u})
+        PutLE32(body, w);
+    for (char c : text)
+    {
+        body.push_back(uint8_t(c));
+        body.push_back(0);
+    }
+    while (body.size() % 4)
+        body.push_back(0);
+    return body;
+}
+
 WmfBuilder& WmfBuilder::Add(unsigned function, std::initializer_list<unsigned> params)
 {
     PutLE32(m_Records, uint32_t(3 + params.size()));

@@ -133,6 +133,13 @@ private:
     uint32_t m_Records = 1;
 };
 
+// The body of a font record (EMR_EXTCREATEFONTINDIRECTW) for the slot:
+// bold Arial of the given height (negative: letters, positive: cells) and
+// escapement (tenths of a degree).
+Bytes EmfFont(uint32_t slot, int32_t height, int32_t escapement = 0);
+// The body of a text record (EMR_EXTTEXTOUTW) at (x, y) in the current font.
+Bytes EmfText(int32_t x, int32_t y, const std::string& text);
+
 // A Windows metafile (no placeable header) with room for the given number
 // of objects.
 class WmfBuilder

@@ -2,17 +2,22 @@
 // so that a crash or a hang inside the system's drawing layer is counted
 // and the run goes on with the next input.
 //
-//   metafile_fuzz [--count N] [--seed S]     runs N inputs (default 300)
+//   metafile_fuzz [--count N] [--seed S] [--limit MS] [--budget S] [--keep-slow MS]
 //
-// Inputs are made from seeds the program builds (metafiles recorded through
-// GDI, the system's conversions of them, and metafiles written byte by byte
-// with records of every kind the decoder meets), each changed by a few
-// mutations chosen by a generator seeded with S and the input's number, so
-// that any input can be made again. The outcomes are counted and printed;
-// an input that crashed or hung is written to a file beside the program.
+// runs N inputs (default 300), each played within the decoder's time limit
+// of MS milliseconds (default 5000). Inputs are made from seeds the program
+// builds (metafiles recorded through GDI, the system's conversions of them,
+// and metafiles written byte by byte with records of every kind the decoder
+// meets), each changed by a few mutations chosen by a generator seeded with
+// S and the input's number, so that any input can be made again. The
+// outcomes are counted and printed with the slowest inputs; an input that
+// crashed or hung (or, with --keep-slow, took MS or longer) is written to a
+// file in the current folder. With --budget the run starts no input after S
+// seconds and says how many it left out, so that it can never run for long.
 // The exit status is non-zero when any input crashed or hung.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +35,9 @@ using namespace testimg;
 
 namespace
 {
-// A child that shows no progress for this long is taken as hung.
+// A child that shows no progress for this long beyond the time limit (and
+// the decoder's grace after it) is taken as hung: long enough for a child
+// to start and build its seeds on a loaded machine.
 const DWORD kHangMilliseconds = 30000;
 // Rendering sizes stay small: the cost of a decode is then its records.
 const int64_t kMaxBitmapBytes = 32 << 20;
@@ -449,10 +456,21 @@ int Classify(const ImageError& e)
     return kOtherError;
 }
 
-int RunChild(uint32_t seed, uint32_t from, uint32_t to, const char* progress)
+// What the parent asks of a run.
+struct Options
+{
+    uint32_t count = 300;
+    uint32_t seed = 1;
+    unsigned limit = 5000;   // the decoder's time limit, in milliseconds
+    unsigned budget = 0;     // seconds after which no input is started (0: none)
+    unsigned keepSlow = 0;   // keep inputs that took this many milliseconds (0: none)
+};
+
+int RunChild(uint32_t seed, uint32_t from, uint32_t to, unsigned limit, const char* progress)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     PLBmp::SetMaxBytes(kMaxBitmapBytes);
+    PLWEMFDecoder::SetPlaybackLimit(limit);
     const std::vector<Bytes> seeds = MakeSeeds();
     FILE* out = std::fopen(progress, "a");
     if (!out)
@@ -464,12 +482,16 @@ int RunChild(uint32_t seed, uint32_t from, uint32_t to, const char* progress)
         const Bytes input = Mutate(seeds, seed, i);
         std::fprintf(out, "S %u\n", i);
         std::fflush(out);
+        const ULONGLONG start = GetTickCount64();
         const ImageError e =
             CatchImageError([&] { decoder.DecodeMemory(input.data(), int(input.size()), &bmp); });
-        std::fprintf(out, "R %u %d\n", i, Classify(e));
+        std::fprintf(out, "R %u %d %llu\n", i, Classify(e), static_cast<unsigned long long>(GetTickCount64() - start));
         std::fflush(out);
     }
     std::fclose(out);
+    // An abandoned playback may still be inside the system's drawing: the
+    // process ends without waiting for it.
+    TerminateProcess(GetCurrentProcess(), 0);
     return 0;
 }
 
@@ -487,15 +509,23 @@ std::string TempFile(const char* name)
     return std::string(folder) + name + std::to_string(GetCurrentProcessId());
 }
 
+// One input's result as the child reported it.
+struct Result
+{
+    uint32_t index = 0;
+    int outcome = 0;
+    unsigned long long ms = 0;
+};
+
 // Reads the lines the child added since the last call.
-void ReadProgress(const std::string& path, size_t& offset, long& started, std::vector<int>& outcomes,
+void ReadProgress(const std::string& path, size_t& offset, long& started, std::vector<Result>& results,
                   uint32_t& done)
 {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return;
     std::fseek(f, long(offset), SEEK_SET);
-    char line[64];
+    char line[96];
     while (std::fgets(line, sizeof(line), f))
     {
         const size_t length = std::strlen(line);
@@ -504,11 +534,12 @@ void ReadProgress(const std::string& path, size_t& offset, long& started, std::v
         offset += length;
         unsigned index = 0;
         int outcome = 0;
+        unsigned long long ms = 0;
         if (std::sscanf(line, "S %u", &index) == 1)
             started = long(index);
-        else if (std::sscanf(line, "R %u %d", &index, &outcome) == 2 && outcome >= 0 && outcome < kOutcomes)
+        else if (std::sscanf(line, "R %u %d %llu", &index, &outcome, &ms) == 3 && outcome >= 0 && outcome < kOutcomes)
         {
-            ++outcomes[size_t(outcome)];
+            results.push_back({index, outcome, ms});
             done = index + 1;
             started = -1;
         }
@@ -531,18 +562,25 @@ void Keep(const std::vector<Bytes>& seeds, uint32_t seed, uint32_t index, const 
     std::fflush(stdout);
 }
 
-int RunParent(uint32_t seed, uint32_t count)
+int RunParent(const Options& options)
 {
+    const uint32_t seed = options.seed, count = options.count;
     const std::vector<Bytes> seeds = MakeSeeds();
     std::vector<int> outcomes(kOutcomes, 0);
+    std::vector<Result> results;
     const std::string progress = TempFile("metafile_fuzz_progress_");
     const std::string program = ProgramPath();
+    // Beyond the limit, the decoder waits a second for the playback to stop.
+    const DWORD hang = DWORD(options.limit) + 1000 + kHangMilliseconds;
+    const ULONGLONG runStart = GetTickCount64();
+    const ULONGLONG deadline = options.budget ? runStart + ULONGLONG(options.budget) * 1000 : ~0ull;
+    bool outOfBudget = false;
     uint32_t next = 0;
-    while (next < count)
+    while (next < count && !outOfBudget)
     {
         DeleteFileA(progress.c_str());
         std::string command = "\"" + program + "\" --child " + std::to_string(seed) + " " + std::to_string(next) + " " +
-                              std::to_string(count) + " \"" + progress + "\"";
+                              std::to_string(count) + " " + std::to_string(options.limit) + " \"" + progress + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION child = {};
@@ -562,15 +600,15 @@ int RunParent(uint32_t seed, uint32_t count)
             const DWORD waited = WaitForSingleObject(child.hProcess, 200);
             const uint32_t before = done;
             const long startedBefore = started;
-            ReadProgress(progress, offset, started, outcomes, done);
+            ReadProgress(progress, offset, started, results, done);
             quiet = (done != before || started != startedBefore) ? 0 : quiet + 200;
             if (waited == WAIT_OBJECT_0)
                 break;
-            if (quiet >= kHangMilliseconds)
+            if (quiet >= hang)
             {
                 TerminateProcess(child.hProcess, 99);
                 WaitForSingleObject(child.hProcess, INFINITE);
-                ReadProgress(progress, offset, started, outcomes, done);
+                ReadProgress(progress, offset, started, results, done);
                 const uint32_t hung = started >= 0 ? uint32_t(started) : done;
                 ++outcomes[kHang];
                 Keep(seeds, seed, hung, "hang");
@@ -578,12 +616,21 @@ int RunParent(uint32_t seed, uint32_t count)
                 started = -1;
                 break;
             }
+            if (GetTickCount64() >= deadline && started < 0)
+            {
+                // Between two inputs: none is started after the budget.
+                TerminateProcess(child.hProcess, 98);
+                WaitForSingleObject(child.hProcess, INFINITE);
+                ReadProgress(progress, offset, started, results, done);
+                outOfBudget = true;
+                break;
+            }
         }
         DWORD code = 0;
         GetExitCodeProcess(child.hProcess, &code);
         CloseHandle(child.hProcess);
         CloseHandle(child.hThread);
-        if (started >= 0)
+        if (started >= 0 && !outOfBudget)
         {
             // Died in the middle of an input.
             ++outcomes[kCrash];
@@ -591,7 +638,7 @@ int RunParent(uint32_t seed, uint32_t count)
             std::printf("  (exit code 0x%08lX)\n", static_cast<unsigned long>(code));
             done = uint32_t(started) + 1;
         }
-        else if (done == next && code != 0)
+        else if (done == next && code != 0 && !outOfBudget)
         {
             std::printf("the child process failed before its first input (exit code 0x%08lX)\n",
                         static_cast<unsigned long>(code));
@@ -602,9 +649,24 @@ int RunParent(uint32_t seed, uint32_t count)
     }
     DeleteFileA(progress.c_str());
 
-    std::printf("metafile fuzz: %u inputs from %u seeds, seed %u\n", count, unsigned(seeds.size()), seed);
+    for (const Result& r : results)
+    {
+        ++outcomes[size_t(r.outcome)];
+        if (options.keepSlow && r.ms >= options.keepSlow)
+            Keep(seeds, seed, r.index, "slow");
+    }
+    std::printf("metafile fuzz: %u of %u inputs from %u seeds, seed %u, time limit %u ms, %.1f s\n", next, count,
+                unsigned(seeds.size()), seed, options.limit, double(GetTickCount64() - runStart) / 1000.0);
+    if (outOfBudget)
+        std::printf("  the budget of %u s was spent: %u inputs were not run\n", options.budget, count - next);
     for (int i = 0; i < kOutcomes; ++i)
         std::printf("  %-46s %d\n", kOutcomeNames[i], outcomes[size_t(i)]);
+    std::vector<Result> slowest = results;
+    std::sort(slowest.begin(), slowest.end(), [](const Result& a, const Result& b) { return a.ms > b.ms; });
+    if (slowest.size() > 5)
+        slowest.resize(5);
+    for (const Result& r : slowest)
+        std::printf("  slow: input %u, %llu ms (%s)\n", r.index, r.ms, kOutcomeNames[r.outcome]);
     return outcomes[kCrash] + outcomes[kHang] ? 1 : 0;
 }
 } // namespace
@@ -613,18 +675,26 @@ int main(int argc, char** argv)
 {
     try
     {
-        if (argc == 6 && std::strcmp(argv[1], "--child") == 0)
+        if (argc == 7 && std::strcmp(argv[1], "--child") == 0)
             return RunChild(uint32_t(std::strtoul(argv[2], nullptr, 10)), uint32_t(std::strtoul(argv[3], nullptr, 10)),
-                            uint32_t(std::strtoul(argv[4], nullptr, 10)), argv[5]);
-        uint32_t count = 300, seed = 1;
+                            uint32_t(std::strtoul(argv[4], nullptr, 10)), unsigned(std::strtoul(argv[5], nullptr, 10)),
+                            argv[6]);
+        Options options;
         for (int i = 1; i + 1 < argc; i += 2)
         {
+            const unsigned long value = std::strtoul(argv[i + 1], nullptr, 10);
             if (std::strcmp(argv[i], "--count") == 0)
-                count = uint32_t(std::strtoul(argv[i + 1], nullptr, 10));
+                options.count = uint32_t(value);
             else if (std::strcmp(argv[i], "--seed") == 0)
-                seed = uint32_t(std::strtoul(argv[i + 1], nullptr, 10));
+                options.seed = uint32_t(value);
+            else if (std::strcmp(argv[i], "--limit") == 0)
+                options.limit = unsigned(value);
+            else if (std::strcmp(argv[i], "--budget") == 0)
+                options.budget = unsigned(value);
+            else if (std::strcmp(argv[i], "--keep-slow") == 0)
+                options.keepSlow = unsigned(value);
         }
-        return RunParent(seed, count);
+        return RunParent(options);
     }
     catch (...)
     {

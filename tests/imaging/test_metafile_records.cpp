@@ -486,4 +486,98 @@ TEST(MetafileRecords, DrawingExtents)
     EXPECT_EQ(e.right, 110);
     EXPECT_EQ(e.top, -30);
     EXPECT_FALSE(extentOf(9, {100, 100}, e));
+    // Ellipses and rounded rectangles are drawn point by point as arcs are;
+    // a rectangle is not.
+    ASSERT_TRUE(extentOf(42, {uint32_t(-5), uint32_t(-6), 70, 80}, e));
+    EXPECT_TRUE(e.curve);
+    EXPECT_EQ(e.left, -5);
+    EXPECT_EQ(e.bottom, 80);
+    ASSERT_TRUE(extentOf(44, {0, 0, 70, 80, 10, 10}, e));
+    EXPECT_TRUE(e.curve);
+    ASSERT_TRUE(extentOf(43, {0, 0, 70, 80}, e));
+    EXPECT_FALSE(e.curve);
+}
+
+TEST(MetafileRecords, WhatRecordsDrawWith)
+{
+    using R = PLMetafileRecords;
+    // Lines, outlines and paths stroked or widened take the pen.
+    for (uint32_t type : {2u, 4u, 7u, 8u, 41u, 42u, 43u, 44u, 45u, 46u, 47u, 54u, 55u, 56u, 63u, 64u, 66u, 86u, 90u})
+        EXPECT_EQ(unsigned(R::kUsesPen), R::DrawingTools(type)) << type;
+    // Text takes the font.
+    for (uint32_t type : {83u, 84u, 96u, 97u, 108u})
+        EXPECT_EQ(unsigned(R::kUsesFont), R::DrawingTools(type)) << type;
+    // Fills, bitmaps, objects and state take neither.
+    for (uint32_t type : {62u, 71u, 76u, 81u, 37u, 38u, 82u, 35u, 9u})
+        EXPECT_EQ(unsigned(R::kNoTools), R::DrawingTools(type)) << type;
+}
+
+TEST(MetafileRecords, PointsAndCharactersARecordDraws)
+{
+    auto countOf = [](uint32_t type, std::initializer_list<uint32_t> words) {
+        Bytes r;
+        PutLE32(r, type);
+        PutLE32(r, uint32_t(8 + 4 * words.size()));
+        for (uint32_t w : words)
+            PutLE32(r, w);
+        return PLMetafileRecords::DrawingCount(r.data(), uint32_t(r.size()));
+    };
+    // Bounds, then the count of points (their bytes need not be there).
+    EXPECT_EQ(3u, countOf(4, {0, 0, 10, 10, 3}));
+    EXPECT_EQ(100000u, countOf(3, {0, 0, 10, 10, 100000}));
+    EXPECT_EQ(7u, countOf(87, {0, 0, 10, 10, 7}));
+    // Poly-polygons: polygons, then points, whichever is more.
+    EXPECT_EQ(9u, countOf(8, {0, 0, 10, 10, 2, 9}));
+    EXPECT_EQ(70000u, countOf(90, {0, 0, 10, 10, 70000, 5}));
+    // Text: its characters.
+    EXPECT_EQ(4u, countOf(84, {0, 0, 0, 0, 1, 0, 0, 0, 0, 4, 76, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(12u, countOf(108, {0, 0, 12, 0x100}));
+    // Records that draw nothing of their own.
+    EXPECT_EQ(0u, countOf(42, {0, 0, 10, 10}));
+    EXPECT_EQ(0u, countOf(37, {1}));
+}
+
+TEST(MetafileRecords, PalettesHoldNoMoreEntriesThanADisplayShows)
+{
+    // The system allocates what a resize asks for: 0xE1F261E0 entries are
+    // some 15 GB.
+    auto palette = [](Emf& e) { e.Add(49, {1, 0x300 | (2u << 16), 0x000000FF, 0x0000FF00}).Add(48, {1}); };
+    for (uint32_t entries : {2u, 256u, PLMetafileRecords::kMaxPaletteEntries})
+    {
+        Emf resized(2);
+        palette(resized);
+        resized.Add(51, {1, entries});
+        EXPECT_TRUE(Sound(resized.Finish())) << entries;
+    }
+    for (uint32_t entries : {PLMetafileRecords::kMaxPaletteEntries + 1, 0x10000u, 0xE1F261E0u})
+    {
+        Emf resized(2);
+        palette(resized);
+        resized.Add(51, {1, entries});
+        EXPECT_FALSE(Sound(resized.Finish())) << entries;
+    }
+    // Entries set beyond the largest palette.
+    Emf set(2);
+    palette(set);
+    set.Add(50, {1, 0, 2, 0x00FFFFFF, 0});
+    EXPECT_TRUE(Sound(set.Finish()));
+    Emf setFar(2);
+    palette(setFar);
+    setFar.Add(50, {1, 0xFFFFFFF0u, 2, 0x00FFFFFF, 0});
+    EXPECT_FALSE(Sound(setFar.Finish()));
+
+    // The same in a Windows metafile (16-bit counts).
+    auto wmfPalette = [](Wmf& w) { w.Add(0x00F7, {0x300, 2, 0x00FF, 0, 0xFF00, 0}).Add(0x0234, {0}); };
+    Wmf small(1);
+    wmfPalette(small);
+    small.Add(0x0139, {256}).Add(0x0037, {0, 1, 0x00FF, 0});
+    EXPECT_TRUE(Sound(small));
+    Wmf big(1);
+    wmfPalette(big);
+    big.Add(0x0139, {0xFFFF});
+    EXPECT_FALSE(Sound(big));
+    Wmf distant(1);
+    wmfPalette(distant);
+    distant.Add(0x0037, {0xFFF0, 1, 0x00FF, 0});
+    EXPECT_FALSE(Sound(distant));
 }

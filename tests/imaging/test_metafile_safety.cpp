@@ -5,6 +5,7 @@
 // process down, the other image tests are not taken with it.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -375,10 +376,204 @@ TEST(MetafileSafety, PlaybackBeyondTheTimeLimitIsAbandoned)
     PLWEMFDecoder::SetPlaybackLimit(50);
     PLWinBmp bmp;
     const ImageError e = Decode(big, bmp);
-    // A small metafile plays within the same limit.
+    // A small metafile plays afterwards, once the record the abandoned
+    // playback was in has ended (a record over the largest rendering may
+    // take seconds on a busy machine: the limit is no part of this test).
+    PLWEMFDecoder::SetPlaybackLimit(120000);
     const ImageError small = Decode(Curve(45, 0, 0, 60, 60), bmp);
     PLWEMFDecoder::SetPlaybackLimit(saved);
     EXPECT_EQ(e.code, 6);
     EXPECT_EQ(e.text, "Decoder error: Playing the metafile took too long; it was abandoned.\n");
     EXPECT_EQ(small.code, 0);
+}
+
+// --- pens, letters and curves too large for the system's drawing --------------------
+
+namespace
+{
+int NonWhitePixels(const PLBmp& bmp)
+{
+    PLAnyBmp colours;
+    colours.CopyAtDepth(bmp, 32);
+    int n = 0;
+    for (int y = 0; y < colours.GetHeight(); ++y)
+        for (int x = 0; x < colours.GetWidth(); ++x)
+        {
+            const PLPixel32 p = colours.GetLineArray32()[y][x];
+            n += p.r != 255 || p.g != 255 || p.b != 255;
+        }
+    return n;
+}
+} // namespace
+
+TEST(MetafileSafety, LinesOfPensWiderThanTheSystemDrawsInTimeAreLeftOut)
+{
+    // A line, a rectangle and an ellipse with a red pen of the given width
+    // (pixels of a 64-pixel rendering): 2 is drawn, 20,000 (beyond the
+    // limit) and 2^20 are left out.
+    PLWinBmp bmp;
+    for (uint32_t type : {54u, 43u, 42u})
+        for (uint32_t width : {2u, 20000u, 1u << 20})
+        {
+            EmfBuilder e(2);
+            e.Add(38, {1, 0, width, 0, 0x000000FF}).Add(37, {1}).Add(27, {10, 10});
+            if (type == 54)
+                e.Add(54, {50, 50});
+            else
+                e.Add(type, {10, 10, 50, 50});
+            const ImageError error = Decode(e.Finish(), bmp);
+            ASSERT_EQ(error.code, 0) << type << " " << width << error.text;
+            if (width == 2)
+                EXPECT_GT(NonWhitePixels(bmp), 0) << type;
+            else
+                EXPECT_TRUE(AllWhite(bmp)) << type;
+        }
+
+    // A narrow pen widened by the world transform: left out as well.
+    EmfBuilder scaled(2);
+    scaled.Add(38, {1, 0, 20, 0, 0x000000FF}).Add(37, {1});
+    scaled.Add(35, {0x447A0000u, 0, 0, 0x447A0000u, 0, 0});  // 1000 times
+    scaled.Add(27, {0, 0}).Add(54, {0, 0});
+    ASSERT_EQ(Decode(scaled.Finish(), bmp).code, 0);
+    EXPECT_TRUE(AllWhite(bmp));
+}
+
+TEST(MetafileSafety, LettersLargerThanTheSystemDrawsInTimeAreLeftOut)
+{
+    PLWinBmp bmp;
+    for (int32_t height : {-40, -20000})
+        for (int32_t escapement : {0, 450})
+        {
+            EmfBuilder e(2);
+            e.AddBody(82, EmfFont(1, height, escapement)).Add(37, {1}).AddBody(84, EmfText(4, 4, "HH"));
+            const ImageError error = Decode(e.Finish(), bmp);
+            ASSERT_EQ(error.code, 0) << height << " " << escapement << error.text;
+            if (height == -40)
+                EXPECT_GT(NonWhitePixels(bmp), 0) << escapement;
+            else
+                EXPECT_TRUE(AllWhite(bmp)) << escapement;
+        }
+    // Letters of 12 units scaled 1000 times by the world transform.
+    EmfBuilder scaled(2);
+    scaled.Add(35, {0x447A0000u, 0, 0, 0x447A0000u, 0, 0});
+    scaled.AddBody(82, EmfFont(1, -12)).Add(37, {1}).AddBody(84, EmfText(0, 0, "HH"));
+    ASSERT_EQ(Decode(scaled.Finish(), bmp).code, 0);
+    EXPECT_TRUE(AllWhite(bmp));
+}
+
+TEST(MetafileSafety, EllipsesAndRoundedRectanglesTooLargeAreLeftOut)
+{
+    PLWinBmp bmp;
+    const uint32_t big = 1u << 20;
+    for (uint32_t type : {42u, 44u})
+    {
+        EmfBuilder e(2);
+        e.Add(39, {1, 0, 0x000000FF, 0}).Add(37, {1});
+        e.Add(type, {uint32_t(-int32_t(big)), uint32_t(-int32_t(big)), big, big, big, big});
+        ASSERT_EQ(Decode(e.Finish(), bmp).code, 0) << type;
+        EXPECT_TRUE(AllWhite(bmp)) << type;
+        EmfBuilder small(2);
+        small.Add(39, {1, 0, 0x000000FF, 0}).Add(37, {1}).Add(type, {8, 8, 56, 56, 10, 10});
+        ASSERT_EQ(Decode(small.Finish(), bmp).code, 0) << type;
+        EXPECT_EQ(At(bmp, 32, 32), PLPixel32(255, 0, 0, 0)) << type;
+    }
+}
+
+// --- an abandoned playback ---------------------------------------------------------
+
+namespace
+{
+// Holds the playing thread at the first record it reaches while armed, as
+// a record the system takes forever over would; however late the thread
+// starts, it holds there. Other records are counted.
+HANDLE g_Release = nullptr;
+HANDLE g_Held = nullptr;
+std::atomic<bool> g_Hold(false);
+std::atomic<int> g_Records(0);
+
+void HoldFirstRecord(uint32_t)
+{
+    if (g_Hold.exchange(false))
+    {
+        SetEvent(g_Held);
+        WaitForSingleObject(g_Release, INFINITE);
+        return;
+    }
+    ++g_Records;
+}
+} // namespace
+
+TEST(MetafileSafety, NoPlaybackStartsWhileAnAbandonedOneStillRuns)
+{
+    g_Release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_Held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const unsigned saved = PLWEMFDecoder::GetPlaybackLimit();
+    PLWEMFDecoder::SetPlaybackLimit(50);
+    PLWEMFDecoder::SetRecordHook(HoldFirstRecord);
+    g_Hold = true;
+
+    EmfBuilder stuck(1);
+    stuck.Add(70, {4, 0});
+    PLWinBmp bmp;
+    const ImageError abandoned = Decode(stuck.Finish(), bmp);
+    const bool held = WaitForSingleObject(g_Held, 120000) == WAIT_OBJECT_0;
+    // Another picture meanwhile: not started, not a record of it played.
+    const int before = g_Records;
+    const ImageError refused = Decode(Curve(45, 0, 0, 60, 60), bmp);
+    const int after = g_Records;
+    // Once the abandoned playback has ended, pictures play again (the limit
+    // is set out of the way of a busy machine).
+    SetEvent(g_Release);
+    PLWEMFDecoder::SetPlaybackLimit(120000);
+    const ImageError played = Decode(Curve(45, 0, 0, 60, 60), bmp);
+    PLWEMFDecoder::SetPlaybackLimit(saved);
+
+    PLWEMFDecoder::SetRecordHook(nullptr);
+    CloseHandle(g_Release);
+    CloseHandle(g_Held);
+    ASSERT_TRUE(held) << "the abandoned playback did not reach its first record within 120 s";
+    EXPECT_EQ(abandoned.code, 6);
+    EXPECT_EQ(abandoned.text, "Decoder error: Playing the metafile took too long; it was abandoned.\n");
+    EXPECT_EQ(refused.code, 6);
+    EXPECT_EQ(refused.text, "Decoder error: An earlier metafile that took too long is still being played; this one "
+                            "was not started.\n");
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(played.code, 0) << played.text;
+    EXPECT_GT(g_Records.load(), after);
+}
+
+TEST(MetafileSafety, RecordsOfMorePointsOrCharactersThanTheSystemDrawsInTimeAreLeftOut)
+{
+    // A red polygon: a square of 4 points is drawn; one of 20,000 points
+    // (back and forth across the square) is left out.
+    PLWinBmp bmp;
+    for (uint32_t points : {4u, 20000u})
+    {
+        Bytes body;
+        for (uint32_t w : {0u, 0u, 60u, 60u, points})
+            PutLE32(body, w);
+        for (uint32_t i = 0; i < points; ++i)
+        {
+            PutLE32(body, (i % 4 == 1 || i % 4 == 2) ? 56 : 8);
+            PutLE32(body, i % 4 < 2 ? 8 : 56);
+        }
+        EmfBuilder e(2);
+        e.Add(39, {1, 0, 0x000000FF, 0}).Add(37, {1}).AddBody(3, body);
+        ASSERT_EQ(Decode(e.Finish(), bmp).code, 0) << points;
+        if (points == 4)
+            EXPECT_EQ(At(bmp, 32, 32), PLPixel32(255, 0, 0, 0));
+        else
+            EXPECT_TRUE(AllWhite(bmp));
+    }
+    // Text of 20,000 characters is left out; of 2, drawn.
+    for (size_t chars : {size_t(2), size_t(20000)})
+    {
+        EmfBuilder e(2);
+        e.AddBody(82, EmfFont(1, -40)).Add(37, {1}).AddBody(84, EmfText(4, 4, std::string(chars, 'H')));
+        ASSERT_EQ(Decode(e.Finish(), bmp).code, 0) << chars;
+        if (chars == 2)
+            EXPECT_GT(NonWhitePixels(bmp), 0);
+        else
+            EXPECT_TRUE(AllWhite(bmp));
+    }
 }

@@ -178,8 +178,21 @@ TEST(MetafileDecoderFaults, PlaceableHeaderIsCheckedBeforeUse)
     EXPECT_EQ(e.text, "Decoder error: Metafile records are damaged or truncated.\n");
 }
 
+// The largest renderings take seconds on a busy machine: these tests are
+// about sizes, not the time limit, which is set out of their way.
+class CGenerousPlaybackLimit
+{
+public:
+    CGenerousPlaybackLimit() : m_saved(PLWEMFDecoder::GetPlaybackLimit()) { PLWEMFDecoder::SetPlaybackLimit(120000); }
+    ~CGenerousPlaybackLimit() { PLWEMFDecoder::SetPlaybackLimit(m_saved); }
+
+private:
+    unsigned m_saved;
+};
+
 TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
 {
+    CGenerousPlaybackLimit limit;
     const int64_t saved = PLBmp::GetMaxBytes();
     PLBmp::SetMaxBytes(8 << 20);
     PLWinBmp bmp;
@@ -200,4 +213,41 @@ TEST(MetafileDecoderFaults, RenderingSizeIsCapped)
     ASSERT_EQ(DecodeWemf(emf, bmp).code, 0);
     EXPECT_LE(bmp.GetWidth(), PLWEMFDecoder::kMaxSide);
     EXPECT_LE(bmp.GetHeight(), PLWEMFDecoder::kMaxSide);
+}
+
+TEST(MetafileDecoderFaults, PlaceableMetafilesWiderThanTheCapKeepTheirShape)
+{
+    // 10,000 x 2,000 units at the screen's resolution: 10,000 x 2,000
+    // pixels, beyond the side limit. The picture is scaled as a whole:
+    // 8192 pixels wide, its height in proportion, the red half where it was.
+    CGenerousPlaybackLimit limit;
+    const int dpi = ScreenDpi();
+    for (int height : {2000, 200})
+    {
+        const Bytes wide = MakePlaceable(MakeWmf(10000, height), 0, 0, 10000, height, dpi);
+        PLWinBmp bmp;
+        ASSERT_EQ(DecodeWemf(wide, bmp).code, 0) << height;
+        EXPECT_EQ(bmp.GetWidth(), PLWEMFDecoder::kMaxSide) << height;
+        EXPECT_NEAR(bmp.GetHeight(), height * PLWEMFDecoder::kMaxSide / 10000.0, 1.0) << height;
+        ExpectRedHalf(bmp);
+        // Red from top to bottom on the left, white on the right.
+        PLAnyBmp colours;
+        colours.CopyAtDepth(bmp, 32);
+        const int w = colours.GetWidth(), h = colours.GetHeight();
+        for (int y : {1, h / 4, h / 2, 3 * h / 4, h - 2})
+        {
+            PLPixel32 left = colours.GetLineArray32()[y][w / 2 - w / 20];
+            PLPixel32 right = colours.GetLineArray32()[y][w / 2 + w / 20];
+            left.a = right.a = 0;
+            EXPECT_EQ(left, PLPixel32(255, 0, 0, 0)) << height << " line " << y;
+            EXPECT_EQ(right, PLPixel32(255, 255, 255, 0)) << height << " line " << y;
+        }
+    }
+    // Tall instead of wide: the same.
+    const Bytes tall = MakePlaceable(MakeWmf(2000, 10000), 0, 0, 2000, 10000, dpi);
+    PLWinBmp bmp;
+    ASSERT_EQ(DecodeWemf(tall, bmp).code, 0);
+    EXPECT_EQ(bmp.GetHeight(), PLWEMFDecoder::kMaxSide);
+    EXPECT_NEAR(bmp.GetWidth(), 2000 * PLWEMFDecoder::kMaxSide / 10000.0, 1.0);
+    ExpectRedHalf(bmp);
 }

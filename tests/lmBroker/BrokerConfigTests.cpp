@@ -37,7 +37,8 @@ protected:
     }
 
     CTempFolder m_temp;
-    CBrokerLibrary m_broker;
+    // Beside the probe engine, which it loads.
+    CBrokerLibrary m_broker{ "probe" };
 };
 
 TEST_F(BrokerConfigTest, NothingIsListedBeforeTheFirstRead)

@@ -1,6 +1,7 @@
-// Binding the spell engine through lmBroker's ordinals 4 and 5. The probe
-// engines are loaded by full path first, so the broker's LoadLibrary of
-// "lmEngine.dll" finds them instead of the real engine beside the tests.
+// Binding the spell engine through lmBroker's ordinals 4 and 5. The broker
+// loads the engine beside itself, by full path: copies of lmBroker.dll sit
+// beside the probe engines (probe\, no13\), and the tests' own folder,
+// which holds the real engine, is never asked.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -41,11 +42,15 @@ protected:
         m_pathFirst = m_temp.Write("first.d", "alpha\n");
         m_pathSecond = m_temp.Write("Second\\second.d", "beta\n");
         m_temp.Write("Second\\Lexomo.dat", "@LEXOMO\n@DICTIONARY\nN=Second\nD=second.d\nL=second.l\nH=second.h\n@END\n");
-        ASSERT_EQ(0, m_broker.ReadDictionaryConfig(m_temp.Write(
-                         "Lexomo.dat", "@LEXOMO\n@DICTIONARY\nN=First\nD=first.d\n"
-                                       "@DICTIONARY\nN=No word list\nD=absent.d\n@END\n")));
-        ASSERT_EQ(0, m_broker.ReadDictionaryConfig(m_temp.GetPath() + "Second\\Lexomo.dat"));
-        ASSERT_EQ(3, m_broker.GetDictionaryCount());
+        m_temp.Write("Lexomo.dat", "@LEXOMO\n@DICTIONARY\nN=First\nD=first.d\n"
+                                   "@DICTIONARY\nN=No word list\nD=absent.d\n@END\n");
+        ReadConfigs(m_broker);
+    }
+    void ReadConfigs(CBrokerLibrary& broker)
+    {
+        ASSERT_EQ(0, broker.ReadDictionaryConfig(m_temp.GetPath() + "Lexomo.dat"));
+        ASSERT_EQ(0, broker.ReadDictionaryConfig(m_temp.GetPath() + "Second\\Lexomo.dat"));
+        ASSERT_EQ(3, broker.GetDictionaryCount());
     }
 
     void TearDown() override { m_broker.UnloadEngine(); }
@@ -56,7 +61,8 @@ protected:
     }
 
     CTempFolder m_temp;
-    CBrokerLibrary m_broker;
+    // Beside the recording probe engine.
+    CBrokerLibrary m_broker{ "probe" };
     std::string m_pathFirst;
     std::string m_pathSecond;
 };
@@ -156,8 +162,10 @@ TEST_F(BrokerEngineTest, AnEngineMissingAnOrdinalIsRefusedUnstarted)
 {
     {
         CProbeEngine probe(CProbeEngine::pkWithoutOrdinal13);
+        CBrokerLibrary broker("no13");
+        ReadConfigs(broker);
         EngineFunctionTable table = Untouched();
-        EXPECT_EQ(-1, m_broker.LoadDictionaryEngine(0, &table));
+        EXPECT_EQ(-1, broker.LoadDictionaryEngine(0, &table));
         EXPECT_TRUE(IsUntouched(table));
         EXPECT_EQ("", probe.TakeLog());
     }
@@ -198,13 +206,13 @@ TEST(BrokerEngineReload, ANewBrokerStartsAnEngineLeftLoadedWithoutAShutdown)
         EngineFunctionTable table = Untouched();
         {
             // As the program does: the engine outlives the broker that loaded it.
-            CBrokerLibrary first;
+            CBrokerLibrary first("probe");
             ASSERT_EQ(0, first.ReadDictionaryConfig(config));
             ASSERT_EQ(0, first.LoadDictionaryEngine(0, &table));
         }
         EXPECT_EQ("Initialize;Open(" + words + "||);", probe.TakeLog());
         {
-            CBrokerLibrary second;
+            CBrokerLibrary second("probe");
             ASSERT_EQ(0, second.ReadDictionaryConfig(config));
             ASSERT_EQ(0, second.LoadDictionaryEngine(0, &table));
             EXPECT_EQ("Initialize;Open(" + words + "||);", probe.TakeLog());
@@ -213,6 +221,27 @@ TEST(BrokerEngineReload, ANewBrokerStartsAnEngineLeftLoadedWithoutAShutdown)
         }
         // Drop the reference the first broker left behind.
         FreeLibrary(probe.GetModule());
+    }
+    EXPECT_FALSE(EngineLoaded());
+}
+
+TEST(BrokerEngineBeside, TheEngineComesFromTheBrokersFolderNotTheSearchPath)
+{
+    // The tests' own folder (first on the search path) holds the real
+    // engine; the broker in probe\ must take the one beside it.
+    ASSERT_FALSE(EngineLoaded());
+    CTempFolder temp;
+    const std::string config = temp.Write("Lexomo.dat", "@LEXOMO\n@DICTIONARY\nN=Words\nD=words.d\n@END\n");
+    temp.Write("words.d", "alpha\n");
+    {
+        CBrokerLibrary broker("probe");
+        ASSERT_EQ(0, broker.ReadDictionaryConfig(config));
+        EngineFunctionTable table = Untouched();
+        ASSERT_EQ(0, broker.LoadDictionaryEngine(0, &table));
+        char path[MAX_PATH];
+        ASSERT_NE(0u, GetModuleFileNameA(GetModuleHandleA("lmEngine.dll"), path, MAX_PATH));
+        EXPECT_EQ(CTempFolder::ProgramFolder() + "probe\\lmEngine.dll", std::string(path));
+        EXPECT_EQ(0, broker.UnloadEngine());
     }
     EXPECT_FALSE(EngineLoaded());
 }
@@ -272,12 +301,13 @@ TEST(BrokerWithoutEngine, LoadFailsAndHoldsNoEngine)
         EXPECT_FALSE(EngineLoaded());
 
         // An engine that was loaded is shut down and freed before the
-        // failing load.
-        HMODULE probe = LoadLibraryA((std::string(original) + "probe\\lmEngine.dll").c_str());
-        ASSERT_NE(nullptr, probe);
+        // failing load: one beside the broker, then moved away (a loaded
+        // module may be renamed, not deleted).
+        const std::string beside = CTempFolder::ProgramFolder() + "lmEngine.dll";
+        ASSERT_TRUE(CopyFileA((std::string(original) + "probe\\lmEngine.dll").c_str(), beside.c_str(), FALSE));
         ASSERT_EQ(0, broker.LoadDictionaryEngine(0, &table));
-        FreeLibrary(probe);  // now only the broker holds it
         ASSERT_TRUE(EngineLoaded());
+        ASSERT_TRUE(MoveFileA(beside.c_str(), (CTempFolder::ProgramFolder() + "moved.dll").c_str()));
         EngineFunctionTable again = Untouched();
         EXPECT_EQ(-1, broker.LoadDictionaryEngine(0, &again));
         EXPECT_TRUE(IsUntouched(again));

@@ -16,9 +16,9 @@ T Bind(HMODULE module, int ordinal)
 }
 }  // namespace
 
-CBrokerLibrary::CBrokerLibrary()
+CBrokerLibrary::CBrokerLibrary(const std::string& folder)
 {
-    std::string path = CTempFolder::ProgramFolder() + "lmBroker.dll";
+    std::string path = CTempFolder::ProgramFolder() + (folder.empty() ? "" : folder + "\\") + "lmBroker.dll";
     m_hModule = LoadLibraryA(path.c_str());
     if (!m_hModule)
         throw std::runtime_error("cannot load " + path);

@@ -1,6 +1,7 @@
-// lmBroker.dll loaded from the build's output folder and bound by ordinal,
-// as the program binds it. Freed when the object goes, so every object sees
-// a freshly loaded broker with an empty dictionary list.
+// lmBroker.dll loaded from the tests' folder (or a copy of it from one of its
+// subfolders) and bound by ordinal, as the program binds it. Freed when the
+// object goes, so every object sees a freshly loaded broker with an empty
+// dictionary list.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,8 @@
 class CBrokerLibrary
 {
 public:
-    CBrokerLibrary();
+    // folder: a subfolder of the tests' folder ("probe", "no13"), or empty.
+    explicit CBrokerLibrary(const std::string& folder = std::string());
     ~CBrokerLibrary();
     CBrokerLibrary(const CBrokerLibrary&) = delete;
     CBrokerLibrary& operator=(const CBrokerLibrary&) = delete;

@@ -1,8 +1,7 @@
 // Holds one of the test-only engines (probe\lmEngine.dll, or
-// no13\lmEngine.dll without ordinal 13) loaded by its full path. While it
-// is loaded, the broker's LoadLibrary of "lmEngine.dll" gets this module,
-// and this object's reference keeps its call log alive across the broker's
-// FreeLibrary.
+// no13\lmEngine.dll without ordinal 13) loaded by its full path. A copy of
+// lmBroker.dll beside it loads this very module, and this object's
+// reference keeps its call log alive across the broker's FreeLibrary.
 #pragma once
 
 #include <windows.h>
