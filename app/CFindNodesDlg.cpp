@@ -110,15 +110,22 @@ BOOL CFindNodesDlg::OnInitDialog()
     }
     CDialog::OnInitDialog();
 
-    // The template's size is the smallest the window gets.
+    // It opens at least as large as the template and its smallest size; a
+    // stored place is kept, never smaller than that.
     CRect rect;
     GetWindowRect(rect);
-    m_sizeMin = rect.Size();
+    const CSize sizeOpen(std::max<int>(rect.Width(), m_sizeMin.cx), std::max<int>(rect.Height(), m_sizeMin.cy));
     const RECT rcStored = pSettings ? pSettings->m_rcFindInNodes : RECT{ 0, 0, 0, 0 };
     if (rcStored.left != 0 || rcStored.top != 0)
-        MoveWindow(FitStoredRect(rcStored, m_sizeMin));
+    {
+        MoveWindow(FitStoredRect(rcStored, sizeOpen));
+    }
     else
+    {
+        if (sizeOpen != rect.Size())
+            SetWindowPos(nullptr, 0, 0, sizeOpen.cx, sizeOpen.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         CenterWindow();
+    }
 
     const UINT nIndicator = ID_SEPARATOR;
     if (m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, IDC_FIND_STATUS) &&
@@ -233,8 +240,8 @@ void CFindNodesDlg::StopWorker()
 {
     if (m_pState)
     {
+        m_pState->m_progress.RequestCancel();
         CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bStop = TRUE;
         m_pState->m_pDoc = nullptr;
     }
     m_pFrame = nullptr;
@@ -302,10 +309,9 @@ void CFindNodesDlg::OnFindNow()
     {
         CSingleLock lock(&m_pState->m_mutex, TRUE);
         m_pState->m_strQuery = strQuery;
-        m_pState->m_bDone = FALSE;
-        m_pState->m_bStop = FALSE;
+        m_pState->m_progress.Reset();
+        m_pState->m_progress.SetTotal(1000);
         m_pState->m_bStatusPending = FALSE;
-        m_pState->m_nProgress = 0;
         m_pState->m_found.RemoveAll();
         m_pState->m_pDoc = pDoc;
         m_pState->m_nMode = nMode;
@@ -324,8 +330,7 @@ void CFindNodesDlg::OnFindNow()
     if (pThread == nullptr)
     {
         delete pParam;
-        CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bDone = TRUE; // the next tick ends the search
+        m_pState->m_progress.SetFinished(); // the next tick ends the search
         return;
     }
     // A handle of the window's own, to wait for the worker when it closes
@@ -339,10 +344,7 @@ void CFindNodesDlg::OnFindNow()
 
 void CFindNodesDlg::OnStop()
 {
-    {
-        CSingleLock lock(&m_pState->m_mutex, TRUE);
-        m_pState->m_bStop = TRUE;
-    }
+    m_pState->m_progress.RequestCancel();
     SetStatusText(AfxLoadText(IDS_FIND_CANCELLING));
 }
 
@@ -376,20 +378,21 @@ void CFindNodesDlg::OnTimer(UINT_PTR nIDEvent)
         if (m_pProgress != nullptr)
             m_pProgress->SetText(state.m_strStatus);
     }
-    if (state.m_pDoc != nullptr && !state.m_bStop)
+    if (state.m_pDoc != nullptr && !state.m_progress.IsCancelRequested())
     {
         ListFound(state);
         if (m_pProgress != nullptr)
         {
-            m_pProgress->SetPos(state.m_nProgress);
+            const int nProgress = (int)state.m_progress.GetState().ullCurrent;
+            m_pProgress->SetPos(nProgress);
             CString strStatus;
-            strStatus.Format(AfxLoadText(IDS_FIND_PERCENT), state.m_nProgress * 100 / 1000);
+            strStatus.Format(AfxLoadText(IDS_FIND_PERCENT), nProgress * 100 / 1000);
             m_pProgress->SetText(strStatus);
         }
     }
-    if (!state.m_bDone)
+    if (!state.m_progress.IsFinished())
         return;
-    const BOOL bStopped = state.m_bStop;
+    const BOOL bStopped = state.m_progress.IsCancelRequested();
     const BOOL bDocumentGone = state.m_pDoc == nullptr;
     lock.Unlock();
     EndSearch(bStopped, bDocumentGone);
@@ -448,10 +451,10 @@ void CFindNodesDlg::OnDocumentClosing(CChildFrame* pFrame)
     m_pFrame = nullptr;
     BOOL bRunning = FALSE;
     {
+        m_pState->m_progress.RequestCancel();
         CSingleLock lock(&m_pState->m_mutex, TRUE);
         m_pState->m_pDoc = nullptr;
-        m_pState->m_bStop = TRUE;
-        bRunning = !m_pState->m_bDone;
+        bRunning = !m_pState->m_progress.IsFinished();
     }
     // A running search empties the list when it ends.
     if (!bRunning && m_hWnd != nullptr)
@@ -527,48 +530,36 @@ BOOL CFindNodesDlg::HighlightQueryInNode(CRichEditCtrl& ctrl, int nDirection)
     ctrl.GetSel(sel);
     const long nEnd = ctrl.GetTextLength();
 
-    // The nearest hit of any word in the direction: forward the lowest
-    // position after the selection, backward the highest before it.
+    // Each word is searched from the selection in the direction. Among the
+    // words the nearest hit wins: the lowest position going forward, the
+    // highest going backward; taking the lowest backward would skip nearer
+    // hits and never leave the first one once the search wraps.
     auto findNearest = [&](long nFrom, long nTo, CHARRANGE& hit) {
         BOOL bHit = FALSE;
         for (const std::string& word : words)
         {
             FINDTEXTEXA ft = {};
             ft.lpstrText = word.c_str();
-            if (bForward)
-            {
-                ft.chrg.cpMin = nFrom;
-                ft.chrg.cpMax = nTo;
-                if (ctrl.FindText(FR_DOWN, &ft) >= 0 && (!bHit || ft.chrgText.cpMin < hit.cpMin))
-                {
-                    hit = ft.chrgText;
-                    bHit = TRUE;
-                }
+            // Backward the range runs from the start point down to nTo.
+            ft.chrg.cpMin = nFrom;
+            ft.chrg.cpMax = nTo;
+            if (ctrl.FindText(bForward ? FR_DOWN : 0, &ft) < 0)
                 continue;
-            }
-            // Backward: the last hit that ends by nTo, found going forward.
-            for (long nPos = nFrom; nPos <= nTo;)
+            const BOOL bNearer = bForward ? ft.chrgText.cpMin < hit.cpMin : ft.chrgText.cpMin > hit.cpMin;
+            if (!bHit || bNearer)
             {
-                ft.chrg.cpMin = nPos;
-                ft.chrg.cpMax = nTo;
-                if (ctrl.FindText(FR_DOWN, &ft) < 0)
-                    break;
-                if (!bHit || ft.chrgText.cpMin > hit.cpMin)
-                {
-                    hit = ft.chrgText;
-                    bHit = TRUE;
-                }
-                nPos = ft.chrgText.cpMin + 1;
+                hit = ft.chrgText;
+                bHit = TRUE;
             }
         }
         return bHit;
     };
 
     CHARRANGE hit = {};
-    BOOL bHit = bForward ? findNearest(sel.cpMax, nEnd, hit) : findNearest(0, sel.cpMin, hit);
+    BOOL bHit = bForward ? findNearest(sel.cpMax, nEnd, hit) : findNearest(sel.cpMin, 0, hit);
     // Once round: from the start, or from the end.
     if (!bHit)
-        bHit = findNearest(0, nEnd, hit);
+        bHit = bForward ? findNearest(0, nEnd, hit) : findNearest(nEnd, 0, hit);
     if (!bHit)
         return FALSE;
     ctrl.SetSel(hit);

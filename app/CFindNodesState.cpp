@@ -27,9 +27,11 @@ const ULONGLONG kMaxInflateRatio = 1100;
 } // namespace
 
 CFindNodesState::CFindNodesState()
-    : m_mutex(FALSE), m_bDone(TRUE), m_bStop(FALSE), m_bStatusPending(FALSE), m_found(10), m_nProgress(0),
-      m_nMode(-1), m_nScopes(0), m_pDoc(nullptr), m_nWorkerLocks(0)
+    : m_mutex(FALSE), m_bStatusPending(FALSE), m_found(10), m_nMode(-1), m_nScopes(0), m_pDoc(nullptr),
+      m_nWorkerLocks(0)
 {
+    m_progress.SetTotal(1000);
+    m_progress.SetFinished(); // no worker runs yet
 }
 
 template <class F>
@@ -49,7 +51,7 @@ void CFindNodesState::Search()
     {
         CSingleLock lock(&m_mutex, TRUE);
         ++m_nWorkerLocks;
-        if (m_bStop || m_pDoc == nullptr)
+        if (m_progress.IsCancelRequested() || m_pDoc == nullptr)
             return;
         query.Set(m_strQuery, m_nMode);
         nScopes = m_nScopes;
@@ -177,11 +179,11 @@ BOOL CFindNodesState::Publish(const std::vector<DWORD>& found, ULONGLONG ullDone
 {
     CSingleLock lock(&m_mutex, TRUE);
     ++m_nWorkerLocks;
-    if (m_bStop || m_pDoc == nullptr)
+    if (m_progress.IsCancelRequested() || m_pDoc == nullptr)
         return FALSE;
     for (DWORD dwNodeId : found)
         m_found.AddTail(dwNodeId);
-    m_nProgress = ullTotal != 0 ? (int)(ullDone * 1000 / ullTotal) : 1000;
+    m_progress.SetCurrent(ullTotal != 0 ? ullDone * 1000 / ullTotal : 1000);
     return TRUE;
 }
 
@@ -190,7 +192,7 @@ BOOL CFindNodesState::TakeNodeList(CNodeList& list, BOOL bKeywords)
     CQuillcrestDoc* pDoc = nullptr;
     {
         CSingleLock lock(&m_mutex, TRUE);
-        if (m_bStop || m_pDoc == nullptr)
+        if (m_progress.IsCancelRequested() || m_pDoc == nullptr)
             return FALSE;
         // Only this thread forgets the document, and it does not while it
         // copies the tables.
@@ -237,7 +239,7 @@ BOOL CFindNodesState::TakePayloads(const std::vector<DWORD>& nodeIds, size_t nMa
     CQuillcrestDoc* pDoc = nullptr;
     {
         CSingleLock lock(&m_mutex, TRUE);
-        if (m_bStop || m_pDoc == nullptr)
+        if (m_progress.IsCancelRequested() || m_pDoc == nullptr)
             return FALSE;
         pDoc = m_pDoc;
     }
@@ -345,7 +347,7 @@ UINT __cdecl FindNodesThreadProc(LPVOID pParam)
     {
         // The search ends with what it found; the window shows "Ready".
     }
-    CSingleLock lock(&state.m_mutex, TRUE);
-    state.m_bDone = TRUE;
+    // After its last hand-over: a tick that sees the end has listed it all.
+    state.m_progress.SetFinished();
     return 0;
 }

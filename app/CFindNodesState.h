@@ -15,6 +15,7 @@
 
 #include "framework/base/CList.h"
 #include "framework/base/CMutex.h"
+#include "framework/base/CProgressSync.h"
 #include "framework/base/CString.h"
 
 #include <atomic>
@@ -35,13 +36,15 @@ public:
 
     CMutex m_mutex;
 
+    // The stop request (its cancel), the worker's end (finished: no worker
+    // runs) and the progress in tenths of a per cent (current of 1000):
+    // flags either side may look at as often as it likes, without the mutex.
+    CProgressSync m_progress;
+
     // --- Under the mutex ---------------------------------------------------------------
-    BOOL m_bDone;                  // no worker runs
-    BOOL m_bStop;
     BOOL m_bStatusPending;
     CString m_strStatus;
     CList<DWORD, DWORD> m_found;   // found, not yet listed, oldest first
-    int m_nProgress;               // tenths of a per cent
     int m_nMode;                   // 0 all words, 1 any word, 2 exact phrase
     int m_nScopes;
     CString m_strQuery;            // trimmed, as typed
@@ -107,5 +110,5 @@ private:
 typedef std::shared_ptr<CFindNodesState> CFindNodesStatePtr;
 
 // The search worker. pParam is a new CFindNodesStatePtr, which the worker
-// deletes; it sets the done flag when it ends.
+// deletes; it marks the progress finished when it ends.
 UINT __cdecl FindNodesThreadProc(LPVOID pParam);

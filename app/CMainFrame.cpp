@@ -208,7 +208,7 @@ HMENU CMainFrame::LoadDocumentMenu()
     if (!m_menuDocument.LoadMenu(IDR_QLCTYPE))
         return nullptr;
     // A toolbar that does not load leaves its commands without pictures.
-    static const UINT s_toolbars[] = { IDR_MAINFRAME, IDR_FORMATBAR };
+    static const UINT s_toolbars[] = { IDR_MAINFRAME, IDR_FORMATBAR, IDR_MENU_PICTURES };
     m_menuDocument.TakeToolbarImageSets(s_toolbars, (int)(sizeof(s_toolbars) / sizeof(s_toolbars[0])));
     return m_menuDocument.Detach();
 }

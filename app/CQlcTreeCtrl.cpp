@@ -915,8 +915,15 @@ GlyphMenu* CQlcTreeCtrl::LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem)
     return pPopup;
 }
 
-void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen)
+void CQlcTreeCtrl::ShowContextMenu(CPoint ptScreen, BOOL bFromKeyboard)
 {
+    if (!bFromKeyboard && !m_bContextMenuAllowed)
+    {
+        // The press that would have asked for it was elsewhere, or its drag
+        // was cancelled: the right-click feedback goes, no menu comes.
+        SelectDropTarget(nullptr);
+        return;
+    }
     GlyphMenu menu;
     GlyphMenu* pPopup = LoadContextMenu(menu, m_hContextItem);
     if (pPopup == nullptr)
@@ -945,7 +952,8 @@ void CQlcTreeCtrl::OnRClick(NMHDR* /*pNMHDR*/, LRESULT* pResult)
 
 void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
 {
-    if (point.x == -1 && point.y == -1)
+    const BOOL bFromKeyboard = point.x == -1 && point.y == -1;
+    if (bFromKeyboard)
     {
         // From the keyboard: the caret item, below its label.
         HTREEITEM hCaret = GetSelectedItem();
@@ -968,7 +976,7 @@ void CQlcTreeCtrl::OnContextMenu(CWnd* /*pWnd*/, CPoint point)
         ScreenToClient(&ptClient);
         m_hContextItem = HitTestNode(ptClient, TVHT_ONITEM);
     }
-    ShowContextMenu(point);
+    ShowContextMenu(point, bFromKeyboard);
 }
 
 void CQlcTreeCtrl::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
@@ -1012,7 +1020,9 @@ void CQlcTreeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     }
     if (nChar == VK_F2)
     {
-        if (HTREEITEM hCaret = GetSelectedItem())
+        // Not in the middle of a drag or while a menu of the tree is up.
+        HTREEITEM hCaret = (m_bDragging || m_bPopupUp) ? nullptr : GetSelectedItem();
+        if (hCaret != nullptr)
         {
             m_hContextItem = hCaret;
             OnQlcPopupRename();

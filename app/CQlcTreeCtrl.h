@@ -128,8 +128,10 @@ public:
     // owner-drawn with its pictures, commands greyed that cannot act on the
     // item or that nothing handles. The popup to track, or null.
     GlyphMenu* LoadContextMenu(GlyphMenu& menu, HTREEITEM hItem);
-    // The context menu at a screen point, acting on the context item.
-    void ShowContextMenu(CPoint ptScreen);
+    // The context menu at a screen point, acting on the context item. From
+    // the mouse it shows only when the last press was inside the client
+    // area (a press outside, or a drag cancelled, leaves no menu).
+    void ShowContextMenu(CPoint ptScreen, BOOL bFromKeyboard = FALSE);
     // Properties of the context item's node (or the caret item's): an
     // encrypted node's password is asked first unless it is remembered.
     void OnQlcPopupProperties();

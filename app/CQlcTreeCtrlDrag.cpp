@@ -565,15 +565,11 @@ void CQlcTreeCtrl::EndDragging(CPoint point)
         else if (AskMove())
             MoveItem(m_hDraggedItem, m_hDropTargetItem);
     }
-    else if (m_hDropTargetItem == nullptr)
-    {
-        // A right drag let go over empty space: nothing to offer.
-        s_pfnMessageBeep((UINT)-1);
-        m_bRightDrag = FALSE;
-    }
     else
     {
-        bOver = FALSE; // the drag menu follows
+        // A right drag over the tree: a menu follows, whatever lies under
+        // the cursor (its commands do nothing where nothing can land).
+        bOver = FALSE;
     }
     if (bOver)
         ForgetDrag();
@@ -604,29 +600,30 @@ void CQlcTreeCtrl::OnRButtonUp(UINT nFlags, CPoint point)
         return;
     }
     EndDragging(point);
-    if (!m_bRightDrag)
-        return;
+    const BOOL bRightDrag = m_bRightDrag;
     m_bRightDrag = FALSE;
     CPoint ptScreen = point;
     ClientToScreen(&ptScreen);
     CRect rcWindow;
     GetWindowRect(&rcWindow);
-    if (rcWindow.PtInRect(ptScreen))
+    if (!bRightDrag || !rcWindow.PtInRect(ptScreen))
     {
-        CMenu menu;
-        if (menu.LoadMenu(IDR_QLCTREE_DRAGPOPUP))
-        {
-            CMenu* pPopup = menu.GetSubMenu(0);
-            if (pPopup != nullptr)
-            {
-                ::SetMenuDefaultItem(pPopup->m_hMenu, ID_QLCDRAG_MOVEHERE, FALSE);
-                m_bPopupUp = TRUE;
-                const UINT nCommand = s_pfnTrackDragMenu(this, pPopup, ptScreen);
-                m_bPopupUp = FALSE;
-                if (nCommand != 0)
-                    SendMessage(WM_COMMAND, MAKEWPARAM(nCommand, 0), 0);
-            }
-        }
+        // A drag that ended off the tree: the context menu of the place.
+        ForgetDrag();
+        m_hContextItem = HitTestNode(point, TVHT_ONITEM);
+        ShowContextMenu(ptScreen);
+        return;
+    }
+    CMenu menu;
+    CMenu* pPopup = menu.LoadMenu(IDR_QLCTREE_DRAGPOPUP) ? menu.GetSubMenu(0) : nullptr;
+    if (pPopup != nullptr)
+    {
+        ::SetMenuDefaultItem(pPopup->m_hMenu, ID_QLCDRAG_MOVEHERE, FALSE);
+        m_bPopupUp = TRUE;
+        const UINT nCommand = s_pfnTrackDragMenu(this, pPopup, ptScreen);
+        m_bPopupUp = FALSE;
+        if (nCommand != 0)
+            SendMessage(WM_COMMAND, MAKEWPARAM(nCommand, 0), 0);
     }
     // Whatever was chosen (Cancel has no handler), the drag is over.
     ForgetDrag();

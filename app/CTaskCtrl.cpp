@@ -185,12 +185,14 @@ void CTaskCtrl::RefreshTasks()
             InsertTaskItem(0, task);
         }
     }
+    // A fresh list starts sorted by title; one the user has sorted keeps
+    // the rows as filled until the next sort.
     if (m_nSortColumn == -1)
     {
         m_nSortColumn = colTask;
         m_bAscending = TRUE;
+        SortTasks();
     }
-    SortTasks();
 }
 
 void CTaskCtrl::AddTaskItem(DWORD dwTaskId)

@@ -27,7 +27,8 @@ public:
     BOOL IsReadOnly() const { return m_bReadOnly; }
 
     // --- Rows ------------------------------------------------------------------------
-    // One row per task of the document, sorted.
+    // One row per task of the document; a list never sorted is then sorted
+    // by title.
     void RefreshTasks();
     // The row of a task added elsewhere, first, until the next sort.
     void AddTaskItem(DWORD dwTaskId);

@@ -150,7 +150,8 @@ bool RunSearch(CQuillcrestDoc& doc, const char* pszQuery, int nMode, int nScopes
         pState->m_nMode = nMode;
         pState->m_nScopes = nScopes;
         pState->m_pDoc = &doc;
-        pState->m_bDone = FALSE;
+        pState->m_progress.Reset();
+        pState->m_progress.SetTotal(1000);
     }
     const double dStart = Now();
     CFindNodesStatePtr* pParam = new CFindNodesStatePtr(pState);
@@ -192,7 +193,7 @@ bool RunSearch(CQuillcrestDoc& doc, const char* pszQuery, int nMode, int nScopes
             figure.dLongestLockWait = std::max(figure.dLongestLockWait, Now() - t0);
             figure.nFound += (size_t)pState->m_found.GetCount();
             pState->m_found.RemoveAll();
-            if (pState->m_bDone)
+            if (pState->m_progress.IsFinished())
                 break;
         }
     }

@@ -225,7 +225,11 @@ BOOL CQlcNodeData::Open(const CQlcNode& node, int nMode, BOOL bCompress)
     if (nMode == modeRead)
     {
         m_nReadMode = rfBuffer;
-        if (m_bHasData)
+        if (m_bHasData && m_pDoc->Data_IsNodeDamaged(m_node.dwNodeId))
+        {
+            SetDamaged("WARNING: A node's stored data runs past the end of the file; it reads as empty.");
+        }
+        else if (m_bHasData)
         {
             QLCSTREAMHANDLE handle = {};
             m_pDoc->Data_OpenStream(m_node.dwNodeId, FALSE, handle, FALSE);
@@ -301,8 +305,9 @@ void CQlcNodeData::Load()
 
 void CQlcNodeData::LoadCompressed()
 {
+    // Stored bytes said to hold nothing must decompress to nothing.
     const DWORD dwPlain = m_stream.dwPlainSize;
-    if (dwPlain == 0)
+    if (dwPlain == 0 && m_stream.dwStoredSize == 0)
         return;
     try
     {
@@ -328,6 +333,8 @@ void CQlcNodeData::LoadCompressed()
         // member come through the filter too.
         if (gunzip.MaxRetrievable() != dwPlain)
             ThrowDamaged();
+        if (dwPlain == 0)
+            return;
         m_lpBuffer = new BYTE[dwPlain];
         gunzip.Get(m_lpBuffer, dwPlain);
     }

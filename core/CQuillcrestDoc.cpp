@@ -221,6 +221,16 @@ void CQuillcrestDoc::Data_SetDataLoc(DWORD dwNodeId, const QLCDATALOC& loc)
 {
     CQlcDocLock::CScoped lock(m_lock);
     m_mapDataLocs.SetAt(dwNodeId, loc);
+    // A payload of its own replaces what was left of a damaged one.
+    const auto it = std::lower_bound(m_damagedNodes.begin(), m_damagedNodes.end(), dwNodeId);
+    if (it != m_damagedNodes.end() && *it == dwNodeId)
+        m_damagedNodes.erase(it);
+}
+
+BOOL CQuillcrestDoc::Data_IsNodeDamaged(DWORD dwNodeId) const
+{
+    CQlcDocLock::CScoped lock(m_lock);
+    return std::binary_search(m_damagedNodes.begin(), m_damagedNodes.end(), dwNodeId);
 }
 
 BOOL CQuillcrestDoc::Data_GetDataLoc(DWORD dwNodeId, QLCDATALOC& loc) const

@@ -244,8 +244,9 @@ public:
     void SetFrameCallbacks(IQlcFrameCallbacks* pCallbacks) { m_pFrameCallbacks = pCallbacks; }
 
     // What the last read found damaged: sections left out (or cut short),
-    // and nodes whose stored payload the file does not hold. Those nodes read
-    // as empty and are saved so; everything else of them is kept.
+    // and nodes whose stored payload the file does not hold whole. Those
+    // nodes read as damaged; a save keeps what the file holds of them and
+    // everything else of them.
     enum
     {
         damagedLogo = 1,
@@ -256,6 +257,11 @@ public:
     };
     DWORD Data_GetDamagedSections() const { return m_dwDamagedSections; }
     const std::vector<DWORD>& Data_GetDamagedNodes() const { return m_damagedNodes; }
+    // Whether a node's stored bytes ran past the end of the file when it was
+    // read: they are kept as far as the file holds them (a save copies them
+    // as they are) but never read as the node's contents, until the node
+    // gets a payload of its own.
+    BOOL Data_IsNodeDamaged(DWORD dwNodeId) const;
 
     // Logo state (the logo section as stored in the file).
     BOOL HasLogo() const { return m_bHasLogo; }

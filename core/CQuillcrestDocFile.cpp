@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -362,6 +363,8 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
     // cannot hold is damage, not a reason to allocate.
     reader.Require((ULONGLONG)m_header.dwNodeCount * (dwRecordSize + 1));
     const ULONGLONG ullFileLength = reader.GetLength();
+    // The last record read under an id decides whether that node is damaged.
+    std::map<DWORD, bool> damagedById;
 
     for (DWORD i = 0; i < m_header.dwNodeCount; ++i)
     {
@@ -391,19 +394,22 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
         node.bPasswordKnown = FALSE;
         node.strPassword.Empty();
 
-        // A payload the file does not hold cannot be read nor copied on save:
-        // the node keeps everything else and reads as empty.
-        if (IsDataType(node.nType) && node.dwStoredSize != 0 &&
-            (ULONGLONG)node.dwDataOffset + node.dwStoredSize > ullFileLength)
+        // A payload the file does not hold whole cannot be read: the node
+        // reads as damaged, and what the file does hold of it is kept as it
+        // is (a save copies it), so that nothing more is lost.
+        const bool bPastTheEnd = IsDataType(node.nType) && node.dwStoredSize != 0 &&
+                                 (ULONGLONG)node.dwDataOffset + node.dwStoredSize > ullFileLength;
+        if (bPastTheEnd)
         {
             CString strLine;
-            strLine.Format("WARNING: Node %lu's stored data runs past the end of the file; it reads as empty.",
+            strLine.Format("WARNING: Node %lu's stored data runs past the end of the file; it is kept unread.",
                            (unsigned long)node.dwNodeId);
             g_log.WriteLine(strLine);
-            node.dwStoredSize = 0;
-            node.dwPlainSize = 0;
-            m_damagedNodes.push_back(node.dwNodeId);
+            node.dwStoredSize = node.dwDataOffset < ullFileLength ? (DWORD)(ullFileLength - node.dwDataOffset) : 0;
+            if (node.dwStoredSize == 0)
+                node.dwPlainSize = 0;
         }
+        damagedById[node.dwNodeId] = bPastTheEnd;
         m_mapNodes.SetAt(node.dwNodeId, node);
 
         QLCDATALOC loc;
@@ -414,15 +420,12 @@ void CQuillcrestDoc::Data_ReadNodes(CQlcFileReader& reader)
         m_mapDataLocs.SetAt(node.dwNodeId, loc);
     }
 
-    // A record read again under the same id replaced the damaged one.
-    std::sort(m_damagedNodes.begin(), m_damagedNodes.end());
-    m_damagedNodes.erase(std::unique(m_damagedNodes.begin(), m_damagedNodes.end()), m_damagedNodes.end());
-    m_damagedNodes.erase(std::remove_if(m_damagedNodes.begin(), m_damagedNodes.end(),
-                                        [this](DWORD dwId) {
-                                            QLCDATALOC loc = {};
-                                            return m_mapDataLocs.Lookup(dwId, loc) && loc.bHasData;
-                                        }),
-                         m_damagedNodes.end());
+    // In id order (the map's), for the lookups while the notebook is open.
+    for (const auto& entry : damagedById)
+    {
+        if (entry.second)
+            m_damagedNodes.push_back(entry.first);
+    }
 
     // Ids in the file may be sparse (written by other programs): never hand
     // out one that is taken.

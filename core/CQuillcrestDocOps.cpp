@@ -580,6 +580,7 @@ void CQuillcrestDoc::Data_DeleteNode(DWORD dwNodeId)
         }
         m_mapNodes.RemoveKey(dwId);
         m_mapDataLocs.RemoveKey(dwId);
+        m_damagedNodes.erase(std::remove(m_damagedNodes.begin(), m_damagedNodes.end(), dwId), m_damagedNodes.end());
         if (m_header.dwNodeCount > 0)
             --m_header.dwNodeCount;
         Data_RemoveNodeTasks(dwId);

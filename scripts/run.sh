@@ -15,7 +15,9 @@
 # so its windows have frames. Without arguments it opens the sample
 # notebook; arguments go to the program instead. The window opens on your X
 # display when $DISPLAY works; otherwise on a virtual one (Xvfb), and this
-# script says how to look at it. Ctrl-C ends the program.
+# script says how to look at it. Ctrl-C ends the program. Linux paths among
+# the arguments (relative to the current folder or absolute) reach the
+# program as Wine paths.
 set -uo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -39,7 +41,7 @@ if [ $# -eq 0 ]; then
     echo "run: the sample notebook was not made; see the build output above." >&2
     exit 1
   fi
-  set -- Sample.qlc
+  set -- "$BUILD/bin/Sample.qlc"
   echo "run: opening the sample notebook $BUILD/bin/Sample.qlc"
 fi
 
@@ -110,4 +112,23 @@ if [ -n "$CONVERTER" ]; then
 else
   echo "run: warning: the text converter could not be registered" >&2
 fi
-cd "$BUILD/bin" && "$WINE64" explorer /desktop=Quillcrest,1024x768 quillapp.exe "$@"
+# The program is a Windows program: it reads "/home/me/notes.qlc" as a
+# switch, and a name relative to this shell's folder from its own. Every
+# argument that names a file or folder (an existing one, or one with a
+# slash in it or a notebook's extension) goes over as Wine's full path
+# (Z:\home\me\notes.qlc); the program's own switches ("/reg") as they are.
+args=()
+for arg in "$@"; do
+  if [ -e "$arg" ] || { [[ "$arg" == */* || "$arg" == *.[qQ][lL][cC] ]] && [[ ! "$arg" =~ ^/[A-Za-z]+$ ]]; }; then
+    full=$(realpath -m -- "$arg")
+    wine_path=$("$WINE64" winepath -w "$full" 2>/dev/null </dev/null)
+    if [ -z "$wine_path" ]; then
+      echo "run: wine cannot name $full; passing it as it is" >&2
+      wine_path=$arg
+    fi
+    args+=("$wine_path")
+  else
+    args+=("$arg")
+  fi
+done
+cd "$BUILD/bin" && "$WINE64" explorer /desktop=Quillcrest,1024x768 quillapp.exe "${args[@]}"

@@ -6,6 +6,7 @@ IMPLEMENT_DYNAMIC(CQlcToolBar, CToolBar)
 
 BEGIN_MESSAGE_MAP(CQlcToolBar, CToolBar)
     ON_WM_NCPAINT()
+    ON_WM_ERASEBKGND()
     ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
@@ -28,6 +29,44 @@ void CQlcToolBar::OnNcPaint()
     const CRect rectGripper = GetGripperRect();
     if (!rectGripper.IsRectEmpty())
         DrawGripper(&dc, rectGripper);
+}
+
+void CQlcToolBar::DoPaint(CDC* pDC)
+{
+    CRect rect;
+    GetClientRect(rect);
+    DrawBorders(pDC, rect);
+    pDC->FillSolidRect(rect, ::GetSysColor(COLOR_BTNFACE));
+    CRect rectGripper = GetGripperRect();
+    if (!rectGripper.IsRectEmpty())
+    {
+        // From window to client coordinates.
+        CRect rectWindow;
+        GetWindowRect(rectWindow);
+        CPoint ptClient(0, 0);
+        ClientToScreen(&ptClient);
+        rectGripper.OffsetRect(rectWindow.left - ptClient.x, rectWindow.top - ptClient.y);
+        DrawGripper(pDC, rectGripper);
+    }
+}
+
+BOOL CQlcToolBar::OnEraseBkgnd(CDC* pDC)
+{
+    // The controls on the bar (the Formatting bar's lists) do not paint
+    // again after it: they are left out.
+    const int nSaved = pDC->SaveDC();
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (!::IsWindowVisible(hChild))
+            continue;
+        CRect rectChild;
+        ::GetWindowRect(hChild, rectChild);
+        ScreenToClient(rectChild);
+        pDC->ExcludeClipRect(rectChild);
+    }
+    DoPaint(pDC);
+    pDC->RestoreDC(nSaved);
+    return TRUE;
 }
 
 void CQlcToolBar::OnSettingChange(UINT uFlags, LPCSTR lpszSection)

@@ -657,6 +657,66 @@ def tb_delete():
     return cv
 
 
+# --- Document menu pictures (16 x 15) ------------------------------------------
+def tb_refresh():
+    cv = btn()
+    cv.ring(7, 7, 5, GREEN, 30, 330)
+    cv.poly([(10, 1), (14, 4), (9, 6)], GREEN)
+    return cv
+
+
+def tree_box(sign_plus):
+    cv = btn()
+    cv.line(3, 4, 3, 13, DARK)
+    cv.line(3, 13, 8, 13, DARK)
+    cv.line(3, 8, 8, 8, DARK)
+    cv.box(0, 0, 6, 6, WHITE, DARK)
+    cv.line(2, 3, 4, 3, BLACK)
+    if sign_plus:
+        cv.line(3, 2, 3, 4, BLACK)
+    for y in (8, 13):
+        cv.fill(9, y - 1, 14, y + 1, YELLOW)
+    return cv
+
+
+def tb_batch_export():
+    cv = btn()
+    folder(cv)
+    cv.fill(7, 2, 11, 4, GREEN)
+    cv.poly([(11, 0), (15, 3), (11, 6)], GREEN)
+    return cv
+
+
+def tb_spelling():
+    cv = btn()
+    glyph(cv, 0, 0, 'A', DARK)
+    glyph(cv, 6, 0, 'B', DARK)
+    cv.line(4, 11, 7, 14, GREEN)
+    cv.line(7, 14, 14, 7, GREEN)
+    cv.line(5, 11, 7, 13, GREEN)
+    return cv
+
+
+def tb_options():
+    cv = btn()
+    cv.disc(7, 7, 5, LIGHT)
+    cv.ring(7, 7, 5.3, DARK)
+    for (x, y) in ((7, 0), (7, 14), (0, 7), (14, 7), (2, 2), (12, 2), (2, 12), (12, 12)):
+        cv.box(x - 1 if x > 0 else x, y - 1 if y > 0 else y, x + 1 if x < 14 else x, y + 1 if y < 14 else y,
+               DARK, DARK)
+    cv.disc(7, 7, 2, WHITE)
+    return cv
+
+
+def tb_paragraph():
+    cv = btn()
+    cv.disc(6, 4, 3, BLUE)
+    cv.fill(8, 1, 9, 14, BLUE)
+    cv.fill(11, 1, 12, 14, BLUE)
+    cv.fill(6, 1, 12, 1, BLUE)
+    return cv
+
+
 # --- Large bitmaps ---------------------------------------------------------------
 def splash():
     # The size the About box's picture was laid out for.
@@ -842,6 +902,9 @@ def main(outdir):
     write_ico(os.path.join(outdir, 'font_printer.ico'), [icon_font_printer()])
     write_bmp(os.path.join(outdir, 'toolbar_tree.bmp'),
               strip([tb_new_note(), tb_new_folder(), tb_delete(), tb_cut(), tb_copy(), tb_paste()]))
+    write_bmp(os.path.join(outdir, 'toolbar_menu.bmp'),
+              strip([tb_refresh(), tree_box(False), tree_box(True), tb_batch_export(), tb_paragraph(),
+                     tb_spelling(), tb_options()]))
     write_cur(os.path.join(outdir, 'zoom.cur'), cursor_zoom(), (11, 11))
     write_bmp(os.path.join(outdir, 'splash.bmp'), splash())
     write_bmp(os.path.join(outdir, 'logo.bmp'), logo(), bg=(236, 240, 248))

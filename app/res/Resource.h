@@ -16,6 +16,7 @@
 #define IDR_QLCTREE_POPUP               132   // "QLCTREE_POPUP": context menu of the node tree
 #define IDR_QLCTREE_DRAGPOPUP           147   // "QLCTREE_DRAGPOPUP": the menu of a right drag in the node tree
 #define IDR_TREE_POPUP_TOOLBAR          210   // pictures of the node tree's context menu
+#define IDR_MENU_PICTURES               206   // pictures of the notebook window's menu only
 #define IDR_POPUP_TASKS                 217   // "IDR_POPUP_TASKS": context menu of the task list
 
 // Docking panes (control bar ids)
@@ -277,3 +278,6 @@
 #define IDS_PASTE_SOURCE_GONE           22403
 #define IDS_PASTE_INCOMPLETE            22404
 #define IDS_PASTE_INCOMPLETE_CUT        22405
+// Files and folders: the folder browser, the command line, damaged notes (23200-23299)
+#define IDS_FOLDER_NOT_FOUND            23200
+#define IDS_FOLDER_NOT_FULL_PATH        23201

@@ -483,7 +483,9 @@ void PASCAL CWinApp::ParseCommandLineArgs(CCommandLineInfo& rCmdInfo, int argc, 
         LPCSTR pszParam = argv[i];
         BOOL bFlag = FALSE;
         const BOOL bLast = (i + 1) == argc;
-        if (pszParam[0] == '-' || pszParam[0] == '/')
+        // A switch is a word after its '/' or '-'; "/home/me/notes.qlc" (a
+        // path as Wine takes it) is a file name.
+        if ((pszParam[0] == '-' || pszParam[0] == '/') && strpbrk(pszParam + 1, "/\\.") == nullptr)
         {
             bFlag = TRUE;
             ++pszParam;

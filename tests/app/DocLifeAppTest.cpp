@@ -271,7 +271,8 @@ TEST_F(DocLifeAppTest, ADamagedNotebookOpensInItsWindowAndTheUserIsToldWhatIsDam
     EXPECT_EQ("Damaged Notebook", prompts.boxes[0].caption);
     EXPECT_EQ((UINT)MB_ICONWARNING, prompts.boxes[0].type & MB_ICONMASK);
 
-    // Saved, the node stays with empty contents and nothing is told again.
+    // Saved, the node keeps what the file held of it (here all of its
+    // text: only its size was wrong) and nothing is told again.
     EXPECT_TRUE(pDoc->OnSaveDocument(strPath));
     app.CloseAllDocuments(TRUE);
     pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strPath));
@@ -279,7 +280,13 @@ TEST_F(DocLifeAppTest, ADamagedNotebookOpensInItsWindowAndTheUserIsToldWhatIsDam
     EXPECT_EQ(1u, prompts.boxes.size());
     CQlcNode note(pDoc, 1);
     EXPECT_STREQ("Lost note", note.GetName());
-    EXPECT_FALSE(note.HasData());
+    EXPECT_TRUE(note.HasData());
+    CQlcNodeData* pKept = note.GetDataForRead();
+    ASSERT_NE(nullptr, pKept);
+    EXPECT_FALSE(pKept->IsDamaged());
+    BYTE kept[32] = {};
+    ASSERT_EQ((UINT)sizeof("some text"), pKept->Get(kept, sizeof(kept)));
+    EXPECT_STREQ("some text", (const char*)kept);
 }
 
 TEST_F(DocLifeAppTest, AFrameThatIsNoNotebookFrameGivesNoFrameCallbacks)

@@ -189,7 +189,7 @@ protected:
         CFindNodesState& state = *m_pDlg->GetState();
         return RunWorkerCallsUntil([&] {
             hold.Lock();
-            if (state.m_nProgress > 0 && !state.m_bDone)
+            if (state.m_progress.GetState().ullCurrent > 0 && !state.m_progress.IsFinished())
                 return true;
             hold.Unlock();
             return false;
@@ -456,7 +456,7 @@ TEST_F(FindNodesTest, ClosingTheWindowMidSearchStopsAndJoinsTheWorkerAndItOpensA
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, ::WaitForSingleObject(worker, 0));
     {
         CSingleLock lock(&pState->m_mutex, TRUE);
-        EXPECT_TRUE(pState->m_bDone);
+        EXPECT_TRUE(pState->m_progress.IsFinished());
         EXPECT_EQ(nullptr, pState->m_pDoc);
     }
     PumpMessages();
@@ -562,7 +562,7 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
         [&] {
             checkWindows();
             CSingleLock lock(&pState->m_mutex, TRUE);
-            return pState->m_bDone != FALSE;
+            return pState->m_progress.IsFinished() != FALSE;
         },
         [&] {
             CSingleLock lock(&pState->m_mutex);
@@ -572,7 +572,9 @@ TEST_F(FindNodesTest, TheWorkerMakesNoWindowAndNeverHoldsTheLockForLong)
         });
     ASSERT_TRUE(bEnded);
     EXPECT_GT(nWindowsChecks, 1);
-    EXPECT_GT(nCalls, 1);
+    // One peek may answer several calls when the worker is quick to send
+    // its next, so only one check is sure.
+    EXPECT_GE(nCalls, 1);
     EXPECT_EQ(0, nHeld);
     // The worker took the lock once per batch of notes, not once per node.
     EXPECT_LE(pState->GetWorkerLockCount(), 400 / 64 + 3);
@@ -605,7 +607,7 @@ TEST_F(FindNodesTest, TheInterfaceThreadReadsTheSameNotesWhileTheWorkerSearches)
             nReads++;
         }
         CSingleLock lock(&pState->m_mutex, TRUE);
-        return pState->m_bDone != FALSE;
+        return pState->m_progress.IsFinished() != FALSE;
     }));
     EXPECT_GT(nReads, (int)expected.size());
     ASSERT_TRUE(WaitForSearch());
@@ -952,15 +954,22 @@ TEST_F(FindNodesTest, AStoredPlaceIsNeverSmallerThanTheTemplateNorOnAMonitorThat
     EXPECT_EQ(CRect(100, 100, 700, 500), CFindNodesDlg::FitStoredRect(CRect(100, 100, 700, 500), CSize(400, 250)));
 }
 
-TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAtTheTemplateSize)
+TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAt400By250)
 {
     ASSERT_NE(nullptr, OpenFind());
     CRect rectTemplate;
     m_pDlg->GetWindowRect(rectTemplate);
+    // It opens no smaller than it can be made.
+    EXPECT_GE(rectTemplate.Width(), 400);
+    EXPECT_GE(rectTemplate.Height(), 250);
+    MINMAXINFO mmi = {};
+    m_pDlg->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+    EXPECT_EQ(400, mmi.ptMinTrackSize.x);
+    EXPECT_EQ(250, mmi.ptMinTrackSize.y);
     m_pDlg->SetWindowPos(nullptr, 0, 0, 100, 80, SWP_NOMOVE | SWP_NOZORDER);
     CRect rect;
     m_pDlg->GetWindowRect(rect);
-    EXPECT_EQ(rectTemplate.Size(), rect.Size());
+    EXPECT_EQ(CSize(400, 250), rect.Size());
 
     m_pDlg->SetWindowPos(nullptr, 0, 0, rectTemplate.Width() + 200, rectTemplate.Height() + 150,
                          SWP_NOMOVE | SWP_NOZORDER);

@@ -20,6 +20,8 @@
 #include "imaging/PLPNGEncoder.h"
 #include "widgets/CFileDialogEx.h"
 
+#include <shlobj.h>
+
 #include <deque>
 #include <memory>
 
@@ -123,6 +125,42 @@ public:
 private:
     IAfxCommonDialogHook* m_pOld;
 };
+
+// Lets the real folder browser of the system show.
+class CRealFolderBrowser : public IAfxCommonDialogHook
+{
+public:
+    CRealFolderBrowser() : m_pOld(AfxSetCommonDialogHook(this)) {}
+    ~CRealFolderBrowser() override { AfxSetCommonDialogHook(m_pOld); }
+    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
+    {
+        if (DYNAMIC_DOWNCAST(CFolderBrowseDlg, pDialog) == nullptr)
+            return IDCANCEL;
+        nShown++;
+        return -2;
+    }
+    int nShown = 0;
+
+private:
+    IAfxCommonDialogHook* m_pOld;
+};
+
+// Replaces what the folder browser's edit box holds, a key at a time.
+void TypeInto(HWND hEdit, const std::string& text)
+{
+    ::SetFocus(hEdit);
+    ::SendMessageA(hEdit, EM_SETSEL, 0, -1);
+    ::SendMessageA(hEdit, WM_CHAR, VK_BACK, 1);
+    for (char ch : text)
+        ::SendMessageA(hEdit, WM_CHAR, (WPARAM)(BYTE)ch, 1);
+}
+
+void ClickOn(HWND hButton)
+{
+    RECT rc;
+    ::GetClientRect(hButton, &rc);
+    CUserInput::Click(hButton, POINT{ rc.right / 2, rc.bottom / 2 });
+}
 
 class ImportExportTest : public NotebookWindowTest
 {
@@ -421,4 +459,99 @@ TEST_F(ImportExportTest, TheExportFileIsChosenInASaveDialogThatAsksBeforeReplaci
     EXPECT_FALSE(app.ChooseExportFile(cancelled));
     EXPECT_EQ(3, dialog.nShown);
     EXPECT_TRUE(cancelled.strPath.IsEmpty());
+}
+
+TEST_F(ImportExportTest, TheBatchExportWritesIntoTheFolderTypedInTheBrowserOrChosenInItsListAndNowhereElse)
+{
+    CNotebookBuilder builder;
+    builder.Note("Letter", 0, kLetterRtf);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    ASSERT_TRUE(::CreateDirectoryA(m_strOut.c_str(), nullptr));
+    const std::string strTyped = m_strOut + "\\typed here";
+    ASSERT_TRUE(::CreateDirectoryA(strTyped.c_str(), nullptr));
+    const std::string strMissing = m_strOut + "\\not made";
+
+    CRealFolderBrowser browser;
+    BOOL bOpenAfterRefusal = FALSE;
+    std::string strEditAfterRefusal;
+    {
+        CWindowScript script("Browse for Folder", [&](HWND hBrowser) {
+            HWND hEdit = ::FindWindowExA(hBrowser, nullptr, "Edit", nullptr);
+            HWND hOk = ::GetDlgItem(hBrowser, IDOK);
+            if (hEdit == nullptr || hOk == nullptr)
+                return;
+            // A folder chosen in the list, then one that is not there typed:
+            // told, and the browser stays.
+            ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)m_strOut.c_str());
+            TypeInto(hEdit, strMissing);
+            ClickOn(hOk);
+            bOpenAfterRefusal = ::IsWindowVisible(hBrowser);
+            char szText[MAX_PATH] = "";
+            ::GetWindowTextA(hEdit, szText, sizeof(szText));
+            strEditAfterRefusal = szText;
+            // One that is: the export goes there, not into the chosen one.
+            TypeInto(hEdit, strTyped);
+            ClickOn(hOk);
+        });
+        Command(FrameOf(pDoc), ID_TREE_BATCHEXPORT);
+        EXPECT_TRUE(script.HasRun());
+        EXPECT_FALSE(script.TimedOut());
+    }
+    EXPECT_EQ(1, browser.nShown);
+    EXPECT_TRUE(bOpenAfterRefusal);
+    // Longer than the box is wide: taken whole.
+    EXPECT_EQ(strMissing, strEditAfterRefusal);
+    ASSERT_EQ(1u, m_pPrompts->boxes.size());
+    EXPECT_EQ((UINT)MB_ICONWARNING, m_pPrompts->boxes[0].type & MB_ICONMASK);
+    EXPECT_EQ((std::vector<std::string>{ "\"" + strMissing +
+                                         "\" is not an existing folder.\n\nType the full path of a folder, or choose "
+                                         "one in the list." }),
+              TakeMessages());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strMissing.c_str()));
+    EXPECT_EQ(kLetterRtf, ReadFileText((strTyped + "\\Letter.rtf").c_str()));
+    EXPECT_EQ("(missing)", ReadFileText((m_strOut + "\\Letter.rtf").c_str()));
+
+    // Nothing typed: the folder chosen in the list.
+    {
+        CWindowScript script("Browse for Folder", [&](HWND hBrowser) {
+            HWND hOk = ::GetDlgItem(hBrowser, IDOK);
+            if (hOk == nullptr)
+                return;
+            ::SendMessageA(hBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)m_strOut.c_str());
+            ClickOn(hOk);
+        });
+        Command(FrameOf(pDoc), ID_TREE_BATCHEXPORT);
+        EXPECT_TRUE(script.HasRun());
+    }
+    EXPECT_EQ(2, browser.nShown);
+    EXPECT_TRUE(TakeMessages().empty());
+    EXPECT_EQ(kLetterRtf, ReadFileText((m_strOut + "\\Letter.rtf").c_str()));
+}
+
+TEST(FolderBrowseDlgTest, ATypedPathIsTakenWholeOrBelowTheSelectedFolder)
+{
+    struct Case
+    {
+        const char* typed;
+        const char* selected;
+        const char* expected;
+    };
+    const Case cases[] = {
+        { "C:\\out", "D:\\notes", "C:\\out" },
+        { "  \"C:\\out\\\"  ", "", "C:\\out" },          // pasted with quotes, a trailing backslash
+        { "C:/out/week", "", "C:\\out\\week" },
+        { "exports", "D:\\notes", "D:\\notes\\exports" },
+        { "exports\\..\\other", "D:\\notes\\", "D:\\notes\\other" },
+        { "exports", "", "" },                              // nothing to be below
+        { "", "D:\\notes", "" },
+        { "C:\\", "", "C:\\" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, CFolderBrowseDlg::ResolveTypedPath(c.typed, c.selected)) << c.typed << " in " << c.selected;
+    // Rooted without a drive: on the current drive, never below the selection.
+    char szCurrent[MAX_PATH] = "";
+    ::GetCurrentDirectoryA(sizeof(szCurrent), szCurrent);
+    EXPECT_EQ(std::string(szCurrent, 2) + "\\home\\me\\out",
+              std::string(CFolderBrowseDlg::ResolveTypedPath("/home/me/out", "D:\\notes")));
 }

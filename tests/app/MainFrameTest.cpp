@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -735,11 +737,28 @@ TEST_F(MainFrameTest, BothMenusAreOwnerDrawnWithTheToolbarPicturesAndTheFrameRou
         {
             EXPECT_GE(pFormat->m_itemData[i]->globalImageIndex, 0) << nID;
         }
-        if (nID == ID_FORMAT_PARAGRAPH)
-        {
-            EXPECT_EQ(-1, pFormat->m_itemData[i]->globalImageIndex);
-        }
     }
+    // Commands no toolbar shows take the pictures kept for the menu alone;
+    // others stay without one.
+    std::map<UINT_PTR, int> pictures;
+    for (int nPopup = 0; nPopup < ::GetMenuItemCount(hDocument); nPopup++)
+    {
+        GlyphMenu* pPopup = DYNAMIC_DOWNCAST(GlyphMenu, CMenu::FromHandlePermanent(::GetSubMenu(hDocument, nPopup)));
+        ASSERT_NE(nullptr, pPopup) << nPopup;
+        for (INT_PTR i = 0; i < pPopup->m_itemData.GetSize(); i++)
+            pictures[pPopup->m_itemData[i]->commandId] = pPopup->m_itemData[i]->globalImageIndex;
+    }
+    std::set<int> menuOnly;
+    for (UINT nID : { ID_TREE_REFRESH, ID_TREE_COLLAPSEALL, ID_TREE_EXPANDALL, ID_TREE_BATCHEXPORT, ID_FORMAT_PARAGRAPH,
+                      ID_TOOLS_CHECKSPELLING, ID_TOOLS_OPTIONS })
+    {
+        ASSERT_EQ(1u, pictures.count(nID)) << nID;
+        EXPECT_GE(pictures[nID], 0) << nID;
+        menuOnly.insert(pictures[nID]);
+    }
+    EXPECT_EQ(7u, menuOnly.size());
+    EXPECT_EQ(0u, menuOnly.count(pictures[ID_CHAR_BOLD]));
+    EXPECT_EQ(-1, pictures[ID_EDIT_REPLACE]);
     ::DestroyMenu(hDocument);
 }
 
@@ -793,4 +812,64 @@ TEST_F(MainFrameTest, TheAboutBoxOpensTheLicenceBesideTheProgramOrSaysWhereToFin
               "license agreement.",
               prompts.boxes[0].text);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), prompts.boxes[0].type);
+}
+
+namespace {
+
+// Finds two items of one popup that answer to the same letter, at any depth.
+void CollectMnemonicClashes(HMENU hMenu, const std::string& strPath, std::vector<std::string>& clashes)
+{
+    std::map<char, std::string> letters;
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); i++)
+    {
+        char szText[256] = "";
+        ::GetMenuStringA(hMenu, (UINT)i, szText, sizeof(szText), MF_BYPOSITION);
+        const std::string strText = szText;
+        for (size_t n = 0; n + 1 < strText.size(); n++)
+        {
+            if (strText[n] != '&')
+                continue;
+            if (strText[n + 1] == '&')
+            {
+                n++;
+                continue;
+            }
+            const char chLetter = (char)::tolower((unsigned char)strText[n + 1]);
+            auto it = letters.find(chLetter);
+            if (it != letters.end())
+                clashes.push_back(strPath + ": \"" + it->second + "\" and \"" + strText + "\"");
+            else
+                letters[chLetter] = strText;
+            break;
+        }
+        if (HMENU hSub = ::GetSubMenu(hMenu, i))
+            CollectMnemonicClashes(hSub, strPath + " > " + strText, clashes);
+    }
+}
+
+BOOL CALLBACK CollectMenuName(HMODULE, LPCSTR, LPSTR lpszName, LONG_PTR lParam)
+{
+    if (IS_INTRESOURCE(lpszName))
+        reinterpret_cast<std::vector<UINT>*>(lParam)->push_back((UINT)(UINT_PTR)lpszName);
+    return TRUE;
+}
+
+} // namespace
+
+// A letter underlined twice in one menu only selects, never runs, the command.
+TEST(MenuResourceTest, NoTwoItemsOfAMenuShareAnUnderlinedLetter)
+{
+    HMODULE hModule = AfxGetResourceHandle();
+    std::vector<UINT> menus;
+    ::EnumResourceNamesA(hModule, (LPCSTR)RT_MENU, CollectMenuName, (LONG_PTR)&menus);
+    ASSERT_GE(menus.size(), 2u);
+    std::vector<std::string> clashes;
+    for (UINT nID : menus)
+    {
+        HMENU hMenu = ::LoadMenuA(hModule, MAKEINTRESOURCEA(nID));
+        ASSERT_NE(nullptr, hMenu) << nID;
+        CollectMnemonicClashes(hMenu, "menu " + std::to_string(nID), clashes);
+        ::DestroyMenu(hMenu);
+    }
+    EXPECT_EQ(std::vector<std::string>(), clashes);
 }

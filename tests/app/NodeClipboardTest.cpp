@@ -114,60 +114,6 @@ int RowOfTask(CTaskCtrl& list, DWORD dwTaskId)
     return -1;
 }
 
-// What a popup menu tracked by this thread showed, read while it is open;
-// the menu is then closed.
-struct CMenuWatch
-{
-    static CMenuWatch* s_pThis;
-    HMENU hMenu = nullptr;
-    RECT rcWindow = {};
-    std::set<UINT> greyed;
-    int nSeen = 0;
-
-    CMenuWatch() { s_pThis = this; m_nTimer = ::SetTimer(nullptr, 0, 50, &OnTimer); }
-    ~CMenuWatch() { ::KillTimer(nullptr, m_nTimer); s_pThis = nullptr; }
-
-    static BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
-    {
-        char szClass[16] = {};
-        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-        if (lstrcmpA(szClass, "#32768") == 0 && ::IsWindowVisible(hWnd))
-        {
-            *(HWND*)lParam = hWnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static void Record(HMENU hMenu, std::set<UINT>& greyed)
-    {
-        for (int i = 0; i < ::GetMenuItemCount(hMenu); i++)
-        {
-            if (HMENU hSub = ::GetSubMenu(hMenu, i))
-                Record(hSub, greyed);
-            else if (::GetMenuState(hMenu, (UINT)i, MF_BYPOSITION) & MF_GRAYED)
-                greyed.insert(::GetMenuItemID(hMenu, i));
-        }
-    }
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
-    {
-        CMenuWatch* p = s_pThis;
-        HWND hMenuWnd = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &Find, (LPARAM)&hMenuWnd);
-        if (p == nullptr || hMenuWnd == nullptr)
-            return;
-        p->nSeen++;
-        ::GetWindowRect(hMenuWnd, &p->rcWindow);
-        p->hMenu = (HMENU)::SendMessageA(hMenuWnd, MN_GETHMENU, 0, 0);
-        if (p->hMenu != nullptr)
-            Record(p->hMenu, p->greyed);
-        ::EndMenu();
-    }
-
-private:
-    UINT_PTR m_nTimer;
-};
-CMenuWatch* CMenuWatch::s_pThis = nullptr;
-
 } // namespace
 
 TEST_F(NodeClipboardTest, CopyThenPasteTwiceGivesTwoIndependentCopiesInTheOtherNotebook)
@@ -732,19 +678,21 @@ TEST_F(NodeClipboardTest, ARightClickOnAnItemOpensTheMenuForThatItem)
     HTREEITEM hOther = FindItem(*pTree, "Other");
     CRect rcLabel;
     pTree->GetItemRect(hOther, &rcLabel, TRUE);
-    CPoint ptClick = rcLabel.CenterPoint();
+    const CPoint ptLabel = rcLabel.CenterPoint();
+    CPoint ptClick = ptLabel;
     pTree->ClientToScreen(&ptClick);
     ::SetCursorPos(ptClick.x, ptClick.y);
 
-    // What the control tells its parent after a right click without a drag.
-    NMHDR nm = { pTree->m_hWnd, (UINT_PTR)pTree->GetDlgCtrlID(), (UINT)NM_RCLICK };
-    LRESULT lAnswer = 0;
+    // The press and the release: the control follows the press in a loop of
+    // its own, finds no drag and tells its parent of the right click, which
+    // the tree answers with the menu; answered, no second menu comes from
+    // WM_CONTEXTMENU.
     {
         CMenuWatch watch;
-        lAnswer = pTree->GetParent()->SendMessage(WM_NOTIFY, nm.idFrom, (LPARAM)&nm);
+        pTree->PostMessage(WM_RBUTTONUP, 0, MAKELPARAM(ptLabel.x, ptLabel.y));
+        pTree->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(ptLabel.x, ptLabel.y));
+        PumpMessages();
         EXPECT_EQ(1, watch.nSeen);
     }
-    // Answered, so no second menu comes from WM_CONTEXTMENU.
-    EXPECT_NE(0, lAnswer);
     EXPECT_EQ(hOther, pTree->GetContextItem());
 }

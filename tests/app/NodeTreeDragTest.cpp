@@ -14,6 +14,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,11 +44,15 @@ struct CDragMenuRecord
     std::vector<std::string> items;
     UINT nDefault = 0;
     UINT nAnswer = 0;
+    // Done while the menu is up, before it is answered.
+    std::function<void(CQlcTreeCtrl*)> whileShown;
 } s_dragMenu;
 
-UINT AnswerDragMenu(CQlcTreeCtrl* /*pTree*/, CMenu* pPopup, CPoint /*ptScreen*/)
+UINT AnswerDragMenu(CQlcTreeCtrl* pTree, CMenu* pPopup, CPoint /*ptScreen*/)
 {
     s_dragMenu.nShown++;
+    if (s_dragMenu.whileShown)
+        s_dragMenu.whileShown(pTree);
     s_dragMenu.items.clear();
     const int nCount = ::GetMenuItemCount(pPopup->m_hMenu);
     for (int i = 0; i < nCount; i++)
@@ -433,12 +438,169 @@ TEST_F(NodeTreeDragTest, TheRightDragAsksWithItsMenuAndCopyHereNeverAsks)
     EXPECT_NE(nullptr, FindItem(tree, "Box/Sub/(empty)"));
     EXPECT_EQ(4, s_dragMenu.nShown);
 
-    // Let go over empty space: a beep and no menu at all.
+    // Let go over empty space: the menu all the same, without a beep; its
+    // Move Here finds nowhere to go and changes nothing.
+    const std::string before = DescribeTree(tree);
+    m_pPrompts->boxes.clear();
+    HTREEITEM hLetter = FindItem(tree, "Box/Letter");
+    CRect rcClient;
+    tree.GetClientRect(&rcClient);
+    const CPoint ptEmpty(rcClient.left + 5, rcClient.bottom - 5);
+    StartDrag(tree, hLetter, TRUE);
+    ASSERT_TRUE(tree.IsDragging());
+    // The mouse crosses the tree, off the item, down to the empty space.
+    MoveTo(tree, Centre(tree, hLetter), TRUE);
+    MoveTo(tree, ptEmpty, TRUE);
+    Release(tree, ptEmpty, TRUE);
     EXPECT_EQ(0, s_nBeeps);
-    Drag(tree, "Box/Letter", nullptr, TRUE);
-    EXPECT_EQ(1, s_nBeeps);
-    EXPECT_EQ(4, s_dragMenu.nShown);
+    EXPECT_EQ(5, s_dragMenu.nShown);
+    EXPECT_TRUE(m_pPrompts->boxes.empty());
+    EXPECT_EQ(before, DescribeTree(tree));
     EXPECT_EQ(nullptr, tree.GetDropHilightItem());
+    EXPECT_EQ(nullptr, tree.GetDraggedItem());
+}
+
+TEST_F(NodeTreeDragTest, ARightDragLetGoOffTheTreeBeepsAndOpensTheContextMenuThere)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl& tree = *TreeOf(pDoc);
+    const std::string before = DescribeTree(tree);
+    CRect rcClient;
+    tree.GetClientRect(&rcClient);
+    // Beside the tree, in the note pane.
+    const CPoint ptOff(rcClient.right + 40, rcClient.top + 10);
+
+    // Straight off the tree, and off it after a rest on a folder.
+    for (BOOL bOverFolderFirst : { FALSE, TRUE })
+    {
+        s_nBeeps = 0;
+        StartDrag(tree, FindItem(tree, "Note"), TRUE);
+        ASSERT_TRUE(tree.IsDragging());
+        if (bOverFolderFirst)
+            MoveTo(tree, Centre(tree, FindItem(tree, "Folder")), TRUE);
+        MoveTo(tree, ptOff, TRUE);
+        CMenuWatch watch;
+        Release(tree, ptOff, TRUE);
+        EXPECT_EQ(1, s_nBeeps) << bOverFolderFirst;
+        EXPECT_EQ(0, s_dragMenu.nShown) << bOverFolderFirst;
+        // The context menu of the place: no node there.
+        EXPECT_EQ(1, watch.nSeen) << bOverFolderFirst;
+        EXPECT_EQ(1u, watch.greyed.count(ID_QLCPOPUP_DELETE)) << bOverFolderFirst;
+        EXPECT_EQ(0u, watch.greyed.count(ID_QLCPOPUP_NEWNOTE)) << bOverFolderFirst;
+        EXPECT_FALSE(tree.IsDragging());
+        EXPECT_FALSE(tree.IsRightDragPending());
+        EXPECT_EQ(nullptr, tree.GetDropHilightItem());
+        EXPECT_EQ(nullptr, tree.GetContextItem());
+    }
+    EXPECT_EQ(before, DescribeTree(tree));
+}
+
+TEST_F(NodeTreeDragTest, AReleaseAfterACancelledDragOrAPressOutsideOpensNoMenuButTheKeyboardStillDoes)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl& tree = *TreeOf(pDoc);
+    tree.SetFocus();
+
+    // A right drag cancelled with Escape: letting the button go on an item
+    // afterwards opens nothing.
+    StartDrag(tree, FindItem(tree, "Note"), TRUE);
+    ASSERT_TRUE(tree.IsDragging());
+    const CPoint ptFolder = Centre(tree, FindItem(tree, "Folder"));
+    MoveTo(tree, ptFolder, TRUE);
+    tree.SendMessage(WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_FALSE(tree.IsDragging());
+    {
+        CMenuWatch watch;
+        Release(tree, ptFolder, TRUE);
+        PumpMessages();
+        EXPECT_EQ(0, watch.nSeen);
+    }
+    EXPECT_EQ(nullptr, tree.GetDropHilightItem());
+
+    // A right press outside the client area (the tree has the mouse), then
+    // the control's own click: no menu either.
+    CRect rcClient;
+    tree.GetClientRect(&rcClient);
+    const CPoint ptOutside(rcClient.right + 5, rcClient.top + 5);
+    {
+        CMenuWatch watch;
+        tree.PostMessage(WM_RBUTTONUP, 0, MAKELPARAM(ptOutside.x, ptOutside.y));
+        tree.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(ptOutside.x, ptOutside.y));
+        PumpMessages();
+        EXPECT_EQ(0, watch.nSeen);
+    }
+
+    // From the keyboard the menu always comes.
+    tree.SelectItem(FindItem(tree, "Note"));
+    {
+        CMenuWatch watch;
+        tree.SendMessage(WM_CONTEXTMENU, (WPARAM)tree.m_hWnd, MAKELPARAM(-1, -1));
+        EXPECT_EQ(1, watch.nSeen);
+    }
+    // And so it does again for a right click inside.
+    const CPoint ptNote = Centre(tree, FindItem(tree, "Note"));
+    s_ptCursor = ToScreen(tree, ptNote);
+    {
+        CMenuWatch watch;
+        tree.PostMessage(WM_RBUTTONUP, 0, MAKELPARAM(ptNote.x, ptNote.y));
+        tree.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(ptNote.x, ptNote.y));
+        PumpMessages();
+        EXPECT_EQ(1, watch.nSeen);
+    }
+}
+
+TEST_F(NodeTreeDragTest, F2RenamesOnlyWhenNoDragIsUnderWayAndNoMenuOfTheTreeIsUp)
+{
+    CNotebookBuilder builder;
+    builder.Folder("Folder");
+    builder.Note("Note");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CQlcTreeCtrl& tree = *TreeOf(pDoc);
+    tree.SetFocus();
+    tree.SelectItem(FindItem(tree, "Note"));
+
+    // During a drag.
+    StartDrag(tree, FindItem(tree, "Note"), FALSE);
+    ASSERT_TRUE(tree.IsDragging());
+    tree.SendMessage(WM_KEYDOWN, VK_F2, 1);
+    EXPECT_EQ(nullptr, tree.GetEditControl());
+    EXPECT_TRUE(tree.IsDragging());
+    tree.SendMessage(WM_KEYDOWN, VK_ESCAPE, 1);
+    Release(tree, Centre(tree, FindItem(tree, "Note")), FALSE);
+
+    // While the drag menu is up.
+    HWND hEditWhileMenu = (HWND)1;
+    s_dragMenu.whileShown = [&](CQlcTreeCtrl* pTree) {
+        pTree->SendMessage(WM_KEYDOWN, VK_F2, 1);
+        hEditWhileMenu = pTree->GetEditControl();
+    };
+    s_dragMenu.nAnswer = ID_QLCDRAG_CANCEL;
+    Drag(tree, "Note", "Folder", TRUE);
+    s_dragMenu.whileShown = nullptr;
+    EXPECT_EQ(1, s_dragMenu.nShown);
+    EXPECT_EQ(nullptr, hEditWhileMenu);
+    PumpMessages();
+
+    // Otherwise it renames the caret item.
+    tree.SetFocus();
+    tree.SelectItem(FindItem(tree, "Note"));
+    tree.SendMessage(WM_KEYDOWN, VK_F2, 1);
+    HWND hEdit = tree.GetEditControl();
+    ASSERT_NE(nullptr, hEdit);
+    char szText[64] = "";
+    ::GetWindowTextA(hEdit, szText, sizeof(szText));
+    EXPECT_STREQ("Note", szText);
+    ::SendMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpMessages();
 }
 
 TEST_F(NodeTreeDragTest, EscapeOrAMoveWithoutButtonsCancelsAndReleasesEverything)

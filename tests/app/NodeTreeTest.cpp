@@ -358,6 +358,90 @@ TEST_F(NodeTreeTest, ADamagedNoteIsNeverShownForEditing)
     EXPECT_FALSE(pDoc->IsModified());
 }
 
+namespace {
+
+DWORD U32At(const std::string& bytes, size_t nAt)
+{
+    DWORD dw = 0;
+    for (int i = 3; i >= 0; i--)
+        dw = (dw << 8) | (BYTE)bytes[nAt + i];
+    return dw;
+}
+
+// Where the record of the named node starts in a notebook file (its name
+// follows the record's fixed part), or npos.
+size_t RecordOf(const std::string& file, LPCSTR lpszName)
+{
+    const size_t nName = file.find(std::string(lpszName) + '\0');
+    return nName == std::string::npos || nName < QLC_NODE_RECORD_SIZE ? std::string::npos
+                                                                         : nName - QLC_NODE_RECORD_SIZE;
+}
+
+// The bytes a node's record points at (as far as the file holds them).
+std::string StoredBytes(const std::string& file, LPCSTR lpszName)
+{
+    const size_t nRecord = RecordOf(file, lpszName);
+    if (nRecord == std::string::npos)
+        return std::string();
+    const size_t nOffset = U32At(file, nRecord), nSize = U32At(file, nRecord + 20);
+    return nOffset >= file.size() ? std::string() : file.substr(nOffset, nSize);
+}
+
+} // namespace
+
+TEST_F(NodeTreeTest, ANoteStoredPastTheEndOfItsFileIsNeverShownEmptyAndASaveKeepsItsBytes)
+{
+    const CString strPath = Path("past.qlc");
+    {
+        CNotebookBuilder builder;
+        builder.Note("Intact", 0, kNoteRtf);
+        builder.Note("Lost", 0, "{\\rtf1\\ansi Years of notes\\par}");
+        ASSERT_TRUE(builder.Save(strPath));
+        builder.doc.Data_ReleaseFiles();
+    }
+    std::string file = ReadFileBytes(strPath);
+    const size_t nRecord = RecordOf(file, "Lost");
+    ASSERT_NE(std::string::npos, nRecord);
+    const std::string payload = StoredBytes(file, "Lost");
+    ASSERT_FALSE(payload.empty());
+    // Its stored size now runs past the end of the file.
+    for (int i = 0; i < 4; i++)
+        file[nRecord + 20 + i] = (char)((0x7FFFFFF0 >> (8 * i)) & 0xFF);
+    {
+        HANDLE h = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        DWORD dwWritten = 0;
+        ::WriteFile(h, file.data(), (DWORD)file.size(), &dwWritten, nullptr);
+        ::CloseHandle(h);
+    }
+
+    CQuillcrestDoc* pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find("1 node of this notebook is damaged; its contents cannot be read:\n    //Lost\n"));
+    CChildFrame* pFrame = FrameOf(pDoc);
+
+    // Opened as the user opens it: told, and no empty note to type into.
+    UserClickItem(*TreeOf(pDoc), "Lost", TRUE);
+    EXPECT_EQ((std::vector<std::string>{ "Warning: Could not load node data." }), TakeMessages());
+    EXPECT_EQ(nullptr, pFrame->GetRichEditView());
+    EXPECT_EQ(pFrame->GetBlankView(), pFrame->GetContentView());
+
+    // Another note is edited and the notebook saved.
+    CQlcRichEditViewEx* pView = OpenNoteAsUser(pFrame, "Intact");
+    ASSERT_NE(nullptr, pView);
+    CUserInput::Type("more ");
+    pFrame->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    EXPECT_TRUE(TakeMessages().empty());
+    EXPECT_FALSE(pDoc->IsModified());
+
+    // The damaged note still holds its bytes; the edit is there too.
+    const std::string saved = ReadFileBytes(strPath);
+    EXPECT_EQ(0u, StoredBytes(saved, "Lost").find(payload));
+    EXPECT_NE(std::string::npos, ReadPayload(pDoc, NodeIdByName(pDoc, "Intact")).find("more Hello tree"));
+}
+
 TEST_F(NodeTreeTest, AnEncryptedNodeAsksForItsPasswordEachVisit)
 {
     ASSERT_TRUE(app.m_cryptHandler.Load());

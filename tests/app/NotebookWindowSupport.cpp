@@ -560,3 +560,61 @@ HRESULT InsertStaticPicture(CQuillcrestDoc* pDoc, CQlcRichEditViewEx* pView, int
         *ppItem = pItem;
     return hr;
 }
+
+// --- Menus -------------------------------------------------------------------------
+
+namespace {
+
+BOOL CALLBACK FindShownMenu(HWND hWnd, LPARAM lParam)
+{
+    char szClass[16] = {};
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (lstrcmpA(szClass, "#32768") == 0 && ::IsWindowVisible(hWnd))
+    {
+        *(HWND*)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void RecordGreyed(HMENU hMenu, std::set<UINT>& greyed)
+{
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); i++)
+    {
+        if (HMENU hSub = ::GetSubMenu(hMenu, i))
+            RecordGreyed(hSub, greyed);
+        else if (::GetMenuState(hMenu, (UINT)i, MF_BYPOSITION) & MF_GRAYED)
+            greyed.insert(::GetMenuItemID(hMenu, i));
+    }
+}
+
+} // namespace
+
+CMenuWatch* CMenuWatch::s_pThis = nullptr;
+
+CMenuWatch::CMenuWatch() : m_nTimer(0)
+{
+    s_pThis = this;
+    m_nTimer = ::SetTimer(nullptr, 0, 50, &OnTimer);
+}
+
+CMenuWatch::~CMenuWatch()
+{
+    ::KillTimer(nullptr, m_nTimer);
+    s_pThis = nullptr;
+}
+
+void CALLBACK CMenuWatch::OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    CMenuWatch* p = s_pThis;
+    HWND hMenuWnd = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShownMenu, (LPARAM)&hMenuWnd);
+    if (p == nullptr || hMenuWnd == nullptr)
+        return;
+    p->nSeen++;
+    ::GetWindowRect(hMenuWnd, &p->rcWindow);
+    p->hMenu = (HMENU)::SendMessageA(hMenuWnd, MN_GETHMENU, 0, 0);
+    if (p->hMenu != nullptr)
+        RecordGreyed(p->hMenu, p->greyed);
+    ::EndMenu();
+}

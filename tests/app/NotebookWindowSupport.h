@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,24 @@ struct CMenuItemState
     BOOL bChecked;
 };
 CMenuItemState ItemState(HMENU hMenu, UINT nID);
+// What a popup menu tracked by this thread showed, read while it is open
+// (the menu is then closed): from construction to destruction.
+class CMenuWatch
+{
+public:
+    CMenuWatch();
+    ~CMenuWatch();
+
+    HMENU hMenu = nullptr;
+    RECT rcWindow = {};
+    std::set<UINT> greyed;   // the greyed items' ids, submenus included
+    int nSeen = 0;
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static CMenuWatch* s_pThis;
+    UINT_PTR m_nTimer;
+};
 // Chooses a menu item: the frame gets its command once the menu closes.
 void ChooseMenuItem(CWnd* pFrame, UINT nID);
 // The point in a note view's client area over character nChar.

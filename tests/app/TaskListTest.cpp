@@ -341,6 +341,44 @@ TEST_F(TaskListTest, HeaderClicksSortEachColumnBothWaysAndMoveTheArrow)
     EXPECT_NE(0, HeaderFormat(list, 0) & HDF_IMAGE);
 }
 
+TEST_F(TaskListTest, FillingAgainSortsOnlyAListThatWasNeverSorted)
+{
+    CNotebookBuilder builder;
+    builder.Note("Note", 0, kNoteRtf);
+    AddTask(builder, "beta", 5, 0);
+    AddTask(builder, "Alpha", 5, 0);
+    AddTask(builder, "gamma", 1, 0);
+    AddTask(builder, "Delta", 3, 0);
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    FrameOf(pDoc)->ShowTasksBar(TRUE);
+    CTaskCtrl& list = ListOf(pDoc);
+    // Filled once, never sorted before: by title.
+    EXPECT_EQ("Alpha,beta,Delta,gamma", Column(list, 0));
+    ClickHeader(list, CTaskCtrl::colPriority);
+    EXPECT_EQ("gamma,Delta,Alpha,beta", Column(list, 0));
+
+    // Filled again: each task's row goes first, in the table's order, and
+    // stays so until the next sort.
+    list.RefreshTasks();
+    std::string expected;
+    CQlcDocLock::CScoped lock(pDoc->GetLock());
+    const CQlcTaskMap& tasks = pDoc->GetTaskTable(lock);
+    for (POSITION pos = tasks.GetStartPosition(); pos != nullptr;)
+    {
+        DWORD dwTaskId = 0;
+        QLCTASK task;
+        tasks.GetNextAssoc(pos, dwTaskId, task);
+        expected = (LPCSTR)task.strTitle + (expected.empty() ? "" : "," + expected);
+    }
+    lock.Unlock();
+    EXPECT_EQ(expected, Column(list, 0));
+    EXPECT_NE("gamma,Delta,Alpha,beta", Column(list, 0));
+    EXPECT_EQ(CTaskCtrl::colPriority, list.GetSortColumn());
+    ClickHeader(list, CTaskCtrl::colPriority);
+    EXPECT_EQ("beta,Alpha,Delta,gamma", Column(list, 0));
+}
+
 TEST_F(TaskListTest, RowsAreDrawnInTheirPriorityColour)
 {
     CNotebookBuilder builder;

@@ -678,7 +678,7 @@ TEST(FileFormatTest, DamagedFilesEndCleanly)
         EXPECT_EQ("These parts of the notebook are damaged and were read only in part or not at all:\n"
                   "    the logo\n    the bookmarks\n    the keywords\n\n"
                   "Everything else can be edited and saved. The file is not changed until you save it; saving "
-                  "keeps damaged nodes with empty contents.",
+                  "keeps whatever the file holds of the damaged nodes, as it is.",
                   prompts.boxes[0].text);
         EXPECT_EQ((UINT)(MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING), prompts.boxes[0].nType);
     }

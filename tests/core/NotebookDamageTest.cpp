@@ -95,7 +95,7 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
               "These parts of the notebook are damaged and were read only in part or not at all:\n"
               "    the tasks\n\n"
               "Everything else can be edited and saved. The file is not changed until you save it; saving keeps "
-              "damaged nodes with empty contents.",
+              "whatever the file holds of the damaged nodes, as it is.",
               prompts.boxes[0].text);
     EXPECT_EQ((UINT)(MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING), prompts.boxes[0].nType);
     EXPECT_TRUE(afx.boxes.empty());
@@ -109,9 +109,19 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
     const DWORD dwB = FindNodeByName(doc, "Note B");
     ASSERT_NE(0u, dwB);
     EXPECT_EQ(std::vector<DWORD>{ dwB }, doc.Data_GetDamagedNodes());
+    EXPECT_TRUE(doc.Data_IsNodeDamaged(dwB));
+    EXPECT_FALSE(doc.Data_IsNodeDamaged(dwA));
     EXPECT_EQ((DWORD)CQuillcrestDoc::damagedTasks, doc.Data_GetDamagedSections());
     EXPECT_EQ(alpha, ReadNodeData(doc, dwA));
+    // Never read as its contents: a reader is told it is damaged.
     EXPECT_TRUE(ReadNodeData(doc, dwB).empty());
+    {
+        CQlcNode nodeB(&doc, dwB);
+        EXPECT_TRUE(nodeB.HasData());
+        CQlcNodeData* pData = nodeB.GetDataForRead();
+        ASSERT_NE(nullptr, pData);
+        EXPECT_TRUE(pData->IsDamaged());
+    }
     EXPECT_EQ(1, doc.Data_GetTaskCount());
 
     // The rest is edited and saved as usual.
@@ -127,9 +137,11 @@ TEST(NotebookDamageTest, ADamagedNotebookIsToldAtOpenAndStillSaves)
     EXPECT_EQ(1u, prompts.boxes.size()) << "nothing damaged any more";
     const DWORD dwBackB = FindNodeByName(back, "Note B");
     ASSERT_NE(0u, dwBackB);
+    // What the file held of it was kept: here its payload came whole, only
+    // its size was wrong.
     CQlcNode nodeB(&back, dwBackB);
-    EXPECT_FALSE(nodeB.HasData());
-    EXPECT_TRUE(ReadNodeData(back, dwBackB).empty());
+    EXPECT_TRUE(nodeB.HasData());
+    EXPECT_EQ(beta, ReadNodeData(back, dwBackB));
     EXPECT_EQ(FindNodeByName(back, "Folder"), nodeB.GetRecord().dwParentId);
     QLCNODE_KEYWORDS keywords;
     ASSERT_TRUE(back.Data_GetNodeKeywords(dwBackB, keywords));
@@ -190,7 +202,8 @@ TEST(NotebookDamageTest, PayloadsPastTheEndAreCountedAndNamedOnlyUpToTen)
     EXPECT_EQ(std::string::npos, text.find("These parts"));
     EXPECT_EQ(std::string::npos, text.find("//empty"));
 
-    // Nothing past the end is copied: the save goes through.
+    // Nothing past the end is copied, what the file holds is: the save goes
+    // through, and the payloads whose size was wrong come back.
     doc.Data_SetNotebookPath(dir.Path("saved.qlc"));
     ASSERT_TRUE(doc.Data_WriteFile());
     doc.Data_CloseNotebookFiles();
@@ -199,6 +212,14 @@ TEST(NotebookDamageTest, PayloadsPastTheEndAreCountedAndNamedOnlyUpToTen)
     EXPECT_EQ(13, back.Data_GetNodeCount());
     EXPECT_TRUE(back.Data_GetDamagedNodes().empty());
     EXPECT_EQ(1u, prompts.boxes.size());
+    for (int i = 0; i < 12; ++i)
+    {
+        const DWORD dwId = FindNodeByName(back, ("n" + std::to_string(i)).c_str());
+        if (i % 2)
+            EXPECT_FALSE(CQlcNode(&back, dwId).HasData()) << i;
+        else
+            EXPECT_EQ(TextBytes(100, i), ReadNodeData(back, dwId)) << i;
+    }
 }
 
 TEST(NotebookDamageTest, AnImpossibleKeyLengthIsRefusedByEveryReaderWithoutAllocating)

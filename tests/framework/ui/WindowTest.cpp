@@ -552,6 +552,11 @@ TEST(CommandLineTest, FlagsAndFileNamesAreParsedTheFrameworkWay)
         { { "prog", "book.qlc" }, CCommandLineInfo::FileOpen, "book.qlc" },
         { { "prog", "/p", "book.qlc" }, CCommandLineInfo::FilePrint, "book.qlc" },
         { { "prog", "-dde" }, CCommandLineInfo::FileDDE, "" },
+        // A path that begins with a slash (as Wine takes it) is no switch.
+        { { "prog", "/home/me/notes.qlc" }, CCommandLineInfo::FileOpen, "/home/me/notes.qlc" },
+        { { "prog", "/notes.qlc" }, CCommandLineInfo::FileOpen, "/notes.qlc" },
+        { { "prog", "/p", "/home/me/notes.qlc" }, CCommandLineInfo::FilePrint, "/home/me/notes.qlc" },
+        { { "prog", "-dde", "\\\\server\\share\\a.qlc" }, CCommandLineInfo::FileDDE, "\\\\server\\share\\a.qlc" },
     };
     for (const Case& c : cases)
     {
