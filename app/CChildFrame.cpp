@@ -68,11 +68,14 @@ END_MESSAGE_MAP()
 CChildFrame::CChildFrame()
     : m_pTabsView(nullptr), m_pRichEditView(nullptr), m_pScrollView(nullptr), m_pHtmlView(nullptr),
       m_pBlankView(nullptr), m_dwShownNodeId(kNoNode),
-      m_bFirstShow(TRUE), m_bPlacementPending(FALSE)
+      m_bFirstShow(TRUE), m_bPlacementPending(FALSE), m_nTasksBarChange(0), m_cyTasksBarWanted(0),
+      m_bFittingTasksBar(FALSE), m_bTasksBarFitPending(FALSE)
 {
 }
 
 const char CChildFrame::kTasksBarProfile[] = "TasksBar";
+UINT CChildFrame::s_nTasksBarChanges = 0;
+UINT CChildFrame::s_nTasksBarStored = 0;
 
 CChildFrame::~CChildFrame()
 {
@@ -126,7 +129,87 @@ BOOL CChildFrame::CreateTasksBar(CCreateContext* pContext)
         SetDockState(state);
     }
     ShowControlBar(&m_wndTasksBar, FALSE, FALSE);
+    m_tasksBarSeen = GetTasksBarShape();
+    m_cyTasksBarWanted = m_wndTasksBar.m_szHorz.cy;
     return TRUE;
+}
+
+bool CChildFrame::CTasksBarShape::operator==(const CTasksBarShape& other) const
+{
+    return cyHorz == other.cyHorz && sizeFloat.cx == other.sizeFloat.cx && sizeFloat.cy == other.sizeFloat.cy &&
+           bFloating == other.bFloating && ptFloat.x == other.ptFloat.x && ptFloat.y == other.ptFloat.y;
+}
+
+CChildFrame::CTasksBarShape CChildFrame::GetTasksBarShape()
+{
+    CTasksBarShape shape;
+    if (m_wndTasksBar.m_hWnd == nullptr)
+        return shape;
+    shape.cyHorz = m_wndTasksBar.m_szHorz.cy;
+    shape.sizeFloat = m_wndTasksBar.m_szFloat;
+    // By the dock bar it sits in: its own record of that follows only the
+    // first move after docking.
+    CWnd* pDockBar = m_wndTasksBar.GetParent();
+    shape.bFloating = pDockBar != nullptr && pDockBar->GetDlgCtrlID() == AFX_IDW_DOCKBAR_FLOAT;
+    CFrameWnd* pMiniFrame = shape.bFloating ? m_wndTasksBar.GetParentFrame() : nullptr;
+    if (pMiniFrame != nullptr && pMiniFrame != this)
+    {
+        CRect rc;
+        pMiniFrame->GetWindowRect(rc);
+        shape.ptFloat = rc.TopLeft();
+    }
+    return shape;
+}
+
+void CChildFrame::NoteTasksBarChange()
+{
+    if (m_wndTasksBar.m_hWnd == nullptr || m_bFittingTasksBar)
+        return;
+    const CTasksBarShape shape = GetTasksBarShape();
+    if (shape == m_tasksBarSeen)
+        return;
+    if (shape.cyHorz != m_tasksBarSeen.cyHorz)
+        m_cyTasksBarWanted = shape.cyHorz;
+    m_tasksBarSeen = shape;
+    m_nTasksBarChange = ++s_nTasksBarChanges;
+}
+
+void CChildFrame::FitTasksBar()
+{
+    if (m_wndTasksBar.m_hWnd == nullptr || !m_wndTasksBar.IsVisible())
+        return;
+    CWnd* pDockBar = m_wndTasksBar.GetParent();
+    if (pDockBar == nullptr || pDockBar->GetDlgCtrlID() != AFX_IDW_DOCKBAR_BOTTOM)
+        return;
+    CRect rcClient;
+    GetClientRect(rcClient);
+    // A minimised window has no room to measure: fitted once it has.
+    if (IsIconic() || rcClient.Height() <= 0)
+    {
+        m_bTasksBarFitPending = TRUE;
+        return;
+    }
+    m_bTasksBarFitPending = FALSE;
+    NoteTasksBarChange();
+    const int cyRoom = std::max<int>(rcClient.Height() - kMinPanesCy, rcClient.Height() / 2);
+    const int cy = std::max<int>(m_wndTasksBar.m_szMinHorz.cy, std::min<int>(m_cyTasksBarWanted, cyRoom));
+    if (cy == m_wndTasksBar.m_szHorz.cy)
+        return;
+    m_wndTasksBar.m_szHorz.cy = cy;
+    m_bFittingTasksBar = TRUE;
+    RecalcLayout();
+    m_bFittingTasksBar = FALSE;
+    m_tasksBarSeen = GetTasksBarShape();
+}
+
+void CChildFrame::RecalcLayout(BOOL bNotify)
+{
+    CMDIChildWnd::RecalcLayout(bNotify);
+    if (m_bFittingTasksBar)
+        return;
+    NoteTasksBarChange();
+    if (m_bTasksBarFitPending)
+        FitTasksBar();
 }
 
 void CChildFrame::ShowTasksBar(BOOL bShow)
@@ -135,6 +218,8 @@ void CChildFrame::ShowTasksBar(BOOL bShow)
         return;
     ShowControlBar(&m_wndTasksBar, bShow, FALSE);
     RecalcLayout();
+    if (bShow)
+        FitTasksBar();
 }
 
 void CChildFrame::OnViewTaskBar()
@@ -572,13 +657,18 @@ void CChildFrame::OnShowWindow(BOOL bShow, UINT nStatus)
     // Without a stored placement the system's default size stands, but a
     // window opened before the main window is placed is fitted then too.
     if (pApp->m_settings.m_wpLastChildPlacement.length == 0 && (pMain == nullptr || pMain->IsPlaced()))
+    {
+        FitTasksBar();
         return;
+    }
     m_bPlacementPending = TRUE;
     // Sized against a main window that is still to be placed, the window
     // would not fit the client once it is, and the client's scroll bars
     // would keep it from fitting ever after.
     if (pMain == nullptr || pMain->IsPlaced() || pMain->IsWindowVisible())
         ApplyPendingPlacement();
+    else
+        FitTasksBar();
 }
 
 void CChildFrame::ApplyPendingPlacement()
@@ -598,6 +688,10 @@ void CChildFrame::ApplyPendingPlacement()
             return;
         wp.showCmd = SW_SHOWNORMAL;
     }
+    // A window closed very small would come back too small to use.
+    RECT& rcNormal = wp.rcNormalPosition;
+    rcNormal.right = std::max<LONG>(rcNormal.right, rcNormal.left + kMinRestoredCx);
+    rcNormal.bottom = std::max<LONG>(rcNormal.bottom, rcNormal.top + kMinRestoredCy);
     switch (wp.showCmd)
     {
     case SW_SHOWMINIMIZED:
@@ -606,9 +700,11 @@ void CChildFrame::ApplyPendingPlacement()
         wp.length = sizeof(wp);
         SetWindowPlacement(&wp);
         RedrawWindow();
+        FitTasksBar();
         return;
     case SW_SHOWMAXIMIZED:
         MDIMaximize();
+        FitTasksBar();
         return;
     default:
         break;
@@ -648,6 +744,7 @@ void CChildFrame::ApplyPendingPlacement()
     if ((lStyle & (WS_HSCROLL | WS_VSCROLL)) && rcAll.left >= 0 && rcAll.top >= 0 &&
         rcAll.right <= rcClient.right && rcAll.bottom <= rcClient.bottom)
         ::ShowScrollBar(hClient, SB_BOTH, FALSE);
+    FitTasksBar();
 }
 
 void CChildFrame::OnDestroy()
@@ -656,8 +753,17 @@ void CChildFrame::OnDestroy()
         GetWindowPlacement(&pApp->m_settings.m_wpLastChildPlacement);
     if (m_wndTasksBar.m_hWnd != nullptr)
     {
-        CSizingControlBar::StoreAllBarStates(this, kTasksBarProfile);
-        SaveBarState(kTasksBarProfile);
+        // One set of sizes serves every window: the one the user changed
+        // last keeps it, whatever the order the windows close in. A bar
+        // lowered to fit a small window keeps the height the user chose.
+        NoteTasksBarChange();
+        if (m_nTasksBarChange >= s_nTasksBarStored)
+        {
+            m_wndTasksBar.m_szHorz.cy = m_cyTasksBarWanted;
+            CSizingControlBar::StoreAllBarStates(this, kTasksBarProfile);
+            SaveBarState(kTasksBarProfile);
+            s_nTasksBarStored = m_nTasksBarChange;
+        }
     }
     CMDIChildWnd::OnDestroy();
 }

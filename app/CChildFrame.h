@@ -36,8 +36,14 @@ public:
     // The shown node id when none is shown.
     static constexpr DWORD kNoNode = (DWORD)-1;
     // The profile name of the Tasks bar's sizes and place: one set for every
-    // notebook window, kept from one run to the next.
+    // notebook window, kept from one run to the next. A window stores them
+    // as it goes only when no other window changed them more recently.
     static const char kTasksBarProfile[];
+    // What a restored window leaves to its panes at least: its own size
+    // (when the MDI client has room) and the height over a docked Tasks bar.
+    static constexpr int kMinRestoredCx = 300;
+    static constexpr int kMinRestoredCy = 240;
+    static constexpr int kMinPanesCy = 100;
 
     // --- Panes ------------------------------------------------------------------------
     BOOL OnCreateClient(LPCREATESTRUCTA lpcs, CCreateContext* pContext) override;
@@ -56,6 +62,9 @@ public:
     CTaskCtrl& GetTaskCtrl() { return m_wndTaskCtrl; }
     // Shows or hides the Tasks bar and lays the window out again.
     void ShowTasksBar(BOOL bShow);
+    // The docked Tasks bar's height the user chose (or the one read from the
+    // profile): shown lower only while the window is too small for it.
+    int GetTasksBarWantedCy() const { return m_cyTasksBarWanted; }
     // The row of a task the tree added (Add to new task).
     void AddTaskItem(DWORD dwTaskId);
 
@@ -101,6 +110,7 @@ public:
 
     // --- Framework overrides and handlers -------------------------------------------------
     BOOL DestroyWindow() override;
+    void RecalcLayout(BOOL bNotify = TRUE) override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnDestroy();
@@ -141,6 +151,23 @@ protected:
     void ShowBlankView();
     // The Tasks bar at the bottom with the task list in it.
     BOOL CreateTasksBar(CCreateContext* pContext);
+    // What the user can change of the Tasks bar: its docked height, its
+    // floating size and place, and whether it floats.
+    struct CTasksBarShape
+    {
+        int cyHorz = 0;
+        CSize sizeFloat;
+        BOOL bFloating = FALSE;
+        CPoint ptFloat;
+        bool operator==(const CTasksBarShape& other) const;
+    };
+    CTasksBarShape GetTasksBarShape();
+    // Takes a change of the bar since the last look as the user's newest.
+    void NoteTasksBarChange();
+    // Lowers a shown, docked Tasks bar so that the panes above it keep a
+    // usable height in the window as it is now (never above the height
+    // wanted); the window is laid out again when it changed.
+    void FitTasksBar();
     // The shown node's remembered password is forgotten when it is left.
     void ForgetShownPassword();
     // What an encrypted node needs before it is opened: the library and the
@@ -157,6 +184,17 @@ protected:
     BOOL m_bFirstShow;
     BOOL m_bPlacementPending;
     CSizingControlBarCF m_wndTasksBar;
+    // The Tasks bar as last seen, the number of the user's last change to it
+    // in this window (0: none) and its wanted docked height.
+    CTasksBarShape m_tasksBarSeen;
+    UINT m_nTasksBarChange;
+    int m_cyTasksBarWanted;
+    BOOL m_bFittingTasksBar;
+    BOOL m_bTasksBarFitPending;
+    // Changes are numbered across the windows; the number of the change
+    // whose sizes the profile holds (0: none stored in this run).
+    static UINT s_nTasksBarChanges;
+    static UINT s_nTasksBarStored;
     CTaskCtrl m_wndTaskCtrl;
     CString m_strNodeTitle;
 

@@ -145,7 +145,7 @@ TEST_F(ChildFrameTest, AStoredMaximisedPlacementOpensTheNextWindowMaximised)
     ASSERT_NE(nullptr, pDoc);
     CChildFrame* pFrame = FrameOf(pDoc);
     // Closing stores the window's placement.
-    pFrame->MoveWindow(10, 10, 333, 222);
+    pFrame->MoveWindow(10, 10, 333, 262);
     app.m_settings.m_wpLastChildPlacement = WINDOWPLACEMENT();
     pDoc->OnCloseDocument();
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), app.m_settings.m_wpLastChildPlacement.length);
@@ -160,7 +160,7 @@ TEST_F(ChildFrameTest, AStoredMaximisedPlacementOpensTheNextWindowMaximised)
     CRect rc;
     FrameOf(pDoc)->GetWindowRect(rc);
     EXPECT_EQ(333, rc.Width());
-    EXPECT_EQ(222, rc.Height());
+    EXPECT_EQ(262, rc.Height());
     pDoc->OnCloseDocument();
 
     app.m_settings.m_wpLastChildPlacement.showCmd = SW_SHOWMAXIMIZED;
@@ -199,6 +199,81 @@ TEST_F(ChildFrameTest, TheTasksBarChoiceOfTheFileSurvivesASave)
     ASSERT_EQ(1, check.Data_ReadFile());
     EXPECT_NE(0u, check.GetFileFlags() & QLC_FILEFLAG_TASKBAR);
     EXPECT_NE(0u, NodeIdByName(&check, "Renamed"));
+}
+
+TEST_F(ChildFrameTest, ARestoredSmallWindowLeavesTheTreeAndTheNoteUsable)
+{
+    // A notebook saved with its Tasks bar shown, reopened after a window
+    // tiled small was closed last, with the bar's height the user chose.
+    const CString strPath = Path("tasks.qlc");
+    {
+        CTaskFlagDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        CQlcNode note;
+        note.Create(&doc, QLC_NODE_NOTE, "Note", 0);
+        doc.ShowTasksBar();
+        ASSERT_TRUE(doc.OnSaveDocument(strPath));
+    }
+    app.WriteProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 230);
+    WINDOWPLACEMENT& wp = app.m_settings.m_wpLastChildPlacement;
+    wp = WINDOWPLACEMENT();
+    wp.length = sizeof(wp);
+    wp.showCmd = SW_SHOWNORMAL;
+    wp.rcNormalPosition = { 0, 0, 500, 270 };
+
+    CQuillcrestDoc* pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    PumpMessages();
+    CRect rcFrame, rcSplitter, rcBar, rcTree;
+    pFrame->GetWindowRect(rcFrame);
+    EXPECT_EQ(500, rcFrame.Width());
+    EXPECT_EQ(270, rcFrame.Height());
+    ASSERT_TRUE(pFrame->IsTasksBarVisible());
+    pFrame->GetSplitter().GetWindowRect(rcSplitter);
+    pFrame->GetTasksBar().GetWindowRect(rcBar);
+    pFrame->GetTreeCtrl()->GetWindowRect(rcTree);
+    EXPECT_GE(rcSplitter.Height(), 100) << "the tree and the note are squeezed by the Tasks bar";
+    EXPECT_GE(rcTree.Height(), 60);
+    EXPECT_GE(rcBar.Height(), 32);
+    EXPECT_LE(rcSplitter.bottom, rcBar.top + 2);
+    // Lowered for this window only: the height chosen is kept.
+    EXPECT_EQ(230, pFrame->GetTasksBarWantedCy());
+    pDoc->OnCloseDocument();
+    PumpMessages();
+    EXPECT_EQ(230u, app.GetProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 0));
+
+    // A window closed tiny comes back large enough to use.
+    wp.showCmd = SW_SHOWNORMAL;
+    wp.rcNormalPosition = { 20, 20, 140, 110 };
+    pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    pFrame = FrameOf(pDoc);
+    PumpMessages();
+    pFrame->GetWindowRect(rcFrame);
+    EXPECT_GE(rcFrame.Width(), 300);
+    EXPECT_GE(rcFrame.Height(), 240);
+    pFrame->GetSplitter().GetWindowRect(rcSplitter);
+    pFrame->GetTasksBar().GetWindowRect(rcBar);
+    EXPECT_GE(rcSplitter.Height(), 100);
+    EXPECT_GE(rcBar.Height(), 32);
+
+    // Minimised when it was closed: usable once restored.
+    pDoc->OnCloseDocument();
+    PumpMessages();
+    wp.showCmd = SW_SHOWMINIMIZED;
+    wp.rcNormalPosition = { 0, 0, 500, 270 };
+    pDoc = Open(strPath);
+    ASSERT_NE(nullptr, pDoc);
+    pFrame = FrameOf(pDoc);
+    PumpMessages();
+    ASSERT_TRUE(pFrame->IsIconic());
+    pFrame->MDIRestore();
+    PumpMessages();
+    ASSERT_FALSE(pFrame->IsIconic());
+    pFrame->GetSplitter().GetWindowRect(rcSplitter);
+    EXPECT_GE(rcSplitter.Height(), 100);
+    app.WriteProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 200);
 }
 
 TEST_F(ChildFrameTest, TheBlankViewShowsTheDefaultLogoCentred)

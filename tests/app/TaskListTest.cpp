@@ -121,6 +121,23 @@ protected:
 
     CTaskCtrl& ListOf(CQuillcrestDoc* pDoc) { return FrameOf(pDoc)->GetTaskCtrl(); }
 
+    // Drags the docked Tasks bar's top edge by dy pixels (up when negative);
+    // the program's loop then lays the window out in its idle time.
+    static void DragTopEdge(CChildFrame* pFrame, int dy)
+    {
+        CSizingControlBarCF& bar = pFrame->GetTasksBar();
+        CRect rcBar;
+        bar.GetWindowRect(rcBar);
+        const CPoint ptTop(rcBar.CenterPoint().x, rcBar.top + 2);
+        ASSERT_EQ((LRESULT)HTTOP, bar.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(ptTop.x, ptTop.y)));
+        bar.SendMessage(WM_NCLBUTTONDOWN, HTTOP, MAKELPARAM(ptTop.x, ptTop.y));
+        CPoint ptTo(ptTop.x, ptTop.y + dy);
+        bar.ScreenToClient(&ptTo);
+        bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM((short)ptTo.x, (short)ptTo.y));
+        bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM((short)ptTo.x, (short)ptTo.y));
+        CUserInput::Pump();
+    }
+
     // The rows' texts of one column, top to bottom, separated by ",".
     static std::string Column(CTaskCtrl& list, int nColumn)
     {
@@ -761,6 +778,64 @@ TEST_F(TaskListTest, TheTasksBarFollowsItsCommandAndKeepsItsSizeForTheNextWindow
     // The command hides it again.
     FrameOf(pDoc)->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
     EXPECT_FALSE(FrameOf(pDoc)->IsTasksBarVisible());
+    DeleteProgramKey();
+}
+
+TEST_F(TaskListTest, OfTwoWindowsTheOneWhoseTasksBarTheUserChangedLastKeepsItsSize)
+{
+    DeleteProgramKey();
+    CNotebookBuilder first, second;
+    first.Note("Note", 0, kNoteRtf);
+    second.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pFirst = OpenBuilt(first, "first.qlc");
+    CQuillcrestDoc* pSecond = OpenBuilt(second, "second.qlc");
+    ASSERT_NE(nullptr, pFirst);
+    ASSERT_NE(nullptr, pSecond);
+    // Windows with room for the bars, as the user sized them.
+    FrameOf(pFirst)->MoveWindow(0, 0, 700, 520);
+    FrameOf(pSecond)->MoveWindow(20, 20, 700, 520);
+    FrameOf(pFirst)->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
+    FrameOf(pSecond)->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
+    PumpMessages();
+    ASSERT_EQ(200, FrameOf(pSecond)->GetTasksBar().m_szHorz.cy);
+
+    // Changed in the first window, which closes first; the second, closed
+    // later without a change, leaves that size stored.
+    DragTopEdge(FrameOf(pFirst), -40);
+    ASSERT_EQ(240, FrameOf(pFirst)->GetTasksBar().m_szHorz.cy);
+    pFirst->OnCloseDocument();
+    PumpMessages();
+    EXPECT_EQ(240u, app.GetProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 0));
+    pSecond->OnCloseDocument();
+    PumpMessages();
+    EXPECT_EQ(240u, app.GetProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 0))
+        << "a window the user did not change overwrote the size";
+
+    // Both changed: the later change is kept whichever window closes last.
+    CNotebookBuilder third, fourth;
+    third.Note("Note", 0, kNoteRtf);
+    fourth.Note("Note", 0, kNoteRtf);
+    CQuillcrestDoc* pThird = OpenBuilt(third, "third.qlc");
+    CQuillcrestDoc* pFourth = OpenBuilt(fourth, "fourth.qlc");
+    ASSERT_NE(nullptr, pThird);
+    ASSERT_NE(nullptr, pFourth);
+    FrameOf(pThird)->MoveWindow(0, 0, 700, 520);
+    FrameOf(pFourth)->MoveWindow(20, 20, 700, 520);
+    FrameOf(pThird)->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
+    FrameOf(pFourth)->SendMessage(WM_COMMAND, ID_VIEW_TASKBAR);
+    PumpMessages();
+    ASSERT_EQ(240, FrameOf(pThird)->GetTasksBar().m_szHorz.cy);
+    DragTopEdge(FrameOf(pThird), -30);
+    DragTopEdge(FrameOf(pFourth), 50);
+    ASSERT_EQ(270, FrameOf(pThird)->GetTasksBar().m_szHorz.cy);
+    ASSERT_EQ(190, FrameOf(pFourth)->GetTasksBar().m_szHorz.cy);
+    pFourth->OnCloseDocument();
+    PumpMessages();
+    EXPECT_EQ(190u, app.GetProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 0));
+    pThird->OnCloseDocument();
+    PumpMessages();
+    EXPECT_EQ(190u, app.GetProfileInt("TasksBar-SCBar-126", "sizeHorzCY", 0))
+        << "an earlier change overwrote the later one";
     DeleteProgramKey();
 }
 
