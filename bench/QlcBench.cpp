@@ -48,6 +48,7 @@ const Column kColumns[] = {
     { "file_mb", "file MB", false }, { "read", "read", true },    { "save", "save", true },
     { "copy", "copy+sync", true },   { "open", "open", true },    { "fill", "fill", true },
     { "refresh", "refresh", true },  { "expand", "expand all", true }, { "close", "close", true },
+    { "export", "export", true },    { "asked", "asked", false }, { "load", "load", false },
     { "core_mb", "core MB", false },
     { "peak_mb", "peak MB", false },
 };
