@@ -682,6 +682,9 @@ void CFindNodesDlg::LayoutControls()
 
     if (m_pProgress != nullptr)
         m_pProgress->Resize();
+    // The window paints its background under the group box and where the
+    // controls were, then every control over it, in that order.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void CFindNodesDlg::ShowMessage(UINT nIDText, LPCSTR lpszArgument)

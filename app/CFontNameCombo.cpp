@@ -88,7 +88,8 @@ void CFontNameCombo::FillFontList()
 
 void CFontNameCombo::AddFont(LPCSTR lpszName, int nKind)
 {
-    if (lpszName == nullptr || *lpszName == 0)
+    // Vertical ("@") faces lay text out sideways: a note shows them as boxes.
+    if (lpszName == nullptr || *lpszName == 0 || *lpszName == '@')
         return;
     CFontObj* pFont = nullptr;
     if (m_fonts.Lookup(lpszName, pFont))

@@ -16,6 +16,7 @@
 #include "framework/ui/CWaitCursor.h"
 
 #include "widgets/CHyperLink.h"
+#include "widgets/CProgressBar.h"
 #include "widgets/CSCBMiniDockFrameWnd.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
@@ -59,6 +60,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_NOTIFY(TBN_DROPDOWN, ID_VIEW_TOOLBAR_FORMATTING, OnFormatBarDropDown)
     ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
     ON_WM_TIMER()
+    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
@@ -265,6 +267,7 @@ void CMainFrame::SetPlaced()
     // The bars' delayed layout first, so the windows fit the client as it
     // will stay.
     RecalcLayout();
+    ShowFloatingBars(TRUE);
     for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild != nullptr;
          hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {
@@ -290,6 +293,29 @@ void CMainFrame::SetStatusToken(DWORD dwToken)
         SetMessageText(AFX_IDS_IDLEMESSAGE);
 }
 
+BOOL CMainFrame::ShowStatusProgress(const CQlcStatus* pOwner, int nMaximum)
+{
+    // The old bar gives its pane its text back before a new one saves it.
+    m_statusProgress.erase(pOwner);
+    CStatusBar* pBar = GetStatusBarIfVisible();
+    if (pBar == nullptr)
+        return FALSE;
+    m_statusProgress[pOwner].reset(new CProgressBar(pBar->GetPaneText(0), 98, nMaximum, TRUE, 0, pBar));
+    return TRUE;
+}
+
+void CMainFrame::StepStatusProgress(const CQlcStatus* pOwner, int nStep)
+{
+    auto it = m_statusProgress.find(pOwner);
+    if (it != m_statusProgress.end())
+        it->second->SetPos(it->second->GetPos() + nStep);
+}
+
+void CMainFrame::EndStatusProgress(const CQlcStatus* pOwner)
+{
+    m_statusProgress.erase(pOwner);
+}
+
 // ---------------------------------------------------------------------------
 // Bars
 
@@ -311,6 +337,15 @@ void CMainFrame::SetDockStateSafe(CDockState& state)
     FixFloatingPositions(state);
     SetDockState(state);
     // Floating bars with buttons showing get their frames laid out and shown.
+    ShowFloatingBars(TRUE);
+}
+
+void CMainFrame::ShowFloatingBars(BOOL bShow)
+{
+    // Their frames show with this window: one shown while it is still
+    // hidden stands alone on the screen, and ends up beneath it once it
+    // shows.
+    const BOOL bOnScreen = bShow && IsWindowVisible() && !IsIconic();
     POSITION pos = m_listControlBars.GetHeadPosition();
     while (pos != nullptr)
     {
@@ -318,12 +353,59 @@ void CMainFrame::SetDockStateSafe(CDockState& state)
         if (pBar->m_hWnd == nullptr || !pBar->IsFloating() || !pBar->IsVisible())
             continue;
         CFrameWnd* pMiniFrame = DYNAMIC_DOWNCAST(CFrameWnd, pBar->m_pDockBar->GetParent());
-        if (pMiniFrame != nullptr)
+        if (pMiniFrame == nullptr)
+            continue;
+        if (!bOnScreen)
         {
-            pMiniFrame->RecalcLayout();
-            pMiniFrame->ShowWindow(SW_SHOWNA);
+            pMiniFrame->ShowWindow(SW_HIDE);
+            continue;
         }
+        pMiniFrame->RecalcLayout();
+        // Above this window, which owns it.
+        ::SetWindowPos(pMiniFrame->m_hWnd, HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
+}
+
+LRESULT CMainFrame::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT lResult = CMDIFrameWnd::OnIdleUpdateCmdUI(wParam, lParam);
+    // Wine stacks this window above the windows it owns (floating bars,
+    // Find in Nodes) once the system has given it the keyboard, which may
+    // come after its activation: they come back to the front when idle.
+    if (m_bPlaced)
+        RaiseOwnedWindows();
+    return lResult;
+}
+
+namespace {
+
+// Whether hOwner stands above hWnd in the order of the windows.
+BOOL IsBelow(HWND hWnd, HWND hOwner)
+{
+    for (HWND h = ::GetWindow(hWnd, GW_HWNDPREV); h != nullptr; h = ::GetWindow(h, GW_HWNDPREV))
+    {
+        if (h == hOwner)
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CALLBACK RaiseOwnedWindow(HWND hWnd, LPARAM lParam)
+{
+    const HWND hOwner = (HWND)lParam;
+    if (::GetWindow(hWnd, GW_OWNER) == hOwner && ::IsWindowVisible(hWnd) &&
+        !(::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) && IsBelow(hWnd, hOwner))
+        ::SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+} // namespace
+
+void CMainFrame::RaiseOwnedWindows()
+{
+    if (IsWindowVisible() && !IsIconic())
+        ::EnumThreadWindows(::GetCurrentThreadId(), &RaiseOwnedWindow, (LPARAM)m_hWnd);
 }
 
 void CMainFrame::LoadToolbarState(LPCSTR lpszSection)
@@ -427,12 +509,14 @@ void CMainFrame::SendToTray()
     m_hWndFocusBeforeTray = (hFocus != nullptr && ::IsChild(m_hWnd, hFocus)) ? hFocus : nullptr;
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_HIDE);
+    ShowFloatingBars(FALSE);
 }
 
 void CMainFrame::RestoreFromTray()
 {
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
+    ShowFloatingBars(TRUE);
     SetForegroundWindow();
     SetActiveWindow();
     // Activated while still minimised, the window took no focus: the keys

@@ -19,9 +19,12 @@
 #include "widgets/GlyphMenu.h"
 
 #include <atomic>
+#include <map>
+#include <memory>
 #include <shellapi.h>
 
 class CDockState;
+class CProgressBar;
 class CFindNodesDlg;
 
 class CMainFrame : public CMDIFrameWnd, public IQlcStatusHost
@@ -50,11 +53,17 @@ public:
     CStatusBar* GetStatusBarIfVisible() override;
     void SetStatusToken(DWORD dwToken) override;
     DWORD GetStatusToken() const override { return m_dwStatusToken.load(); }
+    BOOL ShowStatusProgress(const CQlcStatus* pOwner, int nMaximum) override;
+    void StepStatusProgress(const CQlcStatus* pOwner, int nStep) override;
+    void EndStatusProgress(const CQlcStatus* pOwner) override;
 
     // --- Bars -------------------------------------------------------------------
     void LoadToolbarState(LPCSTR lpszSection);
     // Applies a stored layout; floating bars stored on no monitor come to (0,0).
     void SetDockStateSafe(CDockState& state);
+    // Shows the frames of the floating bars that are on above this window
+    // while it is on the screen, else hides them.
+    void ShowFloatingBars(BOOL bShow);
     // Moves floating positions that lie on no monitor to (0,0).
     static void FixFloatingPositions(CDockState& state);
     int GetToolbarHeight() const { return m_nToolbarHeight; }
@@ -115,6 +124,10 @@ public:
     void OnTrayExit();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
+    // The visible windows this one owns that stand behind it, in front of
+    // it again.
+    void RaiseOwnedWindows();
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     // Tools > Options; OK tells every view the options changed.
     void OnToolsOptions();
@@ -142,6 +155,8 @@ protected:
     CQlcHelpCtrl m_wndHelpCtrl;
     CFindNodesDlg* m_pFindNodesDlg; // the Find in Nodes window once opened
     std::atomic<DWORD> m_dwStatusToken; // set by workers' status texts too
+    // The status objects' progress bars (interface thread only).
+    std::map<const CQlcStatus*, std::unique_ptr<CProgressBar>> m_statusProgress;
     int m_nToolbarHeight;
     BOOL m_bPlaced;
     BOOL m_bInTray;

@@ -53,8 +53,11 @@ void COptionsPage_Editor::DoDataExchange(CDataExchange* pDX)
 
 BOOL COptionsPage_Editor::ChooseFont(CString& strName, int& nSize)
 {
+    // A face the system lacks opens as the face it is drawn in, which the
+    // dialog lists; left as it is, the stored name stays.
+    const CString strListed = CFontDialog::GetListedFace(strName, DEFAULT_CHARSET);
     LOGFONTA lf = {};
-    lstrcpynA(lf.lfFaceName, strName, LF_FACESIZE);
+    lstrcpynA(lf.lfFaceName, strListed, LF_FACESIZE);
     HDC hdc = ::GetDC(nullptr);
     const int nLogPixelsY = hdc != nullptr ? ::GetDeviceCaps(hdc, LOGPIXELSY) : 96;
     if (hdc != nullptr)
@@ -63,15 +66,17 @@ BOOL COptionsPage_Editor::ChooseFont(CString& strName, int& nSize)
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
 
-    CFontDialog dlg(&lf, CF_SCREENFONTS | CF_NOSCRIPTSEL, nullptr, this);
+    // Vertical ("@") faces are for vertical writing, which notes do not do.
+    CFontDialog dlg(&lf, CF_SCREENFONTS | CF_NOSCRIPTSEL | CF_NOVERTFONTS, nullptr, this);
     dlg.m_cf.iPointSize = nSize * 10;
     if (dlg.DoModal() != IDOK)
         return FALSE;
     const CString strFace = dlg.GetFaceName();
     const int nPoints = dlg.GetSize() / 10;
-    if (strFace.IsEmpty() || nPoints <= 0)
+    if (strFace.IsEmpty() || nPoints <= 0 || strFace[0] == '@')
         return FALSE;
-    strName = strFace;
+    if (strFace.CompareNoCase(strListed) != 0)
+        strName = strFace;
     nSize = nPoints;
     return TRUE;
 }

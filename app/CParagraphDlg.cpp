@@ -16,7 +16,8 @@ const UINT kAlignments[] = { IDS_ALIGN_LEFT, IDS_ALIGN_CENTER, IDS_ALIGN_RIGHT, 
 } // namespace
 
 CParagraphDlg::CParagraphDlg(CWnd* pParent)
-    : CDialog(IDD_PARAGRAPH, pParent), m_pf(), m_nLeft(0), m_nRight(0), m_nAlignment(-1), m_bLeftKnown(FALSE),
+    : CDialog(IDD_PARAGRAPH, pParent), m_pf(), m_nLeft(0), m_nRight(0), m_nAlignment(-1), m_rcKeepClear(),
+      m_bLeftKnown(FALSE),
       m_bRightKnown(FALSE)
 {
     m_pf.cbSize = sizeof(m_pf);
@@ -60,7 +61,10 @@ BOOL CParagraphDlg::OnInitDialog()
         strAlignment.LoadString(nID);
         SendDlgItemMessage(IDC_PARA_ALIGNMENT, CB_ADDSTRING, 0, (LPARAM)(LPCSTR)strAlignment);
     }
-    return CDialog::OnInitDialog();
+    const BOOL bResult = CDialog::OnInitDialog();
+    if (!::IsRectEmpty(&m_rcKeepClear))
+        MoveClearOf(m_rcKeepClear);
+    return bResult;
 }
 
 void CParagraphDlg::ExchangeIndent(CDataExchange* pDX, int nIDC, int& nValue, BOOL& bKnown)

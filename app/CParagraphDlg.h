@@ -23,6 +23,7 @@ public:
     int m_nLeft;          // points
     int m_nRight;         // points
     int m_nAlignment;     // 0 left, 1 center, 2 right, 3 justify; -1 none
+    RECT m_rcKeepClear;   // screen: the text it formats, which it opens clear of
 
     // Twips to points and back.
     static int TwipsToPoints(LONG lTwips) { return (int)(lTwips / 20); }

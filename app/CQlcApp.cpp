@@ -32,6 +32,7 @@
 
 #include "imaging/PLTextException.h"
 #include "widgets/CDocManagerEx.h"
+#include "widgets/CFileDialogEx.h"
 
 #include <ole2.h>
 
@@ -86,6 +87,26 @@ INT_PTR CQlcApp::RunJob(CNodeProcess& job)
 {
     CProcessingDlg dlg(AfxGetMainWnd());
     return dlg.DoModalProcess(&job);
+}
+
+BOOL CQlcApp::ChooseExportFile(QLCEXPORTFILE& file)
+{
+    // The save dialog's name buffer.
+    const DWORD kNameBufferSize = 1024;
+    CFileDialogEx dlg(FALSE, file.lpszDefExt, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                      file.strFilter.IsEmpty() ? nullptr : (LPCSTR)file.strFilter, nullptr);
+    if (file.lpszFilterBlock != nullptr)
+        dlg.m_ofn.lpstrFilter = file.lpszFilterBlock;
+    dlg.m_ofn.lpstrTitle = file.strTitle;
+    char szName[kNameBufferSize] = "";
+    lstrcpynA(szName, file.strFileName, (int)sizeof(szName));
+    dlg.m_ofn.lpstrFile = szName;
+    dlg.m_ofn.nMaxFile = kNameBufferSize;
+    if (dlg.DoModal() != IDOK)
+        return FALSE;
+    file.strPath = dlg.GetPathName();
+    file.nFilterIndex = dlg.m_ofn.nFilterIndex;
+    return TRUE;
 }
 
 CMainFrame* CQlcApp::GetMainFrame() const

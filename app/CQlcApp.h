@@ -78,6 +78,8 @@ public:
     void GetImportFont(CString& strFace, int& nSize) const override;
     // The processing dialog, owned by the main window.
     INT_PTR RunJob(CNodeProcess& job) override;
+    // The save dialog of the single export.
+    BOOL ChooseExportFile(QLCEXPORTFILE& file) override;
     // The held document is the node clipboard's: a notebook that goes away
     // empties the clipboard, so no pointer to it is left behind.
     CQuillcrestDoc* GetHeldDocument() const override { return m_nodeClipboard.pDocument; }

@@ -421,6 +421,7 @@ void CQlcRichEditViewEx::OnFormatParagraph()
 {
     CParagraphDlg dlg(this);
     GetRichEditCtrl().GetParaFormat(dlg.m_pf);
+    dlg.m_rcKeepClear = GetSelectionScreenRect();
     if (dlg.DoModal() != IDOK)
         return;
     SetParaFormat(dlg.m_pf);

@@ -22,6 +22,7 @@ BEGIN_MESSAGE_MAP(CSpellCheckDlg, CDialog)
     ON_BN_CLICKED(IDC_SPELL_ADD, OnAdd)
     ON_BN_CLICKED(IDC_SPELL_CHANGE, OnChange)
     ON_BN_CLICKED(IDC_SPELL_CANCEL, OnCancelButton)
+    ON_LBN_SELCHANGE(IDC_SPELL_SUGGESTIONS, OnSuggestionSelChange)
     ON_LBN_DBLCLK(IDC_SPELL_SUGGESTIONS, OnSuggestionDblClk)
     ON_WM_KEYDOWN()
     ON_WM_DESTROY()
@@ -111,15 +112,27 @@ void CSpellCheckDlg::OnCancelButton()
     OnCancel();
 }
 
-void CSpellCheckDlg::OnSuggestionDblClk()
+BOOL CSpellCheckDlg::CopySuggestion()
 {
     const int nIndex = m_wndSuggestions.GetCurSel();
     if (nIndex < 0 || m_suggestions.GetSize() == 0)
-        return;
+        return FALSE;
     CString strSuggestion;
     m_wndSuggestions.GetText(nIndex, strSuggestion);
     SetDlgItemText(IDC_SPELL_REPLACEMENT, strSuggestion);
-    OnChange();
+    return TRUE;
+}
+
+void CSpellCheckDlg::OnSuggestionSelChange()
+{
+    // The suggestion chosen is what Change writes.
+    CopySuggestion();
+}
+
+void CSpellCheckDlg::OnSuggestionDblClk()
+{
+    if (CopySuggestion())
+        OnChange();
 }
 
 void CSpellCheckDlg::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)

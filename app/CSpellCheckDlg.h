@@ -46,6 +46,9 @@ protected:
     void OnAdd() { EndWith(resAdd); }
     void OnChange() { EndWith(resChange); }
     void OnCancelButton();
+    // Puts the selected suggestion into "Change to"; FALSE when none is selected.
+    BOOL CopySuggestion();
+    void OnSuggestionSelChange();
     void OnSuggestionDblClk();
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnDestroy();

@@ -64,6 +64,15 @@ UINT ColourTableSize(const BITMAPINFOHEADER* pHeader, size_t cbAvailable)
     return pHeader->biClrUsed;
 }
 
+// Only a screen of palette colours needs the picture's palette realised.
+// Elsewhere realising it gains nothing and costs a notice sent to every
+// top-level window, which waits on a start-up too busy to answer and keeps
+// the splash from ever painting.
+BOOL IsPaletteDevice(HDC hDC)
+{
+    return (::GetDeviceCaps(hDC, RASTERCAPS) & RC_PALETTE) != 0;
+}
+
 } // namespace
 
 CSplashWnd::CSplashWnd()
@@ -212,7 +221,7 @@ BOOL CSplashWnd::IsReleased()
 
 BOOL CSplashWnd::RealizePaletteIn(HDC hDC, BOOL bBackground)
 {
-    if (m_palette.GetSafeHandle() == nullptr)
+    if (m_palette.GetSafeHandle() == nullptr || !IsPaletteDevice(hDC))
         return FALSE;
     CPaletteSelect select(hDC, m_palette, bBackground);
     return ::RealizePalette(hDC) != 0;
@@ -241,7 +250,20 @@ void CSplashWnd::OnTimer(UINT_PTR nIDEvent)
         bClose = m_bReleased && (LONG)(AfxGetTickCount() - m_dwCloseDeadline) > 0;
     }
     if (bClose)
+    {
         SendMessage(WM_CLOSE);
+        return;
+    }
+    KeepInFront();
+}
+
+void CSplashWnd::KeepInFront()
+{
+    // Wine stacks a window shown after the splash (the main window) above
+    // it on the screen although the splash is topmost and first in the
+    // system's order; a move in that order is what makes it restack.
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CSplashWnd::OnClose()
@@ -261,9 +283,11 @@ void CSplashWnd::OnPaint()
     if (m_bitmap.GetSafeHandle() == nullptr)
         return;
     CScopedDC memDC = CScopedDC::Compatible(dc.m_hDC);
-    CPaletteSelect selectScreen(dc.m_hDC, (HPALETTE)m_palette.GetSafeHandle(), FALSE);
-    ::RealizePalette(dc.m_hDC);
-    CPaletteSelect selectMemory(memDC, (HPALETTE)m_palette.GetSafeHandle(), FALSE);
+    const HPALETTE hPalette = IsPaletteDevice(dc.m_hDC) ? (HPALETTE)m_palette.GetSafeHandle() : nullptr;
+    CPaletteSelect selectScreen(dc.m_hDC, hPalette, FALSE);
+    if (hPalette != nullptr)
+        ::RealizePalette(dc.m_hDC);
+    CPaletteSelect selectMemory(memDC, hPalette, FALSE);
     CScopedSelect selectBitmap(memDC, m_bitmap);
     ::BitBlt(dc.m_hDC, 0, 0, m_nWidth, m_nHeight, memDC, 0, 0, SRCCOPY);
 }
@@ -273,6 +297,8 @@ BOOL CSplashWnd::OnQueryNewPalette()
     if (m_palette.GetSafeHandle() == nullptr)
         return FALSE;
     CScopedDC dc = CScopedDC::OfWindow(m_hWnd);
+    if (!IsPaletteDevice(dc))
+        return FALSE;
     if (RealizePaletteIn(dc, FALSE))
         Invalidate(FALSE);
     return TRUE;

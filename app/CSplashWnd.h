@@ -47,6 +47,8 @@ protected:
     BOOL CreatePalette();
     // Selects and realises the palette in hDC; TRUE when entries changed.
     BOOL RealizePaletteIn(HDC hDC, BOOL bBackground);
+    // Puts the window back in front of every other on the screen.
+    void KeepInFront();
 
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void OnPaint();

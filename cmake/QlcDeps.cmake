@@ -6,35 +6,14 @@
 
 set(QLC_DEPS_PREFIX "" CACHE PATH "Prefix of the dependency cache for this target (empty: the one scripts/deps.sh builds)")
 if(NOT QLC_DEPS_PREFIX)
-  # Same place scripts/deps.sh builds into: keyed by the script's content.
-  file(SHA256 ${CMAKE_SOURCE_DIR}/scripts/deps.sh _qlc_deps_key)
-  string(SUBSTRING "${_qlc_deps_key}" 0 16 _qlc_deps_key)
-  if(DEFINED ENV{QLC_CACHE})
-    set(_qlc_cache "$ENV{QLC_CACHE}")
-  else()
-    set(_qlc_cache "$ENV{HOME}/.cache/quillcrest")
-  endif()
-  set(QLC_DEPS_PREFIX "${_qlc_cache}/deps-${_qlc_deps_key}/${QLC_TRIPLET}")
-  if(NOT EXISTS "${QLC_DEPS_PREFIX}/lib/libcryptopp.a")
-    # deps.sh changed and has not run yet: an older complete cache still
-    # builds; take the newest one.
-    file(GLOB _qlc_old LIST_DIRECTORIES true "${_qlc_cache}/deps-*/${QLC_TRIPLET}")
-    set(_qlc_best "")
-    set(_qlc_best_time "")
-    foreach(d IN LISTS _qlc_old)
-      if(EXISTS "${d}/lib/libcryptopp.a")
-        file(TIMESTAMP "${d}" _t "%Y%m%d%H%M%S")
-        if(_t STRGREATER _qlc_best_time)
-          set(_qlc_best "${d}")
-          set(_qlc_best_time "${_t}")
-        endif()
-      endif()
-    endforeach()
-    if(_qlc_best)
-      message(WARNING "scripts/deps.sh changed since its cache was built; using ${_qlc_best}. "
-                      "Run scripts/deps.sh (or scripts/build.sh) to rebuild the dependencies.")
-      set(QLC_DEPS_PREFIX "${_qlc_best}")
-    endif()
+  # Where scripts/deps.sh builds: its key covers the library versions, the
+  # compilers and the recipe, so only the script itself can name it. An
+  # older cache is never taken instead: it may hold other versions.
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/deps.sh --prefix ${QLC_TRIPLET}
+                  OUTPUT_VARIABLE QLC_DEPS_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE
+                  RESULT_VARIABLE _qlc_deps_rc)
+  if(NOT _qlc_deps_rc EQUAL 0)
+    message(FATAL_ERROR "scripts/deps.sh --prefix ${QLC_TRIPLET} failed")
   endif()
 endif()
 if(EXISTS "${QLC_DEPS_PREFIX}/lib/libcryptopp.a")

@@ -48,6 +48,23 @@ CString CLog::GetLogFolder()
     return AfxGetModuleFolder() + "\\Logs";
 }
 
+void CLog::SetFolder(LPCSTR lpszFolder)
+{
+    CLogLock lock(&m_cs);
+    m_strFolder = lpszFolder != nullptr ? lpszFolder : "";
+}
+
+CString CLog::GetFolder() const
+{
+    CLogLock lock(const_cast<CRITICAL_SECTION*>(&m_cs));
+    return m_strFolder.IsEmpty() ? GetLogFolder() : m_strFolder;
+}
+
+void CLog::GetNow(SYSTEMTIME& stLocal) const
+{
+    GetLocalTime(&stLocal);
+}
+
 CString CLog::GetDayFileName(LPCSTR lpszFolder, const SYSTEMTIME& st)
 {
     CString strName;
@@ -69,12 +86,12 @@ void CLog::Open()
     CLogLock lock(&m_cs);
     if (m_bOpen)
         return;
-    const CString strFolder = GetLogFolder();
+    const CString strFolder = GetFolder();
     CreateDirectoryA(strFolder, nullptr); // an existing folder is fine
     DeleteOldLogs(strFolder);
 
     SYSTEMTIME st;
-    GetLocalTime(&st);
+    GetNow(st);
     try
     {
         CFileException e;
@@ -95,10 +112,10 @@ void CLog::Open()
         entry.second.strPending.Empty();
         entry.second.bPending = FALSE;
     }
-    WriteHeader();
+    WriteHeader(st);
 }
 
-void CLog::WriteHeader()
+void CLog::WriteHeader(const SYSTEMTIME& st)
 {
     WriteLine(nullptr);
     WriteLine("##### BEGIN LOG #####");
@@ -106,8 +123,6 @@ void CLog::WriteHeader()
     str.Format("Varlo Quillcrest Log - v%s (build %s)", QLC_VERSION_STRING, QLC_BUILD_STRING);
     WriteLine(str);
 
-    SYSTEMTIME st;
-    GetLocalTime(&st);
     TIME_ZONE_INFORMATION tzi = {};
     const DWORD dwZone = GetTimeZoneInformation(&tzi);
     char szZone[64] = {};

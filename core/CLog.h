@@ -35,7 +35,11 @@ public:
     void DeleteOldLogs(LPCSTR lpszFolder);
     void WriteOSVersion();
 
-    // The folder of the logs: the program's folder followed by "\Logs".
+    // The folder the next Open puts the day file in; null or empty: the
+    // program's (GetLogFolder).
+    void SetFolder(LPCSTR lpszFolder);
+    CString GetFolder() const;
+    // The folder of the program's logs: its folder followed by "\Logs".
     static CString GetLogFolder();
     // "<folder>\Quillcrest dd-Mon-yy.log" for the given local date.
     static CString GetDayFileName(LPCSTR lpszFolder, const SYSTEMTIME& stLocal);
@@ -43,12 +47,17 @@ public:
     static LONGLONG AgeInDays(const FILETIME& ftNow, const FILETIME& ftCreated);
     static BOOL IsExpired(const FILETIME& ftNow, const FILETIME& ftCreated) { return AgeInDays(ftNow, ftCreated) >= 15; }
 
+protected:
+    // The local date and time that name the day file and head each run.
+    virtual void GetNow(SYSTEMTIME& stLocal) const;
+
 private:
     CLog(const CLog&) = delete;
     CLog& operator=(const CLog&) = delete;
 
     void WriteRaw(LPCSTR lpsz, size_t n);
-    void WriteHeader();
+    // The run's header, dated as the day file was chosen.
+    void WriteHeader(const SYSTEMTIME& stLocal);
 
     // What one thread has under way: its depth and the start of a line that
     // Write began and WriteLine has not ended yet.
@@ -64,6 +73,7 @@ private:
     void ForgetIfIdle(DWORD dwThreadId);
 
     std::map<DWORD, ThreadState> m_threads;
+    CString m_strFolder;    // empty: the program's
     BOOL m_bOpen;
     CFile m_file;
     CRITICAL_SECTION m_cs;

@@ -9,14 +9,6 @@
 #include "core/res/CoreRes.h"
 
 #include "framework/base/AfxSecure.h"
-#include "widgets/CFileDialogEx.h"
-
-namespace {
-
-// The save dialog's name buffer.
-const DWORD kNameBufferSize = 1024;
-
-} // namespace
 
 CNodeSingleExport::CNodeSingleExport(CQuillcrestDoc* pDoc)
     : CNodeBatchProcess(pDoc), m_nExportFormat(0), m_dwNodeId(0), m_bSucceeded(FALSE)
@@ -88,22 +80,19 @@ BOOL CNodeSingleExport::ChooseTarget(CQlcNode& node)
         strFilter = AfxLoadText(IDS_QLC_EXPORT_ALL_FILTER);
         break;
     }
-    CFileDialogEx dlg(FALSE, lpszDefExt, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                      strFilter.IsEmpty() ? nullptr : (LPCSTR)strFilter, nullptr);
-    if (node.GetType() == QLC_NODE_NOTE && pConverters != nullptr)
-        dlg.m_ofn.lpstrFilter = pConverters->GetExportFilter();
-    const CString strTitle = AfxLoadText(IDS_QLC_EXPORT_TITLE);
-    dlg.m_ofn.lpstrTitle = strTitle;
+    QLCEXPORTFILE file;
+    file.strTitle = AfxLoadText(IDS_QLC_EXPORT_TITLE);
     // The name proposed is the node's, made safe as a file name.
-    char szName[kNameBufferSize] = "";
-    lstrcpynA(szName, CExportHelper::MakeSafeFileName(m_strNodeName), (int)sizeof(szName));
-    dlg.m_ofn.lpstrFile = szName;
-    dlg.m_ofn.nMaxFile = kNameBufferSize;
-    if (dlg.DoModal() != IDOK)
+    file.strFileName = CExportHelper::MakeSafeFileName(m_strNodeName);
+    file.lpszDefExt = lpszDefExt;
+    file.strFilter = strFilter;
+    if (node.GetType() == QLC_NODE_NOTE && pConverters != nullptr)
+        file.lpszFilterBlock = pConverters->GetExportFilter();
+    if (!QlcApp().ChooseExportFile(file))
         return FALSE;
 
-    m_strTargetPath = dlg.GetPathName();
-    m_nExportFormat = node.GetType() == QLC_NODE_IMAGE ? ImageFormatOfFilter(dlg.m_ofn.nFilterIndex) : 0;
+    m_strTargetPath = file.strPath;
+    m_nExportFormat = node.GetType() == QLC_NODE_IMAGE ? ImageFormatOfFilter(file.nFilterIndex) : 0;
     if (node.GetType() != QLC_NODE_IMAGE)
         return TRUE;
 

@@ -25,6 +25,18 @@ struct QLCCRYPTCHOICE
     CString strPassword;
 };
 
+// The save dialog of an export: what it shows, and what the user chose.
+struct QLCEXPORTFILE
+{
+    CString strTitle;
+    CString strFileName;                // the name proposed
+    LPCSTR lpszDefExt = nullptr;        // null: none
+    CString strFilter;                  // the file types, "Name|pattern|...|"
+    LPCSTR lpszFilterBlock = nullptr;   // used instead when given: the system's NUL-separated pairs
+    CString strPath;                    // chosen: the full path
+    DWORD nFilterIndex = 1;             // chosen: the 1-based entry of the type
+};
+
 class CQlcAppServices
 {
 public:
@@ -75,6 +87,11 @@ public:
     // the user when the job could not run. Without the program there is no
     // dialog: the job is not run (-1, with its failure set).
     virtual INT_PTR RunJob(CNodeProcess& job);
+    // Asks for the file a node is exported to (the program's save dialog,
+    // which asks before a file is replaced). TRUE with the path and type
+    // chosen; FALSE when the user cancelled. Without a user interface:
+    // FALSE.
+    virtual BOOL ChooseExportFile(QLCEXPORTFILE& /*file*/) { return FALSE; }
 
 protected:
     int m_nLastReadResult;

@@ -1,7 +1,5 @@
 #include "core/CQlcStatus.h"
 
-#include "widgets/CProgressBar.h"
-
 #include "framework/ui/AfxHooks.h"
 #include "framework/ui/CStatusBar.h"
 #include "framework/ui/CWnd.h"
@@ -9,7 +7,7 @@
 #include <atomic>
 #include <climits>
 
-CQlcStatus::CQlcStatus() : m_pProgress(nullptr), m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE)
+CQlcStatus::CQlcStatus() : m_pHost(nullptr), m_dwToken(0), m_bHasToken(FALSE), m_bProgress(FALSE)
 {
     m_pHost = dynamic_cast<IQlcStatusHost*>(AfxGetMainWnd());
 }
@@ -21,8 +19,9 @@ CQlcStatus::~CQlcStatus()
         if (m_pHost != nullptr && m_bHasToken && m_pHost->GetStatusToken() == m_dwToken)
             m_pHost->SetStatusToken(0);
         // The bar gives its pane the text it had before back.
-        delete m_pProgress;
-        m_pProgress = nullptr;
+        if (m_pHost != nullptr && m_bProgress)
+            m_pHost->EndStatusProgress(this);
+        m_bProgress = FALSE;
     }
     catch (...)
     {
@@ -61,19 +60,14 @@ void CQlcStatus::ShowProgress(DWORD dwMaximum)
 {
     if (m_pHost == nullptr)
         return;
-    CStatusBar* pBar = m_pHost->GetStatusBarIfVisible();
-    delete m_pProgress;
-    m_pProgress = nullptr;
-    if (pBar == nullptr)
-        return;
     // The range is an int: a larger maximum would run the bar backwards.
     const int nMaximum = dwMaximum > (DWORD)INT_MAX ? INT_MAX : (int)dwMaximum;
-    m_pProgress = new CProgressBar(pBar->GetPaneText(0), 98, nMaximum, TRUE, 0, pBar);
+    m_bProgress = m_pHost->ShowStatusProgress(this, nMaximum);
 }
 
 void CQlcStatus::StepProgress(int nStep)
 {
-    if (m_pHost == nullptr || m_pProgress == nullptr)
+    if (m_pHost == nullptr || !m_bProgress)
         return;
-    m_pProgress->SetPos(m_pProgress->GetPos() + nStep);
+    m_pHost->StepStatusProgress(this, nStep);
 }

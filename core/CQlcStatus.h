@@ -1,12 +1,13 @@
 // A scoped status-bar message: a local object puts a text (and, if asked, a
 // progress bar) into the main frame's status bar and takes it away when it
 // ends, unless a newer status object has replaced the text meanwhile. The
-// main frame keeps the token of the text it shows (IQlcStatusHost).
+// main frame keeps the token of the text it shows and the status objects'
+// progress bars (IQlcStatusHost).
 #pragma once
 
 #include "framework/base/AfxDefs.h"
 
-class CProgressBar;
+class CQlcStatus;
 class CStatusBar;
 
 // What the main frame offers status objects.
@@ -19,6 +20,14 @@ public:
     // Stores the owner token of the text shown; 0 puts the idle text back.
     virtual void SetStatusToken(DWORD dwToken) = 0;
     virtual DWORD GetStatusToken() const = 0;
+    // A progress bar of one status object in the first pane after its text
+    // (range 0..nMaximum), in place of any bar the object had. FALSE, and no
+    // bar, while the status bar is hidden.
+    virtual BOOL ShowStatusProgress(const CQlcStatus* pOwner, int nMaximum) = 0;
+    // Moves the owner's bar on by nStep; nothing without one.
+    virtual void StepStatusProgress(const CQlcStatus* pOwner, int nStep) = 0;
+    // Takes the owner's bar away; the pane gets its text back.
+    virtual void EndStatusProgress(const CQlcStatus* pOwner) = 0;
 };
 
 class CQlcStatus
@@ -33,7 +42,7 @@ public:
     void ShowProgress(DWORD dwMaximum);
     // Moves the bar on by nStep.
     void StepProgress(int nStep);
-    CProgressBar* GetProgressBar() const { return m_pProgress; }
+    BOOL HasProgress() const { return m_bProgress; }
 
     // The token a new text takes: the tick count, but always newer than the
     // last one handed out (two texts in one tick must not share a token) and
@@ -44,8 +53,8 @@ private:
     CQlcStatus(const CQlcStatus&) = delete;
     CQlcStatus& operator=(const CQlcStatus&) = delete;
 
-    CProgressBar* m_pProgress;
     IQlcStatusHost* m_pHost;
     DWORD m_dwToken;
     BOOL m_bHasToken;
+    BOOL m_bProgress;   // the host holds a bar of this object
 };

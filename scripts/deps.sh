@@ -5,27 +5,32 @@
 #   scripts/deps.sh [x86_64] [i686]   install missing apt packages, build the
 #                                     libraries for the targets (default: both)
 #   scripts/deps.sh --prefix TARGET   print the cache prefix of TARGET, do nothing
+#   scripts/deps.sh --key             print what the cache is keyed by, do nothing
 #   scripts/deps.sh --apt-only        only install missing apt packages
 #   scripts/deps.sh --no-apt TARGET.. skip the apt step
 #
-# The cache is ${QLC_CACHE:-$HOME/.cache/quillcrest}/deps-<hash of this script>/
-# <triplet>/{include,lib}. A prefix exists only once it is complete (it is
-# built in a staging folder and renamed), so an existing prefix is reused as is.
-# Changing this script changes the hash, and so rebuilds everything.
+# The cache is ${QLC_CACHE:-$HOME/.cache/quillcrest}/deps-<key>/<triplet>/
+# {include,lib}; the key is a hash of the source versions below, the versions
+# of the installed packages the libraries are compiled with (TOOLCHAIN), and
+# this script (the recipe). A change of any of them builds a new cache; each
+# cache holds key.txt, what it was built from. A prefix exists only once it
+# is complete (it is built in a staging folder and renamed), so an existing
+# prefix is reused as is.
 #
 # Libraries: Crypto++, libpng, libjpeg-turbo (6b API), libtiff (jpeg + zlib
-# only), giflib, from Debian's source packages, built static with the
-# mingw-w64 (posix) compilers and -fexceptions: C++ exceptions are thrown
-# through the C libraries' callbacks. zlib is Debian's libz-mingw-w64-dev.
+# only), giflib, from Debian's source packages at exactly the versions in
+# SOURCES (README.md names them too), built static with the mingw-w64 (posix)
+# compilers and -fexceptions: C++ exceptions are thrown through the C
+# libraries' callbacks. zlib is Debian's libz-mingw-w64-dev. A version the
+# Debian mirrors no longer serve stops the build with a message; the fix is a
+# served version here and in README.md.
 #
 # Runs as root, or as a user with sudo for the apt steps.
 set -euo pipefail
 
 SCRIPT=$(readlink -f "${BASH_SOURCE[0]}")
-KEY=$(sha256sum "$SCRIPT" | cut -c1-16)
 : "${HOME:=$(getent passwd "$(id -u)" | cut -d: -f6)}"
 CACHE=${QLC_CACHE:-$HOME/.cache/quillcrest}
-ROOT=$CACHE/deps-$KEY
 JOBS=${QLC_JOBS:-4}
 
 APT_PACKAGES=(
@@ -33,9 +38,24 @@ APT_PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libz-mingw-w64-dev googletest
   wine64 xvfb xdotool x11-apps imagemagick fonts-liberation wamerican
+  cups printer-driver-cups-pdf poppler-utils
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libcrypto++-dev
 )
-SOURCE_PACKAGES=(libcrypto++ libpng1.6 libjpeg-turbo tiff giflib)
+# Debian source package = exact version (with its epoch, as apt names it).
+SOURCES=(
+  libcrypto++=8.7.0+git220824-1
+  libpng1.6=1.6.39-2+deb12u5
+  libjpeg-turbo=1:2.1.5-2
+  tiff=4.5.0-6+deb12u4
+  giflib=5.2.1-2.5+deb12u1
+)
+# Installed packages whose versions change the libraries built: compilers,
+# binutils, the mingw-w64 headers and runtime, zlib's headers and CMake.
+TOOLCHAIN=(
+  gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  mingw-w64-common libz-mingw-w64-dev cmake
+)
 
 trap 'echo "deps: error: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 
@@ -48,6 +68,29 @@ triplet_of() {
     i686|i686-w64-mingw32) echo i686-w64-mingw32 ;;
     *) die "unknown target '$1' (x86_64 or i686)" ;;
   esac
+}
+
+# --- cache key ---------------------------------------------------------------
+
+# What the cache is keyed by, one item a line. Taken after the apt step:
+# a package not installed yet reads as "none".
+key_text() {
+  local s p v installed
+  for s in "${SOURCES[@]}"; do echo "source $s"; done
+  # One query for all (it fails for packages it does not know; the rest
+  # are still listed).
+  installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}${Version}\n' "${TOOLCHAIN[@]}" 2>/dev/null) || true
+  for p in "${TOOLCHAIN[@]}"; do
+    v=$(awk -v p="$p" '$1 == p && $2 ~ /^ii/ { print $3; exit }' <<<"$installed")
+    echo "package $p=${v:-none}"
+  done
+  echo "recipe $(sha256sum "$SCRIPT" | cut -d' ' -f1)"
+}
+
+# Sets KEY and ROOT.
+compute_root() {
+  KEY=$(key_text | sha256sum | cut -c1-16)
+  ROOT=$CACHE/deps-$KEY
 }
 
 # --- apt -----------------------------------------------------------------
@@ -145,20 +188,35 @@ ensure_source_lists() {
 
 # --- sources ---------------------------------------------------------------
 
-# src/<pkg>/<unpacked dir>, fetched once per cache key.
+# Before anything is downloaded: every pinned version is in apt's source
+# lists, or the build stops naming each one that is not.
+check_sources_served() {
+  local s pkg ver served missing=0
+  for s in "${SOURCES[@]}"; do
+    pkg=${s%%=*} ver=${s#*=}
+    served=$(apt-cache showsrc --only-source "$pkg" 2>/dev/null | sed -n 's/^Version: //p' | sort -u)
+    if [ -z "$served" ]; then
+      say "apt's source lists hold no $pkg (deb-src not enabled? run without --no-apt)"
+      missing=1
+    elif ! grep -qxF -- "$ver" <<<"$served"; then
+      say "$pkg $ver is no longer served by the Debian mirrors (they serve: $(echo $served))"
+      missing=1
+    fi
+  done
+  [ $missing = 0 ] ||
+    die "pinned source versions are not available; put served ones into SOURCES in scripts/deps.sh and into README.md (that builds a new cache)"
+}
+
+# src/<pkg>/<unpacked dir> of the pinned version, fetched once per cache key.
 fetch_source() {
-  local pkg=$1 dir=$ROOT/src/$1
+  local pkg=${1%%=*} ver=${1#*=} dir
+  dir=$ROOT/src/$pkg
   if [ -f "$dir/.done" ]; then return 0; fi
   rm -rf "$dir" && mkdir -p "$dir"
-  say "fetching source of $pkg"
-  if ! (cd "$dir" && apt-get source -q "$pkg" >"$dir.log" 2>&1); then
-    # The security suite's sources can be missing while its binaries are
-    # there: take the main suite's version.
-    say "  $pkg: newest source not available, using $pkg/$(codename)"
-    rm -rf "$dir" && mkdir -p "$dir"
-    (cd "$dir" && apt-get source -q "$pkg/$(codename)" >>"$dir.log" 2>&1) ||
-      { tail -n 20 "$dir.log" >&2; die "apt-get source $pkg failed (log: $dir.log)"; }
-  fi
+  say "fetching source of $pkg $ver"
+  (cd "$dir" && apt-get source -q --only-source "$pkg=$ver" >"$dir.log" 2>&1) ||
+    { tail -n 20 "$dir.log" >&2; die "apt-get source $pkg=$ver failed: listed, but not fetched (log: $dir.log)"; }
+  grep -qxF "Version: $ver" "$dir"/*.dsc || die "the source fetched for $pkg is not version $ver (log: $dir.log)"
   touch "$dir/.done"
 }
 
@@ -306,7 +364,8 @@ do_apt=1
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --prefix) [ $# -ge 2 ] || die "--prefix needs a target"; echo "$ROOT/$(triplet_of "$2")"; exit 0 ;;
+    --prefix) [ $# -ge 2 ] || die "--prefix needs a target"; compute_root; echo "$ROOT/$(triplet_of "$2")"; exit 0 ;;
+    --key) key_text; exit 0 ;;
     --apt-only) install_packages; exit 0 ;;
     --no-apt) do_apt=0 ;;
     -h|--help) sed -n '2,/^set -euo/p' "$SCRIPT" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
@@ -318,6 +377,8 @@ done
 [ ${#targets[@]} -gt 0 ] || targets=(x86_64-w64-mingw32 i686-w64-mingw32)
 
 [ $do_apt = 1 ] && install_packages
+# After the apt step: the key holds the versions of what it installed.
+compute_root
 
 todo=()
 for t in "${targets[@]}"; do [ -d "$ROOT/$t" ] || todo+=("$t"); done
@@ -333,8 +394,10 @@ if [ ${#todo[@]} -gt 0 ]; then
 fi
 if [ ${#todo[@]} -gt 0 ]; then
   say "building into $ROOT (-j$JOBS)"
+  key_text >"$ROOT/key.txt"
   [ $do_apt = 1 ] && ensure_source_lists
-  for p in "${SOURCE_PACKAGES[@]}"; do fetch_source "$p"; done
+  check_sources_served
+  for s in "${SOURCES[@]}"; do fetch_source "$s"; done
   for t in "${todo[@]}"; do
     t0=$SECONDS
     build_target "$t"

@@ -9,8 +9,10 @@
 # textconv.dll, the spell broker lmBroker.dll and its engine lmEngine.dll with
 # the English dictionary, the licence, and the sample notebook Sample.qlc),
 # registers the text converter in a wine prefix of its own
-# (build/x86_64/wine-app), and runs bin/quillapp.exe with wine64 in that
-# prefix, inside a wine virtual desktop so its windows have frames. Without arguments it opens the sample
+# (build/x86_64/wine-app), starts a PDF printer for it (a CUPS daemon of its
+# own with cups-pdf, scripts/pdf-printer.sh: the files go to ~/PDF), and runs
+# bin/quillapp.exe with wine64 in that prefix, inside a wine virtual desktop
+# so its windows have frames. Without arguments it opens the sample
 # notebook; arguments go to the program instead. The window opens on your X
 # display when $DISPLAY works; otherwise on a virtual one (Xvfb), and this
 # script says how to look at it. Ctrl-C ends the program.
@@ -42,9 +44,14 @@ if [ $# -eq 0 ]; then
 fi
 
 XVFB_PID=""
+PRINTER_DIR=""
 cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  if [ -n "$PRINTER_DIR" ]; then
+    "$HERE/pdf-printer.sh" stop "$PRINTER_DIR"
+    rm -rf "$PRINTER_DIR"
+  fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -67,6 +74,16 @@ else
   echo "run: to see it: xwd -root -display $DISPLAY | convert xwd:- screen.png"
 fi
 
+# A PDF printer (CUPS with cups-pdf, a daemon of this run's own), so that
+# File > Print and Print Preview have a printer.
+PRINTER_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quillcrest-printer.XXXXXX")
+if printer=$("$HERE/pdf-printer.sh" start "$PRINTER_DIR"); then
+  export "$printer"
+  echo "run: printer Quillcrest_PDF prints to PDF files in ~/PDF"
+else
+  echo "run: warning: no PDF printer; the program will have no printer" >&2
+fi
+
 # First start: create the prefix quietly, its output kept away from ours.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: preparing the wine prefix $WINEPREFIX (first start only)"
@@ -75,6 +92,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Wine's own fonts (Marlett for the caption buttons, Tahoma for the bars).
 "$HERE/wine-fonts.sh" "$WINEPREFIX"
+# Text files open in Notepad (the licence, from Help > About).
+"$HERE/wine-text-files.sh" "$WINEPREFIX"
 
 # The program finds text converters through the registry: the Markdown
 # converter built beside it, for import and export.

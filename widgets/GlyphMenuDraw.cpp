@@ -546,17 +546,21 @@ void GlyphMenu::DrawItemClassic(LPDRAWITEMSTRUCT lpDIS)
         }
         else
         {
+            // A checked picture is pressed on every system: without the
+            // frame its state would not show at all where the lightened
+            // background is the background (a white menu).
             if (bSelectedPicture)
             {
                 FillSolid(hdc, rcImage, crBack);
-                if (s_versionCode > 1)
-                    Frame3d(hdc, rcOuter, bChecked ? crShadow : crLight, bChecked ? crLight : crShadow);
+                if (bChecked)
+                    Frame3d(hdc, rcOuter, crShadow, crLight);
+                else if (s_versionCode > 1)
+                    Frame3d(hdc, rcOuter, crLight, crShadow);
             }
             else if (bChecked)
             {
                 FillSolid(hdc, rcImage, LightenShade(crBack, 0.6));
-                if (s_versionCode > 1)
-                    Frame3d(hdc, rcOuter, crShadow, crLight);
+                Frame3d(hdc, rcOuter, crShadow, crLight);
             }
             else
             {

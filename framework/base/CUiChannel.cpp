@@ -256,6 +256,10 @@ DWORD CUiChannel::WaitPumping(HANDLE hObject, DWORD dwMilliseconds)
 
 DWORD CUiChannel::WaitPumping(DWORD nCount, const HANDLE* pHandles, DWORD dwMilliseconds)
 {
+    // Waiting for a worker while holding a lock the worker may need can
+    // only end by the time-out.
+    if (t_nNoWaitDepth > 0)
+        TRACE("WaitPumping called while a notebook's lock is held: a worker needing it cannot finish.\n");
     const DWORD dwStart = ::GetTickCount();
     for (;;)
     {

@@ -451,7 +451,13 @@ void CHtmlView::OnDocumentComplete(LPCSTR)
 void CHtmlView::OnStatusTextChange(LPCSTR lpszText)
 {
     CFrameWnd* pFrame = GetTopLevelFrame();
-    if (pFrame != nullptr)
+    if (pFrame == nullptr)
+        return;
+    // The browser clears its text when it has nothing to say: the bar says
+    // what it says when idle then, rather than nothing at all.
+    if (lpszText == nullptr || *lpszText == '\0')
+        pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    else
         pFrame->SetMessageText(lpszText);
 }
 

@@ -324,6 +324,7 @@ void CRichEditView::OnUpdateNeedFind(CCmdUI* pCmdUI)
 void CRichEditView::OnFormatFont()
 {
     CFontDialog dlg(GetCharFormatSelection(), CF_SCREENFONTS | CF_EFFECTS | CF_NOOEMFONTS, nullptr, this);
+    dlg.m_rcKeepClear = GetSelectionScreenRect();
     if (dlg.DoModal() != IDOK)
         return;
     // What the user left alone stays as it is in every part of the selection.
@@ -574,29 +575,8 @@ CRect CRichEditView::GetSelectionScreenRect() const
 
 void CRichEditView::AdjustDialogPosition(CWnd* pDlg)
 {
-    if (pDlg == nullptr || pDlg->m_hWnd == nullptr)
-        return;
-    const CRect rcSel = GetSelectionScreenRect();
-    CRect rcDlg;
-    pDlg->GetWindowRect(rcDlg);
-    CRect rcCommon;
-    if (!rcCommon.IntersectRect(rcDlg, rcSel))
-        return;
-    // Above the selection when there is room on its monitor, else below it.
-    MONITORINFO mi = {};
-    mi.cbSize = sizeof(mi);
-    HMONITOR hMonitor = ::MonitorFromRect(rcSel, MONITOR_DEFAULTTONEAREST);
-    CRect rcWork(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-    if (hMonitor != nullptr && ::GetMonitorInfoA(hMonitor, &mi))
-        rcWork = mi.rcWork;
-    const int nGap = 8;
-    if (rcSel.top - nGap - rcDlg.Height() >= rcWork.top)
-        rcDlg.OffsetRect(0, rcSel.top - nGap - rcDlg.bottom);
-    else if (rcSel.bottom + nGap + rcDlg.Height() <= rcWork.bottom)
-        rcDlg.OffsetRect(0, rcSel.bottom + nGap - rcDlg.top);
-    else
-        return; // no room either way: it stays where the user put it
-    pDlg->SetWindowPos(nullptr, rcDlg.left, rcDlg.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (pDlg != nullptr && pDlg->m_hWnd != nullptr)
+        pDlg->MoveClearOf(GetSelectionScreenRect());
 }
 
 // ---------------------------------------------------------------------------

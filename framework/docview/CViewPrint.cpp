@@ -144,8 +144,10 @@ void CView::OnFilePrintPreview()
     pInfo->m_bPreview = TRUE;
     if (!OnPreparePrinting(pInfo))
     {
+        // Preview lays the pages out for the default printer; without one
+        // there is nothing to lay them out for.
         delete pInfo;
-        AfxMessageBox(AFX_IDP_COMMAND_FAILURE, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(AFX_IDS_NO_PRINTER, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     // The preview window owns the print info from here on.

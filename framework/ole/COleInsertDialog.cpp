@@ -24,9 +24,12 @@ INT_PTR COleInsertDialog::DoModal()
     const UINT nResult = ::OleUIInsertObjectA(&m_io);
     if (nResult == OLEUI_OK)
         return IDOK;
-    // Anything but the user's Cancel is a failure the caller must tell
-    // (OK with no object type chosen ends here too).
-    return nResult == OLEUI_CANCEL ? IDCANCEL : IDABORT;
+    // Cancel and Escape; some systems' dialogs answer OLEUI_FALSE for them,
+    // and for OK with no object type chosen, which creates nothing either.
+    if (nResult == OLEUI_CANCEL || nResult == OLEUI_FALSE)
+        return IDCANCEL;
+    // Anything else is a failure the caller must tell.
+    return IDABORT;
 }
 
 UINT COleInsertDialog::GetSelectionType() const

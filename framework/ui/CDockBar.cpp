@@ -390,9 +390,11 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
             CRect rectOld;
             pBar->GetWindowRect(rectOld);
             ScreenToClient(rectOld);
+            // A moved bar is drawn anew, with the controls on it: bits
+            // copied from where it was may hold a neighbour shown there.
             if (rectOld != rect)
                 pBar->SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
-                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOCOPYBITS);
         }
         const int nLength = bHorz ? size.cx : size.cy;
         nAlongEnd = std::max(nAlongEnd, nAlong + nLength);

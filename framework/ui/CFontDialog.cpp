@@ -17,7 +17,7 @@ int ScreenLogPixelsY()
 } // namespace
 
 CFontDialog::CFontDialog(LPLOGFONTA lplfInitial, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
-    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
+    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_rcKeepClear(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
 {
     m_cf.lStructSize = sizeof(m_cf);
     m_cf.lpLogFont = &m_lf;
@@ -35,7 +35,7 @@ CFontDialog::CFontDialog(LPLOGFONTA lplfInitial, DWORD dwFlags, HDC hdcPrinter, 
 }
 
 CFontDialog::CFontDialog(const CHARFORMAT2A& charformat, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
-    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
+    : CCommonDialog(pParentWnd), m_cf(), m_lf(), m_rcKeepClear(), m_lfShown(), m_dwShownFlags(0), m_crShown(0)
 {
     m_cf.lStructSize = sizeof(m_cf);
     m_cf.lpLogFont = &m_lf;
@@ -137,7 +137,31 @@ INT_PTR CFontDialog::DoModal()
     if (nHook != -2)
         return nHook;
     m_cf.hwndOwner = GetOwnerWindow();
+    if (!::IsRectEmpty(&m_rcKeepClear))
+    {
+        m_cf.Flags |= CF_ENABLEHOOK;
+        m_cf.lpfnHook = &HookProc;
+        m_cf.lCustData = (LPARAM)this;
+    }
     return ::ChooseFontA(&m_cf) ? IDOK : IDCANCEL;
+}
+
+UINT_PTR CALLBACK CFontDialog::HookProc(HWND hDlg, UINT uMsg, WPARAM /*wParam*/, LPARAM lParam)
+{
+    try
+    {
+        if (uMsg == WM_INITDIALOG && lParam != 0)
+        {
+            const CFontDialog* pThis = (const CFontDialog*)((const CHOOSEFONTA*)lParam)->lCustData;
+            if (pThis != nullptr)
+                CWnd::FromHandle(hDlg)->MoveClearOf(pThis->m_rcKeepClear);
+            return TRUE;
+        }
+    }
+    catch (...)
+    {
+    }
+    return 0;
 }
 
 void CFontDialog::GetCharFormat(CHARFORMAT2A& cf) const

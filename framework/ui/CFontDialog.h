@@ -42,8 +42,13 @@ public:
 
     CHOOSEFONTA m_cf;
     LOGFONTA m_lf;
+    // Screen rectangle the dialog opens clear of (the text it formats);
+    // empty: where the system puts it.
+    RECT m_rcKeepClear;
 
 private:
+    static UINT_PTR CALLBACK HookProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
     // What the dialog was opened with.
     LOGFONTA m_lfShown;
     DWORD m_dwShownFlags;

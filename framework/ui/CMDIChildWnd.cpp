@@ -13,6 +13,7 @@ BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_SIZE()
     ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivateMsg)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
 CMDIChildWnd::CMDIChildWnd() : m_hMenuShared(nullptr), m_hAccelShared(nullptr)
@@ -243,6 +244,21 @@ void CMDIChildWnd::OnUpdateFrameMenu(BOOL bActivate, CWnd* pActivateWnd, HMENU h
         // The last child goes: the frame's own menu comes back.
         pFrame->MDISetMenu(pFrame->m_hMenuDefault, pFrame->GetWindowMenuPopup(pFrame->m_hMenuDefault));
     }
+}
+
+LRESULT CMDIChildWnd::OnSetText(WPARAM, LPARAM)
+{
+    const LRESULT lResult = Default();
+    // The Window menu names the window by its title: the client lists its
+    // windows anew (wine's client does not on a new title by itself).
+    HWND hClient = ::GetParent(m_hWnd);
+    if (hClient != nullptr)
+    {
+        ::SendMessageA(hClient, WM_MDIREFRESHMENU, 0, 0);
+        if (HWND hFrame = ::GetParent(hClient))
+            ::DrawMenuBar(hFrame);
+    }
+    return lResult;
 }
 
 LRESULT CMDIChildWnd::OnMDIActivateMsg(WPARAM wParam, LPARAM lParam)

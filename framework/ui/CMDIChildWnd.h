@@ -34,6 +34,7 @@ public:
 
     void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
     LRESULT OnMDIActivateMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
     int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message);
     void OnWindowPosChanging(WINDOWPOS* lpWndPos);
     // Maximised or back: the frame's title rule changes with it.

@@ -169,9 +169,13 @@ BOOL CMDIFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     if (CFrameWnd::OnCommand(wParam, lParam))
         return TRUE;
-    // Entries of the Window menu that the client added pick a child.
+    // Entries of the Window menu that the client added pick a child; a
+    // minimised one comes back as it was before.
     if (lParam == 0 && LOWORD(wParam) >= AFX_IDM_FIRST_MDICHILD)
     {
+        HWND hChild = ::GetDlgItem(m_hWndMDIClient, LOWORD(wParam));
+        if (hChild != nullptr && ::IsIconic(hChild))
+            ::SendMessageA(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)hChild, 0);
         DefWindowProc(WM_COMMAND, wParam, lParam);
         return TRUE;
     }

@@ -100,6 +100,13 @@ void CPropertyPage::OnCancel()
 {
 }
 
+BOOL CPropertyPage::PreTranslateMessage(MSG* /*pMsg*/)
+{
+    // Not the page's own dialog navigation: it would take Ctrl+Tab as Tab,
+    // and the sheet would never turn the page.
+    return FALSE;
+}
+
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     const NMHDR* pNMHDR = reinterpret_cast<const NMHDR*>(lParam);

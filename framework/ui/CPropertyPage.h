@@ -36,6 +36,8 @@ public:
     void OnCancel() override;
     BOOL OnInitDialog() override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The sheet handles the keyboard for its pages (Tab, Ctrl+Tab, Enter).
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // What the sheet is given for this page; dwFlags may be changed before
     // the sheet runs (PSP_HASHELP is cleared by default).

@@ -93,6 +93,26 @@ BOOL CPropertySheet::OnInitDialog()
     return TRUE;
 }
 
+int CALLBACK CPropertySheet::SheetCallback(HWND /*hWnd*/, UINT uMsg, LPARAM lParam)
+{
+    try
+    {
+        // Made hidden: DoModal places it over its owner before it shows.
+        if (uMsg == PSCB_PRECREATE && lParam != 0)
+        {
+            DLGTEMPLATE* pTemplate = (DLGTEMPLATE*)lParam;
+            if (((const WORD*)pTemplate)[1] == 0xFFFF) // DLGTEMPLATEEX: the style follows two DWORDs
+                ((DWORD*)pTemplate)[3] &= ~(DWORD)WS_VISIBLE;
+            else
+                pTemplate->style &= ~(DWORD)WS_VISIBLE;
+        }
+    }
+    catch (...)
+    {
+    }
+    return 0;
+}
+
 INT_PTR CPropertySheet::DoModal()
 {
     if (m_hWnd != nullptr || m_pages.empty())
@@ -111,7 +131,8 @@ INT_PTR CPropertySheet::DoModal()
     }
 
     HWND hWndOwner = CDialog::GetModalOwnerOf(m_pParentWnd);
-    m_psh.dwFlags = (m_psh.dwFlags & ~(PSH_PROPSHEETPAGE | PSH_USEHICON)) | PSH_MODELESS;
+    m_psh.dwFlags = (m_psh.dwFlags & ~(PSH_PROPSHEETPAGE | PSH_USEHICON)) | PSH_MODELESS | PSH_USECALLBACK;
+    m_psh.pfnCallback = &SheetCallback;
     m_psh.hwndParent = hWndOwner;
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
@@ -135,6 +156,9 @@ INT_PTR CPropertySheet::DoModal()
         if (hWnd != nullptr && hWnd != (HWND)-1 && SubclassWindow(hWnd))
         {
             m_bContinueModal = TRUE;
+            // Over the window it belongs to, as the dialogs open.
+            CenterWindow();
+            ShowWindow(SW_SHOW);
             OnInitDialog();
             if (IAfxDialogHook* pHook = AfxGetDialogHook())
             {

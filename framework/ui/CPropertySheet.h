@@ -56,6 +56,8 @@ protected:
     // from under the sheet's control.
     BOOL HasEnded() const;
 
+    static int CALLBACK SheetCallback(HWND hWnd, UINT uMsg, LPARAM lParam);
+
     std::vector<CPropertyPage*> m_pages;
     CString m_strCaption;
     int m_nPressed; // IDOK or IDCANCEL: the button that last asked to end

@@ -951,6 +951,30 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     SetWindowPos(nullptr, x, y, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CWnd::MoveClearOf(const RECT& rcClear)
+{
+    CRect rcWnd;
+    GetWindowRect(rcWnd);
+    CRect rcCommon;
+    if (!rcCommon.IntersectRect(rcWnd, &rcClear))
+        return;
+    // Above the rectangle when there is room on its monitor, else below it.
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    HMONITOR hMonitor = ::MonitorFromRect(&rcClear, MONITOR_DEFAULTTONEAREST);
+    CRect rcWork(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    if (hMonitor != nullptr && ::GetMonitorInfoA(hMonitor, &mi))
+        rcWork = mi.rcWork;
+    const int nGap = 8;
+    if (rcClear.top - nGap - rcWnd.Height() >= rcWork.top)
+        rcWnd.OffsetRect(0, rcClear.top - nGap - rcWnd.bottom);
+    else if (rcClear.bottom + nGap + rcWnd.Height() <= rcWork.bottom)
+        rcWnd.OffsetRect(0, rcClear.bottom + nGap - rcWnd.top);
+    else
+        return; // no room either way: it stays where it is
+    SetWindowPos(nullptr, rcWnd.left, rcWnd.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---------------------------------------------------------------------------
 // Text, fonts, menus, DCs
 

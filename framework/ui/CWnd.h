@@ -168,6 +168,9 @@ public:
     BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const;
     BOOL SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) { return ::SetWindowPlacement(m_hWnd, lpwndpl); }
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
+    // Moves a top-level window above or below a screen rectangle it covers
+    // (the text a dialog works on), where its monitor has room.
+    void MoveClearOf(const RECT& rcClear);
     void BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
     BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
     static CWnd* PASCAL GetForegroundWindow() { return FromHandle(::GetForegroundWindow()); }

@@ -11,7 +11,10 @@
 #include "core/CQlcCntrItem.h"
 #include "core/CQlcNode.h"
 
+#include "framework/docview/CMultiDocTemplate.h"
 #include "framework/ole/COleClientItem.h"
+
+#include "widgets/GlyphMenuData.h"
 
 #include <ole2.h>
 
@@ -311,16 +314,25 @@ TEST_F(ChildFrameTest, SaveIsOfferedOnlyForAChangedNotebook)
         return bItem;
     };
     EXPECT_FALSE(saveOffered());
+    // The file dated 1 January 2001: any write would date it now.
     const CString strPath = pDoc->GetPathName();
-    WIN32_FILE_ATTRIBUTE_DATA before = {};
-    ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &before);
+    SYSTEMTIME stOld = {};
+    stOld.wYear = 2001;
+    stOld.wMonth = 1;
+    stOld.wDay = 1;
+    FILETIME ftOld;
+    ASSERT_TRUE(::SystemTimeToFileTime(&stOld, &ftOld));
+    HANDLE hFile = ::CreateFileA(strPath, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    EXPECT_TRUE(::SetFileTime(hFile, nullptr, nullptr, &ftOld));
+    ::CloseHandle(hFile);
 
     // Ctrl+S on an unchanged notebook writes nothing.
-    ::Sleep(20);
     CUserInput::Key('S', CUserInput::ctrl);
     WIN32_FILE_ATTRIBUTE_DATA after = {};
     ::GetFileAttributesExA(strPath, GetFileExInfoStandard, &after);
-    EXPECT_EQ(0, ::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
+    EXPECT_EQ(0, ::CompareFileTime(&ftOld, &after.ftLastWriteTime));
 
     // Typing into the note offers it; saving takes the offer back.
     ASSERT_NE(nullptr, OpenNoteAsUser(FrameOf(pDoc), "Note"));
@@ -364,4 +376,90 @@ TEST_F(ChildFrameTest, ASaveThatFailsWithoutAnErrorOfItsOwnSaysSoOnceWithTheReas
     EXPECT_NE(std::string::npos, messages[0].find("encrypt")) << messages[0];
     EXPECT_TRUE(pDoc->IsModified());
     EXPECT_TRUE(before == ReadFileBytes(pDoc->GetPathName()));
+}
+
+namespace {
+
+// The texts the Window menu draws for its notebook entries, in order.
+std::vector<std::string> WindowEntries(HMENU hPopup)
+{
+    std::vector<std::string> entries;
+    const int nCount = ::GetMenuItemCount(hPopup);
+    for (int i = 0; i < nCount; i++)
+    {
+        const UINT nID = ::GetMenuItemID(hPopup, i);
+        if (nID < AFX_IDM_FIRST_MDICHILD || nID == (UINT)-1)
+            continue;
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_DATA;
+        ::GetMenuItemInfoA(hPopup, (UINT)i, TRUE, &mii);
+        // Owner-drawn items show their record's text, others their own.
+        if ((mii.fType & MFT_OWNERDRAW) && mii.dwItemData != 0)
+        {
+            entries.push_back((LPCSTR)reinterpret_cast<GlyphMenuData*>(mii.dwItemData)->GetAnsiText());
+        }
+        else
+        {
+            char szText[MAX_PATH] = "";
+            ::GetMenuStringA(hPopup, (UINT)i, szText, sizeof(szText), MF_BYPOSITION);
+            entries.push_back(szText);
+        }
+    }
+    return entries;
+}
+
+} // namespace
+
+TEST_F(ChildFrameTest, TheWindowMenuNamesEveryNotebookAndItsEntryBringsAMinimisedOneBack)
+{
+    // The menus as start-up makes them: owner-drawn, the document menu shared.
+    POSITION pos = app.GetFirstDocTemplatePosition();
+    CDocTemplate* pTemplate = pos != nullptr ? app.GetNextDocTemplate(pos) : nullptr;
+    CMultiDocTemplate* pMulti = pTemplate ? DYNAMIC_DOWNCAST(CMultiDocTemplate, pTemplate) : nullptr;
+    ASSERT_NE(nullptr, pMulti);
+    HMENU hDocumentMenu = m_pMainFrame->LoadDocumentMenu();
+    ASSERT_NE(nullptr, hDocumentMenu);
+    if (pMulti->m_hMenuShared != nullptr && pMulti->m_hMenuShared != hDocumentMenu)
+        ::DestroyMenu(pMulti->m_hMenuShared);
+    pMulti->m_hMenuShared = hDocumentMenu;
+    m_pMainFrame->SetDefaultMenu(m_pMainFrame->LoadDefaultMenu());
+
+    CNotebookBuilder first, second;
+    first.Note("One");
+    second.Note("Two");
+    CQuillcrestDoc* pFirst = OpenBuilt(first, "Garden.qlc");
+    ASSERT_NE(nullptr, pFirst);
+    // The menu looked at once between the two, as a user may.
+    ASSERT_NE(nullptr, OpenMenu(m_pMainFrame, "&Window"));
+    m_pMainFrame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    CQuillcrestDoc* pSecond = OpenBuilt(second, "Kitchen.qlc");
+    ASSERT_NE(nullptr, pSecond);
+    PumpMessages();
+
+    HMENU hWindow = OpenMenu(m_pMainFrame, "&Window");
+    ASSERT_NE(nullptr, hWindow);
+    EXPECT_EQ((std::vector<std::string>{ "&1 Garden.qlc", "&2 Kitchen.qlc" }), WindowEntries(hWindow));
+    m_pMainFrame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+
+    // The first window minimised with its button, then chosen in the menu.
+    CChildFrame* pFrame = FrameOf(pFirst);
+    ASSERT_NE(nullptr, pFrame);
+    pFrame->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PumpMessages();
+    ASSERT_TRUE(pFrame->IsIconic());
+    hWindow = OpenMenu(m_pMainFrame, "&Window");
+    ASSERT_NE(nullptr, hWindow);
+    UINT nEntry = 0;
+    for (int i = 0; i < ::GetMenuItemCount(hWindow); i++)
+    {
+        const UINT nID = ::GetMenuItemID(hWindow, i);
+        if (nID != (UINT)-1 && nID >= AFX_IDM_FIRST_MDICHILD && ::GetDlgCtrlID(pFrame->m_hWnd) == (int)nID)
+            nEntry = nID;
+    }
+    ASSERT_NE(0u, nEntry) << "no entry of the minimised window";
+    ChooseMenuItem(m_pMainFrame, nEntry);
+    PumpMessages();
+    EXPECT_FALSE(pFrame->IsIconic());
+    EXPECT_EQ(pFrame, m_pMainFrame->MDIGetActive());
 }

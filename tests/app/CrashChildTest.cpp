@@ -6,7 +6,6 @@
 // its exit code.
 #include "AppTestSupport.h"
 
-#include "core/CLog.h"
 #include "core/CQlcNode.h"
 
 #include "framework/base/AfxPath.h"
@@ -36,7 +35,8 @@ struct ChildResult
     DWORD dwExitCode = 0;
     BOOL bEnded = FALSE;
     std::vector<RecordLine> lines;
-    std::string log;  // what the child added to the day log
+    std::string log;  // what the child wrote to its day log
+    std::string strLogPath;  // the day log, the only file in its log folder
     std::string strDump;  // the path the log line names
 };
 
@@ -48,11 +48,21 @@ std::string ReadFile(const std::string& strPath)
     return ss.str();
 }
 
-std::string DayLogPath()
+// The files in a folder, by full path.
+std::vector<std::string> FilesIn(const std::string& strDir)
 {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    return (LPCSTR)CLog::GetDayFileName(CLog::GetLogFolder(), st);
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((strDir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do
+    {
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            files.push_back(strDir + "\\" + fd.cFileName);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    return files;
 }
 
 std::vector<RecordLine> ReadRecord(const std::string& strPath)
@@ -147,14 +157,16 @@ protected:
         ChildResult result;
         const std::string strRecord = m_strDir + "\\record.txt";
         ::DeleteFileA(strRecord.c_str());
-        const std::string strLog = DayLogPath();
-        const size_t nLogStart = ReadFile(strLog).size();
+        // The child logs into a folder of the test's own, empty at its start.
+        const std::string strLogs = m_strDir + "\\Logs";
+        DeleteTestFolder(strLogs);
 
-        static const char* s_names[] = { "QLC_CRASH_MODE", "QLC_CRASH_MODIFY", "QLC_CRASH_ANSWERS", "QLC_CRASH_SAVEAS",
-                                         "QLC_CRASH_TIMEOUT", "QLC_CRASH_IN_BOX" };
+        static const char* s_names[] = { "QLC_CRASH_MODE",    "QLC_CRASH_MODIFY", "QLC_CRASH_ANSWERS", "QLC_CRASH_SAVEAS",
+                                         "QLC_CRASH_TIMEOUT", "QLC_CRASH_IN_BOX", "QLC_CRASH_LOGS" };
         for (const char* lpszName : s_names)
             ::SetEnvironmentVariableA(lpszName, nullptr);
         ::SetEnvironmentVariableA("QLC_CRASH_RECORD", strRecord.c_str());
+        ::SetEnvironmentVariableA("QLC_CRASH_LOGS", strLogs.c_str());
         for (const auto& var : env)
             ::SetEnvironmentVariableA(var.first.c_str(), var.second.c_str());
 
@@ -179,7 +191,15 @@ protected:
         ::CloseHandle(pi.hProcess);
 
         result.lines = ReadRecord(strRecord);
-        result.log = ReadFile(strLog).substr(nLogStart);
+        // One run opens one day file, whatever the date.
+        const std::vector<std::string> logs = FilesIn(strLogs);
+        EXPECT_EQ(1u, logs.size()) << "the child's log folder " << strLogs;
+        if (!logs.empty())
+        {
+            result.strLogPath = logs[0];
+            result.log = ReadFile(logs[0]);
+            EXPECT_EQ(0u, result.strLogPath.find(strLogs + "\\Quillcrest ")) << result.strLogPath;
+        }
         static const std::string s_line = "# Unhandled exception occurred, minidump written to ";
         const size_t at = result.log.find(s_line);
         if (at != std::string::npos)
@@ -248,7 +268,7 @@ protected:
         EXPECT_EQ((UINT)MB_ICONSTOP, boxes[0].nType & MB_ICONMASK);
         EXPECT_EQ("Varlo would be most grateful if you could send the following log files to "
                   "support@varlosoft.com.\n\n'" +
-                      DayLogPath() + "'\n'" + result.strDump + "'\n\nThank you.",
+                      result.strLogPath + "'\n'" + result.strDump + "'\n\nThank you.",
                   boxes[1].text);
         EXPECT_EQ((UINT)MB_ICONINFORMATION, boxes[1].nType & MB_ICONMASK);
         for (const RecordLine& r : result.lines)

@@ -15,10 +15,12 @@
 //   QLC_CRASH_TIMEOUT  how long a worker's crash waits for the interface
 //                      thread, in ms
 //   QLC_CRASH_IN_BOX   1: the first message box faults itself
+//   QLC_CRASH_LOGS     the folder of the day log (default: the program's)
 // The notebook to open is the command line, as for the program.
 #include "app/CQlcApp.h"
 #include "app/CrashHandler.h"
 
+#include "core/CLog.h"
 #include "core/CQlcNode.h"
 #include "core/CQuillcrestDoc.h"
 
@@ -170,6 +172,7 @@ public:
         m_answers.m_strOriginal = strOriginal;
         AfxSetPromptHook(&m_answers);
         AfxSetCommonDialogHook(&m_answers);
+        g_log.SetFolder(Env("QLC_CRASH_LOGS").c_str());
         if (!CQlcApp::InitInstance())
             return FALSE;
         const std::string strTimeout = Env("QLC_CRASH_TIMEOUT");

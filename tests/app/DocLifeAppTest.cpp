@@ -5,6 +5,7 @@
 // with a word on what is damaged; and the recent-file command with a wrong
 // password, which keeps the entry.
 #include "AppTestSupport.h"
+#include "NotebookWindowSupport.h"
 
 #include "app/CQlcPrompts.h"
 #include "app/res/Resource.h"
@@ -352,6 +353,88 @@ TEST_F(DocLifeAppTest, SaveOfANewNotebookAsksForANameAndAReadOnlyOneForAnother)
     ASSERT_NE(nullptr, pDoc);
     EXPECT_EQ((DWORD)QLC_FILEFLAG_TASKBAR, pDoc->GetFileFlags());
     EXPECT_EQ(1u, pDoc->GetHeader().dwNodeCount);
+}
+
+TEST_F(DocLifeAppTest, ANotebookWhoseImportWasStoppedByForceIsNeverSavedOverItsFile)
+{
+    const CString strOwn = Path("own.qlc");
+    MakeNotebook(strOwn);
+    const std::string before = ReadFileBytes(strOwn);
+    ASSERT_FALSE(before.empty());
+    AddLifeTemplate();
+    CQuillcrestDoc* pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strOwn));
+    ASSERT_NE(nullptr, pDoc);
+    CQlcNode folder;
+    folder.Create(pDoc, QLC_NODE_FOLDER, "Half imported", 0);
+    // As after the processing dialog terminated a worker that did not stop.
+    pDoc->Data_RecoverFromTerminatedThread(0);
+    ASSERT_TRUE(pDoc->IsPossiblyDamaged());
+
+    CRecordingPrompts prompts(IDOK);
+    const std::string strWhy = std::string("An import into this notebook was stopped by force, so the notebook may be "
+                                           "incomplete or damaged.\n\nTo keep the file '") +
+                               (LPCSTR)strOwn + "' as it was, the notebook is not saved over it. Choose a new name to "
+                                                "save it to.";
+    // Save says why and asks for a name; the same name is refused.
+    m_pManager->names.push_back(strOwn);
+    EXPECT_TRUE(pDoc->OnCmdMsg(ID_FILE_SAVE, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(1, m_pManager->nPrompts);
+    ASSERT_EQ(2u, prompts.boxes.size());
+    EXPECT_EQ(strWhy, prompts.boxes[0].text);
+    EXPECT_EQ(std::string("The notebook was not saved to '") + (LPCSTR)strOwn +
+                  "': an import into it was stopped by force, and it is never saved over the file it was opened "
+                  "from. Choose a new name.",
+              prompts.boxes[1].text);
+    EXPECT_TRUE(pDoc->IsModified());
+
+    // A new name takes the notebook; the file it came from stays as it was.
+    const CString strNew = Path("rescued.qlc");
+    m_pManager->names.push_back(strNew);
+    EXPECT_TRUE(pDoc->OnCmdMsg(ID_FILE_SAVE, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(2, m_pManager->nPrompts);
+    ASSERT_EQ(3u, prompts.boxes.size());
+    EXPECT_EQ(strWhy, prompts.boxes[2].text);
+    EXPECT_STREQ(strNew, pDoc->GetPathName());
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(before, ReadFileBytes(strOwn));
+    // Later saves go to the new file without a word.
+    pDoc->SetModified(TRUE);
+    EXPECT_TRUE(pDoc->OnCmdMsg(ID_FILE_SAVE, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(2, m_pManager->nPrompts);
+    EXPECT_EQ(3u, prompts.boxes.size());
+    EXPECT_FALSE(pDoc->IsModified());
+    app.CloseAllDocuments(FALSE);
+    PumpMessages();
+
+    // Reopened from the rescued file, it holds the folder; the own file not.
+    CQuillcrestDoc rescued;
+    ASSERT_TRUE(rescued.Data_OpenNotebookFile(strNew));
+    ASSERT_EQ(1, rescued.Data_ReadFile());
+    EXPECT_EQ(2, rescued.Data_GetNodeCount());
+}
+
+TEST_F(DocLifeAppTest, ClosingANotebookKeptFromItsFileAsksForANewNameWhenTheUserSaves)
+{
+    const CString strOwn = Path("closing.qlc");
+    MakeNotebook(strOwn);
+    const std::string before = ReadFileBytes(strOwn);
+    ASSERT_FALSE(before.empty());
+    AddLifeTemplate();
+    CQuillcrestDoc* pDoc = DYNAMIC_DOWNCAST(CQuillcrestDoc, app.OpenDocumentFile(strOwn));
+    ASSERT_NE(nullptr, pDoc);
+    pDoc->Data_RecoverFromTerminatedThread(0);
+
+    // "Save changes?" Yes: the reason, then the name prompt (cancelled
+    // here), and the notebook stays open.
+    CRecordingPrompts prompts(IDYES);
+    EXPECT_FALSE(pDoc->SaveModified());
+    EXPECT_EQ(1, m_pManager->nPrompts);
+    ASSERT_EQ(2u, prompts.boxes.size());
+    EXPECT_NE(std::string::npos, prompts.boxes[1].text.find("stopped by force"));
+    pDoc->SetModified(FALSE);
+    app.CloseAllDocuments(FALSE);
+    PumpMessages();
+    EXPECT_EQ(before, ReadFileBytes(strOwn));
 }
 
 TEST_F(DocLifeAppTest, TheRecentEntryOfANotebookWithAWrongPasswordStays)

@@ -12,12 +12,14 @@
 #include "app/res/Resource.h"
 #include "app/res/SetPasswordDlgRes.h"
 
+#include "core/CNodeBatchExport.h"
 #include "core/CQlcNode.h"
 
 #include "framework/base/CSingleLock.h"
 #include "framework/base/CUiChannel.h"
 #include "framework/ui/CComboBox.h"
 
+#include <cstdio>
 #include <functional>
 #include <set>
 #include <thread>
@@ -610,6 +612,69 @@ TEST_F(FindNodesTest, TheInterfaceThreadReadsTheSameNotesWhileTheWorkerSearches)
     EXPECT_EQ(200, m_pDlg->GetResultList().GetItemCount());
 }
 
+TEST_F(FindNodesTest, ABatchExportOnItsWorkerAndASearchShareTheNotebook)
+{
+    // Notes big enough that reading one takes a while, many of them: the
+    // export's worker and the interface thread (serving the search) read
+    // the same files at the same time, round after round.
+    const int kNotes = 150;
+    CNotebookBuilder builder;
+    std::vector<std::string> rtfs;
+    for (int i = 0; i < kNotes; i++)
+    {
+        char szName[32];
+        wsprintfA(szName, "Tree %03d", i);
+        std::string rtf = "{\\rtf1\\ansi ";
+        for (int k = 0; k < 200 + (i * 37) % 900; k++)
+            rtf += "Tree " + std::to_string(i) + " bears apple number " + std::to_string(k) + " this year. ";
+        rtf += "\\par}";
+        builder.Note(szName, i % 3 == 0 ? 0 : builder.Folder((std::string("Row ") + std::to_string(i)).c_str()),
+                     rtf.c_str());
+        rtfs.push_back(rtf);
+    }
+    CQuillcrestDoc* pDoc = OpenBuilt(builder, "orchard-export.qlc");
+    ASSERT_NE(nullptr, pDoc);
+    ASSERT_NE(nullptr, OpenFind());
+
+    for (int nRound = 0; nRound < 2; nRound++)
+    {
+        SCOPED_TRACE(nRound);
+        const CString strDir = Path((std::string("export") + std::to_string(nRound)).c_str());
+        CNodeBatchExport job(pDoc);
+        job.SetDestination(strDir);
+        job.Start();
+        StartSearch("apple year", kAll, kContent);
+        // Both to their ends, the search's worker served meanwhile; a
+        // deadlock ends the test program with a failure, not a hang.
+        const DWORD dwStart = ::GetTickCount();
+        while (!job.IsFinished() || m_pDlg->IsSearching())
+        {
+            if (::GetTickCount() - dwStart > 300000)
+            {
+                std::fprintf(stderr, "FAILED: the export and the search did not end within 300 s (deadlock?)\n");
+                std::fflush(stderr);
+                ::TerminateProcess(::GetCurrentProcess(), 3);
+            }
+            PumpMessages();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        EXPECT_EQ("", std::string((LPCSTR)job.GetFailure()));
+        EXPECT_EQ(kNotes, m_pDlg->GetResultList().GetItemCount());
+        int nWrong = 0;
+        for (int i = 0; i < kNotes; i++)
+        {
+            char szName[32];
+            wsprintfA(szName, "Tree %03d.rtf", i);
+            const CString strFile = i % 3 == 0 ? strDir + "\\" + szName
+                                               : strDir + "\\Row " + std::to_string(i).c_str() + "\\" + szName;
+            if (ReadFileBytes(strFile) != rtfs[i])
+                nWrong++;
+        }
+        EXPECT_EQ(0, nWrong) << "exported notes that differ from their nodes";
+    }
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
 TEST_F(FindNodesTest, TheListSharesTheTreePicturesAndLeavesThemWhenItCloses)
 {
     CQuillcrestDoc* pDoc = OpenRecipes();
@@ -922,4 +987,83 @@ TEST_F(FindNodesTest, TheLayoutFollowsTheWindowSizeAndStopsAtTheTemplateSize)
     CRect rectListClient;
     m_pDlg->GetResultList().GetClientRect(rectListClient);
     EXPECT_EQ(rectListClient.Width(), m_pDlg->GetResultList().GetColumnWidth(0));
+}
+
+namespace {
+
+// Runs the loop for a while, as between the user's moves.
+void RunLoopFor(DWORD dwMilliseconds)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (::GetTickCount() - dwStart < dwMilliseconds)
+    {
+        CUserInput::Pump();
+        ::Sleep(20);
+    }
+}
+
+// The pixels of a screen rectangle that are not the colour.
+int CountOnScreenOtherThan(const CRect& rect, COLORREF cr)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = rect.Width();
+    bmi.bmiHeader.biHeight = -rect.Height();
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hbm);
+    ::BitBlt(hMem, 0, 0, rect.Width(), rect.Height(), hScreen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD dwWant = RGB(GetBValue(cr), GetGValue(cr), GetRValue(cr));
+    int n = 0;
+    const DWORD* p = static_cast<const DWORD*>(pBits);
+    for (int i = 0; i < rect.Width() * rect.Height(); i++)
+        if ((p[i] & 0xFFFFFF) != dwWant)
+            n++;
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return n;
+}
+
+} // namespace
+
+TEST_F(FindNodesTest, TheWindowIsDrawnWholeAndLeavesNothingBehindWhenResized)
+{
+    ASSERT_NE(nullptr, OpenFind());
+    ::SetWindowPos(m_pDlg->m_hWnd, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    RunLoopFor(200);
+    auto screenRect = [&](int nID) {
+        CRect r;
+        m_pDlg->GetDlgItem(nID)->GetWindowRect(r);
+        return r;
+    };
+    const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
+    // Inside "Data to search", between two of its check boxes: the window's
+    // own background, not an unpainted hole.
+    const CRect rcTitles = screenRect(IDC_FIND_TITLES);
+    const CRect rcKeywords = screenRect(IDC_FIND_KEYWORDS);
+    const CRect rcGap(rcTitles.right + 1, rcTitles.top, rcKeywords.left - 1, rcTitles.bottom);
+    ASSERT_GT(rcGap.Width(), 0);
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcGap, crFace)) << "the group's inside is not the window's background";
+
+    // The user makes the window wider: where the buttons were is background.
+    const CRect rcStop = screenRect(IDC_FIND_STOP);
+    const CRect rcClose = screenRect(IDCANCEL);
+    CRect rcWindow;
+    m_pDlg->GetWindowRect(rcWindow);
+    m_pDlg->SetWindowPos(nullptr, 0, 0, rcWindow.Width() + 200, rcWindow.Height() + 60, SWP_NOMOVE | SWP_NOZORDER);
+    RunLoopFor(300);
+    ASSERT_GE(screenRect(IDC_FIND_STOP).left, rcStop.right) << "the buttons did not move";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcStop, crFace)) << "a copy of Stop stayed behind";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcClose, crFace)) << "a copy of Close stayed behind";
+    EXPECT_EQ(0, CountOnScreenOtherThan(rcGap, crFace));
+    // ... and the buttons are drawn where they are now.
+    EXPECT_GT(CountOnScreenOtherThan(screenRect(IDC_FIND_STOP), crFace), 20) << "Stop is not drawn at its new place";
+    EXPECT_GT(CountOnScreenOtherThan(screenRect(IDCANCEL), crFace), 20) << "Close is not drawn at its new place";
 }

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <mbstring.h>
+#include <set>
 #include <string>
 
 namespace {
@@ -503,6 +504,47 @@ TEST_F(FormatBarTest, TheFontListIsSortedAndScreenFontsWin)
     EXPECT_EQ(-1, names.GetFontKind("Nowhere"));
 }
 
+namespace {
+
+int CALLBACK CollectFace(const LOGFONTA* pLogFont, const TEXTMETRICA*, DWORD, LPARAM lParam)
+{
+    reinterpret_cast<std::set<std::string>*>(lParam)->insert(pLogFont->lfFaceName);
+    return 1;
+}
+
+} // namespace
+
+TEST_F(FormatBarTest, VerticalFacesAreNotOffered)
+{
+    // The screen's own families, as the system enumerates them.
+    std::set<std::string> families;
+    LOGFONTA lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    HDC hdc = ::GetDC(nullptr);
+    ::EnumFontFamiliesExA(hdc, &lf, &CollectFace, (LPARAM)&families, 0);
+    ::ReleaseDC(nullptr, hdc);
+    std::vector<std::string> vertical;
+    for (const std::string& face : families)
+    {
+        if (!face.empty() && face[0] == '@')
+            vertical.push_back(face);
+    }
+    if (vertical.empty())
+        GTEST_SKIP() << "this system has no vertical face";
+
+    CFontNameCombo& names = Bar().GetFontNameCombo();
+    std::set<std::string> listed;
+    for (int i = 0; i < names.GetCount(); i++)
+        listed.insert(std::string(names.GetItemText(i)));
+    for (const std::string& face : vertical)
+    {
+        EXPECT_EQ(0u, listed.count(face)) << face << " is offered";
+        EXPECT_EQ(-1, names.GetFontKind(face.c_str())) << face;
+        // Its upright twin is.
+        EXPECT_EQ(1u, listed.count(face.substr(1))) << face.substr(1) << " is missing";
+    }
+}
+
 TEST_F(FormatBarTest, TheFontTipShowsTheSelectedFaceWhileTheListIsDown)
 {
     ASSERT_TRUE(OpenNote());
@@ -528,6 +570,20 @@ TEST_F(FormatBarTest, TheFontTipShowsTheSelectedFaceWhileTheListIsDown)
 namespace {
 
 // What the progress bars in the status bar were told while a hook is in.
+// The progress bars shown in the status bar, in window order.
+std::vector<HWND> VisibleProgressBars(CStatusBar& statusBar)
+{
+    std::vector<HWND> bars;
+    for (HWND h = ::GetWindow(statusBar.m_hWnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT))
+    {
+        char szClass[64] = "";
+        ::GetClassNameA(h, szClass, (int)sizeof(szClass));
+        if (lstrcmpiA(szClass, PROGRESS_CLASSA) == 0 && ::IsWindowVisible(h))
+            bars.push_back(h);
+    }
+    return bars;
+}
+
 struct ProgressWatch
 {
     explicit ProgressWatch(CStatusBar& statusBar)
@@ -619,18 +675,37 @@ TEST_F(FormatBarTest, LoadingAndSavingANoteMoveTheStatusProgressOn)
     }
     EXPECT_EQ("For Help, press F1", statusBar.GetPaneText(0));
 
-    // Stepped by hand.
+    // Stepped by hand: each status object moves its own bar.
     {
         CQlcStatus status;
         status.SetText("counting");
         status.ShowProgress(10);
-        ASSERT_NE(nullptr, status.GetProgressBar());
+        EXPECT_TRUE(status.HasProgress());
+        const std::vector<HWND> bars = VisibleProgressBars(statusBar);
+        ASSERT_EQ(1u, bars.size());
         status.StepProgress(4);
         status.StepProgress(3);
-        EXPECT_EQ(7, status.GetProgressBar()->GetPos());
+        EXPECT_EQ(7, (int)::SendMessageA(bars[0], PBM_GETPOS, 0, 0));
         EXPECT_EQ("counting", statusBar.GetPaneText(0));
+        {
+            CQlcStatus inner;
+            inner.SetText("inner");
+            inner.ShowProgress(100);
+            std::vector<HWND> both = VisibleProgressBars(statusBar);
+            ASSERT_EQ(2u, both.size());
+            const HWND hInner = both[0] == bars[0] ? both[1] : both[0];
+            inner.StepProgress(50);
+            status.StepProgress(1);
+            EXPECT_EQ(50, (int)::SendMessageA(hInner, PBM_GETPOS, 0, 0));
+            EXPECT_EQ(8, (int)::SendMessageA(bars[0], PBM_GETPOS, 0, 0));
+        }
+        // The inner bar went with its status object; the outer one stays.
+        EXPECT_EQ(bars, VisibleProgressBars(statusBar));
+        status.StepProgress(1);
+        EXPECT_EQ(9, (int)::SendMessageA(bars[0], PBM_GETPOS, 0, 0));
     }
     EXPECT_EQ("For Help, press F1", statusBar.GetPaneText(0));
+    EXPECT_TRUE(VisibleProgressBars(statusBar).empty());
 
     // With the status bar hidden no bar is made.
     m_pMainFrame->ShowControlBar(&statusBar, FALSE, FALSE);
@@ -638,7 +713,8 @@ TEST_F(FormatBarTest, LoadingAndSavingANoteMoveTheStatusProgressOn)
         CQlcStatus status;
         status.SetText("hidden");
         status.ShowProgress(10);
-        EXPECT_EQ(nullptr, status.GetProgressBar());
+        EXPECT_FALSE(status.HasProgress());
         status.StepProgress(3);
+        EXPECT_TRUE(VisibleProgressBars(statusBar).empty());
     }
 }

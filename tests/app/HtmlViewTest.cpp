@@ -256,3 +256,29 @@ TEST_F(HtmlViewTest, StaleFilesOfEarlierRunsAreRemovedButNotThoseOfALiveView)
     EXPECT_EQ(std::string(kPage), ReadFileBytes(strLive));
     EXPECT_TRUE(Exists(pFrame->GetHtmlView()->GetReservedPath()));
 }
+
+TEST_F(HtmlViewTest, TheStatusBarKeepsItsIdleTextWhenAPageOpens)
+{
+    const CString strTemp = TempDir();
+    CTempFolder temp(strTemp);
+    CNotebookBuilder builder;
+    builder.Node(QLC_NODE_HTML, "Page", 0, kPage);
+    builder.Note("Note", 0, "{\\rtf1 text\\par}");
+    CQuillcrestDoc* pDoc = OpenBuilt(builder);
+    ASSERT_NE(nullptr, pDoc);
+    CChildFrame* pFrame = FrameOf(pDoc);
+    m_pMainFrame->SetStatusToken(0);
+    ASSERT_EQ(std::string("For Help, press F1"), std::string(m_pMainFrame->GetStatusBar().GetPaneText(0)));
+
+    // Opened as the user does, with a double click in the tree; the page
+    // loads (or fails to) in its own time.
+    UserClickItem(*TreeOf(pDoc), "Page", TRUE);
+    ASSERT_NE(nullptr, pFrame->GetHtmlView());
+    const DWORD dwStart = ::GetTickCount();
+    while (::GetTickCount() - dwStart < 1000)
+    {
+        CUserInput::Pump();
+        ::Sleep(20);
+    }
+    EXPECT_EQ(std::string("For Help, press F1"), std::string(m_pMainFrame->GetStatusBar().GetPaneText(0)));
+}

@@ -324,3 +324,101 @@ TEST_F(ImportExportTest, AFolderWithoutAPathIsRefusedAndCancelDoesNothing)
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_strOut.c_str()));
 }
+
+namespace {
+
+// Records what the save dialog was set up with and answers it.
+class CSaveDialogRecord : public IAfxCommonDialogHook
+{
+public:
+    CSaveDialogRecord() : m_pOld(AfxSetCommonDialogHook(this)) {}
+    ~CSaveDialogRecord() override { AfxSetCommonDialogHook(m_pOld); }
+    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
+    {
+        ++nShown;
+        CFileDialogEx* pFile = DYNAMIC_DOWNCAST(CFileDialogEx, pDialog);
+        if (pFile == nullptr)
+            return IDCANCEL;
+        const OPENFILENAMEA& ofn = pFile->m_ofn;
+        bOpen = pFile->m_bOpenFileDialog;
+        dwFlags = ofn.Flags;
+        nMaxFile = ofn.nMaxFile;
+        title = ofn.lpstrTitle ? ofn.lpstrTitle : "(none)";
+        initialName = ofn.lpstrFile;
+        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "(none)";
+        filters.clear();
+        for (LPCSTR p = ofn.lpstrFilter; p != nullptr && *p != '\0'; p += strlen(p) + 1)
+            filters.push_back(p);
+        if (answer.empty())
+            return IDCANCEL;
+        lstrcpynA(pFile->m_ofn.lpstrFile, answer.c_str(), (int)ofn.nMaxFile);
+        pFile->m_ofn.nFilterIndex = nFilterIndex;
+        return IDOK;
+    }
+
+    std::string answer;         // empty: Cancel
+    DWORD nFilterIndex = 1;
+    int nShown = 0;
+    BOOL bOpen = TRUE;
+    DWORD dwFlags = 0;
+    DWORD nMaxFile = 0;
+    std::string title, initialName, defExt;
+    std::vector<std::string> filters;
+
+private:
+    IAfxCommonDialogHook* m_pOld;
+};
+
+} // namespace
+
+// The notebook core asks for an export's file through the application: a
+// save dialog that asks before a file is replaced, with the node's name in
+// a buffer of 1024 bytes and the types given either way.
+TEST_F(ImportExportTest, TheExportFileIsChosenInASaveDialogThatAsksBeforeReplacing)
+{
+    CSaveDialogRecord dialog;
+    dialog.answer = std::string(m_szDir) + "\\chosen.tif";
+    dialog.nFilterIndex = 3;
+    QLCEXPORTFILE file;
+    file.strTitle = "Export";
+    file.strFileName = "holiday";
+    file.strFilter = "JPEG (*.jpg)|*.JPG|PNG (*.png)|*.PNG|TIFF (*.tif)|*.TIF||";
+    EXPECT_TRUE(app.ChooseExportFile(file));
+    EXPECT_EQ(1, dialog.nShown);
+    EXPECT_FALSE(dialog.bOpen);
+    EXPECT_EQ((DWORD)(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT),
+              dialog.dwFlags & (OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST));
+    EXPECT_EQ(1024u, dialog.nMaxFile);
+    EXPECT_EQ("Export", dialog.title);
+    EXPECT_EQ("holiday", dialog.initialName);
+    EXPECT_EQ("(none)", dialog.defExt);
+    EXPECT_EQ((std::vector<std::string>{ "JPEG (*.jpg)", "*.JPG", "PNG (*.png)", "*.PNG", "TIFF (*.tif)", "*.TIF" }),
+              dialog.filters);
+    EXPECT_EQ(dialog.answer, std::string((LPCSTR)file.strPath));
+    EXPECT_EQ(3u, file.nFilterIndex);
+
+    // The converters' block of types is shown as it is, with the default
+    // extension.
+    const char kBlock[] = "Rich Text Format (*.rtf)\0*.rtf\0Plain Text (*.txt)\0*.txt\0";
+    QLCEXPORTFILE note;
+    note.strTitle = "Export";
+    note.strFileName = "letter";
+    note.lpszDefExt = "rtf";
+    note.strFilter = "ignored|*.x||";
+    note.lpszFilterBlock = kBlock;
+    dialog.answer = std::string(m_szDir) + "\\letter.rtf";
+    dialog.nFilterIndex = 1;
+    EXPECT_TRUE(app.ChooseExportFile(note));
+    EXPECT_EQ("rtf", dialog.defExt);
+    EXPECT_EQ((std::vector<std::string>{ "Rich Text Format (*.rtf)", "*.rtf", "Plain Text (*.txt)", "*.txt" }),
+              dialog.filters);
+    EXPECT_EQ(dialog.answer, std::string((LPCSTR)note.strPath));
+
+    // Cancel: nothing chosen.
+    dialog.answer.clear();
+    QLCEXPORTFILE cancelled;
+    cancelled.strFilter = "All Files (*.*)|*.*||";
+    EXPECT_FALSE(app.ChooseExportFile(cancelled));
+    EXPECT_EQ(3, dialog.nShown);
+    EXPECT_TRUE(cancelled.strPath.IsEmpty());
+}

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class MainFrameTest : public ::testing::Test
@@ -294,6 +296,74 @@ TEST_F(MainFrameTest, BarTogglesHideAndShowWithTheirCheckMarks)
     EXPECT_TRUE(pFrame->GetFormatBar().IsWindowVisible());
 }
 
+namespace {
+
+// A screen rectangle's pixels, row by row.
+std::vector<DWORD> ScreenPixels(const CRect& rect)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = rect.Width();
+    bmi.bmiHeader.biHeight = -rect.Height();
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hbm);
+    ::BitBlt(hMem, 0, 0, rect.Width(), rect.Height(), hScreen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD* p = static_cast<const DWORD*>(pBits);
+    std::vector<DWORD> pixels(p, p + (size_t)rect.Width() * (size_t)rect.Height());
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, TheStandardBarOffAndOnLeavesTheFormattingBarAsItWas)
+{
+    pFrame->MoveWindow(0, 0, 900, 600);
+    app.PlaceMainWindow(pFrame);
+    RunLoopFor(300);
+    CFormatBar& format = pFrame->GetFormatBar();
+    CRect rcBar;
+    format.GetWindowRect(rcBar);
+    CRect rcName, rcSize;
+    format.GetFontNameCombo().GetWindowRect(rcName);
+    format.GetFontSizeCombo().GetWindowRect(rcSize);
+    const std::vector<DWORD> before = ScreenPixels(rcBar);
+
+    // View > Toolbars > Standard, twice, as the menu sends it.
+    ChooseCommand(ID_VIEW_TOOLBAR_STANDARD);
+    RunLoopFor(200);
+    ASSERT_FALSE(pFrame->GetStandardBar().IsWindowVisible());
+    ChooseCommand(ID_VIEW_TOOLBAR_STANDARD);
+    RunLoopFor(300);
+    ASSERT_TRUE(pFrame->GetStandardBar().IsWindowVisible());
+
+    // The bar, its lists and what the user sees of them are back as they were.
+    CRect rcBarAfter, rcNameAfter, rcSizeAfter;
+    format.GetWindowRect(rcBarAfter);
+    format.GetFontNameCombo().GetWindowRect(rcNameAfter);
+    format.GetFontSizeCombo().GetWindowRect(rcSizeAfter);
+    EXPECT_EQ(rcBar, rcBarAfter);
+    EXPECT_EQ(rcName, rcNameAfter);
+    EXPECT_EQ(rcSize, rcSizeAfter);
+    EXPECT_TRUE(format.GetFontSizeCombo().IsWindowVisible());
+    const std::vector<DWORD> after = ScreenPixels(rcBarAfter);
+    ASSERT_EQ(before.size(), after.size());
+    size_t nDiffer = 0;
+    for (size_t i = 0; i < before.size(); i++)
+        if ((before[i] & 0xFFFFFF) != (after[i] & 0xFFFFFF))
+            nDiffer++;
+    EXPECT_EQ(0u, nDiffer) << "the Formatting bar is drawn differently";
+}
+
 TEST_F(MainFrameTest, AlwaysOnTopTwiceReturnsToNormal)
 {
     pFrame->ShowWindow(SW_SHOW);
@@ -481,6 +551,74 @@ TEST_F(MainFrameTest, TheHelpBarsVisibilityAndSizesAreStoredAtExit)
     CRect rcBar;
     pFrame->GetHelpBar().GetWindowRect(rcBar);
     EXPECT_EQ(260, rcBar.Width());
+}
+
+namespace {
+
+// Whether what the user sees at the point belongs to the window.
+BOOL ShowsAt(HWND hWnd, POINT pt)
+{
+    HWND hSeen = ::WindowFromPoint(pt);
+    return hSeen == hWnd || ::IsChild(hWnd, hSeen);
+}
+
+// Runs the loop until the window shows at the point, at most dwLimit ms.
+BOOL WaitUntilShownAt(HWND hWnd, POINT pt, DWORD dwLimit)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (!ShowsAt(hWnd, pt))
+    {
+        if (::GetTickCount() - dwStart > dwLimit)
+            return FALSE;
+        RunLoopFor(20);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, AFloatingHelpBarComesBackAfterARestartInFrontOfTheMainWindow)
+{
+    // The user floats the Help Bar over the middle of the window and ends.
+    pFrame->MoveWindow(0, 0, 800, 600);
+    app.PlaceMainWindow(pFrame);
+    pFrame->FloatControlBar(&pFrame->GetHelpBar(), CPoint(300, 250), CBRS_ALIGN_LEFT);
+    ASSERT_TRUE(pFrame->GetHelpBar().IsFloating());
+    DestroyMainFrame();
+
+    // The next start: the frame is made (still hidden), then placed.
+    pFrame = MakeMainFrame();
+    ASSERT_NE(nullptr, pFrame);
+    CSizingControlBarCF& bar = pFrame->GetHelpBar();
+    ASSERT_TRUE(bar.IsFloating());
+    CWnd* pMiniFrame = bar.GetParentFrame();
+    ASSERT_NE(nullptr, pMiniFrame);
+    ASSERT_NE(pFrame, pMiniFrame);
+    // Nothing of the program is on the screen before its window is.
+    EXPECT_FALSE(pMiniFrame->IsWindowVisible());
+    app.PlaceMainWindow(pFrame);
+    ASSERT_TRUE(pFrame->IsWindowVisible());
+    EXPECT_TRUE(pMiniFrame->IsWindowVisible());
+    EXPECT_EQ(1, QueryState(pFrame, ID_HELP_HELPBAR).nChecked);
+    CRect rcMini;
+    pMiniFrame->GetWindowRect(rcMini);
+    EXPECT_EQ(CPoint(300, 250), rcMini.TopLeft());
+    // What the user sees at the bar's place is the bar, not the main window
+    // behind it, and it stays so.
+    EXPECT_TRUE(WaitUntilShownAt(pMiniFrame->m_hWnd, rcMini.CenterPoint(), 2000))
+        << "the floating Help Bar stayed behind the main window";
+    RunLoopFor(300);
+    EXPECT_TRUE(ShowsAt(pMiniFrame->m_hWnd, rcMini.CenterPoint())) << "the main window came back over the Help Bar";
+
+    // Sent to the tray, the window takes its floating bar along; back, the
+    // bar is in front again.
+    TrayRecorder tray;
+    pFrame->SendToTray();
+    EXPECT_FALSE(pMiniFrame->IsWindowVisible());
+    pFrame->RestoreFromTray();
+    EXPECT_TRUE(pMiniFrame->IsWindowVisible());
+    EXPECT_TRUE(WaitUntilShownAt(pMiniFrame->m_hWnd, rcMini.CenterPoint(), 2000))
+        << "the floating Help Bar stayed behind the main window after the tray";
 }
 
 TEST(WebTest, TheWebCommandsOpenTheirAddresses)

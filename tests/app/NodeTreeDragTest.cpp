@@ -704,8 +704,10 @@ TEST_F(NodeTreeDragTest, AMoveReleasesTheClipboardOfItsNodeOrItsNewFolder)
     EXPECT_FALSE(app.m_nodeClipboard.bHasContent);
     EXPECT_EQ(nullptr, tree.GetCutItem());
     EXPECT_EQ(CQlcTreeCtrl::imageNote, ImageOf(tree, FindItem(tree, "Target/Note")));
+    // The cut mark is gone: the folder shows as open exactly when it is.
     HTREEITEM hTarget = FindItem(tree, "Target");
-    EXPECT_TRUE(ImageOf(tree, hTarget) == CQlcTreeCtrl::imageFolder || ImageOf(tree, hTarget) == CQlcTreeCtrl::imageFolderOpen);
+    const BOOL bExpanded = (tree.GetItemState(hTarget, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    EXPECT_EQ(bExpanded ? CQlcTreeCtrl::imageFolderOpen : CQlcTreeCtrl::imageFolder, ImageOf(tree, hTarget));
 
     // The moved node itself held as copied: released, no id left behind.
     app.m_nodeClipboard.bHasContent = TRUE;

@@ -4,11 +4,12 @@
 // formats are checked as the note view shows them.
 //
 //   qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... [--size WORD=HALFPOINTS]...
-//                [--in FOLDER]
+//                [--face WORD=FACE]... [--in FOLDER]
 //
 // --text: the note's text holds TEXT; --bold: WORD is in the note and bold
 // throughout; --size: WORD is in the note in that size throughout (half
-// points, as RTF gives sizes); --in: the note lies in a folder of that name. Exit status 0 when everything holds, 1 when something does
+// points, as RTF gives sizes); --face: WORD is in the note in that font face
+// throughout; --in: the note lies in a folder of that name. Exit status 0 when everything holds, 1 when something does
 // not, 2 when the notebook or the note cannot be read.
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
     if (argc < 3 || (argc - 3) % 2 != 0)
     {
         fprintf(stderr, "usage: qlcnotecheck <notebook> <note name> [--text TEXT]... [--bold WORD]... "
-                        "[--size WORD=HALFPOINTS]... [--in FOLDER]\n");
+                        "[--size WORD=HALFPOINTS]... [--face WORD=FACE]... [--in FOLDER]\n");
         return 2;
     }
     try
@@ -73,7 +74,19 @@ int main(int argc, char** argv)
             const std::string option = argv[i];
             std::string what = argv[i + 1];
             int nHalfPoints = 0;
-            if (option == "--size")
+            std::string face;
+            if (option == "--face")
+            {
+                const size_t nEq = what.find('=');
+                if (nEq == std::string::npos || nEq + 1 == what.size())
+                {
+                    fprintf(stderr, "qlcnotecheck: --face wants WORD=FACE, not %s\n", what.c_str());
+                    return 2;
+                }
+                face = what.substr(nEq + 1);
+                what.resize(nEq);
+            }
+            else if (option == "--size")
             {
                 const size_t nEq = what.rfind('=');
                 nHalfPoints = nEq == std::string::npos ? 0 : atoi(what.c_str() + nEq + 1);
@@ -122,6 +135,17 @@ int main(int argc, char** argv)
                 {
                     fprintf(stderr, "qlcnotecheck: \"%s\" is not in size %d throughout (%ld twips)\n", lpszWhat,
                             nHalfPoints, (long)cf.yHeight);
+                    nFailed++;
+                    continue;
+                }
+            }
+            else if (option == "--face")
+            {
+                const CHARFORMAT2A cf = note.FormatOf(range);
+                if (!(cf.dwMask & CFM_FACE) || face != cf.szFaceName)
+                {
+                    fprintf(stderr, "qlcnotecheck: \"%s\" is not in the face %s throughout (%s)\n", lpszWhat,
+                            face.c_str(), (cf.dwMask & CFM_FACE) ? cf.szFaceName : "mixed faces");
                     nFailed++;
                     continue;
                 }

@@ -3,6 +3,8 @@
 // list read from dictionaries of the test's own, and Tools > Options telling
 // the open note views.
 #include "CTestDictionaries.h"
+#include "CUserInput.h"
+#include "CWindowScript.h"
 #include "NotebookWindowSupport.h"
 #include "SheetScripts.h"
 
@@ -81,6 +83,63 @@ std::string ComboSelection(HWND hCombo)
     char sz[256] = {};
     ::SendMessageA(hCombo, CB_GETLBTEXT, (WPARAM)nIndex, (LPARAM)sz);
     return sz;
+}
+
+// The face the system draws a face name in (the name itself when installed).
+std::string DrawnFace(LPCSTR lpszFace)
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = -16;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, lpszFace, LF_FACESIZE);
+    HDC hdc = ::GetDC(nullptr);
+    HFONT hFont = ::CreateFontIndirectA(&lf);
+    HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+    char szFace[LF_FACESIZE] = "";
+    ::GetTextFaceA(hdc, LF_FACESIZE, szFace);
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hFont);
+    ::ReleaseDC(nullptr, hdc);
+    return szFace;
+}
+
+// What the system's Font dialog showed when it opened.
+struct ShownFont
+{
+    std::string face;
+    std::string size;
+    std::vector<std::string> listed;
+};
+
+std::string WindowText(HWND hWnd)
+{
+    char sz[256] = "";
+    ::GetWindowTextA(hWnd, sz, sizeof(sz));
+    return sz;
+}
+
+// Presses a "Change..." button of the Editor page and answers the system's
+// own Font dialog with OK, nothing touched; what it showed.
+ShownFont ChangeUntouched(CWnd* pPage, int nButton)
+{
+    ShownFont shown;
+    CWindowScript script("Font", [&](HWND hDialog) {
+        HWND hFace = ::GetDlgItem(hDialog, 0x470);
+        shown.face = WindowText(hFace);
+        shown.size = WindowText(::GetDlgItem(hDialog, 0x472));
+        const int nFaces = (int)::SendMessageA(hFace, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < nFaces; i++)
+        {
+            char sz[LF_FACESIZE * 2] = "";
+            ::SendMessageA(hFace, CB_GETLBTEXT, (WPARAM)i, (LPARAM)sz);
+            shown.listed.push_back(sz);
+        }
+        ::PostMessageA(hDialog, WM_COMMAND, IDOK, (LPARAM)::GetDlgItem(hDialog, IDOK));
+    });
+    Press(pPage, nButton);
+    EXPECT_TRUE(script.HasRun());
+    EXPECT_FALSE(script.TimedOut());
+    return shown;
 }
 
 class OptionsSheetTest : public NotebookWindowTest
@@ -181,9 +240,10 @@ TEST_F(OptionsSheetTest, OkCopiesEveryValueAndCancelNone)
     // Each font dialog started from the font it changes, screen fonts
     // without effects or the script list.
     ASSERT_EQ(2u, shown.size());
-    EXPECT_EQ("Courier New", shown[0].face);
+    // A face the system lacks opens as the face it is drawn in.
+    EXPECT_EQ(DrawnFace("Courier New"), shown[0].face);
     EXPECT_EQ(100, shown[0].nPoints);
-    EXPECT_EQ("Times New Roman", shown[1].face);
+    EXPECT_EQ(DrawnFace("Times New Roman"), shown[1].face);
     EXPECT_EQ(120, shown[1].nPoints);
     EXPECT_LT(heights[1], 0);
     EXPECT_EQ((DWORD)(CF_SCREENFONTS | CF_NOSCRIPTSEL), flags[0] & (CF_SCREENFONTS | CF_NOSCRIPTSEL | CF_EFFECTS));
@@ -245,6 +305,71 @@ TEST_F(OptionsSheetTest, PagesShowTheSettingsAndACancelledFontDialogChangesNothi
     EXPECT_EQ(1u, fonts.shown.size());
     EXPECT_STREQ("Courier New", app.m_settings.m_strDefaultFontName);
     EXPECT_EQ(10, app.m_settings.m_nDefaultFontSize);
+}
+
+TEST_F(OptionsSheetTest, TheFontDialogOpensOnTheStoredFontAndOkLeavesItAsItWas)
+{
+    // The defaults of a first start; the system may lack both faces.
+    app.m_settings.m_strDefaultFontName = "Arial";
+    app.m_settings.m_nDefaultFontSize = 12;
+    app.m_settings.m_strImportFontName = "Courier New";
+    app.m_settings.m_nImportFontSize = 11;
+    ShownFont editor, import;
+    std::string strEditorLabel, strImportLabel;
+    CSheetScripts scripts;
+    scripts.sheet = [&](CPropertySheet* pSheet) {
+        CWnd* pEditor = Page(pSheet, 1);
+        editor = ChangeUntouched(pEditor, IDC_OPT_CHANGE_EDITOR_FONT);
+        import = ChangeUntouched(pEditor, IDC_OPT_CHANGE_IMPORT_FONT);
+        strEditorLabel = TextOf(pEditor, IDC_OPT_EDITOR_FONT);
+        strImportLabel = TextOf(pEditor, IDC_OPT_IMPORT_FONT);
+        ClickButton(pSheet, IDOK);
+    };
+    COptionsSheet sheet(IDS_OPTIONS_CAPTION, m_pMainFrame);
+    EXPECT_EQ(IDOK, sheet.DoModal());
+
+    // Each dialog showed the face the stored one is drawn in, at its size;
+    // no vertical face was offered.
+    EXPECT_EQ(DrawnFace("Arial"), editor.face);
+    EXPECT_EQ("12", editor.size);
+    EXPECT_EQ(DrawnFace("Courier New"), import.face);
+    EXPECT_EQ("11", import.size);
+    EXPECT_FALSE(editor.listed.empty());
+    for (const std::string& face : editor.listed)
+        EXPECT_NE('@', face.empty() ? ' ' : face[0]) << "a vertical face is offered: " << face;
+    // Confirmed untouched, the stored fonts stay.
+    EXPECT_EQ("Arial, 12 pt", strEditorLabel);
+    EXPECT_EQ("Courier New, 11 pt", strImportLabel);
+    EXPECT_STREQ("Arial", app.m_settings.m_strDefaultFontName);
+    EXPECT_EQ(12, app.m_settings.m_nDefaultFontSize);
+    EXPECT_STREQ("Courier New", app.m_settings.m_strImportFontName);
+    EXPECT_EQ(11, app.m_settings.m_nImportFontSize);
+}
+
+TEST_F(OptionsSheetTest, CtrlTabTurnsThePagesAndTabMovesWithinOne)
+{
+    std::vector<int> pages;
+    HWND hFirst = nullptr, hAfterTab = nullptr;
+    CSheetScripts scripts;
+    scripts.sheet = [&](CPropertySheet* pSheet) {
+        CWnd* pGeneral = Page(pSheet, 0);
+        hFirst = Item(pGeneral, IDC_OPT_PROMPT_DELETE);
+        ::SetFocus(hFirst);
+        CUserInput::Key(VK_TAB);
+        hAfterTab = ::GetFocus();
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl);
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl);
+        pages.push_back(pSheet->GetActiveIndex());
+        CUserInput::Key(VK_TAB, CUserInput::ctrl | CUserInput::shift);
+        pages.push_back(pSheet->GetActiveIndex());
+        ClickButton(pSheet, IDCANCEL);
+    };
+    COptionsSheet sheet(IDS_OPTIONS_CAPTION, m_pMainFrame);
+    EXPECT_EQ(IDCANCEL, sheet.DoModal());
+    EXPECT_NE(hFirst, hAfterTab);
+    EXPECT_EQ((std::vector<int>{ 0, 1, 2, 1 }), pages);
 }
 
 TEST_F(OptionsSheetTest, TheLanguageListComesFromTheDictionaryFolderAndPrefersTheWholeName)

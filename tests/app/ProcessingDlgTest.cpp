@@ -426,6 +426,10 @@ TEST_F(ProcessingDlgTest, AWorkerThatDoesNotStopIsGivenUpAfterTheCountdown)
     EXPECT_TRUE(dlg.m_bTerminated);
     EXPECT_TRUE(pDoc->IsPossiblyDamaged());
     EXPECT_TRUE(pDoc->GetModifiedFlag());
+    // Never written over the file it was opened from.
+    EXPECT_FALSE(pDoc->OnSaveDocument(pDoc->GetPathName()));
+    ASSERT_EQ(4u, boxes.boxes.size());
+    EXPECT_NE(std::string::npos, boxes.boxes[3].text.find("it is never saved over the file it was opened from"));
     pDoc->SetModified(FALSE);
 }
 

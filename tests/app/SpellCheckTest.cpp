@@ -14,6 +14,7 @@
 #include "app/res/SpellCheckDlgRes.h"
 
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -479,6 +480,34 @@ TEST_F(SpellCheckTest, TheDialogsOwnWays)
     // The second word found the dialog where it was left.
     EXPECT_EQ(20, places[1].x);
     EXPECT_EQ(500, places[1].y);
+}
+
+TEST_F(SpellCheckTest, ASuggestionClickedOnceIsWhatChangeWrites)
+{
+    CLexomoLib lib;
+    Bind(lib);
+    SetText("I will recieve it");
+    BOOL bListed = FALSE;
+    CScriptedDialogs hook([&](CWnd* pWnd) {
+        CSpellCheckDlg* pDlg = DYNAMIC_DOWNCAST(CSpellCheckDlg, pWnd);
+        ASSERT_NE(nullptr, pDlg);
+        HWND hList = Item(pDlg, IDC_SPELL_SUGGESTIONS);
+        const int nItem = (int)::SendMessageA(hList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "receive");
+        bListed = nItem >= 0;
+        // One click on the suggestion, then a click on Change, as the
+        // dialog's loop gets them.
+        RECT rc = {};
+        ::SendMessageA(hList, LB_GETITEMRECT, (WPARAM)std::max(nItem, 0), (LPARAM)&rc);
+        const LPARAM lPoint = MAKELPARAM(rc.left + 4, (rc.top + rc.bottom) / 2);
+        ::PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::PostMessageA(hList, WM_LBUTTONUP, 0, lPoint);
+        HWND hChange = Item(pDlg, IDC_SPELL_CHANGE);
+        ::PostMessageA(pDlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SPELL_CHANGE, BN_CLICKED), (LPARAM)hChange);
+    });
+    EXPECT_TRUE(lib.CheckSpelling(Ctrl()));
+    EXPECT_TRUE(bListed);
+    EXPECT_EQ(1, hook.nDialogs);
+    EXPECT_EQ("I will receive it", Text());
 }
 
 // --- The dialog's place ------------------------------------------------------------------------

@@ -264,6 +264,47 @@ TEST_F(SplashTest, ALongStartClosesTheSplashWithinATickOfItsRelease)
     DestroyMainFrame();
 }
 
+TEST_F(SplashTest, TheSplashPaintsWhileStartUpKeepsTheInterfaceThreadBusy)
+{
+    // Start-up has made its main window and goes on loading after the
+    // splash starts, looking at none of its messages for a while: the
+    // splash's own thread must get its picture on the screen meanwhile.
+    HBITMAP hPicture = (HBITMAP)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0,
+                                             0, LR_CREATEDIBSECTION);
+    ASSERT_NE(nullptr, hPicture);
+    int cx = 0, cy = 0;
+    const std::vector<DWORD> picture = PixelsOf(hPicture, cx, cy);
+    ::DeleteObject(hPicture);
+    ASSERT_NE(nullptr, MakeMainFrame());
+    ASSERT_TRUE(app.StartSplash());
+
+    const POINT samples[] = { { cx / 2, cy / 2 }, { 5, 5 }, { cx - 6, cy - 6 }, { cx / 3, cy / 4 } };
+    BOOL bShown = FALSE;
+    const DWORD dwStart = ::GetTickCount();
+    while (!bShown && ::GetTickCount() - dwStart < 1500)
+    {
+        ::Sleep(20);
+        const HWND hSplash = app.m_pSplashThread->GetSplashHwnd();
+        RECT rc;
+        if (hSplash == nullptr || !::IsWindowVisible(hSplash) || !::GetWindowRect(hSplash, &rc))
+            continue;
+        HDC hScreen = ::GetDC(nullptr);
+        bShown = TRUE;
+        for (const POINT& pt : samples)
+        {
+            const COLORREF cr = ::GetPixel(hScreen, rc.left + pt.x, rc.top + pt.y);
+            if (picture[(size_t)pt.y * (size_t)cx + (size_t)pt.x] != (DWORD)RGB(GetBValue(cr), GetGValue(cr), GetRValue(cr)))
+                bShown = FALSE;
+        }
+        ::ReleaseDC(nullptr, hScreen);
+    }
+    EXPECT_TRUE(bShown) << "the splash picture was not on the screen within 1.5 s of a busy start-up";
+
+    clock.Advance(2001);
+    app.EndSplash();
+    DestroyMainFrame();
+}
+
 TEST_F(SplashTest, AThreadThatEndsWithoutAWindowLetsTheReleaseReturn)
 {
     app.m_pSplashThreadClass = RUNTIME_CLASS(CWindowlessSplashThread);

@@ -354,9 +354,25 @@ TEST(CrashSafetyTest, TheSweepRemovesOnlyStaleFilesOfOurs)
 TEST(CrashSafetyTest, AtStartTheProgramSweepsFilesOlderThanItself)
 {
     CTempDir childTemp;
-    WriteFileBytes(childTemp.Path("Qlc7.tmp"), Bytes(3000, 'p'));
-    WriteFileBytes(childTemp.Path("Qlc7.txt"), Bytes(3000, 'p'));
-    Sleep(50); // older than the child by more than the clock's grain
+    // Both written an hour before the child starts.
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    FILETIME ftOld;
+    SystemTimeToFileTime(&st, &ftOld);
+    ULARGE_INTEGER u;
+    u.LowPart = ftOld.dwLowDateTime;
+    u.HighPart = ftOld.dwHighDateTime;
+    u.QuadPart -= 3600 * 10000000ULL;
+    ftOld.dwLowDateTime = u.LowPart;
+    ftOld.dwHighDateTime = u.HighPart;
+    for (LPCSTR lpszName : { "Qlc7.tmp", "Qlc7.txt" })
+    {
+        WriteFileBytes(childTemp.Path(lpszName), Bytes(3000, 'p'));
+        HANDLE h = CreateFileA(childTemp.Path(lpszName), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        EXPECT_TRUE(SetFileTime(h, &ftOld, &ftOld, &ftOld));
+        CloseHandle(h);
+    }
     DWORD dwExit = 1;
     EXPECT_FALSE(RunChild("-", "-", -1, 0, childTemp.Dir(), nullptr, &dwExit));
     EXPECT_EQ(0u, dwExit);

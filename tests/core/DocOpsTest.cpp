@@ -195,10 +195,27 @@ TEST(DocOpsTest, AVeryDeepBranchIsCollectedAndDeleted)
     std::vector<DWORD> expected(1, dwNote);
     expected.insert(expected.end(), chain.rbegin(), chain.rend() - 1);
     // Beside is a child of the top folder: after the whole chain below it
-    // when it comes later in table order, before it otherwise.
+    // when it comes later in table order than the chain's first folder,
+    // before it otherwise.
+    BOOL bBesideFirst = FALSE;
+    {
+        CQlcDocLock::CScoped tableLock(doc.GetLock());
+        const CQlcNodeMap& table = doc.GetNodeTable(tableLock);
+        for (POSITION pos = table.GetStartPosition(); pos != nullptr;)
+        {
+            DWORD dwId;
+            QLCNODE node;
+            table.GetNextAssoc(pos, dwId, node);
+            if (dwId == dwBeside || dwId == chain[1])
+            {
+                bBesideFirst = dwId == dwBeside;
+                break;
+            }
+        }
+    }
     const auto at = std::find(ids.begin(), ids.end(), dwBeside);
     ASSERT_NE(ids.end(), at);
-    EXPECT_TRUE(at == ids.begin() || at == ids.end() - 1);
+    EXPECT_EQ(bBesideFirst ? ids.begin() : ids.end() - 1, at) << (bBesideFirst ? "first" : "last");
     ids.erase(at);
     EXPECT_EQ(expected, ids);
 

@@ -97,3 +97,21 @@ INT_PTR CJobTestServices::RunJob(CNodeProcess& job)
     ++nRunJobs;
     return runJob ? runJob(job) : CQlcAppServices::RunJob(job);
 }
+
+BOOL CJobTestServices::ChooseExportFile(QLCEXPORTFILE& file)
+{
+    CExportDialog dialog;
+    dialog.title = (LPCSTR)file.strTitle;
+    dialog.fileName = (LPCSTR)file.strFileName;
+    dialog.defExt = file.lpszDefExt != nullptr ? file.lpszDefExt : "";
+    if (file.lpszFilterBlock != nullptr)
+        dialog.firstFilter = file.lpszFilterBlock; // up to its first NUL
+    else
+        dialog.firstFilter = std::string((LPCSTR)file.strFilter).substr(0, std::string((LPCSTR)file.strFilter).find('|'));
+    exportDialogs.push_back(dialog);
+    if (exportPath.empty())
+        return FALSE;
+    file.strPath = exportPath.c_str();
+    file.nFilterIndex = nExportFilterIndex;
+    return TRUE;
+}

@@ -54,6 +54,9 @@ public:
 
     void GetImportFont(CString& strFace, int& nSize) const override;
     INT_PTR RunJob(CNodeProcess& job) override;
+    // Records the save dialog asked for and answers with exportPath (empty:
+    // cancelled) and nExportFilterIndex.
+    BOOL ChooseExportFile(QLCEXPORTFILE& file) override;
 
     // Called each time plain text is converted (on the converting thread).
     std::function<void()> onImportFont;
@@ -61,6 +64,16 @@ public:
     // services' answer (not run).
     std::function<INT_PTR(CNodeProcess&)> runJob;
     int nRunJobs = 0;
+
+    // A save dialog as asked for; the file types by the name of their
+    // first entry.
+    struct CExportDialog
+    {
+        std::string title, fileName, defExt, firstFilter;
+    };
+    std::vector<CExportDialog> exportDialogs;
+    std::string exportPath;
+    DWORD nExportFilterIndex = 1;
 
 private:
     CQlcAppServices* m_pPrevious;

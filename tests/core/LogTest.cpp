@@ -34,6 +34,45 @@ std::vector<std::string> Lines(const std::string& s)
     return lines;
 }
 
+// A log in a folder of the test's own whose clock stands still.
+class CDatedLog : public CLog
+{
+public:
+    CDatedLog(LPCSTR lpszFolder, WORD wYear, WORD wMonth, WORD wDay, WORD wDayOfWeek, WORD wHour, WORD wMinute,
+              WORD wSecond)
+        : m_st()
+    {
+        SetFolder(lpszFolder);
+        m_st.wYear = wYear;
+        m_st.wMonth = wMonth;
+        m_st.wDay = wDay;
+        m_st.wDayOfWeek = wDayOfWeek;
+        m_st.wHour = wHour;
+        m_st.wMinute = wMinute;
+        m_st.wSecond = wSecond;
+    }
+
+protected:
+    void GetNow(SYSTEMTIME& stLocal) const override { stLocal = m_st; }
+
+private:
+    SYSTEMTIME m_st;
+};
+
+// A run's header at lines[at]: an empty line, the banner, the version, the
+// date line (beginning with the date and time), the system line, an empty
+// line.
+void ExpectHeader(const std::vector<std::string>& lines, size_t at, const std::string& date)
+{
+    ASSERT_LE(at + 6, lines.size());
+    EXPECT_EQ("", lines[at]);
+    EXPECT_EQ("##### BEGIN LOG #####", lines[at + 1]);
+    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[at + 2]);
+    EXPECT_EQ(0u, lines[at + 3].find(date)) << lines[at + 3];
+    EXPECT_EQ(0u, lines[at + 4].find("Windows")) << lines[at + 4];
+    EXPECT_EQ("", lines[at + 5]);
+}
+
 size_t Count(const std::string& s, const std::string& what)
 {
     size_t n = 0;
@@ -61,6 +100,13 @@ TEST(LogTest, DayFileNameAndFolderBesideTheProgram)
     CString strExpected = szModule;
     strExpected = strExpected.Left(strExpected.ReverseFind('\\')) + "\\Logs";
     EXPECT_EQ(strExpected, CLog::GetLogFolder());
+    // A log writes there unless given a folder of its own.
+    CLog log;
+    EXPECT_EQ(strExpected, log.GetFolder());
+    log.SetFolder("C:\\elsewhere");
+    EXPECT_EQ(CString("C:\\elsewhere"), log.GetFolder());
+    log.SetFolder(nullptr);
+    EXPECT_EQ(strExpected, log.GetFolder());
 }
 
 TEST(LogTest, AgeRuleCountsWholeDays)
@@ -125,21 +171,14 @@ TEST(LogTest, NothingIsWrittenBeforeOpen)
 // Both runs in one test: the day file is shared and only one log may hold it.
 TEST(LogTest, FormatIndentationAndTwoRunsAppending)
 {
-    CString strPath;
-    size_t nBefore = 0;
+    CTempDir dir;
+    const CString strPath = dir.Path("Quillcrest 08-Dec-26.log");
     {
-        SYSTEMTIME st;
-        GetLocalTime(&st);
-        strPath = CLog::GetDayFileName(CLog::GetLogFolder(), st);
-        nBefore = Count(Text(ReadFileBytes(strPath)), "##### BEGIN LOG #####");
-    }
-    const std::string marker = "run-" + std::to_string(GetTickCount());
-    {
-        CLog log;
+        CDatedLog log(dir.Dir(), 2026, 12, 8, 2, 10, 20, 30); // a Tuesday
         log.Open();
         ASSERT_TRUE(log.IsOpen());
         EXPECT_EQ(strPath, log.GetLogFilePath());
-        log.WriteLine(("first " + marker).c_str());
+        log.WriteLine("first");
         log.Write("a");
         log.WriteLine("b");
         log.Outdent(); // at depth 0: nothing
@@ -157,47 +196,65 @@ TEST(LogTest, FormatIndentationAndTwoRunsAppending)
         log.WriteFileVersion("riched20.dll", 0x0005001E00260005ULL);
     }
     {
-        CLog log;
+        CDatedLog log(dir.Dir(), 2026, 12, 8, 2, 23, 59, 59);
         log.Open();
-        log.WriteLine(("second " + marker).c_str());
+        EXPECT_EQ(strPath, log.GetLogFilePath());
+        log.WriteLine("second");
     }
 
     const std::string text = Text(ReadFileBytes(strPath));
-    EXPECT_EQ(nBefore + 2, Count(text, "##### BEGIN LOG #####"));
+    EXPECT_EQ(2u, Count(text, "##### BEGIN LOG #####"));
 
     const std::vector<std::string> lines = Lines(text);
-    size_t i = 0;
-    while (i < lines.size() && lines[i] != "first " + marker)
-        ++i;
-    ASSERT_LT(i + 9, lines.size());
-    EXPECT_EQ("ab", lines[i + 1]);
-    EXPECT_EQ("\t\tx", lines[i + 2]);
-    EXPECT_EQ("\t\tLoading...Done.", lines[i + 3]);
-    EXPECT_EQ("\ty", lines[i + 4]);
-    EXPECT_EQ("", lines[i + 5]);
-    EXPECT_EQ("z", lines[i + 6]);
-    EXPECT_EQ("riched20.dll Version: 5.30.38.5", lines[i + 7]);
+    ASSERT_EQ(21u, lines.size());
+    ExpectHeader(lines, 0, "Tuesday 08 December, 10:20:30 ");
+    EXPECT_EQ("first", lines[6]);
+    EXPECT_EQ("ab", lines[7]);
+    EXPECT_EQ("\t\tx", lines[8]);
+    EXPECT_EQ("\t\tLoading...Done.", lines[9]);
+    EXPECT_EQ("\ty", lines[10]);
+    EXPECT_EQ("", lines[11]);
+    EXPECT_EQ("z", lines[12]);
+    EXPECT_EQ("riched20.dll Version: 5.30.38.5", lines[13]);
+    // The second run appends its own header.
+    ExpectHeader(lines, 14, "Tuesday 08 December, 23:59:59 ");
+    EXPECT_EQ("second", lines[20]);
+}
 
-    // The second run's header: an empty line, the banner, the version, the
-    // date line, the system line, an empty line.
-    EXPECT_EQ("", lines[i + 8]);
-    EXPECT_EQ("##### BEGIN LOG #####", lines[i + 9]);
-    ASSERT_LT(i + 14, lines.size());
-    EXPECT_EQ("Varlo Quillcrest Log - v0.9.8 (build 20090817)", lines[i + 10]);
-    EXPECT_NE(std::string::npos, lines[i + 11].find(", ")); // "Wednesday 09 December, 05:50:05 <zone>"
-    EXPECT_EQ(0u, lines[i + 12].find("Windows"));
-    EXPECT_EQ("", lines[i + 13]);
-    EXPECT_EQ("second " + marker, lines[i + 14]);
+// A run on the next day starts that day's file and leaves the last one be.
+TEST(LogTest, ANewDayStartsAFileOfItsOwn)
+{
+    CTempDir dir;
+    {
+        CDatedLog log(dir.Dir(), 2009, 5, 17, 0, 23, 59, 59); // a Sunday
+        log.Open();
+        log.WriteLine("before midnight");
+    }
+    const Bytes before = ReadFileBytes(dir.Path("Quillcrest 17-May-09.log"));
+    {
+        CDatedLog log(dir.Dir(), 2009, 5, 18, 1, 0, 0, 1);
+        log.Open();
+        EXPECT_EQ(dir.Path("Quillcrest 18-May-09.log"), log.GetLogFilePath());
+        log.WriteLine("after midnight");
+    }
+    EXPECT_EQ(before, ReadFileBytes(dir.Path("Quillcrest 17-May-09.log")));
+    const std::string text = Text(ReadFileBytes(dir.Path("Quillcrest 18-May-09.log")));
+    EXPECT_EQ(1u, Count(text, "##### BEGIN LOG #####"));
+    EXPECT_EQ(0u, Count(text, "before midnight"));
+    EXPECT_EQ(1u, Count(text, "Monday 18 May, 00:00:01 "));
+    EXPECT_EQ(1u, Count(text, "after midnight"));
 }
 
 // Two threads log nested steps at once: each line keeps its own thread's
 // indentation and comes out whole.
 TEST(LogTest, ThreadsKeepTheirOwnIndentationAndWholeLines)
 {
-    const std::string marker = "mt-" + std::to_string(GetTickCount());
+    CTempDir dir;
+    const std::string marker = "mt";
     CString strPath;
     {
         CLog log;
+        log.SetFolder(dir.Dir());
         log.Open();
         ASSERT_TRUE(log.IsOpen());
         strPath = log.GetLogFilePath();

@@ -10,10 +10,8 @@
 #include "core/CTextConvLib.h"
 #include "core/res/CoreRes.h"
 
-#include "framework/ui/AfxHooks.h"
 #include "imaging/PLAnyBmp.h"
 #include "imaging/PLAnyPicDecoder.h"
-#include "widgets/CFileDialogEx.h"
 
 #include "CryptTestSupport.h"
 #include "DocOpsSupport.h"
@@ -127,47 +125,6 @@ Bytes MakeEpsWithTiff(const Bytes& tiff)
     b.U32(0xC6D3D0C5).U32(0).U32(0).U32(0).U32(0).U32(30).U32((DWORD)tiff.size()).U16(0xFFFF).Raw(tiff);
     return b.Get();
 }
-
-// Answers the save dialog: records what it was given, chooses a path and
-// a filter entry.
-class CSaveDialogAnswer : public IAfxCommonDialogHook
-{
-public:
-    CSaveDialogAnswer() : m_pOld(AfxSetCommonDialogHook(this)) {}
-    ~CSaveDialogAnswer() override { AfxSetCommonDialogHook(m_pOld); }
-    INT_PTR OnCommonDialog(CCommonDialog* pDialog) override
-    {
-        ++nShown;
-        CFileDialogEx* pFile = DYNAMIC_DOWNCAST(CFileDialogEx, pDialog);
-        if (pFile == nullptr)
-            return IDCANCEL;
-        OPENFILENAMEA& ofn = pFile->m_ofn;
-        bOpen = pFile->m_bOpenFileDialog;
-        title = ofn.lpstrTitle ? ofn.lpstrTitle : "";
-        initialName = ofn.lpstrFile;
-        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "";
-        firstFilter = ofn.lpstrFilter ? ofn.lpstrFilter : "";
-        dwFlags = ofn.Flags;
-        nMaxFile = ofn.nMaxFile;
-        if (nAnswer != IDOK)
-            return nAnswer;
-        lstrcpynA(ofn.lpstrFile, strPath.c_str(), (int)ofn.nMaxFile);
-        ofn.nFilterIndex = nFilterIndex;
-        return IDOK;
-    }
-
-    INT_PTR nAnswer = IDOK;
-    std::string strPath;
-    DWORD nFilterIndex = 1;
-    int nShown = 0;
-    BOOL bOpen = TRUE;
-    std::string title, initialName, defExt, firstFilter;
-    DWORD dwFlags = 0;
-    DWORD nMaxFile = 0;
-
-private:
-    IAfxCommonDialogHook* m_pOld;
-};
 
 // The single export's job run by the test thread instead of the dialog.
 void PlayJobs(CJobTestServices& services)
@@ -524,28 +481,23 @@ TEST_F(NodeExportTest, TheSingleExportAsksForTheFileAndWritesTheNode)
     PlayJobs(services);
     const DWORD dwNote = AddWithData(doc, QLC_NODE_NOTE, "..\\evil", 0, BytesOf(kRtf));
     ::CreateDirectoryA(m_strDest, nullptr);
-    CSaveDialogAnswer dialog;
-    dialog.strPath = (LPCSTR)(m_strDest + "\\chosen.rtf");
+    services.exportPath = (LPCSTR)(m_strDest + "\\chosen.rtf");
 
     CNodeSingleExport job(&doc);
     EXPECT_TRUE(job.ExportNode(dwNote));
-    EXPECT_EQ(1, dialog.nShown);
-    EXPECT_FALSE(dialog.bOpen);
-    EXPECT_EQ("Export", dialog.title);
+    ASSERT_EQ(1u, services.exportDialogs.size());
+    EXPECT_EQ("Export", services.exportDialogs[0].title);
     // The name proposed is a safe one.
-    EXPECT_EQ(".._evil", dialog.initialName);
-    EXPECT_EQ("rtf", dialog.defExt);
-    EXPECT_EQ("Rich Text Format (*.rtf)", dialog.firstFilter);
-    EXPECT_EQ(1024u, dialog.nMaxFile);
-    EXPECT_TRUE(dialog.dwFlags & OFN_OVERWRITEPROMPT);
-    EXPECT_TRUE(dialog.dwFlags & OFN_HIDEREADONLY);
+    EXPECT_EQ(".._evil", services.exportDialogs[0].fileName);
+    EXPECT_EQ("rtf", services.exportDialogs[0].defExt);
+    EXPECT_EQ("Rich Text Format (*.rtf)", services.exportDialogs[0].firstFilter);
     EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\chosen.rtf"));
     EXPECT_EQ("Exporting file 1 of 1...", std::string((LPCSTR)job.GetStatusText()));
     EXPECT_FLOAT_EQ(1.0f, job.GetProgress());
     EXPECT_TRUE(prompts.boxes.empty());
 
     // Cancel in the dialog: nothing runs.
-    dialog.nAnswer = IDCANCEL;
+    services.exportPath.clear();
     CNodeSingleExport cancelled(&doc);
     EXPECT_FALSE(cancelled.ExportNode(dwNote));
     EXPECT_EQ(1, services.nRunJobs);
@@ -557,14 +509,14 @@ TEST_F(NodeExportTest, AnImageTakesTheChosenFormatAndItsFinalNameIsAskedAbout)
     PlayJobs(services);
     const DWORD dwImage = AddImage(doc, source, "in.jpg", EncodeTestPicture(3, 16, 10, 4), 0);
     ::CreateDirectoryA(m_strDest, nullptr);
-    CSaveDialogAnswer dialog;
-    dialog.strPath = (LPCSTR)(m_strDest + "\\pic");
-    dialog.nFilterIndex = 2; // PNG
+    services.exportPath = (LPCSTR)(m_strDest + "\\pic");
+    services.nExportFilterIndex = 2; // PNG
 
     CNodeSingleExport job(&doc);
     EXPECT_TRUE(job.ExportNode(dwImage));
-    EXPECT_EQ("JPEG - JFIF Compliant (*.jpg, *.jif, *.jpeg)", dialog.firstFilter);
-    EXPECT_EQ("", dialog.defExt);
+    ASSERT_EQ(1u, services.exportDialogs.size());
+    EXPECT_EQ("JPEG - JFIF Compliant (*.jpg, *.jif, *.jpeg)", services.exportDialogs[0].firstFilter);
+    EXPECT_EQ("", services.exportDialogs[0].defExt);
     EXPECT_EQ(7, job.m_nExportFormat);
     const Bytes written = ReadFileBytes(m_strDest + "\\pic.png");
     ASSERT_FALSE(written.empty());
@@ -588,7 +540,7 @@ TEST_F(NodeExportTest, AnImageTakesTheChosenFormatAndItsFinalNameIsAskedAbout)
 
     // Yes writes over it, as BMP this time.
     prompts.answers = { IDYES };
-    dialog.nFilterIndex = 4;
+    services.nExportFilterIndex = 4;
     WriteFileBytes(m_strDest + "\\pic.bmp", BytesOf("keep me"));
     CNodeSingleExport bmpJob(&doc);
     EXPECT_TRUE(bmpJob.ExportNode(dwImage));
@@ -599,12 +551,12 @@ TEST_F(NodeExportTest, ASingleExportThatFailsIsToldOnceTheDialogHasReturned)
 {
     PlayJobs(services);
     const DWORD dwData = AddWithData(doc, QLC_NODE_FOREIGN, "data", 0, BytesOf("bytes"));
-    CSaveDialogAnswer dialog;
-    dialog.strPath = (LPCSTR)source.Path("no such folder\\data.bin");
+    services.exportPath = (LPCSTR)source.Path("no such folder\\data.bin");
 
     CNodeSingleExport job(&doc);
     EXPECT_FALSE(job.ExportNode(dwData));
-    EXPECT_EQ("All Files (*.*)", dialog.firstFilter);
+    ASSERT_EQ(1u, services.exportDialogs.size());
+    EXPECT_EQ("All Files (*.*)", services.exportDialogs[0].firstFilter);
     EXPECT_EQ(1, services.nRunJobs);
     ASSERT_EQ(1u, prompts.boxes.size());
     CString strExpected;
@@ -615,7 +567,7 @@ TEST_F(NodeExportTest, ASingleExportThatFailsIsToldOnceTheDialogHasReturned)
 
     // Without a dialog to run it the job never runs, and that is told too.
     services.runJob = nullptr;
-    dialog.strPath = (LPCSTR)source.Path("data.bin");
+    services.exportPath = (LPCSTR)source.Path("data.bin");
     CNodeSingleExport notRun(&doc);
     EXPECT_FALSE(notRun.ExportNode(dwData));
     ASSERT_EQ(2u, prompts.boxes.size());
@@ -631,13 +583,12 @@ TEST_F(NodeExportTest, AnEncryptedNodeIsUnlockedBeforeTheSaveDialog)
     const DWORD dwId = AddWithData(doc, QLC_NODE_FOREIGN, "secret", 0, secret);
     ASSERT_TRUE(CQlcNode(&doc, dwId).SetEncryption(kAes, 16, kSha256, "pw", 2, nullptr, 0));
     CQlcNode(&doc, dwId).SetPassword(FALSE, nullptr);
-    CSaveDialogAnswer dialog;
-    dialog.strPath = (LPCSTR)source.Path("secret.bin");
+    services.exportPath = (LPCSTR)source.Path("secret.bin");
 
     // Refused: no dialog, nothing written.
     CNodeSingleExport refused(&doc);
     EXPECT_FALSE(refused.ExportNode(dwId));
-    EXPECT_EQ(0, dialog.nShown);
+    EXPECT_TRUE(services.exportDialogs.empty());
     EXPECT_EQ((std::vector<DWORD>{ dwId }), prompts.unlockRequests);
 
     prompts.passwords = { "pw" };

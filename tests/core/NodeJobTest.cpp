@@ -35,10 +35,12 @@ public:
     }
     std::atomic<int> nRuns{ 0 };
     DWORD dwRunThread = 0;
+    int nThreadsBegun = 0;   // worker starts asked for (made or not)
 
 protected:
     CWinThread* BeginThread() override
     {
+        ++nThreadsBegun;
         return m_bStartFails ? nullptr : CNodeBatchProcess::BeginThread();
     }
 
@@ -46,18 +48,6 @@ private:
     std::function<void(CScriptJob&)> m_script;
     BOOL m_bStartFails;
 };
-
-bool WaitFor(const std::function<bool()>& condition, DWORD dwTimeoutMs = 20000)
-{
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        ::Sleep(2);
-    }
-    return true;
-}
 
 QLCNODE NodeOf(const CQuillcrestDoc& doc, DWORD dwId)
 {
@@ -156,18 +146,21 @@ TEST(NodeJobTest, AJobWhoseThreadCannotStartStillFinishesWithItsFailure)
     CScriptJob job([](CScriptJob&) {}, TRUE);
     EXPECT_TRUE(job.Start());
     EXPECT_TRUE(job.IsFinished());
+    EXPECT_EQ(1, job.nThreadsBegun);
     EXPECT_EQ(0, job.nRuns.load());
     EXPECT_EQ(AfxLoadText(IDS_QLC_JOB_NOT_STARTED), job.GetFailure());
-    // A finished job is not started again.
+    // A finished job is not started again: no second worker is asked for.
     EXPECT_TRUE(job.Start());
+    EXPECT_EQ(1, job.nThreadsBegun);
     EXPECT_EQ(0, job.nRuns.load());
 
     // Nor is one that ran.
     CScriptJob once([](CScriptJob&) {});
     CJobPlayer player(once);
     ASSERT_TRUE(player.Play());
-    once.Start();
-    ::Sleep(100);
+    EXPECT_EQ(1, once.nThreadsBegun);
+    EXPECT_TRUE(once.Start());
+    EXPECT_EQ(1, once.nThreadsBegun);
     EXPECT_EQ(1, once.nRuns.load());
 
     // A job that throws ends too, with a failure the dialog can tell.

@@ -169,6 +169,22 @@ void ExpectHolds(CQuillcrestDoc& doc, const std::map<DWORD, Bytes>& expected, LP
                          << strFirst;
 }
 
+struct CHolderArgs
+{
+    CQlcDocLock* pLock;
+    HANDLE hHolding;
+};
+
+// Takes the lock and never lets go, as a worker stopped mid-operation would.
+DWORD WINAPI HoldLockForever(LPVOID pParam)
+{
+    CHolderArgs* p = static_cast<CHolderArgs*>(pParam);
+    p->pLock->Lock();
+    ::SetEvent(p->hHolding);
+    ::Sleep(INFINITE);
+    return 0;
+}
+
 } // namespace
 
 TEST(NotebookThreadsTest, AnImportAgainstReadsAndNoteSavesOnAnotherThreadKeepsEveryByte)
@@ -370,22 +386,9 @@ TEST(NotebookThreadsTest, TheLockIsRecursiveAndATerminatedHolderCanBeReleased)
     // A worker terminated while it holds the lock: the notebook takes it
     // back and counts as possibly damaged.
     HANDLE hHolding = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    struct CArgs
-    {
-        CQlcDocLock* pLock;
-        HANDLE hHolding;
-    } args = { &lock, hHolding };
+    CHolderArgs args = { &lock, hHolding };
     DWORD dwThreadId = 0;
-    HANDLE hThread = ::CreateThread(
-        nullptr, 0,
-        [](LPVOID pParam) -> DWORD {
-            CArgs* p = static_cast<CArgs*>(pParam);
-            p->pLock->Lock();
-            ::SetEvent(p->hHolding);
-            ::Sleep(INFINITE);
-            return 0;
-        },
-        &args, 0, &dwThreadId);
+    HANDLE hThread = ::CreateThread(nullptr, 0, HoldLockForever, &args, 0, &dwThreadId);
     ASSERT_NE(nullptr, hThread);
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hHolding, 10000));
     ::TerminateThread(hThread, (DWORD)-1);

@@ -88,7 +88,15 @@ TEST(Bitmap, LinePitchesAndDibLayout)
     win.Create(3, 2, 32, true);
     EXPECT_EQ(win.GetPalette(), nullptr);
     EXPECT_EQ(win.GetBits(), reinterpret_cast<uint8_t*>(win.GetBitmapInfo()) + 40);
-    EXPECT_EQ(win.GetDibBlockBytes(), PLWinBmp::GetDibBlockBytes(3, 2, 32));
+    // 32 bpp: no palette, 12 bytes a line.
+    EXPECT_EQ(win.GetDibBlockBytes(), 40 + 12 * 2);
+
+    // The size of a block before it is made: lines padded to 4 bytes, a
+    // palette up to 8 bpp.
+    EXPECT_EQ(PLWinBmp::GetDibBlockBytes(3, 2, 32), 40 + 12 * 2);
+    EXPECT_EQ(PLWinBmp::GetDibBlockBytes(5, 2, 24), 40 + 16 * 2);
+    EXPECT_EQ(PLWinBmp::GetDibBlockBytes(9, 3, 1), 40 + 2 * 4 + 4 * 3);
+    EXPECT_EQ(PLWinBmp::GetDibBlockBytes(7, 5, 8), 40 + 256 * 4 + 8 * 5);
 }
 
 TEST(Bitmap, HostileSizesAreRefusedAndKeepTheOldPicture)

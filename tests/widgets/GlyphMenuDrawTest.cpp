@@ -278,6 +278,33 @@ TEST(GlyphMenuDrawTest, ClassicItemsPaintTheirHighlightPictureCheckAndGreyedStat
     }
 }
 
+TEST(GlyphMenuDrawTest, ACheckedPictureShowsPressedOnLaterSystemsToo)
+{
+    // A later system (version code 1) with the classic look, as the Help
+    // Bar's item is drawn when the bar is shown.
+    CForcedLook look(1, FALSE);
+    DrawFixture f;
+    const int h = ClassicHeight();
+    const int dy = std::max(0, (h - 15 - 4) / 2);
+    for (UINT nSelected : { 0u, (UINT)ODS_SELECTED })
+    {
+        CMemoryCanvas plain(kWidth, h, kSentinel);
+        CMemoryCanvas checked(kWidth, h, kSentinel);
+        f.Draw(plain, 0, nSelected, h);
+        f.Draw(checked, 0, nSelected | ODS_CHECKED, h);
+        // The picture sits pressed in: shadow along the box's top and left,
+        // whatever colour the menu has.
+        EXPECT_EQ(Sys(COLOR_BTNSHADOW), checked.Pixel(0, dy)) << nSelected;
+        EXPECT_EQ(Sys(COLOR_BTNSHADOW), checked.Pixel(10, dy)) << nSelected;
+        EXPECT_EQ(Sys(COLOR_BTNSHADOW), checked.Pixel(0, dy + 10)) << nSelected;
+        EXPECT_EQ(Sys(COLOR_BTNHIGHLIGHT), checked.Pixel(19, dy + 18)) << nSelected;
+        EXPECT_GT(CountOther(checked, 0, 1, h, plain.Pixel(0, dy)), 0) << "checked looks like unchecked";
+        // The picture itself is drawn in both.
+        EXPECT_EQ(kPictureColour, checked.Pixel(2 + 8, dy + 2 + 7));
+        EXPECT_EQ(kPictureColour, plain.Pixel(2 + 8, dy + 2 + 7));
+    }
+}
+
 TEST(GlyphMenuDrawTest, XPItemsPaintTheColumnTheSelectionAndTheDerivedPictures)
 {
     CForcedLook look(7, FALSE);

@@ -4,10 +4,29 @@
 #include <algorithm>
 #include <random>
 
+std::string QlcCryptExeFolder()
+{
+    char path[MAX_PATH] = {0};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    size_t slash = s.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".\\") : s.substr(0, slash + 1);
+}
+
+std::string QlcCryptLibraryPath()
+{
+    return QlcCryptExeFolder() + "qlccrypt.dll";
+}
+
+std::string QlcCryptMissingOrdinalLibraryPath()
+{
+    return QlcCryptExeFolder() + "qlccrypt_missing\\qlccrypt.dll";
+}
+
 void CQlcCryptFixture::SetUp()
 {
-    ASSERT_TRUE(m_api.Load(CQlcCryptModule::LibraryPath()))
-        << "cannot load " << CQlcCryptModule::LibraryPath() << ", missing ordinal " << m_api.MissingOrdinal();
+    ASSERT_TRUE(m_api.Load(QlcCryptLibraryPath().c_str()))
+        << "cannot load " << QlcCryptLibraryPath() << ", missing ordinal " << m_api.GetMissingOrdinal();
 }
 
 void CQlcCryptFixture::TearDown()

@@ -1,9 +1,10 @@
 // CQlcCryptFixture.h - shared fixture of the qlccrypt.dll contract tests:
-// loads the built library by path and offers small helpers over its exports.
+// loads the built library by path through the program's own binding and
+// offers small helpers over its exports.
 #ifndef TESTS_QLCCRYPT_CQLCCRYPTFIXTURE_H
 #define TESTS_QLCCRYPT_CQLCCRYPTFIXTURE_H
 
-#include "tests/outside/qlccrypt/CQlcCryptModule.h"
+#include "core/CCryptDLLHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,13 @@
 #include <vector>
 
 typedef std::vector<BYTE> Bytes;
+
+// The folder of the running test program, with a trailing backslash.
+std::string QlcCryptExeFolder();
+// The library built beside the tests, and the test-only copy without
+// ordinal 22 in a folder of its own.
+std::string QlcCryptLibraryPath();
+std::string QlcCryptMissingOrdinalLibraryPath();
 
 struct QlcCipherDeleter {
     void operator()(QLC_CIPHER *p) const { QlcCipher_Delete(p); }
@@ -48,7 +56,7 @@ protected:
     static std::vector<size_t> RandomPieces(size_t n, DWORD dwBlock, unsigned seed);
     static Bytes RandomBytes(size_t n, unsigned seed);
 
-    CQlcCryptModule m_api;
+    CCryptDLLHandler m_api;
 };
 
 #endif

@@ -19,7 +19,7 @@ const IMAGE_EXPORT_DIRECTORY *ExportDirectory(HMODULE hModule)
 // Ordinals 1 to 22 exist, nothing else, and no export has a name.
 TEST(QlcCryptExports, OrdinalsOnlyOneToTwentyTwo)
 {
-    HMODULE h = LoadLibraryA(CQlcCryptModule::LibraryPath().c_str());
+    HMODULE h = LoadLibraryA(QlcCryptLibraryPath().c_str());
     ASSERT_NE(nullptr, h);
     const IMAGE_EXPORT_DIRECTORY *exp = ExportDirectory(h);
     ASSERT_NE(nullptr, exp);
@@ -39,7 +39,7 @@ TEST(QlcCryptExports, OrdinalsOnlyOneToTwentyTwo)
 // accident of the .def), except the reserved stubs, which may.
 TEST(QlcCryptExports, CalledOrdinalsAreDistinctFunctions)
 {
-    HMODULE h = LoadLibraryA(CQlcCryptModule::LibraryPath().c_str());
+    HMODULE h = LoadLibraryA(QlcCryptLibraryPath().c_str());
     ASSERT_NE(nullptr, h);
     const int called[] = {1, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16, 17, 18, 19, 22};
     for (int a : called)
@@ -66,7 +66,7 @@ TEST_F(CQlcCryptFixture, ReservedOrdinalsReturnZero)
 // program), so a binding that checks every lookup must refuse it.
 TEST(QlcCryptExports, ModuleMissingAnOrdinalIsRefused)
 {
-    const std::string path = CQlcCryptModule::MissingOrdinalLibraryPath();
+    const std::string path = QlcCryptMissingOrdinalLibraryPath();
     HMODULE h = LoadLibraryA(path.c_str());
     ASSERT_NE(nullptr, h) << path;
     for (int ord = 1; ord < QLC_ORD_COUNT; ++ord)
@@ -74,28 +74,30 @@ TEST(QlcCryptExports, ModuleMissingAnOrdinalIsRefused)
     EXPECT_EQ(nullptr, GetProcAddress(h, MAKEINTRESOURCEA(QLC_ORD_MAKECHECKBLOCK)));
     FreeLibrary(h);
 
-    CQlcCryptModule api;
-    EXPECT_FALSE(api.Load(path));
+    // The program's binding refuses it and binds the whole library after.
+    CCryptDLLHandler api;
+    EXPECT_FALSE(api.Load(path.c_str()));
     EXPECT_FALSE(api.IsLoaded());
-    EXPECT_EQ(QLC_ORD_MAKECHECKBLOCK, api.MissingOrdinal());
+    EXPECT_EQ(QLC_ORD_MAKECHECKBLOCK, api.GetMissingOrdinal());
     EXPECT_EQ(nullptr, api.m_pfnProcessBuffer) << "a refused module leaves no pointers behind";
-
-    // The whole library still binds, also after the refusal.
-    EXPECT_TRUE(api.Load(CQlcCryptModule::LibraryPath()));
-    EXPECT_EQ(0, api.MissingOrdinal());
+    EXPECT_TRUE(api.Load(QlcCryptLibraryPath().c_str()));
+    EXPECT_EQ(0, api.GetMissingOrdinal());
 
     // Loaded by its full path, the copy is a module of its own even while
     // the real library (same file name) is loaded.
+    HMODULE hBound = nullptr;
+    ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCSTR>(api.m_pfnProcessBuffer), &hBound));
     HMODULE hCopy = LoadLibraryA(path.c_str());
     ASSERT_NE(nullptr, hCopy);
-    EXPECT_NE(api.Module(), hCopy);
+    EXPECT_NE(hBound, hCopy);
     EXPECT_EQ(nullptr, GetProcAddress(hCopy, MAKEINTRESOURCEA(QLC_ORD_MAKECHECKBLOCK)));
     FreeLibrary(hCopy);
 }
 
 TEST(QlcCryptExports, MissingFileIsRefused)
 {
-    CQlcCryptModule api;
-    EXPECT_FALSE(api.Load(CQlcCryptModule::ExeFolder() + "no-such-qlccrypt.dll"));
+    CCryptDLLHandler api;
+    EXPECT_FALSE(api.Load((QlcCryptExeFolder() + "no-such-qlccrypt.dll").c_str()));
     EXPECT_FALSE(api.IsLoaded());
 }

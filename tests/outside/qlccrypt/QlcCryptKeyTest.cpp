@@ -27,7 +27,7 @@ TEST_F(CQlcCryptFixture, DeriveKeyIsDeterministicAndDependsOnEveryInput)
     const DWORD hash = m_api.m_pfnGetDefaultHash();
     Bytes before = Key(hash, "reload", 24);
     m_api.Unload();
-    ASSERT_TRUE(m_api.Load(CQlcCryptModule::LibraryPath()));
+    ASSERT_TRUE(m_api.Load(QlcCryptLibraryPath().c_str()));
     EXPECT_EQ(before, Key(hash, "reload", 24));
 }
 
@@ -135,7 +135,7 @@ TEST_F(CQlcCryptFixture, CheckBlockLengthQueryAndContent)
     EXPECT_EQ(len, m_api.m_pfnMakeCheckBlock("secret", again.data(), 6));
     EXPECT_EQ(block, again);
     m_api.Unload();
-    ASSERT_TRUE(m_api.Load(CQlcCryptModule::LibraryPath()));
+    ASSERT_TRUE(m_api.Load(QlcCryptLibraryPath().c_str()));
     Bytes reloaded(len);
     EXPECT_EQ(len, m_api.m_pfnMakeCheckBlock("secretXX", reloaded.data(), 6));
     EXPECT_EQ(block, reloaded);
@@ -186,7 +186,7 @@ TEST_F(CQlcCryptFixture, ConcurrentUseGivesTheSameResults)
     const std::vector<QlcAlgorithm> ciphers = Ciphers();
     const std::vector<QlcAlgorithm> hashes = Hashes();
     const Bytes plain = RandomBytes(16 * 2048 + 64, 99);
-    const CQlcCryptModule &api = m_api;
+    const CCryptDLLHandler &api = m_api;
 
     auto compute = [&](const std::string &pw, Reference &r, bool &ok) {
         ok = true;
