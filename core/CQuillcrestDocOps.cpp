@@ -37,6 +37,8 @@ namespace {
 
 // Files go into and out of payloads in pieces of this size.
 const UINT kPiece = 16384;
+// A node's bytes go to a file in pieces of up to this size.
+const size_t kWritePiece = 1024 * 1024;
 // Detection looks at no more than this many leading bytes.
 const int kSniffBytes = 540;
 
@@ -380,13 +382,16 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
 
         const ULONGLONG ullSize = node.GetPlainSize();
         ULONGLONG ullDone = 0;
-        std::vector<BYTE> piece(kPiece);
+        // Read and written in large pieces: one read and one write for most
+        // nodes. The buffer is not cleared first; every byte written was read.
+        const size_t nPiece = (size_t)std::min<ULONGLONG>(std::max<ULONGLONG>(ullSize, 1), kWritePiece);
+        std::unique_ptr<BYTE[]> piece(new BYTE[nPiece]);
         for (;;)
         {
-            const UINT n = pData->Get(piece.data(), kPiece);
+            const UINT n = pData->Get(piece.get(), (UINT)nPiece);
             if (n == 0)
                 break;
-            file.Write(piece.data(), n);
+            file.Write(piece.get(), n);
             ullDone += n;
             if (hProgress != nullptr && ullSize != 0)
                 SendMessageA(hProgress, PBM_SETPOS, (WPARAM)(ullDone * 1000 / ullSize), 0);
