@@ -135,6 +135,13 @@ BOOL CNodeBatchProcess::BatchExportBranch(DWORD dwParentId, LPCSTR lpszDirectory
             done(bResult);
             continue;
         }
+        // A cancel that came while nothing was being written stops the walk
+        // before the next child, not after it.
+        if (IsCancelled() || IsFinished())
+        {
+            level.nNext = CExportTree::kEnd;
+            continue;
+        }
         const CExportTree::CItem& item = tree.Item(level.nNext);
         level.nNext = item.nNext;
         if (CQlcNode::IsFolderType(item.nType))
