@@ -119,8 +119,9 @@ void WriteEnvelopeHeader(CQlcFileWriter& writer, DWORD dwCipherLength, DWORD dwD
 
 // Inflates one gzip member into a buffer of exactly the plain size (zlib:
 // a stored payload is read far more often than written, and this is where a
-// batch export or a search spends its time). Throws CError when the stream
-// is not one whole member that gives exactly that many bytes.
+// batch export or a search spends its time). Bytes after the member are no
+// part of it. Throws CError when the member is damaged or gives more or
+// fewer bytes than that size.
 class CGunzip
 {
 public:
@@ -137,21 +138,24 @@ public:
     }
     ~CGunzip() { inflateEnd(&m_z); }
 
+    BOOL IsEnded() const { return m_bEnded; }
     void Put(const BYTE* pIn, DWORD n)
     {
-        // Bytes after the member are no part of it.
         if (m_bEnded)
-            throw CError();
+            return;
         m_z.next_in = const_cast<BYTE*>(pIn);
         m_z.avail_in = n;
         const int nResult = inflate(&m_z, Z_NO_FLUSH);
         if (nResult == Z_STREAM_END)
+        {
             m_bEnded = TRUE;
-        else if (nResult == Z_MEM_ERROR)
+            return;
+        }
+        if (nResult == Z_MEM_ERROR)
             throw std::bad_alloc();
-        else if (nResult != Z_OK && nResult != Z_BUF_ERROR)
+        if (nResult != Z_OK && nResult != Z_BUF_ERROR)
             throw CError();
-        // Input left over: the member ended early or gives more than the size.
+        // Input left over while the member goes on: it gives more than the size.
         if (m_z.avail_in != 0)
             throw CError();
     }
@@ -356,8 +360,9 @@ void CQlcNodeData::Load()
 
 void CQlcNodeData::LoadCompressed()
 {
+    // Stored bytes said to hold nothing must decompress to nothing.
     const DWORD dwPlain = m_stream.dwPlainSize;
-    if (dwPlain == 0)
+    if (dwPlain == 0 && m_stream.dwStoredSize == 0)
         return;
     try
     {
@@ -365,13 +370,13 @@ void CQlcNodeData::LoadCompressed()
             ThrowDamaged();
         RequireHandle(m_stream.hFile);
         // Inflated straight into the payload's buffer, which holds exactly
-        // the plain size: a stream that gives more or less is damaged.
-        m_lpBuffer = new BYTE[dwPlain];
-        CGunzip gunzip(m_lpBuffer, dwPlain);
+        // the plain size: a member that gives more or less is damaged.
+        std::unique_ptr<BYTE[]> buffer(new BYTE[std::max<DWORD>(dwPlain, 1)]);
+        CGunzip gunzip(buffer.get(), dwPlain);
         // Most payloads are read in one piece.
         const DWORD dwPiece = std::max<DWORD>(1, std::min(kReadPiece, m_stream.dwStoredSize));
         std::unique_ptr<BYTE[]> piece(new BYTE[dwPiece]);
-        for (DWORD dwDone = 0; dwDone < m_stream.dwStoredSize;)
+        for (DWORD dwDone = 0; dwDone < m_stream.dwStoredSize && !gunzip.IsEnded();)
         {
             const DWORD n = std::min(dwPiece, m_stream.dwStoredSize - dwDone);
             if (CQlcFileReader::ReadAt(m_stream.hFile, (ULONGLONG)m_stream.dwStart + dwDone, piece.get(), n,
@@ -381,6 +386,8 @@ void CQlcNodeData::LoadCompressed()
             dwDone += n;
         }
         gunzip.End();
+        if (dwPlain != 0)
+            m_lpBuffer = buffer.release();
     }
     catch (CFileException&)
     {

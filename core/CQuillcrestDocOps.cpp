@@ -383,8 +383,10 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
         const ULONGLONG ullSize = node.GetPlainSize();
         ULONGLONG ullDone = 0;
         // Read and written in large pieces: one read and one write for most
-        // nodes. The buffer is not cleared first; every byte written was read.
-        const size_t nPiece = (size_t)std::min<ULONGLONG>(std::max<ULONGLONG>(ullSize, 1), kWritePiece);
+        // nodes. A progress bar moves in small ones. The buffer is not
+        // cleared first; every byte written was read.
+        const size_t nPiece =
+            hProgress != nullptr ? kPiece : (size_t)std::min<ULONGLONG>(std::max<ULONGLONG>(ullSize, 1), kWritePiece);
         std::unique_ptr<BYTE[]> piece(new BYTE[nPiece]);
         for (;;)
         {
