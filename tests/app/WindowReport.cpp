@@ -55,6 +55,14 @@ BOOL CALLBACK FindHelpBar(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+// A floating Help Bar lives in a frame the main window owns.
+BOOL CALLBACK FindFloatingHelpBar(HWND hWnd, LPARAM lParam)
+{
+    if (::GetWindow(hWnd, GW_OWNER) == g_hMain)
+        ::EnumChildWindows(hWnd, &FindHelpBar, lParam);
+    return *reinterpret_cast<HWND*>(lParam) == nullptr;
+}
+
 BOOL CALLBACK ReportOwned(HWND hWnd, LPARAM)
 {
     if (::GetWindow(hWnd, GW_OWNER) != g_hMain || !::IsWindowVisible(hWnd))
@@ -112,13 +120,7 @@ int main(int argc, char** argv)
     HWND hHelpBar = nullptr;
     ::EnumChildWindows(g_hMain, &FindHelpBar, (LPARAM)&hHelpBar);
     if (hHelpBar == nullptr)
-        ::EnumWindows(
-            [](HWND hWnd, LPARAM lParam) -> BOOL {
-                if (::GetWindow(hWnd, GW_OWNER) == g_hMain)
-                    ::EnumChildWindows(hWnd, &FindHelpBar, lParam);
-                return *reinterpret_cast<HWND*>(lParam) == nullptr;
-            },
-            (LPARAM)&hHelpBar);
+        ::EnumWindows(&FindFloatingHelpBar, (LPARAM)&hHelpBar);
     if (hHelpBar != nullptr)
     {
         RECT rc;
