@@ -2,10 +2,12 @@
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
+#include "app/CProcessingDlg.h"
 #include "app/CQlcApp.h"
 #include "app/CQlcTreeCtrl.h"
 #include "app/res/Resource.h"
 
+#include "core/CNodeBatchExport.h"
 #include "core/CQlcNode.h"
 #include "core/CQlcNodeData.h"
 #include "core/CQuillcrestDoc.h"
@@ -18,6 +20,7 @@
 #include <psapi.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <cstdio>
@@ -126,17 +129,27 @@ private:
 };
 
 // A message box during a run means a step went wrong: it is answered at once
-// and counted.
+// and counted. Only the batch export asks on its own: a name that clashes
+// with a file already written is asked about, and kept.
 class CBenchPrompts : public IAfxPromptHook
 {
 public:
     int OnMessageBox(HWND, LPCSTR lpszText, LPCSTR, UINT nType) override
     {
+        if (bExporting && nType == (MB_YESNO | MB_ICONEXCLAMATION))
+        {
+            ++nOverwrites;
+            return IDNO;
+        }
         ++nBoxes;
         fprintf(stderr, "qlcbench: message box: %s\n", lpszText ? lpszText : "");
+        if ((nType & MB_TYPEMASK) == MB_ABORTRETRYIGNORE)
+            return IDABORT;
         return (nType & MB_TYPEMASK) == MB_YESNO || (nType & MB_TYPEMASK) == MB_YESNOCANCEL ? IDNO : IDOK;
     }
     int nBoxes = 0;
+    bool bExporting = false;
+    int nOverwrites = 0;
 };
 
 void PumpMessages()
@@ -194,6 +207,85 @@ UINT ExpectedItems(const CQuillcrestDoc& doc)
         nItems += (node.nType == QLC_NODE_FOLDER && parents.count(dwId) == 0) ? 2 : 1;
     }
     return nItems;
+}
+
+// Files below a folder, and the folder with everything in it removed.
+UINT CountFiles(const std::string& strDir)
+{
+    UINT nFiles = 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((strDir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+    {
+        if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0)
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            nFiles += CountFiles(strDir + "\\" + fd.cFileName);
+        else
+            ++nFiles;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return nFiles;
+}
+
+void RemoveTree(const std::string& strDir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((strDir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0)
+                continue;
+            const std::string strPath = strDir + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(strPath);
+            else
+                DeleteFileA(strPath.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(strDir.c_str());
+}
+
+UINT CountNonFolders(const CQuillcrestDoc& doc)
+{
+    CQlcDocLock::CScoped lock(doc.GetLock());
+    const CQlcNodeMap& nodes = doc.GetNodeTable(lock);
+    UINT n = 0;
+    for (const CQlcNodeMap::CPair* p = nodes.PGetFirstAssoc(); p != nullptr; p = nodes.PGetNextAssoc(p))
+        n += p->value.nType != QLC_NODE_FOLDER ? 1 : 0;
+    return n;
+}
+
+// Processor time of this process so far (all its threads), in seconds: on a
+// loaded machine it tells the work done from the time spent waiting.
+double ProcessSeconds()
+{
+    FILETIME ftCreated, ftExited, ftKernel, ftUser;
+    if (!GetProcessTimes(GetCurrentProcess(), &ftCreated, &ftExited, &ftKernel, &ftUser))
+        return 0;
+    const auto seconds = [](const FILETIME& ft) {
+        return (double)(((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime) / 1e7;
+    };
+    return seconds(ftKernel) + seconds(ftUser);
+}
+
+// The machine's load (the one-minute average) where the system tells it.
+double LoadAverage()
+{
+    FILE* pFile = fopen("Z:\\proc\\loadavg", "r");
+    double dLoad = -1;
+    if (pFile != nullptr)
+    {
+        if (fscanf(pFile, "%lf", &dLoad) != 1)
+            dLoad = -1;
+        fclose(pFile);
+    }
+    return dLoad;
 }
 
 // The program as start-up leaves it: application object, tree images, main
@@ -379,6 +471,31 @@ int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpsz
         timed("expand", r, [&] { pTree->ExpandAll(); });
         pTree->CollapseAll();
         OpenTopFolders(*pTree); // as it was before
+
+        // Batch export of the whole notebook under the processing dialog, as
+        // the command runs it once the folder is chosen.
+        const std::string strExport = std::string(lpszWorkDir) + "\\export-" + benchCase.strSet + "-" +
+                                      std::to_string(benchCase.nSize);
+        RemoveTree(strExport);
+        prompts.nOverwrites = 0;
+        prompts.bExporting = true;
+        INT_PTR nExported = -1;
+        const double dCpuBefore = ProcessSeconds();
+        timed("export", r, [&] {
+            CNodeBatchExport job(pDoc);
+            job.SetDestination(strExport.c_str());
+            CProcessingDlg dlg(AfxGetMainWnd());
+            nExported = dlg.DoModalProcess(&job);
+        });
+        prompts.bExporting = false;
+        results.Put(Key("export_cpu", r), ProcessSeconds() - dCpuBefore);
+        results.Put(Key("load", r), LoadAverage());
+        results.Put(Key("asked", r), prompts.nOverwrites);
+        const UINT nFiles = CountFiles(strExport);
+        const UINT nWanted = CountNonFolders(*pDoc) - (UINT)prompts.nOverwrites;
+        if (nExported != IDOK || nFiles != nWanted)
+            fail("the batch export wrote " + std::to_string(nFiles) + " files, not " + std::to_string(nWanted));
+        RemoveTree(strExport);
 
         timed("close", r, [&] { pDoc->OnCloseDocument(); });
     }

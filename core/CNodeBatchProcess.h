@@ -5,10 +5,6 @@
 
 #include "core/CNodeProcess.h"
 
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
-
 class CExportHelper;
 
 class CNodeBatchProcess : public CNodeProcess
@@ -34,19 +30,4 @@ public:
 protected:
     // Progress := current / total unless total is 0.
     void UpdateProgress();
-
-    // The tree as the export walks it: each parent's children in table
-    // order, taken from the notebook in one pass under its lock.
-    struct CExportItem
-    {
-        DWORD dwId;
-        BYTE nType;
-        CString strName;
-    };
-    typedef std::unordered_map<DWORD, std::vector<CExportItem>> CExportTree;
-    // The branch below the parent, which is named strName (a folder) or is
-    // the top (0), into the directory.
-    BOOL ExportBranchOf(const CExportTree& tree, DWORD dwParentId, LPCSTR lpszName, LPCSTR lpszDirectory,
-                        std::unordered_set<DWORD>& seen);
-
 };

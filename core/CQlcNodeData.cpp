@@ -13,14 +13,18 @@
 #include "framework/base/AfxSecure.h"
 
 #include <cryptopp/gzip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 // Gzip I/O goes in pieces of this size.
 const DWORD kPieceSize = 16384;
+// A compressed payload is read in pieces of up to this size.
+const DWORD kReadPiece = 262144;
 // Cipher I/O goes in chunks of this many cipher blocks.
 const DWORD kBlocksPerChunk = 2048;
 // Deflate never expands data more than about 1032 times; a plain size
@@ -112,6 +116,61 @@ void WriteEnvelopeHeader(CQlcFileWriter& writer, DWORD dwCipherLength, DWORD dwD
     for (DWORD dw : { kHeaderLength, dwCipherLength, dwDataLength, dwCheckBlockLength, 0UL, 0UL })
         writer.WriteU32(dw);
 }
+
+// Inflates one gzip member into a buffer of exactly the plain size (zlib:
+// a stored payload is read far more often than written, and this is where a
+// batch export or a search spends its time). Bytes after the member are no
+// part of it. Throws CError when the member is damaged or gives more or
+// fewer bytes than that size.
+class CGunzip
+{
+public:
+    struct CError
+    {
+    };
+
+    CGunzip(BYTE* pOut, DWORD dwSize) : m_z(), m_bEnded(FALSE)
+    {
+        if (inflateInit2(&m_z, 16 + MAX_WBITS) != Z_OK)
+            throw std::bad_alloc();
+        m_z.next_out = pOut;
+        m_z.avail_out = dwSize;
+    }
+    ~CGunzip() { inflateEnd(&m_z); }
+
+    BOOL IsEnded() const { return m_bEnded; }
+    void Put(const BYTE* pIn, DWORD n)
+    {
+        if (m_bEnded)
+            return;
+        m_z.next_in = const_cast<BYTE*>(pIn);
+        m_z.avail_in = n;
+        const int nResult = inflate(&m_z, Z_NO_FLUSH);
+        if (nResult == Z_STREAM_END)
+        {
+            m_bEnded = TRUE;
+            return;
+        }
+        if (nResult == Z_MEM_ERROR)
+            throw std::bad_alloc();
+        if (nResult != Z_OK && nResult != Z_BUF_ERROR)
+            throw CError();
+        // Input left over while the member goes on: it gives more than the size.
+        if (m_z.avail_in != 0)
+            throw CError();
+    }
+    void End() const
+    {
+        if (!m_bEnded || m_z.avail_out != 0)
+            throw CError();
+    }
+
+private:
+    CGunzip(const CGunzip&) = delete;
+    CGunzip& operator=(const CGunzip&) = delete;
+    z_stream m_z;
+    BOOL m_bEnded;
+};
 
 } // namespace
 
@@ -325,40 +384,40 @@ void CQlcNodeData::LoadCompressed()
         if (dwPlain > (ULONGLONG)m_stream.dwStoredSize * kMaxInflateRatio + 1024)
             ThrowDamaged();
         RequireHandle(m_stream.hFile);
-        CQlcFileReader reader(m_stream.hFile, nullptr);
-        reader.Seek(m_stream.dwStart);
-
-        CryptoPP::Gunzip gunzip;
-        std::vector<BYTE> piece(kPieceSize);
-        for (DWORD dwDone = 0; dwDone < m_stream.dwStoredSize;)
+        // Inflated straight into the payload's buffer, which holds exactly
+        // the plain size: a member that gives more or less is damaged. The
+        // inflater needs somewhere to write even when that is nothing.
+        BYTE bNothing = 0;
+        if (dwPlain != 0)
+            AllocBuffer(dwPlain);
+        CGunzip gunzip(dwPlain != 0 ? m_lpBuffer : &bNothing, dwPlain);
+        // Most payloads are read in one piece.
+        const DWORD dwPiece = std::max<DWORD>(1, std::min(kReadPiece, m_stream.dwStoredSize));
+        std::unique_ptr<BYTE[]> piece(new BYTE[dwPiece]);
+        for (DWORD dwDone = 0; dwDone < m_stream.dwStoredSize && !gunzip.IsEnded();)
         {
-            const DWORD n = std::min(kPieceSize, m_stream.dwStoredSize - dwDone);
-            reader.Read(piece.data(), n);
-            gunzip.Put(piece.data(), n);
-            dwDone += n;
-            if (gunzip.MaxRetrievable() > dwPlain)
+            const DWORD n = std::min(dwPiece, m_stream.dwStoredSize - dwDone);
+            if (CQlcFileReader::ReadAt(m_stream.hFile, (ULONGLONG)m_stream.dwStart + dwDone, piece.get(), n,
+                                       nullptr) != n)
                 ThrowDamaged();
+            gunzip.Put(piece.get(), n);
+            dwDone += n;
         }
-        gunzip.MessageEnd();
-        // Exactly the plain size, no more and no less: bytes after the gzip
-        // member come through the filter too.
-        if (gunzip.MaxRetrievable() != dwPlain)
-            ThrowDamaged();
-        if (dwPlain == 0)
-            return;
-        AllocBuffer(dwPlain);
-        gunzip.Get(m_lpBuffer, dwPlain);
+        gunzip.End();
     }
     catch (CFileException&)
     {
+        FreeBuffer(); // nothing half inflated is read as the note
         SetDamaged("WARNING: A node's stored data is damaged; it reads as empty.");
     }
-    catch (CryptoPP::Exception&)
+    catch (CGunzip::CError&)
     {
+        FreeBuffer(); // nothing half inflated is read as the note
         SetDamaged("WARNING: A node's compressed data cannot be decompressed; it reads as empty.");
     }
     catch (std::bad_alloc&)
     {
+        FreeBuffer(); // nothing half inflated is read as the note
         SetDamaged("WARNING: A node's data is too large to be read; it reads as empty.");
     }
 }

@@ -37,6 +37,8 @@ namespace {
 
 // Files go into and out of payloads in pieces of this size.
 const UINT kPiece = 16384;
+// A node's bytes go to a file in pieces of up to this size.
+const size_t kWritePiece = 1024 * 1024;
 // Detection looks at no more than this many leading bytes.
 const int kSniffBytes = 540;
 
@@ -343,10 +345,14 @@ BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProg
 
         const ULONGLONG ullSize = node.GetPlainSize();
         ULONGLONG ullDone = 0;
-        CSecureBytes piece(kPiece);
+        // Read and written in large pieces: one read and one write for most
+        // nodes. A progress bar moves in small ones.
+        const size_t nPiece =
+            hProgress != nullptr ? kPiece : (size_t)std::min<ULONGLONG>(std::max<ULONGLONG>(ullSize, 1), kWritePiece);
+        CSecureBytes piece(nPiece);
         for (;;)
         {
-            const UINT n = pData->Get(piece.data(), kPiece);
+            const UINT n = pData->Get(piece.data(), (UINT)nPiece);
             if (n == 0)
                 break;
             file.Write(piece.data(), n);

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -472,6 +473,279 @@ TEST_F(NodeExportTest, EpsAndMetafilesWrittenAsStoredKeepTheirExtensions)
     EXPECT_EQ(wmf, ReadFileBytes(m_strDest + "\\clip.wmf"));
     EXPECT_EQ(eps, ReadFileBytes(m_strDest + "\\drawing.eps"));
     EXPECT_EQ((std::vector<std::string>{ "clip.wmf", "drawing.eps" }), ListEntries(m_strDest));
+}
+
+// --- The walk over a whole notebook -------------------------------------------------------
+
+namespace {
+
+// Payloads by label, to tell which node's bytes a file holds.
+typedef std::vector<std::pair<std::string, Bytes>> CLabels;
+
+// Every entry below a folder in name order: a folder as "name\", a file as
+// "name = label" with the label of the payload it holds ("?" for none).
+void ListTree(const std::string& strDir, const std::string& strPrefix, const CLabels& labels,
+              std::vector<std::string>& out)
+{
+    for (const std::string& name : ListEntries(strDir.c_str()))
+    {
+        const std::string strPath = strDir + "\\" + name;
+        if (::GetFileAttributesA(strPath.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+        {
+            out.push_back(strPrefix + name + "\\");
+            ListTree(strPath, strPrefix + name + "\\", labels, out);
+            continue;
+        }
+        const Bytes bytes = ReadFileBytes(strPath.c_str());
+        std::string strLabel = "?";
+        for (const auto& label : labels)
+        {
+            if (label.second == bytes)
+                strLabel = label.first;
+        }
+        out.push_back(strPrefix + name + " = " + strLabel);
+    }
+}
+
+std::vector<std::string> TreeOf(const CString& strDest, const CLabels& labels)
+{
+    std::vector<std::string> out;
+    ListTree((LPCSTR)strDest, "", labels, out);
+    return out;
+}
+
+// The questions in the order asked, the destination shown as "~".
+std::vector<std::string> QuestionsOf(const CJobPlayer& player, const CString& strDest)
+{
+    std::vector<std::string> out;
+    for (const CJobRequest& request : player.requests)
+    {
+        if (request.nKind == CJobRequest::password)
+        {
+            out.push_back("password " + std::to_string(request.dwNodeId));
+            continue;
+        }
+        std::string text = request.text;
+        for (size_t i; (i = text.find((LPCSTR)strDest)) != std::string::npos;)
+            text.replace(i, strDest.GetLength(), "~");
+        out.push_back(text);
+    }
+    return out;
+}
+
+} // namespace
+
+// The export walks the node table in its order (a key's bucket is its id / 16
+// modulo 17, newest first in a bucket), each folder's contents where the
+// folder comes. The files, folders, bytes, questions and their order below
+// follow from the notebook made here by that rule, worked out by hand; a
+// walk in any other order or under other names gives other lists.
+TEST_F(NodeExportTest, AWholeNotebookIsWrittenInTableOrderWithItsQuestions)
+{
+    CCryptInstall crypt;
+    CLabels labels;
+    const auto add = [&](BYTE nType, LPCSTR lpszName, DWORD dwParent, const std::string& strLabel) {
+        Bytes bytes = nType == QLC_NODE_FOREIGN ? NoiseBytes(40000 + labels.size(), (DWORD)labels.size() + 1)
+                                                : BytesOf(("{\\rtf1 " + strLabel + "}").c_str());
+        labels.emplace_back(strLabel, bytes);
+        return AddWithData(doc, nType, lpszName, dwParent, bytes);
+    };
+    // Ids 1 to 15 are walked first, newest first, then 16 to 31 likewise.
+    ASSERT_EQ(1u, AddNode(doc, QLC_NODE_FOLDER, "Projects"));
+    ASSERT_EQ(2u, add(QLC_NODE_NOTE, "Plan", 1, "plan-2"));
+    ASSERT_EQ(3u, AddNode(doc, QLC_NODE_FOLDER, "Alpha", 1));
+    ASSERT_EQ(4u, add(QLC_NODE_NOTE, "Spec", 3, "spec-4"));
+    ASSERT_EQ(5u, AddNode(doc, QLC_NODE_FOLDER, "Deep", 3));
+    ASSERT_EQ(6u, add(QLC_NODE_NOTE, "Bottom", 5, "bottom-6"));
+    ASSERT_EQ(7u, add(QLC_NODE_FOREIGN, "data.bin", 5, "data-7"));
+    ASSERT_EQ(8u, add(QLC_NODE_NOTE, "Plan", 1, "plan-8"));
+    ASSERT_EQ(9u, AddNode(doc, QLC_NODE_FOLDER, "Archive"));
+    ASSERT_EQ(10u, add(QLC_NODE_NOTE, "old/notes", 9, "old-10"));
+    ASSERT_EQ(11u, add(QLC_NODE_NOTE, "old_notes", 9, "old-11"));
+    ASSERT_EQ(12u, add(QLC_NODE_FOREIGN, "secret", 3, "secret-12"));
+    ASSERT_EQ(13u, add(QLC_NODE_NOTE, "locked", 9, "locked-13"));
+    ASSERT_EQ(14u, AddNode(doc, QLC_NODE_FOLDER, "Projects"));
+    ASSERT_EQ(15u, add(QLC_NODE_NOTE, "Plan", 14, "plan-15"));
+    ASSERT_EQ(16u, add(QLC_NODE_NOTE, "Top note", 0, "top-16"));
+    ASSERT_EQ(17u, add(QLC_NODE_NOTE, "NOTES", 5, "notes-17"));
+    ASSERT_EQ(18u, add(QLC_NODE_NOTE, "Notes", 5, "notes-18"));
+    ASSERT_EQ(19u, AddNode(doc, QLC_NODE_FOLDER, "Empty", 9));
+    ASSERT_EQ(20u, add(QLC_NODE_FOREIGN, "report", 3, "report-20"));
+    const Bytes png = EncodeTestPicture(7, 9, 7, 5);
+    labels.emplace_back("photo-21", png);
+    ASSERT_EQ(21u, AddImage(doc, source, "photo.png", png, 9));
+    for (DWORD dwId : { 12u, 13u })
+    {
+        ASSERT_TRUE(CQlcNode(&doc, dwId).SetEncryption(kAes, 16, kSha256, "pw", 2, nullptr, 0));
+        CQlcNode(&doc, dwId).SetPassword(FALSE, nullptr);
+    }
+    // Node 12 is unlocked with its password, node 13 is refused and ignored.
+    const auto password = [](const CJobRequest& request, CString& strPassword) {
+        strPassword = "pw";
+        return request.dwNodeId == 12;
+    };
+    const std::string strLocked = "Error exporting ~\\Archive\\locked.\n\n" + AfxLoadText(IDS_QLC_EXPORT_LOCKED).str();
+    const auto answer = [](const CJobRequest& request) {
+        return (request.nStyle & MB_TYPEMASK) == MB_ABORTRETRYIGNORE ? IDIGNORE : IDYES;
+    };
+
+    // Cancelled at the question about NOTES, three folders down: that node
+    // is written and nothing after it.
+    {
+        CNodeBatchExport job(&doc);
+        CJobPlayer player(job);
+        player.onPassword = password;
+        player.onQuestion = [&](const CJobRequest& request) {
+            if (request.text.find("NOTES.rtf") != std::string::npos)
+                job.SetCancel(TRUE);
+            return request.text.find("Projects\\Plan.rtf") != std::string::npos ? IDNO : answer(request);
+        };
+        ASSERT_TRUE(Export(player, job));
+        EXPECT_EQ((std::vector<std::string>{
+                      "password 13",
+                      strLocked,
+                      "~\\Archive\\old_notes.rtf already exists. Overwrite?",
+                      "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                      "password 12",
+                      "~\\Projects\\Alpha\\Deep\\NOTES.rtf already exists. Overwrite?",
+                  }),
+                  QuestionsOf(player, m_strDest));
+        EXPECT_EQ((std::vector<std::string>{
+                      "Archive\\",
+                      "Archive\\Empty\\",
+                      "Archive\\old_notes.rtf = old-10",
+                      "Archive\\photo.png = photo-21",
+                      "Projects\\",
+                      "Projects\\Alpha\\",
+                      "Projects\\Alpha\\Deep\\",
+                      "Projects\\Alpha\\Deep\\Bottom.rtf = bottom-6",
+                      "Projects\\Alpha\\Deep\\Notes.rtf = notes-17",
+                      "Projects\\Alpha\\Deep\\data.bin.dat = data-7",
+                      "Projects\\Alpha\\secret.dat = secret-12",
+                      "Projects\\Plan.rtf = plan-15",
+                  }),
+                  TreeOf(m_strDest, labels));
+        // Counted: every node up to NOTES, then Deep, Alpha and Projects.
+        EXPECT_EQ(21, job.GetTotal());
+        EXPECT_EQ(17, job.GetCurrent());
+    }
+
+    // The whole notebook into an empty folder: the last of clashing names wins.
+    CTempDir second;
+    m_strDest = second.Path("out");
+    {
+        CNodeBatchExport job(&doc);
+        CJobPlayer player(job);
+        player.onPassword = password;
+        player.onQuestion = answer;
+        ASSERT_TRUE(Export(player, job));
+        EXPECT_EQ((std::vector<std::string>{
+                      "password 13",
+                      strLocked,
+                      "~\\Archive\\old_notes.rtf already exists. Overwrite?",
+                      "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                      "password 12",
+                      "~\\Projects\\Alpha\\Deep\\NOTES.rtf already exists. Overwrite?",
+                      "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                  }),
+                  QuestionsOf(player, m_strDest));
+        EXPECT_EQ((std::vector<std::string>{
+                      "Archive\\",
+                      "Archive\\Empty\\",
+                      "Archive\\old_notes.rtf = old-10",
+                      "Archive\\photo.png = photo-21",
+                      "Projects\\",
+                      "Projects\\Alpha\\",
+                      "Projects\\Alpha\\Deep\\",
+                      "Projects\\Alpha\\Deep\\Bottom.rtf = bottom-6",
+                      "Projects\\Alpha\\Deep\\Notes.rtf = notes-17",
+                      "Projects\\Alpha\\Deep\\data.bin.dat = data-7",
+                      "Projects\\Alpha\\Spec.rtf = spec-4",
+                      "Projects\\Alpha\\report.dat = report-20",
+                      "Projects\\Alpha\\secret.dat = secret-12",
+                      "Projects\\Plan.rtf = plan-2",
+                      "Top note.rtf = top-16",
+                  }),
+                  TreeOf(m_strDest, labels));
+        EXPECT_EQ(21, job.GetCurrent());
+        EXPECT_TRUE(prompts.boxes.empty());
+    }
+
+    // Again over those files: every node is asked about, in the order of
+    // work; Yes only the first time a file is asked about (names compared
+    // as the file system does, without regard to case), so the first of
+    // clashing names wins.
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    player.onPassword = password;
+    std::set<std::string> asked;
+    player.onQuestion = [&](const CJobRequest& request) {
+        if ((request.nStyle & MB_TYPEMASK) == MB_ABORTRETRYIGNORE)
+            return IDIGNORE;
+        CString strFile = request.text.c_str();
+        strFile.MakeLower();
+        return asked.insert(strFile.str()).second ? IDYES : IDNO;
+    };
+    ASSERT_TRUE(Export(player, job));
+    EXPECT_EQ((std::vector<std::string>{
+                  "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                  "password 13",
+                  strLocked,
+                  "~\\Archive\\old_notes.rtf already exists. Overwrite?",
+                  "~\\Archive\\old_notes.rtf already exists. Overwrite?",
+                  "~\\Archive\\photo.png already exists. Overwrite?",
+                  "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                  "password 12",
+                  "~\\Projects\\Alpha\\secret.dat already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\Deep\\data.bin.dat already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\Deep\\Bottom.rtf already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\Deep\\Notes.rtf already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\Deep\\NOTES.rtf already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\Spec.rtf already exists. Overwrite?",
+                  "~\\Projects\\Alpha\\report.dat already exists. Overwrite?",
+                  "~\\Projects\\Plan.rtf already exists. Overwrite?",
+                  "~\\Top note.rtf already exists. Overwrite?",
+              }),
+              QuestionsOf(player, m_strDest));
+    EXPECT_EQ((std::vector<std::string>{
+                  "Archive\\",
+                  "Archive\\Empty\\",
+                  "Archive\\old_notes.rtf = old-11",
+                  "Archive\\photo.png = photo-21",
+                  "Projects\\",
+                  "Projects\\Alpha\\",
+                  "Projects\\Alpha\\Deep\\",
+                  "Projects\\Alpha\\Deep\\Bottom.rtf = bottom-6",
+                  "Projects\\Alpha\\Deep\\Notes.rtf = notes-18",
+                  "Projects\\Alpha\\Deep\\data.bin.dat = data-7",
+                  "Projects\\Alpha\\Spec.rtf = spec-4",
+                  "Projects\\Alpha\\report.dat = report-20",
+                  "Projects\\Alpha\\secret.dat = secret-12",
+                  "Projects\\Plan.rtf = plan-15",
+                  "Top note.rtf = top-16",
+              }),
+              TreeOf(m_strDest, labels));
+    EXPECT_EQ(21, job.GetCurrent());
+}
+
+TEST_F(NodeExportTest, AFolderChainDeeperThanAnyStackIsWalkedToItsEnd)
+{
+    // A damaged or generated notebook may nest folders without limit; the
+    // names soon make paths too long to create, which is not asked about.
+    const int nDepth = 30000;
+    DWORD dwParent = 0;
+    for (int i = 0; i < nDepth; ++i)
+        dwParent = AddNode(doc, QLC_NODE_FOLDER, "d", dwParent);
+    AddWithData(doc, QLC_NODE_NOTE, "after", 0, BytesOf(kRtf));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    ASSERT_TRUE(Export(player, job));
+    EXPECT_TRUE(player.requests.empty());
+    EXPECT_EQ(BytesOf(kRtf), ReadFileBytes(m_strDest + "\\after.rtf"));
+    EXPECT_TRUE(Exists(m_strDest + "\\d\\d\\d"));
+    EXPECT_EQ(nDepth + 1, job.GetCurrent());
+    EXPECT_EQ("", std::string((LPCSTR)job.GetFailure()));
 }
 
 // --- Single export ------------------------------------------------------------------------
