@@ -183,17 +183,18 @@ protected:
         return condition();
     }
     // Lets the worker go until it has handed over its first notes, then
-    // keeps the lock (hold, on the state's mutex) so that it waits there.
+    // keeps the lock (hold, on the state's mutex) so that it waits there at
+    // its next hand-over. The lock is taken while the worker waits for a
+    // call of its own, so it cannot have ended meanwhile: one peek may
+    // answer several calls.
     bool HoldWorkerAfterFirstNotes(CSingleLock& hold)
     {
         CFindNodesState& state = *m_pDlg->GetState();
-        return RunWorkerCallsUntil([&] {
-            hold.Lock();
-            if (state.m_progress.GetState().ullCurrent > 0 && !state.m_progress.IsFinished())
-                return true;
-            hold.Unlock();
-            return false;
-        });
+        return RunWorkerCallsUntil([&] { return hold.IsLocked() != FALSE; },
+                                   [&] {
+                                       if (state.m_progress.GetState().ullCurrent > 0)
+                                           hold.Lock();
+                                   });
     }
     void SelectRow(int nRow)
     {
