@@ -1,10 +1,41 @@
 #include "core/CQlcFileReader.h"
 
+#include <winternl.h>
+
 #include <cstring>
 
 namespace {
 const size_t kBufferSize = 64 * 1024;
+
+typedef LONG(NTAPI* PFN_NT_TRANSFER)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                    PLARGE_INTEGER, PULONG);
+typedef ULONG(NTAPI* PFN_STATUS_TO_ERROR)(LONG);
+
+struct CNtFileCalls
+{
+    PFN_NT_TRANSFER pfnRead = nullptr;
+    PFN_NT_TRANSFER pfnWrite = nullptr;
+    PFN_STATUS_TO_ERROR pfnToError = nullptr;
+
+    CNtFileCalls()
+    {
+        HMODULE hNtdll = ::GetModuleHandleA("ntdll.dll");
+        if (hNtdll == nullptr)
+            return;
+        pfnRead = reinterpret_cast<PFN_NT_TRANSFER>(::GetProcAddress(hNtdll, "NtReadFile"));
+        pfnWrite = reinterpret_cast<PFN_NT_TRANSFER>(::GetProcAddress(hNtdll, "NtWriteFile"));
+        pfnToError = reinterpret_cast<PFN_STATUS_TO_ERROR>(::GetProcAddress(hNtdll, "RtlNtStatusToDosError"));
+    }
+};
+
+const CNtFileCalls& NtFileCalls()
+{
+    static const CNtFileCalls calls;
+    return calls;
 }
+
+const LONG kStatusEndOfFile = (LONG)0xC0000011;
+} // namespace
 
 CQlcFileReader::CQlcFileReader(HANDLE hFile, LPCSTR lpszFileName)
     : m_hFile(hFile), m_strFileName(lpszFileName), m_ullLength(0), m_ullPos(0), m_ullBufStart(0),
@@ -16,21 +47,53 @@ CQlcFileReader::CQlcFileReader(HANDLE hFile, LPCSTR lpszFileName)
     m_ullLength = (ULONGLONG)li.QuadPart;
 }
 
+DWORD CQlcFileReader::TransferAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, BOOL bWrite,
+                                 DWORD& dwDone)
+{
+    dwDone = 0;
+    // Straight to the native call with no completion value: ReadFile and
+    // WriteFile given an offset also post a completion, which under wine is a
+    // round trip to its server for every piece.
+    const CNtFileCalls& nt = NtFileCalls();
+    const PFN_NT_TRANSFER pfn = bWrite ? nt.pfnWrite : nt.pfnRead;
+    if (pfn != nullptr && nt.pfnToError != nullptr)
+    {
+        IO_STATUS_BLOCK iosb = {};
+        LARGE_INTEGER offset;
+        offset.QuadPart = (LONGLONG)ullOffset;
+        LONG nStatus = pfn(hFile, nullptr, nullptr, nullptr, &iosb, lpBuf, dwCount, &offset, nullptr);
+        if (nStatus == (LONG)STATUS_PENDING)
+        {
+            ::WaitForSingleObject(hFile, INFINITE);
+            nStatus = iosb.Status;
+        }
+        if (nStatus == kStatusEndOfFile)
+            return ERROR_HANDLE_EOF;
+        if (nStatus < 0)
+            return nt.pfnToError(nStatus);
+        dwDone = (DWORD)iosb.Information;
+        return 0;
+    }
+    OVERLAPPED ov = {};
+    ov.Offset = (DWORD)ullOffset;
+    ov.OffsetHigh = (DWORD)(ullOffset >> 32);
+    const BOOL bDone = bWrite ? ::WriteFile(hFile, lpBuf, dwCount, &dwDone, &ov)
+                              : ::ReadFile(hFile, lpBuf, dwCount, &dwDone, &ov);
+    return bDone ? 0 : ::GetLastError();
+}
+
 DWORD CQlcFileReader::ReadAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, LPCSTR lpszFileName)
 {
     BYTE* pDst = static_cast<BYTE*>(lpBuf);
     DWORD dwTotal = 0;
     while (dwTotal < dwCount)
     {
-        OVERLAPPED ov = At(ullOffset + dwTotal);
         DWORD dwRead = 0;
-        if (!ReadFile(hFile, pDst + dwTotal, dwCount - dwTotal, &dwRead, &ov))
-        {
-            const DWORD dwError = GetLastError();
-            if (dwError == ERROR_HANDLE_EOF)
-                break;
+        const DWORD dwError = TransferAt(hFile, ullOffset + dwTotal, pDst + dwTotal, dwCount - dwTotal, FALSE, dwRead);
+        if (dwError == ERROR_HANDLE_EOF)
+            break;
+        if (dwError != 0)
             CFileException::ThrowOsError((LONG)dwError, lpszFileName);
-        }
         if (dwRead == 0)
             break;
         dwTotal += dwRead;

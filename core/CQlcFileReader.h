@@ -37,15 +37,11 @@ public:
     // Reads up to dwCount bytes at an absolute offset without the file
     // pointer; fewer only at the end of the file. Throws on a read error.
     static DWORD ReadAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, LPCSTR lpszFileName);
-    // What a read or write at an absolute offset passes instead of moving
-    // the file pointer.
-    static OVERLAPPED At(ULONGLONG ullOffset)
-    {
-        OVERLAPPED ov = {};
-        ov.Offset = (DWORD)ullOffset;
-        ov.OffsetHigh = (DWORD)(ullOffset >> 32);
-        return ov;
-    }
+    // One read or write of up to dwCount bytes at an absolute offset, for
+    // ReadAt and the writer's WriteAt: 0 or the system's error code, with
+    // dwDone the bytes moved (ERROR_HANDLE_EOF at the end of the file).
+    static DWORD TransferAt(HANDLE hFile, ULONGLONG ullOffset, void* lpBuf, DWORD dwCount, BOOL bWrite,
+                            DWORD& dwDone);
 
 private:
     void Fill();

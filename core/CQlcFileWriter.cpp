@@ -22,10 +22,11 @@ void CQlcFileWriter::WriteAt(HANDLE hFile, ULONGLONG ullOffset, const void* lpBu
     DWORD dwTotal = 0;
     while (dwTotal < dwCount)
     {
-        OVERLAPPED ov = CQlcFileReader::At(ullOffset + dwTotal);
         DWORD dwWritten = 0;
-        if (!WriteFile(hFile, pSrc + dwTotal, dwCount - dwTotal, &dwWritten, &ov))
-            CFileException::ThrowOsError((LONG)GetLastError(), lpszFileName);
+        const DWORD dwError = CQlcFileReader::TransferAt(hFile, ullOffset + dwTotal, const_cast<BYTE*>(pSrc + dwTotal),
+                                                         dwCount - dwTotal, TRUE, dwWritten);
+        if (dwError != 0)
+            CFileException::ThrowOsError((LONG)dwError, lpszFileName);
         if (dwWritten == 0)
             throw CFileException(CFileException::diskFull, ERROR_DISK_FULL, lpszFileName);
         dwTotal += dwWritten;
