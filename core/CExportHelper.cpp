@@ -211,6 +211,11 @@ BOOL CExportHelper::ExportNodeToFile(CQlcNode& node, LPCSTR lpszPath, int nExpor
         return FALSE;
     }
 
+    // Most targets of a batch export are new: making the file is the only
+    // look at the folder (under wine each look reads the whole folder). Any
+    // other outcome goes the full way below, with its questions.
+    if (m_pJob != nullptr && node.GetType() != QLC_NODE_IMAGE && m_pDoc->Data_CopyToNewFile(node.GetId(), strTarget))
+        return TRUE;
     if (m_pJob != nullptr && FileExists(strTarget))
     {
         CString strQuestion;

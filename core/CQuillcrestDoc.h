@@ -119,6 +119,10 @@ public:
     // (nothing is written then) or the file cannot be written (a partly
     // written file is removed).
     BOOL Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress = nullptr);
+    // The same, only when no file of that name exists yet: making the file is
+    // then the only look at the folder (an export's first try for each node).
+    // FALSE, and nothing created, when the file exists or anything fails.
+    BOOL Data_CopyToNewFile(DWORD dwNodeId, LPCSTR lpszPath);
     // The node's decoded payload, whole, in a buffer that wipes itself. FALSE
     // with the string id of the reason when the node is absent or its
     // payload cannot be read (damaged, no password, no encryption library).
@@ -360,6 +364,7 @@ protected:
 protected:
 
     HWND GetMessageOwner(BOOL bOnlyVisible) const;
+    BOOL CopyPayloadToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress, BOOL bOnlyNew);
 
 public:
     // Closes the notebook file and the source file (the document keeps its

@@ -318,25 +318,49 @@ DWORD CQuillcrestDoc::Data_AddForeignFromFile(LPCSTR lpszPath, int nFormat)
 
 BOOL CQuillcrestDoc::Data_CopyToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress)
 {
+    return CopyPayloadToFile(dwNodeId, lpszPath, hProgress, FALSE);
+}
+
+BOOL CQuillcrestDoc::Data_CopyToNewFile(DWORD dwNodeId, LPCSTR lpszPath)
+{
+    return CopyPayloadToFile(dwNodeId, lpszPath, nullptr, TRUE);
+}
+
+BOOL CQuillcrestDoc::CopyPayloadToFile(DWORD dwNodeId, LPCSTR lpszPath, HWND hProgress, BOOL bOnlyNew)
+{
     CFile file;
     BOOL bCreated = FALSE;
     try
     {
         CQlcNode node(this, dwNodeId);
         CQlcNodeData* pData = node.GetDataForRead();
+        // A first try for a new file leaves the telling to the full one.
         if (pData == nullptr)
         {
-            g_log.WriteLine("WARNING: Failed to acquire CQlcNodeData object in CQuillcrestDoc::Data_CopyToFile");
+            if (!bOnlyNew)
+                g_log.WriteLine("WARNING: Failed to acquire CQlcNodeData object in CQuillcrestDoc::Data_CopyToFile");
             return FALSE;
         }
         // A payload that cannot be read must not leave an empty file that
         // looks like a finished export.
         if (pData->IsDamaged())
         {
-            g_log.WriteLine("WARNING: A node's data could not be read; it was not written to a file.");
+            if (!bOnlyNew)
+                g_log.WriteLine("WARNING: A node's data could not be read; it was not written to a file.");
             return FALSE;
         }
-        if (!file.Open(lpszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite))
+        if (bOnlyNew)
+        {
+            // The caller goes on to ask about an existing file: nothing to log.
+            SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
+            const HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_NEW,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (hFile == INVALID_HANDLE_VALUE)
+                return FALSE;
+            file.m_hFile = hFile;
+            file.SetFilePath(lpszPath);
+        }
+        else if (!file.Open(lpszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite))
         {
             g_log.WriteLine("WARNING: The file to write a node's data to could not be created.");
             return FALSE;

@@ -433,6 +433,43 @@ TEST(DocOpsFilesTest, CopyToFileRemovesAFileItCouldNotFinish)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.Path("short.out")));
 }
 
+TEST(DocOpsFilesTest, CopyToNewFileWritesOnlyWhereNoFileOfThatNameIsAndLeavesNothingOnFailure)
+{
+    CTempDir dir;
+    CQuillcrestDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    const DWORD dwId = AddNode(doc, QLC_NODE_FOREIGN, "data");
+    ASSERT_TRUE(WriteNodeData(doc, dwId, TextBytes(70000), TRUE));
+
+    CLogWatch log;
+    EXPECT_TRUE(doc.Data_CopyToNewFile(dwId, dir.Path("new.out")));
+    EXPECT_EQ(TextBytes(70000), ReadFileBytes(dir.Path("new.out")));
+
+    // An existing file, whatever the case of its name, and a folder of that
+    // name are left as they are.
+    const Bytes before = TextBytes(77, 2);
+    WriteFileBytes(dir.Path("Keep.OUT"), before);
+    EXPECT_FALSE(doc.Data_CopyToNewFile(dwId, dir.Path("keep.out")));
+    EXPECT_EQ(before, ReadFileBytes(dir.Path("Keep.OUT")));
+    ASSERT_TRUE(::CreateDirectoryA(dir.Path("folder.out"), nullptr));
+    EXPECT_FALSE(doc.Data_CopyToNewFile(dwId, dir.Path("folder.out")));
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(dir.Path("folder.out")) & FILE_ATTRIBUTE_DIRECTORY);
+
+    // A missing node, a payload it cannot finish and a missing folder make
+    // nothing; the full copy that follows in the export does the telling.
+    EXPECT_FALSE(doc.Data_CopyToNewFile(4242, dir.Path("none.out")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.Path("none.out")));
+    const DWORD dwShort = AddNode(doc, QLC_NODE_FOREIGN, "short");
+    AppendPayload(doc, dwShort, TextBytes(1000));
+    QLCNODE node = NodeOf(doc, dwShort);
+    node.dwStoredSize = node.dwPlainSize = 50000000;
+    doc.Data_SetNode(dwShort, node);
+    EXPECT_FALSE(doc.Data_CopyToNewFile(dwShort, dir.Path("short.out")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.Path("short.out")));
+    EXPECT_FALSE(doc.Data_CopyToNewFile(dwId, dir.Path("no such folder\\x.out")));
+    EXPECT_EQ(0u, CountOf(log.NewText(), "Failed to acquire CQlcNodeData"));
+}
+
 // --- Image export ---------------------------------------------------------------------------
 
 TEST(DocOpsFilesTest, ExportFormatsMapAndExtensionsAreForced)

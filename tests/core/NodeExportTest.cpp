@@ -283,6 +283,32 @@ TEST_F(NodeExportTest, AnExistingFileIsAskedAboutAndNoKeepsIt)
     }
 }
 
+TEST_F(NodeExportTest, AFileThatDiffersOnlyInCaseIsAskedAboutAndAFolderOfTheNameFailsTheNode)
+{
+    AddWithData(doc, QLC_NODE_NOTE, "note", 0, BytesOf(kRtf));
+    AddWithData(doc, QLC_NODE_NOTE, "sub", 0, BytesOf(kRtf));
+    ::CreateDirectoryA(m_strDest, nullptr);
+    WriteFileBytes(m_strDest + "\\NOTE.RTF", BytesOf("older"));
+    ASSERT_TRUE(::CreateDirectoryA(m_strDest + "\\sub.rtf", nullptr));
+
+    CNodeBatchExport job(&doc);
+    CJobPlayer player(job);
+    player.onQuestion = [](const CJobRequest& request) {
+        return request.nStyle == (UINT)(MB_YESNO | MB_ICONEXCLAMATION) ? IDNO : IDIGNORE;
+    };
+    ASSERT_TRUE(Export(player, job));
+    ASSERT_EQ(2u, player.requests.size());
+    const std::set<std::string> texts = { player.requests[0].text, player.requests[1].text };
+    const std::set<std::string> expected = {
+        std::string("Error exporting ") + (LPCSTR)m_strDest + "\\sub.\n\n" +
+            (LPCSTR)AfxLoadText(IDS_QLC_EXPORT_NOT_COPIED),
+        std::string((LPCSTR)m_strDest) + "\\note.rtf already exists. Overwrite?"
+    };
+    EXPECT_EQ(expected, texts);
+    EXPECT_EQ(BytesOf("older"), ReadFileBytes(m_strDest + "\\NOTE.RTF"));
+    EXPECT_EQ(std::vector<std::string>({ "NOTE.RTF", "sub.rtf" }), ListEntries(m_strDest));
+}
+
 TEST_F(NodeExportTest, AFailingNodeIsAskedAboutAndRetryIgnoreOrAbortAnswered)
 {
     const DWORD dwA = AddNode(doc, QLC_NODE_FOLDER, "A");
