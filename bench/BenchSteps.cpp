@@ -19,6 +19,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -249,6 +250,69 @@ void RemoveTree(const std::string& strDir)
         FindClose(h);
     }
     RemoveDirectoryA(strDir.c_str());
+}
+
+// A folder's contents, folders before what is in them, with file sizes:
+// what the export made, for the bare loop that makes it again.
+struct CTreeEntry
+{
+    std::string strPath; // below the folder
+    bool bFolder;
+    ULONGLONG ullSize;
+};
+
+void ListTree(const std::string& strDir, const std::string& strBelow, std::vector<CTreeEntry>& entries)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((strDir + "\\" + strBelow + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0)
+            continue;
+        const std::string strPath = strBelow + fd.cFileName;
+        const bool bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back(CTreeEntry{ strPath, bFolder, ((ULONGLONG)fd.nFileSizeHigh << 32) | fd.nFileSizeLow });
+        if (bFolder)
+            ListTree(strDir, strPath + "\\", entries);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+// The same folders and files made by nothing but CreateDirectory,
+// CreateFile, WriteFile and CloseHandle: what the system alone costs.
+bool MakeTree(const std::string& strDir, const std::vector<CTreeEntry>& entries)
+{
+    static const std::vector<char> zeros(1024 * 1024, 'x');
+    if (!CreateDirectoryA(strDir.c_str(), nullptr))
+        return false;
+    for (const CTreeEntry& entry : entries)
+    {
+        const std::string strPath = strDir + "\\" + entry.strPath;
+        if (entry.bFolder)
+        {
+            if (!CreateDirectoryA(strPath.c_str(), nullptr))
+                return false;
+            continue;
+        }
+        HANDLE h = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        bool bOk = true;
+        for (ULONGLONG ullLeft = entry.ullSize; bOk && ullLeft > 0;)
+        {
+            const DWORD dwPiece = (DWORD)std::min<ULONGLONG>(ullLeft, zeros.size());
+            DWORD dwDone = 0;
+            bOk = WriteFile(h, zeros.data(), dwPiece, &dwDone, nullptr) && dwDone == dwPiece;
+            ullLeft -= dwPiece;
+        }
+        CloseHandle(h);
+        if (!bOk)
+            return false;
+    }
+    return true;
 }
 
 UINT CountNonFolders(const CQuillcrestDoc& doc)
@@ -495,7 +559,18 @@ int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpsz
         const UINT nWanted = CountNonFolders(*pDoc) - (UINT)prompts.nOverwrites;
         if (nExported != IDOK || nFiles != nWanted)
             fail("the batch export wrote " + std::to_string(nFiles) + " files, not " + std::to_string(nWanted));
+
+        // The floor: what the export wrote, made again by a bare loop.
+        std::vector<CTreeEntry> entries;
+        ListTree(strExport, "", entries);
         RemoveTree(strExport);
+        const std::string strFloor = strExport + "-floor";
+        RemoveTree(strFloor);
+        bool bFloorMade = false;
+        timed("floor", r, [&] { bFloorMade = MakeTree(strFloor, entries); });
+        if (!bFloorMade)
+            fail("the bare loop could not make the exported files again");
+        RemoveTree(strFloor);
 
         timed("close", r, [&] { pDoc->OnCloseDocument(); });
     }
