@@ -210,27 +210,7 @@ UINT ExpectedItems(const CQuillcrestDoc& doc)
     return nItems;
 }
 
-// Files below a folder, and the folder with everything in it removed.
-UINT CountFiles(const std::string& strDir)
-{
-    UINT nFiles = 0;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((strDir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    do
-    {
-        if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0)
-            continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            nFiles += CountFiles(strDir + "\\" + fd.cFileName);
-        else
-            ++nFiles;
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return nFiles;
-}
-
+// A folder removed with everything in it.
 void RemoveTree(const std::string& strDir)
 {
     WIN32_FIND_DATAA fd;
@@ -555,14 +535,16 @@ int RunMeasureSteps(const BenchCase& benchCase, LPCSTR lpszNotebook, LPCSTR lpsz
         results.Put(Key("export_cpu", r), ProcessSeconds() - dCpuBefore);
         results.Put(Key("load", r), LoadAverage());
         results.Put(Key("asked", r), prompts.nOverwrites);
-        const UINT nFiles = CountFiles(strExport);
+        // What the export wrote: counted here, and made again below.
+        std::vector<CTreeEntry> entries;
+        ListTree(strExport, "", entries);
+        const UINT nFiles = (UINT)std::count_if(entries.begin(), entries.end(),
+                                                [](const CTreeEntry& entry) { return !entry.bFolder; });
         const UINT nWanted = CountNonFolders(*pDoc) - (UINT)prompts.nOverwrites;
         if (nExported != IDOK || nFiles != nWanted)
             fail("the batch export wrote " + std::to_string(nFiles) + " files, not " + std::to_string(nWanted));
 
         // The floor: what the export wrote, made again by a bare loop.
-        std::vector<CTreeEntry> entries;
-        ListTree(strExport, "", entries);
         RemoveTree(strExport);
         const std::string strFloor = strExport + "-floor";
         RemoveTree(strFloor);
